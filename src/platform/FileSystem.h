@@ -1,0 +1,63 @@
+#pragma once
+
+// File-system services in the program's own terms. Paths are the platform's path strings
+// (UTF-8 on Linux). Attribute mapping on Linux: read-only = the user may not write the file,
+// hidden = the name begins with ".", system and archive are never set.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace lh::platform {
+
+struct FileAttributes {
+    bool readOnly = false;
+    bool hidden = false;
+    bool system = false;
+    bool archive = false;
+    bool directory = false;
+};
+
+struct FileStat {
+    std::int64_t size = 0;
+    std::time_t lastWrite = 0; // seconds since the epoch
+    FileAttributes attributes;
+};
+
+// False when nothing of that name exists (or it cannot be examined).
+bool StatFile(const std::string& path, FileStat& out);
+bool FileExists(const std::string& path);    // a file or folder of that name exists
+bool IsRegularFile(const std::string& path); // exists and is not a folder
+// True when the file carries the read-only attribute and no other one (system, hidden, archive).
+bool IsExactlyReadOnly(const std::string& path);
+
+// Deletes a file. Refuses read-only files, as the program must never replace those.
+bool RemoveFile(const std::string& path);
+// Renames; fails when the source is read-only, like on Windows.
+bool RenameFile(const std::string& from, const std::string& to);
+
+// Path pieces. The separator is the platform's; no character is ever split.
+char PathSeparator();
+std::string FileNamePart(std::string_view path);  // text after the last separator
+std::string DirectoryPart(std::string_view path); // without the trailing separator (root kept)
+// Extension with its dot (".htm"), from the last "." after the last separator; empty when none.
+std::string ExtensionPart(std::string_view path);
+bool IsAbsolutePath(std::string_view path);
+std::string JoinPath(std::string_view dir, std::string_view name);
+
+// Folder that holds the program file, without a trailing separator except for the root.
+std::string ProgramDir();
+// Full path of the program file.
+std::string ProgramPath();
+
+// Per-user folders.
+std::string ConfigHome();  // $XDG_CONFIG_HOME or ~/.config
+std::string RuntimeDir();  // $XDG_RUNTIME_DIR or a per-user temporary folder
+
+// errno-style code of the last failing call of this module, mapped to the program's I/O codes
+// (2 not found, 3 bad name, 4 too many open files, 5 access denied, 101 disk full, else raw).
+int LastIoErrorCode();
+int MapErrnoToIoCode(int err);
+
+} // namespace lh::platform

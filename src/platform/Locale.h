@@ -1,0 +1,30 @@
+#pragma once
+
+// The user's locale formats, one implementation for the program and the companion.
+// Results are UTF-8 display text.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace lh::platform {
+
+struct LocaleFormats {
+    std::string thousandsSeparator = ",";
+    std::string decimalSeparator = ".";
+    std::string dateSeparator = "/";
+    std::string timeSeparator = ":";
+};
+
+LocaleFormats CurrentLocaleFormats();
+
+// Abbreviated weekday name (0 = Sunday) in the user's locale, such as "水" or "Wed".
+std::string WeekdayAbbreviation(int weekday);
+
+// Local broken-down time of a time stamp.
+std::tm LocalTime(std::time_t t);
+
+// The user's short date + long time, used for the access stamp (e.g. "2026/12/07 9:05:08").
+std::string ShortDateLongTime(std::time_t t);
+
+} // namespace lh::platform

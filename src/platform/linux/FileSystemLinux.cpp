@@ -1,0 +1,162 @@
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lh::platform {
+
+namespace {
+thread_local int g_lastError = 0;
+
+bool UserMayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+} // namespace
+
+bool StatFile(const std::string& path, FileStat& out) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+        g_lastError = errno;
+        return false;
+    }
+    out.size = static_cast<std::int64_t>(st.st_size);
+    out.lastWrite = st.st_mtime;
+    out.attributes = {};
+    out.attributes.directory = S_ISDIR(st.st_mode);
+    out.attributes.hidden = FileNamePart(path).rfind('.', 0) == 0;
+    out.attributes.readOnly = !UserMayWrite(path);
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool IsExactlyReadOnly(const std::string& path) {
+    FileStat st;
+    if (!StatFile(path, st))
+        return false;
+    const auto& a = st.attributes;
+    return a.readOnly && !a.hidden && !a.system && !a.archive && !a.directory;
+}
+
+bool RemoveFile(const std::string& path) {
+    if (IsRegularFile(path) && !UserMayWrite(path)) {
+        g_lastError = EACCES;
+        return false;
+    }
+    if (::unlink(path.c_str()) != 0) {
+        g_lastError = errno;
+        return false;
+    }
+    return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        g_lastError = errno;
+        return false;
+    }
+    return true;
+}
+
+char PathSeparator() { return '/'; }
+
+// '/' never occurs inside a multi-byte UTF-8 sequence, so byte searches cannot split a character.
+std::string FileNamePart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string DirectoryPart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    if (slash == 0)
+        return "/";
+    return std::string(path.substr(0, slash));
+}
+
+std::string ExtensionPart(std::string_view path) {
+    const std::string name = FileNamePart(path);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+bool IsAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+    if (dir.empty())
+        return std::string(name);
+    if (!name.empty() && name.front() == '/')
+        name.remove_prefix(1);
+    std::string r(dir);
+    if (r.back() != '/')
+        r += '/';
+    r += name;
+    return r;
+}
+
+std::string ProgramPath() {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return {};
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::string ProgramDir() { return DirectoryPart(ProgramPath()); }
+
+std::string ConfigHome() {
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
+        return x;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.config";
+}
+
+std::string RuntimeDir() {
+    if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x == '/')
+        return x;
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp == '/' ? tmp : "/tmp");
+}
+
+int MapErrnoToIoCode(int err) {
+    switch (err) {
+    case ENOENT:
+        return 2;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR:
+        return 3;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY:
+        return 5;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return 101;
+    default:
+        return err;
+    }
+}
+
+int LastIoErrorCode() { return MapErrnoToIoCode(g_lastError); }
+
+} // namespace lh::platform

@@ -1,0 +1,127 @@
+#pragma once
+
+// Every setting the program reads or writes, with its section, type and default, in one place.
+// Code reads settings through these definitions and never repeats a literal default.
+
+#include "Settings.h"
+
+#include <cstdint>
+#include <string>
+
+namespace lh {
+
+struct IntSetting {
+    const char* section;
+    const char* key;
+    std::int32_t def;
+
+    std::int32_t Read() const { return ReadSetInteger(section, key, def); }
+    // Same key, another default (the few readers whose default is computed).
+    std::int32_t ReadOr(std::int32_t other) const { return ReadSetInteger(section, key, other); }
+    bool Write(std::int32_t v) const { return WriteSetInteger(section, key, v); }
+    // Options count as on only when exactly 1.
+    bool IsOn() const { return Read() == 1; }
+    // The few options that count as on unless exactly 0.
+    bool IsNotOff() const { return Read() != 0; }
+};
+
+// Text settings. A null default stands for a default computed at the call (the program folder).
+struct StringSetting {
+    const char* section;
+    const char* key;
+    const char* def;
+
+    std::string Read() const { return ReadSetString(section, key, def ? def : ""); }
+    std::string ReadOr(const std::string& other) const { return ReadSetString(section, key, other); }
+    bool Write(std::string_view v) const { return WriteSetString(section, key, v); }
+};
+
+namespace sec {
+inline constexpr const char* kOtherSet = "OtherSet";
+inline constexpr const char* kPosition = "Position";
+inline constexpr const char* kStatusBar = "StatusBar";
+inline constexpr const char* kFont = "Font";
+inline constexpr const char* kHistory = "History";
+inline constexpr const char* kSetup = "Setup";
+inline constexpr const char* kToolBar = "ToolBar";
+} // namespace sec
+
+namespace keys {
+// "OtherSet"
+inline constexpr IntSetting k2ndStart{sec::kOtherSet, "2ndStart", 1};
+inline constexpr IntSetting kSplashVisible{sec::kOtherSet, "SplashVisible", 1};
+inline constexpr IntSetting kPositionMemory{sec::kOtherSet, "PositionMemory", 1};
+inline constexpr IntSetting kEndMsg{sec::kOtherSet, "EndMsg", 0};
+inline constexpr IntSetting kEndFileOpen{sec::kOtherSet, "EndFileOpen", 1};
+inline constexpr IntSetting kOpenToSave{sec::kOtherSet, "OpenToSave", 0};
+inline constexpr IntSetting kEscToClose{sec::kOtherSet, "EscToClose", 0};
+inline constexpr IntSetting kBackFile{sec::kOtherSet, "BackFile", 0};
+inline constexpr IntSetting kFileHistOpen{sec::kOtherSet, "FileHistOpen", 1};
+inline constexpr IntSetting kFileHistSave{sec::kOtherSet, "FileHistSave", 1};
+
+// "Position"
+inline constexpr IntSetting kMainTop{sec::kPosition, "MainTop", -1};
+inline constexpr IntSetting kMainLeft{sec::kPosition, "MainLeft", -1};
+inline constexpr IntSetting kMainHeight{sec::kPosition, "MainHeight", 0};
+inline constexpr IntSetting kMainWidth{sec::kPosition, "MainWidth", 0};
+inline constexpr IntSetting kMainWinState{sec::kPosition, "MainWinState", 0};
+inline constexpr IntSetting kCell[5] = {
+    {sec::kPosition, "Cell1", 0}, {sec::kPosition, "Cell2", 0}, {sec::kPosition, "Cell3", 0},
+    {sec::kPosition, "Cell4", 0}, {sec::kPosition, "Cell5", 0}};
+// Base widths of the columns at font size 9, for a stored width below 1.
+inline constexpr int kCellBaseWidth[5] = {35, 100, 250, 120, 100};
+inline constexpr IntSetting kSetOtherTop{sec::kPosition, "SetOtherTop", -1};
+inline constexpr IntSetting kSetOtherLeft{sec::kPosition, "SetOtherLeft", -1};
+inline constexpr IntSetting kSetOtherTab{sec::kPosition, "SetOtherTab", 1};
+inline constexpr IntSetting kSetBarTop{sec::kPosition, "SetBarTop", -1};
+inline constexpr IntSetting kSetBarLeft{sec::kPosition, "SetBarLeft", -1};
+inline constexpr IntSetting kAboutTop{sec::kPosition, "AboutTop", -1};
+inline constexpr IntSetting kAboutLeft{sec::kPosition, "AboutLeft", -1};
+
+// "StatusBar". "Visible" has no read default: it is only written.
+inline constexpr IntSetting kStatusVisible{sec::kStatusBar, "Visible", 1};
+// Default is status bar height x 65 / 19, computed by the reader (ReadOr).
+inline constexpr IntSetting kPanelVisible1{sec::kStatusBar, "PanelVisible1", 65};
+inline constexpr IntSetting kGaugeVisible{sec::kStatusBar, "GaugeVisible", 1};
+inline constexpr IntSetting kInfoVisible{sec::kStatusBar, "InfoVisible", 1};
+inline constexpr IntSetting kNewGauge{sec::kStatusBar, "NewGauge", 1};
+
+// "Font"
+inline constexpr IntSetting kFontColor{sec::kFont, "Color", static_cast<std::int32_t>(0x80000008u)};
+inline constexpr StringSetting kFontName{sec::kFont, "Name", "System"};
+inline constexpr IntSetting kFontSize{sec::kFont, "Size", 10};
+inline constexpr IntSetting kFontBold{sec::kFont, "Bold", 0};
+inline constexpr IntSetting kFontItalic{sec::kFont, "Italic", 0};
+inline constexpr IntSetting kFontUnderline{sec::kFont, "Underline", 0};
+inline constexpr IntSetting kFontStrikeOut{sec::kFont, "StrikeOut", 0};
+
+// "History". The folder defaults are the program folder (null here, ReadOr at the call).
+inline constexpr int kHistorySlotCount = 5;
+inline constexpr StringSetting kMenuFile[kHistorySlotCount] = {
+    {sec::kHistory, "MenuFile1", ""}, {sec::kHistory, "MenuFile2", ""},
+    {sec::kHistory, "MenuFile3", ""}, {sec::kHistory, "MenuFile4", ""},
+    {sec::kHistory, "MenuFile5", ""}};
+inline constexpr StringSetting kOpenDir{sec::kHistory, "OpenDir", nullptr};
+inline constexpr IntSetting kOpenFilter{sec::kHistory, "OpenFilter", 1};
+inline constexpr StringSetting kSaveDir{sec::kHistory, "SaveDir", nullptr};
+inline constexpr IntSetting kSaveFilter{sec::kHistory, "SaveFilter", 1};
+inline constexpr StringSetting kAddDir{sec::kHistory, "AddDir", nullptr};
+inline constexpr IntSetting kAddFilter{sec::kHistory, "AddFilter", 1};
+inline constexpr StringSetting kEndFile{sec::kHistory, "EndFile", ""};
+
+// "Setup": the usage record, all text.
+inline constexpr StringSetting kNumber{sec::kSetup, "Number", "1"};
+inline constexpr StringSetting kInstDay{sec::kSetup, "InstDay", ""};
+inline constexpr StringSetting kVersion{sec::kSetup, "Version", ""};
+inline constexpr StringSetting kExeName{sec::kSetup, "ExeName", ""};
+inline constexpr StringSetting kAllTime{sec::kSetup, "AllTime", "0"};
+inline constexpr StringSetting kLastStartDay{sec::kSetup, "LastStartDay", ""};
+inline constexpr StringSetting kLastEndDay{sec::kSetup, "LastEndDay", ""};
+inline constexpr const char* kUsageUnknown = "不明"; // the about box's default for these keys
+inline constexpr const char* kToolVersion = "Tessella Tool   Ver1.00";
+
+// "ToolBar"
+inline constexpr IntSetting kShowHint{sec::kToolBar, "ShowHint", 1};
+} // namespace keys
+
+} // namespace lh
