@@ -4,7 +4,7 @@
 
 namespace lh {
 
-inline constexpr const char* kCopyrightLine1 = "Copyright (C) 1998-2024 Tessella";
+inline constexpr const char* kCopyrightLine1 = "Copyright (C) Tessella";
 inline constexpr const char* kCopyrightLine2 = "All rights reserved.";
 inline constexpr const char* kFreeUseLine = "ご自由にお使いください。";
 
