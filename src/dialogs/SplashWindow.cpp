@@ -7,6 +7,7 @@
 #include "dialogs/FormFont.h"
 #include "util/SettingKeys.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -88,6 +89,13 @@ TSplashWindow::TSplashWindow(QWidget* parent)
         const QRect area = screen->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
+}
+
+void TSplashWindow::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }
 
 } // namespace lh

@@ -12,6 +12,10 @@ class TSplashWindow : public QWidget {
 
 public:
     explicit TSplashWindow(QWidget* parent = nullptr);
+
+protected:
+    // The user cannot close it; only the start-up releases it.
+    void closeEvent(QCloseEvent* event) override;
 };
 
 } // namespace lh
