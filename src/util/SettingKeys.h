@@ -35,9 +35,7 @@ struct StringSetting {
     std::string Read() const {
         return ReadSetString(section, key, def ? std::string(def) : platform::ProgramDir());
     }
-    std::string ReadOr(const std::string& other) const {
-        return ReadSetString(section, key, other);
-    }
+    std::string ReadOr(const std::string& other) const { return ReadSetString(section, key, other); }
     bool Write(std::string_view v) const { return WriteSetString(section, key, v); }
 };
 
@@ -82,11 +80,9 @@ inline constexpr IntSetting kMainWinState{sec::kPosition, "MainWinState", 0};
 // A stored height or width is used only from these up to the screen's size.
 inline constexpr int kMinMainHeight = 27;
 inline constexpr int kMinMainWidth = 112;
-inline constexpr IntSetting kCell[5] = {{sec::kPosition, "Cell1", 0},
-                                        {sec::kPosition, "Cell2", 0},
-                                        {sec::kPosition, "Cell3", 0},
-                                        {sec::kPosition, "Cell4", 0},
-                                        {sec::kPosition, "Cell5", 0}};
+inline constexpr IntSetting kCell[5] = {
+    {sec::kPosition, "Cell1", 0}, {sec::kPosition, "Cell2", 0}, {sec::kPosition, "Cell3", 0},
+    {sec::kPosition, "Cell4", 0}, {sec::kPosition, "Cell5", 0}};
 // Base widths of the columns at font size 9, for a stored width below 1.
 inline constexpr int kCellBaseWidth[5] = {35, 100, 250, 120, 100};
 // Width of column `column` (0..4) when its stored width is below 1: point size x base / 9.
@@ -134,11 +130,10 @@ inline constexpr IntSetting kFontStrikeOut{sec::kFont, "StrikeOut", 0};
 
 // "History". The folder defaults (null here) are the program folder.
 inline constexpr int kHistorySlotCount = 5;
-inline constexpr StringSetting kMenuFile[kHistorySlotCount] = {{sec::kHistory, "MenuFile1", ""},
-                                                               {sec::kHistory, "MenuFile2", ""},
-                                                               {sec::kHistory, "MenuFile3", ""},
-                                                               {sec::kHistory, "MenuFile4", ""},
-                                                               {sec::kHistory, "MenuFile5", ""}};
+inline constexpr StringSetting kMenuFile[kHistorySlotCount] = {
+    {sec::kHistory, "MenuFile1", ""}, {sec::kHistory, "MenuFile2", ""},
+    {sec::kHistory, "MenuFile3", ""}, {sec::kHistory, "MenuFile4", ""},
+    {sec::kHistory, "MenuFile5", ""}};
 inline constexpr StringSetting kOpenDir{sec::kHistory, "OpenDir", nullptr};
 inline constexpr IntSetting kOpenFilter{sec::kHistory, "OpenFilter", 1};
 inline constexpr StringSetting kSaveDir{sec::kHistory, "SaveDir", nullptr};
