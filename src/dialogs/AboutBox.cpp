@@ -3,6 +3,7 @@
 #include "controls/BlinkLabel.h"
 #include "controls/MarqueeLabel.h"
 #include "controls/ProgramPicture.h"
+#include "core/UsageRecord.h"
 #include "core/UserInterface.h"
 #include "dialogs/Copyright.h"
 #include "dialogs/FormFont.h"
@@ -124,7 +125,13 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     connect(&m_timer, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
     m_timer.start();
 
-    PlaceBySavedPosition(*this, keys::kAboutTop, keys::kAboutLeft);
+    PlaceBySavedPosition(*this, keys::kAboutPlacement);
+}
+
+std::string TAboutBox::ThisRunStartText() {
+    const DayTime start = ProcessUsageRecord().StartTime();
+    // An instance that did not record its start has no start time; 0 would read as 1899.
+    return start == 0 ? std::string() : DateTimeText(start);
 }
 
 std::string TAboutBox::UsageStatisticsText(const std::string& startTimeText) {
@@ -173,7 +180,7 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
 
 void TAboutBox::done(int result) {
     m_timer.stop();
-    StorePosition(*this, keys::kAboutTop, keys::kAboutLeft);
+    StorePosition(*this, keys::kAboutPlacement);
     QDialog::done(result);
 }
 

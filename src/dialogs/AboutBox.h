@@ -16,7 +16,8 @@ class TBlinkLabel;
 class TMarqueeLabel;
 
 struct AboutBoxContext {
-    // This run's start as date-time text (UTF-8); empty when the start was not recorded.
+    // This run's start as date-time text (UTF-8), as TAboutBox::ThisRunStartText() gives it;
+    // empty when the start was not recorded.
     std::string startTimeText;
     // Where the hidden messages go; null shows them in message boxes owned by the dialog.
     MessageBoxService* messages = nullptr;
@@ -29,6 +30,9 @@ public:
     static constexpr int kTimerInterval = 500;
 
     explicit TAboutBox(AboutBoxContext context, QWidget* parent = nullptr);
+
+    // This run's recorded start as date-time text, empty when the start was not recorded.
+    static std::string ThisRunStartText();
 
     // The statistics message: the usage record's stored values and this run's start, one per
     // line, "不明" where a value is missing.

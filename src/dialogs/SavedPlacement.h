@@ -1,7 +1,7 @@
 #pragma once
 
-// Where a window comes up: at its stored top and left when those lie on the screen, else
-// centred; and storing its place again when it closes.
+// Saved placement for Qt windows: the placement rule against the primary screen, and storing
+// the window's place when it closes.
 
 #include "util/SettingKeys.h"
 
@@ -9,12 +9,9 @@ class QWidget;
 
 namespace lh {
 
-// The stored coordinate when 0 <= stored < screenExtent, else the centring one.
-int PlacedCoordinate(int stored, int screenExtent, int windowExtent);
-
-// Moves the window by its stored top and left against the primary screen.
-void PlaceBySavedPosition(QWidget& window, const IntSetting& top, const IntSetting& left);
+// Moves the window by its stored top and left (centred on an axis whose value is off-screen).
+void PlaceBySavedPosition(QWidget& window, const PlacementKeys& keys);
 // Writes the window's current top and left.
-void StorePosition(const QWidget& window, const IntSetting& top, const IntSetting& left);
+void StorePosition(const QWidget& window, const PlacementKeys& keys);
 
 } // namespace lh

@@ -51,7 +51,7 @@ TSetBarBox::TSetBarBox(MainOptions& options, StatusBarHost& host, QWidget* paren
     m_timer.setInterval(kPreviewInterval);
     connect(&m_timer, &QTimer::timeout, this, &TSetBarBox::Timer1Timer);
 
-    PlaceBySavedPosition(*this, keys::kSetBarTop, keys::kSetBarLeft);
+    PlaceBySavedPosition(*this, keys::kSetBarPlacement);
     LoadState();
 }
 
@@ -179,7 +179,7 @@ void TSetBarBox::BitBtn1Click() {
 
 void TSetBarBox::done(int result) {
     m_timer.stop();
-    StorePosition(*this, keys::kSetBarTop, keys::kSetBarLeft);
+    StorePosition(*this, keys::kSetBarPlacement);
     QDialog::done(result);
 }
 

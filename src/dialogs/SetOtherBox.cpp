@@ -46,7 +46,7 @@ TSetOtherBox::TSetOtherBox(MainOptions& options, std::function<void()> clearHist
     BuildHistoryPage();
     BuildButtons();
 
-    PlaceBySavedPosition(*this, keys::kSetOtherTop, keys::kSetOtherLeft);
+    PlaceBySavedPosition(*this, keys::kSetOtherPlacement);
     const int tab = keys::kSetOtherTab.Read();
     m_pages->setCurrentIndex(tab == 2 || tab == 3 ? tab - 1 : 0);
     LoadState();
@@ -195,7 +195,7 @@ void TSetOtherBox::BitBtn1Click() {
 
 void TSetOtherBox::done(int result) {
     // Every way of closing passes here: OK, Cancel, Esc and the close box.
-    StorePosition(*this, keys::kSetOtherTop, keys::kSetOtherLeft);
+    StorePosition(*this, keys::kSetOtherPlacement);
     keys::kSetOtherTab.Write(m_pages->currentIndex() + 1);
     QDialog::done(result);
 }

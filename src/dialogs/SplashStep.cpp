@@ -1,5 +1,6 @@
 #include "SplashStep.h"
 
+#include "core/UsageRecord.h"
 #include "dialogs/SplashWindow.h"
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
@@ -10,19 +11,27 @@
 namespace lh {
 
 namespace {
+
 QPointer<TSplashWindow> g_splashWindow;
+
+void RecordStart(const SplashHooks& hooks) {
+    if (hooks.recordStart)
+        hooks.recordStart();
+    else
+        ProcessUsageRecord().RecordStart();
+}
+
 } // namespace
 
 bool ShowSplash(const SplashHooks& hooks) {
     const bool guardExists =
         hooks.guardExists ? hooks.guardExists() : platform::InstanceGuard::Exists();
     if (guardExists) {
-        if (keys::k2ndStart.Read() == 1 && hooks.recordStart)
-            hooks.recordStart();
+        if (keys::k2ndStart.Read() == 1)
+            RecordStart(hooks);
         return false;
     }
-    if (hooks.recordStart)
-        hooks.recordStart();
+    RecordStart(hooks);
     if (!keys::kSplashVisible.IsOn() || g_splashWindow)
         return false;
     g_splashWindow = new TSplashWindow;

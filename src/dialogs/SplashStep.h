@@ -12,7 +12,7 @@ class TSplashWindow;
 struct SplashHooks {
     // Whether another instance holds the guard; the platform's guard test when empty.
     std::function<bool()> guardExists;
-    // Enters this start in the usage record.
+    // Enters this start in the usage record; the process's usage record when empty.
     std::function<void()> recordStart;
 };
 

@@ -11,7 +11,7 @@ void SetStatusVisItemClick(StatusBarHost& host) {
 }
 
 int CaretPanelWidthFor(bool shown, int height) {
-    return (shown ? 1 : 0) * 65 * height / 19;
+    return shown ? keys::PanelWidthForHeight(height) : 0;
 }
 
 } // namespace lh

@@ -1,5 +1,4 @@
 #include "WidgetTestSupport.h"
-#include "dialogs/SavedPlacement.h"
 #include "dialogs/SplashStep.h"
 #include "dialogs/SplashWindow.h"
 #include "util/SettingKeys.h"
@@ -78,16 +77,6 @@ TEST_F(SplashTest, release_letsTheWindowGoEvenIfTheSettingChangedMeanwhile) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(splash.isNull());
     ReleaseSplash(); // nothing left: harmless
-}
-
-TEST(SavedPlacement, storedCoordinateOnlyWhenOnTheScreen) {
-    EXPECT_EQ(PlacedCoordinate(0, 768, 100), 0);
-    EXPECT_EQ(PlacedCoordinate(767, 768, 100), 767);
-    EXPECT_EQ(PlacedCoordinate(768, 768, 100), 334);
-    EXPECT_EQ(PlacedCoordinate(-1, 768, 100), 334);
-    EXPECT_EQ(PlacedCoordinate(-1, 768, 101), 333);
-    // A window larger than the screen centres to a negative place, rounded toward zero.
-    EXPECT_EQ(PlacedCoordinate(-1, 100, 103), -1);
 }
 
 } // namespace
