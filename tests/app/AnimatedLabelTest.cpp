@@ -81,7 +81,7 @@ TEST(BlinkLabel, rateZeroWhileHidden_showsTextAgain) {
     EXPECT_TRUE(label.IsBlinkTimerRunning());
 }
 
-TEST(BlinkLabel, textLeft_followsAlignmentAndShadow) {
+TEST(BlinkLabel, textPlace_followsAlignmentAndShadow) {
     TShadow shadow;
     shadow.SetOffsetLeft(2);
     EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignRight, 100, 40, shadow), 58);
@@ -92,17 +92,10 @@ TEST(BlinkLabel, textLeft_followsAlignmentAndShadow) {
     EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignRight, 100, 40, shadow), 60);
     // Centring rounds toward zero, also for a text wider than the label.
     EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignHCenter, 10, 41, shadow), -15);
-    shadow.SetVisible(false);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 0);
-}
-
-TEST(BlinkLabel, textTop_movesDownOnlyForNegativeShadow) {
-    TShadow shadow;
-    shadow.SetOffsetTop(3);
-    EXPECT_EQ(TBlinkLabel::TextTop(shadow), 0);
     shadow.SetOffsetTop(-3);
     EXPECT_EQ(TBlinkLabel::TextTop(shadow), 3);
     shadow.SetVisible(false);
+    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 0);
     EXPECT_EQ(TBlinkLabel::TextTop(shadow), 0);
 }
 
@@ -122,28 +115,6 @@ TEST(BlinkLabel, hiddenPhase_paintsOnlyTheBackground) {
     EXPECT_FALSE(IsUniform(label, Qt::white));
     label.TimerTick();
     EXPECT_TRUE(IsUniform(label, Qt::white));
-}
-
-TEST(BlinkLabel, rightAligned_shadowEndsAtTheRightEdge) {
-    TBlinkLabel label(QStringLiteral("IIII"));
-    label.SetAutoSize(false);
-    label.resize(120, 30);
-    label.SetAlignment(Qt::AlignRight);
-    label.SetColor(Qt::white);
-    label.SetFontColor(Qt::white); // only the shadow shows
-    label.Shadow()->SetColor(Qt::black);
-    label.Shadow()->SetOffsetLeft(2);
-    label.Shadow()->SetOffsetTop(2);
-    const QImage image = label.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    int rightmost = -1;
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
-            if (qGray(image.pixel(x, y)) < 128)
-                rightmost = x;
-    // The glyphs' side bearings keep the ink a little inside the advance; it must neither be
-    // cut off nor lie far from the edge.
-    EXPECT_LE(rightmost, 119);
-    EXPECT_GE(rightmost, 112);
 }
 
 TEST(MarqueeLabel, properties_areClamped) {

@@ -135,7 +135,6 @@ TEST_F(SetBarBoxTest, cancel_changesNothing) {
 }
 
 TEST_F(SetBarBoxTest, ok_storesTheStatusBarKeys) {
-    LH_REQUIRE_SETTINGS_STORE();
     m_host.height = 22;
     auto box = Open();
     Child<QCheckBox>(*box, "CheckBox9")->setChecked(false);
@@ -152,7 +151,6 @@ TEST_F(SetBarBoxTest, ok_storesTheStatusBarKeys) {
 }
 
 TEST_F(SetBarBoxTest, cancel_storesOnlyThePlacement) {
-    LH_REQUIRE_SETTINGS_STORE();
     auto box = Open();
     box->move(5, 6);
     box->reject();
@@ -172,7 +170,6 @@ TEST_F(SetBarBoxTest, statusToggle_flipsTheBarAndStoresIt) {
 }
 
 TEST_F(SetBarBoxTest, statusToggle_storesVisible) {
-    LH_REQUIRE_SETTINGS_STORE();
     SetStatusVisItemClick(m_host);
     EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 0);
     SetStatusVisItemClick(m_host);

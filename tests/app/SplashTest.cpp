@@ -46,7 +46,6 @@ TEST_F(SplashTest, furtherInstance_showsNothingAndRecordsByDefault) {
 }
 
 TEST_F(SplashTest, settingsDecideRecordingAndWindow) {
-    LH_REQUIRE_SETTINGS_STORE();
     const struct {
         bool guard;
         int secondStart;
