@@ -80,7 +80,9 @@ inline bool IsBoundary(const char* known, const char* c) noexcept {
 
 // Byte search restricted to character boundaries. Comparing character by character, with two-byte
 // characters compared whole, gives the same answer as comparing the bytes, so a plain byte search
-// finds the candidates and only their boundary needs checking.
+// finds the candidates and only their boundary needs checking. `s` may run past the first NUL:
+// the stretch before each candidate is checked for one, which keeps a loop of searches over a
+// long text linear instead of cutting the whole text at every call. `pat` holds no NUL.
 std::size_t FindOnBoundary(std::string_view pat, std::string_view s, std::size_t from) noexcept {
     if (pat.empty())
         return std::string_view::npos;
@@ -88,8 +90,8 @@ std::size_t FindOnBoundary(std::string_view pat, std::string_view s, std::size_t
     std::size_t known = from;
     for (;;) {
         const std::size_t c = s.find(pat, from);
-        if (c == std::string_view::npos)
-            return c;
+        if (c == std::string_view::npos || std::memchr(base + known, 0, c - known) != nullptr)
+            return std::string_view::npos;
         if (IsBoundary(base + known, base + c))
             return c;
         // c is the second byte of a pair, so the byte after it starts a character.
@@ -146,7 +148,6 @@ std::string MbcsCopy(std::string_view s, MbcsIndex pos, MbcsIndex count) {
 
 MbcsIndex MbcsPos(std::string_view pattern, std::string_view s) noexcept {
     pattern = MbcsText(pattern);
-    s = MbcsText(s);
     if (pattern.empty() || s.empty())
         return 0;
     const std::size_t c = FindOnBoundary(pattern, s, 0);
@@ -174,14 +175,13 @@ MbcsIndex MbcsPosFrom(std::string_view pattern, std::string_view s, MbcsIndex st
 
 MbcsIndex MbcsLastPos(std::string_view pattern, std::string_view s) noexcept {
     pattern = MbcsText(pattern);
-    s = MbcsText(s);
     if (pattern.empty() || s.empty())
         return 0;
     // One pass: each search resumes one character after the previous match, so overlapping
     // matches count, and nothing is walked twice.
     std::size_t last = std::string_view::npos;
     for (std::size_t c = FindOnBoundary(pattern, s, 0); c != std::string_view::npos;
-         c = FindOnBoundary(pattern, s, c + CharLen(s.data() + c, s.data() + s.size())))
+         c = FindOnBoundary(pattern, s, c + MbcsCharSize(s, c)))
         last = c;
     if (last == std::string_view::npos)
         return 0;
@@ -252,17 +252,15 @@ std::string MbcsTrim(std::string_view s) {
 
 std::size_t MbcsFind(std::string_view pattern, std::string_view s, std::size_t fromByte) noexcept {
     pattern = MbcsText(pattern);
-    s = MbcsText(s);
     if (fromByte >= s.size())
         return std::string_view::npos;
     return FindOnBoundary(pattern, s, fromByte);
 }
 
 std::size_t MbcsCharSize(std::string_view s, std::size_t at) noexcept {
-    s = MbcsText(s);
-    if (at >= s.size())
+    if (at >= s.size() || s[at] == '\0')
         return 0;
-    return CharLen(s.data() + at, s.data() + s.size());
+    return (Lead(s[at]) && at + 1 < s.size() && s[at + 1] != '\0') ? 2 : 1;
 }
 
 std::string AsciiUpper(std::string_view s) {

@@ -223,6 +223,7 @@ TEST(MbcsLastPos, findsTheLastMatchCountingOverlaps) {
     EXPECT_EQ(MbcsLastPos(".", "abc"), 0);
     EXPECT_EQ(MbcsLastPos("\\", "C:\\" + kSo), 3);
     EXPECT_EQ(MbcsLastPos("", "abc"), 0);
+    EXPECT_EQ(MbcsLastPos(kLoneLead, kLoneLead + "\0"s + kLoneLead), 1); // nothing after NUL
 }
 
 TEST(MbcsTailAndRight, takeCharactersFromTheEnd) {
