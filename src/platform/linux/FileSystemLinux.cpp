@@ -13,7 +13,15 @@ namespace lh::platform {
 namespace {
 thread_local int g_lastError = 0;
 
-bool UserMayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+bool UserMayWrite(const std::string& path) {
+    // The superuser may write anything, yet a file without write permission is still meant to
+    // be read-only, and the program must honour that as it would for anyone else.
+    if (::geteuid() == 0) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    }
+    return ::access(path.c_str(), W_OK) == 0;
+}
 } // namespace
 
 bool StatFile(const std::string& path, FileStat& out) {
