@@ -8,8 +8,10 @@
 #include "util/Codec.h"
 #include "util/Mbcs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace lh {
@@ -21,6 +23,9 @@ constexpr std::size_t npos = std::string_view::npos;
 // A line of the page longer than this cannot be a record the program wrote; holding it whole
 // would only exhaust memory.
 constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
+
+constexpr std::int64_t kTypicalRecordBytes = 200;
+constexpr std::int64_t kMaxReserve = 4'000'000;
 
 constexpr std::string_view kTitleOpen = "<TITLE>";
 constexpr std::string_view kRecordStart = "<TR><TD>";
@@ -34,22 +39,50 @@ inline std::size_t CharLen(std::string_view t, std::size_t i) noexcept {
     return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
 }
 
+// End of the run of ASCII bytes that starts at p, eight bytes at a time where possible.
+inline std::size_t AsciiRunEnd(std::string_view t, std::size_t p) noexcept {
+    const std::size_t n = t.size();
+    while (n - p >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, t.data() + p, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+        p += 8;
+    }
+    while (p < n && static_cast<unsigned char>(t[p]) < 0x80)
+        ++p;
+    return p;
+}
+
+// The patterns are a few bytes long: a plain loop beats a library call.
+inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 // First character boundary at or after `from` (itself a boundary) where the ASCII pattern
-// starts; npos when none. An ASCII pattern can only match bytes that are single characters.
+// starts; npos when none. An ASCII pattern can only match bytes that are single characters, and
+// inside a run of ASCII bytes every byte is a character of its own.
 std::size_t FindAt(std::string_view t, std::string_view pat, std::size_t from) noexcept {
     const std::size_t n = t.size();
-    const char first = pat.front();
     std::size_t p = from;
     while (p < n) {
-        const auto x = static_cast<unsigned char>(t[p]);
-        if (x < 0x80) {
-            if (t[p] == first && n - p >= pat.size() &&
-                std::memcmp(t.data() + p, pat.data(), pat.size()) == 0)
-                return p;
-            ++p;
-        } else {
-            p += CharLen(t, p);
+        const std::size_t runEnd = AsciiRunEnd(t, p);
+        while (p < runEnd) {
+            const void* hit = std::memchr(t.data() + p, pat.front(), runEnd - p);
+            if (!hit) {
+                p = runEnd;
+                break;
+            }
+            const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - t.data());
+            if (n - q >= pat.size() && SameBytes(t.data() + q + 1, pat.data() + 1, pat.size() - 1))
+                return q;
+            p = q + 1;
         }
+        if (p < n)
+            p += CharLen(t, p);
     }
     return npos;
 }
@@ -169,6 +202,11 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
         error = {reader.ErrorCode(), path};
         return false;
     }
+    // Room for the records a page of this size typically holds (about 200 bytes each), within
+    // reason for foreign files that hold few or none.
+    platform::FileStat st;
+    if (platform::StatFile(path, st))
+        into.Reserve(std::min<std::int64_t>(st.size / kTypicalRecordBytes, kMaxReserve));
     std::string_view line;
     std::string_view cells[4];
     while (reader.Next(line)) {

@@ -22,7 +22,9 @@ struct TableStore::Record {
     }
 };
 
-void TableStore::RecordDeleter::operator()(Record* r) const noexcept { std::free(r); }
+void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
+    std::free(r);
+}
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
                                              std::string_view c3, std::string_view c4) {
@@ -44,7 +46,9 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     return RecordPtr(r);
 }
 
-TableStore::TableStore() { m_rows.emplace_back(); }
+TableStore::TableStore() {
+    m_rows.emplace_back();
+}
 TableStore::~TableStore() = default;
 TableStore::TableStore(TableStore&&) noexcept = default;
 TableStore& TableStore::operator=(TableStore&&) noexcept = default;
@@ -121,6 +125,14 @@ void TableStore::AppendRecord(std::string_view name, std::string_view address,
         m_observer->CellsChanged(RowCount() - 2, RowCount() - 2);
         m_observer->RowsInserted(RowCount() - 1, 1);
     }
+}
+
+void TableStore::Reserve(Row records) {
+    if (records <= 0)
+        return;
+    const auto more = static_cast<std::size_t>(records);
+    m_rows.reserve(m_rows.size() + more);
+    m_addressIndex.reserve(m_addressIndex.size() + more);
 }
 
 void TableStore::DeleteRowShift(Row r) {
