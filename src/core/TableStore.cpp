@@ -22,9 +22,7 @@ struct TableStore::Record {
     }
 };
 
-void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
-    std::free(r);
-}
+void TableStore::RecordDeleter::operator()(Record* r) const noexcept { std::free(r); }
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
                                              std::string_view c3, std::string_view c4) {
@@ -46,9 +44,7 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     return RecordPtr(r);
 }
 
-TableStore::TableStore() {
-    m_rows.emplace_back();
-}
+TableStore::TableStore() { m_rows.emplace_back(); }
 TableStore::~TableStore() = default;
 TableStore::TableStore(TableStore&&) noexcept = default;
 TableStore& TableStore::operator=(TableStore&&) noexcept = default;
