@@ -1,5 +1,8 @@
 #include "core/History.h"
 
+#include "TestEnvironment.h"
+#include "util/SettingKeys.h"
+
 #include <gtest/gtest.h>
 #include <map>
 
@@ -121,4 +124,18 @@ TEST(History, loadStopsAtFirstEmptySlotAndStoreEmptiesOnlyWhatWasStored) {
     std::map<int, std::string> written;
     h.Store(read, [&](int i, const std::string& v) { written[i] = v; });
     EXPECT_EQ(written, (std::map<int, std::string>{{0, "A"}, {2, ""}}));
+}
+
+TEST(History, roundTripsThroughTheSettingsStore) {
+    test::ScopedSettingsFile settings;
+    History h;
+    h.AddToHistory("/d/a.htm", "/");
+    h.AddToHistory("/d/b.htm", "/");
+    h.StoreToSettings();
+    EXPECT_EQ(keys::kMenuFile[0].Read(), "/d/b.htm");
+    EXPECT_EQ(keys::kMenuFile[1].Read(), "/d/a.htm");
+
+    History loaded;
+    loaded.LoadFromSettings();
+    EXPECT_EQ(loaded.HistorySlots(), (Slots{"/d/b.htm", "/d/a.htm", "", "", ""}));
 }
