@@ -15,6 +15,7 @@ trap 'rm -rf "$work"' EXIT
 
 out=$("$bin" "$work" "$records" "$rounds")
 file=$(awk '$1 == "file" {print $2}' <<<"$out")
+parse=$(awk '$1 == "parse" {print $2}' <<<"$out")
 load=$(awk '$1 == "load" {print $2}' <<<"$out")
 save=$(awk '$1 == "save" {print $2}' <<<"$out")
 
@@ -32,11 +33,12 @@ for _ in $(seq "$rounds"); do
 done
 
 size=$(stat -c %s "$file")
-awk -v n="$records" -v s="$size" -v l="$load" -v w="$save" -v c="$best_cp" -v cs="$best_cp_sync" 'BEGIN {
+awk -v n="$records" -v s="$size" -v p="$parse" -v l="$load" -v w="$save" -v c="$best_cp" -v cs="$best_cp_sync" 'BEGIN {
   printf "collection: %d records, %.1f MiB\n", n, s / 1048576
   printf "%-22s %8s %10s\n", "operation", "seconds", "ratio"
   printf "%-22s %8.3f %10s\n", "cp", c, "1.0"
   printf "%-22s %8.3f %10s\n", "cp + sync", cs, "-"
+  printf "%-22s %8.3f %10.1f  (vs cp)\n", "read + parse only", p, p / c
   printf "%-22s %8.3f %10.1f  (vs cp)\n", "load (ReadCollection)", l, l / c
   printf "%-22s %8.3f %10.1f  (vs cp + sync)\n", "save (safe save)", w, w / cs
 }'
