@@ -214,7 +214,7 @@ TEST_F(FileCommandsTest, failedLoadLeavesTheOpenDocumentExactlyAsItWas) {
     fs::create_directory(folder);
     box.Answer(mb::kIdOk);
     EXPECT_FALSE(commands.LoadDocument(folder, OpenMode::Normal));
-    EXPECT_EQ(box.shown().back().text, "不正なﾌｧｲﾙ名です");
+    EXPECT_EQ(box.shown().back().text, "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
     EXPECT_EQ(box.shown().back().style, mb::kStyleError);
     EXPECT_EQ(Names(), "a;typed;");
     EXPECT_EQ(doc.DocumentTitle(), "Kept");

@@ -100,7 +100,7 @@ TEST(LineReader, failsWithProgramCodes) {
     std::string_view line;
     if (folder.Open(dir.Path().string())) {
         EXPECT_FALSE(folder.Next(line));
-        EXPECT_EQ(folder.ErrorCode(), 3);
+        EXPECT_EQ(folder.ErrorCode(), 5); // access denied, as a folder is on Windows
     } else {
         EXPECT_NE(folder.ErrorCode(), 0);
     }
