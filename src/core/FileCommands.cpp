@@ -5,6 +5,7 @@
 #include "PathText.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
+#include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 
 #include <cstdio>
@@ -29,35 +30,6 @@ std::string CutUtf8(std::string text, std::size_t maxBytes) {
         --n;
     text.resize(n);
     return text;
-}
-
-std::string GroupThousands(std::int64_t v, const std::string& sep) {
-    std::string digits = std::to_string(v);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<std::size_t>(i), sep);
-    return digits;
-}
-
-// One line describing a file for the progress label: name, size, time and attribute marks.
-std::string FileInfoLine(const std::string& path) {
-    std::string line = PathForDisplay(platform::FileNamePart(path)) + " ";
-    platform::FileStat st;
-    if (!platform::StatFile(path, st))
-        return line + "ｻｲｽﾞ不明 日付不明 属性不明";
-    const platform::LocaleFormats f = platform::CurrentLocaleFormats();
-    const std::tm tm = platform::LocalTime(st.lastWrite);
-    char when[96];
-    std::snprintf(when, sizeof when, "%04d%s%02d%s%02d %02d%s%02d%s%02d", tm.tm_year + 1900,
-                  f.dateSeparator.c_str(), tm.tm_mon + 1, f.dateSeparator.c_str(), tm.tm_mday,
-                  tm.tm_hour, f.timeSeparator.c_str(), tm.tm_min, f.timeSeparator.c_str(),
-                  tm.tm_sec);
-    const auto& a = st.attributes;
-    line += GroupThousands(st.size, f.thousandsSeparator) + " byte " + when;
-    line += a.system ? " S" : " _";
-    line += a.hidden ? " H" : " _";
-    line += a.readOnly ? " R" : " _";
-    line += a.archive ? " A" : " _";
-    return line;
 }
 
 bool IsProgramFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "PathText.h"
 #include "platform/FileSystem.h"
+#include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 #include "util/SettingKeys.h"
 
