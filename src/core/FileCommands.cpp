@@ -37,17 +37,13 @@ bool IsProgramFile(const std::string& path) {
     return ext == ".EXE" || ext == ".COM";
 }
 
-bool On(int option) {
-    return option == 1;
-}
-
 } // namespace
 
-FileCommands::FileCommands(Document& document, MessageBoxService& messages, FileChooser& chooser,
-                           ProgressSink& progress, BusyCursor* busy, History& history,
-                           DocumentView& view)
-    : m_document(document), m_messages(messages), m_chooser(chooser), m_progress(progress),
-      m_busy(busy), m_history(history), m_view(view) {}
+FileCommands::FileCommands(Document& document, MainOptions& options, MessageBoxService& messages,
+                           FileChooser& chooser, ProgressSink& progress, BusyCursor* busy,
+                           History& history, DocumentView& view)
+    : m_document(document), m_options(options), m_messages(messages), m_chooser(chooser),
+      m_progress(progress), m_busy(busy), m_history(history), m_view(view) {}
 
 bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
     if (m_document.IsModified()) {
@@ -114,7 +110,7 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     m_document.SetHint(PathForDisplay(path));
     const bool readOnly = mode == OpenMode::ReadOnly || (found && st.attributes.readOnly);
     m_document.SetFileCaption(path, readOnly);
-    if (On(m_options.fileHistOpen)) {
+    if (m_options.fileHistOpen) {
         m_history.AddToHistory(path, m_openDialog.dir);
         m_view.HistoryChanged();
     }
@@ -148,7 +144,7 @@ std::string FileCommands::ChooseSaveTarget() {
         }
         m_saveDialog.dir = platform::DirectoryPart(chosen->path);
         m_saveDialog.filterIndex = chosen->filterIndex;
-        if (On(m_options.openToSave))
+        if (m_options.openToSave)
             m_openDialog = m_saveDialog;
         return chosen->path;
     }
@@ -186,10 +182,10 @@ bool FileCommands::SaveDocument(bool askName) {
         return false;
     }
     m_document.SetFileCaption(target);
-    if (On(m_options.fileHistSave)) {
+    if (m_options.fileHistSave) {
         m_history.AddToHistory(target, m_openDialog.dir);
         m_view.HistoryChanged();
-    } else if (On(m_options.openToSave)) {
+    } else if (m_options.openToSave) {
         RebuildHistoryMenu();
     }
     UpdateReloadCommand();
@@ -210,7 +206,7 @@ void FileCommands::FileOpenItemClick() {
         return;
     m_openDialog.dir = platform::DirectoryPart(chosen->path);
     m_openDialog.filterIndex = chosen->filterIndex;
-    if (On(m_options.openToSave))
+    if (m_options.openToSave)
         m_saveDialog = m_openDialog;
     OpenDocument(chosen->path, chosen->readOnlyTicked ? OpenMode::ReadOnly : OpenMode::Normal);
 }

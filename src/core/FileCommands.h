@@ -7,6 +7,7 @@
 #include "Document.h"
 #include "History.h"
 #include "IoError.h"
+#include "MainOptions.h"
 #include "UserInterface.h"
 
 #include <string>
@@ -29,14 +30,6 @@ public:
     virtual void HistoryChanged() = 0;
 };
 
-// The main window's option fields that the file commands obey (on when exactly 1).
-struct FileOptions {
-    int openToSave = 0;   // "OpenToSave": open and save dialog share folder and filter
-    int backFile = 0;     // "BackFile": 0 none, 1 ".bak", 2 ".~ext"
-    int fileHistOpen = 1; // "FileHistOpen": loaded files enter the history
-    int fileHistSave = 1; // "FileHistSave": saved files enter the history
-};
-
 // Folder and filter index a file dialog starts with.
 struct DialogState {
     std::string dir;
@@ -49,10 +42,12 @@ public:
     static constexpr const char* kFileFilter =
         "HTMLﾌｧｲﾙ(*.HTM;*.HTML)|*.htm;*.html|すべてのﾌｧｲﾙ (*.*)|*.*";
 
-    FileCommands(Document& document, MessageBoxService& messages, FileChooser& chooser,
-                 ProgressSink& progress, BusyCursor* busy, History& history, DocumentView& view);
+    // `options` are the main window's option fields; the settings dialog changes them in place.
+    FileCommands(Document& document, MainOptions& options, MessageBoxService& messages,
+                 FileChooser& chooser, ProgressSink& progress, BusyCursor* busy, History& history,
+                 DocumentView& view);
 
-    FileOptions& Options() noexcept { return m_options; }
+    MainOptions& Options() noexcept { return m_options; }
     DialogState& OpenDialog() noexcept { return m_openDialog; }
     DialogState& SaveDialog() noexcept { return m_saveDialog; }
 
@@ -81,13 +76,13 @@ private:
     std::string ChooseSaveTarget();
 
     Document& m_document;
+    MainOptions& m_options;
     MessageBoxService& m_messages;
     FileChooser& m_chooser;
     ProgressSink& m_progress;
     BusyCursor* m_busy;
     History& m_history;
     DocumentView& m_view;
-    FileOptions m_options;
     DialogState m_openDialog;
     DialogState m_saveDialog;
 };

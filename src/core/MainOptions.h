@@ -6,7 +6,6 @@
 
 #include "util/SettingKeys.h"
 
-#include <array>
 #include <string>
 
 namespace lh {
@@ -17,7 +16,6 @@ struct MainOptions {
     int backFile = 0; // 0 no backup, 1 ".bak", 2 ".~" + old extension
     bool fileHistOpen = true;
     bool fileHistSave = true;
-    std::array<std::string, keys::kHistorySlotCount> historySlots{}; // slot 1 first
     std::string addDir;
     int addFilter = 1;
 

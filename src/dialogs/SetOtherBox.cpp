@@ -30,9 +30,10 @@ int Bit(const QCheckBox* box) {
 
 } // namespace
 
-TSetOtherBox::TSetOtherBox(MainOptions& options, std::function<void()> clearHistory,
-                           QWidget* parent)
-    : QDialog(parent), m_options(options), m_clearHistory(std::move(clearHistory)) {
+TSetOtherBox::TSetOtherBox(MainOptions& options, bool historyEmpty,
+                           std::function<void()> clearHistory, QWidget* parent)
+    : QDialog(parent), m_options(options), m_historyEmpty(historyEmpty),
+      m_clearHistory(std::move(clearHistory)) {
     setObjectName(QStringLiteral("SetOtherBox"));
     setWindowTitle(QStringLiteral("その他の設定"));
     setFont(FormFont());
@@ -153,7 +154,7 @@ void TSetOtherBox::LoadState() {
 
     m_checkBox11->setChecked(m_options.fileHistOpen);
     m_checkBox12->setChecked(m_options.fileHistSave);
-    m_button1->setEnabled(!m_options.historySlots.front().empty());
+    m_button1->setEnabled(!m_historyEmpty);
 }
 
 void TSetOtherBox::CheckBox10Click() {

@@ -22,7 +22,8 @@ public:
     static constexpr int kHelpTopic = 80;
 
     // clearHistory empties the main window's recent-file history (slots and menu) at once.
-    TSetOtherBox(MainOptions& options, std::function<void()> clearHistory,
+    // `historyEmpty` disables "すべて削除(&D)" when there is nothing to clear.
+    TSetOtherBox(MainOptions& options, bool historyEmpty, std::function<void()> clearHistory,
                  QWidget* parent = nullptr);
 
     // Shows a topic of the help document; without one the help button is disabled.
@@ -41,6 +42,7 @@ private:
     void BitBtn1Click();
 
     MainOptions& m_options;
+    bool m_historyEmpty;
     std::function<void()> m_clearHistory;
     std::function<void(int)> m_showHelp;
 

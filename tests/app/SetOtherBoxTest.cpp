@@ -18,10 +18,11 @@ using test::Child;
 class SetOtherBoxTest : public test::SettingsTest {
 protected:
     MainOptions m_options;
+    bool m_historyEmpty = true;
     int m_clears = 0;
 
     std::unique_ptr<TSetOtherBox> Open() {
-        return std::make_unique<TSetOtherBox>(m_options, [this] { ++m_clears; });
+        return std::make_unique<TSetOtherBox>(m_options, m_historyEmpty, [this] { ++m_clears; });
     }
 };
 
@@ -85,7 +86,7 @@ TEST_F(SetOtherBoxTest, ok_untickedBackupForgetsTheRadioChoice) {
 }
 
 TEST_F(SetOtherBoxTest, cancel_keepsOptions_butClearedHistoryStaysCleared) {
-    m_options.historySlots[0] = "/data/links.htm";
+    m_historyEmpty = false;
     m_options.backFile = 2;
     const MainOptions before = m_options;
     auto box = Open();

@@ -36,7 +36,8 @@ protected:
     test::CountingBusyCursor busy;
     History history;
     RecordingView view;
-    FileCommands commands{doc, box, chooser, progress, &busy, history, view};
+    MainOptions options;
+    FileCommands commands{doc, options, box, chooser, progress, &busy, history, view};
 
     // A collection file with the given names (one record each) and title.
     std::string MakeCollection(const std::string& name, std::vector<std::string> names,
