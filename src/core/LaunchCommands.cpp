@@ -1,0 +1,118 @@
+#include "LaunchCommands.h"
+
+#include "PathText.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/Opener.h"
+#include "util/Codec.h"
+#include "util/FileHelpers.h"
+
+#include <ctime>
+
+namespace lh {
+
+namespace {
+std::string CurrentTimeText() {
+    return platform::ShortDateLongTime(std::time(nullptr));
+}
+} // namespace
+
+LaunchCommands::LaunchCommands(Document& document, Opener opener, TimeText timeText)
+    : m_document(document), m_opener(std::move(opener)), m_timeText(std::move(timeText)) {
+    if (!m_opener)
+        m_opener = [](const std::string& target, const std::vector<std::string>& parameters) {
+            return platform::OpenWithDefaultHandler(target, parameters);
+        };
+    if (!m_timeText)
+        m_timeText = CurrentTimeText;
+}
+
+bool LaunchCommands::Open(const std::string& target, const std::vector<std::string>& parameters) {
+    return m_opener(target, parameters);
+}
+
+bool LaunchCommands::EditAccessItemClick(TableStore::Row row) {
+    TableStore& table = m_document.Table();
+    if (row < 1 || row >= table.EntryRow())
+        return false;
+    const std::string_view cell = table.CellView(row, 2);
+    if (cell.empty())
+        return false;
+    // Cells are cp932; the desktop takes UTF-8. A cell that does not decode is passed as well as
+    // it can be shown, since the stamp below happens whatever the handler makes of it.
+    const std::string address = SjisToUtf8(cell).value_or(SjisToUtf8Lossy(cell));
+    if (platform::IsAbsolutePath(address)) {
+        // A path on disk, possibly a program followed by its arguments.
+        const CommandLineParts parts = SplitCommandLine(address);
+        Open(parts.file, platform::SplitParameters(parts.parameters));
+    } else {
+        Open(address);
+    }
+    const std::string stamp = m_timeText();
+    table.SetCell(row, 3, Utf8ToSjis(stamp).value_or(std::string()));
+    m_document.MarkModified();
+    return true;
+}
+
+void LaunchCommands::EditHtmlItemClick(const std::function<bool()>& changePrompt) {
+    if (changePrompt && !changePrompt())
+        return;
+    const std::string& file = m_document.CurrentFile();
+    if (PathCharLength(file) > 3)
+        Open(file);
+}
+
+std::string LaunchCommands::HelpFilePath() {
+    const std::string dir = platform::ProgramDir();
+    const std::string beside = platform::JoinPath(dir, kHelpFileName);
+    if (platform::IsRegularFile(beside))
+        return beside;
+    const std::string installed = platform::JoinPath(
+        platform::DirectoryPart(dir), std::string("share/doc/linkhive/") + kHelpFileName);
+    if (platform::IsRegularFile(installed))
+        return installed;
+    return {};
+}
+
+void LaunchCommands::HelpTopicItemClick() {
+    const std::string help = HelpFilePath();
+    if (!help.empty())
+        Open(FileUrl(help));
+}
+
+void LaunchCommands::HelpUseItemClick() {
+    const std::string help = HelpFilePath();
+    if (!help.empty())
+        Open(FileUrl(help, kHelpOnHelpAnchor));
+}
+
+void LaunchCommands::HelpHomeItemClick() {
+    Open(platform::JoinPath(platform::ProgramDir(), kHomePageFile));
+}
+
+void LaunchCommands::HelpHome2ItemClick() {
+    Open(platform::JoinPath(platform::ProgramDir(), kHomeShortcutFile));
+}
+
+std::string FileUrl(const std::string& path, const std::string& fragment) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' ||
+                           c == '.' || c == '~';
+        if (plain) {
+            url += ch;
+        } else {
+            url += '%';
+            url += kHex[c >> 4];
+            url += kHex[c & 0x0F];
+        }
+    }
+    if (!fragment.empty())
+        url += "#" + fragment;
+    return url;
+}
+
+} // namespace lh

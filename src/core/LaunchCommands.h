@@ -1,0 +1,54 @@
+#pragma once
+
+// Handing things to the outside world: an entry's address to the browser or mail program, the
+// saved collection to the browser, the help document, the home-page files. Nothing here waits
+// for or checks what the outside program does.
+
+#include "Document.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lh {
+
+class LaunchCommands {
+public:
+    using Opener =
+        std::function<bool(const std::string& target, const std::vector<std::string>& parameters)>;
+    // Current local date and time as display text, for the access stamp.
+    using TimeText = std::function<std::string()>;
+
+    static constexpr const char* kHelpFileName = "Linkhive.html";
+    static constexpr const char* kHelpOnHelpAnchor = "usehelp";
+    static constexpr const char* kHomePageFile = "Tessella.htm";
+    static constexpr const char* kHomeShortcutFile = "Tessella.url";
+
+    // Defaults: the platform's default handler and the user's short date and long time.
+    explicit LaunchCommands(Document& document, Opener opener = {}, TimeText timeText = {});
+
+    // Opens the address of `row` and stamps its access time; false when there is no address
+    // (the entry row, an empty cell) and nothing happened.
+    bool EditAccessItemClick(TableStore::Row row);
+    // Opens the saved collection when the change prompt lets the command go on.
+    void EditHtmlItemClick(const std::function<bool()>& changePrompt);
+    void HelpTopicItemClick();
+    void HelpUseItemClick();
+    void HelpHomeItemClick();
+    void HelpHome2ItemClick();
+
+    // The help document beside the program, or where an installation put it; empty if none.
+    static std::string HelpFilePath();
+
+private:
+    bool Open(const std::string& target, const std::vector<std::string>& parameters = {});
+
+    Document& m_document;
+    Opener m_opener;
+    TimeText m_timeText;
+};
+
+// "file://" URL of a local path, with the characters a URL cannot hold percent-encoded.
+std::string FileUrl(const std::string& path, const std::string& fragment = {});
+
+} // namespace lh
