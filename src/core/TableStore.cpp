@@ -22,7 +22,9 @@ struct TableStore::Record {
     }
 };
 
-void TableStore::RecordDeleter::operator()(Record* r) const noexcept { std::free(r); }
+void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
+    std::free(r);
+}
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
                                              std::string_view c3, std::string_view c4) {
@@ -44,7 +46,9 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     return RecordPtr(r);
 }
 
-TableStore::TableStore() { m_rows.emplace_back(); }
+TableStore::TableStore() {
+    m_rows.emplace_back();
+}
 TableStore::~TableStore() = default;
 TableStore::TableStore(TableStore&&) noexcept = default;
 TableStore& TableStore::operator=(TableStore&&) noexcept = default;
@@ -105,6 +109,8 @@ void TableStore::Clear() {
 
 void TableStore::AppendRow() {
     // The entry row becomes a record: its address now counts for the duplicate test.
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(RowCount(), 1);
     if (const Record* entry = m_rows.back().get())
         IndexAdd(entry->Get(1));
     m_rows.emplace_back();
@@ -114,18 +120,28 @@ void TableStore::AppendRow() {
 
 void TableStore::AppendRecord(std::string_view name, std::string_view address,
                               std::string_view access, std::string_view remark) {
-    m_rows.back() = MakeRecord(name, address, access, remark);
+    RecordPtr record = MakeRecord(name, address, access, remark);
+    // Grow ahead (geometrically) so the new entry row cannot fail once the record is placed.
+    if (m_rows.size() == m_rows.capacity())
+        m_rows.reserve(m_rows.capacity() * 2);
+    // The entry row takes the record first, then a new entry row follows: views see a cell
+    // change and then an insertion, each complete.
+    m_rows.back() = std::move(record);
     IndexAdd(address);
-    m_rows.emplace_back();
     if (m_observer) {
-        m_observer->CellsChanged(RowCount() - 2, RowCount() - 2);
-        m_observer->RowsInserted(RowCount() - 1, 1);
+        m_observer->CellsChanged(RowCount() - 1, RowCount() - 1);
+        m_observer->RowsAboutToBeInserted(RowCount(), 1);
     }
+    m_rows.emplace_back();
+    if (m_observer)
+        m_observer->RowsInserted(RowCount() - 1, 1);
 }
 
 void TableStore::DeleteRowShift(Row r) {
     if (r < 1 || r > RowCount() - 2)
         return;
+    if (m_observer)
+        m_observer->RowsAboutToBeRemoved(r, 1);
     const auto idx = static_cast<std::size_t>(r - 1);
     if (const Record* rec = m_rows[idx].get())
         IndexRemove(rec->Get(1));
@@ -138,6 +154,8 @@ void TableStore::DeleteRowShift(Row r) {
 void TableStore::InsertRowShift(Row r) {
     if (r < 1 || r >= RowCount() - 1)
         return;
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(r, 1);
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(r - 1), RecordPtr());
     if (m_observer)
         m_observer->RowsInserted(r, 1);

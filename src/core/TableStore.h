@@ -24,13 +24,17 @@ public:
     using Row = std::int64_t;
     static constexpr int kColumnCount = 5;
 
-    // Observer hooks so a view can follow structural changes without rescanning.
+    // Observer hooks so a view can follow structural changes without rescanning. Each row
+    // insertion or removal is announced before and reported after the change, the way item
+    // views need it.
     struct Observer {
         virtual ~Observer() = default;
         virtual void BeginReset() {}
         virtual void EndReset() {}
+        virtual void RowsAboutToBeInserted(Row /*first*/, Row /*count*/) {}
         virtual void RowsInserted(Row /*first*/, Row /*count*/) {} // after the fact
-        virtual void RowsRemoved(Row /*first*/, Row /*count*/) {}  // after the fact
+        virtual void RowsAboutToBeRemoved(Row /*first*/, Row /*count*/) {}
+        virtual void RowsRemoved(Row /*first*/, Row /*count*/) {} // after the fact
         virtual void CellsChanged(Row /*firstRow*/, Row /*lastRow*/) {}
     };
 

@@ -13,7 +13,9 @@ namespace lh::platform {
 namespace {
 thread_local int g_lastError = 0;
 
-bool UserMayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+bool UserMayWrite(const std::string& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
 } // namespace
 
 bool StatFile(const std::string& path, FileStat& out) {
@@ -69,7 +71,9 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return true;
 }
 
-char PathSeparator() { return '/'; }
+char PathSeparator() {
+    return '/';
+}
 
 // '/' never occurs inside a multi-byte UTF-8 sequence, so byte searches cannot split a character.
 std::string FileNamePart(std::string_view path) {
@@ -92,7 +96,9 @@ std::string ExtensionPart(std::string_view path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-bool IsAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+bool IsAbsolutePath(std::string_view path) {
+    return !path.empty() && path.front() == '/';
+}
 
 std::string JoinPath(std::string_view dir, std::string_view name) {
     if (dir.empty())
@@ -114,7 +120,9 @@ std::string ProgramPath() {
     return std::string(buf, static_cast<std::size_t>(n));
 }
 
-std::string ProgramDir() { return DirectoryPart(ProgramPath()); }
+std::string ProgramDir() {
+    return DirectoryPart(ProgramPath());
+}
 
 std::string ConfigHome() {
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
@@ -126,8 +134,17 @@ std::string ConfigHome() {
 std::string RuntimeDir() {
     if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x == '/')
         return x;
+    // The shared temporary folder itself would let users see (and block) each other's guard and
+    // sockets: use a folder of our own in it, and only when it really is ours and private.
     const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp == '/' ? tmp : "/tmp");
+    std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/linkhive-" +
+                      std::to_string(static_cast<unsigned long>(::getuid()));
+    ::mkdir(dir.c_str(), 0700);
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0)
+        return std::string();
+    return dir;
 }
 
 int MapErrnoToIoCode(int err) {
@@ -157,6 +174,8 @@ int MapErrnoToIoCode(int err) {
     }
 }
 
-int LastIoErrorCode() { return MapErrnoToIoCode(g_lastError); }
+int LastIoErrorCode() {
+    return MapErrnoToIoCode(g_lastError);
+}
 
 } // namespace lh::platform
