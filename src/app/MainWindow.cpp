@@ -8,6 +8,7 @@
 #include "QtBusyCursor.h"
 #include "QtFileChooser.h"
 #include "QtMessageBox.h"
+#include "core/ProcessState.h"
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
 #include "util/SettingKeys.h"
@@ -48,14 +49,14 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
     m_timer1->start();
 
-    m_activation = new ActivationServer([this] { ActivateFromAnotherStart(); },
-                                        [this] {
-                                            return QByteArray("activations=") +
-                                                   QByteArray::number(m_activations) +
-                                                   QByteArray(" minimized=") +
-                                                   QByteArray(isMinimized() ? "1" : "0");
-                                        },
-                                        this);
+    m_activation = new ActivationServer(
+        [this] { ActivateFromAnotherStart(); },
+        [this] {
+            return QByteArray("activations=") + QByteArray::number(m_activations) +
+                   QByteArray(" minimized=") + QByteArray(isMinimized() ? "1" : "0") +
+                   QByteArray(" second=") + QByteArray(SecondInstance ? "1" : "0");
+        },
+        this);
     m_activation->Listen();
 
     FormCreate();
