@@ -4,10 +4,9 @@
 // loaded, at every change the user makes (keystroke, deletion, paste) and when it closes; the
 // window decides what the cell keeps. It never writes to the model itself.
 
-#include <QPersistentModelIndex>
 #include <QLineEdit>
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
-
 
 namespace lh {
 

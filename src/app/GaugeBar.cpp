@@ -1,6 +1,6 @@
 #include "GaugeBar.h"
 
-#include "GaugeWidget.h"
+#include "controls/Gauge.h"
 
 #include <QLabel>
 #include <QLayout>
@@ -29,7 +29,7 @@ GaugeBar::GaugeBar(QWidget* parent, QWidget* statusBar, std::function<int()> cli
                    std::function<bool()> statusWanted)
     : QWidget(parent), m_statusBar(statusBar), m_clientWidth(std::move(clientWidth)),
       m_statusWanted(std::move(statusWanted)), m_progressBar(new QProgressBar(this)),
-      m_gauge(new GaugeWidget(this)), m_label(new QLabel(this)) {
+      m_gauge(new TGauge(this)), m_label(new QLabel(this)) {
     setObjectName(QStringLiteral("GaugeBar"));
     setFixedHeight(kHeight);
 
@@ -38,6 +38,10 @@ GaugeBar::GaugeBar(QWidget* parent, QWidget* statusBar, std::function<int()> cli
     m_progressBar->setTextVisible(false);
     m_progressBar->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
 
+    // The drawn gauge counts in whole percent: that is all it shows, and it redraws only when
+    // the percentage changes.
+    m_gauge->setObjectName(QStringLiteral("Gauge1"));
+    m_gauge->SetMaxValue(100);
     m_gauge->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
     m_gauge->hide();
 
@@ -77,7 +81,7 @@ void GaugeBar::ProgressStart(std::int64_t max, const std::string& label) {
         m_progressBar->setRange(0, m_model.BarMaximum());
         m_progressBar->setValue(0);
     }
-    m_gauge->SetPercent(0);
+    m_gauge->SetProgress(0);
     m_shownPercent = 0;
 
     m_statusBar->hide();
@@ -93,7 +97,7 @@ void GaugeBar::ProgressStep(std::int64_t amount) {
     if (m_newGauge)
         m_progressBar->setValue(m_model.BarValue());
     else
-        m_gauge->SetPercent(m_model.Percent());
+        m_gauge->SetProgress(m_model.Percent());
     // Each step that changes what the strip shows is on the screen before the pass goes on.
     if (m_model.Percent() != m_shownPercent) {
         m_shownPercent = m_model.Percent();

@@ -14,7 +14,7 @@ class QProgressBar;
 
 namespace lh {
 
-class GaugeWidget;
+class TGauge;
 
 class GaugeBar final : public QWidget, public ProgressSink {
     Q_OBJECT
@@ -37,7 +37,7 @@ public:
     void ProgressEnd() override;
 
     QProgressBar* ProgressBar1() const noexcept { return m_progressBar; }
-    GaugeWidget* Gauge1() const noexcept { return m_gauge; }
+    TGauge* Gauge1() const noexcept { return m_gauge; }
     QLabel* Label1() const noexcept { return m_label; }
     const ProgressModel& Model() const noexcept { return m_model; }
 
@@ -48,7 +48,7 @@ private:
     std::function<int()> m_clientWidth;
     std::function<bool()> m_statusWanted;
     QProgressBar* m_progressBar;
-    GaugeWidget* m_gauge;
+    TGauge* m_gauge;
     QLabel* m_label;
     ProgressModel m_model;
     bool m_gaugeVisible = true;

@@ -11,6 +11,7 @@
 #include "core/ProcessState.h"
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
+#include "dialogs/SplashStep.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -37,6 +38,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     CreateStatusBar();
     CreateGrid();
+    m_files = std::make_unique<FileCommands>(m_doc, m_forwardingMessages, *m_fileChooser,
+                                             *m_gaugeBar, m_busyCursor.get(), m_history,
+                                             static_cast<DocumentView&>(*this));
     CreateMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
@@ -114,9 +118,11 @@ void MainWindow::CreateGrid() {
             });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid())
-                    StringGrid1SelectCell(CollectionModel::GridColumn(current),
-                                          CollectionModel::GridRow(current));
+                if (!current.isValid())
+                    return;
+                m_selectedOnce = true;
+                StringGrid1SelectCell(CollectionModel::GridColumn(current),
+                                      CollectionModel::GridRow(current));
             });
     // A double click runs the access command once the launching commands are wired in.
 }
@@ -178,9 +184,11 @@ void MainWindow::Timer1Timer() {
 
     // The start-up collection (the file named on the command line, else the one left open at
     // the last exit) is opened here; without one the collection is new.
-    NewDocument();
+    m_files->RebuildHistoryMenu();
+    m_files->OpenDocument(std::string(), OpenMode::Normal);
 
-    // The splash window is released here, and then the stored window state applied.
+    ReleaseSplash();
+    // The stored window state is applied here.
 }
 
 void MainWindow::ApplyCaption(const std::string& caption) {
@@ -200,8 +208,12 @@ void MainWindow::ClearTable() {
 }
 
 void MainWindow::UpdateReloadCommand() {
+    m_files->UpdateReloadCommand();
+}
+
+void MainWindow::UpdateReloadCommand(bool enabled) {
     if (QAction* reload = Item("FileOpenReItem"))
-        reload->setEnabled(ReloadCommandEnabled(m_doc));
+        reload->setEnabled(enabled);
 }
 
 void MainWindow::TableSetup(const QFont& displayFont) {
@@ -215,26 +227,58 @@ void MainWindow::TableSetup(const QFont& displayFont) {
         m_grid->SetColumnWidth(column, ColumnWidthFor(column, keys::kCell[column].Read(), size));
 }
 
-void MainWindow::ShowTable() {
-    m_grid->show();
-    if (!m_grid->currentIndex().isValid()) {
-        // The first data cell is current, as in a fresh grid; that is no selection by the user,
-        // so the position panel keeps its text.
+void MainWindow::ShowTable(bool visible) {
+    m_grid->setVisible(visible);
+}
+
+void MainWindow::TableReplaced() {
+    // Row 1, column 1 becomes current. Before the user has selected anything the position
+    // panel keeps its initial text; afterwards it follows.
+    const QModelIndex first = m_model->IndexAt(1, 1);
+    {
         const QSignalBlocker quiet(m_grid->selectionModel());
-        m_grid->selectionModel()->setCurrentIndex(m_model->IndexAt(1, 1),
-                                                  QItemSelectionModel::ClearAndSelect);
-        m_grid->viewport()->update();
+        m_grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
+    }
+    m_grid->viewport()->update();
+    m_grid->scrollToTop();
+    if (m_selectedOnce)
+        StringGrid1SelectCell(1, 1);
+    if (m_grid->isVisible())
+        m_grid->setFocus();
+}
+
+void MainWindow::HistoryChanged() {
+    const History::MenuState& menu = m_history.Menu();
+    if (QAction* separator = Item("N2"))
+        separator->setVisible(menu.separatorVisible);
+    static constexpr const char* kNames[History::kSlotCount] = {
+        "File1Item", "File2Item", "File3Item", "File4Item", "File5Item"};
+    for (int slot = 0; slot < History::kSlotCount; ++slot) {
+        QAction* item = Item(kNames[slot]);
+        if (!item)
+            continue;
+        const History::MenuItem& state = menu.items[static_cast<std::size_t>(slot)];
+        item->setText(QString::fromStdString(state.caption));
+        ApplyHint(item, state.hint);
+        item->setVisible(state.visible);
     }
 }
 
 void MainWindow::NewDocument() {
-    ClearTable();
-    m_doc.SetCurrentFile(std::string());
-    m_doc.SetHint(std::string());
-    m_grid->setStatusTip(QString());
-    m_doc.SetFileCaption(std::string());
-    ShowTable();
-    UpdateReloadCommand();
+    RunFileCommand(&FileCommands::FileNewItemClick);
+}
+
+void MainWindow::RunFileCommand(void (FileCommands::*command)()) {
+    m_grid->FinishEditing();
+    ((*m_files).*command)();
+}
+
+void MainWindow::ApplyHint(QAction* item, const std::string& hint) {
+    // A hint without "|" is both texts.
+    const QString text = QString::fromStdString(hint);
+    const qsizetype bar = text.indexOf(QLatin1Char('|'));
+    item->setToolTip(bar < 0 ? text : text.left(bar));
+    item->setStatusTip(bar < 0 ? text : text.mid(bar + 1));
 }
 
 void MainWindow::ActivateFromAnotherStart() {

@@ -6,6 +6,8 @@
 // editing).
 
 #include "core/Document.h"
+#include "core/FileCommands.h"
+#include "core/History.h"
 #include "core/UserInterface.h"
 
 #include <QMainWindow>
@@ -28,7 +30,7 @@ class QtBusyCursor;
 class QtFileChooser;
 class QtMessageBox;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private DocumentView {
     Q_OBJECT
 public:
     // Designed client area below the menu bar.
@@ -46,6 +48,8 @@ public:
     QLabel* PositionPanel() const noexcept { return m_panel0; }
     QLabel* HintPanel() const noexcept { return m_panel1; }
     QAction* Item(const char* name) const;
+    // A hint is "short|long": the long part is the status-bar text, the short one the tooltip.
+    static void ApplyHint(QAction* item, const std::string& hint);
 
     // The ways core routines reach the user. Tests put scripted stand-ins in place.
     MessageBoxService& MessageBoxes() noexcept { return *m_messages; }
@@ -54,14 +58,16 @@ public:
     BusyCursor& Busy() noexcept;
     ProgressSink& ProgressDisplay() noexcept;
 
+    FileCommands& Files() noexcept { return *m_files; }
+    History& RecentFiles() noexcept { return m_history; }
+
     // Collection table.
     void MarkModified();
     void ClearTable();
     void UpdateReloadCommand();
-    // Font, row height, title, column widths; the grid stays hidden until ShowTable.
+    // Font, row height, title, column widths; the grid stays hidden until a document is set up.
     void TableSetup(const QFont& displayFont);
-    void ShowTable();
-    // A new, empty collection (the file commands take this over when they are wired in).
+    // A new, empty collection after the change prompt, as the New command does it.
     void NewDocument();
 
     // Grid handlers, in grid coordinates (row 0 headings, column 0 numbers).
@@ -95,6 +101,14 @@ private:
     void CreateEditMenu();
     void CreateSettingsMenu();
     void CreateHelpMenu();
+    // DocumentView: how the file commands reach the window.
+    void ShowTable(bool visible) override;
+    void TableReplaced() override;
+    void UpdateReloadCommand(bool enabled) override;
+    void HistoryChanged() override;
+
+    // Runs a file command with the grid's editor closed first.
+    void RunFileCommand(void (FileCommands::*command)());
     void SetStatusVisItemClick(bool checked);
     void DisplayHint(const QString& longHint);
     void ApplyCaption(const std::string& caption);
@@ -114,6 +128,22 @@ private:
     std::unique_ptr<QtFileChooser> m_fileChooser;
     std::unique_ptr<QtBusyCursor> m_busyCursor;
     MessageBoxService* m_messages = nullptr;
+    // Core routines keep the reference they were given; this one follows SetMessageBoxService.
+    class ForwardingMessageBox final : public MessageBoxService {
+    public:
+        explicit ForwardingMessageBox(MessageBoxService** target) : m_target(target) {}
+        int ShowMessageBox(const std::string& text, const std::string& caption,
+                           int style) override {
+            return (*m_target)->ShowMessageBox(text, caption, style);
+        }
+
+    private:
+        MessageBoxService** m_target;
+    };
+    ForwardingMessageBox m_forwardingMessages{&m_messages};
+    History m_history;
+    std::unique_ptr<FileCommands> m_files;
+    bool m_selectedOnce = false;
     QString m_helpFile;
     int m_activations = 0;
     bool m_startedUp = false;

@@ -1,3 +1,4 @@
+#include "CollectionView.h"
 #include "MainWindow.h"
 
 #include <QAction>
@@ -9,13 +10,8 @@ namespace lh {
 
 namespace {
 
-// A hint is "short|long": the long part goes to the status bar, the short part to the tooltip;
-// a hint without "|" is both.
 void SetHint(QAction* item, const char* hint) {
-    const QString text = QString::fromUtf8(hint);
-    const qsizetype bar = text.indexOf(QLatin1Char('|'));
-    item->setToolTip(bar < 0 ? text : text.left(bar));
-    item->setStatusTip(bar < 0 ? text : text.mid(bar + 1));
+    MainWindow::ApplyHint(item, hint);
 }
 
 QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, const char* hint) {
@@ -58,15 +54,25 @@ void MainWindow::CreateMenus() {
 
 void MainWindow::CreateFileMenu() {
     QMenu* file = AddMenu(menuBar(), "FileMenu", "ﾌｧｲﾙ(&F)", "ﾌｧｲﾙ操作に関するｺﾏﾝﾄﾞ");
-    AddItem(this, file, "FileNewItem", "新規作成(&N)", "新しいﾌｧｲﾙの作成",
-            QKeySequence(Qt::CTRL | Qt::Key_N));
-    AddItem(this, file, "FileOpenItem", "開く(&O)...", "既存のﾌｧｲﾙを開く",
-            QKeySequence(Qt::CTRL | Qt::Key_O));
-    AddItem(this, file, "FileSaveItem", "上書き保存(&S)", "ﾌｧｲﾙを保存する",
-            QKeySequence(Qt::CTRL | Qt::Key_S));
-    AddItem(this, file, "FileSaveAsItem", "名前を付けて保存(&A)...",
-            "ﾌｧｲﾙに別の名前を付けて保存する");
-    AddItem(this, file, "FileOpenReItem", "読み直し(&R)", "このﾌｧｲﾙを読み直す")->setEnabled(false);
+    const auto command = [this](QAction* item, void (FileCommands::*run)()) {
+        connect(item, &QAction::triggered, this, [this, run] { RunFileCommand(run); });
+        return item;
+    };
+    command(AddItem(this, file, "FileNewItem", "新規作成(&N)", "新しいﾌｧｲﾙの作成",
+                    QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &FileCommands::FileNewItemClick);
+    command(AddItem(this, file, "FileOpenItem", "開く(&O)...", "既存のﾌｧｲﾙを開く",
+                    QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &FileCommands::FileOpenItemClick);
+    command(AddItem(this, file, "FileSaveItem", "上書き保存(&S)", "ﾌｧｲﾙを保存する",
+                    QKeySequence(Qt::CTRL | Qt::Key_S)),
+            &FileCommands::FileSaveItemClick);
+    command(AddItem(this, file, "FileSaveAsItem", "名前を付けて保存(&A)...",
+                    "ﾌｧｲﾙに別の名前を付けて保存する"),
+            &FileCommands::FileSaveAsItemClick);
+    command(AddItem(this, file, "FileOpenReItem", "読み直し(&R)", "このﾌｧｲﾙを読み直す"),
+            &FileCommands::FileOpenReItemClick)
+        ->setEnabled(false);
 
     // Printing is not offered: the items exist but stay hidden, with their separator.
     AddSeparator(this, file, "N1")->setVisible(false);
@@ -83,9 +89,15 @@ void MainWindow::CreateFileMenu() {
     static constexpr const char* kHistoryCaptions[] = {"&1", "&2", "&3", "&4", "&5"};
     static constexpr const char* kHistoryHints[] = {"1 (なし)|", "2 (なし)|", "3 (なし)|",
                                                     "4 (なし)|", "5 (なし)|"};
-    for (int slot = 0; slot < 5; ++slot)
-        AddItem(this, file, kHistoryNames[slot], kHistoryCaptions[slot], kHistoryHints[slot])
-            ->setVisible(false);
+    for (int slot = 0; slot < 5; ++slot) {
+        QAction* item =
+            AddItem(this, file, kHistoryNames[slot], kHistoryCaptions[slot], kHistoryHints[slot]);
+        item->setVisible(false);
+        connect(item, &QAction::triggered, this, [this, slot] {
+            m_grid->FinishEditing();
+            m_files->HistoryItemClick(slot + 1);
+        });
+    }
     AddSeparator(this, file, "N3");
 
     connect(AddItem(this, file, "FileExitItem", "終了(&X)", "ｱﾌﾟﾘｹｰｼｮﾝの終了"), &QAction::triggered,

@@ -1,7 +1,9 @@
 #include "ActivationChannel.h"
 #include "MainWindow.h"
+#include "controls/ProgramPicture.h"
 #include "core/ProcessState.h"
 #include "core/UserInterface.h"
+#include "dialogs/SplashStep.h"
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
 
@@ -10,9 +12,13 @@
 int main(int argc, char** argv) {
     // 1. The toolkit.
     QApplication app(argc, argv);
+    app.setWindowIcon(lh::ProgramIcon());
+    // Lets the desktop match the windows to the installed menu entry (linkhive.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral("linkhive"));
 
-    // 2. The splash step (splash window and the start entry of the usage record) runs here. It
-    //    does not decide whether the process goes on.
+    // 2. The splash step: the start entry of the usage record and, for a first instance, the
+    //    splash window. It does not decide whether the process goes on.
+    lh::ShowSplash();
 
     // 3. The single-instance guard. Only a stored 0 refuses a further instance; the refused
     //    start brings a running window to the front and ends without showing or storing

@@ -1,7 +1,5 @@
 #include "RecordCommands.h"
 
-#include "platform/FileSystem.h"
-
 #include <string>
 
 namespace lh {
@@ -41,10 +39,6 @@ bool EditRecInsItemClick(Document& doc, TableStore::Row row) {
     table.InsertRowShift(row);
     doc.MarkModified();
     return true;
-}
-
-bool ReloadCommandEnabled(const Document& doc) {
-    return !doc.CurrentFile().empty() && platform::IsRegularFile(doc.CurrentFile());
 }
 
 } // namespace lh

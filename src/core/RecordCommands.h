@@ -27,7 +27,4 @@ bool EditRecDelItemClick(Document& doc, TableStore::Row row, MessageBoxService& 
 // Inserts an empty record above record `row`. True when the table changed.
 bool EditRecInsItemClick(Document& doc, TableStore::Row row);
 
-// True when the document's file exists, so reading it again makes sense.
-bool ReloadCommandEnabled(const Document& doc);
-
 } // namespace lh

@@ -1,7 +1,7 @@
 #include "app/GaugeBar.h"
 
-#include "app/GaugeWidget.h"
 #include "app/MainWindow.h"
+#include "controls/Gauge.h"
 
 #include <QAction>
 #include <QImage>
@@ -31,7 +31,7 @@ protected:
 };
 
 // Navy pixels along the first line inside the border, above the percentage text.
-int NavyPixels(GaugeWidget& gauge) {
+int NavyPixels(TGauge& gauge) {
     const QImage image = gauge.grab().toImage();
     int navy = 0;
     for (int x = 0; x < image.width(); ++x)
@@ -101,17 +101,17 @@ TEST_F(ProgressDisplayTest, olderLook_drawsNavyToThePercentage) {
     bar->SetNewGauge(false);
     bar->ProgressStart(200, "save");
     EXPECT_TRUE(bar->ProgressBar1()->isHidden());
-    GaugeWidget& gauge = *bar->Gauge1();
+    TGauge& gauge = *bar->Gauge1();
     EXPECT_FALSE(gauge.isHidden());
     EXPECT_EQ(NavyPixels(gauge), 0);
 
     bar->ProgressStep(100);
-    EXPECT_EQ(gauge.Percent(), 50);
+    EXPECT_EQ(gauge.PercentDone(), 50);
     const int inner = gauge.width() - 2;
     EXPECT_EQ(NavyPixels(gauge), inner * 50 / 100);
 
     bar->ProgressStep(1000);
-    EXPECT_EQ(gauge.Percent(), 100);
+    EXPECT_EQ(gauge.PercentDone(), 100);
     EXPECT_EQ(NavyPixels(gauge), inner);
     bar->ProgressEnd();
 }

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "ScriptedUi.h"
+
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 
@@ -129,19 +131,39 @@ TEST(MainWindow, caption_followsModifiedAndWriteProtectStates) {
     EXPECT_EQ(w.windowTitle().remove(QStringLiteral("[*][*]")), Utf8("Linkhive for Windows - "));
 }
 
-TEST(MainWindow, newDocument_clearsTableButKeepsTheTitle) {
+TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     MainWindow w;
+    test::ScriptedMessageBox boxes;
+    w.SetMessageBoxService(&boxes);
     w.Timer1Timer();
     w.Doc().Table().AppendRecord("a", "http://a", "", "");
     w.Doc().SetDocumentTitle("Mine");
-    w.Doc().SetCurrentFile("/nonexistent/file.htm");
     w.MarkModified();
-    w.NewDocument();
+
+    boxes.Answer(mb::kIdCancel);
+    w.Item("FileNewItem")->trigger();
+    EXPECT_EQ(w.Doc().Table().RowCount(), 3);
+
+    boxes.Answer(mb::kIdNo);
+    w.Item("FileNewItem")->trigger();
     EXPECT_EQ(w.Doc().Table().RowCount(), 2);
     EXPECT_EQ(w.Doc().DocumentTitle(), "Mine");
     EXPECT_EQ(w.Doc().CurrentFile(), "");
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
     EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[0].style, mb::kStyleSavePrompt);
+}
+
+TEST(MainWindow, historyMenu_followsTheRecentFiles) {
+    MainWindow w;
+    w.Timer1Timer();
+    w.RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
+    w.Files().RebuildHistoryMenu();
+    EXPECT_TRUE(w.Item("N2")->isVisible());
+    EXPECT_TRUE(w.Item("File1Item")->isVisible());
+    EXPECT_TRUE(w.Item("File1Item")->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_FALSE(w.Item("File2Item")->isVisible());
 }
 
 TEST(MainWindow, statusBarToggle_hidesAndShowsTheStatusBar) {

@@ -159,16 +159,3 @@ TEST(DocumentCaption, statesReadFromTheCaption) {
     EXPECT_EQ(doc.Caption(), "*Linkhive for Windows - [links.htm] (上書禁止)");
     EXPECT_TRUE(doc.IsWriteProtected());
 }
-
-TEST(ReloadCommand, enabledOnlyForAnExistingFile) {
-    test::TempDir dir;
-    Document doc;
-    EXPECT_FALSE(ReloadCommandEnabled(doc));
-    doc.SetCurrentFile(dir.File("gone.htm"));
-    EXPECT_FALSE(ReloadCommandEnabled(doc));
-    test::WriteFileBytes(dir.File("there.htm"), "x");
-    doc.SetCurrentFile(dir.File("there.htm"));
-    EXPECT_TRUE(ReloadCommandEnabled(doc));
-    doc.SetCurrentFile(dir.Path().string()); // a folder is no file to read
-    EXPECT_FALSE(ReloadCommandEnabled(doc));
-}

@@ -1,9 +1,95 @@
 #include "platform/Opener.h"
 
-// Placeholder: opening is not wired yet.
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
 namespace lh::platform {
 
-bool OpenWithDefaultHandler(const std::string&, const std::vector<std::string>&) { return false; }
-std::vector<std::string> SplitParameters(const std::string&) { return {}; }
+namespace {
+
+std::mutex g_childrenMutex;
+std::vector<pid_t> g_children;
+
+// Started programs are not waited for; reap the ones that ended so none stays a zombie.
+void ReapFinishedChildren() {
+    std::lock_guard lock(g_childrenMutex);
+    for (auto it = g_children.begin(); it != g_children.end();) {
+        int status = 0;
+        const pid_t r = ::waitpid(*it, &status, WNOHANG);
+        if (r == *it || (r < 0 && errno == ECHILD))
+            it = g_children.erase(it);
+        else
+            ++it;
+    }
+}
+
+// Starts a program with exactly these arguments; no shell ever sees them.
+bool Spawn(const std::string& program, const std::vector<std::string>& args) {
+    ReapFinishedChildren();
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 2);
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    std::lock_guard lock(g_childrenMutex);
+    g_children.push_back(pid);
+    return true;
+}
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && path.front() == '/' && ::stat(path.c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+} // namespace
+
+std::vector<std::string> SplitParameters(const std::string& parameters) {
+    std::vector<std::string> out;
+    std::string current;
+    bool inQuotes = false;
+    bool have = false;
+    for (const char c : parameters) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            have = true;
+        } else if ((c == ' ' || c == '\t') && !inQuotes) {
+            if (have)
+                out.push_back(current);
+            current.clear();
+            have = false;
+        } else {
+            current += c;
+            have = true;
+        }
+    }
+    if (have)
+        out.push_back(current);
+    return out;
+}
+
+bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::string>& parameters) {
+    if (target.empty())
+        return false;
+    if (const char* opener = std::getenv("LINKHIVE_OPENER"); opener && *opener) {
+        std::vector<std::string> args{target};
+        args.insert(args.end(), parameters.begin(), parameters.end());
+        return Spawn(opener, args);
+    }
+    if (IsExecutableFile(target))
+        return Spawn(target, parameters);
+    return Spawn("xdg-open", {target});
+}
 
 } // namespace lh::platform

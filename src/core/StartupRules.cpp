@@ -1,0 +1,65 @@
+#include "StartupRules.h"
+
+#include "platform/FileSystem.h"
+#include "util/Placement.h"
+#include "util/SettingKeys.h"
+
+namespace lh {
+
+std::string StartupFileName(const std::vector<std::string>& parameters) {
+    if (parameters.empty())
+        return {};
+    std::string name = parameters.front();
+    for (std::size_t i = 1; i < parameters.size(); ++i) {
+        if (platform::IsAbsolutePath(parameters[i]))
+            break;
+        name += ' ';
+        name += parameters[i];
+    }
+    return name;
+}
+
+std::string StartupDocument(const std::string& commandLineName) {
+    if (!commandLineName.empty() && platform::IsRegularFile(commandLineName))
+        return commandLineName;
+    if (keys::kEndFileOpen.IsOn()) {
+        const std::string endFile = keys::kEndFile.Read();
+        if (!endFile.empty() && platform::IsRegularFile(endFile))
+            return endFile;
+    }
+    return {};
+}
+
+MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int screenHeight,
+                                   int designedWidth, int designedHeight) {
+    MainPlacement p;
+    if (secondInstance || !keys::kPositionMemory.IsOn())
+        return p;
+    const WindowPosition pos = RestorePlacement(keys::kMainPlacement, {screenWidth, screenHeight},
+                                                {designedWidth, designedHeight});
+    p.top = pos.top;
+    p.left = pos.left;
+    const int h = keys::kMainHeight.Read();
+    const int w = keys::kMainWidth.Read();
+    if (h < keys::kMinMainHeight || h > screenHeight || w < keys::kMinMainWidth || w > screenWidth)
+        return MainPlacement{};
+    p.height = h;
+    p.width = w;
+    p.systemChooses = false;
+    return p;
+}
+
+int CaretPanelWidth(int statusBarHeight) {
+    const int p = keys::kPanelVisible1.ReadOr(keys::PanelWidthForHeight(statusBarHeight));
+    return p >= 0 ? p : -1;
+}
+
+int StartupWindowState(int launchState) {
+    if (keys::kPositionMemory.IsOn()) {
+        const int s = keys::kMainWinState.Read();
+        return (s == 1 || s == 2) ? s : 0;
+    }
+    return (launchState == 1 || launchState == 2) ? launchState : 0;
+}
+
+} // namespace lh

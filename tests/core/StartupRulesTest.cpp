@@ -1,0 +1,150 @@
+#include "core/CloseSettings.h"
+#include "core/StartupRules.h"
+#include "core/UsageRecord.h"
+#include "util/SettingKeys.h"
+
+#include "TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace lh;
+
+namespace {
+
+TEST(StartupFileName, joinsBlankSeparatedPartsUntilTheNextAbsolutePath) {
+    EXPECT_EQ(StartupFileName({}), "");
+    EXPECT_EQ(StartupFileName({"/home/u/My", "Links/list.htm"}), "/home/u/My Links/list.htm");
+    EXPECT_EQ(StartupFileName({"/a.htm", "/b.htm"}), "/a.htm");
+    EXPECT_EQ(StartupFileName({"/a", "b", "/c", "d"}), "/a b");
+}
+
+class StartupSettingsTest : public ::testing::Test {
+protected:
+    test::ScopedSettingsFile m_settings;
+    test::TempDir m_dir;
+};
+
+TEST_F(StartupSettingsTest, startupDocument_fallsBackToEndFileThenNew) {
+    const std::string list = m_dir.File("list.htm");
+    test::WriteFileBytes(list, "<HTML>\r\n");
+    EXPECT_EQ(StartupDocument(list), list);
+    EXPECT_EQ(StartupDocument(m_dir.File("missing.htm")), "");
+    keys::kEndFile.Write(list);
+    EXPECT_EQ(StartupDocument(m_dir.File("missing.htm")), list);
+    keys::kEndFileOpen.Write(0);
+    EXPECT_EQ(StartupDocument(""), "");
+    keys::kEndFileOpen.Write(1);
+    keys::kEndFile.Write(m_dir.File("deleted.htm"));
+    EXPECT_EQ(StartupDocument(""), "");
+}
+
+TEST_F(StartupSettingsTest, placement_nothingStoredLetsTheSystemChoose) {
+    EXPECT_TRUE(RestoreMainPlacement(false, 1920, 1080, 435, 300).systemChooses);
+}
+
+TEST_F(StartupSettingsTest, placement_topOffScreenIsCentredWithDesignedHeight) {
+    keys::kMainTop.Write(5000);
+    keys::kMainLeft.Write(10);
+    keys::kMainHeight.Write(400);
+    keys::kMainWidth.Write(600);
+    const MainPlacement p = RestoreMainPlacement(false, 1920, 1080, 435, 300);
+    ASSERT_FALSE(p.systemChooses);
+    EXPECT_EQ(p.top, (1080 - 300) / 2);
+    EXPECT_EQ(p.left, 10);
+    EXPECT_EQ(p.height, 400);
+    EXPECT_EQ(p.width, 600);
+}
+
+TEST_F(StartupSettingsTest, placement_heightBelowLimitOrSecondInstanceHandsOverToTheSystem) {
+    keys::kMainTop.Write(10);
+    keys::kMainLeft.Write(10);
+    keys::kMainHeight.Write(20);
+    keys::kMainWidth.Write(600);
+    EXPECT_TRUE(RestoreMainPlacement(false, 1920, 1080, 435, 300).systemChooses);
+    keys::kMainHeight.Write(27);
+    EXPECT_FALSE(RestoreMainPlacement(false, 1920, 1080, 435, 300).systemChooses);
+    EXPECT_TRUE(RestoreMainPlacement(true, 1920, 1080, 435, 300).systemChooses);
+    keys::kMainWidth.Write(111);
+    EXPECT_TRUE(RestoreMainPlacement(false, 1920, 1080, 435, 300).systemChooses);
+}
+
+TEST_F(StartupSettingsTest, caretPanelWidth_defaultFollowsBarHeightNegativeKeepsDesign) {
+    EXPECT_EQ(CaretPanelWidth(19), 65);
+    EXPECT_EQ(CaretPanelWidth(38), 130);
+    keys::kPanelVisible1.Write(0);
+    EXPECT_EQ(CaretPanelWidth(19), 0);
+    keys::kPanelVisible1.Write(-5);
+    EXPECT_EQ(CaretPanelWidth(19), -1);
+}
+
+TEST_F(StartupSettingsTest, windowState_storedWhenRememberedElseLaunchState) {
+    keys::kMainWinState.Write(2);
+    EXPECT_EQ(StartupWindowState(0), 2);
+    keys::kMainWinState.Write(7);
+    EXPECT_EQ(StartupWindowState(1), 0);
+    keys::kPositionMemory.Write(0);
+    EXPECT_EQ(StartupWindowState(2), 2);
+}
+
+class CloseSettingsTest : public StartupSettingsTest {
+protected:
+    CloseState State() {
+        CloseState s;
+        s.columnWidths = {38, 111, 277, 133, 111};
+        s.top = 10;
+        s.left = 20;
+        s.height = 300;
+        s.width = 400;
+        s.openDialog = {"/o", 2};
+        s.saveDialog = {"/s", 1};
+        s.addDialog = {"/a", 7};
+        return s;
+    }
+    UsageRecord m_usage{[] { return 46000.5; }};
+};
+
+TEST_F(CloseSettingsTest, maximised_keepsTheEarlierNormalPlacement) {
+    keys::kMainTop.Write(1);
+    keys::kMainHeight.Write(222);
+    CloseState s = State();
+    s.windowState = 2;
+    WriteCloseSettings(s, m_usage);
+    EXPECT_EQ(keys::kMainWinState.Read(), 2);
+    EXPECT_EQ(keys::kMainTop.Read(), 1);
+    EXPECT_EQ(keys::kMainHeight.Read(), 222);
+    EXPECT_EQ(keys::kCell[2].Read(), 277);
+    EXPECT_EQ(keys::kAddFilter.Read(), 7);
+}
+
+TEST_F(CloseSettingsTest, normal_writesGeometryAndState) {
+    WriteCloseSettings(State(), m_usage);
+    EXPECT_EQ(keys::kMainTop.Read(), 10);
+    EXPECT_EQ(keys::kMainLeft.Read(), 20);
+    EXPECT_EQ(keys::kMainHeight.Read(), 300);
+    EXPECT_EQ(keys::kMainWidth.Read(), 400);
+    EXPECT_EQ(keys::kMainWinState.Read(), 0);
+    EXPECT_EQ(keys::kOpenDir.Read(), "/o");
+}
+
+TEST_F(CloseSettingsTest, emptiedHistorySlotEmptiesItsStoredNameOnly) {
+    keys::kMenuFile[2].Write("c");
+    CloseState s = State();
+    s.historySlots = {"a", "b", "", "", ""};
+    WriteCloseSettings(s, m_usage);
+    EXPECT_EQ(keys::kMenuFile[0].Read(), "a");
+    EXPECT_EQ(keys::kMenuFile[2].ReadOr("absent"), "absent"); // written empty reads as default
+}
+
+TEST_F(CloseSettingsTest, neverSavedCollection_emptiesEndFile) {
+    keys::kEndFile.Write("/old.htm");
+    WriteCloseSettings(State(), m_usage);
+    EXPECT_EQ(keys::kEndFile.ReadOr("empty"), "empty");
+    const std::string list = m_dir.File("list.htm");
+    test::WriteFileBytes(list, "x");
+    CloseState s = State();
+    s.currentFile = list;
+    WriteCloseSettings(s, m_usage);
+    EXPECT_EQ(keys::kEndFile.Read(), list);
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include "core/UsageRecord.h"
+#include "platform/Registry.h"
+#include "util/SettingKeys.h"
+
+#include "TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace lh;
+
+namespace {
+
+struct FormatCase {
+    double value;
+    const char* text;
+};
+
+class GeneralNumberFormatTest : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(GeneralNumberFormatTest, writesFifteenDigitsWithoutTrailingZeros) {
+    EXPECT_EQ(GeneralNumberFormat(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, GeneralNumberFormatTest,
+    ::testing::Values(FormatCase{0, "0"}, FormatCase{3, "3"}, FormatCase{-3, "-3"},
+                      FormatCase{3.5, "3.5"}, FormatCase{0.1, "0.1"},
+                      FormatCase{3.50000000465661, "3.50000000465661"},
+                      FormatCase{2.0 / 3.0, "0.666666666666667"},
+                      FormatCase{0.00001, "0.00001"}, FormatCase{0.000001, "1E-6"},
+                      FormatCase{0.0000015, "1.5E-6"},
+                      FormatCase{123456789012345.0, "123456789012345"},
+                      FormatCase{1234567890123456.0, "1.23456789012346E15"},
+                      FormatCase{1e20, "1E20"}));
+
+TEST(GeneralNumberFormat, usesTheGivenDecimalSeparator) {
+    EXPECT_EQ(GeneralNumberFormat(3.5, ","), "3,5");
+    double v = 0;
+    ASSERT_TRUE(ParseGeneralNumber("3,5", v, ","));
+    EXPECT_EQ(v, 3.5);
+}
+
+TEST(GeneralNumberFormat, parseRefusesWhatIsNotANumber) {
+    double v = 7;
+    EXPECT_FALSE(ParseGeneralNumber("", v));
+    EXPECT_FALSE(ParseGeneralNumber("abc", v));
+    EXPECT_FALSE(ParseGeneralNumber("3.5h", v));
+    EXPECT_EQ(v, 7);
+    EXPECT_TRUE(ParseGeneralNumber("1.5E-6", v));
+    EXPECT_DOUBLE_EQ(v, 1.5e-6);
+}
+
+// A clock the test moves by hand.
+struct FakeClock {
+    DayTime now = 46000.5; // a day in 2025, noon
+    UsageRecord::Clock Fn() {
+        return [this] { return now; };
+    }
+};
+
+class UsageRecordTest : public ::testing::Test {
+protected:
+    test::ScopedSettingsFile m_settings;
+    FakeClock m_clock;
+};
+
+TEST_F(UsageRecordTest, firstStart_writesCountDayVersionAndPath) {
+    UsageRecord record(m_clock.Fn());
+    record.RecordStart();
+    EXPECT_EQ(keys::kNumber.Read(), "1");
+    EXPECT_NE(keys::kInstDay.ReadOr(""), "");
+    EXPECT_EQ(keys::kVersion.Read(), "Tessella Tool   Ver1.00");
+    EXPECT_NE(keys::kExeName.Read(), "");
+    EXPECT_EQ(keys::kAllTime.ReadOr("none"), "none");
+    EXPECT_EQ(keys::kLastEndDay.ReadOr("none"), "none");
+    EXPECT_EQ(record.StartTime(), m_clock.now);
+}
+
+TEST_F(UsageRecordTest, threeStarts_countThreeAndKeepTheFirstDay) {
+    UsageRecord first(m_clock.Fn());
+    first.RecordStart();
+    const std::string instDay = keys::kInstDay.Read();
+    m_clock.now += 1;
+    UsageRecord(m_clock.Fn()).RecordStart();
+    UsageRecord(m_clock.Fn()).RecordStart();
+    EXPECT_EQ(keys::kNumber.Read(), "3");
+    EXPECT_EQ(keys::kInstDay.Read(), instDay);
+}
+
+TEST_F(UsageRecordTest, ninetyMinutesAfterTwoHours_storesThreeAndAHalf) {
+    keys::kAllTime.Write("2");
+    UsageRecord record(m_clock.Fn());
+    record.RecordStart();
+    m_clock.now += 90.0 / (24 * 60);
+    record.RecordExit();
+    double total = 0;
+    ASSERT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), total));
+    EXPECT_NEAR(total, 3.5, 1e-9);
+    EXPECT_NE(keys::kLastStartDay.ReadOr(""), "");
+    EXPECT_NE(keys::kLastEndDay.ReadOr(""), "");
+}
+
+TEST_F(UsageRecordTest, clockSetBack_addsNothing) {
+    keys::kAllTime.Write("2");
+    UsageRecord record(m_clock.Fn());
+    record.RecordStart();
+    m_clock.now -= 1.0 / 24;
+    record.RecordExit();
+    EXPECT_EQ(keys::kAllTime.Read(), "2");
+}
+
+TEST_F(UsageRecordTest, exitWithoutRecordedStart_addsNoTime) {
+    keys::kAllTime.Write("2");
+    UsageRecord record(m_clock.Fn());
+    record.RecordExit();
+    EXPECT_EQ(keys::kAllTime.Read(), "2");
+    EXPECT_EQ(keys::kLastStartDay.ReadOr("none"), "none");
+}
+
+TEST_F(UsageRecordTest, damagedStoredNumbers_countAsMissing) {
+    keys::kNumber.Write("many");
+    keys::kAllTime.Write("lots");
+    UsageRecord record(m_clock.Fn());
+    record.RecordStart();
+    EXPECT_EQ(keys::kNumber.Read(), "2");
+    m_clock.now += 1.0 / 24;
+    record.RecordExit();
+    double total = 0;
+    ASSERT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), total));
+    EXPECT_NEAR(total, 1.0, 1e-9);
+}
+
+TEST(DateTimeText, leavesOutTheTimeAtMidnight) {
+    const std::string midnight = DateTimeText(46000.0);
+    const std::string noon = DateTimeText(46000.5);
+    EXPECT_EQ(midnight.find(' '), std::string::npos);
+    EXPECT_EQ(noon.rfind(midnight + " ", 0), 0u);
+}
+
+} // namespace
