@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "ScriptedUi.h"
-
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 
