@@ -1,9 +1,310 @@
 #include "MainWindow.h"
 
+#include "ActivationChannel.h"
+#include "CollectionDelegate.h"
+#include "CollectionModel.h"
+#include "CollectionView.h"
+#include "GaugeBar.h"
+#include "QtBusyCursor.h"
+#include "QtFileChooser.h"
+#include "QtMessageBox.h"
+#include "core/ProcessState.h"
+#include "core/RecordCommands.h"
+#include "core/TableLayout.h"
+#include "dialogs/SplashStep.h"
+#include "util/SettingKeys.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
 namespace lh {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(QStringLiteral("Linkhive for Windows"));
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_ownMessages(std::make_unique<QtMessageBox>(this)),
+      m_fileChooser(std::make_unique<QtFileChooser>(this)),
+      m_busyCursor(std::make_unique<QtBusyCursor>()), m_messages(m_ownMessages.get()) {
+    setObjectName(QStringLiteral("LinkhiveMainForm"));
+    QFont designFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    designFont.setPixelSize(12);
+    setFont(designFont);
+
+    CreateStatusBar();
+    CreateGrid();
+    m_files = std::make_unique<FileCommands>(m_doc, m_forwardingMessages, *m_fileChooser,
+                                             *m_gaugeBar, m_busyCursor.get(), m_history,
+                                             static_cast<DocumentView&>(*this));
+    CreateMenus();
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+    m_doc.SetCaptionListener([this](const std::string& caption) { ApplyCaption(caption); });
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    m_timer1->setInterval(1);
+    connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+    m_timer1->start();
+
+    m_activation = new ActivationServer(
+        [this] { ActivateFromAnotherStart(); },
+        [this] {
+            return QByteArray("activations=") + QByteArray::number(m_activations) +
+                   QByteArray(" minimized=") + QByteArray(isMinimized() ? "1" : "0") +
+                   QByteArray(" second=") + QByteArray(SecondInstance ? "1" : "0");
+        },
+        this);
+    m_activation->Listen();
+
+    FormCreate();
+}
+
+MainWindow::~MainWindow() {
+    // The model stops observing before the document's table goes away with this object.
+    delete m_grid;
+    m_grid = nullptr;
+    delete m_model;
+    m_model = nullptr;
+}
+
+void MainWindow::FormCreate() {
+    ApplyCaption(m_doc.Caption());
+    // The saved placement and the position panel's width are restored here by the start-up.
+}
+
+void MainWindow::CreateGrid() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setBackgroundRole(QPalette::Dark); // the application work-space colour
+    client->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_model = new CollectionModel(m_doc.Table(), this);
+    m_grid = new CollectionView(client);
+    m_grid->setModel(m_model);
+    m_delegate = new CollectionDelegate(m_grid);
+    m_grid->setItemDelegate(m_delegate);
+    m_grid->hide();
+    layout->addWidget(m_grid, 1);
+    layout->addStretch(0);
+
+    m_gaugeBar = new GaugeBar(
+        client, statusBar(), [this] { return width(); },
+        [this] {
+            const QAction* item = Item("SetStatusVisItem");
+            return !item || item->isChecked();
+        });
+    layout->addWidget(m_gaugeBar);
+    setCentralWidget(client);
+
+    connect(m_delegate, &CollectionDelegate::EditTextLoaded, this,
+            [this](const QModelIndex& index, const QString& text) {
+                StringGrid1GetEditText(CollectionModel::GridColumn(index),
+                                       CollectionModel::GridRow(index), text);
+            });
+    connect(m_delegate, &CollectionDelegate::EditTextChanged, this,
+            [this](const QModelIndex& index, const QString& text, QLineEdit* editor, bool) {
+                StringGrid1SetEditText(CollectionModel::GridColumn(index),
+                                       CollectionModel::GridRow(index), text, editor);
+            });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!current.isValid())
+                    return;
+                m_selectedOnce = true;
+                StringGrid1SelectCell(CollectionModel::GridColumn(current),
+                                      CollectionModel::GridRow(current));
+            });
+    // A double click runs the access command once the launching commands are wired in.
+}
+
+void MainWindow::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFixedHeight(kStatusBarHeight);
+    bar->setStatusTip(QStringLiteral("ここに（行:列）（説明）が表示されます"));
+
+    m_panel0 = new QLabel(QStringLiteral("    0:    0"), bar);
+    m_panel0->setObjectName(QStringLiteral("StatusPanel0"));
+    m_panel0->setAlignment(Qt::AlignCenter);
+    m_panel0->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_panel0->setFixedWidth(65);
+    bar->addWidget(m_panel0);
+
+    m_panel1 = new QLabel(bar);
+    m_panel1->setObjectName(QStringLiteral("StatusPanel1"));
+    m_panel1->setMinimumWidth(50);
+    m_panel1->setFrameStyle(QFrame::NoFrame);
+    bar->addWidget(m_panel1, 1);
+}
+
+QAction* MainWindow::Item(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void MainWindow::SetMessageBoxService(MessageBoxService* service) noexcept {
+    m_messages = service ? service : m_ownMessages.get();
+}
+
+FileChooser& MainWindow::FileDialogs() noexcept {
+    return *m_fileChooser;
+}
+
+BusyCursor& MainWindow::Busy() noexcept {
+    return *m_busyCursor;
+}
+
+ProgressSink& MainWindow::ProgressDisplay() noexcept {
+    return *m_gaugeBar;
+}
+
+void MainWindow::Timer1Timer() {
+    m_timer1->stop();
+    if (m_startedUp)
+        return;
+    m_startedUp = true;
+    // Options, recent-file history and dialog folders are restored here by the start-up.
+
+    // Progress display items.
+    m_gaugeBar->SetGaugeVisible(keys::kGaugeVisible.IsOn());
+    m_gaugeBar->SetInfoVisible(keys::kInfoVisible.IsOn());
+    m_gaugeBar->SetNewGauge(keys::kNewGauge.IsNotOff());
+
+    // The stored display font is restored here by the start-up; until then the default one.
+    TableSetup(QFont(QString::fromUtf8(keys::kFontName.def), keys::kFontSize.def));
+
+    // The start-up collection (the file named on the command line, else the one left open at
+    // the last exit) is opened here; without one the collection is new.
+    m_files->RebuildHistoryMenu();
+    m_files->OpenDocument(std::string(), OpenMode::Normal);
+
+    ReleaseSplash();
+    // The stored window state is applied here.
+}
+
+void MainWindow::ApplyCaption(const std::string& caption) {
+    // "[*]" is the toolkit's placeholder for its own modified mark; a file name may hold it.
+    QString title = QString::fromStdString(caption);
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title);
+}
+
+void MainWindow::MarkModified() {
+    m_doc.MarkModified();
+}
+
+void MainWindow::ClearTable() {
+    m_grid->FinishEditing();
+    m_doc.Table().Clear();
+}
+
+void MainWindow::UpdateReloadCommand() {
+    m_files->UpdateReloadCommand();
+}
+
+void MainWindow::UpdateReloadCommand(bool enabled) {
+    if (QAction* reload = Item("FileOpenReItem"))
+        reload->setEnabled(enabled);
+}
+
+void MainWindow::TableSetup(const QFont& displayFont) {
+    m_grid->setFont(displayFont);
+    m_grid->horizontalHeader()->setFont(displayFont);
+    m_grid->verticalHeader()->setFont(displayFont);
+    const int size = displayFont.pointSize() > 0 ? displayFont.pointSize() : keys::kFontSize.def;
+    m_grid->SetDefaultRowHeight(RowHeightForFont(size));
+    m_doc.SetDocumentTitle(Document::kDefaultTitle);
+    for (int column = 0; column < TableStore::kColumnCount; ++column)
+        m_grid->SetColumnWidth(column, ColumnWidthFor(column, keys::kCell[column].Read(), size));
+}
+
+void MainWindow::ShowTable(bool visible) {
+    m_grid->setVisible(visible);
+}
+
+void MainWindow::TableReplaced() {
+    // Row 1, column 1 becomes current. Before the user has selected anything the position
+    // panel keeps its initial text; afterwards it follows.
+    const QModelIndex first = m_model->IndexAt(1, 1);
+    {
+        const QSignalBlocker quiet(m_grid->selectionModel());
+        m_grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
+    }
+    m_grid->viewport()->update();
+    m_grid->scrollToTop();
+    if (m_selectedOnce)
+        StringGrid1SelectCell(1, 1);
+    if (m_grid->isVisible())
+        m_grid->setFocus();
+}
+
+void MainWindow::HistoryChanged() {
+    const History::MenuState& menu = m_history.Menu();
+    if (QAction* separator = Item("N2"))
+        separator->setVisible(menu.separatorVisible);
+    static constexpr const char* kNames[History::kSlotCount] = {
+        "File1Item", "File2Item", "File3Item", "File4Item", "File5Item"};
+    for (int slot = 0; slot < History::kSlotCount; ++slot) {
+        QAction* item = Item(kNames[slot]);
+        if (!item)
+            continue;
+        const History::MenuItem& state = menu.items[static_cast<std::size_t>(slot)];
+        item->setText(QString::fromStdString(state.caption));
+        ApplyHint(item, state.hint);
+        item->setVisible(state.visible);
+    }
+}
+
+void MainWindow::NewDocument() {
+    RunFileCommand(&FileCommands::FileNewItemClick);
+}
+
+void MainWindow::RunFileCommand(void (FileCommands::*command)()) {
+    m_grid->FinishEditing();
+    ((*m_files).*command)();
+}
+
+void MainWindow::ApplyHint(QAction* item, const std::string& hint) {
+    // A hint without "|" is both texts.
+    const QString text = QString::fromStdString(hint);
+    const qsizetype bar = text.indexOf(QLatin1Char('|'));
+    item->setToolTip(bar < 0 ? text : text.left(bar));
+    item->setStatusTip(bar < 0 ? text : text.mid(bar + 1));
+}
+
+void MainWindow::ActivateFromAnotherStart() {
+    ++m_activations;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::SetStatusVisItemClick(bool checked) {
+    // While the progress strip shows, the status bar comes back when the strip goes.
+    if (m_gaugeBar->isHidden())
+        statusBar()->setVisible(checked);
+}
+
+void MainWindow::DisplayHint(const QString& longHint) {
+    m_panel1->setText(longHint);
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 } // namespace lh

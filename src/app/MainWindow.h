@@ -1,13 +1,152 @@
 #pragma once
 
+// The main window: the collection grid over the document's table store, the progress strip,
+// the status bar with its two panels, and the menus. Split by subsystem: MainWindow.cpp (layout,
+// caption, start-up), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record
+// editing).
+
+#include "core/Document.h"
+#include "core/FileCommands.h"
+#include "core/History.h"
+#include "core/UserInterface.h"
+
 #include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
 
 namespace lh {
 
-class MainWindow : public QMainWindow {
+class ActivationServer;
+class CollectionDelegate;
+class CollectionModel;
+class CollectionView;
+class GaugeBar;
+class QtBusyCursor;
+class QtFileChooser;
+class QtMessageBox;
+
+class MainWindow : public QMainWindow, private DocumentView {
     Q_OBJECT
 public:
+    // Designed client area below the menu bar.
+    static constexpr int kClientWidth = 427;
+    static constexpr int kClientHeight = 252;
+    static constexpr int kStatusBarHeight = 19;
+
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Document& Doc() noexcept { return m_doc; }
+    CollectionView* Grid() const noexcept { return m_grid; }
+    CollectionModel* Model() const noexcept { return m_model; }
+    GaugeBar* Progress() const noexcept { return m_gaugeBar; }
+    QLabel* PositionPanel() const noexcept { return m_panel0; }
+    QLabel* HintPanel() const noexcept { return m_panel1; }
+    QAction* Item(const char* name) const;
+    // A hint is "short|long": the long part is the status-bar text, the short one the tooltip.
+    static void ApplyHint(QAction* item, const std::string& hint);
+
+    // The ways core routines reach the user. Tests put scripted stand-ins in place.
+    MessageBoxService& MessageBoxes() noexcept { return *m_messages; }
+    void SetMessageBoxService(MessageBoxService* service) noexcept;
+    FileChooser& FileDialogs() noexcept;
+    BusyCursor& Busy() noexcept;
+    ProgressSink& ProgressDisplay() noexcept;
+
+    FileCommands& Files() noexcept { return *m_files; }
+    History& RecentFiles() noexcept { return m_history; }
+
+    // Collection table.
+    void MarkModified();
+    void ClearTable();
+    void UpdateReloadCommand();
+    // Font, row height, title, column widths; the grid stays hidden until a document is set up.
+    void TableSetup(const QFont& displayFont);
+    // A new, empty collection after the change prompt, as the New command does it.
+    void NewDocument();
+
+    // Grid handlers, in grid coordinates (row 0 headings, column 0 numbers).
+    void StringGrid1GetEditText(int aCol, qint64 aRow, const QString& value);
+    void StringGrid1SetEditText(int aCol, qint64 aRow, const QString& value, QLineEdit* editor);
+    void StringGrid1SelectCell(int aCol, qint64 aRow);
+
+    // Record editing.
+    void EditRecDelItemClick();
+    void EditRecInsItemClick();
+
+    // The deferred start-up, run once by the one-shot timer as soon as the event loop runs.
+    void Timer1Timer();
+
+    // A refused start asked this window to come to the front.
+    void ActivateFromAnotherStart();
+    int ActivationCount() const noexcept { return m_activations; }
+
+    void SetHelpFile(const QString& path) { m_helpFile = path; }
+    const QString& HelpFile() const noexcept { return m_helpFile; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateGrid();
+    void CreateStatusBar();
+    void CreateMenus();
+    void CreateFileMenu();
+    void CreateEditMenu();
+    void CreateSettingsMenu();
+    void CreateHelpMenu();
+    // DocumentView: how the file commands reach the window.
+    void ShowTable(bool visible) override;
+    void TableReplaced() override;
+    void UpdateReloadCommand(bool enabled) override;
+    void HistoryChanged() override;
+
+    // Runs a file command with the grid's editor closed first.
+    void RunFileCommand(void (FileCommands::*command)());
+    void SetStatusVisItemClick(bool checked);
+    void DisplayHint(const QString& longHint);
+    void ApplyCaption(const std::string& caption);
+    qint64 CurrentGridRow() const;
+    void SetCurrentCell(qint64 gridRow, int gridColumn);
+
+    Document m_doc;
+    CollectionModel* m_model = nullptr;
+    CollectionView* m_grid = nullptr;
+    CollectionDelegate* m_delegate = nullptr;
+    GaugeBar* m_gaugeBar = nullptr;
+    QLabel* m_panel0 = nullptr;
+    QLabel* m_panel1 = nullptr;
+    QTimer* m_timer1 = nullptr;
+    ActivationServer* m_activation = nullptr;
+    std::unique_ptr<QtMessageBox> m_ownMessages;
+    std::unique_ptr<QtFileChooser> m_fileChooser;
+    std::unique_ptr<QtBusyCursor> m_busyCursor;
+    MessageBoxService* m_messages = nullptr;
+    // Core routines keep the reference they were given; this one follows SetMessageBoxService.
+    class ForwardingMessageBox final : public MessageBoxService {
+    public:
+        explicit ForwardingMessageBox(MessageBoxService** target) : m_target(target) {}
+        int ShowMessageBox(const std::string& text, const std::string& caption,
+                           int style) override {
+            return (*m_target)->ShowMessageBox(text, caption, style);
+        }
+
+    private:
+        MessageBoxService** m_target;
+    };
+    ForwardingMessageBox m_forwardingMessages{&m_messages};
+    History m_history;
+    std::unique_ptr<FileCommands> m_files;
+    bool m_selectedOnce = false;
+    QString m_helpFile;
+    int m_activations = 0;
+    bool m_startedUp = false;
 };
 
 } // namespace lh

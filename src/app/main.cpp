@@ -1,14 +1,52 @@
+#include "ActivationChannel.h"
 #include "MainWindow.h"
 #include "controls/ProgramPicture.h"
+#include "core/ProcessState.h"
+#include "core/UserInterface.h"
+#include "dialogs/SplashStep.h"
+#include "platform/InstanceGuard.h"
+#include "util/SettingKeys.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // 1. The toolkit.
     QApplication app(argc, argv);
     app.setWindowIcon(lh::ProgramIcon());
     // Lets the desktop match the windows to the installed menu entry (linkhive.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral("linkhive"));
-    lh::MainWindow w;
-    w.show();
-    return app.exec();
+
+    // 2. The splash step: the start entry of the usage record and, for a first instance, the
+    //    splash window. It does not decide whether the process goes on.
+    lh::ShowSplash();
+
+    // 3. The single-instance guard. Only a stored 0 refuses a further instance; the refused
+    //    start brings a running window to the front and ends without showing or storing
+    //    anything.
+    lh::platform::InstanceGuard guard;
+    const bool guardExisted = lh::platform::InstanceGuard::Exists();
+    if (guardExisted && lh::keys::k2ndStart.Read() == 0) {
+        lh::ActivateRunningInstance();
+        return 0;
+    }
+    lh::SecondInstance = guardExisted;
+    guard.Acquire();
+
+    // 4. The main window; its creation restores caption and placement.
+    lh::MainWindow window;
+
+    // 5. and 6. Application title and help file.
+    QApplication::setApplicationName(QString::fromUtf8(lh::kApplicationTitle));
+    window.SetHelpFile(QStringLiteral("Linkhive.hlp"));
+
+    // 7. The main window is a top-level window of its own, with its own taskbar entry; the
+    //    toolkit needs no hidden owner window.
+
+    // 8. The loop; the window's one-shot timer runs the deferred start-up.
+    window.show();
+    const int status = QApplication::exec();
+
+    // 9. Let go of the guard.
+    guard.Release();
+    return status;
 }

@@ -19,15 +19,17 @@ void Document::SetCaption(std::string caption) {
 }
 
 void Document::SetFileCaption(const std::string& path, bool writeProtected) {
-    std::string caption = std::string(kCaptionBase) + " - [" +
-                          (path.empty() ? std::string(kNewFileName) : platform::FileNamePart(path)) +
-                          "]";
+    std::string caption =
+        std::string(kCaptionBase) + " - [" +
+        (path.empty() ? std::string(kNewFileName) : platform::FileNamePart(path)) + "]";
     if (writeProtected)
         caption += kWriteProtectMarker;
     SetCaption(std::move(caption));
 }
 
-bool Document::IsModified() const noexcept { return !m_caption.empty() && m_caption[0] == '*'; }
+bool Document::IsModified() const noexcept {
+    return !m_caption.empty() && m_caption[0] == '*';
+}
 
 bool Document::IsWriteProtected() const noexcept {
     // The marker's last six characters "(上書禁止)" decide, whatever precedes them.

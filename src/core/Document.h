@@ -16,7 +16,7 @@ public:
     static constexpr const char* kCaptionBase = "Linkhive for Windows";
     static constexpr const char* kNewFileName = "NewFile";
     static constexpr const char* kWriteProtectMarker = " (上書禁止)"; // UTF-8 display text
-    static constexpr const char* kDefaultTitle = "Linkhive";        // ASCII, same in cp932
+    static constexpr const char* kDefaultTitle = "Linkhive";          // ASCII, same in cp932
 
     Document();
 

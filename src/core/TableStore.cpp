@@ -22,7 +22,30 @@ struct TableStore::Record {
     }
 };
 
-void TableStore::RecordDeleter::operator()(Record* r) const noexcept { std::free(r); }
+void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
+    std::free(r);
+}
+
+// Hashing and comparing go through AsciiUpper, so the index folds exactly as the callers do.
+std::size_t TableStore::AddressHash::operator()(const Record* r) const {
+    return std::hash<std::string>{}(AsciiUpper(r->Get(1)));
+}
+
+std::size_t TableStore::AddressHash::operator()(const AddressKey& k) const {
+    return std::hash<std::string_view>{}(k.upper);
+}
+
+bool TableStore::AddressEqual::operator()(const Record* a, const Record* b) const {
+    return a == b || AsciiUpper(a->Get(1)) == AsciiUpper(b->Get(1));
+}
+
+bool TableStore::AddressEqual::operator()(const AddressKey& k, const Record* r) const {
+    return k.upper.size() == r->Get(1).size() && k.upper == AsciiUpper(r->Get(1));
+}
+
+bool TableStore::AddressEqual::operator()(const Record* r, const AddressKey& k) const {
+    return (*this)(k, r);
+}
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
                                              std::string_view c3, std::string_view c4) {
@@ -44,7 +67,9 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     return RecordPtr(r);
 }
 
-TableStore::TableStore() { m_rows.emplace_back(); }
+TableStore::TableStore() {
+    m_rows.emplace_back();
+}
 TableStore::~TableStore() = default;
 TableStore::TableStore(TableStore&&) noexcept = default;
 TableStore& TableStore::operator=(TableStore&&) noexcept = default;
@@ -81,14 +106,15 @@ void TableStore::SetCell(Row row, int col, std::string_view text) {
         cur[i] = slot ? slot->Get(i) : std::string_view();
     if (cur[col - 1] == text)
         return;
-    const bool isRecord = row < EntryRow();
-    if (isRecord && col == 2)
-        IndexRemove(cur[1]);
     cur[col - 1] = text;
     RecordPtr fresh = MakeRecord(cur[0], cur[1], cur[2], cur[3]);
-    if (isRecord && col == 2)
-        IndexAdd(text);
+    // The index holds the record itself, so a record row's new record replaces the old one.
+    const bool isRecord = row < EntryRow();
+    if (isRecord)
+        IndexRemove(slot.get());
     slot = std::move(fresh);
+    if (isRecord)
+        IndexAdd(slot.get());
     if (m_observer)
         m_observer->CellsChanged(row, row);
 }
@@ -105,8 +131,9 @@ void TableStore::Clear() {
 
 void TableStore::AppendRow() {
     // The entry row becomes a record: its address now counts for the duplicate test.
-    if (const Record* entry = m_rows.back().get())
-        IndexAdd(entry->Get(1));
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(RowCount(), 1);
+    IndexAdd(m_rows.back().get());
     m_rows.emplace_back();
     if (m_observer)
         m_observer->RowsInserted(RowCount() - 1, 1);
@@ -114,13 +141,21 @@ void TableStore::AppendRow() {
 
 void TableStore::AppendRecord(std::string_view name, std::string_view address,
                               std::string_view access, std::string_view remark) {
-    m_rows.back() = MakeRecord(name, address, access, remark);
-    IndexAdd(address);
-    m_rows.emplace_back();
+    RecordPtr record = MakeRecord(name, address, access, remark);
+    // Grow ahead (geometrically) so the new entry row cannot fail once the record is placed.
+    if (m_rows.size() == m_rows.capacity())
+        m_rows.reserve(m_rows.capacity() * 2);
+    // The entry row takes the record first, then a new entry row follows: views see a cell
+    // change and then an insertion, each complete.
+    m_rows.back() = std::move(record);
+    IndexAdd(m_rows.back().get());
     if (m_observer) {
-        m_observer->CellsChanged(RowCount() - 2, RowCount() - 2);
-        m_observer->RowsInserted(RowCount() - 1, 1);
+        m_observer->CellsChanged(RowCount() - 1, RowCount() - 1);
+        m_observer->RowsAboutToBeInserted(RowCount(), 1);
     }
+    m_rows.emplace_back();
+    if (m_observer)
+        m_observer->RowsInserted(RowCount() - 1, 1);
 }
 
 void TableStore::Reserve(Row records) {
@@ -134,9 +169,10 @@ void TableStore::Reserve(Row records) {
 void TableStore::DeleteRowShift(Row r) {
     if (r < 1 || r > RowCount() - 2)
         return;
+    if (m_observer)
+        m_observer->RowsAboutToBeRemoved(r, 1);
     const auto idx = static_cast<std::size_t>(r - 1);
-    if (const Record* rec = m_rows[idx].get())
-        IndexRemove(rec->Get(1));
+    IndexRemove(m_rows[idx].get());
     // The entry row stays last, so it still does not count for the duplicate test.
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(idx));
     if (m_observer)
@@ -146,6 +182,8 @@ void TableStore::DeleteRowShift(Row r) {
 void TableStore::InsertRowShift(Row r) {
     if (r < 1 || r >= RowCount() - 1)
         return;
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(r, 1);
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(r - 1), RecordPtr());
     if (m_observer)
         m_observer->RowsInserted(r, 1);
@@ -154,11 +192,13 @@ void TableStore::InsertRowShift(Row r) {
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
     if (m_addressIndex.empty())
         return false;
+    if (prefix.empty())
+        return m_addressIndex.find(AddressKey{upperKey}) != m_addressIndex.end();
     std::string key;
     key.reserve(prefix.size() + upperKey.size());
     key.append(prefix);
     key.append(upperKey);
-    return m_addressIndex.find(key) != m_addressIndex.end();
+    return m_addressIndex.find(AddressKey{key}) != m_addressIndex.end();
 }
 
 void TableStore::Swap(TableStore& other) noexcept {
@@ -170,16 +210,20 @@ void TableStore::Swap(TableStore& other) noexcept {
         m_observer->EndReset();
 }
 
-void TableStore::IndexAdd(std::string_view address) {
-    ++m_addressIndex[AsciiUpper(address)];
+void TableStore::IndexAdd(const Record* record) {
+    if (record && !record->Get(1).empty())
+        m_addressIndex.insert(record);
 }
 
-void TableStore::IndexRemove(std::string_view address) {
-    const auto it = m_addressIndex.find(AsciiUpper(address));
-    if (it == m_addressIndex.end())
+void TableStore::IndexRemove(const Record* record) {
+    if (!record || record->Get(1).empty())
         return;
-    if (--it->second == 0)
-        m_addressIndex.erase(it);
+    auto [it, end] = m_addressIndex.equal_range(record);
+    for (; it != end; ++it)
+        if (*it == record) {
+            m_addressIndex.erase(it);
+            return;
+        }
 }
 
 std::size_t TableStore::MemoryUsage() const noexcept {
@@ -187,6 +231,9 @@ std::size_t TableStore::MemoryUsage() const noexcept {
     for (const auto& r : m_rows)
         if (r)
             total += sizeof(Record) + r->len[0] + r->len[1] + r->len[2] + r->len[3];
+    // Each index node holds a link, the record pointer and the cached hash.
+    total +=
+        m_addressIndex.size() * 3 * sizeof(void*) + m_addressIndex.bucket_count() * sizeof(void*);
     return total;
 }
 

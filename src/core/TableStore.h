@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace lh {
@@ -24,13 +24,17 @@ public:
     using Row = std::int64_t;
     static constexpr int kColumnCount = 5;
 
-    // Observer hooks so a view can follow structural changes without rescanning.
+    // Observer hooks so a view can follow structural changes without rescanning. Each row
+    // insertion or removal is announced before and reported after the change, the way item
+    // views need it.
     struct Observer {
         virtual ~Observer() = default;
         virtual void BeginReset() {}
         virtual void EndReset() {}
+        virtual void RowsAboutToBeInserted(Row /*first*/, Row /*count*/) {}
         virtual void RowsInserted(Row /*first*/, Row /*count*/) {} // after the fact
-        virtual void RowsRemoved(Row /*first*/, Row /*count*/) {}  // after the fact
+        virtual void RowsAboutToBeRemoved(Row /*first*/, Row /*count*/) {}
+        virtual void RowsRemoved(Row /*first*/, Row /*count*/) {} // after the fact
         virtual void CellsChanged(Row /*firstRow*/, Row /*lastRow*/) {}
     };
 
@@ -77,7 +81,8 @@ public:
     // Heading text of column `col` (cp932).
     static std::string_view Heading(int col) noexcept;
 
-    // Bytes held by the records' texts and their bookkeeping, for the memory benchmark.
+    // Bytes held by the records' texts and their bookkeeping (the address index included), for
+    // the memory benchmark.
     std::size_t MemoryUsage() const noexcept;
 
 private:
@@ -87,14 +92,33 @@ private:
     };
     using RecordPtr = std::unique_ptr<Record, RecordDeleter>;
 
+    // The address index holds the records themselves, hashed and compared by their upper-cased
+    // address, so it costs one small node per record and no copy of any text. Lookups take the
+    // upper-cased text directly.
+    struct AddressKey {
+        std::string_view upper;
+    };
+    struct AddressHash {
+        using is_transparent = void;
+        std::size_t operator()(const Record* r) const;
+        std::size_t operator()(const AddressKey& k) const;
+    };
+    struct AddressEqual {
+        using is_transparent = void;
+        bool operator()(const Record* a, const Record* b) const;
+        bool operator()(const AddressKey& k, const Record* r) const;
+        bool operator()(const Record* r, const AddressKey& k) const;
+    };
+
     static RecordPtr MakeRecord(std::string_view c1, std::string_view c2, std::string_view c3,
                                 std::string_view c4);
-    void IndexAdd(std::string_view address);
-    void IndexRemove(std::string_view address);
+    void IndexAdd(const Record* record);
+    void IndexRemove(const Record* record);
 
     // m_rows[i] is grid row i + 1; the last element is the entry row. Null means all empty.
     std::vector<RecordPtr> m_rows;
-    std::unordered_map<std::string, std::uint32_t> m_addressIndex;
+    // Record rows with a non-empty address; the entry row joins when it becomes a record.
+    std::unordered_multiset<const Record*, AddressHash, AddressEqual> m_addressIndex;
     Observer* m_observer = nullptr;
 };
 

@@ -23,11 +23,11 @@ constexpr int kIconAsterisk = 0x40;
 constexpr int kDefButton2 = 0x100;
 constexpr int kDefButton3 = 0x200;
 
-constexpr int kStyleError = kOk | kIconHand;                                  // 16
-constexpr int kStyleSavePrompt = kYesNoCancel | kIconQuestion;                // 35
-constexpr int kStyleConfirm = kYesNo | kIconQuestion;                         // 36
-constexpr int kStyleWarnYesNo = kYesNo | kIconExclamation;                    // 52
-constexpr int kStyleProgramWarning = kYesNo | kIconQuestion | kDefButton2;    // 292
+constexpr int kStyleError = kOk | kIconHand;                               // 16
+constexpr int kStyleSavePrompt = kYesNoCancel | kIconQuestion;             // 35
+constexpr int kStyleConfirm = kYesNo | kIconQuestion;                      // 36
+constexpr int kStyleWarnYesNo = kYesNo | kIconExclamation;                 // 52
+constexpr int kStyleProgramWarning = kYesNo | kIconQuestion | kDefButton2; // 292
 
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
@@ -88,18 +88,18 @@ private:
 
 // A file dialog request and its answer.
 struct FileDialogRequest {
-    std::string title;          // UTF-8; empty for the dialog's default
-    std::string filter;         // "Label|*.a;*.b|Label2|*.*" as the program writes it
-    int filterIndex = 1;        // 1-based
+    std::string title;   // UTF-8; empty for the dialog's default
+    std::string filter;  // "Label|*.a;*.b|Label2|*.*" as the program writes it
+    int filterIndex = 1; // 1-based
     std::string initialDir;
-    std::string fileName;       // preset name (full path or empty)
+    std::string fileName; // preset name (full path or empty)
     bool showReadOnlyBox = false;
     bool mustExist = true;
 };
 
 struct FileDialogResult {
     std::string path;
-    int filterIndex = 1;        // the entry selected when the dialog closed
+    int filterIndex = 1; // the entry selected when the dialog closed
     bool readOnlyTicked = false;
 };
 

@@ -59,7 +59,8 @@ std::string ProgramPath();
 
 // Per-user folders.
 std::string ConfigHome(); // $XDG_CONFIG_HOME or ~/.config
-std::string RuntimeDir(); // $XDG_RUNTIME_DIR or a per-user temporary folder
+// $XDG_RUNTIME_DIR or a private per-user temporary folder; empty when none can be had.
+std::string RuntimeDir();
 
 // Code of the last failing call of this module in the program's I/O codes: 2 not found, 3 bad
 // name, 4 too many open files, 5 access denied, 101 disk full. On Windows other system error

@@ -1,11 +1,15 @@
 #pragma once
 
 // The single-instance guard "hPrevInstLinkhive" and the way a refused start reaches the running
-// main window. On Linux the guard is a lock file every running instance holds a shared lock on.
+// main windows. On Linux the guard is a lock file every running instance holds a shared lock
+// on; it vanishes with the last holder, a crashed one included. On Windows it is a named mutex.
 
 #include <string>
+#include <vector>
 
 namespace lh::platform {
+
+inline constexpr const char* kInstanceGuardName = "hPrevInstLinkhive";
 
 class InstanceGuard {
 public:
@@ -14,18 +18,22 @@ public:
     InstanceGuard& operator=(const InstanceGuard&) = delete;
     ~InstanceGuard();
 
-    // True when some running instance holds the guard.
+    // True when some running instance (this one included) holds the guard.
     static bool Exists();
     // Takes this process's hold; failures are silent (the instance runs anyway).
     void Acquire();
     void Release();
+    bool Held() const noexcept;
 
 private:
     int m_fd = -1;
     void* m_handle = nullptr;
 };
 
-// Name of the per-user local socket on which each main window listens.
+// Name of the local socket on which this process's main window listens: a per-user name
+// derived from the main window's class name, unique to the process.
 std::string MainWindowServerName();
+// Names on which running main windows may listen (stale ones included), for a refused start.
+std::vector<std::string> MainWindowServerNames();
 
 } // namespace lh::platform

@@ -1,8 +1,185 @@
 #include "app/MainWindow.h"
 
+#include "ScriptedUi.h"
+#include "app/CollectionModel.h"
+#include "app/CollectionView.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 
-TEST(MainWindow, caption_isApplicationTitle) {
-    lh::MainWindow w;
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Linkhive for Windows"));
+using namespace lh;
+
+namespace {
+QString Utf8(const char* s) {
+    return QString::fromUtf8(s);
+}
+} // namespace
+
+TEST(MainWindow, beforeStartUp_showsTheBareCaptionAndDesignedClientArea) {
+    MainWindow w;
+    EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows"));
+    EXPECT_EQ(w.width(), 427);
+    EXPECT_EQ(w.height() - w.menuBar()->sizeHint().height(), 252);
+    EXPECT_TRUE(w.Grid()->isHidden());
+    EXPECT_EQ(w.PositionPanel()->text(), Utf8("    0:    0"));
+    EXPECT_EQ(w.statusBar()->height(), 19);
+    EXPECT_EQ(w.statusBar()->statusTip(), Utf8("ここに（行:列）（説明）が表示されます"));
+}
+
+TEST(MainWindow, menus_haveTheirCaptionsInOrder) {
+    MainWindow w;
+    QStringList captions;
+    for (QAction* a : w.menuBar()->actions())
+        captions << a->text();
+    EXPECT_EQ(captions, (QStringList{Utf8("ﾌｧｲﾙ(&F)"), Utf8("編集(&E)"), Utf8("設定(&S)"),
+                                     Utf8("ﾍﾙﾌﾟ(&H)")}));
+}
+
+TEST(MainWindow, menuItems_carryCaptionShortcutHintAndVisibility) {
+    struct Item {
+        const char* name;
+        const char* caption;
+        const char* shortcut;
+        const char* hint;
+        bool visible;
+    };
+    const Item items[] = {
+        {"FileNewItem", "新規作成(&N)", "Ctrl+N", "新しいﾌｧｲﾙの作成", true},
+        {"FileOpenItem", "開く(&O)...", "Ctrl+O", "既存のﾌｧｲﾙを開く", true},
+        {"FileSaveItem", "上書き保存(&S)", "Ctrl+S", "ﾌｧｲﾙを保存する", true},
+        {"FileSaveAsItem", "名前を付けて保存(&A)...", "", "ﾌｧｲﾙに別の名前を付けて保存する", true},
+        {"FileOpenReItem", "読み直し(&R)", "", "このﾌｧｲﾙを読み直す", true},
+        {"FilePrintItem", "印刷(&P)...", "Ctrl+P", "文章を印刷する", false},
+        {"FilePrinterItem", "ﾌﾟﾘﾝﾀの設定(&R)...", "", "ﾌﾟﾘﾝﾀの設定をする", false},
+        {"File1Item", "&1", "", "", false},
+        {"File5Item", "&5", "", "", false},
+        {"FileExitItem", "終了(&X)", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了", true},
+        {"EditRecDelItem", "ﾚｺｰﾄﾞ削除(&D)", "", "現在の行を削除して上につめる", true},
+        {"EditRecInsItem", "ﾚｺｰﾄﾞ挿入(&I)", "", "現在の行の上に新しい行を作る", true},
+        {"EditFileURLItem", "ﾌｧｲﾙから追加[URL](&U)", "", "ﾌｧｲﾙからURL(http:)を探して追加する",
+         true},
+        {"EditFileEMItem", "ﾌｧｲﾙから追加[E-Mail](&E)", "", "ﾌｧｲﾙからE-Mailｱﾄﾞﾚｽを探して追加する",
+         true},
+        {"EditHtmlItem", "HTML表示(&H)", "F5", "このﾃﾞｰﾀをﾌﾞﾗｳｻﾞで開く", true},
+        {"EditAccessItem", "ｱｸｾｽ(&A)    [DblClick]", "", "URL/E-Mailにｱｸｾｽする", true},
+        {"SetStatusVisItem", "ｽﾃｰﾀｽﾊﾞｰ(&S)", "", "ｽﾃｰﾀｽﾊﾞｰの表示/非表示を切替えます", true},
+        {"SetToolItem", "ｽﾃｰﾀｽﾊﾞｰ(&B)...", "", "ｽﾃｰﾀｽﾊﾞｰを設定します", true},
+        {"SetFontItem", "ﾌｫﾝﾄ(&F)...", "", "表示ﾌｫﾝﾄを設定します", true},
+        {"SetOthersItem", "その他(&O)...", "", "上記以外の設定をします", true},
+        {"SetTitleItem", "ﾀｲﾄﾙ(&T)...", "", "", true},
+        {"HelpTopicItem", "ﾄﾋﾟｯｸの検索(&H)", "F1", "ﾍﾙﾌﾟのﾄﾋﾟｯｸの検索を表示します", true},
+        {"HelpUseItem", "ﾍﾙﾌﾟの使い方(&U)", "", "ﾍﾙﾌﾟの使い方を表示します", true},
+        {"HelpHomeItem", "ｲﾝﾀｰﾈｯﾄ ﾛｰｶﾙﾌｧｲﾙ(&F)...", "", "Tessellaのﾎｰﾑﾍﾟｰｼﾞにｱｸｾﾙします", true},
+        {"HelpHome2Item", "ｲﾝﾀｰﾈｯﾄ ｼｮｰﾄｶｯﾄ(&S)...", "", "Tessellaのﾎｰﾑﾍﾟｰｼﾞに直接ｱｸｾﾙします", true},
+        {"HelpAboutItem", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "F2", "ﾊﾞｰｼﾞｮﾝ情報を表示します", true},
+    };
+    MainWindow w;
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.name);
+        const QAction* a = w.Item(item.name);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(), Utf8(item.caption));
+        EXPECT_EQ(a->shortcut().toString(QKeySequence::PortableText), Utf8(item.shortcut));
+        EXPECT_EQ(a->statusTip(), Utf8(item.hint));
+        EXPECT_EQ(a->isVisible(), item.visible);
+    }
+    EXPECT_TRUE(w.Item("SetStatusVisItem")->isChecked());
+    EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
+}
+
+TEST(MainWindow, startUp_setsUpTheTableAndOpensANewCollection) {
+    MainWindow w;
+    w.Timer1Timer();
+    EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
+    EXPECT_FALSE(w.Grid()->isHidden());
+    EXPECT_EQ(w.Doc().DocumentTitle(), "Linkhive");
+    EXPECT_EQ(w.Model()->rowCount(), 1); // the entry row
+    EXPECT_EQ(w.Model()->headerData(0, Qt::Vertical).toString(), Utf8("1"));
+
+    // Default font size 10: rows twice the point size, widths scaled from size 9.
+    EXPECT_EQ(w.Grid()->verticalHeader()->defaultSectionSize(), 20);
+    const int widths[] = {38, 111, 277, 133, 111};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(w.Grid()->ColumnWidth(c), widths[c]) << "column " << c;
+
+    QStringList headings;
+    for (int c = 0; c < 4; ++c)
+        headings << w.Model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headings,
+              (QStringList{Utf8("名前"), Utf8("URL/E-Mail"), Utf8("ｱｸｾｽ日時"), Utf8("備考")}));
+}
+
+TEST(MainWindow, caption_followsModifiedAndWriteProtectStates) {
+    MainWindow w;
+    w.Timer1Timer();
+    w.MarkModified();
+    w.MarkModified();
+    EXPECT_EQ(w.windowTitle(), Utf8("*Linkhive for Windows - [NewFile]"));
+
+    w.Doc().SetFileCaption("/tmp/x/links.htm", true);
+    w.MarkModified();
+    EXPECT_EQ(w.windowTitle(), Utf8("*Linkhive for Windows - [links.htm] (上書禁止)"));
+
+    // A file called "*" must not vanish into the toolkit's own modified placeholder.
+    w.Doc().SetFileCaption("/tmp/x/*");
+    EXPECT_EQ(w.windowTitle().remove(QStringLiteral("[*][*]")), Utf8("Linkhive for Windows - "));
+}
+
+TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
+    MainWindow w;
+    test::ScriptedMessageBox boxes;
+    w.SetMessageBoxService(&boxes);
+    w.Timer1Timer();
+    w.Doc().Table().AppendRecord("a", "http://a", "", "");
+    w.Doc().SetDocumentTitle("Mine");
+    w.MarkModified();
+
+    boxes.Answer(mb::kIdCancel);
+    w.Item("FileNewItem")->trigger();
+    EXPECT_EQ(w.Doc().Table().RowCount(), 3);
+
+    boxes.Answer(mb::kIdNo);
+    w.Item("FileNewItem")->trigger();
+    EXPECT_EQ(w.Doc().Table().RowCount(), 2);
+    EXPECT_EQ(w.Doc().DocumentTitle(), "Mine");
+    EXPECT_EQ(w.Doc().CurrentFile(), "");
+    EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
+    EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[0].style, mb::kStyleSavePrompt);
+}
+
+TEST(MainWindow, historyMenu_followsTheRecentFiles) {
+    MainWindow w;
+    w.Timer1Timer();
+    w.RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
+    w.Files().RebuildHistoryMenu();
+    EXPECT_TRUE(w.Item("N2")->isVisible());
+    EXPECT_TRUE(w.Item("File1Item")->isVisible());
+    EXPECT_TRUE(w.Item("File1Item")->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_FALSE(w.Item("File2Item")->isVisible());
+}
+
+TEST(MainWindow, statusBarToggle_hidesAndShowsTheStatusBar) {
+    MainWindow w;
+    w.Timer1Timer();
+    w.Item("SetStatusVisItem")->trigger();
+    EXPECT_TRUE(w.statusBar()->isHidden());
+    w.Item("SetStatusVisItem")->trigger();
+    EXPECT_FALSE(w.statusBar()->isHidden());
+}
+
+TEST(MainWindow, activationByAnotherStart_restoresAMinimisedWindow) {
+    MainWindow w;
+    w.showMinimized();
+    ASSERT_TRUE(w.isMinimized());
+    w.ActivateFromAnotherStart();
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.ActivationCount(), 1);
 }

@@ -167,8 +167,17 @@ std::string ConfigHome() {
 std::string RuntimeDir() {
     if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x == '/')
         return x;
+    // The shared temporary folder itself would let users see (and block) each other's guard and
+    // sockets: use a folder of our own in it, and only when it really is ours and private.
     const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp == '/' ? tmp : "/tmp");
+    std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/linkhive-" +
+                      std::to_string(static_cast<unsigned long>(::getuid()));
+    ::mkdir(dir.c_str(), 0700);
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0)
+        return std::string();
+    return dir;
 }
 
 int MapErrnoToIoCode(int err) {

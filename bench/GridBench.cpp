@@ -1,0 +1,103 @@
+// The collection grid over a million records, offscreen: taking over a loaded table, painting,
+// jumping to the end, and editing or inserting near the top while the view follows.
+
+#include "app/CollectionModel.h"
+#include "app/CollectionView.h"
+#include "core/TableStore.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <benchmark/benchmark.h>
+#include <string>
+
+using namespace lh;
+
+namespace {
+
+constexpr int kMillion = 1000000;
+
+void Fill(TableStore& t) {
+    for (int i = 0; i < kMillion; ++i)
+        t.AppendRecord("Link " + std::to_string(i),
+                       "http://www.example.com/pages/" + std::to_string(i) + ".html",
+                       "2024/05/06 07:08:09", "");
+}
+
+struct Grid {
+    TableStore store;
+    CollectionModel model{store};
+    CollectionView view;
+    Grid() {
+        view.setModel(&model);
+        view.resize(800, 600);
+        view.show();
+        TableStore loaded;
+        Fill(loaded);
+        store.Swap(loaded);
+        QApplication::processEvents();
+    }
+};
+
+Grid& MillionGrid() {
+    static Grid grid;
+    return grid;
+}
+
+void BM_GridTakesOverMillion(benchmark::State& state) {
+    TableStore loaded;
+    Fill(loaded);
+    TableStore store;
+    CollectionModel model(store);
+    CollectionView view;
+    view.setModel(&model);
+    view.resize(800, 600);
+    view.show();
+    for (auto _ : state) {
+        store.Swap(loaded); // back and forth: a million rows shown, then two
+        view.repaint();
+    }
+}
+BENCHMARK(BM_GridTakesOverMillion)->Unit(benchmark::kMillisecond);
+
+void BM_GridScrollToEndAndBack(benchmark::State& state) {
+    Grid& g = MillionGrid();
+    for (auto _ : state) {
+        g.view.verticalScrollBar()->setValue(g.view.verticalScrollBar()->maximum());
+        g.view.repaint();
+        g.view.verticalScrollBar()->setValue(0);
+        g.view.repaint();
+    }
+}
+BENCHMARK(BM_GridScrollToEndAndBack)->Unit(benchmark::kMillisecond);
+
+void BM_GridEditCellNearTop(benchmark::State& state) {
+    Grid& g = MillionGrid();
+    int i = 0;
+    for (auto _ : state) {
+        g.model.setData(g.model.index(3, 3), (++i & 1) ? QStringLiteral("note") : QString());
+        g.view.repaint();
+    }
+}
+BENCHMARK(BM_GridEditCellNearTop)->Unit(benchmark::kMillisecond);
+
+void BM_GridInsertAndDeleteNearTop(benchmark::State& state) {
+    Grid& g = MillionGrid();
+    for (auto _ : state) {
+        g.store.InsertRowShift(2);
+        g.view.repaint();
+        g.store.DeleteRowShift(2);
+        g.view.repaint();
+    }
+}
+BENCHMARK(BM_GridInsertAndDeleteNearTop)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

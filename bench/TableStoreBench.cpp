@@ -1,0 +1,108 @@
+// The table store with a million records: appending, inserting and deleting near the top, and
+// the memory each record takes beside its text.
+
+#include "core/TableStore.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
+
+using namespace lh;
+
+namespace {
+
+constexpr int kMillion = 1000000;
+
+// Texts of a typical record: a name, an address, an access time, a short remark.
+struct Texts {
+    std::string name, address, access, remark;
+};
+
+Texts RecordTexts(int i) {
+    return {"Link " + std::to_string(i),
+            "http://www.example.com/pages/" + std::to_string(i) + ".html", "2024/05/06 07:08:09",
+            i % 4 == 0 ? "checked" : ""};
+}
+
+void Fill(TableStore& t, int records) {
+    for (int i = 0; i < records; ++i) {
+        const Texts r = RecordTexts(i);
+        t.AppendRecord(r.name, r.address, r.access, r.remark);
+    }
+}
+
+TableStore& MillionTable() {
+    static TableStore table = [] {
+        TableStore t;
+        Fill(t, kMillion);
+        return t;
+    }();
+    return table;
+}
+
+void BM_AppendMillion(benchmark::State& state) {
+    for (auto _ : state) {
+        TableStore t;
+        Fill(t, kMillion);
+        benchmark::DoNotOptimize(t.RowCount());
+    }
+    state.SetItemsProcessed(state.iterations() * kMillion);
+}
+BENCHMARK(BM_AppendMillion)->Unit(benchmark::kMillisecond);
+
+void BM_InsertNearTopOfMillion(benchmark::State& state) {
+    TableStore& t = MillionTable();
+    for (auto _ : state) {
+        t.InsertRowShift(2);
+        state.PauseTiming();
+        t.DeleteRowShift(2);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_InsertNearTopOfMillion)->Unit(benchmark::kMicrosecond);
+
+void BM_DeleteNearTopOfMillion(benchmark::State& state) {
+    TableStore& t = MillionTable();
+    for (auto _ : state) {
+        state.PauseTiming();
+        t.InsertRowShift(2);
+        state.ResumeTiming();
+        t.DeleteRowShift(2);
+    }
+}
+BENCHMARK(BM_DeleteNearTopOfMillion)->Unit(benchmark::kMicrosecond);
+
+void BM_EditCellOfMillion(benchmark::State& state) {
+    TableStore& t = MillionTable();
+    int i = 0;
+    for (auto _ : state)
+        t.SetCell(500000, 4, (++i & 1) ? "edited" : "");
+}
+BENCHMARK(BM_EditCellOfMillion)->Unit(benchmark::kMicrosecond);
+
+void BM_DuplicateTestInMillion(benchmark::State& state) {
+    TableStore& t = MillionTable();
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(t.AddressInTable(
+            "WWW.EXAMPLE.COM/PAGES/" + std::to_string(i++ % kMillion) + ".HTML", "HTTP://"));
+}
+BENCHMARK(BM_DuplicateTestInMillion);
+
+// Reports bytes per record against the bytes of the record's text.
+void BM_MemoryPerRecord(benchmark::State& state) {
+    const TableStore& t = MillionTable();
+    std::size_t text = 0;
+    for (TableStore::Row r = 1; r <= t.RecordCount(); ++r)
+        for (int c = 1; c <= 4; ++c)
+            text += t.CellView(r, c).size();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(t.MemoryUsage());
+    const double records = static_cast<double>(t.RecordCount());
+    state.counters["text_per_record"] = static_cast<double>(text) / records;
+    state.counters["bytes_per_record"] = static_cast<double>(t.MemoryUsage()) / records;
+}
+BENCHMARK(BM_MemoryPerRecord)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();

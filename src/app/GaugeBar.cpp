@@ -1,0 +1,122 @@
+#include "GaugeBar.h"
+
+#include "controls/Gauge.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QProgressBar>
+
+namespace lh {
+
+namespace {
+constexpr int kBarLeft = 0;
+constexpr int kBarTop = 2;
+constexpr int kBarHeight = 17;
+constexpr int kGaugeDesignWidth = 177;
+constexpr int kLabelDesignLeft = 184;
+constexpr int kLabelTop = 4;
+
+// Lays out pending geometry now: without the event loop a shown or hidden widget would keep
+// its old place until the pass ends.
+void ActivateLayouts(QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (QLayout* layout = w->layout())
+            layout->activate();
+}
+} // namespace
+
+GaugeBar::GaugeBar(QWidget* parent, QWidget* statusBar, std::function<int()> clientWidth,
+                   std::function<bool()> statusWanted)
+    : QWidget(parent), m_statusBar(statusBar), m_clientWidth(std::move(clientWidth)),
+      m_statusWanted(std::move(statusWanted)), m_progressBar(new QProgressBar(this)),
+      m_gauge(new TGauge(this)), m_label(new QLabel(this)) {
+    setObjectName(QStringLiteral("GaugeBar"));
+    setFixedHeight(kHeight);
+
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
+
+    // The drawn gauge counts in whole percent: that is all it shows, and it redraws only when
+    // the percentage changes.
+    m_gauge->setObjectName(QStringLiteral("Gauge1"));
+    m_gauge->SetMaxValue(100);
+    m_gauge->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
+    m_gauge->hide();
+
+    m_label->setObjectName(QStringLiteral("Label1"));
+    m_label->move(kLabelDesignLeft, kLabelTop);
+    m_label->setAttribute(Qt::WA_TranslucentBackground);
+
+    hide();
+}
+
+void GaugeBar::SetInfoVisible(bool on) {
+    m_labelShown = on;
+    m_label->setVisible(on);
+}
+
+void GaugeBar::SetNewGauge(bool on) {
+    m_newGauge = on;
+    m_progressBar->setVisible(on);
+    m_gauge->setVisible(!on);
+}
+
+void GaugeBar::ProgressStart(std::int64_t max, const std::string& label) {
+    if (!m_gaugeVisible)
+        return;
+    m_model.Start(max);
+
+    const StripLayout layout = LayoutStrip(m_clientWidth(), m_labelShown, kBarLeft);
+    m_progressBar->resize(layout.barWidth, kBarHeight);
+    if (m_labelShown) {
+        m_label->move(layout.labelLeft, kLabelTop);
+        m_label->setText(QString::fromStdString(label));
+        m_label->adjustSize();
+    }
+    m_gauge->resize(m_progressBar->width(), kBarHeight);
+
+    if (m_newGauge) {
+        m_progressBar->setRange(0, m_model.BarMaximum());
+        m_progressBar->setValue(0);
+    }
+    m_gauge->SetProgress(0);
+    m_shownPercent = 0;
+
+    m_statusBar->hide();
+    show();
+    ActivateLayouts(this);
+    RepaintNow();
+}
+
+void GaugeBar::ProgressStep(std::int64_t amount) {
+    if (isHidden())
+        return;
+    m_model.Step(amount);
+    if (m_newGauge)
+        m_progressBar->setValue(m_model.BarValue());
+    else
+        m_gauge->SetProgress(m_model.Percent());
+    // Each step that changes what the strip shows is on the screen before the pass goes on.
+    if (m_model.Percent() != m_shownPercent) {
+        m_shownPercent = m_model.Percent();
+        RepaintNow();
+    }
+}
+
+void GaugeBar::ProgressEnd() {
+    if (isHidden())
+        return;
+    hide();
+    if (m_statusWanted())
+        m_statusBar->show();
+    ActivateLayouts(m_statusBar);
+}
+
+void GaugeBar::RepaintNow() {
+    if (isVisible())
+        repaint();
+}
+
+} // namespace lh

@@ -1,0 +1,60 @@
+#pragma once
+
+// The progress strip that takes the status bar's place during long passes: the platform's bar
+// `ProgressBar1` (newer look) or the drawn `Gauge1` (older look), and the label `Label1`.
+
+#include "core/ProgressModel.h"
+#include "core/UserInterface.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+
+namespace lh {
+
+class TGauge;
+
+class GaugeBar final : public QWidget, public ProgressSink {
+    Q_OBJECT
+public:
+    static constexpr int kHeight = 19;
+
+    // `clientWidth` gives the window's client width at each start; `statusBar` is the widget
+    // the strip replaces; `statusWanted` says whether it should come back afterwards.
+    GaugeBar(QWidget* parent, QWidget* statusBar, std::function<int()> clientWidth,
+             std::function<bool()> statusWanted);
+
+    // The switches of the status-bar settings; they take effect at the next start.
+    void SetGaugeVisible(bool on) noexcept { m_gaugeVisible = on; }
+    bool GaugeVisible() const noexcept { return m_gaugeVisible; }
+    void SetInfoVisible(bool on);
+    void SetNewGauge(bool on);
+
+    void ProgressStart(std::int64_t max, const std::string& label) override;
+    void ProgressStep(std::int64_t amount) override;
+    void ProgressEnd() override;
+
+    QProgressBar* ProgressBar1() const noexcept { return m_progressBar; }
+    TGauge* Gauge1() const noexcept { return m_gauge; }
+    QLabel* Label1() const noexcept { return m_label; }
+    const ProgressModel& Model() const noexcept { return m_model; }
+
+private:
+    void RepaintNow();
+
+    QWidget* m_statusBar;
+    std::function<int()> m_clientWidth;
+    std::function<bool()> m_statusWanted;
+    QProgressBar* m_progressBar;
+    TGauge* m_gauge;
+    QLabel* m_label;
+    ProgressModel m_model;
+    bool m_gaugeVisible = true;
+    bool m_labelShown = true; // the label's switch; isVisible() is false while the strip hides
+    bool m_newGauge = true;
+    int m_shownPercent = -1;
+};
+
+} // namespace lh

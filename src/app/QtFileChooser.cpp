@@ -1,0 +1,119 @@
+#include "QtFileChooser.h"
+
+#include "QtMessageBox.h"
+#include "platform/FileSystem.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+
+namespace lh {
+
+namespace {
+
+QString FromPlatformPath(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+std::string ToPlatformPath(const QString& path) {
+    return path.toUtf8().toStdString();
+}
+
+void PrepareDialog(QFileDialog& dialog, const FileDialogRequest& request, QStringList& filters) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!request.title.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.title));
+    filters = QtFileChooser::ToNameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size()
+                              ? request.filterIndex
+                              : 1;
+        dialog.selectNameFilter(filters.at(index - 1));
+    }
+    if (!request.initialDir.empty())
+        dialog.setDirectory(FromPlatformPath(request.initialDir));
+    if (!request.fileName.empty())
+        dialog.selectFile(FromPlatformPath(request.fileName));
+}
+
+int SelectedIndex(const QFileDialog& dialog, const QStringList& filters, int fallback) {
+    const int i = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return i >= 0 ? i + 1 : fallback;
+}
+
+} // namespace
+
+QStringList QtFileChooser::ToNameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        if (patterns.isEmpty())
+            continue;
+        // The label may carry its own "(*.x)"; the toolkit reads the last parenthesised list.
+        result.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                      QLatin1Char(')'));
+    }
+    return result;
+}
+
+std::optional<FileDialogResult> QtFileChooser::ChooseOpenFile(const FileDialogRequest& request,
+                                                              int* lastIndex) {
+    QFileDialog dialog(m_owner);
+    QStringList filters;
+    PrepareDialog(dialog, request, filters);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+
+    QCheckBox* readOnly = nullptr;
+    if (request.showReadOnlyBox) {
+        // The toolkit's dialog has no read-only box of its own: add one below its controls.
+        readOnly = new QCheckBox(QStringLiteral("読み取り専用で開く(&R)"), &dialog);
+        readOnly->setObjectName(QStringLiteral("ReadOnlyBox"));
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+            grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    const int index = SelectedIndex(dialog, filters, request.filterIndex);
+    if (lastIndex)
+        *lastIndex = index;
+    if (!accepted)
+        return std::nullopt;
+    FileDialogResult result;
+    result.path = ToPlatformPath(dialog.selectedFiles().constFirst());
+    result.filterIndex = index;
+    result.readOnlyTicked = readOnly && readOnly->isChecked();
+    return result;
+}
+
+std::optional<FileDialogResult> QtFileChooser::ChooseSaveFile(const FileDialogRequest& request) {
+    QFileDialog dialog(m_owner);
+    QStringList filters;
+    PrepareDialog(dialog, request, filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString()); // a typed name is taken as it is
+
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const std::string path = ToPlatformPath(dialog.selectedFiles().constFirst());
+        platform::FileStat st;
+        // A file the user may not write cannot be replaced: ask for another name.
+        if (platform::StatFile(path, st) && st.attributes.readOnly && !st.attributes.directory) {
+            QtMessageBox(&dialog).ShowMessageBox("「" + path +
+                                                     "」\nこのファイルは読み取り専用です。" +
+                                                     "\n別の名前を指定してください。",
+                                                 "", mb::kOk | mb::kIconExclamation);
+            continue;
+        }
+        FileDialogResult result;
+        result.path = path;
+        result.filterIndex = SelectedIndex(dialog, filters, request.filterIndex);
+        return result;
+    }
+}
+
+} // namespace lh

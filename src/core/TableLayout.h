@@ -1,0 +1,22 @@
+#pragma once
+
+// Sizes and texts of the collection grid that follow from the display font and the settings,
+// kept apart from the widgets so the arithmetic is tested on its own.
+
+#include "TableStore.h"
+
+#include <string>
+
+namespace lh {
+
+// Default row height for a font of `pointSize` points: twice the point size.
+int RowHeightForFont(int pointSize);
+
+// Width of grid column `column` (0..4): the stored width when it is at least 1, else the base
+// width scaled from font size 9 to `pointSize`.
+int ColumnWidthFor(int column, int storedWidth, int pointSize);
+
+// Text of the status bar's position panel: row and column, each right-aligned in five places.
+std::string CellPositionText(TableStore::Row row, int col);
+
+} // namespace lh

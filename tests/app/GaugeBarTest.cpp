@@ -1,0 +1,117 @@
+#include "app/GaugeBar.h"
+
+#include "app/MainWindow.h"
+#include "controls/Gauge.h"
+
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace lh;
+
+namespace {
+
+class ProgressDisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w = std::make_unique<MainWindow>();
+        w->Timer1Timer();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        bar = w->Progress();
+    }
+
+    std::unique_ptr<MainWindow> w;
+    GaugeBar* bar = nullptr;
+};
+
+// Navy pixels along the first line inside the border, above the percentage text.
+int NavyPixels(TGauge& gauge) {
+    const QImage image = gauge.grab().toImage();
+    int navy = 0;
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, 1) == QColor(0, 0, 128))
+            ++navy;
+    return navy;
+}
+
+} // namespace
+
+TEST_F(ProgressDisplayTest, runningPass_replacesTheStatusBarAndBringsItBack) {
+    bar->ProgressStart(1000, "URL Add (x.txt)");
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_TRUE(w->statusBar()->isHidden());
+    EXPECT_EQ(bar->Label1()->text(), QStringLiteral("URL Add (x.txt)"));
+    EXPECT_EQ(bar->height(), 19);
+    bar->ProgressStep(250);
+    EXPECT_EQ(bar->ProgressBar1()->value(), 250);
+    bar->ProgressEnd();
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(w->statusBar()->isHidden());
+}
+
+TEST_F(ProgressDisplayTest, layout_followsTheClientWidth) {
+    w->resize(427, w->height());
+    bar->ProgressStart(10, "File Open");
+    EXPECT_EQ(bar->ProgressBar1()->width(), 213);
+    EXPECT_EQ(bar->Label1()->x(), 221);
+    EXPECT_EQ(bar->Gauge1()->width(), 213);
+    bar->ProgressEnd();
+
+    bar->SetInfoVisible(false);
+    bar->ProgressStart(10, "ignored");
+    EXPECT_EQ(bar->ProgressBar1()->width(), 427);
+    EXPECT_TRUE(bar->Label1()->isHidden());
+    bar->ProgressEnd();
+}
+
+TEST_F(ProgressDisplayTest, maximumZero_standsForAThousandAndStepsStopAtFull) {
+    bar->ProgressStart(0, "empty");
+    EXPECT_EQ(bar->ProgressBar1()->maximum(), 1000);
+    EXPECT_EQ(bar->ProgressBar1()->value(), 0);
+    bar->ProgressStep(998);
+    bar->ProgressStep(4); // a last line without a line end
+    EXPECT_EQ(bar->ProgressBar1()->value(), 1000);
+    bar->ProgressEnd();
+}
+
+TEST_F(ProgressDisplayTest, switchedOff_showsNothingAndKeepsTheStatusBar) {
+    bar->SetGaugeVisible(false);
+    bar->ProgressStart(100, "scan");
+    bar->ProgressStep(50);
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(w->statusBar()->isHidden());
+    bar->ProgressEnd();
+    EXPECT_FALSE(w->statusBar()->isHidden());
+}
+
+TEST_F(ProgressDisplayTest, statusBarSwitchedOffInItsMenu_staysHiddenAfterThePass) {
+    w->Item("SetStatusVisItem")->trigger();
+    bar->ProgressStart(100, "scan");
+    bar->ProgressEnd();
+    EXPECT_TRUE(w->statusBar()->isHidden());
+}
+
+TEST_F(ProgressDisplayTest, olderLook_drawsNavyToThePercentage) {
+    bar->SetNewGauge(false);
+    bar->ProgressStart(200, "save");
+    EXPECT_TRUE(bar->ProgressBar1()->isHidden());
+    TGauge& gauge = *bar->Gauge1();
+    EXPECT_FALSE(gauge.isHidden());
+    EXPECT_EQ(NavyPixels(gauge), 0);
+
+    bar->ProgressStep(100);
+    EXPECT_EQ(gauge.PercentDone(), 50);
+    const int inner = gauge.width() - 2;
+    EXPECT_EQ(NavyPixels(gauge), inner * 50 / 100);
+
+    bar->ProgressStep(1000);
+    EXPECT_EQ(gauge.PercentDone(), 100);
+    EXPECT_EQ(NavyPixels(gauge), inner);
+    bar->ProgressEnd();
+}
