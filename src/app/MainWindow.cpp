@@ -38,7 +38,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     CreateStatusBar();
     CreateGrid();
-    m_files = std::make_unique<FileCommands>(m_doc, m_forwardingMessages, *m_fileChooser,
+    m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages, *m_fileChooser,
                                              *m_gaugeBar, m_busyCursor.get(), m_history,
                                              static_cast<DocumentView&>(*this));
     CreateMenus();

@@ -60,6 +60,7 @@ public:
 
     FileCommands& Files() noexcept { return *m_files; }
     History& RecentFiles() noexcept { return m_history; }
+    MainOptions& Options() noexcept { return m_options; }
 
     // Collection table.
     void MarkModified();
@@ -142,6 +143,7 @@ private:
     };
     ForwardingMessageBox m_forwardingMessages{&m_messages};
     History m_history;
+    MainOptions m_options;
     std::unique_ptr<FileCommands> m_files;
     bool m_selectedOnce = false;
     QString m_helpFile;
