@@ -12,8 +12,9 @@ CollectionView::CollectionView(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::ContiguousSelection); // rectangular ranges
     setTabKeyNavigation(true);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::SelectedClicked);
+    // Typing or the edit key opens the editor; a double click is the access command, and a click
+    // on the current cell must not start an editor under it.
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     // Scrolling by whole rows keeps a million rows cheap; the view follows the thumb while it is

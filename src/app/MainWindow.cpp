@@ -41,7 +41,10 @@ MainWindow::MainWindow(QWidget* parent)
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages, *m_fileChooser,
                                              *m_gaugeBar, m_busyCursor.get(), m_history,
                                              static_cast<DocumentView&>(*this));
+    m_launch = std::make_unique<LaunchCommands>(m_doc);
     CreateMenus();
+    ConnectLaunchCommands();
+    ConnectSettingsCommands();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     m_doc.SetCaptionListener([this](const std::string& caption) { ApplyCaption(caption); });
@@ -98,11 +101,7 @@ void MainWindow::CreateGrid() {
     layout->addStretch(0);
 
     m_gaugeBar = new GaugeBar(
-        client, statusBar(), [this] { return width(); },
-        [this] {
-            const QAction* item = Item("SetStatusVisItem");
-            return !item || item->isChecked();
-        });
+        client, statusBar(), [this] { return width(); }, [this] { return m_statusWanted; });
     layout->addWidget(m_gaugeBar);
     setCentralWidget(client);
 
@@ -124,7 +123,6 @@ void MainWindow::CreateGrid() {
                 StringGrid1SelectCell(CollectionModel::GridColumn(current),
                                       CollectionModel::GridRow(current));
             });
-    // A double click runs the access command once the launching commands are wired in.
 }
 
 void MainWindow::CreateStatusBar() {
@@ -175,9 +173,10 @@ void MainWindow::Timer1Timer() {
     // Options, recent-file history and dialog folders are restored here by the start-up.
 
     // Progress display items.
-    m_gaugeBar->SetGaugeVisible(keys::kGaugeVisible.IsOn());
-    m_gaugeBar->SetInfoVisible(keys::kInfoVisible.IsOn());
-    m_gaugeBar->SetNewGauge(keys::kNewGauge.IsNotOff());
+    m_options.gaugeVisible = keys::kGaugeVisible.IsOn();
+    m_options.infoVisible = keys::kInfoVisible.IsOn();
+    m_options.newGauge = keys::kNewGauge.IsNotOff();
+    ProgressLookChanged();
 
     // The stored display font is restored here by the start-up; until then the default one.
     TableSetup(QFont(QString::fromUtf8(keys::kFontName.def), keys::kFontSize.def));
@@ -287,12 +286,6 @@ void MainWindow::ActivateFromAnotherStart() {
         showNormal();
     raise();
     activateWindow();
-}
-
-void MainWindow::SetStatusVisItemClick(bool checked) {
-    // While the progress strip shows, the status bar comes back when the strip goes.
-    if (m_gaugeBar->isHidden())
-        statusBar()->setVisible(checked);
 }
 
 void MainWindow::DisplayHint(const QString& longHint) {

@@ -3,12 +3,15 @@
 // The main window: the collection grid over the document's table store, the progress strip,
 // the status bar with its two panels, and the menus. Split by subsystem: MainWindow.cpp (layout,
 // caption, start-up), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record
-// editing).
+// editing), MainWindowLaunch.cpp (access, browser view, help), MainWindowSettings.cpp (status
+// bar, settings dialogs, about box).
 
 #include "core/Document.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
+#include "core/LaunchCommands.h"
 #include "core/UserInterface.h"
+#include "dialogs/StatusBarHost.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -30,7 +33,7 @@ class QtBusyCursor;
 class QtFileChooser;
 class QtMessageBox;
 
-class MainWindow : public QMainWindow, private DocumentView {
+class MainWindow : public QMainWindow, public StatusBarHost, private DocumentView {
     Q_OBJECT
 public:
     // Designed client area below the menu bar.
@@ -90,6 +93,27 @@ public:
     void SetHelpFile(const QString& path) { m_helpFile = path; }
     const QString& HelpFile() const noexcept { return m_helpFile; }
 
+    // Launching, settings and about commands.
+    void EditAccessItemClick();
+    void EditHtmlItemClick();
+    void SetStatusVisItemClick();
+    void SetToolItemClick();
+    void SetOthersItemClick();
+    void HelpAboutItemClick();
+    // The help document's part for a dialog's help topic.
+    void ShowHelpTopic(int topic);
+    // Replaces how addresses and documents go to the desktop's handlers (tests record them).
+    void SetOpener(LaunchCommands::Opener opener);
+
+    // StatusBarHost: the status bar, its menu item and the progress display's look.
+    bool IsStatusBarWanted() const override { return m_statusWanted; }
+    void SetStatusBarWanted(bool on) override;
+    bool IsStatusBarVisible() const override;
+    int StatusBarHeight() const override;
+    int CaretPanelWidth() const override;
+    void SetCaretPanelWidth(int width) override;
+    void ProgressLookChanged() override;
+
 protected:
     bool event(QEvent* event) override;
 
@@ -102,6 +126,8 @@ private:
     void CreateEditMenu();
     void CreateSettingsMenu();
     void CreateHelpMenu();
+    void ConnectLaunchCommands();
+    void ConnectSettingsCommands();
     // DocumentView: how the file commands reach the window.
     void ShowTable(bool visible) override;
     void TableReplaced() override;
@@ -110,7 +136,6 @@ private:
 
     // Runs a file command with the grid's editor closed first.
     void RunFileCommand(void (FileCommands::*command)());
-    void SetStatusVisItemClick(bool checked);
     void DisplayHint(const QString& longHint);
     void ApplyCaption(const std::string& caption);
     qint64 CurrentGridRow() const;
@@ -145,6 +170,8 @@ private:
     History m_history;
     MainOptions m_options;
     std::unique_ptr<FileCommands> m_files;
+    std::unique_ptr<LaunchCommands> m_launch;
+    bool m_statusWanted = true;
     bool m_selectedOnce = false;
     QString m_helpFile;
     int m_activations = 0;

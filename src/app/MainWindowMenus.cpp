@@ -127,7 +127,6 @@ void MainWindow::CreateSettingsMenu() {
                                      "ｽﾃｰﾀｽﾊﾞｰの表示/非表示を切替えます");
     statusVisible->setCheckable(true);
     statusVisible->setChecked(true);
-    connect(statusVisible, &QAction::toggled, this, &MainWindow::SetStatusVisItemClick);
     AddItem(this, settings, "SetToolItem", "ｽﾃｰﾀｽﾊﾞｰ(&B)...", "ｽﾃｰﾀｽﾊﾞｰを設定します");
     settings->addSeparator();
     AddItem(this, settings, "SetFontItem", "ﾌｫﾝﾄ(&F)...", "表示ﾌｫﾝﾄを設定します");

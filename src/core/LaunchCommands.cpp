@@ -75,15 +75,17 @@ std::string LaunchCommands::HelpFilePath() {
 }
 
 void LaunchCommands::HelpTopicItemClick() {
-    const std::string help = HelpFilePath();
-    if (!help.empty())
-        Open(FileUrl(help));
+    ShowHelpSection({});
 }
 
 void LaunchCommands::HelpUseItemClick() {
+    ShowHelpSection(kHelpOnHelpAnchor);
+}
+
+void LaunchCommands::ShowHelpSection(const std::string& anchor) {
     const std::string help = HelpFilePath();
     if (!help.empty())
-        Open(FileUrl(help, kHelpOnHelpAnchor));
+        Open(FileUrl(help, anchor));
 }
 
 void LaunchCommands::HelpHomeItemClick() {
@@ -100,8 +102,8 @@ std::string FileUrl(const std::string& path, const std::string& fragment) {
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' ||
-                           c == '.' || c == '~';
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' || c == '.' ||
+                           c == '~';
         if (plain) {
             url += ch;
         } else {

@@ -34,6 +34,8 @@ public:
     void EditHtmlItemClick(const std::function<bool()>& changePrompt);
     void HelpTopicItemClick();
     void HelpUseItemClick();
+    // The help document at `anchor` (a section id); an empty anchor opens it at the top.
+    void ShowHelpSection(const std::string& anchor);
     void HelpHomeItemClick();
     void HelpHome2ItemClick();
 

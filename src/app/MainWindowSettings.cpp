@@ -1,0 +1,97 @@
+#include "CollectionView.h"
+#include "GaugeBar.h"
+#include "MainWindow.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/SetBarBox.h"
+#include "dialogs/SetOtherBox.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QStatusBar>
+
+namespace lh {
+
+void MainWindow::ConnectSettingsCommands() {
+    const auto wire = [this](const char* name, void (MainWindow::*handler)()) {
+        if (QAction* item = Item(name))
+            connect(item, &QAction::triggered, this, handler);
+    };
+    wire("SetStatusVisItem", &MainWindow::SetStatusVisItemClick);
+    wire("SetToolItem", &MainWindow::SetToolItemClick);
+    wire("SetOthersItem", &MainWindow::SetOthersItemClick);
+    wire("HelpAboutItem", &MainWindow::HelpAboutItemClick);
+}
+
+void MainWindow::SetStatusVisItemClick() {
+    // The item is checkable, so the toolkit has already flipped its tick; the wish kept in
+    // m_statusWanted is what the toggle inverts, and it sets the tick again.
+    lh::SetStatusVisItemClick(*this);
+}
+
+void MainWindow::SetToolItemClick() {
+    m_grid->FinishEditing();
+    TSetBarBox box(m_options, *this, this);
+    box.SetHelpHandler([this](int topic) { ShowHelpTopic(topic); });
+    box.exec();
+}
+
+void MainWindow::SetOthersItemClick() {
+    m_grid->FinishEditing();
+    TSetOtherBox box(
+        m_options, m_history.Slot(0).empty(),
+        [this] {
+            m_history.Clear(m_files->OpenDialog().dir);
+            HistoryChanged();
+        },
+        this);
+    box.SetHelpHandler([this](int topic) { ShowHelpTopic(topic); });
+    box.exec();
+}
+
+void MainWindow::HelpAboutItemClick() {
+    m_grid->FinishEditing();
+    TAboutBox box(AboutBoxContext{TAboutBox::ThisRunStartText(), &m_forwardingMessages}, this);
+    box.exec();
+}
+
+void MainWindow::SetStatusBarWanted(bool on) {
+    m_statusWanted = on;
+    if (QAction* item = Item("SetStatusVisItem")) {
+        const QSignalBlocker quiet(item);
+        item->setChecked(on);
+    }
+    // While the progress strip runs it holds the status bar's place; the strip brings the bar
+    // back when it ends, if it is still wanted then.
+    if (m_gaugeBar->isHidden())
+        statusBar()->setVisible(on);
+}
+
+bool MainWindow::IsStatusBarVisible() const {
+    return !statusBar()->isHidden();
+}
+
+int MainWindow::StatusBarHeight() const {
+    return statusBar()->height();
+}
+
+int MainWindow::CaretPanelWidth() const {
+    return m_panel0->isHidden() ? 0 : m_panel0->width();
+}
+
+void MainWindow::SetCaretPanelWidth(int width) {
+    if (width <= 0) {
+        m_panel0->hide();
+        return;
+    }
+    m_panel0->setFixedWidth(width);
+    m_panel0->show();
+}
+
+void MainWindow::ProgressLookChanged() {
+    m_gaugeBar->SetGaugeVisible(m_options.gaugeVisible);
+    m_gaugeBar->SetInfoVisible(m_options.infoVisible);
+    m_gaugeBar->SetNewGauge(m_options.newGauge);
+}
+
+} // namespace lh
