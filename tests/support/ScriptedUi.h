@@ -42,10 +42,10 @@ private:
 // Records progress calls.
 class RecordingProgress final : public ProgressSink {
 public:
-    void ProgressStart(std::int64_t max, const std::string& label) override {
+    void ProgressStart(std::int64_t maximum, const std::string& text) override {
         ++starts;
-        this->max = max;
-        this->label = label;
+        max = maximum;
+        label = text;
         position = 0;
     }
     void ProgressStep(std::int64_t amount) override {
