@@ -22,7 +22,9 @@ struct TableStore::Record {
     }
 };
 
-void TableStore::RecordDeleter::operator()(Record* r) const noexcept { std::free(r); }
+void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
+    std::free(r);
+}
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
                                              std::string_view c3, std::string_view c4) {
@@ -44,7 +46,9 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     return RecordPtr(r);
 }
 
-TableStore::TableStore() { m_rows.emplace_back(); }
+TableStore::TableStore() {
+    m_rows.emplace_back();
+}
 TableStore::~TableStore() = default;
 TableStore::TableStore(TableStore&&) noexcept = default;
 TableStore& TableStore::operator=(TableStore&&) noexcept = default;
@@ -104,9 +108,10 @@ void TableStore::Clear() {
 }
 
 void TableStore::AppendRow() {
-    // The entry row becomes a record: its address now counts for the duplicate test.
-    if (const Record* entry = m_rows.back().get())
-        IndexAdd(entry->Get(1));
+    // The entry row becomes a record: its address now counts for the duplicate test. A row
+    // without any text is a record with an empty address, and the index says so too.
+    const Record* entry = m_rows.back().get();
+    IndexAdd(entry ? entry->Get(1) : std::string_view());
     m_rows.emplace_back();
     if (m_observer)
         m_observer->RowsInserted(RowCount() - 1, 1);
@@ -127,8 +132,8 @@ void TableStore::DeleteRowShift(Row r) {
     if (r < 1 || r > RowCount() - 2)
         return;
     const auto idx = static_cast<std::size_t>(r - 1);
-    if (const Record* rec = m_rows[idx].get())
-        IndexRemove(rec->Get(1));
+    const Record* rec = m_rows[idx].get();
+    IndexRemove(rec ? rec->Get(1) : std::string_view());
     // The entry row stays last, so it still does not count for the duplicate test.
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(idx));
     if (m_observer)
@@ -139,6 +144,7 @@ void TableStore::InsertRowShift(Row r) {
     if (r < 1 || r >= RowCount() - 1)
         return;
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(r - 1), RecordPtr());
+    IndexAdd({});
     if (m_observer)
         m_observer->RowsInserted(r, 1);
 }
@@ -146,6 +152,8 @@ void TableStore::InsertRowShift(Row r) {
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
     if (m_addressIndex.empty())
         return false;
+    if (prefix.empty())
+        return m_addressIndex.find(upperKey) != m_addressIndex.end();
     std::string key;
     key.reserve(prefix.size() + upperKey.size());
     key.append(prefix);

@@ -91,8 +91,16 @@ private:
     void IndexRemove(std::string_view address);
 
     // m_rows[i] is grid row i + 1; the last element is the entry row. Null means all empty.
+    // Hashes views and strings alike, so a lookup needs no key string of its own.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+
     std::vector<RecordPtr> m_rows;
-    std::unordered_map<std::string, std::uint32_t> m_addressIndex;
+    std::unordered_map<std::string, std::uint32_t, KeyHash, std::equal_to<>> m_addressIndex;
     Observer* m_observer = nullptr;
 };
 
