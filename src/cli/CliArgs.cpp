@@ -22,8 +22,9 @@ bool IsScan(Command c) {
     return c == Command::ScanUrls || c == Command::ScanEmails;
 }
 
-ParsedArgs Fail(std::string error) {
+ParsedArgs Fail(std::string error, Command command = Command::None) {
     ParsedArgs p;
+    p.args.command = command;
     p.error = std::move(error);
     return p;
 }
@@ -85,7 +86,7 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
             else if (v == "tilde")
                 a.backup = BackupKind::Tilde;
             else
-                return Fail("--backup takes none, bak or tilde");
+                return Fail("--backup takes none, bak or tilde", a.command);
         } else if (name == "--format" && a.command == Command::List) {
             const std::optional<std::string> v = takeValue();
             if (v == "tsv")
@@ -93,9 +94,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
             else if (v == "json")
                 a.format = ListFormat::Json;
             else
-                return Fail("--format takes tsv or json");
+                return Fail("--format takes tsv or json", a.command);
         } else {
-            return Fail("unknown option '" + w + "'");
+            return Fail("unknown option '" + w + "'", a.command);
         }
     }
     if (a.help) {
@@ -107,15 +108,15 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
     case Command::ScanUrls:
     case Command::ScanEmails:
         if (n < 2)
-            return Fail("a collection and at least one file to scan are needed");
+            return Fail("a collection and at least one file to scan are needed", a.command);
         break;
     case Command::Rewrite:
         if (n != 2)
-            return Fail("rewrite takes a source and a target");
+            return Fail("rewrite takes a source and a target", a.command);
         break;
     case Command::List:
         if (n != 1)
-            return Fail("list takes one collection");
+            return Fail("list takes one collection", a.command);
         break;
     case Command::None:
         break;
