@@ -6,6 +6,7 @@
 #include "core/ScanCommands.h"
 #include "platform/FileSystem.h"
 #include "util/Codec.h"
+#include "util/FileHelpers.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -152,7 +153,7 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
             Complain(s, collection + ": is a folder, not a collection");
             return 1;
         }
-        progress.ProgressStart(st.size, "File Open (" + collection + ")");
+        progress.ProgressStart(st.size, "File Open (" + FileInfoLine(collection) + ")");
         const bool loaded = LoadCollection(collection, document, progress, s);
         progress.ProgressEnd();
         if (!loaded)
@@ -162,7 +163,7 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     std::int64_t found = 0;
     std::int64_t added = 0;
     for (const std::string& file : files) {
-        progress.ProgressStart(ScanFileSize(file), ScanProgressLabel(kind, file));
+        progress.ProgressStart(FileSizeByName(file), ScanProgressLabel(kind, file));
         const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress);
         progress.ProgressEnd();
         if (!outcome.ok) {
@@ -178,7 +179,8 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
 
     if (added > 0 || !existed) {
         progress.ProgressStart(CollectionLineCount(document.Table()),
-                               (existed ? "Over Write (" : "New Write (") + collection + ")");
+                               existed ? "Over Write (" + FileInfoLine(collection) + ")"
+                                       : "New Write (" + collection + ")");
         const bool saved = SaveCollection(collection, document, args.backup, progress, s);
         progress.ProgressEnd();
         if (!saved)

@@ -5,9 +5,8 @@
 #include "ScanFeeder.h"
 #include "UrlScanner.h"
 #include "platform/FileSystem.h"
+#include "util/FileHelpers.h"
 #include "util/Mbcs.h"
-
-#include <utility>
 
 namespace lh {
 
@@ -51,29 +50,6 @@ private:
     std::string m_cell;
 };
 
-std::string ThousandsGrouped(std::int64_t v) {
-    std::string digits = std::to_string(v);
-    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<std::size_t>(i), ",");
-    return digits;
-}
-
-// The file's description for the progress label: name, size and attribute marks.
-std::string FileDescription(const std::string& path) {
-    std::string line = platform::FileNamePart(path) + " ";
-    platform::FileStat st;
-    if (!platform::StatFile(path, st))
-        return line + "ｻｲｽﾞ不明 日付不明 属性不明";
-    line += ThousandsGrouped(st.size) + " byte";
-    const std::pair<bool, const char*> marks[] = {{st.attributes.system, " S"},
-                                                  {st.attributes.hidden, " H"},
-                                                  {st.attributes.readOnly, " R"},
-                                                  {st.attributes.archive, " A"}};
-    for (const auto& [set, mark] : marks)
-        line += set ? mark : " _";
-    return line;
-}
-
 } // namespace
 
 void AppendAddressRow(Document& document, std::string_view address) {
@@ -93,14 +69,9 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
     return outcome;
 }
 
-std::int64_t ScanFileSize(const std::string& path) {
-    platform::FileStat st;
-    return platform::StatFile(path, st) ? st.size : 0;
-}
-
 std::string ScanProgressLabel(AddressKind kind, const std::string& path) {
     return std::string(kind == AddressKind::Url ? "URL Add (" : "E-Mail Add (") +
-           FileDescription(path) + ")";
+           FileInfoLine(path) + ")";
 }
 
 bool IsProgramFileName(const std::string& path) {
@@ -109,7 +80,7 @@ bool IsProgramFileName(const std::string& path) {
 }
 
 std::string ProgramWarningText(const std::string& path) {
-    return "「" + path + "」\nプログラムの可能性があります。\n開きますか？";
+    return "「" + PathForDisplay(path) + "」\nプログラムの可能性があります。\n開きますか？";
 }
 
 ScanCommands::ScanCommands(Document& document, FileChooser& chooser, MessageBoxService& messages,
@@ -151,7 +122,7 @@ std::optional<ScanOutcome> ScanCommands::ScanWithDialog(AddressKind kind) {
     ScanOutcome outcome;
     {
         BusyScope busy(m_busy);
-        m_progress.ProgressStart(ScanFileSize(*path), ScanProgressLabel(kind, *path));
+        m_progress.ProgressStart(FileSizeByName(*path), ScanProgressLabel(kind, *path));
         outcome = ScanFileIntoDocument(kind, *path, m_document, m_progress);
         // Also after a read error: what was added stays and is brought into view, and the
         // progress display and cursor are put back before the error is shown.

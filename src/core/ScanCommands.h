@@ -88,9 +88,6 @@ void AppendAddressRow(Document& document, std::string_view address);
 // "URL Add (...)" or "E-Mail Add (...)" with the file's description line.
 std::string ScanProgressLabel(AddressKind kind, const std::string& path);
 
-// Size of the file to scan, the progress maximum; 0 when it cannot be found.
-std::int64_t ScanFileSize(const std::string& path);
-
 // True when the extension of `path` is ".EXE" or ".COM" in any letter case.
 bool IsProgramFileName(const std::string& path);
 

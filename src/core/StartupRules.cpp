@@ -1,6 +1,7 @@
 #include "StartupRules.h"
 
 #include "platform/FileSystem.h"
+#include "util/Placement.h"
 #include "util/SettingKeys.h"
 
 namespace lh {
@@ -34,13 +35,13 @@ MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int scr
     MainPlacement p;
     if (secondInstance || !keys::kPositionMemory.IsOn())
         return p;
-    const int top = keys::kMainTop.Read();
-    p.top = (top >= 0 && top < screenHeight) ? top : (screenHeight - designedHeight) / 2;
-    const int left = keys::kMainLeft.Read();
-    p.left = (left >= 0 && left < screenWidth) ? left : (screenWidth - designedWidth) / 2;
+    const WindowPosition pos = RestorePlacement(keys::kMainPlacement, {screenWidth, screenHeight},
+                                                {designedWidth, designedHeight});
+    p.top = pos.top;
+    p.left = pos.left;
     const int h = keys::kMainHeight.Read();
     const int w = keys::kMainWidth.Read();
-    if (h < 27 || h > screenHeight || w < 112 || w > screenWidth)
+    if (h < keys::kMinMainHeight || h > screenHeight || w < keys::kMinMainWidth || w > screenWidth)
         return MainPlacement{};
     p.height = h;
     p.width = w;
@@ -49,7 +50,7 @@ MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int scr
 }
 
 int CaretPanelWidth(int statusBarHeight) {
-    const int p = keys::kPanelVisible1.ReadOr(statusBarHeight * 65 / 19);
+    const int p = keys::kPanelVisible1.ReadOr(keys::PanelWidthForHeight(statusBarHeight));
     return p >= 0 ? p : -1;
 }
 

@@ -128,6 +128,14 @@ void TableStore::AppendRecord(std::string_view name, std::string_view address,
     }
 }
 
+void TableStore::Reserve(Row records) {
+    if (records <= 0)
+        return;
+    const auto more = static_cast<std::size_t>(records);
+    m_rows.reserve(m_rows.size() + more);
+    m_addressIndex.reserve(m_addressIndex.size() + more);
+}
+
 void TableStore::DeleteRowShift(Row r) {
     if (r < 1 || r > RowCount() - 2)
         return;

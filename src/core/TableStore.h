@@ -59,6 +59,8 @@ public:
     // Appends a record holding these columns 1..4 before the entry row (loading, scanning).
     void AppendRecord(std::string_view name, std::string_view address, std::string_view access,
                       std::string_view remark);
+    // Makes room for this many more records, so a load does not regrow the store as it goes.
+    void Reserve(Row records);
     // Shifts columns 1..4 of rows r+1.. up by one and drops the last row (record deletion).
     void DeleteRowShift(Row r);
     // Adds a last row and shifts columns 1..4 of rows r.. down by one, leaving row r empty.

@@ -1,8 +1,9 @@
 #pragma once
 
 // File-system services in the program's own terms. Paths are the platform's path strings
-// (UTF-8 on Linux). Attribute mapping on Linux: read-only = the user may not write the file,
-// hidden = the name begins with ".", system and archive are never set.
+// (UTF-8 on Linux, the ANSI code page on Windows). Attribute mapping on Linux: read-only = the
+// user may not write the file or it has no write permission for anyone (so it holds for the
+// superuser too), hidden = the name begins with ".", system and archive are never set.
 
 #include <cstdint>
 #include <ctime>
@@ -34,11 +35,16 @@ bool IsExactlyReadOnly(const std::string& path);
 
 // Deletes a file. Refuses read-only files, as the program must never replace those.
 bool RemoveFile(const std::string& path);
-// Renames; fails when the source is read-only, like on Windows.
+// Renames, replacing an existing target, except a read-only one: that is refused, as the program
+// must never replace read-only files. A read-only source may be renamed, as on Windows.
 bool RenameFile(const std::string& from, const std::string& to);
 
 // Path pieces. The separator is the platform's; no character is ever split.
 char PathSeparator();
+// Byte length of the path character starting at byte `at`: a whole UTF-8 sequence on Linux, a
+// whole double-byte character of the ANSI code page on Windows; 1 for a byte that starts no valid
+// character, 0 at or past the end.
+std::size_t PathCharLength(std::string_view path, std::size_t at);
 std::string FileNamePart(std::string_view path);  // text after the last separator
 std::string DirectoryPart(std::string_view path); // without the trailing separator (root kept)
 // Extension with its dot (".htm"), from the last "." after the last separator; empty when none.
@@ -52,11 +58,14 @@ std::string ProgramDir();
 std::string ProgramPath();
 
 // Per-user folders.
-std::string ConfigHome();  // $XDG_CONFIG_HOME or ~/.config
-std::string RuntimeDir();  // $XDG_RUNTIME_DIR or a per-user temporary folder
+std::string ConfigHome(); // $XDG_CONFIG_HOME or ~/.config
+std::string RuntimeDir(); // $XDG_RUNTIME_DIR or a per-user temporary folder
 
-// errno-style code of the last failing call of this module, mapped to the program's I/O codes
-// (2 not found, 3 bad name, 4 too many open files, 5 access denied, 101 disk full, else raw).
+// Code of the last failing call of this module in the program's I/O codes: 2 not found, 3 bad
+// name, 4 too many open files, 5 access denied, 101 disk full. On Windows other system error
+// codes pass unchanged; on Linux other errno values become kOtherIoErrorBase + errno, because
+// small errno values would otherwise pass for one of the codes above (EIO is 5).
+constexpr int kOtherIoErrorBase = 1000;
 int LastIoErrorCode();
 int MapErrnoToIoCode(int err);
 

@@ -24,7 +24,9 @@ std::string WeekdayAbbreviation(int weekday);
 // Local broken-down time of a time stamp.
 std::tm LocalTime(std::time_t t);
 
-// The user's short date + long time, used for the access stamp (e.g. "2026/12/07 9:05:08").
+// The user's short date + long time, used for the access stamp (e.g. "2026/12/07 9:05:08"). On
+// Linux: four-digit year, two-digit month and day in the order of the locale's date format (year
+// first in the C locale), the locale's separators, and the hour without a leading zero.
 std::string ShortDateLongTime(std::time_t t);
 
 } // namespace lh::platform

@@ -4,6 +4,7 @@
 // Code reads settings through these definitions and never repeats a literal default.
 
 #include "Settings.h"
+#include "platform/FileSystem.h"
 
 #include <cstdint>
 #include <string>
@@ -25,15 +26,23 @@ struct IntSetting {
     bool IsNotOff() const { return Read() != 0; }
 };
 
-// Text settings. A null default stands for a default computed at the call (the program folder).
+// Text settings. A null default stands for the folder that holds the program file.
 struct StringSetting {
     const char* section;
     const char* key;
     const char* def;
 
-    std::string Read() const { return ReadSetString(section, key, def ? def : ""); }
+    std::string Read() const {
+        return ReadSetString(section, key, def ? std::string(def) : platform::ProgramDir());
+    }
     std::string ReadOr(const std::string& other) const { return ReadSetString(section, key, other); }
     bool Write(std::string_view v) const { return WriteSetString(section, key, v); }
+};
+
+// The pair of "Position" keys where a window keeps its top and left (see Placement.h).
+struct PlacementKeys {
+    IntSetting top;
+    IntSetting left;
 };
 
 namespace sec {
@@ -49,6 +58,9 @@ inline constexpr const char* kToolBar = "ToolBar";
 namespace keys {
 // "OtherSet"
 inline constexpr IntSetting k2ndStart{sec::kOtherSet, "2ndStart", 1};
+// The other-settings dialog reads the same key with default 0: with nothing stored its box shows
+// unticked, although the start-up lets several instances run.
+inline constexpr IntSetting k2ndStartBox{sec::kOtherSet, "2ndStart", 0};
 inline constexpr IntSetting kSplashVisible{sec::kOtherSet, "SplashVisible", 1};
 inline constexpr IntSetting kPositionMemory{sec::kOtherSet, "PositionMemory", 1};
 inline constexpr IntSetting kEndMsg{sec::kOtherSet, "EndMsg", 0};
@@ -65,11 +77,19 @@ inline constexpr IntSetting kMainLeft{sec::kPosition, "MainLeft", -1};
 inline constexpr IntSetting kMainHeight{sec::kPosition, "MainHeight", 0};
 inline constexpr IntSetting kMainWidth{sec::kPosition, "MainWidth", 0};
 inline constexpr IntSetting kMainWinState{sec::kPosition, "MainWinState", 0};
+// A stored height or width is used only from these up to the screen's size.
+inline constexpr int kMinMainHeight = 27;
+inline constexpr int kMinMainWidth = 112;
 inline constexpr IntSetting kCell[5] = {
     {sec::kPosition, "Cell1", 0}, {sec::kPosition, "Cell2", 0}, {sec::kPosition, "Cell3", 0},
     {sec::kPosition, "Cell4", 0}, {sec::kPosition, "Cell5", 0}};
 // Base widths of the columns at font size 9, for a stored width below 1.
 inline constexpr int kCellBaseWidth[5] = {35, 100, 250, 120, 100};
+// Width of column `column` (0..4) when its stored width is below 1: point size x base / 9.
+constexpr std::int32_t CellDefaultWidth(int column, std::int32_t fontPointSize) {
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(fontPointSize) *
+                                     kCellBaseWidth[column] / 9);
+}
 inline constexpr IntSetting kSetOtherTop{sec::kPosition, "SetOtherTop", -1};
 inline constexpr IntSetting kSetOtherLeft{sec::kPosition, "SetOtherLeft", -1};
 inline constexpr IntSetting kSetOtherTab{sec::kPosition, "SetOtherTab", 1};
@@ -77,11 +97,24 @@ inline constexpr IntSetting kSetBarTop{sec::kPosition, "SetBarTop", -1};
 inline constexpr IntSetting kSetBarLeft{sec::kPosition, "SetBarLeft", -1};
 inline constexpr IntSetting kAboutTop{sec::kPosition, "AboutTop", -1};
 inline constexpr IntSetting kAboutLeft{sec::kPosition, "AboutLeft", -1};
+inline constexpr PlacementKeys kMainPlacement{kMainTop, kMainLeft};
+inline constexpr PlacementKeys kSetOtherPlacement{kSetOtherTop, kSetOtherLeft};
+inline constexpr PlacementKeys kSetBarPlacement{kSetBarTop, kSetBarLeft};
+inline constexpr PlacementKeys kAboutPlacement{kAboutTop, kAboutLeft};
 
-// "StatusBar". "Visible" has no read default: it is only written.
+// "StatusBar". "Visible" is written by the status-bar toggle and dialog; the start-up does not
+// read it, and a reader that chooses to would find the bar shown by default.
 inline constexpr IntSetting kStatusVisible{sec::kStatusBar, "Visible", 1};
-// Default is status bar height x 65 / 19, computed by the reader (ReadOr).
-inline constexpr IntSetting kPanelVisible1{sec::kStatusBar, "PanelVisible1", 65};
+// Width of the caret-position panel. Its default depends on the status bar's height:
+// kPanelVisible1.ReadOr(PanelWidthForHeight(height)); def is the width at the designed height.
+inline constexpr int kPanelDesignWidth = 65;
+inline constexpr int kStatusBarDesignHeight = 19;
+constexpr std::int32_t PanelWidthForHeight(std::int32_t statusBarHeight) {
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(statusBarHeight) *
+                                     kPanelDesignWidth / kStatusBarDesignHeight);
+}
+inline constexpr IntSetting kPanelVisible1{sec::kStatusBar, "PanelVisible1",
+                                           PanelWidthForHeight(kStatusBarDesignHeight)};
 inline constexpr IntSetting kGaugeVisible{sec::kStatusBar, "GaugeVisible", 1};
 inline constexpr IntSetting kInfoVisible{sec::kStatusBar, "InfoVisible", 1};
 inline constexpr IntSetting kNewGauge{sec::kStatusBar, "NewGauge", 1};
@@ -95,7 +128,7 @@ inline constexpr IntSetting kFontItalic{sec::kFont, "Italic", 0};
 inline constexpr IntSetting kFontUnderline{sec::kFont, "Underline", 0};
 inline constexpr IntSetting kFontStrikeOut{sec::kFont, "StrikeOut", 0};
 
-// "History". The folder defaults are the program folder (null here, ReadOr at the call).
+// "History". The folder defaults (null here) are the program folder.
 inline constexpr int kHistorySlotCount = 5;
 inline constexpr StringSetting kMenuFile[kHistorySlotCount] = {
     {sec::kHistory, "MenuFile1", ""}, {sec::kHistory, "MenuFile2", ""},

@@ -13,12 +13,26 @@ namespace lh::platform {
 namespace {
 thread_local int g_lastError = 0;
 
-bool UserMayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+// The read-only attribute: the user may not write, or nobody may. The mode test keeps a file
+// the user marked read-only protected when the program runs as the superuser, whom access()
+// always lets write.
+bool IsReadOnlyMode(const std::string& path, const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && IsReadOnlyMode(path, st);
+}
 } // namespace
 
 bool StatFile(const std::string& path, FileStat& out) {
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+    if (path.empty()) {
+        g_lastError = ENOENT;
+        return false;
+    }
+    if (::stat(path.c_str(), &st) != 0) {
         g_lastError = errno;
         return false;
     }
@@ -27,7 +41,7 @@ bool StatFile(const std::string& path, FileStat& out) {
     out.attributes = {};
     out.attributes.directory = S_ISDIR(st.st_mode);
     out.attributes.hidden = FileNamePart(path).rfind('.', 0) == 0;
-    out.attributes.readOnly = !UserMayWrite(path);
+    out.attributes.readOnly = IsReadOnlyMode(path, st);
     return true;
 }
 
@@ -50,7 +64,7 @@ bool IsExactlyReadOnly(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-    if (IsRegularFile(path) && !UserMayWrite(path)) {
+    if (IsReadOnlyFile(path)) {
         g_lastError = EACCES;
         return false;
     }
@@ -62,6 +76,10 @@ bool RemoveFile(const std::string& path) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
+    if (IsReadOnlyFile(to)) {
+        g_lastError = EACCES;
+        return false;
+    }
     if (::rename(from.c_str(), to.c_str()) != 0) {
         g_lastError = errno;
         return false;
@@ -69,7 +87,26 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return true;
 }
 
-char PathSeparator() { return '/'; }
+char PathSeparator() {
+    return '/';
+}
+
+std::size_t PathCharLength(std::string_view path, std::size_t at) {
+    if (at >= path.size())
+        return 0;
+    const auto b = static_cast<unsigned char>(path[at]);
+    const std::size_t n = b < 0x80           ? 1
+                          : (b >> 5) == 0x06 ? 2
+                          : (b >> 4) == 0x0E ? 3
+                          : (b >> 3) == 0x1E ? 4
+                                             : 1;
+    if (at + n > path.size())
+        return 1;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(path[at + k]) & 0xC0) != 0x80)
+            return 1;
+    return n;
+}
 
 // '/' never occurs inside a multi-byte UTF-8 sequence, so byte searches cannot split a character.
 std::string FileNamePart(std::string_view path) {
@@ -92,7 +129,9 @@ std::string ExtensionPart(std::string_view path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-bool IsAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+bool IsAbsolutePath(std::string_view path) {
+    return !path.empty() && path.front() == '/';
+}
 
 std::string JoinPath(std::string_view dir, std::string_view name) {
     if (dir.empty())
@@ -114,7 +153,9 @@ std::string ProgramPath() {
     return std::string(buf, static_cast<std::size_t>(n));
 }
 
-std::string ProgramDir() { return DirectoryPart(ProgramPath()); }
+std::string ProgramDir() {
+    return DirectoryPart(ProgramPath());
+}
 
 std::string ConfigHome() {
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
@@ -132,12 +173,15 @@ std::string RuntimeDir() {
 
 int MapErrnoToIoCode(int err) {
     switch (err) {
+    case 0:
+        return 0;
     case ENOENT:
         return 2;
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
-    case EISDIR:
+    case ELOOP:
+    case EILSEQ:
         return 3;
     case EMFILE:
     case ENFILE:
@@ -147,16 +191,19 @@ int MapErrnoToIoCode(int err) {
     case EROFS:
     case ETXTBSY:
     case EBUSY:
+    case EISDIR: // opening a folder as a file is refused like this on Windows
         return 5;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
         return 101;
     default:
-        return err;
+        return kOtherIoErrorBase + err;
     }
 }
 
-int LastIoErrorCode() { return MapErrnoToIoCode(g_lastError); }
+int LastIoErrorCode() {
+    return MapErrnoToIoCode(g_lastError);
+}
 
 } // namespace lh::platform

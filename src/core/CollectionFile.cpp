@@ -1,0 +1,366 @@
+#include "CollectionFile.h"
+
+#include "LineReader.h"
+#include "PathText.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "util/Codec.h"
+#include "util/Mbcs.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+namespace lh {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// A line of the page longer than this cannot be a record the program wrote; holding it whole
+// would only exhaust memory.
+constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
+
+constexpr std::int64_t kTypicalRecordBytes = 200;
+constexpr std::int64_t kMaxReserve = 4'000'000;
+
+constexpr std::string_view kTitleOpen = "<TITLE>";
+constexpr std::string_view kRecordStart = "<TR><TD>";
+constexpr std::string_view kCellOpen = "<TD>";
+constexpr std::string_view kCellClose = "</TD>";
+constexpr std::string_view kLinkOpen = "<A HREF=\"";
+constexpr std::string_view kLinkClose = "\">";
+
+// Byte length of the code page 932 character at t[i], the way the character functions count.
+inline std::size_t CharLen(std::string_view t, std::size_t i) noexcept {
+    return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
+}
+
+// End of the run of ASCII bytes that starts at p, eight bytes at a time where possible.
+inline std::size_t AsciiRunEnd(std::string_view t, std::size_t p) noexcept {
+    const std::size_t n = t.size();
+    while (n - p >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, t.data() + p, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+        p += 8;
+    }
+    while (p < n && static_cast<unsigned char>(t[p]) < 0x80)
+        ++p;
+    return p;
+}
+
+// The patterns are a few bytes long: a plain loop beats a library call.
+inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+// First character boundary at or after `from` (itself a boundary) where the ASCII pattern
+// starts; npos when none. An ASCII pattern can only match bytes that are single characters, and
+// inside a run of ASCII bytes every byte is a character of its own.
+std::size_t FindAt(std::string_view t, std::string_view pat, std::size_t from) noexcept {
+    const std::size_t n = t.size();
+    std::size_t p = from;
+    while (p < n) {
+        const std::size_t runEnd = AsciiRunEnd(t, p);
+        while (p < runEnd) {
+            const void* hit = std::memchr(t.data() + p, pat.front(), runEnd - p);
+            if (!hit) {
+                p = runEnd;
+                break;
+            }
+            const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - t.data());
+            if (n - q >= pat.size() && SameBytes(t.data() + q + 1, pat.data() + 1, pat.size() - 1))
+                return q;
+            p = q + 1;
+        }
+        if (p < n)
+            p += CharLen(t, p);
+    }
+    return npos;
+}
+
+// Boundary `count` characters after `from`; npos when the text ends first or right there (a
+// search from the end of the line finds nothing).
+std::size_t StepChars(std::string_view t, std::size_t from, int count) noexcept {
+    std::size_t p = from;
+    for (int k = 0; k < count; ++k) {
+        if (p >= t.size())
+            return npos;
+        p += CharLen(t, p);
+    }
+    return p;
+}
+
+bool IsTitleLine(std::string_view line) noexcept {
+    return line.substr(0, kTitleOpen.size()) == kTitleOpen;
+}
+
+bool IsRecordLine(std::string_view line) noexcept {
+    return line.substr(0, kRecordStart.size()) == kRecordStart &&
+           (line.size() == kRecordStart.size() || line[kRecordStart.size()] != 'N');
+}
+
+void TakeTitle(std::string_view line, std::string& title) {
+    const MbcsIndex n = MbcsLength(line);
+    // The last eight characters are taken to be "</TITLE>" only when there is room for them.
+    if (n > 15)
+        title = MbcsCopy(line, 8, n - 15);
+    else if (n > 7)
+        title = MbcsCopy(line, 8, n - 7);
+}
+
+// Accumulates the page in large pieces before handing it to the stream.
+class PageBuffer {
+public:
+    explicit PageBuffer(std::FILE* out) : m_out(out) { m_buf.reserve(kSize + 4096); }
+    void Put(std::string_view s) {
+        if (m_buf.size() + s.size() > kSize && !Flush())
+            return;
+        if (s.size() > kSize) {
+            m_ok = m_ok && std::fwrite(s.data(), 1, s.size(), m_out) == s.size();
+            return;
+        }
+        m_buf.append(s);
+    }
+    void Number(std::int64_t v) {
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof digits, v);
+        Put(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
+    }
+    bool Flush() {
+        if (m_ok && !m_buf.empty())
+            m_ok = std::fwrite(m_buf.data(), 1, m_buf.size(), m_out) == m_buf.size();
+        m_buf.clear();
+        return m_ok;
+    }
+    bool Ok() const noexcept { return m_ok; }
+
+private:
+    static constexpr std::size_t kSize = std::size_t{1} << 20;
+    std::FILE* m_out;
+    std::string m_buf;
+    bool m_ok = true;
+};
+
+std::string ToSjisOr(std::string_view utf8, std::string_view fallback) {
+    auto s = Utf8ToSjis(utf8);
+    return s ? *s : std::string(fallback);
+}
+
+} // namespace
+
+bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
+    for (auto& c : cells)
+        c = {};
+    const std::string_view t = MbcsText(line);
+    if (!IsRecordLine(t))
+        return false;
+    // Byte offsets stand for character positions: every position compared or copied here is a
+    // character boundary, and the character order equals the byte order.
+    constexpr std::size_t kFirstCell = 4; // "<TD>" after "<TR>"
+    std::size_t c = kFirstCell;
+    for (int j = 0; c != npos; ++j) {
+        std::size_t start;
+        std::size_t end;
+        std::size_t next;
+        if (j == 2) {
+            // The address is the link target, searched from the start of the line.
+            const std::size_t open = FindAt(t, kLinkOpen, 0);
+            start = open == npos ? kFirstCell + kCellOpen.size() : open + kLinkOpen.size();
+            end = FindAt(t, kLinkClose, 0);
+            next = end == npos ? kFirstCell : StepChars(t, end + kLinkClose.size(), 3);
+        } else {
+            start = c + kCellOpen.size();
+            end = FindAt(t, kCellClose, start);
+            next = end == npos ? kFirstCell : end + kCellClose.size();
+        }
+        if (j >= 1)
+            cells[j - 1] =
+                (end != npos && end > start) ? t.substr(start, end - start) : std::string_view();
+        if (j == 4)
+            break;
+        c = next == npos ? npos : FindAt(t, kCellOpen, next);
+    }
+    return true;
+}
+
+bool ReadCollection(const std::string& path, TableStore& into, std::string& title,
+                    ProgressSink& progress, IoError& error) {
+    error = {};
+    into.Clear();
+    LineReader reader;
+    reader.SetLineLimit(kMaxLineBytes);
+    if (!reader.Open(path)) {
+        error = {reader.ErrorCode(), path};
+        return false;
+    }
+    // Room for the records a page of this size typically holds (about 200 bytes each), within
+    // reason for foreign files that hold few or none.
+    platform::FileStat st;
+    if (platform::StatFile(path, st))
+        into.Reserve(std::min<std::int64_t>(st.size / kTypicalRecordBytes, kMaxReserve));
+    std::string_view line;
+    std::string_view cells[4];
+    while (reader.Next(line)) {
+        const bool isTitle = IsTitleLine(line);
+        const bool record = !isTitle && ParseRecordLine(line, cells);
+        if ((isTitle || record) && reader.LineCut()) {
+            error = {kIoLineTooLong, path};
+            return false;
+        }
+        if (isTitle)
+            TakeTitle(line, title);
+        else if (record)
+            into.AppendRecord(cells[0], cells[1], cells[2], cells[3]);
+        progress.ProgressStep(reader.LineLength() + 2);
+    }
+    if (reader.ErrorCode() != 0) {
+        error = {reader.ErrorCode(), path};
+        return false;
+    }
+    return true;
+}
+
+BackupKind BackupKindFromSetting(int backFile) noexcept {
+    switch (backFile) {
+    case 1:
+        return BackupKind::Bak;
+    case 2:
+        return BackupKind::Tilde;
+    default:
+        return BackupKind::None;
+    }
+}
+
+std::string BackupPath(const std::string& target, BackupKind kind) {
+    if (kind == BackupKind::None)
+        return {};
+    const std::string ext = platform::ExtensionPart(target);
+    const std::string stem = target.substr(0, target.size() - ext.size());
+    if (kind == BackupKind::Bak)
+        return stem + ".bak";
+    // ".~" and as much of the old extension as fits in four bytes, whole characters only.
+    const std::string_view old = ext.empty() ? std::string_view() : std::string_view(ext).substr(1);
+    return stem + ".~" + std::string(PathCutToBytes(old, 2));
+}
+
+std::string DateLine(std::time_t when, bool created) {
+    const std::tm tm = platform::LocalTime(when);
+    const platform::LocaleFormats f = platform::CurrentLocaleFormats();
+    static const char* kEnglishDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    const int wday = (tm.tm_wday >= 0 && tm.tm_wday < 7) ? tm.tm_wday : 0;
+    const std::string dateSep = ToSjisOr(f.dateSeparator, "/");
+    const std::string timeSep = ToSjisOr(f.timeSeparator, ":");
+    const std::string day = ToSjisOr(platform::WeekdayAbbreviation(wday), kEnglishDays[wday]);
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "%04d%s%02d%s%02d(%s) %02d%s%02d%s%02d", tm.tm_year + 1900,
+                  dateSep.c_str(), tm.tm_mon + 1, dateSep.c_str(), tm.tm_mday, day.c_str(),
+                  tm.tm_hour, timeSep.c_str(), tm.tm_min, timeSep.c_str(), tm.tm_sec);
+    // " 作成" / " 更新" in code page 932.
+    return std::string(buf) + (created ? "\x20\x8D\xEC\x90\xAC" : "\x20\x8D\x58\x90\x56");
+}
+
+std::int64_t CollectionLineCount(const TableStore& table) noexcept {
+    return 18 + table.RecordCount();
+}
+
+bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
+                     std::string_view dateLine, ProgressSink& progress) {
+    PageBuffer page(out);
+    const auto line = [&](std::initializer_list<std::string_view> pieces) {
+        for (const auto piece : pieces)
+            page.Put(piece);
+        page.Put("\r\n");
+        progress.ProgressStep(1);
+    };
+    line({"<HTML>"});
+    line({"<HEAD>"});
+    line({"<TITLE>", title, "</TITLE>"});
+    line({"</HEAD>"});
+    line({"<BODY BGCOLOR=\"#DDFFFF\">"});
+    line({"<P align=\"right\">"});
+    line({dateLine});
+    line({"<P align=\"center\">"});
+    line({"<B><I><FONT SIZE=7>", title, "</FONT></I></B>"});
+    line({"<P align=\"right\">"});
+    line({"by Linkhive for Windows <BR>"});
+    line({"Copyright (C) Tessella, all rights reserved.<BR>"});
+    line({"<P>"});
+    line({"<TABLE BORDER=\"1\">"});
+    line({"<TR><TH>", TableStore::Heading(0), "</TH><TH>", TableStore::Heading(1), "</TH><TH>",
+          TableStore::Heading(2), "</TH><TH>", TableStore::Heading(3), "</TH><TH>",
+          TableStore::Heading(4), "</TH>"});
+    const TableStore::Row records = table.RecordCount();
+    for (TableStore::Row r = 1; r <= records && page.Ok(); ++r) {
+        const std::string_view address = table.CellView(r, 2);
+        page.Put("<TR><TD>");
+        page.Number(r);
+        line({"</TD><TD>", table.CellView(r, 1), "</TD><TD><A HREF=\"", address, "\">", address,
+              "</A></TD><TD>", table.CellView(r, 3), "</TD><TD>", table.CellView(r, 4), "</TD>"});
+    }
+    line({"</TABLE><BR CLEAR=\"all\">"});
+    line({"</BODY>"});
+    line({"</HTML>"});
+    return page.Flush();
+}
+
+bool SaveCollectionFile(const std::string& target, const TableStore& table,
+                        const std::string& title, BackupKind backup, ProgressSink& progress,
+                        IoError& error) {
+    error = {};
+    const bool existed = platform::FileExists(target);
+    const std::string dateLine = DateLine(std::time(nullptr), !existed);
+
+    std::string temp;
+    int code = 0;
+    std::FILE* f = platform::CreateFileBeside(target, temp, code);
+    if (!f) {
+        error = {code, target};
+        return false;
+    }
+    errno = 0;
+    bool ok = WriteCollection(f, table, title, dateLine, progress);
+    if (!ok)
+        code = platform::MapErrnoToIoCode(errno ? errno : EIO);
+    else
+        ok = platform::FlushToDisk(f, code);
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        code = platform::MapErrnoToIoCode(errno ? errno : EIO);
+    }
+    const auto fail = [&](int failCode) {
+        std::remove(temp.c_str());
+        error = {failCode, target};
+        return false;
+    };
+    if (!ok)
+        return fail(code);
+
+    // The new version is complete on disk: only now does the previous one move aside.
+    std::string backupName;
+    if (existed && backup != BackupKind::None) {
+        const std::string name = BackupPath(target, backup);
+        platform::RemoveFile(name);
+        if (platform::RenameFile(target, name))
+            backupName = name;
+    }
+    platform::FileStat st;
+    if (platform::StatFile(target, st) && (st.attributes.directory || st.attributes.readOnly))
+        return fail(kIoCannotReplace);
+    if (!platform::ReplaceFile(temp, target, code)) {
+        if (!backupName.empty())
+            platform::RenameFile(backupName, target);
+        return fail(code);
+    }
+    return true;
+}
+
+} // namespace lh

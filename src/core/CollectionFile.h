@@ -1,0 +1,54 @@
+#pragma once
+
+// The collection page: an ordinary HTML page written line by line in code page 932, and the
+// line-oriented reader that takes back exactly what the writer produced (title and record lines)
+// from it or from any foreign page.
+
+#include "IoError.h"
+#include "TableStore.h"
+#include "UserInterface.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace lh {
+
+// Reads a collection into `into` (cleared first). `title` changes only when the file has a title
+// line. Steps `progress` by each line's byte length + 2; ProgressStart and ProgressEnd are the
+// caller's. On failure `into` may hold part of the file: read into a fresh store.
+bool ReadCollection(const std::string& path, TableStore& into, std::string& title,
+                    ProgressSink& progress, IoError& error);
+
+// Columns 1..4 of a record line (one starting "<TR><TD>"), as views into `line`. False when the
+// line is not a record line.
+bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]);
+
+enum class BackupKind { None = 0, Bak = 1, Tilde = 2 };
+
+// The backup option's stored value: 1 ".bak", 2 ".~ext", anything else none.
+BackupKind BackupKindFromSetting(int backFile) noexcept;
+// Name the previous version of `target` is kept under; empty for BackupKind::None.
+std::string BackupPath(const std::string& target, BackupKind kind);
+
+// "yyyy/mm/dd(ddd) hh:nn:ss" in the user's local time and formats, then " 作成" for a new file or
+// " 更新" for a replaced one; code page 932.
+std::string DateLine(std::time_t when, bool created);
+
+// Number of lines WriteCollection writes for this table.
+std::int64_t CollectionLineCount(const TableStore& table) noexcept;
+
+// Writes the page, stepping `progress` by 1 per line. False when the stream failed (errno tells).
+bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
+                     std::string_view dateLine, ProgressSink& progress);
+
+// The safe save: writes the page to a new file beside `target`, flushes it to the disk, keeps the
+// previous version under its backup name when asked, and only then moves the new file into
+// place. On failure `target` is as it was and no stray file is left; a target that cannot be
+// replaced (read-only, a folder) gives kIoCannotReplace.
+bool SaveCollectionFile(const std::string& target, const TableStore& table,
+                        const std::string& title, BackupKind backup, ProgressSink& progress,
+                        IoError& error);
+
+} // namespace lh

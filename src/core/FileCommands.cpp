@@ -1,0 +1,253 @@
+#include "FileCommands.h"
+
+#include "CollectionFile.h"
+#include "IoError.h"
+#include "PathText.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "util/FileHelpers.h"
+#include "util/Mbcs.h"
+
+#include <cstdio>
+
+namespace lh {
+
+namespace {
+
+// Longest progress label of a save, in bytes.
+constexpr std::size_t kSaveLabelBytes = 255;
+
+std::string Quoted(const std::string& path) {
+    return "「" + PathForDisplay(path) + "」";
+}
+
+// The longest start of UTF-8 text within maxBytes that does not end inside a character.
+std::string CutUtf8(std::string text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t n = maxBytes;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
+    text.resize(n);
+    return text;
+}
+
+bool IsProgramFile(const std::string& path) {
+    const std::string ext = AsciiUpper(platform::ExtensionPart(path));
+    return ext == ".EXE" || ext == ".COM";
+}
+
+bool On(int option) {
+    return option == 1;
+}
+
+} // namespace
+
+FileCommands::FileCommands(Document& document, MessageBoxService& messages, FileChooser& chooser,
+                           ProgressSink& progress, BusyCursor* busy, History& history,
+                           DocumentView& view)
+    : m_document(document), m_messages(messages), m_chooser(chooser), m_progress(progress),
+      m_busy(busy), m_history(history), m_view(view) {}
+
+bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
+    if (m_document.IsModified()) {
+        const std::string name = m_document.CurrentFile().empty()
+                                     ? std::string(Document::kNewFileName)
+                                     : m_document.CurrentFile();
+        const int answer = m_messages.ShowMessageBox(
+            Quoted(name) + "は変更されています。\n保存しますか？", {}, mb::kStyleSavePrompt);
+        // Only an explicit No discards the changes; a closed box counts as Cancel.
+        if (answer == mb::kIdYes) {
+            if (!SaveDocument(false))
+                return false;
+        } else if (answer != mb::kIdNo) {
+            return false;
+        }
+    }
+    if (mode == OpenMode::QueryOnly)
+        return true;
+
+    if (path.empty()) {
+        m_document.Table().Clear();
+        m_document.SetCurrentFile({});
+        m_document.SetHint({});
+        m_document.SetFileCaption({});
+        m_view.ShowTable(true);
+        m_view.TableReplaced();
+        UpdateReloadCommand();
+        return true;
+    }
+    if (!platform::IsRegularFile(path)) {
+        m_messages.ShowMessageBox(Quoted(path) + "\nファイルが見つかりません。", {},
+                                  mb::kStyleError);
+        return false;
+    }
+    if (IsProgramFile(path) &&
+        m_messages.ShowMessageBox(Quoted(path) + "\nプログラムの可能性があります。\n開きますか？",
+                                  {}, mb::kStyleProgramWarning) != mb::kIdYes)
+        return false;
+    return LoadDocument(path, mode);
+}
+
+bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
+    BusyScope busy(m_busy);
+    platform::FileStat st;
+    const bool found = platform::StatFile(path, st);
+    m_progress.ProgressStart(found ? st.size : 0, "File Open (" + FileInfoLine(path) + ")");
+
+    // A fresh table, taken over only once the whole file has been read.
+    TableStore fresh;
+    std::string title = m_document.DocumentTitle();
+    IoError error;
+    const bool ok = ReadCollection(path, fresh, title, m_progress, error);
+    m_progress.ProgressEnd();
+    if (!ok) {
+        ShowIoError(error);
+        return false;
+    }
+    m_document.Table().Swap(fresh);
+    m_document.SetDocumentTitle(std::move(title));
+    m_view.ShowTable(true);
+    m_view.TableReplaced();
+
+    m_document.SetCurrentFile(path);
+    m_document.SetHint(PathForDisplay(path));
+    const bool readOnly = mode == OpenMode::ReadOnly || (found && st.attributes.readOnly);
+    m_document.SetFileCaption(path, readOnly);
+    if (On(m_options.fileHistOpen)) {
+        m_history.AddToHistory(path, m_openDialog.dir);
+        m_view.HistoryChanged();
+    }
+    UpdateReloadCommand();
+    return true;
+}
+
+std::string FileCommands::ChooseSaveTarget() {
+    FileDialogRequest request;
+    request.filter = kFileFilter;
+    request.filterIndex = m_saveDialog.filterIndex;
+    request.initialDir = m_saveDialog.dir;
+    request.fileName = m_document.CurrentFile();
+    request.showReadOnlyBox = false;
+    request.mustExist = false;
+    for (;;) {
+        const auto chosen = m_chooser.ChooseSaveFile(request);
+        if (!chosen || chosen->path.empty())
+            return {};
+        platform::FileStat st;
+        if (platform::StatFile(chosen->path, st) && st.attributes.readOnly &&
+            !st.attributes.directory) {
+            // The save dialog does not accept a read-only file: ask for another name.
+            m_messages.ShowMessageBox(
+                Quoted(chosen->path) +
+                    "\nこのﾌｧｲﾙは読み取り専用です。\n別の名前を指定してください。",
+                {}, mb::kStyleError);
+            request.fileName = chosen->path;
+            request.filterIndex = chosen->filterIndex;
+            continue;
+        }
+        m_saveDialog.dir = platform::DirectoryPart(chosen->path);
+        m_saveDialog.filterIndex = chosen->filterIndex;
+        if (On(m_options.openToSave))
+            m_openDialog = m_saveDialog;
+        return chosen->path;
+    }
+}
+
+bool FileCommands::SaveDocument(bool askName) {
+    const std::string& current = m_document.CurrentFile();
+    if (askName || current.empty() || m_document.IsWriteProtected() ||
+        platform::IsExactlyReadOnly(current)) {
+        std::string chosen = ChooseSaveTarget();
+        if (chosen.empty())
+            return false;
+        m_document.SetCurrentFile(std::move(chosen));
+    }
+    const std::string target = m_document.CurrentFile();
+
+    const bool exists = platform::FileExists(target);
+    const std::string label = exists ? "Over Write (" + FileInfoLine(target) + ")"
+                                     : "New Write (" + PathForDisplay(target) + ")";
+    BusyScope busy(m_busy);
+    m_progress.ProgressStart(CollectionLineCount(m_document.Table()),
+                             CutUtf8(label, kSaveLabelBytes));
+    IoError error;
+    const bool ok =
+        SaveCollectionFile(target, m_document.Table(), m_document.DocumentTitle(),
+                           BackupKindFromSetting(m_options.backFile), m_progress, error);
+    m_progress.ProgressEnd();
+    if (!ok) {
+        if (error.code == kIoCannotReplace)
+            m_messages.ShowMessageBox(PathForDisplay(target) +
+                                          "\nファイルのオープンに失敗しました。",
+                                      {}, mb::kStyleError);
+        else
+            ShowIoError(error);
+        return false;
+    }
+    m_document.SetFileCaption(target);
+    if (On(m_options.fileHistSave)) {
+        m_history.AddToHistory(target, m_openDialog.dir);
+        m_view.HistoryChanged();
+    } else if (On(m_options.openToSave)) {
+        RebuildHistoryMenu();
+    }
+    UpdateReloadCommand();
+    return true;
+}
+
+void FileCommands::FileOpenItemClick() {
+    FileDialogRequest request;
+    request.filter = kFileFilter;
+    request.filterIndex = m_openDialog.filterIndex;
+    request.initialDir = m_openDialog.dir;
+    request.showReadOnlyBox = true;
+    request.mustExist = true;
+    int lastIndex = m_openDialog.filterIndex;
+    const auto chosen = m_chooser.ChooseOpenFile(request, &lastIndex);
+    m_openDialog.filterIndex = lastIndex;
+    if (!chosen || chosen->path.empty())
+        return;
+    m_openDialog.dir = platform::DirectoryPart(chosen->path);
+    m_openDialog.filterIndex = chosen->filterIndex;
+    if (On(m_options.openToSave))
+        m_saveDialog = m_openDialog;
+    OpenDocument(chosen->path, chosen->readOnlyTicked ? OpenMode::ReadOnly : OpenMode::Normal);
+}
+
+void FileCommands::FileOpenReItemClick() {
+    const std::string path = m_document.CurrentFile();
+    if (!platform::IsRegularFile(path))
+        return;
+    // The write-protect state survives the reload.
+    const OpenMode mode = m_document.IsWriteProtected() ? OpenMode::ReadOnly : OpenMode::Normal;
+    if (m_document.IsModified() &&
+        m_messages.ShowMessageBox(
+            PathForDisplay(path) + "\nファイルから読み直すと、現在の変更を破棄します。続けますか？",
+            {}, mb::kStyleWarnYesNo) != mb::kIdYes)
+        return;
+    LoadDocument(path, mode);
+}
+
+void FileCommands::HistoryItemClick(int slot) {
+    if (slot < 1 || slot > History::kSlotCount)
+        return;
+    const std::string path = m_history.Slot(slot - 1);
+    if (!path.empty())
+        OpenDocument(path, OpenMode::Normal);
+}
+
+void FileCommands::UpdateReloadCommand() {
+    m_view.UpdateReloadCommand(platform::IsRegularFile(m_document.CurrentFile()));
+}
+
+void FileCommands::RebuildHistoryMenu() {
+    m_history.RebuildHistoryMenu(m_openDialog.dir);
+    m_view.HistoryChanged();
+}
+
+void FileCommands::ShowIoError(const IoError& error) {
+    m_messages.ShowMessageBox(IoErrorText(error.code), {}, mb::kStyleError);
+}
+
+} // namespace lh

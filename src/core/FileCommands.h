@@ -1,0 +1,95 @@
+#pragma once
+
+// The document's life: new, open, save, save as and reload, with the change prompt, the
+// program-file warning, backups and the write-protect marker. The window forwards its File menu
+// commands here and follows the document through DocumentView.
+
+#include "Document.h"
+#include "History.h"
+#include "IoError.h"
+#include "UserInterface.h"
+
+#include <string>
+
+namespace lh {
+
+enum class OpenMode { Normal = 0, ReadOnly = 1, QueryOnly = 100 };
+
+// What the window shows of the document besides the table's contents and the caption.
+class DocumentView {
+public:
+    virtual ~DocumentView() = default;
+    // The table is shown once the first document is set up.
+    virtual void ShowTable(bool visible) = 0;
+    // A new or loaded table took the place of the old one: go to row 1, column 1 and focus it.
+    virtual void TableReplaced() = 0;
+    // Enables "読み直し(&R)".
+    virtual void UpdateReloadCommand(bool enabled) = 0;
+    // History::Menu() changed: rebuild the items.
+    virtual void HistoryChanged() = 0;
+};
+
+// The main window's option fields that the file commands obey (on when exactly 1).
+struct FileOptions {
+    int openToSave = 0;   // "OpenToSave": open and save dialog share folder and filter
+    int backFile = 0;     // "BackFile": 0 none, 1 ".bak", 2 ".~ext"
+    int fileHistOpen = 1; // "FileHistOpen": loaded files enter the history
+    int fileHistSave = 1; // "FileHistSave": saved files enter the history
+};
+
+// Folder and filter index a file dialog starts with.
+struct DialogState {
+    std::string dir;
+    int filterIndex = 1;
+};
+
+class FileCommands {
+public:
+    // Both dialogs offer these, in this order (1-based filter indexes).
+    static constexpr const char* kFileFilter =
+        "HTMLﾌｧｲﾙ(*.HTM;*.HTML)|*.htm;*.html|すべてのﾌｧｲﾙ (*.*)|*.*";
+
+    FileCommands(Document& document, MessageBoxService& messages, FileChooser& chooser,
+                 ProgressSink& progress, BusyCursor* busy, History& history, DocumentView& view);
+
+    FileOptions& Options() noexcept { return m_options; }
+    DialogState& OpenDialog() noexcept { return m_openDialog; }
+    DialogState& SaveDialog() noexcept { return m_saveDialog; }
+
+    // New document (empty path), open a file, or with QueryOnly only offer to save the changes.
+    // True when the caller may go on.
+    bool OpenDocument(const std::string& path, OpenMode mode);
+    // Reads an existing file; a failure leaves the open document exactly as it was.
+    bool LoadDocument(const std::string& path, OpenMode mode);
+    // True when the file was written.
+    bool SaveDocument(bool askName);
+
+    void FileNewItemClick() { OpenDocument({}, OpenMode::Normal); }
+    void FileOpenItemClick();
+    void FileSaveItemClick() { SaveDocument(false); }
+    void FileSaveAsItemClick() { SaveDocument(true); }
+    void FileOpenReItemClick();
+    // History item 1..5.
+    void HistoryItemClick(int slot);
+
+    void UpdateReloadCommand();
+    // Rebuilds the history menu against the open dialog's folder and tells the view.
+    void RebuildHistoryMenu();
+
+private:
+    void ShowIoError(const IoError& error);
+    std::string ChooseSaveTarget();
+
+    Document& m_document;
+    MessageBoxService& m_messages;
+    FileChooser& m_chooser;
+    ProgressSink& m_progress;
+    BusyCursor* m_busy;
+    History& m_history;
+    DocumentView& m_view;
+    FileOptions m_options;
+    DialogState m_openDialog;
+    DialogState m_saveDialog;
+};
+
+} // namespace lh

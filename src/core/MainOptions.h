@@ -1,0 +1,30 @@
+#pragma once
+
+// The main window's option fields that the settings dialogs read and change at once. The main
+// window owns one instance, loads it at start-up and consults it wherever an option matters;
+// the dialogs get it by reference, so a confirmed change is in force the moment they close.
+
+#include "util/SettingKeys.h"
+
+#include <array>
+#include <string>
+
+namespace lh {
+
+struct MainOptions {
+    bool escToClose = false;
+    bool openToSave = false;
+    int backFile = 0; // 0 no backup, 1 ".bak", 2 ".~" + old extension
+    bool fileHistOpen = true;
+    bool fileHistSave = true;
+    std::array<std::string, keys::kHistorySlotCount> historySlots{}; // slot 1 first
+    std::string addDir;
+    int addFilter = 1;
+
+    // Progress display switches.
+    bool gaugeVisible = true; // the strip appears during long operations
+    bool infoVisible = true;  // the description label beside the bar
+    bool newGauge = true;     // the platform's progress bar rather than the block gauge
+};
+
+} // namespace lh

@@ -1,0 +1,63 @@
+#pragma once
+
+// "ﾊﾞｰｼﾞｮﾝ情報": name and version in animated labels, the blinking picture and the scrolling
+// line. Double clicks reveal a feedback note (picture) and the usage statistics (name).
+
+#include <QDialog>
+#include <QTimer>
+#include <string>
+
+class QLabel;
+
+namespace lh {
+
+class MessageBoxService;
+class TBlinkLabel;
+class TMarqueeLabel;
+
+struct AboutBoxContext {
+    // This run's start as date-time text (UTF-8), as TAboutBox::ThisRunStartText() gives it;
+    // empty when the start was not recorded.
+    std::string startTimeText;
+    // Where the hidden messages go; null shows them in message boxes owned by the dialog.
+    MessageBoxService* messages = nullptr;
+};
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kTimerInterval = 500;
+
+    explicit TAboutBox(AboutBoxContext context, QWidget* parent = nullptr);
+
+    // This run's recorded start as date-time text, empty when the start was not recorded.
+    static std::string ThisRunStartText();
+
+    // The statistics message: the usage record's stored values and this run's start, one per
+    // line, "不明" where a value is missing.
+    static std::string UsageStatisticsText(const std::string& startTimeText);
+
+    // One tick of the dialog's timer: blink the picture, ask the scrolling line for a pass.
+    void Timer1Timer();
+    void Image1DblClick();
+    void BlinkLabel1DblClick();
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowInformation(const std::string& text, const std::string& caption);
+
+    AboutBoxContext m_context;
+    QTimer m_timer;
+    QLabel* m_image1 = nullptr;
+    QLabel* m_image2 = nullptr;
+    TBlinkLabel* m_blinkLabel1 = nullptr;
+    TBlinkLabel* m_blinkLabel2 = nullptr;
+    TMarqueeLabel* m_marqueeLabel1 = nullptr;
+};
+
+} // namespace lh

@@ -1,0 +1,17 @@
+#include "StatusBarHost.h"
+
+#include "util/SettingKeys.h"
+
+namespace lh {
+
+void SetStatusVisItemClick(StatusBarHost& host) {
+    const bool on = !host.IsStatusBarWanted();
+    host.SetStatusBarWanted(on);
+    keys::kStatusVisible.Write(on ? 1 : 0);
+}
+
+int CaretPanelWidthFor(bool shown, int height) {
+    return shown ? keys::PanelWidthForHeight(height) : 0;
+}
+
+} // namespace lh

@@ -1,0 +1,137 @@
+#include "dialogs/AboutBox.h"
+
+#include "ScriptedUi.h"
+#include "WidgetTestSupport.h"
+#include "controls/BlinkLabel.h"
+#include "controls/MarqueeLabel.h"
+#include "util/SettingKeys.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+
+namespace lh {
+namespace {
+
+using test::Child;
+
+class AboutBoxTest : public test::SettingsTest {
+protected:
+    test::ScriptedMessageBox m_messages;
+
+    std::unique_ptr<TAboutBox> Open(std::string startTime = "2026/03/01 9:00:00") {
+        return std::make_unique<TAboutBox>(AboutBoxContext{std::move(startTime), &m_messages});
+    }
+};
+
+TEST_F(AboutBoxTest, statistics_withoutRecord_showUnknownWithoutUnits) {
+    EXPECT_EQ(TAboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
+              "インストール日(時間)： 不明\n"
+              "\n"
+              "前回起動日(時間)： 不明\n"
+              "前回終了日(時間)： 不明\n"
+              "今回起動日(時間)： 2026/03/01 9:00:00\n"
+              "\n"
+              "総起動回数： 不明\n"
+              "総起動時間： 不明");
+}
+
+TEST_F(AboutBoxTest, statistics_fromAPreparedRecord) {
+    keys::kInstDay.Write("2025/12/24 18:30:00");
+    keys::kNumber.Write("3");
+    keys::kAllTime.Write("3.50000000465661");
+    keys::kLastStartDay.Write("2026/02/28 8:00:00");
+    keys::kLastEndDay.Write("2026/02/28 9:30:00");
+    EXPECT_EQ(TAboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
+              "インストール日(時間)： 2025/12/24 18:30:00\n"
+              "\n"
+              "前回起動日(時間)： 2026/02/28 8:00:00\n"
+              "前回終了日(時間)： 2026/02/28 9:30:00\n"
+              "今回起動日(時間)： 2026/03/01 9:00:00\n"
+              "\n"
+              "総起動回数： 3回\n"
+              "総起動時間： 3.50000000465661時間");
+}
+
+TEST_F(AboutBoxTest, statistics_firstStart_countHasItsUnitTimeIsUnknown) {
+    keys::kInstDay.Write("2026/03/01 9:00:00");
+    keys::kNumber.Write("1");
+    const std::string text = TAboutBox::UsageStatisticsText("2026/03/01 9:00:00");
+    EXPECT_NE(text.find("前回起動日(時間)： 不明\n前回終了日(時間)： 不明\n"), std::string::npos);
+    EXPECT_NE(text.find("総起動回数： 1回\n総起動時間： 不明"), std::string::npos);
+}
+
+TEST_F(AboutBoxTest, layout_captionsAndSharedPicturePlace) {
+    auto box = Open();
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_EQ(box->size(), QSize(354, 125));
+    auto* title = Child<TBlinkLabel>(*box, "BlinkLabel1");
+    EXPECT_EQ(title->Caption(), QStringLiteral("Linkhive for Windows"));
+    EXPECT_EQ(title->BlinkRate(), 0u);
+    auto* version = Child<TBlinkLabel>(*box, "BlinkLabel2");
+    EXPECT_EQ(version->Caption(), QStringLiteral("Tessella Tool   Ver1.00"));
+    EXPECT_EQ(version->BlinkRate(), 500u);
+    EXPECT_EQ(Child<QLabel>(*box, "Image2")->y(), Child<QLabel>(*box, "Image1")->y());
+    EXPECT_FALSE(Child<QLabel>(*box, "Image1")->pixmap().isNull());
+}
+
+TEST_F(AboutBoxTest, timer_blinksThePictureAndStartsOnePassAtATime) {
+    auto box = Open();
+    box->show();
+    auto* image1 = Child<QLabel>(*box, "Image1");
+    auto* image2 = Child<QLabel>(*box, "Image2");
+    auto* marquee = Child<TMarqueeLabel>(*box, "MarqueeLabel1");
+    EXPECT_TRUE(image1->isVisible());
+    EXPECT_FALSE(marquee->IsRunning());
+    box->Timer1Timer();
+    EXPECT_FALSE(image1->isVisible());
+    EXPECT_TRUE(image2->isVisible());
+    EXPECT_TRUE(marquee->IsRunning());
+    marquee->TimerTick();
+    marquee->TimerTick();
+    box->Timer1Timer();
+    EXPECT_TRUE(image1->isVisible());
+    EXPECT_FALSE(image2->isVisible());
+    EXPECT_EQ(marquee->CurrentStep(), 2);
+}
+
+TEST_F(AboutBoxTest, doubleClicks_showTheHiddenMessages) {
+    auto box = Open("");
+    m_messages.Answer(mb::kIdOk);
+    m_messages.Answer(mb::kIdOk);
+    QTest::mouseDClick(Child<QLabel>(*box, "Image1"), Qt::LeftButton);
+    QTest::mouseDClick(Child<TBlinkLabel>(*box, "BlinkLabel1"), Qt::LeftButton);
+    ASSERT_EQ(m_messages.shown().size(), 2u);
+    EXPECT_EQ(m_messages.shown()[0].text, "御意見・御希望等、気軽にメールしてください。");
+    EXPECT_EQ(m_messages.shown()[0].caption, "Linkhive for Windows");
+    EXPECT_EQ(m_messages.shown()[0].style, mb::kOk | mb::kIconAsterisk);
+    EXPECT_EQ(m_messages.shown()[1].caption, "裏ﾊﾞｰｼﾞｮﾝ情報");
+    // This run's start was not recorded: unknown rather than a date of 1899.
+    EXPECT_EQ(m_messages.shown()[1].text, TAboutBox::UsageStatisticsText(""));
+    EXPECT_NE(m_messages.shown()[1].text.find("今回起動日(時間)： 不明\n"), std::string::npos);
+    EXPECT_EQ(m_messages.shown()[1].style, mb::kOk | mb::kIconAsterisk);
+}
+
+TEST_F(AboutBoxTest, escape_closesAndTheNextOpeningComesUpThere) {
+    auto box = Open();
+    box->show();
+    box->move(33, 44);
+    QTest::keyClick(box.get(), Qt::Key_Escape);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(keys::kAboutTop.Read(), 44);
+    EXPECT_EQ(keys::kAboutLeft.Read(), 33);
+    EXPECT_EQ(Open()->pos(), QPoint(33, 44));
+}
+
+TEST_F(AboutBoxTest, placementOffTheScreen_isCentred) {
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    keys::kAboutTop.Write(9999);
+    keys::kAboutLeft.Write(-20);
+    auto box = Open();
+    EXPECT_EQ(box->y(), (screen.height() - box->frameGeometry().height()) / 2);
+    EXPECT_EQ(box->x(), (screen.width() - box->frameGeometry().width()) / 2);
+}
+
+} // namespace
+} // namespace lh

@@ -1,0 +1,165 @@
+#include "dialogs/SetOtherBox.h"
+
+#include "WidgetTestSupport.h"
+#include "core/MainOptions.h"
+#include "util/SettingKeys.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace lh {
+namespace {
+
+using test::Child;
+
+class SetOtherBoxTest : public test::SettingsTest {
+protected:
+    MainOptions m_options;
+    int m_clears = 0;
+
+    std::unique_ptr<TSetOtherBox> Open() {
+        return std::make_unique<TSetOtherBox>(m_options, [this] { ++m_clears; });
+    }
+};
+
+TEST_F(SetOtherBoxTest, opening_absent2ndStartShowsUnticked_emptyHistoryNoClearButton) {
+    auto box = Open();
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("その他の設定"));
+    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox1")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox2")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox3")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox4")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox5")->isChecked());
+    EXPECT_EQ(Child<QTabWidget>(*box, "PageControl1")->currentIndex(), 0);
+    // An empty history leaves nothing to clear.
+    EXPECT_FALSE(Child<QPushButton>(*box, "Button1")->isEnabled());
+}
+
+TEST_F(SetOtherBoxTest, backupBox_enablesTheRadioButtons) {
+    const struct {
+        int backFile;
+        bool ticked;
+        bool bak;
+    } cases[] = {{0, false, true}, {1, true, true}, {2, true, false}, {5, true, true}};
+    for (const auto& c : cases) {
+        m_options.backFile = c.backFile;
+        auto box = Open();
+        auto* backup = Child<QCheckBox>(*box, "CheckBox10");
+        auto* bak = Child<QRadioButton>(*box, "RadioButton1");
+        auto* tilde = Child<QRadioButton>(*box, "RadioButton2");
+        EXPECT_EQ(backup->isChecked(), c.ticked) << c.backFile;
+        EXPECT_EQ(bak->isEnabled(), c.ticked) << c.backFile;
+        EXPECT_EQ(tilde->isEnabled(), c.ticked) << c.backFile;
+        EXPECT_EQ(bak->isChecked(), c.bak) << c.backFile;
+        backup->click();
+        EXPECT_EQ(bak->isEnabled(), !c.ticked) << c.backFile;
+    }
+}
+
+TEST_F(SetOtherBoxTest, ok_changesMainOptionsAtOnce) {
+    m_options.backFile = 0;
+    auto box = Open();
+    Child<QCheckBox>(*box, "CheckBox7")->setChecked(true);
+    Child<QCheckBox>(*box, "CheckBox9")->setChecked(true);
+    Child<QCheckBox>(*box, "CheckBox10")->setChecked(true);
+    Child<QCheckBox>(*box, "CheckBox11")->setChecked(false);
+    Child<QPushButton>(*box, "BitBtn1")->click();
+    EXPECT_EQ(box->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_options.openToSave);
+    EXPECT_TRUE(m_options.escToClose);
+    EXPECT_EQ(m_options.backFile, 1);
+    EXPECT_FALSE(m_options.fileHistOpen);
+    EXPECT_TRUE(m_options.fileHistSave);
+}
+
+TEST_F(SetOtherBoxTest, ok_untickedBackupForgetsTheRadioChoice) {
+    m_options.backFile = 1;
+    auto box = Open();
+    Child<QRadioButton>(*box, "RadioButton2")->setChecked(true);
+    Child<QCheckBox>(*box, "CheckBox10")->setChecked(false);
+    Child<QPushButton>(*box, "BitBtn1")->click();
+    EXPECT_EQ(m_options.backFile, 0);
+}
+
+TEST_F(SetOtherBoxTest, cancel_keepsOptions_butClearedHistoryStaysCleared) {
+    m_options.historySlots[0] = "/data/links.htm";
+    m_options.backFile = 2;
+    const MainOptions before = m_options;
+    auto box = Open();
+    auto* clear = Child<QPushButton>(*box, "Button1");
+    EXPECT_TRUE(clear->isEnabled());
+    Child<QCheckBox>(*box, "CheckBox9")->setChecked(true);
+    Child<QCheckBox>(*box, "CheckBox10")->setChecked(false);
+    clear->click();
+    EXPECT_EQ(m_clears, 1);
+    EXPECT_FALSE(clear->isEnabled());
+    Child<QPushButton>(*box, "BitBtn2")->click();
+    EXPECT_EQ(box->result(), QDialog::Rejected);
+    EXPECT_EQ(m_options.escToClose, before.escToClose);
+    EXPECT_EQ(m_options.backFile, 2);
+}
+
+TEST_F(SetOtherBoxTest, ok_storesEveryBoxAsOneOrZero) {
+    keys::kEndMsg.Write(1);
+    keys::kSplashVisible.Write(2); // only 1 counts as on
+    auto box = Open();
+    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox4")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox2")->isChecked());
+    Child<QCheckBox>(*box, "CheckBox3")->setChecked(false);
+    Child<QCheckBox>(*box, "CheckBox12")->setChecked(false);
+    Child<QPushButton>(*box, "BitBtn1")->click();
+    // An untouched absent "2ndStart" is stored as 0.
+    EXPECT_EQ(keys::k2ndStart.Read(), 0);
+    EXPECT_EQ(keys::kSplashVisible.Read(), 0);
+    EXPECT_EQ(keys::kPositionMemory.Read(), 0);
+    EXPECT_EQ(keys::kEndMsg.Read(), 1);
+    EXPECT_EQ(keys::kEndFileOpen.Read(), 1);
+    EXPECT_EQ(keys::kOpenToSave.Read(), 0);
+    EXPECT_EQ(keys::kEscToClose.Read(), 0);
+    EXPECT_EQ(keys::kBackFile.Read(), 0);
+    EXPECT_EQ(keys::kFileHistOpen.Read(), 1);
+    EXPECT_EQ(keys::kFileHistSave.Read(), 0);
+}
+
+TEST_F(SetOtherBoxTest, cancel_storesNothingButPlacementAndPage) {
+    auto box = Open();
+    Child<QCheckBox>(*box, "CheckBox1")->setChecked(true);
+    Child<QTabWidget>(*box, "PageControl1")->setCurrentIndex(2);
+    box->move(40, 50);
+    Child<QPushButton>(*box, "BitBtn2")->click();
+    EXPECT_EQ(keys::k2ndStart.ReadOr(-5), -5);
+    EXPECT_EQ(keys::kSetOtherTab.Read(), 3);
+    EXPECT_EQ(keys::kSetOtherTop.Read(), 50);
+    EXPECT_EQ(keys::kSetOtherLeft.Read(), 40);
+    // The next opening comes up on that page and place.
+    auto again = Open();
+    EXPECT_EQ(Child<QTabWidget>(*again, "PageControl1")->currentIndex(), 2);
+    EXPECT_EQ(again->pos(), QPoint(40, 50));
+}
+
+TEST_F(SetOtherBoxTest, storedPage_outsideOneToThreeOpensPageOne) {
+    for (const int stored : {7, 0, -1}) {
+        keys::kSetOtherTab.Write(stored);
+        auto box = Open();
+        EXPECT_EQ(Child<QTabWidget>(*box, "PageControl1")->currentIndex(), 0) << stored;
+        Child<QTabWidget>(*box, "PageControl1")->setCurrentIndex(1);
+        box->reject();
+        EXPECT_EQ(keys::kSetOtherTab.Read(), 2) << stored;
+    }
+}
+
+TEST_F(SetOtherBoxTest, escape_closesAndStoresPlacement) {
+    auto box = Open();
+    box->show();
+    box->move(12, 34);
+    QTest::keyClick(box.get(), Qt::Key_Escape);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(keys::kSetOtherTop.Read(), 34);
+    EXPECT_EQ(keys::kSetOtherLeft.Read(), 12);
+}
+
+} // namespace
+} // namespace lh
