@@ -1,5 +1,6 @@
 #include "ScanCommands.h"
 
+#include "AddressKeySet.h"
 #include "EmailScanner.h"
 #include "IoError.h"
 #include "ScanFeeder.h"
@@ -29,16 +30,20 @@ public:
             m_key.append(kMailKeyPrefix);
         m_key.append(address);
         AsciiUpperInPlace(m_key);
-        if (m_document.Table().AddressInTable(m_key))
+        const std::uint64_t hash = AddressKeySet::Hash(m_key);
+        if (m_settled.Contains(m_key, hash))
             return;
-        if (m_kind == AddressKind::Email) {
-            m_cell.assign(kMailPrefix);
-            m_cell.append(address);
-            AppendAddressRow(m_document, m_cell);
-        } else {
-            AppendAddressRow(m_document, address);
+        if (!m_document.Table().AddressInTable(m_key)) {
+            if (m_kind == AddressKind::Email) {
+                m_cell.assign(kMailPrefix);
+                m_cell.append(address);
+                AppendAddressRow(m_document, m_cell);
+            } else {
+                AppendAddressRow(m_document, address);
+            }
+            ++m_outcome.added;
         }
-        ++m_outcome.added;
+        m_settled.Insert(m_key, hash);
     }
     void TooLong(std::uint64_t) override { ++m_outcome.tooLong; }
 
@@ -48,6 +53,7 @@ private:
     ScanOutcome& m_outcome;
     std::string m_key;
     std::string m_cell;
+    AddressKeySet m_settled; // keys the table is known to hold
 };
 
 } // namespace

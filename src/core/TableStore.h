@@ -92,15 +92,17 @@ private:
     void IndexAdd(std::string_view address);
     void IndexRemove(std::string_view address);
 
-    // m_rows[i] is grid row i + 1; the last element is the entry row. Null means all empty.
-    // Hashes views and strings alike, so a lookup needs no key string of its own.
+    // Hashes views and strings alike, so a lookup needs no key string of its own. Deliberately
+    // not noexcept: that lets the standard library keep each key's hash beside it, so a lookup
+    // never rehashes the keys it walks past.
     struct KeyHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept {
+        std::size_t operator()(std::string_view s) const {
             return std::hash<std::string_view>{}(s);
         }
     };
 
+    // m_rows[i] is grid row i + 1; the last element is the entry row. Null means all empty.
     std::vector<RecordPtr> m_rows;
     std::unordered_map<std::string, std::uint32_t, KeyHash, std::equal_to<>> m_addressIndex;
     Observer* m_observer = nullptr;

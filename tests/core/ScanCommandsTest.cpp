@@ -231,3 +231,51 @@ TEST(ScanCommands, addressIndex_agreesWithTheTableAfterEditsInsertsDeletesAndSca
             return;
     }
 }
+
+// Beyond 2 GiB: sizes and steps are 64-bit, the display ends full, a first line cut by NUL bytes
+// is skipped to its CR without being held, and the line after it is still scanned.
+TEST(ScanCommands, fileOver2GiB_progressEndsFullAndLaterLinesAreFound) {
+    TempDir dir;
+    const std::string file = dir.File("huge.dat");
+    const std::string head = "http://first/ x";
+    const std::string tail = "\r\nhttp://last/";
+    const std::int64_t size = (std::int64_t{2} << 30) + 4096;
+    {
+        test::WriteFileBytes(file, head);
+        // The gap between is a hole: NUL bytes that take no disk space.
+        ASSERT_EQ(::truncate(file.c_str(), size - static_cast<std::int64_t>(tail.size())), 0);
+        std::FILE* f = std::fopen(file.c_str(), "ab");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(tail.data(), 1, tail.size(), f);
+        std::fclose(f);
+    }
+    Fixture f;
+    f.Choose(file);
+    f.commands.EditFileURLItemClick();
+    EXPECT_EQ(f.Addresses(), (Addresses{"http://first/", "http://last/"}));
+    EXPECT_EQ(f.progress.max, size);
+    EXPECT_EQ(f.progress.total, size + 2); // the last line has no line end
+    EXPECT_GE(f.progress.steps, 2);
+}
+
+TEST(ScanCommands, manyRepeatedAddresses_areAddedOnceEach) {
+    TempDir dir;
+    const std::string file = dir.File("log.txt");
+    std::string text;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 5000; ++i)
+            text += (round == 1 ? "HTTP://Site" : "http://site") + std::to_string(i) + "/ " + "u" +
+                    std::to_string(i) + "@h\r\n";
+    test::WriteFileBytes(file, text);
+    Fixture f;
+    f.document.Table().AppendRecord("", "http://SITE42/", "", "");
+    const ScanOutcome urls = ScanFileIntoDocument(AddressKind::Url, file, f.document, f.progress);
+    EXPECT_EQ(urls.found, 15000);
+    EXPECT_EQ(urls.added, 4999);
+    const ScanOutcome mails =
+        ScanFileIntoDocument(AddressKind::Email, file, f.document, f.progress);
+    EXPECT_EQ(mails.found, 15000);
+    EXPECT_EQ(mails.added, 5000);
+    EXPECT_EQ(f.document.Table().RecordCount(), 1 + 4999 + 5000);
+    EXPECT_EQ(f.document.Table().Cell(2, 2), "http://site0/");
+}
