@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <algorithm>
 
 namespace lh {
 
@@ -12,9 +13,10 @@ CollectionView::CollectionView(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::ContiguousSelection); // rectangular ranges
     setTabKeyNavigation(true);
-    // Typing or the edit key opens the editor; a double click is the access command, and a click
-    // on the current cell must not start an editor under it.
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
+    // Typing, the edit key or a click on the current cell opens the editor; a double click is
+    // the access command (it also cancels the pending click edit).
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::SelectedClicked);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     // Scrolling by whole rows keeps a million rows cheap; the view follows the thumb while it is
@@ -63,6 +65,25 @@ void CollectionView::FinishEditing() {
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
+}
+
+void CollectionView::ScrollEndIntoView() {
+    // A long pass adds rows without returning to the event loop; the view lays them out now.
+    executeDelayedItemsLayout();
+    const int rows = model() ? model()->rowCount() : 0;
+    if (rows == 0)
+        return;
+    const int height = viewport()->height();
+    int used = 0;
+    int fit = 0;
+    for (int row = rows - 1; row >= 0; --row) {
+        used += rowHeight(row);
+        if (used > height)
+            break;
+        ++fit;
+    }
+    // Rows scroll whole, so the scroll value is the top row.
+    verticalScrollBar()->setValue(rows - std::max(fit, 1));
 }
 
 } // namespace lh

@@ -18,6 +18,11 @@ public:
 
     // Stores the open editor's text and closes it, so commands see every typed character.
     void FinishEditing();
+
+    // Makes the row that is `fit` rows from the end the top row, where `fit` is the number of
+    // rows that fit fully in the view counted back from the last one: the end of the table is
+    // in view with the last row at the bottom. Rows added since the last event-loop pass count.
+    void ScrollEndIntoView();
 };
 
 } // namespace lh

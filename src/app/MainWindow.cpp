@@ -30,7 +30,8 @@ namespace lh {
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_ownMessages(std::make_unique<QtMessageBox>(this)),
       m_fileChooser(std::make_unique<QtFileChooser>(this)),
-      m_busyCursor(std::make_unique<QtBusyCursor>()), m_messages(m_ownMessages.get()) {
+      m_busyCursor(std::make_unique<QtBusyCursor>()), m_messages(m_ownMessages.get()),
+      m_chooser(m_fileChooser.get()) {
     setObjectName(QStringLiteral("LinkhiveMainForm"));
     QFont designFont(QStringLiteral("ＭＳ Ｐゴシック"));
     designFont.setPixelSize(12);
@@ -38,11 +39,15 @@ MainWindow::MainWindow(QWidget* parent)
 
     CreateStatusBar();
     CreateGrid();
-    m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages, *m_fileChooser,
-                                             *m_gaugeBar, m_busyCursor.get(), m_history,
-                                             static_cast<DocumentView&>(*this));
+    m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
+                                             m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
+                                             m_history, static_cast<DocumentView&>(*this));
     m_launch = std::make_unique<LaunchCommands>(m_doc);
+    m_scans = std::make_unique<ScanCommands>(m_doc, m_forwardingChooser, m_forwardingMessages,
+                                             *m_gaugeBar, m_busyCursor.get(),
+                                             static_cast<ScanFinisher&>(*this), m_options);
     CreateMenus();
+    ConnectScanCommands();
     ConnectLaunchCommands();
     ConnectSettingsCommands();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -154,7 +159,11 @@ void MainWindow::SetMessageBoxService(MessageBoxService* service) noexcept {
 }
 
 FileChooser& MainWindow::FileDialogs() noexcept {
-    return *m_fileChooser;
+    return *m_chooser;
+}
+
+void MainWindow::SetFileChooser(FileChooser* chooser) noexcept {
+    m_chooser = chooser ? chooser : m_fileChooser.get();
 }
 
 BusyCursor& MainWindow::Busy() noexcept {

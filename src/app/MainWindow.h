@@ -4,12 +4,13 @@
 // the status bar with its two panels, and the menus. Split by subsystem: MainWindow.cpp (layout,
 // caption, start-up), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record
 // editing), MainWindowLaunch.cpp (access, browser view, help), MainWindowSettings.cpp (status
-// bar, settings dialogs, about box).
+// bar, settings dialogs, about box), MainWindowScan.cpp (filling the table from a file).
 
 #include "core/Document.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
 #include "core/LaunchCommands.h"
+#include "core/ScanCommands.h"
 #include "core/UserInterface.h"
 #include "dialogs/StatusBarHost.h"
 
@@ -33,7 +34,10 @@ class QtBusyCursor;
 class QtFileChooser;
 class QtMessageBox;
 
-class MainWindow : public QMainWindow, public StatusBarHost, private DocumentView {
+class MainWindow : public QMainWindow,
+                   public StatusBarHost,
+                   private DocumentView,
+                   private ScanFinisher {
     Q_OBJECT
 public:
     // Designed client area below the menu bar.
@@ -58,6 +62,7 @@ public:
     MessageBoxService& MessageBoxes() noexcept { return *m_messages; }
     void SetMessageBoxService(MessageBoxService* service) noexcept;
     FileChooser& FileDialogs() noexcept;
+    void SetFileChooser(FileChooser* chooser) noexcept;
     BusyCursor& Busy() noexcept;
     ProgressSink& ProgressDisplay() noexcept;
 
@@ -93,6 +98,11 @@ public:
     void SetHelpFile(const QString& path) { m_helpFile = path; }
     const QString& HelpFile() const noexcept { return m_helpFile; }
 
+    // Filling the table from a file, and the grid's steps after it.
+    void EditFileURLItemClick();
+    void EditFileEMItemClick();
+    void FinishScan() override;
+
     // Launching, settings and about commands.
     void EditAccessItemClick();
     void EditHtmlItemClick();
@@ -126,6 +136,7 @@ private:
     void CreateEditMenu();
     void CreateSettingsMenu();
     void CreateHelpMenu();
+    void ConnectScanCommands();
     void ConnectLaunchCommands();
     void ConnectSettingsCommands();
     // DocumentView: how the file commands reach the window.
@@ -167,10 +178,28 @@ private:
         MessageBoxService** m_target;
     };
     ForwardingMessageBox m_forwardingMessages{&m_messages};
+    FileChooser* m_chooser = nullptr;
+    // The same for file dialogs, which the file and scan commands share.
+    class ForwardingFileChooser final : public FileChooser {
+    public:
+        explicit ForwardingFileChooser(FileChooser** target) : m_target(target) {}
+        std::optional<FileDialogResult> ChooseOpenFile(const FileDialogRequest& request,
+                                                       int* lastIndex) override {
+            return (*m_target)->ChooseOpenFile(request, lastIndex);
+        }
+        std::optional<FileDialogResult> ChooseSaveFile(const FileDialogRequest& request) override {
+            return (*m_target)->ChooseSaveFile(request);
+        }
+
+    private:
+        FileChooser** m_target;
+    };
+    ForwardingFileChooser m_forwardingChooser{&m_chooser};
     History m_history;
     MainOptions m_options;
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<LaunchCommands> m_launch;
+    std::unique_ptr<ScanCommands> m_scans;
     bool m_statusWanted = true;
     bool m_selectedOnce = false;
     QString m_helpFile;

@@ -10,14 +10,21 @@
 
 namespace lh {
 
-struct MainOptions {
+// The scan dialog's remembered folder and filter index ("AddDir", "AddFilter"), loaded at
+// start-up and written back at exit.
+struct ScanDialogMemory {
+    std::string addDir;
+    int addFilter = 1;
+};
+
+// The scan commands get the base part: one copy of the folder and filter index, which the
+// window's start-up and exit read and write as options.
+struct MainOptions : ScanDialogMemory {
     bool escToClose = false;
     bool openToSave = false;
     int backFile = 0; // 0 no backup, 1 ".bak", 2 ".~" + old extension
     bool fileHistOpen = true;
     bool fileHistSave = true;
-    std::string addDir;
-    int addFilter = 1;
 
     // Progress display switches.
     bool gaugeVisible = true; // the strip appears during long operations

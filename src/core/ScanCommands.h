@@ -5,6 +5,7 @@
 // appended, at its end, and the document is marked modified when something was added.
 
 #include "Document.h"
+#include "MainOptions.h"
 #include "UserInterface.h"
 
 #include <cstdint>
@@ -30,13 +31,6 @@ class ScanFinisher {
 public:
     virtual ~ScanFinisher() = default;
     virtual void FinishScan() = 0;
-};
-
-// The main window's remembered folder and filter index of the scan dialog ("AddDir",
-// "AddFilter"), loaded at start-up and written back at exit.
-struct ScanDialogMemory {
-    std::string addDir;
-    int addFilter = 1;
 };
 
 class ScanCommands {

@@ -165,15 +165,6 @@ TEST(MainWindow, historyMenu_followsTheRecentFiles) {
     EXPECT_FALSE(w.Item("File2Item")->isVisible());
 }
 
-TEST(MainWindow, statusBarToggle_hidesAndShowsTheStatusBar) {
-    MainWindow w;
-    w.Timer1Timer();
-    w.Item("SetStatusVisItem")->trigger();
-    EXPECT_TRUE(w.statusBar()->isHidden());
-    w.Item("SetStatusVisItem")->trigger();
-    EXPECT_FALSE(w.statusBar()->isHidden());
-}
-
 TEST(MainWindow, activationByAnotherStart_restoresAMinimisedWindow) {
     MainWindow w;
     w.showMinimized();
