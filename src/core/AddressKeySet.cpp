@@ -25,6 +25,19 @@ bool AddressKeySet::Contains(std::string_view key, std::uint64_t hash) const noe
     }
 }
 
+void AddressKeySet::PrefetchSlot(std::uint64_t hash) const noexcept {
+    if (!m_slots.empty())
+        __builtin_prefetch(&m_slots[static_cast<std::size_t>(Stored(hash)) & (m_slots.size() - 1)]);
+}
+
+void AddressKeySet::PrefetchKey(std::uint64_t hash) const noexcept {
+    if (m_slots.empty())
+        return;
+    const Slot& s = m_slots[static_cast<std::size_t>(Stored(hash)) & (m_slots.size() - 1)];
+    if (s.hash == Stored(hash))
+        __builtin_prefetch(m_bytes.data() + s.offset);
+}
+
 void AddressKeySet::Insert(std::string_view key, std::uint64_t hash) {
     // Offsets are 32-bit; past that the set simply stops learning, which costs only speed.
     if (m_bytes.size() + key.size() > std::numeric_limits<std::uint32_t>::max())

@@ -18,6 +18,11 @@ public:
     static std::uint64_t Hash(std::string_view key) noexcept;
 
     bool Contains(std::string_view key, std::uint64_t hash) const noexcept;
+    // Hints that Contains(…, hash) follows soon: first the slot, then (once the slot is in the
+    // cache) the bytes it points at. Issued for a batch of keys, they let the memory accesses
+    // of many lookups overlap instead of waiting one after another.
+    void PrefetchSlot(std::uint64_t hash) const noexcept;
+    void PrefetchKey(std::uint64_t hash) const noexcept;
     // Adds a key known not to be in the set yet.
     void Insert(std::string_view key, std::uint64_t hash);
 

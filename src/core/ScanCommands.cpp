@@ -9,6 +9,8 @@
 #include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 
+#include <vector>
+
 namespace lh {
 
 namespace {
@@ -23,17 +25,62 @@ public:
     TableAppender(AddressKind kind, Document& document, ScanOutcome& outcome)
         : m_kind(kind), m_document(document), m_outcome(outcome) {}
 
+    // Addresses are taken in batches so the lookups of a batch can overlap their memory
+    // accesses; each is still settled in file order, so the outcome is that of one at a time.
     void Found(std::string_view address) override {
         ++m_outcome.found;
-        m_key.clear();
+        Pending p;
+        p.addressOffset = m_arena.size();
+        p.addressLength = address.size();
+        m_arena.append(address);
+        p.keyOffset = m_arena.size();
         if (m_kind == AddressKind::Email)
-            m_key.append(kMailKeyPrefix);
-        m_key.append(address);
-        AsciiUpperInPlace(m_key);
-        const std::uint64_t hash = AddressKeySet::Hash(m_key);
-        if (m_settled.Contains(m_key, hash))
+            m_arena.append(kMailKeyPrefix);
+        m_arena.append(address);
+        p.keyLength = m_arena.size() - p.keyOffset;
+        m_pending.push_back(p);
+        if (m_pending.size() >= kBatch || m_arena.size() >= kBatchBytes)
+            Flush();
+    }
+
+    void Flush() {
+        for (Pending& p : m_pending) {
+            std::string_view key(m_arena.data() + p.keyOffset, p.keyLength);
+            UpperInArena(p);
+            p.hash = AddressKeySet::Hash(key);
+            m_settled.PrefetchSlot(p.hash);
+        }
+        for (const Pending& p : m_pending)
+            m_settled.PrefetchKey(p.hash);
+        for (const Pending& p : m_pending)
+            Settle(p);
+        m_pending.clear();
+        m_arena.clear();
+    }
+    void TooLong(std::uint64_t) override { ++m_outcome.tooLong; }
+
+private:
+    static constexpr std::size_t kBatch = 32;
+    static constexpr std::size_t kBatchBytes = 1 << 20;
+
+    struct Pending {
+        std::size_t addressOffset = 0;
+        std::size_t addressLength = 0;
+        std::size_t keyOffset = 0;
+        std::size_t keyLength = 0;
+        std::uint64_t hash = 0;
+    };
+
+    void UpperInArena(const Pending& p) {
+        AsciiUpperInPlace(m_arena.data() + p.keyOffset, p.keyLength);
+    }
+
+    void Settle(const Pending& p) {
+        const std::string_view key(m_arena.data() + p.keyOffset, p.keyLength);
+        const std::string_view address(m_arena.data() + p.addressOffset, p.addressLength);
+        if (m_settled.Contains(key, p.hash))
             return;
-        if (!m_document.Table().AddressInTable(m_key)) {
+        if (!m_document.Table().AddressInTable(key)) {
             if (m_kind == AddressKind::Email) {
                 m_cell.assign(kMailPrefix);
                 m_cell.append(address);
@@ -43,15 +90,14 @@ public:
             }
             ++m_outcome.added;
         }
-        m_settled.Insert(m_key, hash);
+        m_settled.Insert(key, p.hash);
     }
-    void TooLong(std::uint64_t) override { ++m_outcome.tooLong; }
 
-private:
     AddressKind m_kind;
     Document& m_document;
     ScanOutcome& m_outcome;
-    std::string m_key;
+    std::string m_arena; // the batch's addresses and their keys
+    std::vector<Pending> m_pending;
     std::string m_cell;
     AddressKeySet m_settled; // keys the table is known to hold
 };
@@ -72,6 +118,8 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
     ScanFeeder feeder(kind == AddressKind::Url ? static_cast<AddressScanner&>(urls) : mails,
                       progress);
     outcome.ok = feeder.FeedFile(path, outcome.errorCode);
+    // Also after a read error: what was found before it is kept.
+    appender.Flush();
     return outcome;
 }
 

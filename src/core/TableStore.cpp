@@ -180,6 +180,7 @@ void TableStore::Clear() {
     m_indexSlots.clear();
     m_indexCount = 0;
     m_emptyAddressRecords = 0;
+    m_indexBuilt = false;
     if (m_observer)
         m_observer->EndReset();
 }
@@ -218,7 +219,8 @@ void TableStore::Reserve(Row records) {
         return;
     const auto more = static_cast<std::size_t>(records);
     m_rows.reserve(m_rows.size() + more);
-    IndexReserve(m_indexCount + more);
+    if (m_indexBuilt)
+        IndexReserve(m_indexCount + more);
 }
 
 void TableStore::DeleteRowShift(Row r) {
@@ -246,6 +248,7 @@ void TableStore::InsertRowShift(Row r) {
 }
 
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
+    EnsureIndex();
     if (prefix.empty() && upperKey.empty())
         return m_emptyAddressRecords > 0;
     if (m_indexCount == 0)
@@ -268,11 +271,12 @@ void TableStore::Swap(TableStore& other) noexcept {
     m_indexSlots.swap(other.m_indexSlots);
     std::swap(m_indexCount, other.m_indexCount);
     std::swap(m_emptyAddressRecords, other.m_emptyAddressRecords);
+    std::swap(m_indexBuilt, other.m_indexBuilt);
     if (m_observer)
         m_observer->EndReset();
 }
 
-void TableStore::IndexReserve(std::size_t records) {
+void TableStore::IndexReserve(std::size_t records) const {
     // At most three quarters full keeps probe runs short with a well-spread hash.
     if (records * 4 <= m_indexSlots.size() * 3)
         return;
@@ -289,7 +293,7 @@ void TableStore::IndexReserve(std::size_t records) {
             IndexInsertSlot(slot.hash, slot.record);
 }
 
-void TableStore::IndexInsertSlot(std::uint64_t hash, const Record* record) {
+void TableStore::IndexInsertSlot(std::uint64_t hash, const Record* record) const {
     const std::size_t mask = m_indexSlots.size() - 1;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
     while (m_indexSlots[i].hash)
@@ -297,7 +301,24 @@ void TableStore::IndexInsertSlot(std::uint64_t hash, const Record* record) {
     m_indexSlots[i] = IndexSlot{hash, record};
 }
 
+void TableStore::EnsureIndex() const {
+    if (m_indexBuilt)
+        return;
+    m_indexBuilt = true;
+    m_indexSlots.clear();
+    m_indexCount = 0;
+    m_emptyAddressRecords = 0;
+    IndexReserve(m_rows.size());
+    for (std::size_t i = 0; i + 1 < m_rows.size(); ++i)
+        IndexAddBuilt(m_rows[i].get());
+}
+
 void TableStore::IndexAdd(const Record* record) {
+    if (m_indexBuilt)
+        IndexAddBuilt(record);
+}
+
+void TableStore::IndexAddBuilt(const Record* record) const {
     const std::string_view address = record ? record->Get(1) : std::string_view();
     if (address.empty()) {
         ++m_emptyAddressRecords;
@@ -309,6 +330,8 @@ void TableStore::IndexAdd(const Record* record) {
 }
 
 void TableStore::IndexRemove(const Record* record) {
+    if (!m_indexBuilt)
+        return;
     const std::string_view address = record ? record->Get(1) : std::string_view();
     if (address.empty()) {
         if (m_emptyAddressRecords > 0)

@@ -103,8 +103,12 @@ private:
     static std::uint64_t HashKey(std::string_view prefix, std::string_view upperKey) noexcept;
     static bool FoldedEquals(std::string_view address, std::string_view prefix,
                              std::string_view upperKey) noexcept;
-    void IndexReserve(std::size_t records);
-    void IndexInsertSlot(std::uint64_t hash, const Record* record);
+    void IndexReserve(std::size_t records) const;
+    void IndexInsertSlot(std::uint64_t hash, const Record* record) const;
+    // Built at the first lookup, then kept in step: a load fills a store without paying for
+    // an index that only scans and duplicate tests need.
+    void EnsureIndex() const;
+    void IndexAddBuilt(const Record* record) const;
 
     static RecordPtr MakeRecord(std::string_view c1, std::string_view c2, std::string_view c3,
                                 std::string_view c4);
@@ -114,9 +118,10 @@ private:
     // m_rows[i] is grid row i + 1; the last element is the entry row. Null means all empty.
     std::vector<RecordPtr> m_rows;
     // Record rows with a non-empty address; the entry row joins when it becomes a record.
-    std::vector<IndexSlot> m_indexSlots;
-    std::size_t m_indexCount = 0;
-    std::size_t m_emptyAddressRecords = 0;
+    mutable std::vector<IndexSlot> m_indexSlots;
+    mutable std::size_t m_indexCount = 0;
+    mutable std::size_t m_emptyAddressRecords = 0;
+    mutable bool m_indexBuilt = false;
     Observer* m_observer = nullptr;
 };
 

@@ -270,8 +270,12 @@ std::string AsciiUpper(std::string_view s) {
 }
 
 void AsciiUpperInPlace(std::string& s) noexcept {
-    char* p = s.data();
-    char* const end = p + s.size();
+    AsciiUpperInPlace(s.data(), s.size());
+}
+
+void AsciiUpperInPlace(char* data, std::size_t size) noexcept {
+    char* p = data;
+    char* const end = p + size;
     while (p < end) {
         if (end - p >= 8 && EightAscii(p)) {
             // Fold eight one-byte characters at once: flag bytes from 'a' to 'z' in their high

@@ -59,5 +59,6 @@ std::size_t MbcsCharSize(std::string_view s, std::size_t at) noexcept;
 // A-Z; every other byte, including the second byte of a two-byte character, is kept.
 std::string AsciiUpper(std::string_view s);
 void AsciiUpperInPlace(std::string& s) noexcept;
+void AsciiUpperInPlace(char* data, std::size_t size) noexcept;
 
 } // namespace lh
