@@ -1,11 +1,12 @@
-#include <cstdio>
-#include <cstring>
+#include "CliCommands.h"
+#include "TerminalProgress.h"
+
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::puts("usage: linkhive-cli COMMAND ...");
-        return 0;
-    }
-    std::fputs("usage: linkhive-cli COMMAND ... (see --help)\n", stderr);
-    return 2;
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    lh::cli::CliStreams streams;
+    streams.progressOnTerminal = lh::cli::TerminalProgress::StandardErrorIsTerminal();
+    return lh::cli::RunCli(words, streams);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace lh {
 
@@ -26,25 +27,77 @@ void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
     std::free(r);
 }
 
-// Hashing and comparing go through AsciiUpper, so the index folds exactly as the callers do.
-std::size_t TableStore::AddressHash::operator()(const Record* r) const {
-    return std::hash<std::string>{}(AsciiUpper(r->Get(1)));
+namespace {
+
+constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ull;
+constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
+
+inline std::uint64_t Mix(std::uint64_t h, unsigned char b) noexcept {
+    return (h ^ b) * kFnvPrime;
 }
 
-std::size_t TableStore::AddressHash::operator()(const AddressKey& k) const {
-    return std::hash<std::string_view>{}(k.upper);
+// Spreads the bits so the low bits that pick a slot depend on every byte; never 0 (free slot).
+inline std::uint64_t Finish(std::uint64_t h) noexcept {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return h | 1;
 }
 
-bool TableStore::AddressEqual::operator()(const Record* a, const Record* b) const {
-    return a == b || AsciiUpper(a->Get(1)) == AsciiUpper(b->Get(1));
+inline unsigned char FoldByte(unsigned char b) noexcept {
+    return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 'a' + 'A') : b;
 }
 
-bool TableStore::AddressEqual::operator()(const AddressKey& k, const Record* r) const {
-    return k.upper.size() == r->Get(1).size() && k.upper == AsciiUpper(r->Get(1));
+// Walks an address as AsciiUpper folds it: one-byte letters upper-cased, both bytes of a
+// double-byte character kept.
+template <class Visit>
+inline bool ForEachFoldedByte(std::string_view s, Visit&& visit) noexcept {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    while (p < end) {
+        if (IsSjisLeadByte(*p) && p + 1 < end) {
+            if (!visit(p[0]) || !visit(p[1]))
+                return false;
+            p += 2;
+        } else {
+            if (!visit(FoldByte(*p)))
+                return false;
+            ++p;
+        }
+    }
+    return true;
 }
 
-bool TableStore::AddressEqual::operator()(const Record* r, const AddressKey& k) const {
-    return (*this)(k, r);
+} // namespace
+
+std::uint64_t TableStore::HashFolded(std::string_view address) noexcept {
+    std::uint64_t h = kFnvOffset;
+    ForEachFoldedByte(address, [&h](unsigned char b) {
+        h = Mix(h, b);
+        return true;
+    });
+    return Finish(h);
+}
+
+std::uint64_t TableStore::HashKey(std::string_view prefix, std::string_view upperKey) noexcept {
+    std::uint64_t h = kFnvOffset;
+    for (const char c : prefix)
+        h = Mix(h, static_cast<unsigned char>(c));
+    for (const char c : upperKey)
+        h = Mix(h, static_cast<unsigned char>(c));
+    return Finish(h);
+}
+
+bool TableStore::FoldedEquals(std::string_view address, std::string_view prefix,
+                              std::string_view upperKey) noexcept {
+    if (address.size() != prefix.size() + upperKey.size())
+        return false;
+    std::size_t i = 0;
+    return ForEachFoldedByte(address, [&](unsigned char b) {
+        const char want = i < prefix.size() ? prefix[i] : upperKey[i - prefix.size()];
+        ++i;
+        return static_cast<unsigned char>(want) == b;
+    });
 }
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
@@ -124,7 +177,10 @@ void TableStore::Clear() {
         m_observer->BeginReset();
     m_rows.clear();
     m_rows.emplace_back();
-    m_addressIndex.clear();
+    m_indexSlots.clear();
+    m_indexCount = 0;
+    m_emptyAddressRecords = 0;
+    m_indexBuilt = false;
     if (m_observer)
         m_observer->EndReset();
 }
@@ -163,7 +219,8 @@ void TableStore::Reserve(Row records) {
         return;
     const auto more = static_cast<std::size_t>(records);
     m_rows.reserve(m_rows.size() + more);
-    m_addressIndex.reserve(m_addressIndex.size() + more);
+    if (m_indexBuilt)
+        IndexReserve(m_indexCount + more);
 }
 
 void TableStore::DeleteRowShift(Row r) {
@@ -185,45 +242,124 @@ void TableStore::InsertRowShift(Row r) {
     if (m_observer)
         m_observer->RowsAboutToBeInserted(r, 1);
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(r - 1), RecordPtr());
+    IndexAdd(nullptr); // an empty record
     if (m_observer)
         m_observer->RowsInserted(r, 1);
 }
 
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
-    if (m_addressIndex.empty())
+    EnsureIndex();
+    if (prefix.empty() && upperKey.empty())
+        return m_emptyAddressRecords > 0;
+    if (m_indexCount == 0)
         return false;
-    if (prefix.empty())
-        return m_addressIndex.find(AddressKey{upperKey}) != m_addressIndex.end();
-    std::string key;
-    key.reserve(prefix.size() + upperKey.size());
-    key.append(prefix);
-    key.append(upperKey);
-    return m_addressIndex.find(AddressKey{key}) != m_addressIndex.end();
+    const std::size_t mask = m_indexSlots.size() - 1;
+    const std::uint64_t hash = HashKey(prefix, upperKey);
+    for (std::size_t i = static_cast<std::size_t>(hash) & mask; m_indexSlots[i].hash;
+         i = (i + 1) & mask) {
+        const IndexSlot& slot = m_indexSlots[i];
+        if (slot.hash == hash && FoldedEquals(slot.record->Get(1), prefix, upperKey))
+            return true;
+    }
+    return false;
 }
 
 void TableStore::Swap(TableStore& other) noexcept {
     if (m_observer)
         m_observer->BeginReset();
     m_rows.swap(other.m_rows);
-    m_addressIndex.swap(other.m_addressIndex);
+    m_indexSlots.swap(other.m_indexSlots);
+    std::swap(m_indexCount, other.m_indexCount);
+    std::swap(m_emptyAddressRecords, other.m_emptyAddressRecords);
+    std::swap(m_indexBuilt, other.m_indexBuilt);
     if (m_observer)
         m_observer->EndReset();
 }
 
+void TableStore::IndexReserve(std::size_t records) const {
+    // At most three quarters full keeps probe runs short with a well-spread hash.
+    if (records * 4 <= m_indexSlots.size() * 3)
+        return;
+    std::size_t want = 16;
+    while (want * 3 < records * 4)
+        want *= 2;
+    if (want <= m_indexSlots.size())
+        return;
+    std::vector<IndexSlot> old;
+    old.swap(m_indexSlots);
+    m_indexSlots.assign(want, IndexSlot{});
+    for (const IndexSlot& slot : old)
+        if (slot.hash)
+            IndexInsertSlot(slot.hash, slot.record);
+}
+
+void TableStore::IndexInsertSlot(std::uint64_t hash, const Record* record) const {
+    const std::size_t mask = m_indexSlots.size() - 1;
+    std::size_t i = static_cast<std::size_t>(hash) & mask;
+    while (m_indexSlots[i].hash)
+        i = (i + 1) & mask;
+    m_indexSlots[i] = IndexSlot{hash, record};
+}
+
+void TableStore::EnsureIndex() const {
+    if (m_indexBuilt)
+        return;
+    m_indexBuilt = true;
+    m_indexSlots.clear();
+    m_indexCount = 0;
+    m_emptyAddressRecords = 0;
+    IndexReserve(m_rows.size());
+    for (std::size_t i = 0; i + 1 < m_rows.size(); ++i)
+        IndexAddBuilt(m_rows[i].get());
+}
+
 void TableStore::IndexAdd(const Record* record) {
-    if (record && !record->Get(1).empty())
-        m_addressIndex.insert(record);
+    if (m_indexBuilt)
+        IndexAddBuilt(record);
+}
+
+void TableStore::IndexAddBuilt(const Record* record) const {
+    const std::string_view address = record ? record->Get(1) : std::string_view();
+    if (address.empty()) {
+        ++m_emptyAddressRecords;
+        return;
+    }
+    IndexReserve(m_indexCount + 1);
+    IndexInsertSlot(HashFolded(address), record);
+    ++m_indexCount;
 }
 
 void TableStore::IndexRemove(const Record* record) {
-    if (!record || record->Get(1).empty())
+    if (!m_indexBuilt)
         return;
-    auto [it, end] = m_addressIndex.equal_range(record);
-    for (; it != end; ++it)
-        if (*it == record) {
-            m_addressIndex.erase(it);
-            return;
+    const std::string_view address = record ? record->Get(1) : std::string_view();
+    if (address.empty()) {
+        if (m_emptyAddressRecords > 0)
+            --m_emptyAddressRecords;
+        return;
+    }
+    if (m_indexSlots.empty())
+        return;
+    const std::size_t mask = m_indexSlots.size() - 1;
+    const std::uint64_t hash = HashFolded(address);
+    std::size_t i = static_cast<std::size_t>(hash) & mask;
+    while (m_indexSlots[i].hash && m_indexSlots[i].record != record)
+        i = (i + 1) & mask;
+    if (!m_indexSlots[i].hash)
+        return;
+    // Backward-shift deletion: pull later members of the probe run into the hole, so lookups
+    // never need tombstones.
+    std::size_t hole = i;
+    for (std::size_t j = (hole + 1) & mask; m_indexSlots[j].hash; j = (j + 1) & mask) {
+        const std::size_t home = static_cast<std::size_t>(m_indexSlots[j].hash) & mask;
+        const bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
+        if (movable) {
+            m_indexSlots[hole] = m_indexSlots[j];
+            hole = j;
         }
+    }
+    m_indexSlots[hole] = IndexSlot{};
+    --m_indexCount;
 }
 
 std::size_t TableStore::MemoryUsage() const noexcept {
@@ -231,9 +367,7 @@ std::size_t TableStore::MemoryUsage() const noexcept {
     for (const auto& r : m_rows)
         if (r)
             total += sizeof(Record) + r->len[0] + r->len[1] + r->len[2] + r->len[3];
-    // Each index node holds a link, the record pointer and the cached hash.
-    total +=
-        m_addressIndex.size() * 3 * sizeof(void*) + m_addressIndex.bucket_count() * sizeof(void*);
+    total += m_indexSlots.capacity() * sizeof(IndexSlot);
     return total;
 }
 

@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace lh {
@@ -92,23 +91,24 @@ private:
     };
     using RecordPtr = std::unique_ptr<Record, RecordDeleter>;
 
-    // The address index holds the records themselves, hashed and compared by their upper-cased
-    // address, so it costs one small node per record and no copy of any text. Lookups take the
-    // upper-cased text directly.
-    struct AddressKey {
-        std::string_view upper;
+    // The address index: a flat open-addressing table of the records themselves, keyed by the
+    // hash of their upper-cased address, so it holds no copy of any text and a lookup touches
+    // one or two cache lines. Folding happens on the fly while hashing and comparing. Record rows
+    // with an empty address are only counted.
+    struct IndexSlot {
+        std::uint64_t hash = 0; // 0: free
+        const Record* record = nullptr;
     };
-    struct AddressHash {
-        using is_transparent = void;
-        std::size_t operator()(const Record* r) const;
-        std::size_t operator()(const AddressKey& k) const;
-    };
-    struct AddressEqual {
-        using is_transparent = void;
-        bool operator()(const Record* a, const Record* b) const;
-        bool operator()(const AddressKey& k, const Record* r) const;
-        bool operator()(const Record* r, const AddressKey& k) const;
-    };
+    static std::uint64_t HashFolded(std::string_view address) noexcept;
+    static std::uint64_t HashKey(std::string_view prefix, std::string_view upperKey) noexcept;
+    static bool FoldedEquals(std::string_view address, std::string_view prefix,
+                             std::string_view upperKey) noexcept;
+    void IndexReserve(std::size_t records) const;
+    void IndexInsertSlot(std::uint64_t hash, const Record* record) const;
+    // Built at the first lookup, then kept in step: a load fills a store without paying for
+    // an index that only scans and duplicate tests need.
+    void EnsureIndex() const;
+    void IndexAddBuilt(const Record* record) const;
 
     static RecordPtr MakeRecord(std::string_view c1, std::string_view c2, std::string_view c3,
                                 std::string_view c4);
@@ -118,7 +118,10 @@ private:
     // m_rows[i] is grid row i + 1; the last element is the entry row. Null means all empty.
     std::vector<RecordPtr> m_rows;
     // Record rows with a non-empty address; the entry row joins when it becomes a record.
-    std::unordered_multiset<const Record*, AddressHash, AddressEqual> m_addressIndex;
+    mutable std::vector<IndexSlot> m_indexSlots;
+    mutable std::size_t m_indexCount = 0;
+    mutable std::size_t m_emptyAddressRecords = 0;
+    mutable bool m_indexBuilt = false;
     Observer* m_observer = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include "core/UsageRecord.h"
 #include "core/UserInterface.h"
 #include "dialogs/Copyright.h"
+#include "dialogs/CopyrightNotice.h"
 #include "dialogs/FormFont.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/Codec.h"
@@ -41,16 +42,6 @@ std::string UsageValue(const StringSetting& key) {
 
 std::string WithUnit(const std::string& value, const char* unit) {
     return value == keys::kUsageUnknown ? value : value + unit;
-}
-
-QLabel* AddNotice(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0xFF));
-    label->setPalette(pal);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
 }
 
 } // namespace
@@ -96,8 +87,8 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     m_blinkLabel2->Shadow()->SetOffsetTop(1);
     m_blinkLabel2->SetCaption(QString::fromUtf8(keys::kToolVersion));
 
-    AddNotice(this, kCopyrightLine1, 101, 47)->setObjectName(QStringLiteral("Label3"));
-    AddNotice(this, kCopyrightLine2, 101, 63)->setObjectName(QStringLiteral("Label4"));
+    AddCopyrightNotice(this, kCopyrightLine1, 101, 47)->setObjectName(QStringLiteral("Label3"));
+    AddCopyrightNotice(this, kCopyrightLine2, 101, 63)->setObjectName(QStringLiteral("Label4"));
 
     auto* bevel = new QFrame(this);
     bevel->setObjectName(QStringLiteral("Bevel1"));

@@ -4,6 +4,7 @@
 #include "controls/ProgramPicture.h"
 #include "core/UserInterface.h"
 #include "dialogs/Copyright.h"
+#include "dialogs/CopyrightNotice.h"
 #include "dialogs/FormFont.h"
 #include "util/SettingKeys.h"
 
@@ -15,20 +16,6 @@
 #include <QScreen>
 
 namespace lh {
-
-namespace {
-
-QLabel* AddNotice(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0xFF));
-    label->setPalette(pal);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-} // namespace
 
 TSplashWindow::TSplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -71,8 +58,8 @@ TSplashWindow::TSplashWindow(QWidget* parent)
     version->Shadow()->SetOffsetTop(1);
     version->SetCaption(QString::fromUtf8(keys::kToolVersion));
 
-    AddNotice(group, kCopyrightLine1, 165, 55)->setObjectName(QStringLiteral("Label3"));
-    AddNotice(group, kCopyrightLine2, 165, 71)->setObjectName(QStringLiteral("Label4"));
+    AddCopyrightNotice(group, kCopyrightLine1, 165, 55)->setObjectName(QStringLiteral("Label3"));
+    AddCopyrightNotice(group, kCopyrightLine2, 165, 71)->setObjectName(QStringLiteral("Label4"));
 
     auto* freeUse = new QLabel(QString::fromUtf8(kFreeUseLine), panel);
     freeUse->setObjectName(QStringLiteral("Label6"));

@@ -30,7 +30,10 @@ void SyncFolder(const std::string& path) {
 std::FILE* CreateFileBeside(const std::string& target, std::string& created, int& errorCode) {
     const std::string dir = DirectoryPart(target);
     // A hidden name, so a left-over after a crash does not clutter the folder's listing.
-    const std::string stem = JoinPath(dir, "." + FileNamePart(target) + ".");
+    std::string hidden(1, '.');
+    hidden += FileNamePart(target);
+    hidden += '.';
+    const std::string stem = JoinPath(dir, hidden);
     mode_t mode = 0666;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))

@@ -167,10 +167,10 @@ bool WriteValue(RootHive root, std::string_view keyPath, std::string_view name,
     return ReplaceFile(path, file.Serialize(), mode);
 }
 
-} // namespace
-
-std::string RegReadString(RootHive root, std::string_view keyPath, std::string_view name,
-                          const std::string& def) {
+// One read: the file as it is now, the value if present and of the right type, else the default.
+template <class T, class Extract>
+T ReadValue(RootHive root, std::string_view keyPath, std::string_view name, const T& def,
+            Extract extract) {
     std::string bytes;
     if (LoadFile(SettingsFilePath(), bytes) != Load::Loaded)
         return def;
@@ -178,7 +178,14 @@ std::string RegReadString(RootHive root, std::string_view keyPath, std::string_v
     const RegValue* v = file.Find(root, keyPath, name);
     if (!v)
         return def;
-    return RegValueText(*v).value_or(def);
+    return extract(*v).value_or(def);
+}
+
+} // namespace
+
+std::string RegReadString(RootHive root, std::string_view keyPath, std::string_view name,
+                          const std::string& def) {
+    return ReadValue(root, keyPath, name, def, RegValueText);
 }
 
 bool RegWriteString(RootHive root, std::string_view keyPath, std::string_view name,
@@ -188,14 +195,7 @@ bool RegWriteString(RootHive root, std::string_view keyPath, std::string_view na
 
 std::int32_t RegReadInteger(RootHive root, std::string_view keyPath, std::string_view name,
                             std::int32_t def) {
-    std::string bytes;
-    if (LoadFile(SettingsFilePath(), bytes) != Load::Loaded)
-        return def;
-    const RegFile file = RegFile::Parse(bytes);
-    const RegValue* v = file.Find(root, keyPath, name);
-    if (!v)
-        return def;
-    return RegValueInteger(*v).value_or(def);
+    return ReadValue(root, keyPath, name, def, RegValueInteger);
 }
 
 bool RegWriteInteger(RootHive root, std::string_view keyPath, std::string_view name,

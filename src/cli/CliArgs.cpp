@@ -1,0 +1,170 @@
+#include "CliArgs.h"
+
+#include <optional>
+
+namespace lh::cli {
+
+namespace {
+
+std::optional<Command> CommandNamed(const std::string& word) {
+    if (word == "scan-urls")
+        return Command::ScanUrls;
+    if (word == "scan-emails")
+        return Command::ScanEmails;
+    if (word == "rewrite")
+        return Command::Rewrite;
+    if (word == "list")
+        return Command::List;
+    return std::nullopt;
+}
+
+bool IsScan(Command c) {
+    return c == Command::ScanUrls || c == Command::ScanEmails;
+}
+
+ParsedArgs Fail(std::string error, Command command = Command::None) {
+    ParsedArgs p;
+    p.args.command = command;
+    p.error = std::move(error);
+    return p;
+}
+
+} // namespace
+
+ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
+    ParsedArgs parsed;
+    CliArgs& a = parsed.args;
+    if (words.empty())
+        return Fail("no command given");
+    if (words[0] == "--help" || words[0] == "-h") {
+        a.help = true;
+        parsed.ok = true;
+        return parsed;
+    }
+    const std::optional<Command> command = CommandNamed(words[0]);
+    if (!command)
+        return Fail("unknown command '" + words[0] + "'");
+    a.command = *command;
+
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (optionsEnded || w.size() < 2 || w[0] != '-') {
+            a.operands.push_back(w);
+            continue;
+        }
+        if (w == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (w == "--help" || w == "-h") {
+            a.help = true;
+            continue;
+        }
+        // "--name value" or "--name=value".
+        std::string name = w;
+        std::optional<std::string> value;
+        if (const auto eq = w.find('='); eq != std::string::npos) {
+            name = w.substr(0, eq);
+            value = w.substr(eq + 1);
+        }
+        const auto takeValue = [&]() -> std::optional<std::string> {
+            if (value)
+                return value;
+            if (i + 1 < words.size())
+                return words[++i];
+            return std::nullopt;
+        };
+        if (name == "--yes" && IsScan(a.command) && !value) {
+            a.yes = true;
+        } else if (name == "--backup" && IsScan(a.command)) {
+            const std::optional<std::string> v = takeValue();
+            if (v == "none")
+                a.backup = BackupKind::None;
+            else if (v == "bak")
+                a.backup = BackupKind::Bak;
+            else if (v == "tilde")
+                a.backup = BackupKind::Tilde;
+            else
+                return Fail("--backup takes none, bak or tilde", a.command);
+        } else if (name == "--format" && a.command == Command::List) {
+            const std::optional<std::string> v = takeValue();
+            if (v == "tsv")
+                a.format = ListFormat::Tsv;
+            else if (v == "json")
+                a.format = ListFormat::Json;
+            else
+                return Fail("--format takes tsv or json", a.command);
+        } else {
+            return Fail("unknown option '" + w + "'", a.command);
+        }
+    }
+    if (a.help) {
+        parsed.ok = true;
+        return parsed;
+    }
+    const std::size_t n = a.operands.size();
+    switch (a.command) {
+    case Command::ScanUrls:
+    case Command::ScanEmails:
+        if (n < 2)
+            return Fail("a collection and at least one file to scan are needed", a.command);
+        break;
+    case Command::Rewrite:
+        if (n != 2)
+            return Fail("rewrite takes a source and a target", a.command);
+        break;
+    case Command::List:
+        if (n != 1)
+            return Fail("list takes one collection", a.command);
+        break;
+    case Command::None:
+        break;
+    }
+    parsed.ok = true;
+    return parsed;
+}
+
+std::string UsageText(Command command) {
+    switch (command) {
+    case Command::ScanUrls:
+    case Command::ScanEmails: {
+        const bool urls = command == Command::ScanUrls;
+        return std::string("usage: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
+               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
+               (urls ? "Scans each FILE for http:// addresses"
+                     : "Scans each FILE for e-mail addresses (stored as mailto: links)") +
+               " and appends those COLLECTION\n"
+               "does not hold yet at its end. COLLECTION is read when it exists, else a new\n"
+               "collection is started; it is written only when something was added or when it\n"
+               "did not exist. Every FILE is checked before anything is written.\n\n"
+               "  --yes          scan files named *.exe or *.com too\n"
+               "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
+               "                 NAME.~ext (tilde); default none\n\n"
+               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
+    }
+    case Command::Rewrite:
+        return "usage: linkhive-cli rewrite SOURCE TARGET\n\n"
+               "Reads the collection SOURCE and writes it to TARGET as the program does.\n\n"
+               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
+    case Command::List:
+        return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
+               "Prints the records in UTF-8. tsv: one record a line, number, name, address,\n"
+               "access time and remark separated by tabs; a tab, line feed, carriage return\n"
+               "or backslash inside a cell is written \\t, \\n, \\r or \\\\. json: an array of\n"
+               "objects with the keys no, name, address, access and remark. Bytes that are not\n"
+               "code page 932 show as U+FFFD (with a note on stderr).\n\n"
+               "Exit status: 0 done, 1 file error, 2 usage error.\n";
+    case Command::None:
+        break;
+    }
+    return "usage: linkhive-cli COMMAND ...\n\n"
+           "Commands:\n"
+           "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "  rewrite     SOURCE TARGET\n"
+           "  list        COLLECTION [--format tsv|json]\n\n"
+           "'linkhive-cli COMMAND --help' describes a command.\n";
+}
+
+} // namespace lh::cli

@@ -1,0 +1,41 @@
+#pragma once
+
+// The companion's command line:
+//   linkhive-cli scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]
+//   linkhive-cli scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]
+//   linkhive-cli rewrite     SOURCE TARGET
+//   linkhive-cli list        COLLECTION [--format tsv|json]
+// Options may stand anywhere after the command; "--" ends them.
+
+#include "core/CollectionFile.h"
+
+#include <string>
+#include <vector>
+
+namespace lh::cli {
+
+enum class Command { None, ScanUrls, ScanEmails, Rewrite, List };
+enum class ListFormat { Tsv, Json };
+
+struct CliArgs {
+    Command command = Command::None;
+    bool help = false;
+    std::vector<std::string> operands;
+    bool yes = false;
+    BackupKind backup = BackupKind::None;
+    ListFormat format = ListFormat::Tsv;
+};
+
+struct ParsedArgs {
+    bool ok = false;
+    CliArgs args;
+    std::string error; // what was wrong, when !ok
+};
+
+// `words` are the arguments after the program name.
+ParsedArgs ParseCliArgs(const std::vector<std::string>& words);
+
+// Help text of one command, or of the program for Command::None.
+std::string UsageText(Command command);
+
+} // namespace lh::cli

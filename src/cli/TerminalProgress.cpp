@@ -1,0 +1,98 @@
+#include "TerminalProgress.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace lh::cli {
+
+namespace {
+// Short scans finish before a bar would be worth seeing.
+constexpr auto kShowAfter = std::chrono::milliseconds(300);
+constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
+constexpr int kBarWidth = 30;
+constexpr std::size_t kLabelBytes = 60;
+} // namespace
+
+TerminalProgress::TerminalProgress(bool enabled) : m_enabled(enabled) {}
+
+TerminalProgress::~TerminalProgress() {
+    Erase();
+}
+
+bool TerminalProgress::StandardErrorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+void TerminalProgress::ProgressStart(std::int64_t max, const std::string& label) {
+    if (!m_enabled)
+        return;
+    Erase();
+    m_running = true;
+    m_max = max > 0 ? max : 1000;
+    m_position = 0;
+    m_lastPermille = -1;
+    // Cut the label at a UTF-8 character start so the line stays on one row.
+    m_label = label;
+    if (m_label.size() > kLabelBytes) {
+        std::size_t cut = kLabelBytes;
+        while (cut > 0 && (static_cast<unsigned char>(m_label[cut]) & 0xC0) == 0x80)
+            --cut;
+        m_label = m_label.substr(0, cut) + "...";
+    }
+    m_start = m_lastDraw = std::chrono::steady_clock::now();
+}
+
+void TerminalProgress::ProgressStep(std::int64_t amount) {
+    if (!m_running)
+        return;
+    m_position = std::clamp<std::int64_t>(m_position + amount, 0, m_max);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_start < kShowAfter || (m_drawn && now - m_lastDraw < kRedrawEvery))
+        return;
+    m_lastDraw = now;
+    Draw();
+}
+
+void TerminalProgress::ProgressEnd() {
+    if (!m_running)
+        return;
+    if (m_drawn) {
+        m_position = m_max; // a drawn bar ends full before it goes
+        m_lastPermille = -1;
+        Draw();
+    }
+    Erase();
+    m_running = false;
+}
+
+void TerminalProgress::Draw() {
+    const int permille = static_cast<int>(m_position * 1000 / m_max);
+    if (permille == m_lastPermille)
+        return;
+    m_lastPermille = permille;
+    const int filled = permille * kBarWidth / 1000;
+    std::fprintf(stderr, "\r%s [%s%s] %3d.%d%%", m_label.c_str(), std::string(filled, '#').c_str(),
+                 std::string(kBarWidth - filled, '.').c_str(), permille / 10, permille % 10);
+    std::fflush(stderr);
+    m_drawn = true;
+}
+
+void TerminalProgress::Erase() {
+    if (!m_drawn)
+        return;
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+    m_drawn = false;
+}
+
+} // namespace lh::cli

@@ -1,0 +1,97 @@
+#pragma once
+
+// Filling the collection from any file: the URL and e-mail commands of the Edit menu and the
+// scan that the command-line companion runs. Only addresses the table does not hold yet are
+// appended, at its end, and the document is marked modified when something was added.
+
+#include "Document.h"
+#include "UserInterface.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lh {
+
+enum class AddressKind { Url, Email };
+
+struct ScanOutcome {
+    bool ok = true;           // false: the file could not be opened or read to its end
+    int errorCode = 0;        // the program's I/O code when !ok
+    std::int64_t found = 0;   // addresses found, repeats included
+    std::int64_t added = 0;   // records appended
+    std::int64_t tooLong = 0; // addresses passed over for their size
+};
+
+// What the window does after a scan, whether or not something was added (FinishScan): clear the
+// entry row, make it current and bring the end of the table into view.
+class ScanFinisher {
+public:
+    virtual ~ScanFinisher() = default;
+    virtual void FinishScan() = 0;
+};
+
+// The main window's remembered folder and filter index of the scan dialog ("AddDir",
+// "AddFilter"), loaded at start-up and written back at exit.
+struct ScanDialogMemory {
+    std::string addDir;
+    int addFilter = 1;
+};
+
+class ScanCommands {
+public:
+    // Filter of the scan dialog: six document types together, then each alone, then all files.
+    static constexpr const char* kExtractionFilter =
+        "ﾌｧｲﾙ(*.HTM;*.HTML;*.TXT;*.DOC;*.DAT;*.LOG)|*.htm;*.html;*.txt;*.doc;*.dat;*.log|"
+        "HTMLﾌｧｲﾙ(*.HTM;*.HTML)|*.htm;*.html|ﾃｷｽﾄﾌｧｲﾙ(*.TXT)|*.txt|"
+        "ﾄﾞｷｭﾒﾝﾄﾌｧｲﾙ(*.DOC)|*.doc|ﾃﾞｰﾀﾌｧｲﾙ(*.DAT)|*.dat|ﾛｸﾞﾌｧｲﾙ(*.LOG)|*.log|"
+        "すべてのﾌｧｲﾙ (*.*)|*.*";
+    static constexpr const char* kUrlDialogTitle = "ファイルから追加[URL]";
+    static constexpr const char* kEmailDialogTitle = "ファイルから追加[E-Mail]";
+
+    ScanCommands(Document& document, FileChooser& chooser, MessageBoxService& messages,
+                 ProgressSink& progress, BusyCursor* busy, ScanFinisher& finisher,
+                 ScanDialogMemory& memory);
+
+    // "ﾌｧｲﾙから追加[URL](&U)" and "ﾌｧｲﾙから追加[E-Mail](&E)".
+    void EditFileURLItemClick() { ScanWithDialog(AddressKind::Url); }
+    void EditFileEMItemClick() { ScanWithDialog(AddressKind::Email); }
+
+    // Dialog, warning, busy cursor, progress, scan, finishing steps and error report. Empty when
+    // no file was chosen.
+    std::optional<ScanOutcome> ScanWithDialog(AddressKind kind);
+
+    // The scan dialog and the program-file warning; the chosen path, or nothing. Updates the
+    // remembered folder and filter index in every case.
+    std::optional<std::string> ChooseScanFile(const std::string& title);
+
+private:
+    Document& m_document;
+    FileChooser& m_chooser;
+    MessageBoxService& m_messages;
+    ProgressSink& m_progress;
+    BusyCursor* m_busy;
+    ScanFinisher& m_finisher;
+    ScanDialogMemory& m_memory;
+};
+
+// Scans `path` and appends the new addresses (the progress steps go to `progress`; starting and
+// ending the display is the caller's). Addresses appended before a read error stay.
+ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
+                                 ProgressSink& progress);
+
+// Turns the entry row into a record holding `address`, adds a new entry row and marks the
+// document modified.
+void AppendAddressRow(Document& document, std::string_view address);
+
+// "URL Add (...)" or "E-Mail Add (...)" with the file's description line.
+std::string ScanProgressLabel(AddressKind kind, const std::string& path);
+
+// True when the extension of `path` is ".EXE" or ".COM" in any letter case.
+bool IsProgramFileName(const std::string& path);
+
+// The warning shown before a possible program is scanned (UTF-8).
+std::string ProgramWarningText(const std::string& path);
+
+} // namespace lh

@@ -1,0 +1,146 @@
+#include "UrlScanner.h"
+
+#include "SjisWalk.h"
+
+#include <array>
+#include <cstring>
+
+namespace lh {
+
+namespace {
+
+constexpr std::size_t kStartLength = 7; // "HTTP://"
+
+enum ByteClass : unsigned char { kPlain, kLead, kTerminator, kLetterH };
+
+constexpr std::array<unsigned char, 256> MakeClasses() {
+    std::array<unsigned char, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        t[static_cast<std::size_t>(b)] =
+            IsSjisLeadByte(static_cast<unsigned char>(b)) ? kLead : kPlain;
+    for (const char c : {',', '!', '"', '(', ')', '+', '*', '<', '>', '\'', ' '})
+        t[static_cast<unsigned char>(c)] = kTerminator;
+    t['h'] = kLetterH;
+    t['H'] = kLetterH;
+    return t;
+}
+constexpr std::array<unsigned char, 256> kClass = MakeClasses();
+
+// "HTTP://" in any ASCII letter case at p (7 bytes readable). Folding with 0x20 is exact here:
+// only 'H'/'h', 'T'/'t' and 'P'/'p' fold onto the letters compared.
+inline bool IsStartAt(const char* p) noexcept {
+    return (p[0] | 0x20) == 'h' && (p[1] | 0x20) == 't' && (p[2] | 0x20) == 't' &&
+           (p[3] | 0x20) == 'p' && p[4] == ':' && p[5] == '/' && p[6] == '/';
+}
+
+enum class WalkEnd { Stopped, NeedMore, PieceEnd };
+
+} // namespace
+
+bool UrlScanner::IsTerminator(unsigned char first, unsigned char second) noexcept {
+    if (first == 0x81)
+        return second == 0x40;
+    return second == 0 && kClass[first] == kTerminator;
+}
+
+void UrlScanner::FinishUrl(const char* from, const char* to) {
+    const auto here = static_cast<std::size_t>(to - from);
+    const std::uint64_t total = m_url.Bytes() + here;
+    if (total > kStartLength) {
+        if (total > kMaxAddressBytes) {
+            ReportTooLong(total);
+        } else if (m_url.Bytes() == 0) {
+            Report(std::string_view(from, here));
+        } else {
+            m_url.Append(std::string_view(from, here));
+            Report(m_url.Text());
+        }
+    }
+    m_url.Clear();
+    m_inUrl = false;
+}
+
+std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
+    std::size_t pos = 0;     // next byte to look at; always a character boundary
+    std::size_t floor = 0;   // a boundary at or before pos, the limit of backward looks
+    std::size_t urlFrom = 0; // first byte of the current URL in this piece
+    for (;;) {
+        if (m_inUrl) {
+            std::size_t i = pos;
+            WalkEnd how = WalkEnd::PieceEnd;
+            while (i < n) {
+                const auto b = static_cast<unsigned char>(p[i]);
+                const unsigned char cls = kClass[b];
+                if (cls == kPlain) {
+                    ++i;
+                } else if (cls == kLead) {
+                    if (i + 1 < n) {
+                        if (b == 0x81 && static_cast<unsigned char>(p[i + 1]) == 0x40) {
+                            how = WalkEnd::Stopped;
+                            break;
+                        }
+                        i += 2;
+                    } else if (!lineEnds) {
+                        how = WalkEnd::NeedMore; // the character's second byte is still to come
+                        break;
+                    } else {
+                        ++i; // a lead byte at the end of the text is a character of its own
+                    }
+                } else if (cls == kTerminator) {
+                    how = WalkEnd::Stopped;
+                    break;
+                } else if (i + kStartLength <= n) {
+                    if (IsStartAt(p + i)) {
+                        how = WalkEnd::Stopped; // the next address begins here
+                        break;
+                    }
+                    ++i;
+                } else if (!lineEnds) {
+                    how = WalkEnd::NeedMore;
+                    break;
+                } else {
+                    ++i;
+                }
+            }
+            if (how != WalkEnd::Stopped && !lineEnds) {
+                m_url.Append(std::string_view(p + urlFrom, i - urlFrom));
+                return i;
+            }
+            FinishUrl(p + urlFrom, p + i);
+            if (how != WalkEnd::Stopped)
+                return n;
+            pos = floor = i;
+        }
+
+        // Look for the next start. "HTTP://" has a ':' as its fifth byte, a byte that is rare in
+        // ordinary text, so the search runs on memchr and checks the bytes around each ':'.
+        bool found = false;
+        std::size_t from = pos;
+        while (n >= from + kStartLength) {
+            const void* colon = std::memchr(p + from + 4, ':', n - from - (kStartLength - 1));
+            if (!colon)
+                break;
+            const std::size_t h = static_cast<std::size_t>(static_cast<const char*>(colon) - p) - 4;
+            if (IsStartAt(p + h) && sjis::IsBoundary(p, floor, h)) {
+                found = true;
+                urlFrom = h;
+                break;
+            }
+            from = h + 1;
+        }
+        if (found) {
+            m_inUrl = true;
+            pos = urlFrom + kStartLength;
+            continue;
+        }
+        if (lineEnds)
+            return n;
+        // Every start that fits entirely in the piece has been checked; keep back the last bytes,
+        // which may begin a start that the next piece completes.
+        if (n < pos + kStartLength)
+            return pos;
+        return sjis::BoundaryAtOrBefore(p, floor, n - (kStartLength - 1));
+    }
+}
+
+} // namespace lh
