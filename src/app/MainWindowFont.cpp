@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace lh {
 
