@@ -188,6 +188,7 @@ private:
     TextInput m_textInput;
     bool m_hintsBound = false;
     bool m_showHints = true;
+    bool m_startupDone = false;
     bool m_closeChecking = false;
     bool m_closePending = false;
 };

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 
 namespace lh {
 
@@ -20,17 +21,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Before the deferred start-up the window holds defaults, not the user's settings; closing
-    // then would overwrite the stored ones with them. The close waits for the start-up.
-    if (!m_startedUp) {
+    // Until the deferred start-up has finished the window holds defaults, not the user's
+    // settings; closing then would overwrite the stored ones with them. The close waits for it.
+    if (!m_startupDone) {
         m_closePending = true;
         event->ignore();
         return;
     }
-    m_closeChecking = true;
-    const bool mayClose = FormCloseQuery();
-    m_closeChecking = false;
-    event->setAccepted(mayClose);
+    const QScopedValueRollback<bool> checking(m_closeChecking, true);
+    event->setAccepted(FormCloseQuery());
 }
 
 bool MainWindow::FormCloseQuery() {

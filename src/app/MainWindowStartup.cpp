@@ -88,7 +88,9 @@ void MainWindow::Timer1Timer() {
     ReleaseSplash();
     ApplyStartupWindowState();
 
-    // A close asked for before the settings were restored waited for them.
+    // A close asked for before the start-up had finished (the start-up file's prompts let the
+    // loop run) waited for it.
+    m_startupDone = true;
     if (m_closePending) {
         m_closePending = false;
         close();
