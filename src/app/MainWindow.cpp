@@ -11,10 +11,10 @@
 #include "core/ProcessState.h"
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
-#include "dialogs/SplashStep.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -75,16 +75,12 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    QCoreApplication::instance()->removeEventFilter(this);
     // The model stops observing before the document's table goes away with this object.
     delete m_grid;
     m_grid = nullptr;
     delete m_model;
     m_model = nullptr;
-}
-
-void MainWindow::FormCreate() {
-    ApplyCaption(m_doc.Caption());
-    // The saved placement and the position panel's width are restored here by the start-up.
 }
 
 void MainWindow::CreateGrid() {
@@ -172,31 +168,6 @@ BusyCursor& MainWindow::Busy() noexcept {
 
 ProgressSink& MainWindow::ProgressDisplay() noexcept {
     return *m_gaugeBar;
-}
-
-void MainWindow::Timer1Timer() {
-    m_timer1->stop();
-    if (m_startedUp)
-        return;
-    m_startedUp = true;
-    // Options, recent-file history and dialog folders are restored here by the start-up.
-
-    // Progress display items.
-    m_options.gaugeVisible = keys::kGaugeVisible.IsOn();
-    m_options.infoVisible = keys::kInfoVisible.IsOn();
-    m_options.newGauge = keys::kNewGauge.IsNotOff();
-    ProgressLookChanged();
-
-    // The stored display font is restored here by the start-up; until then the default one.
-    TableSetup(QFont(QString::fromUtf8(keys::kFontName.def), keys::kFontSize.def));
-
-    // The start-up collection (the file named on the command line, else the one left open at
-    // the last exit) is opened here; without one the collection is new.
-    m_files->RebuildHistoryMenu();
-    m_files->OpenDocument(std::string(), OpenMode::Normal);
-
-    ReleaseSplash();
-    // The stored window state is applied here.
 }
 
 void MainWindow::ApplyCaption(const std::string& caption) {
@@ -303,7 +274,9 @@ void MainWindow::DisplayHint(const QString& longHint) {
 
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
+        // Taken here in every case: the toolkit's own handling would cover the panels.
+        if (m_hintsBound)
+            DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);

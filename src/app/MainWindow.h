@@ -2,9 +2,11 @@
 
 // The main window: the collection grid over the document's table store, the progress strip,
 // the status bar with its two panels, and the menus. Split by subsystem: MainWindow.cpp (layout,
-// caption, start-up), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record
-// editing), MainWindowLaunch.cpp (access, browser view, help), MainWindowSettings.cpp (status
-// bar, settings dialogs, about box), MainWindowScan.cpp (filling the table from a file).
+// caption), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record editing),
+// MainWindowStartup.cpp (creation and deferred start-up), MainWindowClose.cpp (close check, Esc,
+// pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
+// (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
+// MainWindowScan.cpp (filling the table from a file).
 
 #include "core/Document.h"
 #include "core/FileCommands.h"
@@ -14,8 +16,13 @@
 #include "core/UserInterface.h"
 #include "dialogs/StatusBarHost.h"
 
+#include <QFont>
 #include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -98,6 +105,21 @@ public:
     void SetHelpFile(const QString& path) { m_helpFile = path; }
     const QString& HelpFile() const noexcept { return m_helpFile; }
 
+    // Start-up, close and display commands.
+    // The command-line parameters after the program's name; the start-up opens what they name.
+    void SetStartupParameters(const QStringList& parameters) { m_startupParameters = parameters; }
+    void SetFontItemClick();
+    void SetTitleItemClick();
+    // The font the font dialog starts with, which is the grid's font.
+    const QFont& DisplayFont() const noexcept { return m_displayFont; }
+    bool PopupHintsShown() const noexcept { return m_showHints; }
+    // The font dialog and the input box; tests put scripted stand-ins in place.
+    using FontChooser = std::function<std::optional<QFont>(const QFont& current)>;
+    using TextInput = std::function<std::optional<QString>(
+        const QString& caption, const QString& prompt, const QString& text, int maxLength)>;
+    void SetFontChooser(FontChooser chooser) { m_fontChooser = std::move(chooser); }
+    void SetTextInput(TextInput input) { m_textInput = std::move(input); }
+
     // Filling the table from a file, and the grid's steps after it.
     void EditFileURLItemClick();
     void EditFileEMItemClick();
@@ -126,6 +148,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -151,6 +175,13 @@ private:
     void ApplyCaption(const std::string& caption);
     qint64 CurrentGridRow() const;
     void SetCurrentCell(qint64 gridRow, int gridColumn);
+    // Start-up and close.
+    void RestoreOptions();
+    void RestoreDisplayFont();
+    void ApplyFontColor();
+    void ApplyStartupWindowState();
+    bool FormCloseQuery();
+    void ShowHintFor(QWidget* widget);
 
     Document m_doc;
     CollectionModel* m_model = nullptr;
@@ -205,6 +236,18 @@ private:
     QString m_helpFile;
     int m_activations = 0;
     bool m_startedUp = false;
+    // Start-up, close and display state.
+    QStringList m_startupParameters;
+    QFont m_displayFont;
+    std::int32_t m_fontColor = 0;
+    std::string m_fontName; // as stored: "System" stands for the toolkit's default face
+    FontChooser m_fontChooser;
+    TextInput m_textInput;
+    bool m_hintsBound = false;
+    bool m_showHints = true;
+    bool m_startupDone = false;
+    bool m_closeChecking = false;
+    bool m_closePending = false;
 };
 
 } // namespace lh

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace lh {
 
@@ -80,12 +81,9 @@ int MainWindow::CaretPanelWidth() const {
 }
 
 void MainWindow::SetCaretPanelWidth(int width) {
-    if (width <= 0) {
-        m_panel0->hide();
-        return;
-    }
-    m_panel0->setFixedWidth(width);
-    m_panel0->show();
+    // A panel 0 wide is hidden, so not even its frame shows.
+    m_panel0->setFixedWidth(std::max(width, 0));
+    m_panel0->setVisible(width > 0);
 }
 
 void MainWindow::ProgressLookChanged() {

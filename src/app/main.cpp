@@ -1,5 +1,6 @@
 #include "ActivationChannel.h"
 #include "MainWindow.h"
+#include "TerminationRequest.h"
 #include "controls/ProgramPicture.h"
 #include "core/ProcessState.h"
 #include "core/UserInterface.h"
@@ -32,8 +33,19 @@ int main(int argc, char** argv) {
     lh::SecondInstance = guardExisted;
     guard.Acquire();
 
+    // A request to end the process is a close request like the close box: it runs the close
+    // check and stores the settings. Taken from here on; one that comes before the window exists
+    // waits in the loop, and the window holds it until its start-up has run.
+    lh::MainWindow* mainWindow = nullptr;
+    lh::TerminationRequest termination([&mainWindow] {
+        if (mainWindow)
+            mainWindow->close();
+    });
+
     // 4. The main window; its creation restores caption and placement.
     lh::MainWindow window;
+    mainWindow = &window;
+    window.SetStartupParameters(QCoreApplication::arguments().mid(1));
 
     // 5. and 6. Application title and help file.
     QApplication::setApplicationName(QString::fromUtf8(lh::kApplicationTitle));

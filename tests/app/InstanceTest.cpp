@@ -1,67 +1,18 @@
+#include "ProgramProcess.h"
 #include "TestEnvironment.h"
 #include "app/ActivationChannel.h"
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace lh;
 
-namespace {
-
-// Each test gets a runtime folder of its own, so guards and sockets of other tests (and of
-// any real instance) are out of sight.
-class ScopedRuntimeDir {
-public:
-    ScopedRuntimeDir() : m_previous(qgetenv("XDG_RUNTIME_DIR")) {
-        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_dir.Path().string()));
-    }
-    ~ScopedRuntimeDir() { qputenv("XDG_RUNTIME_DIR", m_previous); }
-    QString Path() const { return QString::fromStdString(m_dir.Path().string()); }
-
-private:
-    test::TempDir m_dir;
-    QByteArray m_previous;
-};
-
-// A running program, ended when the test ends.
-class Program {
-public:
-    Program() {
-        m_process.setProgram(QStringLiteral(LINKHIVE_PROGRAM));
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    }
-    ~Program() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-    bool Start() {
-        m_process.start();
-        return m_process.waitForStarted(10000);
-    }
-    QProcess& Process() { return m_process; }
-    // The socket the program's main window listens on, once it is there.
-    QString WaitForWindow(const ScopedRuntimeDir& dir) {
-        const QString name = dir.Path() + QStringLiteral("/TLinkhiveMainForm.") +
-                             QString::number(m_process.processId());
-        for (int i = 0; i < 400 && !QFileInfo::exists(name); ++i)
-            QTest::qWait(25);
-        return QFileInfo::exists(name) ? name : QString();
-    }
-
-private:
-    QProcess m_process;
-};
-
-} // namespace
+using test::Program;
+using test::ScopedRuntimeDir;
 
 TEST(InstanceGuard, existsExactlyWhileSomeoneHoldsIt) {
     ScopedRuntimeDir dir;

@@ -1,0 +1,153 @@
+#include "CollectionView.h"
+#include "MainWindow.h"
+#include "core/DisplayFont.h"
+#include "core/TableLayout.h"
+#include "util/Codec.h"
+#include "util/SettingKeys.h"
+
+#include <QApplication>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace lh {
+
+namespace {
+
+constexpr const char* kSystemFaceName = "System";
+constexpr const char* kTitlePrompt = "このHtmlﾌｧｲﾙのﾀｲﾄﾙを入力してください。";
+constexpr const char* kUnencodableTitle =
+    "このﾀｲﾄﾙにはShift-JIS（コードページ932）で保存できない文字が含まれているため、"
+    "設定できません。\nﾀｲﾄﾙは変更されていません。";
+constexpr int kTitleMaxLength = 255;
+
+// The stored face name "System" stands for the toolkit's default face.
+QString FaceFamily(const std::string& storedName) {
+    if (storedName == kSystemFaceName)
+        return QApplication::font().family();
+    return QString::fromLocal8Bit(storedName);
+}
+
+// Sizes are whole points; a font given in pixels counts with the size it resolves to.
+int PointSize(const QFont& font) {
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    const int resolved = QFontInfo(font).pointSize();
+    return resolved > 0 ? resolved : keys::kFontSize.def;
+}
+
+std::optional<QFont> ChooseFontWithDialog(const QFont& current, QWidget* parent) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, current, parent);
+    return ok ? std::optional<QFont>(font) : std::nullopt;
+}
+
+std::optional<QString> InputWithDialog(QWidget* parent, const QString& caption,
+                                       const QString& prompt, const QString& text, int maxLength) {
+    QInputDialog box(parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextValue(text);
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMaxLength(maxLength);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
+}
+
+void SetGridFont(CollectionView* grid, const QFont& font) {
+    grid->setFont(font);
+    grid->horizontalHeader()->setFont(font);
+    grid->verticalHeader()->setFont(font);
+}
+
+} // namespace
+
+void MainWindow::RestoreDisplayFont() {
+    const StoredFont stored = ReadStoredFont();
+    m_fontColor = stored.color;
+    m_fontName = stored.name;
+    QFont font(FaceFamily(stored.name), stored.size);
+    font.setBold(stored.bold);
+    font.setItalic(stored.italic);
+    font.setUnderline(stored.underline);
+    font.setStrikeOut(stored.strikeOut);
+    m_displayFont = font;
+    ApplyFontColor();
+}
+
+void MainWindow::ApplyFontColor() {
+    QPalette palette = m_grid->palette();
+    if (IsSystemColor(m_fontColor)) {
+        palette.setColor(QPalette::Text, QApplication::palette(m_grid).color(QPalette::Text));
+    } else {
+        const auto rgb = static_cast<std::uint32_t>(m_fontColor);
+        palette.setColor(QPalette::Text,
+                         QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                                static_cast<int>((rgb >> 16) & 0xFF)));
+    }
+    m_grid->setPalette(palette);
+}
+
+void MainWindow::SetFontItemClick() {
+    const int oldSize = PointSize(m_displayFont);
+    const std::optional<QFont> chosen =
+        m_fontChooser ? m_fontChooser(m_displayFont) : ChooseFontWithDialog(m_displayFont, this);
+    if (!chosen)
+        return;
+    QFont font = *chosen;
+    const int newSize = PointSize(font);
+    font.setPointSize(newSize);
+
+    SetGridFont(m_grid, font);
+    m_grid->SetDefaultRowHeight(RowHeightForFont(newSize));
+    for (int column = 0; column < TableStore::kColumnCount; ++column)
+        m_grid->SetColumnWidth(column,
+                               RescaleColumnWidth(m_grid->ColumnWidth(column), newSize, oldSize));
+    m_displayFont = font;
+
+    // The dialog offers no colour, so the stored one is kept; the default face keeps its name.
+    if (font.family() != FaceFamily(m_fontName))
+        m_fontName = font.family().toLocal8Bit().toStdString();
+    StoredFont stored;
+    stored.color = m_fontColor;
+    stored.name = m_fontName;
+    stored.size = newSize;
+    stored.bold = font.bold();
+    stored.italic = font.italic();
+    stored.underline = font.underline();
+    stored.strikeOut = font.strikeOut();
+    WriteStoredFont(stored);
+}
+
+void MainWindow::SetTitleItemClick() {
+    m_grid->FinishEditing();
+    const std::string& title = m_doc.DocumentTitle();
+    const std::optional<std::string> decoded = SjisToUtf8(title);
+    const QString shown = QString::fromStdString(decoded ? *decoded : SjisToUtf8Lossy(title));
+    // A longer title from a loaded file is offered whole, never cut to the typing limit.
+    const int maxLength = std::max<int>(kTitleMaxLength, static_cast<int>(shown.size()));
+    const QString caption = QString::fromUtf8(kApplicationTitle);
+    const QString prompt = QString::fromUtf8(kTitlePrompt);
+    const std::optional<QString> entered =
+        m_textInput ? m_textInput(caption, prompt, shown, maxLength)
+                    : InputWithDialog(this, caption, prompt, shown, maxLength);
+    if (!entered || entered->isEmpty())
+        return;
+    // Unchanged text keeps the title's bytes, even where they do not decode cleanly.
+    std::optional<std::string> bytes =
+        *entered == shown ? std::optional<std::string>(title) : Utf8ToSjis(entered->toStdString());
+    if (!bytes) {
+        m_messages->ShowMessageBox(kUnencodableTitle, std::string(),
+                                   mb::kOk | mb::kIconExclamation);
+        return;
+    }
+    m_doc.SetDocumentTitle(std::move(*bytes));
+    MarkModified();
+}
+
+} // namespace lh

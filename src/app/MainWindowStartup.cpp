@@ -1,0 +1,125 @@
+#include "CollectionView.h"
+#include "GaugeBar.h"
+#include "MainWindow.h"
+#include "core/ProcessState.h"
+#include "core/StartupRules.h"
+#include "dialogs/SplashStep.h"
+#include "platform/FileSystem.h"
+#include "util/SettingKeys.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace lh {
+
+namespace {
+
+std::string PlatformString(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
+
+} // namespace
+
+void MainWindow::FormCreate() {
+    ApplyCaption(m_doc.Caption());
+
+    // Placement. The stored values are the client geometry the toolkit places (what the close
+    // writes back), so a window comes back exactly where it was, frame or none.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->geometry().size() : QSize();
+    const MainPlacement placement = RestoreMainPlacement(SecondInstance, screenSize.width(),
+                                                         screenSize.height(), width(), height());
+    if (!placement.systemChooses)
+        setGeometry(placement.left, placement.top, placement.width, placement.height);
+
+    const int panelWidth = lh::CaretPanelWidth(statusBar()->height());
+    if (panelWidth >= 0)
+        SetCaretPanelWidth(panelWidth);
+
+    // The display commands live with this file's neighbours; wired here, beside their restore.
+    connect(Item("SetFontItem"), &QAction::triggered, this, &MainWindow::SetFontItemClick);
+    connect(Item("SetTitleItem"), &QAction::triggered, this, &MainWindow::SetTitleItemClick);
+}
+
+void MainWindow::Timer1Timer() {
+    m_timer1->stop();
+    if (m_startedUp)
+        return;
+    m_startedUp = true;
+
+    const QString helpName = m_helpFile.isEmpty() ? QStringLiteral("Linkhive.hlp") : m_helpFile;
+    SetHelpFile(QFile::decodeName(QByteArray::fromStdString(
+        platform::JoinPath(platform::ProgramDir(), PlatformString(helpName)))));
+
+    // Hints of what lies under the pointer or is highlighted go to the status bar from now on;
+    // the same filter sees Esc before the focused control does.
+    QCoreApplication::instance()->installEventFilter(this);
+    m_hintsBound = true;
+
+    RestoreOptions();
+    m_history.LoadFromSettings();
+    m_files->OpenDialog() = {keys::kOpenDir.Read(), keys::kOpenFilter.Read()};
+    m_files->SaveDialog() = {keys::kSaveDir.Read(), keys::kSaveFilter.Read()};
+    m_options.addDir = keys::kAddDir.Read();
+    m_options.addFilter = keys::kAddFilter.Read();
+    m_files->RebuildHistoryMenu();
+
+    m_options.gaugeVisible = keys::kGaugeVisible.IsOn();
+    m_options.infoVisible = keys::kInfoVisible.IsOn();
+    m_options.newGauge = keys::kNewGauge.IsNotOff();
+    m_gaugeBar->SetGaugeVisible(m_options.gaugeVisible);
+    m_gaugeBar->SetInfoVisible(m_options.infoVisible);
+    m_gaugeBar->SetNewGauge(m_options.newGauge);
+
+    RestoreDisplayFont();
+    TableSetup(m_displayFont);
+
+    std::vector<std::string> parameters;
+    parameters.reserve(static_cast<std::size_t>(m_startupParameters.size()));
+    for (const QString& parameter : m_startupParameters)
+        parameters.push_back(PlatformString(parameter));
+    m_files->OpenDocument(StartupDocument(StartupFileName(parameters)), OpenMode::Normal);
+
+    ReleaseSplash();
+    ApplyStartupWindowState();
+
+    // A close asked for before the start-up had finished (the start-up file's prompts let the
+    // loop run) waited for it.
+    m_startupDone = true;
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+}
+
+void MainWindow::RestoreOptions() {
+    m_options.escToClose = keys::kEscToClose.IsOn();
+    m_options.openToSave = keys::kOpenToSave.IsOn();
+    m_options.backFile = keys::kBackFile.Read();
+    // Pop-up hints stay on unless switched off with exactly 0.
+    m_showHints = keys::kShowHint.IsNotOff();
+    m_options.fileHistOpen = keys::kFileHistOpen.IsOn();
+    m_options.fileHistSave = keys::kFileHistSave.IsOn();
+}
+
+void MainWindow::ApplyStartupWindowState() {
+    // How the launcher or the window system brought the window up, in the stored codes.
+    const int launchState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    switch (StartupWindowState(launchState)) {
+    case 1:
+        setWindowState(windowState() | Qt::WindowMinimized);
+        break;
+    case 2:
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace lh

@@ -1,0 +1,338 @@
+#include "ScriptedUi.h"
+#include "WidgetTestSupport.h"
+#include "app/CollectionView.h"
+#include "app/MainWindow.h"
+#include "core/ProcessState.h"
+#include "util/SettingKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace lh;
+
+namespace {
+
+QString Utf8(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// Counts the pop-up hint requests that reach a widget.
+class TipCounter final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        tips += event->type() == QEvent::ToolTip ? 1 : 0;
+        return false;
+    }
+    int tips = 0;
+};
+
+class MainWindowLife : public test::SettingsTest {
+protected:
+    // A window over the settings prepared so far, started as the event loop would start it.
+    std::unique_ptr<MainWindow> Started() {
+        auto w = std::make_unique<MainWindow>();
+        w->SetMessageBoxService(&boxes);
+        w->Timer1Timer();
+        return w;
+    }
+    std::string Stored() const { return test::ReadFileBytes(m_settings.Path()); }
+    static QSize DesignedSize() {
+        test::ScopedSettingsFile nothingStored;
+        return MainWindow().size();
+    }
+
+    test::ScriptedMessageBox boxes;
+};
+
+} // namespace
+
+// ---- start-up ------------------------------------------------------------------------------
+
+TEST_F(MainWindowLife, startUp_restoresOptionsHistoryAndDialogPlaces) {
+    keys::kEscToClose.Write(1);
+    keys::kOpenToSave.Write(1);
+    keys::kBackFile.Write(2);
+    keys::kFileHistOpen.Write(0);
+    keys::kMenuFile[0].Write("/d/a.htm");
+    keys::kMenuFile[2].Write("/d/c.htm"); // after an empty slot: not read
+    keys::kOpenDir.Write("/open");
+    keys::kOpenFilter.Write(2);
+    keys::kSaveDir.Write("/save");
+    keys::kAddDir.Write("/add");
+    keys::kAddFilter.Write(2);
+    keys::kInfoVisible.Write(0);
+    keys::kShowHint.Write(0);
+    const auto w = Started();
+
+    const MainOptions& o = w->Options();
+    EXPECT_TRUE(o.escToClose);
+    EXPECT_TRUE(o.openToSave);
+    EXPECT_EQ(o.backFile, 2);
+    EXPECT_FALSE(o.fileHistOpen);
+    EXPECT_TRUE(o.fileHistSave);
+    EXPECT_EQ(o.addDir, "/add");
+    EXPECT_EQ(o.addFilter, 2);
+    EXPECT_FALSE(o.infoVisible);
+    EXPECT_TRUE(o.gaugeVisible);
+    EXPECT_FALSE(w->PopupHintsShown());
+    EXPECT_EQ(w->RecentFiles().HistorySlots(),
+              (std::array<std::string, 5>{"/d/a.htm", "", "", "", ""}));
+    EXPECT_TRUE(w->Item("File1Item")->isVisible());
+    EXPECT_FALSE(w->Item("File2Item")->isVisible());
+    EXPECT_EQ(w->Files().OpenDialog().dir, "/open");
+    EXPECT_EQ(w->Files().OpenDialog().filterIndex, 2);
+    EXPECT_EQ(w->Files().SaveDialog().dir, "/save");
+    EXPECT_EQ(w->Files().SaveDialog().filterIndex, 1);
+    EXPECT_TRUE(w->HelpFile().endsWith(QStringLiteral("/Linkhive.hlp")));
+    EXPECT_EQ(w->windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
+}
+
+TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
+    keys::kFontSize.Write(12);
+    keys::kFontBold.Write(1);
+    keys::kFontItalic.Write(2); // only exactly 1 counts
+    keys::kFontUnderline.Write(1);
+    keys::kCell[2].Write(300);
+    const auto w = Started();
+    const QFont& font = w->DisplayFont();
+    EXPECT_EQ(font.pointSize(), 12);
+    EXPECT_TRUE(font.bold());
+    EXPECT_FALSE(font.italic());
+    EXPECT_TRUE(font.underline());
+    EXPECT_EQ(font.family(), QApplication::font().family()) << "\"System\" is the default face";
+    EXPECT_EQ(w->Grid()->font(), font);
+    EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 24);
+    const int widths[] = {46, 133, 300, 160, 133};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(w->Grid()->ColumnWidth(c), widths[c]) << "column " << c;
+}
+
+TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const QSize designed = DesignedSize();
+    struct Case {
+        const char* what;
+        int top, left, height, width;
+        bool second;
+        QRect expected; // empty: the designed size, placed by the system
+    };
+    const Case cases[] = {
+        {"valid", 30, 40, 300, 500, false, QRect(40, 30, 500, 300)},
+        {"top off the screen", 5000, 40, 300, 500, false,
+         QRect(40, (screen.height() - designed.height()) / 2, 500, 300)},
+        {"height below 27", 30, 40, 20, 500, false, QRect()},
+        {"second instance", 30, 40, 300, 500, true, QRect()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        keys::kMainTop.Write(c.top);
+        keys::kMainLeft.Write(c.left);
+        keys::kMainHeight.Write(c.height);
+        keys::kMainWidth.Write(c.width);
+        SecondInstance = c.second;
+        MainWindow w;
+        SecondInstance = false;
+        if (c.expected.isEmpty())
+            EXPECT_EQ(w.size(), designed);
+        else
+            EXPECT_EQ(w.geometry(), c.expected);
+    }
+}
+
+TEST_F(MainWindowLife, creation_setsThePositionPanelWidth) {
+    EXPECT_EQ(MainWindow().PositionPanel()->width(), 65);
+    keys::kPanelVisible1.Write(0);
+    EXPECT_EQ(MainWindow().PositionPanel()->width(), 0);
+    keys::kPanelVisible1.Write(-1);
+    EXPECT_EQ(MainWindow().PositionPanel()->width(), 65);
+}
+
+TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
+    keys::kMainWinState.Write(1);
+    {
+        const auto w = Started();
+        EXPECT_TRUE(w->isMinimized());
+        // Minimised on its own: still a top-level window with its own taskbar entry.
+        EXPECT_TRUE(w->isWindow());
+        EXPECT_EQ(w->parentWidget(), nullptr);
+        EXPECT_EQ(w->windowType(), Qt::Window);
+    }
+    keys::kMainWinState.Write(2);
+    EXPECT_TRUE(Started()->isMaximized());
+
+    keys::kPositionMemory.Write(0); // the launch state decides, the stored one is ignored
+    EXPECT_FALSE(Started()->isMaximized());
+    MainWindow launchedMaximised;
+    launchedMaximised.setWindowState(Qt::WindowMaximized);
+    launchedMaximised.Timer1Timer();
+    EXPECT_TRUE(launchedMaximised.isMaximized());
+}
+
+// ---- close check ---------------------------------------------------------------------------
+
+TEST_F(MainWindowLife, refusedClose_writesNothingAndKeepsTheWindow) {
+    keys::kEndMsg.Write(1);
+    keys::kEndFile.Write("/gone.htm");
+    const auto w = Started();
+    w->show();
+    w->MarkModified();
+    const std::string before = Stored();
+
+    boxes.Answer(mb::kIdCancel); // the change prompt
+    EXPECT_FALSE(w->close());
+    boxes.Answer(mb::kIdNo); // do not save ...
+    boxes.Answer(mb::kIdNo); // ... but do not end either
+    w->Item("FileExitItem")->trigger();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(Stored(), before);
+    ASSERT_EQ(boxes.shown().size(), 3u);
+    EXPECT_EQ(boxes.shown()[2].text, "プログラムを終了してもよろしいですか？");
+    EXPECT_EQ(boxes.shown()[2].style, mb::kStyleConfirm);
+
+    boxes.Answer(mb::kIdNo);
+    boxes.Answer(mb::kIdYes);
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(keys::kCell[1].ReadOr(-1), 111);
+    EXPECT_NE((Stored() + "\n").find("\n\"EndFile\"=\"\"\n"), std::string::npos)
+        << "a never-saved collection leaves none to reopen";
+}
+
+TEST_F(MainWindowLife, closeBeforeStartUp_waitsForTheRestoredSettings) {
+    keys::kMenuFile[0].Write("/d/a.htm");
+    MainWindow w;
+    w.SetMessageBoxService(&boxes);
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(keys::kCell[0].ReadOr(-1), -1) << "nothing written from unrestored defaults";
+    w.Timer1Timer();
+    EXPECT_EQ(keys::kCell[0].ReadOr(-1), 38);
+    EXPECT_EQ(keys::kMenuFile[0].Read(), "/d/a.htm");
+}
+
+TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) {
+    for (const bool escToClose : {false, true}) {
+        SCOPED_TRACE(escToClose);
+        keys::kEscToClose.Write(escToClose ? 1 : 0);
+        const auto w = Started();
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->Grid()->setFocus();
+        QTest::keyClick(w->Grid(), Qt::Key_H); // opens the editor on the entry row's cell
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        if (escToClose)
+            boxes.Answer(mb::kIdNo); // the typed record is not saved
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_EQ(w->isVisible(), !escToClose);
+        EXPECT_EQ(keys::kCell[0].ReadOr(-1), escToClose ? 38 : -1);
+        EXPECT_TRUE(boxes.AllAnswered());
+    }
+}
+
+// ---- font and title ------------------------------------------------------------------------
+
+TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
+    keys::kCell[1].Write(100);
+    const auto w = Started();
+    std::optional<QFont> answer;
+    w->SetFontChooser([&answer](const QFont& current) {
+        EXPECT_EQ(current.pointSize(), 10);
+        return answer;
+    });
+    w->Item("SetFontItem")->trigger(); // cancelled
+    EXPECT_EQ(w->Grid()->ColumnWidth(1), 100);
+    EXPECT_EQ(keys::kFontSize.ReadOr(-1), -1);
+
+    QFont chosen(QApplication::font().family(), 12);
+    chosen.setBold(true);
+    chosen.setUnderline(true);
+    answer = chosen;
+    w->Item("SetFontItem")->trigger();
+    EXPECT_EQ(w->Grid()->ColumnWidth(1), 120);
+    EXPECT_EQ(w->Grid()->ColumnWidth(0), 45); // 38 * 12 / 10, truncated
+    EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 24);
+    EXPECT_EQ(w->DisplayFont(), chosen);
+    EXPECT_EQ(keys::kFontSize.Read(), 12);
+    EXPECT_EQ(keys::kFontName.Read(), "System") << "the default face keeps its stored name";
+    EXPECT_EQ(keys::kFontBold.Read(), 1);
+    EXPECT_EQ(keys::kFontItalic.ReadOr(-1), 0);
+    EXPECT_EQ(keys::kFontUnderline.Read(), 1);
+    EXPECT_EQ(keys::kFontStrikeOut.ReadOr(-1), 0);
+    EXPECT_EQ(keys::kFontColor.Read(), keys::kFontColor.def);
+}
+
+TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified) {
+    struct Case {
+        const char* what;
+        std::optional<QString> entered;
+        std::string title; // cp932 bytes after the command
+        bool modified;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"cancelled", std::nullopt, "Linkhive", false, false},
+        {"empty", QString(), "Linkhive", false, false},
+        {"unchanged", QStringLiteral("Linkhive"), "Linkhive", true, false},
+        {"Japanese", Utf8("リンク集"), "\x83\x8A\x83\x93\x83\x4E\x8F\x57", true, false},
+        {"beyond cp932", Utf8("links \xF0\x9F\x94\x97"), "Linkhive", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto w = Started();
+        w->SetTextInput([&c](const QString& caption, const QString& prompt, const QString& text,
+                             int maxLength) {
+            EXPECT_EQ(caption, Utf8("Linkhive for Windows"));
+            EXPECT_EQ(prompt, Utf8("このHtmlﾌｧｲﾙのﾀｲﾄﾙを入力してください。"));
+            EXPECT_EQ(text, QStringLiteral("Linkhive"));
+            EXPECT_EQ(maxLength, 255);
+            return c.entered;
+        });
+        if (c.refused)
+            boxes.Answer(mb::kIdOk);
+        w->Item("SetTitleItem")->trigger();
+        EXPECT_EQ(w->Doc().DocumentTitle(), c.title);
+        EXPECT_EQ(w->Doc().IsModified(), c.modified);
+        EXPECT_TRUE(boxes.AllAnswered());
+    }
+}
+
+// ---- hints ---------------------------------------------------------------------------------
+
+TEST_F(MainWindowLife, hints_showWhatIsUnderThePointerOnceStartedUp) {
+    MainWindow w;
+    QAction* newItem = w.Item("FileNewItem");
+    newItem->showStatusText(w.menuBar());
+    EXPECT_EQ(w.HintPanel()->text(), QString()) << "not bound before the start-up";
+
+    keys::kShowHint.Write(0);
+    w.SetMessageBoxService(&boxes);
+    w.Timer1Timer();
+    newItem->showStatusText(w.menuBar());
+    EXPECT_EQ(w.HintPanel()->text(), Utf8("新しいﾌｧｲﾙの作成"));
+
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(w.statusBar(), &enter);
+    EXPECT_EQ(w.HintPanel()->text(), Utf8("ここに（行:列）（説明）が表示されます"));
+    w.Doc().SetHint("/data/links.htm"); // the loaded file: the window's own hint
+    QApplication::sendEvent(w.Grid()->viewport(), &enter);
+    EXPECT_EQ(w.HintPanel()->text(), QStringLiteral("/data/links.htm"));
+
+    TipCounter counter;
+    w.Grid()->installEventFilter(&counter);
+    QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(w.Grid(), &tip);
+    EXPECT_EQ(counter.tips, 0) << "pop-up hints are switched off";
+}

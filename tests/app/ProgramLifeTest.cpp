@@ -1,0 +1,143 @@
+#include "ProgramProcess.h"
+#include "app/ActivationChannel.h"
+#include "app/MainWindow.h"
+#include "core/CollectionFile.h"
+#include "core/UsageRecord.h"
+#include "util/SettingKeys.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace lh;
+
+namespace {
+
+// The real program started on a prepared settings file, asked to end, and its settings read.
+class ProgramLifeTest : public ::testing::Test {
+protected:
+    test::ScopedRuntimeDir m_runtime;
+    test::ScopedSettingsFile m_settings;
+    test::TempDir m_dir;
+
+    // Runs the program until its window is up, then ends it the orderly way.
+    void RunAndClose(const QStringList& arguments = {}) {
+        test::Program program(arguments);
+        ASSERT_TRUE(program.Start());
+        ASSERT_FALSE(program.WaitForWindow(m_runtime).isEmpty());
+        EXPECT_TRUE(program.Terminate());
+    }
+
+    // Whether the settings file holds this exact value line (an empty text reads as missing).
+    bool Holds(const std::string& line) const {
+        const std::string text = test::ReadFileBytes(m_settings.Path()) + "\n";
+        return text.find("\n" + line + "\n") != std::string::npos;
+    }
+
+    std::string MakeCollection(const std::string& path) {
+        TableStore table;
+        table.AppendRecord("a", "http://a/", "", "");
+        NullProgress none;
+        IoError error;
+        EXPECT_TRUE(SaveCollectionFile(path, table, "Saved", BackupKind::None, none, error));
+        return path;
+    }
+
+    // The designed outer size, as this process's toolkit lays the same window out.
+    static QSize DesignedSize() {
+        test::ScopedSettingsFile nothingStored;
+        MainWindow window;
+        return window.size();
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramLifeTest, firstStart_storesDefaultLayoutNewCollectionAndUsageRecord) {
+    RunAndClose();
+    const int widths[] = {38, 111, 277, 133, 111};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(keys::kCell[c].Read(), widths[c]) << "column " << c;
+    EXPECT_EQ(keys::kMainWinState.Read(), 0);
+    EXPECT_EQ(keys::kMainWidth.Read(), DesignedSize().width());
+    EXPECT_EQ(keys::kMainHeight.Read(), DesignedSize().height());
+    EXPECT_EQ(keys::kNumber.Read(), "1");
+    double hours = -1;
+    EXPECT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), hours));
+    EXPECT_GE(hours, 0);
+    EXPECT_NE(keys::kLastStartDay.Read(), "");
+    const std::string stored = test::ReadFileBytes(m_settings.Path());
+    EXPECT_EQ(stored.find("\"EndFile\""), std::string::npos) << "a new collection leaves none";
+    EXPECT_EQ(stored.find("\"MenuFile"), std::string::npos);
+    EXPECT_EQ(keys::kOpenFilter.Read(), 1);
+}
+
+TEST_F(ProgramLifeTest, storedTopOffTheScreen_isCentredWithTheDesignedHeight) {
+    keys::kMainTop.Write(5000);
+    keys::kMainLeft.Write(10);
+    keys::kMainHeight.Write(400);
+    keys::kMainWidth.Write(600);
+    RunAndClose();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_EQ(keys::kMainTop.Read(), (screen.height() - DesignedSize().height()) / 2);
+    EXPECT_EQ(keys::kMainLeft.Read(), 10);
+    EXPECT_EQ(keys::kMainHeight.Read(), 400);
+    EXPECT_EQ(keys::kMainWidth.Read(), 600);
+}
+
+TEST_F(ProgramLifeTest, storedHeightBelowTheLimit_leavesPlacementAndSizeToTheSystem) {
+    keys::kMainTop.Write(10);
+    keys::kMainLeft.Write(10);
+    keys::kMainHeight.Write(20);
+    keys::kMainWidth.Write(600);
+    RunAndClose();
+    EXPECT_EQ(keys::kMainHeight.Read(), DesignedSize().height());
+    EXPECT_EQ(keys::kMainWidth.Read(), DesignedSize().width());
+}
+
+TEST_F(ProgramLifeTest, commandLineNameWithBlanks_isJoinedAndOpened) {
+    std::filesystem::create_directory(m_dir.Path() / "My Links");
+    const std::string list = MakeCollection(m_dir.File("My Links/list.htm"));
+    const std::string other = MakeCollection(m_dir.File("other.htm"));
+    RunAndClose({QString::fromStdString(m_dir.File("My")), QStringLiteral("Links/list.htm"),
+                 QString::fromStdString(other)});
+    EXPECT_EQ(keys::kEndFile.Read(), list);
+    EXPECT_EQ(keys::kMenuFile[0].Read(), list);
+    EXPECT_EQ(keys::kMenuFile[1].Read(), "");
+}
+
+TEST_F(ProgramLifeTest, endFileDeletedMeanwhile_opensNewAndForgetsIt) {
+    const std::string history = MakeCollection(m_dir.File("kept.htm"));
+    keys::kEndFile.Write(m_dir.File("deleted.htm"));
+    keys::kMenuFile[0].Write(history);
+    RunAndClose();
+    EXPECT_TRUE(Holds("\"EndFile\"=\"\""));
+    EXPECT_EQ(keys::kMenuFile[0].Read(), history) << "the history is kept as it was";
+}
+
+TEST_F(ProgramLifeTest, secondInstance_runsMaximisedAndKeepsTheStoredPlacement) {
+    keys::kMainTop.Write(40);
+    keys::kMainLeft.Write(50);
+    keys::kMainHeight.Write(300);
+    keys::kMainWidth.Write(500);
+    keys::kMainWinState.Write(2);
+    test::Program first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_FALSE(first.WaitForWindow(m_runtime).isEmpty());
+    test::Program second;
+    ASSERT_TRUE(second.Start());
+    const QString secondWindow = second.WaitForWindow(m_runtime);
+    ASSERT_FALSE(secondWindow.isEmpty());
+    EXPECT_TRUE(SendActivationRequest(secondWindow, kStatusRequest, 5000).endsWith("second=1"));
+
+    EXPECT_TRUE(second.Terminate());
+    EXPECT_EQ(first.Process().state(), QProcess::Running);
+    EXPECT_EQ(keys::kMainWinState.Read(), 2);
+    EXPECT_EQ(keys::kMainTop.Read(), 40);
+    EXPECT_EQ(keys::kMainLeft.Read(), 50);
+    EXPECT_EQ(keys::kMainHeight.Read(), 300);
+    EXPECT_EQ(keys::kMainWidth.Read(), 500);
+    EXPECT_EQ(keys::kNumber.Read(), "3") << "both starts count on top of the prepared settings";
+    EXPECT_TRUE(first.Terminate());
+}
