@@ -6,6 +6,7 @@
 #include "util/SettingKeys.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,17 +25,34 @@ DayTime LocalNow() {
 } // namespace
 
 DayTime ToDayTime(std::time_t t) {
+    // The local calendar date and time as a day count; the calendar arithmetic is the standard
+    // library's, so no platform call is needed beyond the local time itself.
+    using namespace std::chrono;
     const std::tm tm = platform::LocalTime(t);
-    // Seconds of the local calendar date and time counted as if they were UTC.
-    std::tm copy = tm;
-    const std::time_t asUtc = ::timegm(&copy);
-    return kUnixEpochDays + static_cast<double>(asUtc) / kSecondsPerDay;
+    const sys_days day{year{tm.tm_year + 1900} / month{static_cast<unsigned>(tm.tm_mon + 1)} /
+                       std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
+    const double seconds = tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec;
+    return kUnixEpochDays + static_cast<double>(day.time_since_epoch().count()) +
+           seconds / kSecondsPerDay;
 }
 
 std::time_t FromDayTime(DayTime d) {
-    const auto asUtc = static_cast<std::time_t>(std::llround((d - kUnixEpochDays) * kSecondsPerDay));
+    using namespace std::chrono;
+    const long long total = std::llround((d - kUnixEpochDays) * kSecondsPerDay);
+    long long days = total / 86400;
+    long long rest = total % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    const year_month_day ymd{sys_days{std::chrono::days{days}}};
     std::tm tm{};
-    ::gmtime_r(&asUtc, &tm);
+    tm.tm_year = static_cast<int>(ymd.year()) - 1900;
+    tm.tm_mon = static_cast<int>(static_cast<unsigned>(ymd.month())) - 1;
+    tm.tm_mday = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    tm.tm_hour = static_cast<int>(rest / 3600);
+    tm.tm_min = static_cast<int>(rest / 60 % 60);
+    tm.tm_sec = static_cast<int>(rest % 60);
     tm.tm_isdst = -1;
     return std::mktime(&tm);
 }

@@ -138,3 +138,15 @@ TEST(DateTimeText, leavesOutTheTimeAtMidnight) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DayTime, countsDaysFrom1899AndRoundTrips) {
+    // The tests run with TZ=UTC, so local time is the epoch's.
+    EXPECT_EQ(ToDayTime(0), 25569.0);
+    EXPECT_EQ(ToDayTime(86400 + 43200), 25570.5);
+    for (const std::time_t t : {std::time_t{0}, std::time_t{951782400}, std::time_t{1796601599}})
+        EXPECT_EQ(FromDayTime(ToDayTime(t)), t);
+}
+
+} // namespace
