@@ -355,7 +355,7 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     platform::FileStat st;
     if (platform::StatFile(target, st) && (st.attributes.directory || st.attributes.readOnly))
         return fail(kIoCannotReplace);
-    if (!platform::ReplaceFile(temp, target, code)) {
+    if (!platform::MoveIntoPlace(temp, target, code)) {
         if (!backupName.empty())
             platform::RenameFile(backupName, target);
         return fail(code);

@@ -17,6 +17,6 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& created, int
 bool FlushToDisk(std::FILE* file, int& errorCode);
 
 // Moves `from` over `to` in one step, replacing `to`, and makes the change durable.
-bool ReplaceFile(const std::string& from, const std::string& to, int& errorCode);
+bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCode);
 
 } // namespace lh::platform

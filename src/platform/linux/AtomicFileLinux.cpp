@@ -76,7 +76,7 @@ bool FlushToDisk(std::FILE* file, int& errorCode) {
     return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, int& errorCode) {
+bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCode) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         errorCode = MapErrnoToIoCode(errno);
         return false;

@@ -77,7 +77,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 // Writes a complete, flushed file under a temporary name in the same folder, then renames it
 // over `path`. On any failure the old file is untouched and the temporary one removed.
-bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
     const std::string tmp = path + ".tmp";
     // Only the lock holder uses this name, so a leftover is from a crashed writer.
     ::unlink(tmp.c_str());
@@ -161,10 +161,10 @@ bool WriteValue(RootHive root, std::string_view keyPath, std::string_view name,
     if (file.IsDamaged()) {
         const std::string bak = path + ".bak";
         struct stat st {};
-        if (::lstat(bak.c_str(), &st) != 0 && !ReplaceFile(bak, old, mode))
+        if (::lstat(bak.c_str(), &st) != 0 && !WriteFileAtomically(bak, old, mode))
             return false;
     }
-    return ReplaceFile(path, file.Serialize(), mode);
+    return WriteFileAtomically(path, file.Serialize(), mode);
 }
 
 // One read: the file as it is now, the value if present and of the right type, else the default.

@@ -51,7 +51,7 @@ bool FlushToDisk(std::FILE* file, int& errorCode) {
     return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, int& errorCode) {
+bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCode) {
     if (!::MoveFileExA(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         errorCode = MapWinError(::GetLastError());
