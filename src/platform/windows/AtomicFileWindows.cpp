@@ -24,9 +24,9 @@ int MapWinError(DWORD err) {
 } // namespace
 
 std::FILE* CreateFileBeside(const std::string& target, std::string& created, int& errorCode) {
-    std::string dir = DirectoryPart(target);
-    if (dir.empty())
-        dir = ".";
+    // The folder of the target, "." for a bare name.
+    const std::string folder = DirectoryPart(target);
+    const std::string dir = folder.empty() ? std::string(1, '.') : folder;
     char name[MAX_PATH + 1];
     if (::GetTempFileNameA(dir.c_str(), "lh", 0, name) == 0) {
         errorCode = MapWinError(::GetLastError());
