@@ -4,7 +4,28 @@
 #include "util/Placement.h"
 #include "util/SettingKeys.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace lh {
+
+namespace {
+
+// A name given relative to the folder the program was started in, made full: the history and
+// the file reopened at the next start must not depend on where this start happened to run.
+std::string FullPath(const std::string& name) {
+    if (platform::IsAbsolutePath(name))
+        return name;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(name, ec);
+    if (ec)
+        return name;
+    // ".." after a symbolic link can lead elsewhere lexically; then the plain form is kept.
+    const std::filesystem::path normal = full.lexically_normal();
+    return std::filesystem::equivalent(full, normal, ec) ? normal.string() : full.string();
+}
+
+} // namespace
 
 std::string StartupFileName(const std::vector<std::string>& parameters) {
     if (parameters.empty())
@@ -21,7 +42,7 @@ std::string StartupFileName(const std::vector<std::string>& parameters) {
 
 std::string StartupDocument(const std::string& commandLineName) {
     if (!commandLineName.empty() && platform::IsRegularFile(commandLineName))
-        return commandLineName;
+        return FullPath(commandLineName);
     if (keys::kEndFileOpen.IsOn()) {
         const std::string endFile = keys::kEndFile.Read();
         if (!endFile.empty() && platform::IsRegularFile(endFile))

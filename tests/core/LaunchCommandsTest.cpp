@@ -115,4 +115,31 @@ TEST(PlatformOpener, linkhiveOpenerReceivesTargetAndParameters) {
     EXPECT_TRUE(doc.IsModified());
 }
 
+// A saved collection with execute permission (as on NTFS drives and network shares) is no
+// program: the browser view hands it to the desktop's handler instead of failing silently.
+TEST(PlatformOpener, executablePermissionOnADocumentStillOpensItInTheHandler) {
+    test::TempDir dir;
+    const std::string out = dir.File("opened.txt");
+    const std::string handler = dir.File("xdg-open");
+    test::WriteFileBytes(handler, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + out + ".part\"\nmv \"" +
+                                      out + ".part\" \"" + out + "\"\n");
+    ::chmod(handler.c_str(), 0755);
+    const std::string page = dir.File("links.htm");
+    test::WriteFileBytes(page, "<HTML><HEAD><TITLE>Linkhive</TITLE></HEAD></HTML>\r\n");
+    ::chmod(page.c_str(), 0777);
+
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "/usr/bin:/bin";
+    ::setenv("PATH", (dir.Path().string() + ":" + savedPath).c_str(), 1);
+    Document doc;
+    doc.SetCurrentFile(page);
+    LaunchCommands commands(doc);
+    commands.EditHtmlItemClick([] { return true; });
+    ::setenv("PATH", savedPath.c_str(), 1);
+
+    for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(test::ReadFileBytes(out), page + "\n");
+}
+
 } // namespace

@@ -38,6 +38,21 @@ TEST_F(StartupSettingsTest, startupDocument_fallsBackToEndFileThenNew) {
     EXPECT_EQ(StartupDocument(""), "");
 }
 
+// A name typed relative to the shell's folder is opened by its full path, so the history and
+// the file reopened at the next start still find it from anywhere.
+TEST_F(StartupSettingsTest, startupDocument_relativeNameBecomesTheFullPath) {
+    const std::string list = m_dir.File("list.htm");
+    test::WriteFileBytes(list, "<HTML>\r\n");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    const std::string plain = StartupDocument("list.htm");
+    const std::string dotted = StartupDocument("./list.htm");
+    std::filesystem::current_path(before);
+    const std::string expected = std::filesystem::canonical(list).string();
+    EXPECT_EQ(plain, expected);
+    EXPECT_EQ(dotted, expected);
+}
+
 TEST_F(StartupSettingsTest, placement_nothingStoredLetsTheSystemChoose) {
     EXPECT_TRUE(RestoreMainPlacement(false, 1920, 1080, 435, 300).systemChooses);
 }

@@ -30,8 +30,9 @@ void ReapFinishedChildren() {
     }
 }
 
-// Starts a program with exactly these arguments; no shell ever sees them.
-bool Spawn(const std::string& program, const std::vector<std::string>& args) {
+// Starts a program with exactly these arguments; no shell ever sees them. Returns 0 or the
+// error that kept it from starting.
+int Spawn(const std::string& program, const std::vector<std::string>& args) {
     ReapFinishedChildren();
     std::vector<char*> argv;
     argv.reserve(args.size() + 2);
@@ -40,11 +41,12 @@ bool Spawn(const std::string& program, const std::vector<std::string>& args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
-    if (::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
+    if (const int err =
+            ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ))
+        return err;
     std::lock_guard lock(g_childrenMutex);
     g_children.push_back(pid);
-    return true;
+    return 0;
 }
 
 bool IsExecutableFile(const std::string& path) {
@@ -85,11 +87,16 @@ bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::st
     if (const char* opener = std::getenv("LINKHIVE_OPENER"); opener && *opener) {
         std::vector<std::string> args{target};
         args.insert(args.end(), parameters.begin(), parameters.end());
-        return Spawn(opener, args);
+        return Spawn(opener, args) == 0;
     }
-    if (IsExecutableFile(target))
-        return Spawn(target, parameters);
-    return Spawn("xdg-open", {target});
+    if (IsExecutableFile(target)) {
+        // Files on NTFS drives and network shares often carry execute permission whatever they
+        // hold. One the system cannot run (no program format, or a noexec mount) is a document.
+        const int err = Spawn(target, parameters);
+        if (err != ENOEXEC && err != EACCES)
+            return err == 0;
+    }
+    return Spawn("xdg-open", {target}) == 0;
 }
 
 } // namespace lh::platform
