@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -219,7 +220,9 @@ void MainWindow::TableReplaced() {
         m_grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
     }
     m_grid->viewport()->update();
+    // The first data row and the first data column come to the top left.
     m_grid->scrollToTop();
+    m_grid->horizontalScrollBar()->setValue(m_grid->horizontalScrollBar()->minimum());
     if (m_selectedOnce)
         StringGrid1SelectCell(1, 1);
     if (m_grid->isVisible())

@@ -348,9 +348,14 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     std::string backupName;
     if (existed && backup != BackupKind::None) {
         const std::string name = BackupPath(target, backup);
-        platform::RemoveFile(name);
-        if (platform::RenameFile(target, name))
-            backupName = name;
+        // A target that already bears its backup name ("list.bak" under ".bak" backups) cannot
+        // be kept beside itself: removing the "old backup" would remove the only previous copy
+        // before the new one is in place.
+        if (name != target) {
+            platform::RemoveFile(name);
+            if (platform::RenameFile(target, name))
+                backupName = name;
+        }
     }
     platform::FileStat st;
     if (platform::StatFile(target, st) && (st.attributes.directory || st.attributes.readOnly))

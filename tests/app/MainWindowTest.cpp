@@ -1,15 +1,19 @@
 #include "app/MainWindow.h"
 
 #include "ScriptedUi.h"
+#include "TestEnvironment.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
+#include "core/CollectionFile.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace lh;
@@ -152,6 +156,35 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_EQ(boxes.shown()[0].style, mb::kStyleSavePrompt);
+}
+
+TEST(MainWindow, loadingAFile_bringsTheFirstRowAndColumnToTheTopLeft) {
+    test::TempDir dir;
+    TableStore table;
+    for (int i = 0; i < 300; ++i)
+        table.AppendRecord("name", "http://example.com/" + std::to_string(i), "", "");
+    const std::string path = dir.File("many.htm");
+    NullProgress none;
+    IoError error;
+    ASSERT_TRUE(SaveCollectionFile(path, table, "Many", BackupKind::None, none, error));
+
+    MainWindow w;
+    w.Timer1Timer();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(w.Files().OpenDocument(path, OpenMode::Normal));
+    w.Grid()->SetColumnWidth(2, 4000);
+    QCoreApplication::processEvents();
+    QScrollBar* across = w.Grid()->horizontalScrollBar();
+    QScrollBar* down = w.Grid()->verticalScrollBar();
+    ASSERT_GT(across->maximum(), 0);
+    ASSERT_GT(down->maximum(), 0);
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+
+    ASSERT_TRUE(w.Files().OpenDocument(path, OpenMode::Normal));
+    EXPECT_EQ(across->value(), across->minimum());
+    EXPECT_EQ(down->value(), down->minimum());
 }
 
 TEST(MainWindow, historyMenu_followsTheRecentFiles) {

@@ -443,6 +443,15 @@ TEST(CollectionSave, keepsPreviousVersionUnderEachBackupName) {
     }
 }
 
+TEST(CollectionSave, targetBearingItsBackupNameIsReplacedWithoutABackup) {
+    SaveFixture f;
+    const std::string target = f.dir.File("links.bak");
+    test::WriteFileBytes(target, "previous");
+    ASSERT_TRUE(SaveCollectionFile(target, f.table, "T", BackupKind::Bak, f.progress, f.error));
+    EXPECT_NE(test::ReadFileBytes(target).find("http://a/"), std::string::npos);
+    EXPECT_EQ(f.Names(), std::vector<std::string>{"links.bak"});
+}
+
 TEST(CollectionSave, noBackupWhenTheTargetIsNew) {
     SaveFixture f;
     ASSERT_TRUE(f.Save(BackupKind::Bak));
