@@ -1,6 +1,7 @@
 #include "CollectionView.h"
 #include "GaugeBar.h"
 #include "MainWindow.h"
+#include "QtMessageBox.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/SetBarBox.h"
 #include "dialogs/SetOtherBox.h"
@@ -52,7 +53,10 @@ void MainWindow::SetOthersItemClick() {
 
 void MainWindow::HelpAboutItemClick() {
     m_grid->FinishEditing();
-    TAboutBox box(AboutBoxContext{TAboutBox::ThisRunStartText(), &m_forwardingMessages}, this);
+    // The program's own boxes belong to the about box, so they come up over it; a stand-in
+    // service put in place of them still gets the messages.
+    MessageBoxService* messages = m_messages == m_ownMessages.get() ? nullptr : m_messages;
+    TAboutBox box(AboutBoxContext{TAboutBox::ThisRunStartText(), messages}, this);
     box.exec();
 }
 

@@ -48,9 +48,14 @@ QStringList QtFileChooser::ToNameFilters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         if (patterns.isEmpty())
             continue;
+        // "*.*" means every file, as the label says; the toolkit would pass over names without a
+        // dot (logs, mail boxes), so it gets the pattern that matches them too.
+        for (QString& pattern : patterns)
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
         // The label may carry its own "(*.x)"; the toolkit reads the last parenthesised list.
         result.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                       QLatin1Char(')'));

@@ -138,7 +138,7 @@ void TSetOtherBox::SetHelpHandler(std::function<void(int)> showHelp) {
 void TSetOtherBox::LoadState() {
     // "2ndStart" counts as on only when stored as 1: an absent value shows unticked here even
     // though the start-up lets further instances run then.
-    m_checkBox1->setChecked(keys::k2ndStart.ReadOr(0) == 1);
+    m_checkBox1->setChecked(keys::k2ndStartBox.IsOn());
     m_checkBox2->setChecked(keys::kSplashVisible.IsOn());
     m_checkBox3->setChecked(keys::kPositionMemory.IsOn());
     m_checkBox4->setChecked(keys::kEndMsg.IsOn());

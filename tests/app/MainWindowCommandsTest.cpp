@@ -5,6 +5,7 @@
 #include "app/GaugeBar.h"
 #include "app/MainWindow.h"
 #include "controls/Gauge.h"
+#include "dialogs/AboutBox.h"
 #include "dialogs/SetBarBox.h"
 #include "dialogs/SetOtherBox.h"
 #include "util/SettingKeys.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -208,4 +210,24 @@ TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_cleared
     EXPECT_EQ(w->RecentFiles().Slot(0), "");
     EXPECT_FALSE(w->Item("File1Item")->isVisible());
     EXPECT_FALSE(w->Item("N2")->isVisible());
+}
+
+TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
+    w->SetMessageBoxService(nullptr); // the program's own message boxes
+    std::string owner;
+    WhenOpened<TAboutBox>([&owner](TAboutBox& box) {
+        QTimer::singleShot(0, [&owner] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* message = qobject_cast<QMessageBox*>(window);
+                    message && message->isVisible()) {
+                    if (const QWidget* parent = message->parentWidget())
+                        owner = parent->objectName().toStdString();
+                    message->accept();
+                }
+        });
+        QTest::mouseDClick(Child<QLabel>(box, "Image1"), Qt::LeftButton);
+        box.accept();
+    });
+    w->Item("HelpAboutItem")->trigger();
+    EXPECT_EQ(owner, "AboutBox");
 }

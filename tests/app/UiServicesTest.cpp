@@ -57,10 +57,11 @@ TEST(QtMessageBox, givenCaptionAndPressedButtonsMapToResultCodes) {
 }
 
 TEST(QtFileChooser, programFiltersBecomeToolkitFilters) {
+    // "*.*" becomes "*": the all-files entry must list names without a dot as well.
     EXPECT_EQ(
         QtFileChooser::ToNameFilters("HTMLﾌｧｲﾙ(*.HTM;*.HTML)|*.htm;*.html|すべてのﾌｧｲﾙ (*.*)|*.*"),
         (QStringList{QString::fromUtf8("HTMLﾌｧｲﾙ(*.HTM;*.HTML) (*.htm *.html)"),
-                     QString::fromUtf8("すべてのﾌｧｲﾙ (*.*) (*.*)")}));
+                     QString::fromUtf8("すべてのﾌｧｲﾙ (*.*) (*)")}));
     EXPECT_EQ(QtFileChooser::ToNameFilters("Text|*.txt|Dangling"),
               QStringList{QStringLiteral("Text (*.txt)")});
     EXPECT_TRUE(QtFileChooser::ToNameFilters("").isEmpty());
