@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 #include <optional>
 
 class QAction;
@@ -107,7 +109,11 @@ public:
 
     // Start-up, close and display commands.
     // The command-line parameters after the program's name; the start-up opens what they name.
-    void SetStartupParameters(const QStringList& parameters) { m_startupParameters = parameters; }
+    // The command-line parameters as the platform's path strings (not decoded, so a name in any
+    // encoding the file system holds reaches the start-up unchanged).
+    void SetStartupParameters(std::vector<std::string> parameters) {
+        m_startupParameters = std::move(parameters);
+    }
     void SetFontItemClick();
     void SetTitleItemClick();
     // The font the font dialog starts with, which is the grid's font.
@@ -237,7 +243,7 @@ private:
     int m_activations = 0;
     bool m_startedUp = false;
     // Start-up, close and display state.
-    QStringList m_startupParameters;
+    std::vector<std::string> m_startupParameters;
     QFont m_displayFont;
     std::int32_t m_fontColor = 0;
     std::string m_fontName; // as stored: "System" stands for the toolkit's default face

@@ -79,11 +79,7 @@ void MainWindow::Timer1Timer() {
     RestoreDisplayFont();
     TableSetup(m_displayFont);
 
-    std::vector<std::string> parameters;
-    parameters.reserve(static_cast<std::size_t>(m_startupParameters.size()));
-    for (const QString& parameter : m_startupParameters)
-        parameters.push_back(PlatformString(parameter));
-    m_files->OpenDocument(StartupDocument(StartupFileName(parameters)), OpenMode::Normal);
+    m_files->OpenDocument(StartupDocument(StartupFileName(m_startupParameters)), OpenMode::Normal);
 
     ReleaseSplash();
     ApplyStartupWindowState();

@@ -10,6 +10,9 @@
 
 #include <QApplication>
 
+#include <string>
+#include <vector>
+
 int main(int argc, char** argv) {
     // 1. The toolkit.
     QApplication app(argc, argv);
@@ -45,7 +48,8 @@ int main(int argc, char** argv) {
     // 4. The main window; its creation restores caption and placement.
     lh::MainWindow window;
     mainWindow = &window;
-    window.SetStartupParameters(QCoreApplication::arguments().mid(1));
+    // argv after the toolkit took out its own options; kept as bytes, not decoded.
+    window.SetStartupParameters(std::vector<std::string>(argv + 1, argv + argc));
 
     // 5. and 6. Application title and help file.
     QApplication::setApplicationName(QString::fromUtf8(lh::kApplicationTitle));
