@@ -323,7 +323,9 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     int code = 0;
     std::FILE* f = platform::CreateFileBeside(target, temp, code);
     if (!f) {
-        error = {code, target};
+        // A folder that refuses new files cannot have its existing file replaced either: say so
+        // the way every other unreplaceable target is reported.
+        error = {(existed && code == 5) ? kIoCannotReplace : code, target};
         return false;
     }
     errno = 0;

@@ -8,12 +8,20 @@
 #include "util/FileHelpers.h"
 
 #include <ctime>
+#include <optional>
 
 namespace lh {
 
 namespace {
 std::string CurrentTimeText() {
     return platform::ShortDateLongTime(std::time(nullptr));
+}
+
+std::string AsciiTimeText() {
+    const std::tm tm = platform::LocalTime(std::time(nullptr));
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &tm);
+    return buf;
 }
 } // namespace
 
@@ -48,8 +56,10 @@ bool LaunchCommands::EditAccessItemClick(TableStore::Row row) {
     } else {
         Open(address);
     }
-    const std::string stamp = m_timeText();
-    table.SetCell(row, 3, Utf8ToSjis(stamp).value_or(std::string()));
+    // A locale whose date text cp932 cannot hold still gets a readable stamp, never an empty one
+    // over the previous access time.
+    const std::optional<std::string> stamp = Utf8ToSjis(m_timeText());
+    table.SetCell(row, 3, stamp ? *stamp : AsciiTimeText());
     m_document.MarkModified();
     return true;
 }

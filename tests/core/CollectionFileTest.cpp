@@ -1,4 +1,5 @@
 #include "core/CollectionFile.h"
+#include "core/IoError.h"
 
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
@@ -494,6 +495,31 @@ TEST(CollectionSave, keepsThePermissionsOfTheReplacedFile) {
     struct stat st {};
     ASSERT_EQ(::stat(f.target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(CollectionSave, folderRefusingNewFilesReportsTheTargetAsUnreplaceable) {
+    SaveFixture f;
+    test::WriteFileBytes(f.target, "previous version");
+    // Only an ordinary user meets the folder's protection; root passes every check.
+    fs::permissions(f.dir.Path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                      fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::replace);
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(200);
+        const bool saved = f.Save();
+        ::_exit(!saved && f.error.code == kIoCannotReplace ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    fs::permissions(f.dir.Path(), fs::perms::owner_all, fs::perm_options::replace);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 200)
+        GTEST_SKIP() << "could not run a child as an ordinary user";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(test::ReadFileBytes(f.target), "previous version");
 }
 
 TEST(CollectionSave, fullDiskLeavesTargetAndFolderUntouched) {

@@ -47,6 +47,18 @@ TEST_F(LaunchCommandsTest, access_opensTheAddressAndStampsTheTimeWhateverTheOutc
     EXPECT_EQ(doc.Caption(), "*Linkhive for Windows - [links.htm]"); // never a second mark
 }
 
+TEST(LaunchCommands, access_stampTextCp932CannotHoldFallsBackToDigits) {
+    Document doc;
+    doc.Table().AppendRecord("", "http://a/", "earlier", "");
+    LaunchCommands commands(
+        doc, [](const std::string&, const std::vector<std::string>&) { return true; },
+        [] { return std::string("2026-12-07 \xF0\x9F\x95\x98"); });
+    commands.EditAccessItemClick(1);
+    const std::string stamp = doc.Table().Cell(1, 3);
+    EXPECT_EQ(stamp.size(), 19u);
+    EXPECT_EQ(stamp[4], '/');
+}
+
 TEST_F(LaunchCommandsTest, access_onEntryRowOrEmptyAddressDoesNothing) {
     EXPECT_FALSE(commands.EditAccessItemClick(doc.Table().EntryRow()));
     doc.Table().AppendRecord("no address", "", "", "");
