@@ -171,18 +171,10 @@ TEST(TableStore, holdsAddress_ignoresOnlyTheCaseOfOneByteLetters) {
         {"http://www.example.com/Path", "http://www.example.com/Pat", false},
         {"http://a[b", "HTTP://A{B", false},
         {"x@y^z", "X`Y~Z", false},
-        {"\x82\x61", "\x82\x61", true},  // a second byte in the letter range...
-        {"\x82\x61", "\x82\x41", false}, // ...is kept as it is
-        {"http://w\x93\xFA"
-         "ab",
-         "HTTP://W\x93\xFA"
-         "AB",
-         true}, // letters after a double-byte one
-        {"http://w\x93\xFA"
-         "ab",
-         "HTTP://W\x93\xFA"
-         "Ab",
-         true},
+        {"\x82\x61", "\x82\x61", true},                     // a second byte in the letter range...
+        {"\x82\x61", "\x82\x41", false},                    // ...is kept as it is
+        {"http://w\x93\xFAxy", "HTTP://W\x93\xFAXY", true}, // letters after a double-byte one
+        {"http://w\x93\xFAxy", "HTTP://W\x93\xFAXy", true},
         {"http://www.a\x93", "HTTP://WWW.A\x93", true}, // a lead byte at the very end
         {"http://abcdefgh\x82\x61ijklmnop", "HTTP://ABCDEFGH\x82\x61IJKLMNOP", true},
         {"http://abcdefgh\x82\x61ijklmnop", "HTTP://ABCDEFGH\x82\x41IJKLMNOP", false},
