@@ -24,10 +24,9 @@ public:
         : m_kind(kind), m_document(document), m_table(document.Table()), m_outcome(outcome) {}
 
     // Addresses are taken in batches so the lookups of a batch can overlap their memory
-    // accesses: a key's slot is asked for when it is found, its text when its batch is full, and
-    // it is settled only when the next batch is full, so each request has had a whole batch of
-    // time to arrive. Each address is still settled in file order, so the outcome is that of one
-    // at a time.
+    // accesses: when a batch is full its lookups are started, and it is settled only when the
+    // next batch is full, so each request has had a whole batch of time to arrive. Each address is
+    // still settled in file order, so the outcome is that of one at a time.
     void Found(std::string_view address) override {
         ++m_outcome.found;
         Batch& b = m_batches[m_filling];
@@ -39,11 +38,10 @@ public:
         b.arena.append(address);
         p.length = b.arena.size() - p.offset;
         p.hash = TableStore::AddressHash(std::string_view(b.arena.data() + p.offset, p.length));
-        m_table.PrefetchSlot(p.hash);
         b.pending.push_back(p);
         if (b.pending.size() >= kBatch || b.arena.size() >= kBatchBytes) {
             for (const Pending& q : b.pending)
-                m_table.PrefetchText(q.hash);
+                m_table.PrefetchAddress(q.hash);
             m_filling ^= 1;
             Settle(m_batches[m_filling]);
         }

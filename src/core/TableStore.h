@@ -73,12 +73,11 @@ public:
     bool AddressInTable(std::string_view upperKey, std::string_view prefix = {}) const;
 
     // The same test in steps, for a caller with many addresses at hand (a scan): hash each one
-    // once, hint its slot and then its text for a batch of them, so the memory accesses of the
-    // batch overlap, and only then ask. Letter case is ignored the way AsciiUpper folds, so
-    // `address` need not be upper-cased.
+    // once and start the memory accesses of a batch of lookups together, so they overlap, and
+    // only later ask. Letter case is ignored the way AsciiUpper folds, so `address` need not be
+    // upper-cased.
     static std::uint64_t AddressHash(std::string_view address) noexcept;
-    void PrefetchSlot(std::uint64_t hash) const;
-    void PrefetchText(std::uint64_t hash) const noexcept;
+    void PrefetchAddress(std::uint64_t hash) const;
     // True when a record row holds an address whose upper-cased text equals that of `address`.
     bool HoldsAddress(std::string_view address, std::uint64_t hash) const;
 
