@@ -39,21 +39,6 @@ inline std::size_t CharLen(std::string_view t, std::size_t i) noexcept {
     return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
 }
 
-// End of the run of ASCII bytes that starts at p, eight bytes at a time where possible.
-inline std::size_t AsciiRunEnd(std::string_view t, std::size_t p) noexcept {
-    const std::size_t n = t.size();
-    while (n - p >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, t.data() + p, 8);
-        if (w & 0x8080808080808080ull)
-            break;
-        p += 8;
-    }
-    while (p < n && static_cast<unsigned char>(t[p]) < 0x80)
-        ++p;
-    return p;
-}
-
 // The patterns are a few bytes long: a plain loop beats a library call.
 inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
     for (std::size_t i = 0; i < n; ++i)
@@ -62,27 +47,31 @@ inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
     return true;
 }
 
-// First character boundary at or after `from` (itself a boundary) where the ASCII pattern
-// starts; npos when none. An ASCII pattern can only match bytes that are single characters, and
-// inside a run of ASCII bytes every byte is a character of its own.
+// First character boundary at or after `from` (itself a boundary) where the pattern starts;
+// npos when none. Every pattern opens with '<' or '"', bytes below the range of second bytes, so
+// such a byte is a character of its own exactly when the run of lead-range bytes right before it
+// is even, and the byte after it always begins a character. The search can therefore jump from
+// one candidate to the next instead of walking the characters in between.
 std::size_t FindAt(std::string_view t, std::string_view pat, std::size_t from) noexcept {
     const std::size_t n = t.size();
-    std::size_t p = from;
-    while (p < n) {
-        const std::size_t runEnd = AsciiRunEnd(t, p);
-        while (p < runEnd) {
-            const void* hit = std::memchr(t.data() + p, pat.front(), runEnd - p);
-            if (!hit) {
-                p = runEnd;
-                break;
-            }
-            const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - t.data());
-            if (n - q >= pat.size() && SameBytes(t.data() + q + 1, pat.data() + 1, pat.size() - 1))
+    if (n < pat.size() || from > n - pat.size())
+        return npos;
+    const std::size_t last = n - pat.size(); // the last place a match fits
+    const char* const d = t.data();
+    std::size_t floor = from; // a boundary the look back never passes
+    for (std::size_t q = from; q <= last;) {
+        const void* hit = std::memchr(d + q, pat.front(), last + 1 - q);
+        if (!hit)
+            return npos;
+        q = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
+        if (SameBytes(d + q + 1, pat.data() + 1, pat.size() - 1)) {
+            std::size_t k = q;
+            while (k > floor && IsSjisLeadByte(static_cast<unsigned char>(d[k - 1])))
+                --k;
+            if ((q - k) % 2 == 0)
                 return q;
-            p = q + 1;
         }
-        if (p < n)
-            p += CharLen(t, p);
+        floor = ++q;
     }
     return npos;
 }

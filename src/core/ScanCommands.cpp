@@ -1,6 +1,5 @@
 #include "ScanCommands.h"
 
-#include "AddressKeySet.h"
 #include "EmailScanner.h"
 #include "IoError.h"
 #include "ScanFeeder.h"
@@ -16,46 +15,42 @@ namespace lh {
 namespace {
 
 constexpr std::string_view kMailPrefix = "mailto:";
-constexpr std::string_view kMailKeyPrefix = "MAILTO:";
 
 // Appends what the scanner finds unless the table already holds it. Records appended during the
 // scan take part in the test, so an address found several times is added once.
 class TableAppender final : public AddressSink {
 public:
     TableAppender(AddressKind kind, Document& document, ScanOutcome& outcome)
-        : m_kind(kind), m_document(document), m_outcome(outcome) {}
+        : m_kind(kind), m_document(document), m_table(document.Table()), m_outcome(outcome) {}
 
     // Addresses are taken in batches so the lookups of a batch can overlap their memory
-    // accesses; each is still settled in file order, so the outcome is that of one at a time.
+    // accesses: when a batch is full its lookups are started, and it is settled only when the
+    // next batch is full, so each request has had a whole batch of time to arrive. Each address is
+    // still settled in file order, so the outcome is that of one at a time.
     void Found(std::string_view address) override {
         ++m_outcome.found;
+        Batch& b = m_batches[m_filling];
+        // The text a new record would get is also the key: the table ignores letter case.
         Pending p;
-        p.addressOffset = m_arena.size();
-        p.addressLength = address.size();
-        m_arena.append(address);
-        p.keyOffset = m_arena.size();
+        p.offset = b.arena.size();
         if (m_kind == AddressKind::Email)
-            m_arena.append(kMailKeyPrefix);
-        m_arena.append(address);
-        p.keyLength = m_arena.size() - p.keyOffset;
-        m_pending.push_back(p);
-        if (m_pending.size() >= kBatch || m_arena.size() >= kBatchBytes)
-            Flush();
+            b.arena.append(kMailPrefix);
+        b.arena.append(address);
+        p.length = b.arena.size() - p.offset;
+        p.hash = TableStore::AddressHash(std::string_view(b.arena.data() + p.offset, p.length));
+        b.pending.push_back(p);
+        if (b.pending.size() >= kBatch || b.arena.size() >= kBatchBytes) {
+            for (const Pending& q : b.pending)
+                m_table.PrefetchAddress(q.hash);
+            m_filling ^= 1;
+            Settle(m_batches[m_filling]);
+        }
     }
 
+    // Settles every address still waiting.
     void Flush() {
-        for (Pending& p : m_pending) {
-            std::string_view key(m_arena.data() + p.keyOffset, p.keyLength);
-            UpperInArena(p);
-            p.hash = AddressKeySet::Hash(key);
-            m_settled.PrefetchSlot(p.hash);
-        }
-        for (const Pending& p : m_pending)
-            m_settled.PrefetchKey(p.hash);
-        for (const Pending& p : m_pending)
-            Settle(p);
-        m_pending.clear();
-        m_arena.clear();
+        Settle(m_batches[m_filling ^ 1]);
+        Settle(m_batches[m_filling]);
     }
     void TooLong(std::uint64_t) override { ++m_outcome.tooLong; }
 
@@ -64,42 +59,36 @@ private:
     static constexpr std::size_t kBatchBytes = 1 << 20;
 
     struct Pending {
-        std::size_t addressOffset = 0;
-        std::size_t addressLength = 0;
-        std::size_t keyOffset = 0;
-        std::size_t keyLength = 0;
+        std::size_t offset = 0; // of the record text in the arena
+        std::size_t length = 0;
         std::uint64_t hash = 0;
     };
+    struct Batch {
+        std::string arena; // the record texts
+        std::vector<Pending> pending;
+    };
 
-    void UpperInArena(const Pending& p) {
-        AsciiUpperInPlace(m_arena.data() + p.keyOffset, p.keyLength);
+    void Settle(Batch& b) {
+        for (const Pending& p : b.pending)
+            Settle(b, p);
+        b.pending.clear();
+        b.arena.clear();
     }
 
-    void Settle(const Pending& p) {
-        const std::string_view key(m_arena.data() + p.keyOffset, p.keyLength);
-        const std::string_view address(m_arena.data() + p.addressOffset, p.addressLength);
-        if (m_settled.Contains(key, p.hash))
+    void Settle(const Batch& b, const Pending& p) {
+        const std::string_view text(b.arena.data() + p.offset, p.length);
+        if (m_table.HoldsAddress(text, p.hash))
             return;
-        if (!m_document.Table().AddressInTable(key)) {
-            if (m_kind == AddressKind::Email) {
-                m_cell.assign(kMailPrefix);
-                m_cell.append(address);
-                AppendAddressRow(m_document, m_cell);
-            } else {
-                AppendAddressRow(m_document, address);
-            }
-            ++m_outcome.added;
-        }
-        m_settled.Insert(key, p.hash);
+        AppendAddressRow(m_document, text);
+        ++m_outcome.added;
     }
 
     AddressKind m_kind;
     Document& m_document;
+    const TableStore& m_table;
     ScanOutcome& m_outcome;
-    std::string m_arena; // the batch's addresses and their keys
-    std::vector<Pending> m_pending;
-    std::string m_cell;
-    AddressKeySet m_settled; // keys the table is known to hold
+    Batch m_batches[2];
+    int m_filling = 0; // the batch that takes new addresses; the other waits to be settled
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "util/Mbcs.h"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -29,75 +30,108 @@ void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
 
 namespace {
 
-constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ull;
-constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kMul = 0x9e3779b97f4a7c15ull;
+constexpr std::uint64_t kMul2 = 0xc2b2ae3d27d4eb4full;
 
-inline std::uint64_t Mix(std::uint64_t h, unsigned char b) noexcept {
-    return (h ^ b) * kFnvPrime;
+inline std::uint64_t Load8(const char* p) noexcept {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
 }
 
-// Spreads the bits so the low bits that pick a slot depend on every byte; never 0 (free slot).
-inline std::uint64_t Finish(std::uint64_t h) noexcept {
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdull;
-    h ^= h >> 33;
-    return h | 1;
+// Upper-cases eight bytes below 0x80 at once: flags the bytes from 'a' to 'z' in their high bit,
+// then clears bit 0x20 in exactly those.
+inline std::uint64_t FoldEightAscii(std::uint64_t w) noexcept {
+    const std::uint64_t geA = w + kOnes * (0x80 - 'a');
+    const std::uint64_t gtZ = w + kOnes * (0x7F - 'z');
+    return w ^ (((geA & ~gtZ) & kHighBits) >> 2);
 }
 
 inline unsigned char FoldByte(unsigned char b) noexcept {
     return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 'a' + 'A') : b;
 }
 
-// Walks an address as AsciiUpper folds it: one-byte letters upper-cased, both bytes of a
-// double-byte character kept.
-template <class Visit>
-inline bool ForEachFoldedByte(std::string_view s, Visit&& visit) noexcept {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    while (p < end) {
-        if (IsSjisLeadByte(*p) && p + 1 < end) {
-            if (!visit(p[0]) || !visit(p[1]))
-                return false;
-            p += 2;
-        } else {
-            if (!visit(FoldByte(*p)))
-                return false;
-            ++p;
-        }
-    }
-    return true;
+// Folding only ever clears bit 0x20 of a byte, so texts that fold alike agree once that bit is
+// cleared in every byte: a hash of the bytes without it is blind to letter case, needs no
+// character walk, and merges only a few rare pairs such as '[' and '{'.
+constexpr std::uint64_t kCaseBlind = ~(kOnes * 0x20);
+
+inline std::uint64_t MixWord(std::uint64_t h, std::uint64_t w) noexcept {
+    h = (h ^ (w & kCaseBlind)) * kMul;
+    return h ^ (h >> 29);
+}
+
+// Spreads the bits so the low bits that pick a slot depend on every byte.
+inline std::uint64_t Finish(std::uint64_t h) noexcept {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return h;
 }
 
 } // namespace
 
-std::uint64_t TableStore::HashFolded(std::string_view address) noexcept {
-    std::uint64_t h = kFnvOffset;
-    ForEachFoldedByte(address, [&h](unsigned char b) {
-        h = Mix(h, b);
-        return true;
-    });
-    return Finish(h);
+std::uint64_t TableStore::AddressHash(std::string_view address) noexcept {
+    // Sixteen bytes per step in two independent lanes: a byte-wise hash, or one long chain of
+    // multiplications, would cost more than the rest of a scan's lookup.
+    const char* p = address.data();
+    std::size_t n = address.size();
+    std::uint64_t a = kMul ^ n;
+    std::uint64_t b = kMul2;
+    for (; n >= 16; p += 16, n -= 16) {
+        a = MixWord(a, Load8(p));
+        b = MixWord(b, Load8(p + 8));
+    }
+    if (n >= 8) {
+        a = MixWord(a, Load8(p));
+        p += 8;
+        n -= 8;
+    }
+    if (n > 0) {
+        std::uint64_t w = 0;
+        if (address.size() >= 8)
+            w = Load8(p + n - 8); // the last eight bytes, some of them hashed already
+        else
+            std::memcpy(&w, p, n);
+        b = MixWord(b, w);
+    }
+    return Finish(a + std::rotl(b, 31));
 }
 
-std::uint64_t TableStore::HashKey(std::string_view prefix, std::string_view upperKey) noexcept {
-    std::uint64_t h = kFnvOffset;
-    for (const char c : prefix)
-        h = Mix(h, static_cast<unsigned char>(c));
-    for (const char c : upperKey)
-        h = Mix(h, static_cast<unsigned char>(c));
-    return Finish(h);
-}
-
-bool TableStore::FoldedEquals(std::string_view address, std::string_view prefix,
-                              std::string_view upperKey) noexcept {
-    if (address.size() != prefix.size() + upperKey.size())
+bool TableStore::SameFolded(std::string_view a, std::string_view b) noexcept {
+    const std::size_t n = a.size();
+    if (n != b.size())
         return false;
+    const char* x = a.data();
+    const char* y = b.data();
     std::size_t i = 0;
-    return ForEachFoldedByte(address, [&](unsigned char b) {
-        const char want = i < prefix.size() ? prefix[i] : upperKey[i - prefix.size()];
-        ++i;
-        return static_cast<unsigned char>(want) == b;
-    });
+    // While both are plain ASCII every byte is a character of its own: eight at a time.
+    for (; n - i >= 8; i += 8) {
+        const std::uint64_t v = Load8(x + i);
+        const std::uint64_t w = Load8(y + i);
+        if ((v | w) & kHighBits)
+            break;
+        if (FoldEightAscii(v) != FoldEightAscii(w))
+            return false;
+    }
+    // From a character boundary on, the way AsciiUpper folds: both bytes of a double-byte
+    // character kept, one-byte letters upper-cased. Texts that fold alike have their double-byte
+    // characters in the same places, so walking the characters of one of them is enough.
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(x[i]);
+        if (IsSjisLeadByte(c) && i + 1 < n) {
+            if (x[i] != y[i] || x[i + 1] != y[i + 1])
+                return false;
+            i += 2;
+        } else {
+            if (FoldByte(c) != FoldByte(static_cast<unsigned char>(y[i])))
+                return false;
+            ++i;
+        }
+    }
+    return true;
 }
 
 TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_view c2,
@@ -248,17 +282,44 @@ void TableStore::InsertRowShift(Row r) {
 }
 
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
+    if (prefix.empty())
+        return HoldsAddress(upperKey, AddressHash(upperKey));
+    std::string key;
+    key.reserve(prefix.size() + upperKey.size());
+    key.append(prefix).append(upperKey);
+    return HoldsAddress(key, AddressHash(key));
+}
+
+void TableStore::PrefetchAddress(std::uint64_t hash) const {
     EnsureIndex();
-    if (prefix.empty() && upperKey.empty())
+    if (m_indexSlots.empty())
+        return;
+    // The first entry of the probe run with the key's tag is almost always the one the lookup
+    // will compare; its text may straddle two cache lines.
+    const std::size_t mask = m_indexSlots.size() - 1;
+    const std::uint32_t tag = Tag(hash);
+    for (std::size_t i = tag & mask; m_indexSlots[i].tag; i = (i + 1) & mask) {
+        const IndexSlot& slot = m_indexSlots[i];
+        if (slot.tag == tag) {
+            __builtin_prefetch(slot.address);
+            __builtin_prefetch(slot.address + slot.length - 1);
+            return;
+        }
+    }
+}
+
+bool TableStore::HoldsAddress(std::string_view address, std::uint64_t hash) const {
+    EnsureIndex();
+    if (address.empty())
         return m_emptyAddressRecords > 0;
     if (m_indexCount == 0)
         return false;
     const std::size_t mask = m_indexSlots.size() - 1;
-    const std::uint64_t hash = HashKey(prefix, upperKey);
-    for (std::size_t i = static_cast<std::size_t>(hash) & mask; m_indexSlots[i].hash;
-         i = (i + 1) & mask) {
+    const std::uint32_t tag = Tag(hash);
+    for (std::size_t i = tag & mask; m_indexSlots[i].tag; i = (i + 1) & mask) {
         const IndexSlot& slot = m_indexSlots[i];
-        if (slot.hash == hash && FoldedEquals(slot.record->Get(1), prefix, upperKey))
+        if (slot.tag == tag && slot.length == address.size() &&
+            SameFolded(std::string_view(slot.address, slot.length), address))
             return true;
     }
     return false;
@@ -289,16 +350,16 @@ void TableStore::IndexReserve(std::size_t records) const {
     old.swap(m_indexSlots);
     m_indexSlots.assign(want, IndexSlot{});
     for (const IndexSlot& slot : old)
-        if (slot.hash)
-            IndexInsertSlot(slot.hash, slot.record);
+        if (slot.tag)
+            IndexInsertSlot(slot);
 }
 
-void TableStore::IndexInsertSlot(std::uint64_t hash, const Record* record) const {
+void TableStore::IndexInsertSlot(const IndexSlot& slot) const {
     const std::size_t mask = m_indexSlots.size() - 1;
-    std::size_t i = static_cast<std::size_t>(hash) & mask;
-    while (m_indexSlots[i].hash)
+    std::size_t i = slot.tag & mask;
+    while (m_indexSlots[i].tag)
         i = (i + 1) & mask;
-    m_indexSlots[i] = IndexSlot{hash, record};
+    m_indexSlots[i] = slot;
 }
 
 void TableStore::EnsureIndex() const {
@@ -325,7 +386,8 @@ void TableStore::IndexAddBuilt(const Record* record) const {
         return;
     }
     IndexReserve(m_indexCount + 1);
-    IndexInsertSlot(HashFolded(address), record);
+    IndexInsertSlot(IndexSlot{Tag(AddressHash(address)), static_cast<std::uint32_t>(address.size()),
+                              address.data()});
     ++m_indexCount;
 }
 
@@ -341,17 +403,16 @@ void TableStore::IndexRemove(const Record* record) {
     if (m_indexSlots.empty())
         return;
     const std::size_t mask = m_indexSlots.size() - 1;
-    const std::uint64_t hash = HashFolded(address);
-    std::size_t i = static_cast<std::size_t>(hash) & mask;
-    while (m_indexSlots[i].hash && m_indexSlots[i].record != record)
+    std::size_t i = Tag(AddressHash(address)) & mask;
+    while (m_indexSlots[i].tag && m_indexSlots[i].address != address.data())
         i = (i + 1) & mask;
-    if (!m_indexSlots[i].hash)
+    if (!m_indexSlots[i].tag)
         return;
     // Backward-shift deletion: pull later members of the probe run into the hole, so lookups
     // never need tombstones.
     std::size_t hole = i;
-    for (std::size_t j = (hole + 1) & mask; m_indexSlots[j].hash; j = (j + 1) & mask) {
-        const std::size_t home = static_cast<std::size_t>(m_indexSlots[j].hash) & mask;
+    for (std::size_t j = (hole + 1) & mask; m_indexSlots[j].tag; j = (j + 1) & mask) {
+        const std::size_t home = m_indexSlots[j].tag & mask;
         const bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
         if (movable) {
             m_indexSlots[hole] = m_indexSlots[j];

@@ -72,6 +72,15 @@ public:
     // True when a record row holds an address whose upper-cased text equals prefix + key.
     bool AddressInTable(std::string_view upperKey, std::string_view prefix = {}) const;
 
+    // The same test in steps, for a caller with many addresses at hand (a scan): hash each one
+    // once and start the memory accesses of a batch of lookups together, so they overlap, and
+    // only later ask. Letter case is ignored the way AsciiUpper folds, so `address` need not be
+    // upper-cased.
+    static std::uint64_t AddressHash(std::string_view address) noexcept;
+    void PrefetchAddress(std::uint64_t hash) const;
+    // True when a record row holds an address whose upper-cased text equals that of `address`.
+    bool HoldsAddress(std::string_view address, std::uint64_t hash) const;
+
     // Swaps contents with another store (a load fills a fresh store, then takes it over).
     void Swap(TableStore& other) noexcept;
 
@@ -91,20 +100,21 @@ private:
     };
     using RecordPtr = std::unique_ptr<Record, RecordDeleter>;
 
-    // The address index: a flat open-addressing table of the records themselves, keyed by the
-    // hash of their upper-cased address, so it holds no copy of any text and a lookup touches
-    // one or two cache lines. Folding happens on the fly while hashing and comparing. Record rows
-    // with an empty address are only counted.
+    // The address index: a flat open-addressing table pointing at the records' own address
+    // bytes, keyed by a hash blind to letter case, so it holds no copy of any text and a lookup
+    // touches the slot and the address only. Folding happens on the fly when comparing.
+    // Record rows with an empty address are only counted.
     struct IndexSlot {
-        std::uint64_t hash = 0; // 0: free
-        const Record* record = nullptr;
+        std::uint32_t tag = 0; // low half of the hash, never 0; 0: free
+        std::uint32_t length = 0;
+        const char* address = nullptr; // inside the record, which the slot does not own
     };
-    static std::uint64_t HashFolded(std::string_view address) noexcept;
-    static std::uint64_t HashKey(std::string_view prefix, std::string_view upperKey) noexcept;
-    static bool FoldedEquals(std::string_view address, std::string_view prefix,
-                             std::string_view upperKey) noexcept;
+    static std::uint32_t Tag(std::uint64_t hash) noexcept {
+        return static_cast<std::uint32_t>(hash) | 1u;
+    }
+    static bool SameFolded(std::string_view a, std::string_view b) noexcept;
     void IndexReserve(std::size_t records) const;
-    void IndexInsertSlot(std::uint64_t hash, const Record* record) const;
+    void IndexInsertSlot(const IndexSlot& slot) const;
     // Built at the first lookup, then kept in step: a load fills a store without paying for
     // an index that only scans and duplicate tests need.
     void EnsureIndex() const;

@@ -3,7 +3,13 @@
 #include "SjisWalk.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define LH_URL_SCAN_SSE2 1
+#endif
 
 namespace lh {
 
@@ -34,6 +40,61 @@ inline bool IsStartAt(const char* p) noexcept {
 }
 
 enum class WalkEnd { Stopped, NeedMore, PieceEnd };
+
+#ifdef LH_URL_SCAN_SSE2
+inline __m128i Load16(const char* p) noexcept {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Bit i set when p[i] may need a closer look inside a URL: a byte of 0x80 or above (a lead or
+// second byte; signed, it is negative), one below 0x2D (space and the terminators from '!' to ','
+// with a few harmless neighbours), '<' or '>', or 'H'/'h'. All other bytes are plain characters.
+inline unsigned UrlSpecials(const char* p) noexcept {
+    const __m128i x = Load16(p);
+    const __m128i low = _mm_cmplt_epi8(x, _mm_set1_epi8(0x2D));
+    const __m128i angle = _mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
+    const __m128i h = _mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(0x20)), _mm_set1_epi8('h'));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(low, _mm_or_si128(angle, h))));
+}
+
+// Bit i set when p[i] is ':' and p[i + 1] is '/': where the ':' of "HTTP://" can be.
+inline unsigned ColonSlashes(const char* p) noexcept {
+    const __m128i colon = _mm_cmpeq_epi8(Load16(p), _mm_set1_epi8(':'));
+    const __m128i slash = _mm_cmpeq_epi8(Load16(p + 1), _mm_set1_epi8('/'));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(colon, slash)));
+}
+#endif
+
+// First h >= from with "HTTP://" in any letter case at p + h and h + 7 <= n; n when none. Most
+// text holds few ':', and fewer still followed by '/', so the search looks for those.
+inline std::size_t NextStart(const char* p, std::size_t from, std::size_t n) noexcept {
+    if (n < from + kStartLength)
+        return n;
+    std::size_t k = from + 4; // where the ':' would be
+    const std::size_t lastColon = n - 3;
+#ifdef LH_URL_SCAN_SSE2
+    while (k <= lastColon && lastColon - k >= 16) {
+        unsigned m = ColonSlashes(p + k);
+        while (m != 0) {
+            const std::size_t h = k + static_cast<std::size_t>(std::countr_zero(m)) - 4;
+            if (IsStartAt(p + h))
+                return h;
+            m &= m - 1;
+        }
+        k += 16;
+    }
+#endif
+    while (k <= lastColon) {
+        const void* colon = std::memchr(p + k, ':', lastColon + 1 - k);
+        if (!colon)
+            break;
+        const std::size_t h = static_cast<std::size_t>(static_cast<const char*>(colon) - p) - 4;
+        if (IsStartAt(p + h))
+            return h;
+        k = h + 5;
+    }
+    return n;
+}
 
 } // namespace
 
@@ -69,6 +130,17 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
             std::size_t i = pos;
             WalkEnd how = WalkEnd::PieceEnd;
             while (i < n) {
+#ifdef LH_URL_SCAN_SSE2
+                // Plain characters sixteen at a time; stop at the first byte that needs a look.
+                if (n - i >= 16) {
+                    const unsigned m = UrlSpecials(p + i);
+                    if (m == 0) {
+                        i += 16;
+                        continue;
+                    }
+                    i += static_cast<std::size_t>(std::countr_zero(m));
+                }
+#endif
                 const auto b = static_cast<unsigned char>(p[i]);
                 const unsigned char cls = kClass[b];
                 if (cls == kPlain) {
@@ -112,16 +184,13 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
             pos = floor = i;
         }
 
-        // Look for the next start. "HTTP://" has a ':' as its fifth byte, a byte that is rare in
-        // ordinary text, so the search runs on memchr and checks the bytes around each ':'.
+        // Look for the next start, then make sure it begins a character.
         bool found = false;
-        std::size_t from = pos;
-        while (n >= from + kStartLength) {
-            const void* colon = std::memchr(p + from + 4, ':', n - from - (kStartLength - 1));
-            if (!colon)
+        for (std::size_t from = pos;;) {
+            const std::size_t h = NextStart(p, from, n);
+            if (h == n)
                 break;
-            const std::size_t h = static_cast<std::size_t>(static_cast<const char*>(colon) - p) - 4;
-            if (IsStartAt(p + h) && sjis::IsBoundary(p, floor, h)) {
+            if (sjis::IsBoundary(p, floor, h)) {
                 found = true;
                 urlFrom = h;
                 break;

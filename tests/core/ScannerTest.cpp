@@ -217,11 +217,13 @@ TEST(EmailScanner, findsAddressesBetweenDelimiters) {
 
 TEST(Scanners, agreeWithLineAlgorithmsOnRandomText) {
     const std::vector<std::string> tokens = {
-        "http://",  "HTTP://",  "hTtP://",  "http:/", "@",    "@",        "a",
-        "b",        ".",        "/",        ":",      " ",    "\x81\x40", "\x81",
-        "\x83\x40", "\x83\x41", "\x93\xfa", "\xe0",   "\xfc", "\x40",     "\x5c",
-        "\r",       "\n",       "\r\n",     "\0"s,    ",",    "?",        "#",
-        "h",        "t",        "p",        "\t",     "x@y",  "\x82\xa0", "\xa0"};
+        "http://", "HTTP://", "hTtP://", "http:/", "@", "@", "a", "b", ".", "/", ":", " ",
+        "\x81\x40", "\x81", "\x83\x40", "\x83\x41", "\x93\xfa", "\xe0", "\xfc", "\x40", "\x5c",
+        "\r", "\n", "\r\n", "\0"s, ",", "?", "#", "h", "t", "p", "\t", "x@y", "\x82\xa0", "\xa0",
+        // Long runs of plain characters, with bytes that only look like terminators close by.
+        "www.example.com/index.html?q=%41&r=1#top",
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.~;=", "<", ">", "(", ")", "\"", "'", "+", "*", "!",
+        "H", "://", "\x80", "\xdf"};
     std::mt19937 rng(20240521);
     for (int doc = 0; doc < 400; ++doc) {
         std::string text;

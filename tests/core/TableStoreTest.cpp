@@ -157,6 +157,39 @@ TEST(TableStore, duplicateAddresses_stayIndexedUntilTheLastGoes) {
     EXPECT_FALSE(t.AddressInTable("HTTP://SAME"));
 }
 
+// The duplicate test folds exactly like AsciiUpper: one-byte letters only, never the second byte
+// of a double-byte character, and never the non-letters that differ from a letter by its case bit.
+TEST(TableStore, holdsAddress_ignoresOnlyTheCaseOfOneByteLetters) {
+    struct Case {
+        std::string stored;
+        std::string probe;
+        bool held;
+    };
+    const std::vector<Case> cases = {
+        {"http://www.example.com/Path", "HTTP://WWW.EXAMPLE.COM/PATH", true},
+        {"http://www.example.com/Path", "HTTP://WWW.EXAMPLE.COM/PATX", false},
+        {"http://www.example.com/Path", "http://www.example.com/Pat", false},
+        {"http://a[b", "HTTP://A{B", false},
+        {"x@y^z", "X`Y~Z", false},
+        {"\x82\x61", "\x82\x61", true},                     // a second byte in the letter range...
+        {"\x82\x61", "\x82\x41", false},                    // ...is kept as it is
+        {"http://w\x93\xFAxy", "HTTP://W\x93\xFAXY", true}, // letters after a double-byte one
+        {"http://w\x93\xFAxy", "HTTP://W\x93\xFAXy", true},
+        {"http://www.a\x93", "HTTP://WWW.A\x93", true}, // a lead byte at the very end
+        {"http://abcdefgh\x82\x61ijklmnop", "HTTP://ABCDEFGH\x82\x61IJKLMNOP", true},
+        {"http://abcdefgh\x82\x61ijklmnop", "HTTP://ABCDEFGH\x82\x41IJKLMNOP", false},
+    };
+    for (const Case& c : cases) {
+        TableStore t;
+        t.AppendRecord("", "http://other", "", "");
+        t.AppendRecord("", c.stored, "", "");
+        EXPECT_EQ(t.HoldsAddress(c.probe, TableStore::AddressHash(c.probe)), c.held)
+            << c.stored << " / " << c.probe;
+        t.DeleteRowShift(2);
+        EXPECT_FALSE(t.HoldsAddress(c.probe, TableStore::AddressHash(c.probe))) << c.probe;
+    }
+}
+
 TEST(TableStore, fixedCellsAndOutOfRangeRows_areIgnored) {
     TableStore t;
     t.SetCell(0, 1, "heading");
