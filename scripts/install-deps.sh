@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; does nothing when all are present.
+# With --runtime it adds what a desktop session needs to use the program: a Japanese font for
+# the interface and the desktop's default-handler launcher.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+if [ "${1:-}" = "--runtime" ]; then
+  packages+=(fonts-ipafont-gothic xdg-utils)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and starts the desktop program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --runtime
 scripts/build.sh
 build_dir=${LINKHIVE_BUILD_DIR:-build}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
