@@ -8,6 +8,8 @@
 // (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
 // MainWindowScan.cpp (filling the table from a file).
 
+#include "ForwardingFileChooser.h"
+#include "ForwardingMessageBox.h"
 #include "core/Document.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
@@ -22,9 +24,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-#include <optional>
 
 class QAction;
 class QLabel;
@@ -108,9 +110,8 @@ public:
     const QString& HelpFile() const noexcept { return m_helpFile; }
 
     // Start-up, close and display commands.
-    // The command-line parameters after the program's name; the start-up opens what they name.
-    // The command-line parameters as the platform's path strings (not decoded, so a name in any
-    // encoding the file system holds reaches the start-up unchanged).
+    // The command-line parameters after the program's name, as the platform's path strings (not
+    // decoded, so a name in any encoding the file system holds reaches the start-up unchanged).
     void SetStartupParameters(std::vector<std::string> parameters) {
         m_startupParameters = std::move(parameters);
     }
@@ -202,35 +203,9 @@ private:
     std::unique_ptr<QtFileChooser> m_fileChooser;
     std::unique_ptr<QtBusyCursor> m_busyCursor;
     MessageBoxService* m_messages = nullptr;
-    // Core routines keep the reference they were given; this one follows SetMessageBoxService.
-    class ForwardingMessageBox final : public MessageBoxService {
-    public:
-        explicit ForwardingMessageBox(MessageBoxService** target) : m_target(target) {}
-        int ShowMessageBox(const std::string& text, const std::string& caption,
-                           int style) override {
-            return (*m_target)->ShowMessageBox(text, caption, style);
-        }
-
-    private:
-        MessageBoxService** m_target;
-    };
+    // Core routines keep the reference they were given; these follow the Set… calls.
     ForwardingMessageBox m_forwardingMessages{&m_messages};
     FileChooser* m_chooser = nullptr;
-    // The same for file dialogs, which the file and scan commands share.
-    class ForwardingFileChooser final : public FileChooser {
-    public:
-        explicit ForwardingFileChooser(FileChooser** target) : m_target(target) {}
-        std::optional<FileDialogResult> ChooseOpenFile(const FileDialogRequest& request,
-                                                       int* lastIndex) override {
-            return (*m_target)->ChooseOpenFile(request, lastIndex);
-        }
-        std::optional<FileDialogResult> ChooseSaveFile(const FileDialogRequest& request) override {
-            return (*m_target)->ChooseSaveFile(request);
-        }
-
-    private:
-        FileChooser** m_target;
-    };
     ForwardingFileChooser m_forwardingChooser{&m_chooser};
     History m_history;
     MainOptions m_options;
