@@ -31,12 +31,13 @@ QString FaceFamily(const std::string& storedName) {
     return QString::fromLocal8Bit(storedName);
 }
 
-// Sizes are whole points; a font given in pixels counts with the size it resolves to.
+// Sizes are whole points; a font given in pixels counts with the size it resolves to. A size
+// beyond what the font dialog offers is taken as its largest, as a stored one is.
 int PointSize(const QFont& font) {
-    if (font.pointSize() > 0)
-        return font.pointSize();
-    const int resolved = QFontInfo(font).pointSize();
-    return resolved > 0 ? resolved : keys::kFontSize.def;
+    int size = font.pointSize();
+    if (size <= 0)
+        size = QFontInfo(font).pointSize();
+    return size > 0 ? std::min(size, keys::kMaxFontSize) : keys::kFontSize.def;
 }
 
 std::optional<QFont> ChooseFontWithDialog(const QFont& current, QWidget* parent) {

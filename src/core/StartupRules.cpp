@@ -4,6 +4,7 @@
 #include "util/Placement.h"
 #include "util/SettingKeys.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -72,7 +73,7 @@ MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int scr
 
 int CaretPanelWidth(int statusBarHeight) {
     const int p = keys::kPanelVisible1.ReadOr(keys::PanelWidthForHeight(statusBarHeight));
-    return p >= 0 ? p : -1;
+    return p >= 0 ? std::min(p, keys::kMaxStoredWidth) : -1;
 }
 
 int StartupWindowState(int launchState) {

@@ -31,7 +31,8 @@ struct MainPlacement {
 MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int screenHeight,
                                    int designedWidth, int designedHeight);
 
-// Width of the caret panel from "PanelVisible1", or -1 to keep the designed width.
+// Width of the caret panel from "PanelVisible1" (at most keys::kMaxStoredWidth), or -1 to keep
+// the designed width.
 int CaretPanelWidth(int statusBarHeight);
 
 // The window state to take after start-up: 0 normal, 1 minimised, 2 maximised.

@@ -59,7 +59,8 @@ std::string ProgramPath();
 
 // Per-user folders.
 std::string ConfigHome(); // $XDG_CONFIG_HOME or ~/.config
-// $XDG_RUNTIME_DIR or a private per-user temporary folder; empty when none can be had.
+// $XDG_RUNTIME_DIR when it is a folder of this user's that no one else may enter, else a private
+// per-user temporary folder; empty when none can be had.
 std::string RuntimeDir();
 
 // Code of the last failing call of this module in the program's I/O codes: 2 not found, 3 bad

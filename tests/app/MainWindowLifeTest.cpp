@@ -118,6 +118,19 @@ TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
         EXPECT_EQ(w->Grid()->ColumnWidth(c), widths[c]) << "column " << c;
 }
 
+TEST_F(MainWindowLife, startUp_absurdStoredSizes_giveAUsableWindow) {
+    keys::kFontSize.Write(INT32_MAX);
+    for (int c = 0; c < 5; ++c)
+        keys::kCell[c].Write(INT32_MAX);
+    keys::kPanelVisible1.Write(INT32_MAX);
+    const auto w = Started();
+    EXPECT_EQ(w->DisplayFont().pointSize(), keys::kMaxFontSize);
+    EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 2 * keys::kMaxFontSize);
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(w->Grid()->ColumnWidth(c), keys::kMaxStoredWidth) << "column " << c;
+    EXPECT_EQ(w->PositionPanel()->width(), keys::kMaxStoredWidth);
+}
+
 TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     const QSize designed = DesignedSize();
