@@ -16,6 +16,8 @@
 // so another instance's writes are seen at once. A write holds an exclusive lock on a companion
 // file for its read-change-replace cycle and replaces the file by renaming a complete, flushed
 // copy over it, so readers always see a whole file and concurrent writers never lose a value.
+// A group holds the lock from its start to its end and serves its reads and writes from the one
+// copy it read, which it writes back once.
 namespace lh::platform {
 
 namespace {
