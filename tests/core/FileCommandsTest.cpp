@@ -438,8 +438,10 @@ TEST_F(FileCommandsTest, foreignFiles_openWriteProtectedWithAWordAndSurviveASave
         const std::string path = dir.File(name);
         fs::copy_file(test::DataPath(name), path, fs::copy_options::overwrite_existing);
         const std::string before = test::ReadFileBytes(path);
+        const std::size_t said = box.shown().size();
         box.Answer(mb::kIdOk);
         EXPECT_TRUE(commands.OpenDocument(path, OpenMode::Normal));
+        ASSERT_EQ(box.shown().size(), said + 1);
         EXPECT_EQ(box.shown().back().text,
                   "「" + path +
                       "」\nLinkhiveのﾌｧｲﾙではありません(ﾀｲﾄﾙ行もﾚｺｰﾄﾞ行もありません)。\n"
@@ -489,8 +491,10 @@ TEST_F(FileCommandsTest, namesThatAreNoFile_areRefusedNamingThemWithoutReading) 
     commands.OpenDocument(kept, OpenMode::Normal);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
+        const std::size_t said = box.shown().size();
         box.Answer(mb::kIdOk);
         EXPECT_FALSE(commands.OpenDocument(row.path, OpenMode::Normal));
+        ASSERT_EQ(box.shown().size(), said + 1);
         EXPECT_EQ(box.shown().back().text, "「" + row.path + "」\n" + row.text);
         EXPECT_EQ(box.shown().back().style, mb::kStyleError);
         EXPECT_EQ(doc.CurrentFile(), kept);
