@@ -79,7 +79,7 @@ void MainWindow::Timer1Timer() {
     RestoreDisplayFont();
     TableSetup(m_displayFont);
 
-    m_files->OpenDocument(StartupDocument(StartupFileName(m_startupParameters)), OpenMode::Normal);
+    m_files->OpenStartupDocument(StartupDocument(StartupFileName(m_startupParameters)));
 
     ReleaseSplash();
     ApplyStartupWindowState();

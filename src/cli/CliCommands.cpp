@@ -2,13 +2,14 @@
 
 #include "TerminalProgress.h"
 #include "core/Document.h"
+#include "core/InputOpen.h"
 #include "core/IoError.h"
 #include "core/ScanCommands.h"
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -22,43 +23,48 @@ void Complain(const CliStreams& s, const std::string& what) {
     std::fprintf(s.err, "%s: %s\n", kProgram, what.c_str());
 }
 
+// Every file error of the companion is told here, the file in corner brackets.
 void ComplainIo(const CliStreams& s, const std::string& path, int code) {
-    Complain(s, path + ": " + IoErrorText(code));
+    Complain(s, "「" + path + "」: " + IoErrorText(code));
 }
 
-// A file to scan must exist, be readable and not be a folder; a possible program needs --yes.
+// A file to scan must be a readable regular file, or a pipe; a possible program needs --yes.
+// A pipe is not opened here: what a test open took from it would be lost to the scan, and a
+// writer that saw its reader go would stop.
 bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
-    platform::FileStat st;
-    if (!platform::StatFile(path, st)) {
-        ComplainIo(s, path, 2);
+    if (platform::InputKindOf(path) == platform::InputKind::Stream)
+        return true;
+    int code = 0;
+    std::FILE* f = OpenForReading(path, false, code);
+    if (!f) {
+        ComplainIo(s, path, code);
         return false;
     }
-    if (st.attributes.directory) {
-        Complain(s, path + ": is a folder, not a file");
-        return false;
-    }
-    errno = 0;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-    } else {
-        ComplainIo(s, path, errno != 0 ? platform::MapErrnoToIoCode(errno) : 5);
-        return false;
-    }
-    if (IsProgramFileName(path) && !yes) {
-        Complain(s, path + ": may be a program; not scanned without --yes");
+    std::fclose(f);
+    if (IsProgramFile(path) && !yes) {
+        Complain(s, "「" + path + "」: may be a program; not scanned without --yes");
         return false;
     }
     return true;
 }
 
 // Reads a collection into a fresh store and takes it over only when the whole file was read.
+// With `refuseForeign`, a file that holds something but is no collection is refused, for it
+// is about to be written over.
 bool LoadCollection(const std::string& path, Document& document, ProgressSink& progress,
-                    const CliStreams& s) {
+                    const CliStreams& s, bool refuseForeign = false) {
     TableStore loaded;
     std::string title = document.DocumentTitle();
     IoError error;
-    if (!ReadCollection(path, loaded, title, progress, error)) {
+    ReadSummary summary;
+    if (!ReadCollection(path, loaded, title, progress, error, &summary)) {
         ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+        return false;
+    }
+    if (refuseForeign && summary.NotACollection()) {
+        // Writing the scan's results over it would destroy whatever the file is.
+        Complain(s, "「" + path + "」: not a collection (no title line, no record line); " +
+                        "nothing written");
         return false;
     }
     document.Table().Swap(loaded);
@@ -149,12 +155,8 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
     if (existed) {
-        if (st.attributes.directory) {
-            Complain(s, collection + ": is a folder, not a collection");
-            return 1;
-        }
         progress.ProgressStart(st.size, "File Open (" + FileInfoLine(collection) + ")");
-        const bool loaded = LoadCollection(collection, document, progress, s);
+        const bool loaded = LoadCollection(collection, document, progress, s, true);
         progress.ProgressEnd();
         if (!loaded)
             return 1;
@@ -164,7 +166,7 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     std::int64_t added = 0;
     for (const std::string& file : files) {
         progress.ProgressStart(FileSizeByName(file), ScanProgressLabel(kind, file));
-        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress);
+        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, true);
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);
@@ -197,10 +199,6 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     Document document;
     const std::string& source = args.operands[0];
     const std::string& target = args.operands[1];
-    if (!platform::IsRegularFile(source)) {
-        ComplainIo(s, source, platform::FileExists(source) ? 5 : 2);
-        return 1;
-    }
     if (!LoadCollection(source, document, progress, s) ||
         !SaveCollection(target, document, BackupKind::None, progress, s))
         return 1;
@@ -213,10 +211,6 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     NullProgress progress;
     Document document;
     const std::string& path = args.operands[0];
-    if (!platform::IsRegularFile(path)) {
-        ComplainIo(s, path, platform::FileExists(path) ? 5 : 2);
-        return 1;
-    }
     if (!LoadCollection(path, document, progress, s))
         return 1;
     const TableStore& table = document.Table();

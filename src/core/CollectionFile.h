@@ -8,6 +8,7 @@
 #include "TableStore.h"
 #include "UserInterface.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -15,11 +16,23 @@
 
 namespace lh {
 
+// What a read met, to tell a collection from any other file.
+struct ReadSummary {
+    std::int64_t fileBytes = 0;
+    bool titleLine = false;
+    std::int64_t recordLines = 0;
+
+    // Something is in the file, but neither a title line nor a record line: a text, a program, a
+    // foreign page. Saving the empty collection it reads as over it would destroy it.
+    bool NotACollection() const noexcept { return fileBytes > 0 && !titleLine && recordLines == 0; }
+};
+
 // Reads a collection into `into` (cleared first). `title` changes only when the file has a title
 // line. Steps `progress` by each line's byte length + 2; ProgressStart and ProgressEnd are the
-// caller's. On failure `into` may hold part of the file: read into a fresh store.
+// caller's. On failure `into` may hold part of the file: read into a fresh store. Only a regular
+// file is read: a folder, device or pipe fails at once.
 bool ReadCollection(const std::string& path, TableStore& into, std::string& title,
-                    ProgressSink& progress, IoError& error);
+                    ProgressSink& progress, IoError& error, ReadSummary* summary = nullptr);
 
 // Columns 1..4 of a record line (one starting "<TR><TD>"), as views into `line`. False when the
 // line is not a record line.

@@ -32,6 +32,11 @@ std::string CutUtf8(std::string text, std::size_t maxBytes) {
     return text;
 }
 
+std::string NotACollectionText(const std::string& path) {
+    return Quoted(path) + "\nLinkhiveのﾌｧｲﾙではありません(ﾀｲﾄﾙ行もﾚｺｰﾄﾞ行もありません)。\n"
+                          "元のﾌｧｲﾙを守るため、上書禁止で開きます。";
+}
+
 bool IsProgramFile(const std::string& path) {
     const std::string ext = AsciiUpper(platform::ExtensionPart(path));
     return ext == ".EXE" || ext == ".COM";
@@ -73,7 +78,8 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
         UpdateReloadCommand();
         return true;
     }
-    if (!platform::IsRegularFile(path)) {
+    // A folder or device gets past here and is refused by the read, which names what it is.
+    if (!platform::FileExists(path)) {
         m_messages.ShowMessageBox(Quoted(path) + "\nファイルが見つかりません。", {},
                                   mb::kStyleError);
         return false;
@@ -95,7 +101,8 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     TableStore fresh;
     std::string title = m_document.DocumentTitle();
     IoError error;
-    const bool ok = ReadCollection(path, fresh, title, m_progress, error);
+    ReadSummary summary;
+    const bool ok = ReadCollection(path, fresh, title, m_progress, error, &summary);
     m_progress.ProgressEnd();
     if (!ok) {
         ShowIoError(error);
@@ -108,14 +115,27 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
 
     m_document.SetCurrentFile(path);
     m_document.SetHint(PathForDisplay(path));
-    const bool readOnly = mode == OpenMode::ReadOnly || (found && st.attributes.readOnly);
+    // A file that is no collection is shown write-protected, so a save asks for a new name
+    // instead of replacing it with an empty page.
+    const bool foreign = summary.NotACollection();
+    const bool readOnly =
+        mode == OpenMode::ReadOnly || foreign || (found && st.attributes.readOnly);
     m_document.SetFileCaption(path, readOnly);
     if (m_options.fileHistOpen) {
         m_history.AddToHistory(path, m_openDialog.dir);
         m_view.HistoryChanged();
     }
     UpdateReloadCommand();
+    if (foreign)
+        m_messages.ShowMessageBox(NotACollectionText(path), {}, mb::kOk | mb::kIconExclamation);
     return true;
+}
+
+void FileCommands::OpenStartupDocument(const std::string& path) {
+    // Whatever kept the file from opening has been said; the window must not stay without a
+    // table, where a save would write an empty page.
+    if (path.empty() || !OpenDocument(path, OpenMode::Normal))
+        OpenDocument({}, OpenMode::Normal);
 }
 
 std::string FileCommands::ChooseSaveTarget() {
@@ -173,12 +193,7 @@ bool FileCommands::SaveDocument(bool askName) {
                            BackupKindFromSetting(m_options.backFile), m_progress, error);
     m_progress.ProgressEnd();
     if (!ok) {
-        if (error.code == kIoCannotReplace)
-            m_messages.ShowMessageBox(PathForDisplay(target) +
-                                          "\nファイルのオープンに失敗しました。",
-                                      {}, mb::kStyleError);
-        else
-            ShowIoError(error);
+        ShowIoError(error);
         return false;
     }
     m_document.SetFileCaption(target);
@@ -243,7 +258,7 @@ void FileCommands::RebuildHistoryMenu() {
 }
 
 void FileCommands::ShowIoError(const IoError& error) {
-    m_messages.ShowMessageBox(IoErrorText(error.code), {}, mb::kStyleError);
+    m_messages.ShowMessageBox(IoErrorMessage(error), {}, mb::kStyleError);
 }
 
 } // namespace lh

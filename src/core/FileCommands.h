@@ -54,8 +54,11 @@ public:
     // New document (empty path), open a file, or with QueryOnly only offer to save the changes.
     // True when the caller may go on.
     bool OpenDocument(const std::string& path, OpenMode mode);
-    // Reads an existing file; a failure leaves the open document exactly as it was.
+    // Reads an existing file; a failure leaves the open document exactly as it was. A file that
+    // is no collection is opened write-protected, with a word to the user.
     bool LoadDocument(const std::string& path, OpenMode mode);
+    // The start-up's open: `path`, or a new collection when it is empty or cannot be opened.
+    void OpenStartupDocument(const std::string& path);
     // True when the file was written.
     bool SaveDocument(bool askName);
 

@@ -1,5 +1,7 @@
 #include "IoError.h"
 
+#include "util/FileHelpers.h"
+
 namespace lh {
 
 std::string IoErrorText(int code) {
@@ -22,9 +24,19 @@ std::string IoErrorText(int code) {
         return "ファイルのオープンに失敗しました。";
     case kIoLineTooLong:
         return "ﾌｧｲﾙの行が長すぎて読み込めません";
+    case kIoIsFolder:
+        return "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません";
+    case kIoNotRegularFile:
+        return "通常のﾌｧｲﾙではないため開けません";
     default:
         return "I/O ｴﾗｰ (" + std::to_string(code) + ")";
     }
+}
+
+std::string IoErrorMessage(const IoError& error) {
+    if (error.path.empty())
+        return IoErrorText(error.code);
+    return "「" + PathForDisplay(error.path) + "」\n" + IoErrorText(error.code);
 }
 
 } // namespace lh

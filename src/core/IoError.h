@@ -17,8 +17,16 @@ struct IoError {
 inline constexpr int kIoCannotReplace = -1;
 // A line that matters to the reader is too long to hold in memory.
 inline constexpr int kIoLineTooLong = -2;
+// The name stands for a folder, where a file was wanted.
+inline constexpr int kIoIsFolder = -3;
+// The name stands for a device, a pipe or a socket: nothing the program reads as a file.
+inline constexpr int kIoNotRegularFile = -4;
 
 // Text shown for an I/O code (UTF-8).
 std::string IoErrorText(int code);
+
+// The message for a failed file operation, the file in corner brackets on the first line and
+// the text for its code on the second (UTF-8). Every file error the user sees goes through here.
+std::string IoErrorMessage(const IoError& error);
 
 } // namespace lh

@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include "InputOpen.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -30,10 +31,8 @@ bool LineReader::Open(const std::string& path) {
     m_pos = m_end = m_eofMark = 0;
     m_done = m_skipLf = false;
     m_error = 0;
-    errno = 0;
-    m_file = std::fopen(path.c_str(), "rb");
+    m_file = OpenForReading(path, false, m_error);
     if (!m_file) {
-        m_error = platform::MapErrnoToIoCode(errno ? errno : ENOENT);
         m_done = true;
         return false;
     }

@@ -42,11 +42,13 @@ std::string StartupFileName(const std::vector<std::string>& parameters) {
 }
 
 std::string StartupDocument(const std::string& commandLineName) {
-    if (!commandLineName.empty() && platform::IsRegularFile(commandLineName))
+    // A folder or device named here is still handed on, so the open can say what it is rather
+    // than the program starting silently with something else.
+    if (!commandLineName.empty() && platform::FileExists(commandLineName))
         return FullPath(commandLineName);
     if (keys::kEndFileOpen.IsOn()) {
         const std::string endFile = keys::kEndFile.Read();
-        if (!endFile.empty() && platform::IsRegularFile(endFile))
+        if (!endFile.empty() && platform::FileExists(endFile))
             return endFile;
     }
     return {};

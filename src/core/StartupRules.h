@@ -15,7 +15,8 @@ namespace lh {
 std::string StartupFileName(const std::vector<std::string>& parameters);
 
 // The collection the start-up opens: the named file if it exists, else the file left open at the
-// last exit when that option is on and the file exists, else "" for a new collection.
+// last exit when that option is on and the file exists, else "" for a new collection. "Exists"
+// includes folders and devices: opening them is refused with a message naming them.
 std::string StartupDocument(const std::string& commandLineName);
 
 struct MainPlacement {

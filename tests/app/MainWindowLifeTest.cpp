@@ -16,8 +16,10 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace lh;
 
@@ -96,6 +98,54 @@ TEST_F(MainWindowLife, startUp_restoresOptionsHistoryAndDialogPlaces) {
     EXPECT_EQ(w->Files().SaveDialog().filterIndex, 1);
     EXPECT_TRUE(w->HelpFile().endsWith(QStringLiteral("/Linkhive.hlp")));
     EXPECT_EQ(w->windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
+}
+
+// Whatever the start-up was given, the window ends up with a table, so a save never writes an
+// empty page; what could not be opened is named.
+TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
+    test::TempDir dir;
+    const std::string folder = dir.File("links");
+    std::filesystem::create_directory(folder);
+    // Nobody writes to this pipe: opening it the ordinary way would wait for ever.
+    const std::string fifo = dir.File("last.htm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string kept = dir.File("kept.htm");
+    test::WriteFileBytes(kept, "<TITLE>Kept</TITLE>\r\n");
+    struct Row {
+        const char* what;
+        std::vector<std::string> parameters;
+        std::string endFile;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"folder on the command line",
+         {folder},
+         kept,
+         "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+        {"device on the command line",
+         {"/dev/zero"},
+         "",
+         "「/dev/zero」\n通常のﾌｧｲﾙではないため開けません"},
+        {"pipe left open at the last exit",
+         {},
+         fifo,
+         "「" + fifo + "」\n通常のﾌｧｲﾙではないため開けません"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        keys::kEndFile.Write(row.endFile);
+        test::ScriptedMessageBox messages;
+        messages.Answer(mb::kIdOk);
+        MainWindow w;
+        w.SetMessageBoxService(&messages);
+        w.SetStartupParameters(row.parameters);
+        w.Timer1Timer();
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].text, row.message);
+        EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
+        EXPECT_FALSE(w.Grid()->isHidden());
+        EXPECT_EQ(w.Doc().CurrentFile(), "");
+    }
 }
 
 TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {

@@ -37,6 +37,22 @@ CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
     return r;
 }
 
+// Runs a bash command line in the folder, with "CLI" standing for the companion.
+CliRun Shell(const TempDir& dir, const std::string& line) {
+    const std::string script = "cli='" + std::string(LINKHIVE_CLI_PATH) + "'; " + line;
+    WriteFileBytes(dir.File("run.sh"), script);
+    const std::string cmd =
+        "cd '" + dir.Path().string() + "' && bash run.sh >cli.out 2>cli.err </dev/null";
+    CliRun r;
+    const int status = std::system(cmd.c_str());
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFileBytes(dir.File("cli.out"));
+    r.err = ReadFileBytes(dir.File("cli.err"));
+    for (const char* name : {"cli.out", "cli.err", "run.sh"})
+        fs::remove(dir.File(name));
+    return r;
+}
+
 // Every file of the folder with its bytes, to prove that nothing was written.
 std::vector<std::pair<std::string, std::string>> Snapshot(const TempDir& dir) {
     std::vector<std::pair<std::string, std::string>> files;
@@ -220,4 +236,62 @@ TEST(CliUsage, mistakesExitTwoAndHelpExitsZero) {
         EXPECT_EQ(r.out.rfind("usage: linkhive-cli " + std::string(command), 0), 0u) << r.out;
     }
     EXPECT_EQ(Cli(dir, {"--help"}).status, 0);
+}
+
+TEST(CliScan, pipes_areScannedAsStreamsOpenedOnce) {
+    TempDir dir;
+    // A named pipe whose writer starts first: a test open before the real one would take the
+    // writer's reader away (it dies of a broken pipe) and the real open would wait for ever.
+    const CliRun fifo = Shell(dir, "mkfifo in.fifo && (printf 'http://a.b/ x@y.z' >in.fifo &) && "
+                                   "\"$cli\" scan-urls c.htm in.fifo");
+    EXPECT_EQ(fifo.status, 0) << fifo.err;
+    EXPECT_EQ(fifo.out, "1 added, 1 found, 1 records in c.htm\n");
+    const CliRun substituted = Shell(dir, "\"$cli\" scan-emails c.htm <(printf 'mail x@y.z now')");
+    EXPECT_EQ(substituted.status, 0) << substituted.err;
+    EXPECT_EQ(Cli(dir, {"list", "c.htm"}).out, "1\t\thttp://a.b/\t\t\n2\t\tmailto:x@y.z\t\t\n");
+}
+
+TEST(CliScan, namesThatAreNoFile_areRefusedNamingThemAndNothingIsWritten) {
+    struct Row {
+        const char* what;
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const std::vector<Row> rows = {
+        {"device as input",
+         {"scan-urls", "c.htm", "/dev/zero"},
+         "「/dev/zero」: 通常のﾌｧｲﾙではないため開けません"},
+        {"folder as input", {"scan-urls", "c.htm", "sub"}, "「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+        {"folder as collection",
+         {"scan-urls", "sub", "good.txt"},
+         "「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+        {"device as collection",
+         {"list", "/dev/zero"},
+         "「/dev/zero」: 通常のﾌｧｲﾙではないため開けません"},
+        {"device as source",
+         {"rewrite", "/dev/zero", "d.htm"},
+         "「/dev/zero」: 通常のﾌｧｲﾙではないため開けません"},
+        {"missing input",
+         {"scan-urls", "c.htm", "missing.txt"},
+         "「missing.txt」: ﾌｧｲﾙが見つかりません"},
+        {"text file as collection",
+         {"scan-urls", "notes.txt", "good.txt"},
+         "「notes.txt」: not a collection"},
+        {"program by its signature",
+         {"scan-urls", "c.htm", "dump.dat"},
+         "「dump.dat」: may be a program"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        WriteFileBytes(dir.File("good.txt"), "http://a.b/");
+        WriteFileBytes(dir.File("notes.txt"), ReadFileBytes(lh::test::DataPath("notes.txt")));
+        WriteFileBytes(dir.File("dump.dat"), ReadFileBytes(lh::test::DataPath("program.elf")));
+        fs::create_directory(dir.File("sub"));
+        const auto before = Snapshot(dir);
+        const CliRun r = Cli(dir, row.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+        EXPECT_EQ(Snapshot(dir), before);
+    }
 }

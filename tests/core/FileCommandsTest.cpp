@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lh;
 namespace fs = std::filesystem;
@@ -210,12 +211,12 @@ TEST_F(FileCommandsTest, failedLoadLeavesTheOpenDocumentExactlyAsItWas) {
     commands.OpenDocument(file, OpenMode::Normal);
     Edit("typed");
     const std::string caption = doc.Caption();
-    // A folder passes for a file at the open step but cannot be read.
+    // A folder passes the open step's test for a name that exists, but is never read.
     const std::string folder = dir.File("folder.htm");
     fs::create_directory(folder);
     box.Answer(mb::kIdOk);
     EXPECT_FALSE(commands.LoadDocument(folder, OpenMode::Normal));
-    EXPECT_EQ(box.shown().back().text, "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    EXPECT_EQ(box.shown().back().text, "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
     EXPECT_EQ(box.shown().back().style, mb::kStyleError);
     EXPECT_EQ(Names(), "a;typed;");
     EXPECT_EQ(doc.DocumentTitle(), "Kept");
@@ -328,7 +329,7 @@ TEST_F(FileCommandsTest, readOnlyFileWithAnotherAttributeStopsAtTheReplaceCheck)
     box.Answer(mb::kIdOk);
     EXPECT_FALSE(commands.SaveDocument(false));
     EXPECT_TRUE(chooser.saveRequests.empty());
-    EXPECT_EQ(box.shown().back().text, file + "\nファイルのオープンに失敗しました。");
+    EXPECT_EQ(box.shown().back().text, "「" + file + "」\nファイルのオープンに失敗しました。");
     EXPECT_EQ(box.shown().back().style, mb::kStyleError);
     EXPECT_EQ(test::ReadFileBytes(file), before);
     EXPECT_TRUE(doc.IsModified());
@@ -427,4 +428,99 @@ TEST_F(FileCommandsTest, historyItemOpensItsFileAndKeepsDeletedOnes) {
     EXPECT_EQ(box.shown().back().text, "「" + b + "」\nファイルが見つかりません。");
     EXPECT_EQ(history.Slot(1), b);
     EXPECT_EQ(doc.CurrentFile(), a);
+}
+
+// ---- files that are no collection, and names that are no file ------------------------------
+
+TEST_F(FileCommandsTest, foreignFiles_openWriteProtectedWithAWordAndSurviveASave) {
+    for (const std::string name : {"notes.txt", "program.elf", "empty-page.htm"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.File(name);
+        fs::copy_file(test::DataPath(name), path, fs::copy_options::overwrite_existing);
+        const std::string before = test::ReadFileBytes(path);
+        const std::size_t said = box.shown().size();
+        box.Answer(mb::kIdOk);
+        EXPECT_TRUE(commands.OpenDocument(path, OpenMode::Normal));
+        ASSERT_EQ(box.shown().size(), said + 1);
+        EXPECT_EQ(box.shown().back().text,
+                  "「" + path +
+                      "」\nLinkhiveのﾌｧｲﾙではありません(ﾀｲﾄﾙ行もﾚｺｰﾄﾞ行もありません)。\n"
+                      "元のﾌｧｲﾙを守るため、上書禁止で開きます。");
+        EXPECT_EQ(box.shown().back().style, mb::kOk | mb::kIconExclamation);
+        EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [" + name + "] (上書禁止)");
+
+        // Save asks where to; cancelling leaves the user's file as it was.
+        const std::size_t asked = chooser.saveRequests.size();
+        chooser.AnswerSave(std::nullopt);
+        EXPECT_FALSE(commands.SaveDocument(false));
+        ASSERT_EQ(chooser.saveRequests.size(), asked + 1);
+        EXPECT_EQ(chooser.saveRequests.back().fileName, path);
+        EXPECT_EQ(test::ReadFileBytes(path), before);
+    }
+    EXPECT_TRUE(box.AllAnswered());
+}
+
+TEST_F(FileCommandsTest, emptyFilesAndCollectionsWithoutRecords_openAsCollections) {
+    const std::string empty = dir.File("empty.htm");
+    test::WriteFileBytes(empty, "");
+    const std::string titled = dir.File("titled.htm");
+    test::WriteFileBytes(titled, "<TITLE>Only a title</TITLE>\r\n");
+    for (const std::string& path : {empty, titled}) {
+        EXPECT_TRUE(commands.OpenDocument(path, OpenMode::Normal)) << path;
+        EXPECT_FALSE(doc.IsWriteProtected()) << path;
+    }
+    EXPECT_TRUE(box.shown().empty());
+}
+
+TEST_F(FileCommandsTest, namesThatAreNoFile_areRefusedNamingThemWithoutReading) {
+    const std::string folder = dir.File("folder");
+    fs::create_directory(folder);
+    // Nobody ever writes to this pipe: a reader that opened it would wait for ever.
+    const std::string fifo = dir.File("pipe.htm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Row {
+        std::string path;
+        const char* text;
+    };
+    const Row rows[] = {
+        {folder, "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+        {fifo, "通常のﾌｧｲﾙではないため開けません"},
+        {"/dev/zero", "通常のﾌｧｲﾙではないため開けません"},
+    };
+    const std::string kept = MakeCollection("kept.htm", {"k"});
+    commands.OpenDocument(kept, OpenMode::Normal);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        const std::size_t said = box.shown().size();
+        box.Answer(mb::kIdOk);
+        EXPECT_FALSE(commands.OpenDocument(row.path, OpenMode::Normal));
+        ASSERT_EQ(box.shown().size(), said + 1);
+        EXPECT_EQ(box.shown().back().text, "「" + row.path + "」\n" + row.text);
+        EXPECT_EQ(box.shown().back().style, mb::kStyleError);
+        EXPECT_EQ(doc.CurrentFile(), kept);
+        EXPECT_EQ(Names(), "k;");
+    }
+}
+
+TEST_F(FileCommandsTest, startupOpen_fallsBackToANewCollectionWhenTheFileCannotBeOpened) {
+    const std::string folder = dir.File("folder");
+    fs::create_directory(folder);
+    box.Answer(mb::kIdOk);
+    commands.OpenStartupDocument(folder);
+    EXPECT_EQ(box.shown().back().text, "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
+    EXPECT_EQ(doc.CurrentFile(), "");
+
+    // A program file the user chose not to open is no error: a new collection, nothing said.
+    const std::string program = MakeCollection("tool.exe", {"p"});
+    box.Answer(mb::kIdNo);
+    commands.OpenStartupDocument(program);
+    EXPECT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
+
+    const std::string file = MakeCollection("links.htm", {"a"});
+    commands.OpenStartupDocument(file);
+    EXPECT_EQ(doc.CurrentFile(), file);
+    EXPECT_TRUE(box.AllAnswered());
 }
