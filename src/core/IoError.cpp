@@ -22,6 +22,12 @@ std::string IoErrorText(int code) {
         return "ファイルのオープンに失敗しました。";
     case kIoLineTooLong:
         return "ﾌｧｲﾙの行が長すぎて読み込めません";
+    case kIoChangedOnDisk:
+        return "ﾌｧｲﾙは読み込んだ後に他のﾌﾟﾛｸﾞﾗﾑによって変更されています";
+    case kIoDanglingLink:
+        return "ﾘﾝｸ先のﾌｧｲﾙがありません";
+    case kIoWriterBusy:
+        return "他のﾌﾟﾛｸﾞﾗﾑがﾌｧｲﾙを書き込み中です";
     default:
         return "I/O ｴﾗｰ (" + std::to_string(code) + ")";
     }

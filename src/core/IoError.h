@@ -17,6 +17,12 @@ struct IoError {
 inline constexpr int kIoCannotReplace = -1;
 // A line that matters to the reader is too long to hold in memory.
 inline constexpr int kIoLineTooLong = -2;
+// The file on disk is no longer the version that was read: another program wrote it since.
+inline constexpr int kIoChangedOnDisk = -10;
+// The name is a symbolic link that leads nowhere.
+inline constexpr int kIoDanglingLink = -11;
+// Another program held the file's write lock for the whole wait.
+inline constexpr int kIoWriterBusy = -12;
 
 // Text shown for an I/O code (UTF-8).
 std::string IoErrorText(int code);
