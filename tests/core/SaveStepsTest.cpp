@@ -156,7 +156,8 @@ TEST(SaveSteps, targetNameHoldsAWholeFileAtEveryStepOfABackedUpSave) {
                 EXPECT_TRUE(step.toExisted) << "the target was missing before the new file came";
             }
         }
-        if (kind != BackupKind::None)
+        if (kind != BackupKind::None) {
             EXPECT_EQ(test::ReadFileBytes(BackupPath(s.target, kind)), "previous");
+        }
     }
 }
