@@ -313,8 +313,10 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
         error = {dangling ? kIoDanglingLink : code, target};
         return false;
     }
+    const SaveGuard unguarded;
+    const SaveGuard& check = guard ? *guard : unguarded;
     const auto changedOnDisk = [&] {
-        return guard && guard->expected && platform::ReadFileIdentity(real) != *guard->expected;
+        return check.expected && platform::ReadFileIdentity(real) != *check.expected;
     };
     // Asked before writing a byte, so that a refused save costs nothing.
     if (changedOnDisk()) {
@@ -342,9 +344,8 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
 
     // From the last comparison to the rename no other writer may step in.
     platform::FileWriteLock lock;
-    if (!(guard && guard->lockHeld) &&
-        lock.Acquire(real, guard ? guard->lockWaitMilliseconds : 5000) ==
-            platform::FileWriteLock::Result::Busy) {
+    if (!check.lockHeld &&
+        lock.Acquire(real, check.lockWaitMilliseconds) == platform::FileWriteLock::Result::Busy) {
         error = {kIoWriterBusy, target};
         return false;
     }
