@@ -105,28 +105,15 @@ TEST(SafeSave, danglingLinkIsAnErrorAndCreatesNothing) {
 // ---- temporary files ---------------------------------------------------------------------
 
 TEST(SafeSave, killedSaveLeavesNoTemporaryFileOnceTheNextSaveRan) {
-    TableStore big;
-    for (int i = 0; i < 20000; ++i)
-        big.AppendRecord("name", "http://example.com/" + std::to_string(i), "", "");
     Folder f;
     test::WriteFileBytes(f.target, "previous");
     std::fflush(nullptr);
     const pid_t writer = ::fork();
     ASSERT_GE(writer, 0);
     if (writer == 0) {
-        int steps = 0;
-        struct Killer final : ProgressSink {
-            int* n;
-            void ProgressStart(std::int64_t, const std::string&) override {}
-            void ProgressStep(std::int64_t) override {
-                if (++*n == 10000)
-                    ::kill(::getpid(), SIGKILL);
-            }
-            void ProgressEnd() override {}
-        } killer;
-        killer.n = &steps;
-        IoError error;
-        SaveCollectionFile(f.target, big, "T", BackupKind::None, killer, error);
+        // Killed while writing, its new file open.
+        SteppingProgress killer([] { ::kill(::getpid(), SIGKILL); });
+        SaveCollectionFile(f.target, f.table, "T", BackupKind::None, killer, f.error);
         ::_exit(0);
     }
     int status = 0;

@@ -129,17 +129,6 @@ TEST(SaveSteps, newFileIsBornWithNoMorePermissionThanTheTargetHas) {
     }
 }
 
-TEST(SaveSteps, newTargetGetsTheUsualPermissionsOfANewFile) {
-    const Umask umask(027);
-    SaveInto s;
-    {
-        const Watching watching;
-        ASSERT_TRUE(s.Save(BackupKind::None));
-    }
-    ASSERT_EQ(g_watch.createdModes.size(), 1u);
-    EXPECT_EQ(g_watch.createdModes[0], 0640u);
-}
-
 TEST(SaveSteps, targetNameHoldsAWholeFileAtEveryStepOfABackedUpSave) {
     for (const BackupKind kind : {BackupKind::None, BackupKind::Bak, BackupKind::Tilde}) {
         SCOPED_TRACE(static_cast<int>(kind));

@@ -54,12 +54,3 @@ TEST(FileWriteLock, waiterLocksTheFileTheNameStandsForOnceTheWriterIsDone) {
     FileWriteLock third;
     EXPECT_EQ(third.Acquire(path, 0), Result::Busy);
 }
-
-TEST(FileWriteLock, nothingToLockIsUnavailableNotBusy) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.File("sub"));
-    FileWriteLock lock;
-    EXPECT_EQ(lock.Acquire(dir.File("sub"), 0), Result::Unavailable);
-    EXPECT_EQ(lock.Acquire(dir.File("missing/links.htm"), 0), Result::Unavailable);
-    EXPECT_FALSE(lock.Held());
-}
