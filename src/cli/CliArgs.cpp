@@ -138,6 +138,9 @@ std::string UsageText(Command command) {
                "does not hold yet at its end. COLLECTION is read when it exists, else a new\n"
                "collection is started; it is written only when something was added or when it\n"
                "did not exist. Every FILE is checked before anything is written.\n\n"
+               "Companions updating the same COLLECTION take turns: a second one waits until\n"
+               "the first has written it, then reads the new version. When another program\n"
+               "changes COLLECTION meanwhile, it is left as that program wrote it (exit 1).\n\n"
                "  --yes          scan files named *.exe or *.com too\n"
                "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
                "                 NAME.~ext (tilde); default none\n\n"
@@ -145,7 +148,8 @@ std::string UsageText(Command command) {
     }
     case Command::Rewrite:
         return "usage: linkhive-cli rewrite SOURCE TARGET\n\n"
-               "Reads the collection SOURCE and writes it to TARGET as the program does.\n\n"
+               "Reads the collection SOURCE and writes it to TARGET as the program does.\n"
+               "TARGET is not replaced when another program changes it meanwhile (exit 1).\n\n"
                "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
     case Command::List:
         return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"

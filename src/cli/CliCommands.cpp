@@ -6,6 +6,7 @@
 #include "core/IoError.h"
 #include "core/ScanCommands.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
 #include "platform/InputFile.h"
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
@@ -73,12 +74,25 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
     return true;
 }
 
+// Takes the write lock of a collection the command will replace and notes the version on disk.
+// Another companion holding the lock is waited for (said once on standard error), so that two of
+// them updating one collection take turns and neither loses the other's additions.
+void LockForUpdate(const std::string& path, platform::FileWriteLock& lock, SaveGuard& guard,
+                   const CliStreams& s) {
+    lock.Acquire(path, -1, [&] { Complain(s, path + ": waiting for another writer to finish"); });
+    guard.lockHeld = lock.Held();
+    guard.expected = platform::ReadFileIdentity(path);
+}
+
 bool SaveCollection(const std::string& path, const Document& document, BackupKind backup,
-                    ProgressSink& progress, const CliStreams& s) {
+                    ProgressSink& progress, SaveGuard& guard, const CliStreams& s) {
     IoError error;
     if (!SaveCollectionFile(path, document.Table(), document.DocumentTitle(), backup, progress,
-                            error)) {
-        ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+                            error, &guard)) {
+        if (error.code == kIoChangedOnDisk)
+            Complain(s, path + ": changed by another program since it was read; not overwritten");
+        else
+            ComplainIo(s, error.path.empty() ? path : error.path, error.code);
         return false;
     }
     return true;
@@ -152,6 +166,9 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     TerminalProgress progress(s.progressOnTerminal);
     Document document;
     document.SetFileCaption({});
+    platform::FileWriteLock lock;
+    SaveGuard guard;
+    LockForUpdate(collection, lock, guard, s);
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
     if (existed) {
@@ -183,7 +200,7 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         progress.ProgressStart(CollectionLineCount(document.Table()),
                                existed ? "Over Write (" + FileInfoLine(collection) + ")"
                                        : "New Write (" + collection + ")");
-        const bool saved = SaveCollection(collection, document, args.backup, progress, s);
+        const bool saved = SaveCollection(collection, document, args.backup, progress, guard, s);
         progress.ProgressEnd();
         if (!saved)
             return 1;
@@ -199,8 +216,11 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     Document document;
     const std::string& source = args.operands[0];
     const std::string& target = args.operands[1];
+    platform::FileWriteLock lock;
+    SaveGuard guard;
+    LockForUpdate(target, lock, guard, s);
     if (!LoadCollection(source, document, progress, s) ||
-        !SaveCollection(target, document, BackupKind::None, progress, s))
+        !SaveCollection(target, document, BackupKind::None, progress, guard, s))
         return 1;
     std::fprintf(s.out, "%lld records written to %s\n",
                  static_cast<long long>(document.Table().RecordCount()), target.c_str());

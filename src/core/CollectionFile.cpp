@@ -4,6 +4,7 @@
 #include "PathText.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
 #include "platform/Locale.h"
 #include "util/Codec.h"
 #include "util/Mbcs.h"
@@ -321,59 +322,80 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
 
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
-                        IoError& error) {
+                        IoError& error, SaveGuard* guard) {
     error = {};
-    const bool existed = platform::FileExists(target);
+    std::string real;
+    bool dangling = false;
+    int code = 0;
+    if (!platform::ResolveSaveTarget(target, real, dangling, code)) {
+        error = {dangling ? kIoDanglingLink : code, target};
+        return false;
+    }
+    const SaveGuard unguarded;
+    const SaveGuard& check = guard ? *guard : unguarded;
+    const auto changedOnDisk = [&] {
+        return check.expected && platform::ReadFileIdentity(real) != *check.expected;
+    };
+    // Asked before writing a byte, so that a refused save costs nothing.
+    if (changedOnDisk()) {
+        error = {kIoChangedOnDisk, target};
+        return false;
+    }
+    const bool existed = platform::FileExists(real);
     const std::string dateLine = DateLine(std::time(nullptr), !existed);
 
-    std::string temp;
-    int code = 0;
-    std::FILE* f = platform::CreateFileBeside(target, temp, code);
-    if (!f) {
+    platform::AtomicFile file;
+    if (!file.Create(real, code)) {
         // A folder that refuses new files cannot have its existing file replaced either: say so
         // the way every other unreplaceable target is reported.
         error = {(existed && code == 5) ? kIoCannotReplace : code, target};
         return false;
     }
     errno = 0;
-    bool ok = WriteCollection(f, table, title, dateLine, progress);
+    bool ok = WriteCollection(file.Stream(), table, title, dateLine, progress);
     if (!ok)
         code = platform::MapErrnoToIoCode(errno ? errno : EIO);
-    else
-        ok = platform::FlushToDisk(f, code);
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        code = platform::MapErrnoToIoCode(errno ? errno : EIO);
-    }
-    const auto fail = [&](int failCode) {
-        std::remove(temp.c_str());
-        error = {failCode, target};
+    if (!ok || !file.Finish(code)) {
+        error = {code, target};
         return false;
-    };
-    if (!ok)
-        return fail(code);
+    }
 
-    // The new version is complete on disk: only now does the previous one move aside.
-    std::string backupName;
-    if (existed && backup != BackupKind::None) {
-        const std::string name = BackupPath(target, backup);
-        // A target that already bears its backup name ("list.bak" under ".bak" backups) cannot
-        // be kept beside itself: removing the "old backup" would remove the only previous copy
-        // before the new one is in place.
-        if (name != target) {
-            platform::RemoveFile(name);
-            if (platform::RenameFile(target, name))
-                backupName = name;
-        }
+    // From the last comparison to the rename no other writer may step in.
+    platform::FileWriteLock lock;
+    if (!check.lockHeld &&
+        lock.Acquire(real, check.lockWaitMilliseconds) == platform::FileWriteLock::Result::Busy) {
+        error = {kIoWriterBusy, target};
+        return false;
+    }
+    if (changedOnDisk()) {
+        error = {kIoChangedOnDisk, target};
+        return false;
     }
     platform::FileStat st;
-    if (platform::StatFile(target, st) && (st.attributes.directory || st.attributes.readOnly))
-        return fail(kIoCannotReplace);
-    if (!platform::MoveIntoPlace(temp, target, code)) {
-        if (!backupName.empty())
-            platform::RenameFile(backupName, target);
-        return fail(code);
+    if (platform::StatFile(real, st) && st.attributes.directory) {
+        error = {kIoCannotReplace, target};
+        return false;
     }
+    // The previous version gets its backup name as a second link, so the target's name never
+    // stands empty. A target that already bears its backup name ("list.bak" under ".bak"
+    // backups) cannot be kept beside itself.
+    bool backedUp = false;
+    if (existed && backup != BackupKind::None) {
+        const std::string name = BackupPath(real, backup);
+        int ignored = 0;
+        backedUp = name != real && platform::KeepAsBackup(real, name, ignored);
+    }
+    // A read-only file is never replaced, except that with a backup it lives on as that.
+    if (existed && st.attributes.readOnly && !backedUp) {
+        error = {kIoCannotReplace, target};
+        return false;
+    }
+    if (!file.Commit(code)) {
+        error = {code, target};
+        return false;
+    }
+    if (guard)
+        guard->written = file.Identity();
     return true;
 }
 

@@ -7,10 +7,12 @@
 #include "IoError.h"
 #include "TableStore.h"
 #include "UserInterface.h"
+#include "platform/AtomicFile.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,12 +58,28 @@ std::int64_t CollectionLineCount(const TableStore& table) noexcept;
 bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
                      std::string_view dateLine, ProgressSink& progress);
 
-// The safe save: writes the page to a new file beside `target`, flushes it to the disk, keeps the
-// previous version under its backup name when asked, and only then moves the new file into
-// place. On failure `target` is as it was and no stray file is left; a target that cannot be
-// replaced (read-only, a folder) gives kIoCannotReplace.
+// What a save checks so that it never replaces another writer's version unseen, and what it
+// tells about the version it wrote.
+struct SaveGuard {
+    // The target as it was read (`exists` false: there was none). A target that differs on disk
+    // is left alone with kIoChangedOnDisk. Unset: no comparison.
+    std::optional<platform::FileIdentity> expected;
+    // The caller holds the target's write lock already (from its load on).
+    bool lockHeld = false;
+    // How long to wait for another writer's lock otherwise; < 0 without end.
+    int lockWaitMilliseconds = 5000;
+    // Set on success: the version now on disk, to compare with at the next save.
+    platform::FileIdentity written;
+};
+
+// The safe save: writes the page to a new file beside `target` (beside the real file when
+// `target` is a symbolic link, which stays one), flushes it to the disk, keeps the previous
+// version under its backup name when asked (the target's name always holding a whole file), and
+// only then moves the new file into place. On failure `target` is as it was and no stray file is
+// left; a target that cannot be replaced (read-only, a folder) gives kIoCannotReplace, a link
+// that leads nowhere kIoDanglingLink.
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
-                        IoError& error);
+                        IoError& error, SaveGuard* guard = nullptr);
 
 } // namespace lh

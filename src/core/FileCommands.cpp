@@ -71,6 +71,7 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
     if (path.empty()) {
         m_document.Table().Clear();
         m_document.SetCurrentFile({});
+        m_diskVersionPath.clear();
         m_document.SetHint({});
         m_document.SetFileCaption({});
         m_view.ShowTable(true);
@@ -97,6 +98,8 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     const bool found = platform::StatFile(path, st);
     m_progress.ProgressStart(found ? st.size : 0, "File Open (" + FileInfoLine(path) + ")");
 
+    // Taken before reading, so that a change made while the file is read counts as one.
+    const platform::FileIdentity version = platform::ReadFileIdentity(path);
     // A fresh table, taken over only once the whole file has been read.
     TableStore fresh;
     std::string title = m_document.DocumentTitle();
@@ -114,6 +117,8 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     m_view.TableReplaced();
 
     m_document.SetCurrentFile(path);
+    m_diskVersionPath = path;
+    m_diskVersion = version;
     m_document.SetHint(PathForDisplay(path));
     // A file that is no collection is shown write-protected, so a save asks for a new name
     // instead of replacing it with an empty page.
@@ -184,16 +189,14 @@ bool FileCommands::SaveDocument(bool askName) {
     const bool exists = platform::FileExists(target);
     const std::string label = exists ? "Over Write (" + FileInfoLine(target) + ")"
                                      : "New Write (" + PathForDisplay(target) + ")";
-    BusyScope busy(m_busy);
-    m_progress.ProgressStart(CollectionLineCount(m_document.Table()),
-                             CutUtf8(label, kSaveLabelBytes));
     IoError error;
-    const bool ok =
-        SaveCollectionFile(target, m_document.Table(), m_document.DocumentTitle(),
-                           BackupKindFromSetting(m_options.backFile), m_progress, error);
-    m_progress.ProgressEnd();
-    if (!ok) {
-        ShowIoError(error);
+    if (!WriteTarget(target, label, error)) {
+        // A refused overwrite of another program's version is the user's own choice.
+        if (error.code != kIoChangedOnDisk) {
+            if (error.path.empty())
+                error.path = target;
+            ShowIoError(error);
+        }
         return false;
     }
     m_document.SetFileCaption(target);
@@ -205,6 +208,41 @@ bool FileCommands::SaveDocument(bool askName) {
     }
     UpdateReloadCommand();
     return true;
+}
+
+bool FileCommands::WriteTarget(const std::string& target, const std::string& label,
+                               IoError& error) {
+    SaveGuard guard;
+    if (target == m_diskVersionPath)
+        guard.expected = m_diskVersion;
+    for (;;) {
+        bool ok = false;
+        {
+            BusyScope busy(m_busy);
+            m_progress.ProgressStart(CollectionLineCount(m_document.Table()),
+                                     CutUtf8(label, kSaveLabelBytes));
+            ok = SaveCollectionFile(target, m_document.Table(), m_document.DocumentTitle(),
+                                    BackupKindFromSetting(m_options.backFile), m_progress, error,
+                                    &guard);
+            m_progress.ProgressEnd();
+        }
+        if (ok) {
+            m_diskVersionPath = target;
+            m_diskVersion = guard.written;
+            return true;
+        }
+        if (error.code != kIoChangedOnDisk)
+            return false;
+        // No is the default: the other program's version stays unless the user says otherwise.
+        if (m_messages.ShowMessageBox(
+                Quoted(target) +
+                    "\nこのファイルは読み込んだ後に他のプログラムによって変更されています。"
+                    "\n上書きすると、その変更は失われます。上書きしますか？",
+                {}, mb::kStyleProgramWarning) != mb::kIdYes)
+            return false;
+        // Whatever is there now is what the user agreed to replace.
+        guard.expected = platform::ReadFileIdentity(target);
+    }
 }
 
 void FileCommands::FileOpenItemClick() {

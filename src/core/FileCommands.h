@@ -9,6 +9,7 @@
 #include "IoError.h"
 #include "MainOptions.h"
 #include "UserInterface.h"
+#include "platform/AtomicFile.h"
 
 #include <string>
 
@@ -77,6 +78,9 @@ public:
 private:
     void ShowIoError(const IoError& error);
     std::string ChooseSaveTarget();
+    // Writes the table to `target`; asks before it replaces a version another program wrote
+    // since this one was read or saved.
+    bool WriteTarget(const std::string& target, const std::string& label, IoError& error);
 
     Document& m_document;
     MainOptions& m_options;
@@ -88,6 +92,9 @@ private:
     DocumentView& m_view;
     DialogState m_openDialog;
     DialogState m_saveDialog;
+    // The version of the file on disk that the table was read from or last saved to.
+    std::string m_diskVersionPath;
+    platform::FileIdentity m_diskVersion;
 };
 
 } // namespace lh

@@ -28,6 +28,12 @@ std::string IoErrorText(int code) {
         return "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません";
     case kIoNotRegularFile:
         return "通常のﾌｧｲﾙではないため開けません";
+    case kIoChangedOnDisk:
+        return "ﾌｧｲﾙは読み込んだ後に他のﾌﾟﾛｸﾞﾗﾑによって変更されています";
+    case kIoDanglingLink:
+        return "ﾘﾝｸ先のﾌｧｲﾙがありません";
+    case kIoWriterBusy:
+        return "他のﾌﾟﾛｸﾞﾗﾑがﾌｧｲﾙを書き込み中です";
     default:
         return "I/O ｴﾗｰ (" + std::to_string(code) + ")";
     }

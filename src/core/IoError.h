@@ -21,6 +21,12 @@ inline constexpr int kIoLineTooLong = -2;
 inline constexpr int kIoIsFolder = -3;
 // The name stands for a device, a pipe or a socket: nothing the program reads as a file.
 inline constexpr int kIoNotRegularFile = -4;
+// The file on disk is no longer the version that was read: another program wrote it since.
+inline constexpr int kIoChangedOnDisk = -10;
+// The name is a symbolic link that leads nowhere.
+inline constexpr int kIoDanglingLink = -11;
+// Another program held the file's write lock for the whole wait.
+inline constexpr int kIoWriterBusy = -12;
 
 // Text shown for an I/O code (UTF-8).
 std::string IoErrorText(int code);

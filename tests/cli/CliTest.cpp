@@ -1,10 +1,14 @@
 #include "TestEnvironment.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 using lh::test::ReadFileBytes;
@@ -294,4 +298,54 @@ TEST(CliScan, namesThatAreNoFile_areRefusedNamingThemAndNothingIsWritten) {
         EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
         EXPECT_EQ(Snapshot(dir), before);
     }
+}
+
+// ---- two writers of one collection -------------------------------------------------------
+
+TEST(CliScan, concurrentCompanions_takeTurnsAndLoseNoAddition) {
+    TempDir dir;
+    constexpr int kPerWriter = 40;
+    for (const char* writer : {"a", "b"})
+        for (int i = 0; i < kPerWriter; ++i)
+            WriteFileBytes(dir.File(writer + std::to_string(i) + ".txt"),
+                           "http://" + std::string(writer) + std::to_string(i) + ".example/");
+    // Two shells, each adding its addresses one companion run at a time, both at once.
+    std::string cmd = "cd '" + dir.Path().string() + "' || exit 1; ";
+    for (const char* writer : {"a", "b"})
+        cmd += "(i=0; while [ $i -lt " + std::to_string(kPerWriter) + " ]; do '" +
+               LINKHIVE_CLI_PATH + "' scan-urls c.htm " + writer +
+               "$i.txt >/dev/null 2>>messages || echo failed >>errors; i=$((i+1)); done) & ";
+    cmd += "wait";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("errors")), "");
+    const CliRun list = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2 * kPerWriter);
+}
+
+TEST(CliScan, collectionChangedByAnotherProgramDuringTheScan_isLeftAsThatProgramWroteIt) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.txt"), "http://first.example/");
+    ASSERT_EQ(Cli(dir, {"scan-urls", "c.htm", "a.txt"}).status, 0);
+    // The scanned file is standard input, which the companion reads only after it has read the
+    // collection: once the pipe is drained, the collection is changed behind its back.
+    const std::string cmd = "cd '" + dir.Path().string() + "' && '" + LINKHIVE_CLI_PATH +
+                            "' scan-urls c.htm /dev/stdin >cli.out 2>cli.err";
+    std::FILE* pipe = ::popen(cmd.c_str(), "w");
+    ASSERT_NE(pipe, nullptr);
+    std::fputs("http://second.example/ ", pipe);
+    std::fflush(pipe);
+    for (int unread = 1; unread > 0;) {
+        ASSERT_EQ(::ioctl(::fileno(pipe), FIONREAD, &unread), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const std::string theirs = "<TR><TD>1</TD><TD>theirs</TD><TD><A HREF=\"http://x/\">"
+                               "http://x/</A></TD><TD></TD><TD></TD>\r\n";
+    WriteFileBytes(dir.File("c.htm"), theirs);
+    std::fputs("http://third.example/\n", pipe);
+    const int status = ::pclose(pipe);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("cli.err")),
+              "linkhive-cli: c.htm: changed by another program since it was read; not "
+              "overwritten\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), theirs);
 }

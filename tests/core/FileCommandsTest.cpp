@@ -524,3 +524,64 @@ TEST_F(FileCommandsTest, startupOpen_fallsBackToANewCollectionWhenTheFileCannotB
     EXPECT_EQ(doc.CurrentFile(), file);
     EXPECT_TRUE(box.AllAnswered());
 }
+
+// ---- another writer of the same file -----------------------------------------------------
+
+TEST_F(FileCommandsTest, saveOverAnotherProgramsVersionAsksAndNoKeepsThatVersion) {
+    const std::string file = MakeCollection("links.htm", {"a"});
+    ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
+    Edit("mine");
+    MakeCollection("links.htm", {"theirs"}); // another program saves meanwhile
+    const std::string theirs = test::ReadFileBytes(file);
+
+    // Closing the window goes through the change prompt: its Yes must not overwrite unasked.
+    box.Answer(mb::kIdYes);
+    box.Answer(mb::kIdNo);
+    EXPECT_FALSE(commands.OpenDocument("", OpenMode::QueryOnly));
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[1].text,
+              "「" + file +
+                  "」\nこのファイルは読み込んだ後に他のプログラムによって変更されています。\n"
+                  "上書きすると、その変更は失われます。上書きしますか？");
+    EXPECT_EQ(box.shown()[1].style, mb::kStyleProgramWarning); // No is the default button
+    EXPECT_EQ(test::ReadFileBytes(file), theirs);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(Names(), "a;mine;");
+
+    box.Answer(mb::kIdYes);
+    EXPECT_TRUE(commands.SaveDocument(false));
+    EXPECT_NE(test::ReadFileBytes(file).find("mine"), std::string::npos);
+    EXPECT_FALSE(doc.IsModified());
+
+    // The version just saved is ours: the next save asks nothing.
+    Edit("more");
+    EXPECT_TRUE(commands.SaveDocument(false));
+    EXPECT_EQ(box.shown().size(), 3u);
+}
+
+TEST_F(FileCommandsTest, reloadTakesTheVersionOnDiskAsTheOneToReplace) {
+    const std::string file = MakeCollection("links.htm", {"a"});
+    ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
+    MakeCollection("links.htm", {"theirs"});
+    commands.FileOpenReItemClick();
+    EXPECT_EQ(Names(), "theirs;");
+    Edit("mine");
+    EXPECT_TRUE(commands.SaveDocument(false));
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_NE(test::ReadFileBytes(file).find("mine"), std::string::npos);
+}
+
+TEST_F(FileCommandsTest, saveThroughALinkThatLeadsNowhereNamesTheFileAndKeepsTheChanges) {
+    const std::string file = MakeCollection("links.htm", {"a"});
+    ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
+    Edit("mine");
+    fs::remove(file);
+    fs::create_symlink("moved/links.htm", file);
+    box.Answer(mb::kIdOk);
+    EXPECT_FALSE(commands.SaveDocument(false));
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text, "「" + file + "」\nﾘﾝｸ先のﾌｧｲﾙがありません");
+    EXPECT_EQ(box.shown()[0].style, mb::kStyleError);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_TRUE(doc.IsModified());
+}
