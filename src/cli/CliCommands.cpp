@@ -23,7 +23,11 @@ void Complain(const CliStreams& s, const std::string& what) {
 }
 
 void ComplainIo(const CliStreams& s, const std::string& path, int code) {
-    Complain(s, path + ": " + IoErrorText(code));
+    Complain(s, path + ": " + IoErrorText(code, IoLanguage(s.language)));
+}
+
+std::string ProgressLabel(const CliStreams& s, const Text& verb, const std::string& what) {
+    return std::string(Say(s.language, verb)) + " (" + what + ")";
 }
 
 // A file to scan must exist, be readable and not be a folder; a possible program needs --yes.
@@ -34,7 +38,7 @@ bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
         return false;
     }
     if (st.attributes.directory) {
-        Complain(s, path + ": is a folder, not a file");
+        Complain(s, Say(s.language, msg::kFolderNotFile, {path}));
         return false;
     }
     errno = 0;
@@ -45,7 +49,7 @@ bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
         return false;
     }
     if (IsProgramFileName(path) && !yes) {
-        Complain(s, path + ": may be a program; not scanned without --yes");
+        Complain(s, Say(s.language, msg::kMayBeProgram, {path}));
         return false;
     }
     return true;
@@ -150,10 +154,11 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     const bool existed = platform::StatFile(collection, st);
     if (existed) {
         if (st.attributes.directory) {
-            Complain(s, collection + ": is a folder, not a collection");
+            Complain(s, Say(s.language, msg::kFolderNotCollection, {collection}));
             return 1;
         }
-        progress.ProgressStart(st.size, "File Open (" + FileInfoLine(collection) + ")");
+        progress.ProgressStart(st.size,
+                               ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
         const bool loaded = LoadCollection(collection, document, progress, s);
         progress.ProgressEnd();
         if (!loaded)
@@ -163,7 +168,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     std::int64_t found = 0;
     std::int64_t added = 0;
     for (const std::string& file : files) {
-        progress.ProgressStart(FileSizeByName(file), ScanProgressLabel(kind, file));
+        progress.ProgressStart(
+            FileSizeByName(file),
+            ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
+                          FileInfoLine(file)));
         const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress);
         progress.ProgressEnd();
         if (!outcome.ok) {
@@ -171,24 +179,26 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
             return 1;
         }
         if (outcome.tooLong > 0)
-            Complain(s, file + ": " + std::to_string(outcome.tooLong) +
-                            " address(es) longer than 1 MiB passed over");
+            Complain(s,
+                     Say(s.language, msg::kTooLongPassed, {file, std::to_string(outcome.tooLong)}));
         found += outcome.found;
         added += outcome.added;
     }
 
     if (added > 0 || !existed) {
-        progress.ProgressStart(CollectionLineCount(document.Table()),
-                               existed ? "Over Write (" + FileInfoLine(collection) + ")"
-                                       : "New Write (" + collection + ")");
+        progress.ProgressStart(
+            CollectionLineCount(document.Table()),
+            existed ? ProgressLabel(s, msg::kProgressOverWrite, FileInfoLine(collection))
+                    : ProgressLabel(s, msg::kProgressNewWrite, collection));
         const bool saved = SaveCollection(collection, document, args.backup, progress, s);
         progress.ProgressEnd();
         if (!saved)
             return 1;
     }
-    std::fprintf(s.out, "%lld added, %lld found, %lld records in %s\n",
-                 static_cast<long long>(added), static_cast<long long>(found),
-                 static_cast<long long>(document.Table().RecordCount()), collection.c_str());
+    const std::string result = Say(s.language, msg::kScanResult,
+                                   {std::to_string(added), std::to_string(found),
+                                    std::to_string(document.Table().RecordCount()), collection});
+    std::fprintf(s.out, "%s\n", result.c_str());
     return 0;
 }
 
@@ -204,8 +214,9 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     if (!LoadCollection(source, document, progress, s) ||
         !SaveCollection(target, document, BackupKind::None, progress, s))
         return 1;
-    std::fprintf(s.out, "%lld records written to %s\n",
-                 static_cast<long long>(document.Table().RecordCount()), target.c_str());
+    const std::string result = Say(s.language, msg::kRewriteResult,
+                                   {std::to_string(document.Table().RecordCount()), target});
+    std::fprintf(s.out, "%s\n", result.c_str());
     return 0;
 }
 
@@ -248,25 +259,24 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     if (json)
         std::fputs("]\n", s.out);
     if (lossy > 0)
-        Complain(s, std::to_string(lossy) +
-                        " cell(s) hold bytes that are not code page 932; shown as U+FFFD");
+        Complain(s, Say(s.language, msg::kLossyCells, {std::to_string(lossy)}));
     if (std::fflush(s.out) != 0) {
-        Complain(s, "cannot write the listing");
+        Complain(s, Say(s.language, msg::kCannotWriteListing));
         return 1;
     }
     return 0;
 }
 
 int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
-    const ParsedArgs parsed = ParseCliArgs(words);
+    const ParsedArgs parsed = ParseCliArgs(words, s.language);
     if (!parsed.ok) {
         Complain(s, parsed.error);
-        std::fputs(UsageText(parsed.args.command).c_str(), s.err);
+        std::fputs(UsageText(parsed.args.command, s.language).c_str(), s.err);
         return 2;
     }
     const CliArgs& args = parsed.args;
     if (args.help) {
-        std::fputs(UsageText(args.command).c_str(), s.out);
+        std::fputs(UsageText(args.command, s.language).c_str(), s.out);
         return 0;
     }
     switch (args.command) {

@@ -18,7 +18,10 @@ inline constexpr int kIoCannotReplace = -1;
 // A line that matters to the reader is too long to hold in memory.
 inline constexpr int kIoLineTooLong = -2;
 
-// Text shown for an I/O code (UTF-8).
-std::string IoErrorText(int code);
+enum class MessageLanguage { Japanese, English };
+
+// Text shown for an I/O code (UTF-8): the program's Japanese text, or its English counterpart
+// for the command-line companion run under another locale.
+std::string IoErrorText(int code, MessageLanguage language = MessageLanguage::Japanese);
 
 } // namespace lh
