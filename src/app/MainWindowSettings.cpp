@@ -1,3 +1,4 @@
+#include "CollectionModel.h"
 #include "CollectionView.h"
 #include "GaugeBar.h"
 #include "MainWindow.h"
@@ -7,6 +8,7 @@
 #include "dialogs/SetOtherBox.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -81,13 +83,36 @@ int MainWindow::StatusBarHeight() const {
 }
 
 int MainWindow::CaretPanelWidth() const {
-    return m_panel0->isHidden() ? 0 : m_panel0->width();
+    return m_panel0->isHidden() ? 0 : m_caretPanelWidth;
 }
 
 void MainWindow::SetCaretPanelWidth(int width) {
     // A panel 0 wide is hidden, so not even its frame shows.
-    m_panel0->setFixedWidth(std::max(width, 0));
+    m_caretPanelWidth = std::max(width, 0);
+    m_caretDigits = 0;
     m_panel0->setVisible(width > 0);
+    FitCaretPanel();
+}
+
+int MainWindow::CaretPanelWidthFor(int rowDigits) const {
+    const QFontMetrics metrics(m_panel0->font());
+    int digitWidth = 0;
+    for (char d = '0'; d <= '9'; ++d)
+        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QLatin1Char(d)));
+    // Row and column each take at least five places; the frame and a little air on each side.
+    const int text =
+        digitWidth * (std::max(rowDigits, 5) + 5) + metrics.horizontalAdvance(QLatin1Char(':'));
+    return text + 2 * m_panel0->frameWidth() + metrics.averageCharWidth();
+}
+
+void MainWindow::FitCaretPanel() {
+    const int rows = m_model ? m_model->rowCount() : 0;
+    const int digits = static_cast<int>(QString::number(std::max(rows, 1)).size());
+    if (digits == m_caretDigits)
+        return;
+    m_caretDigits = digits;
+    if (m_caretPanelWidth > 0)
+        m_panel0->setFixedWidth(std::max(m_caretPanelWidth, CaretPanelWidthFor(digits)));
 }
 
 void MainWindow::ProgressLookChanged() {

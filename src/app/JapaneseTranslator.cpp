@@ -1,0 +1,79 @@
+#include "JapaneseTranslator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <cstring>
+
+namespace lh {
+
+namespace {
+
+struct StandardText {
+    const char* source;
+    const char* japanese;
+};
+
+// Button texts of the toolkit's message boxes, button boxes and file dialogs. The platform
+// themes spell them with or without an access key, so both spellings are listed.
+constexpr StandardText kStandardTexts[] = {
+    {"&Yes", "はい(&Y)"},  {"Yes", "はい"},          {"&No", "いいえ(&N)"},
+    {"No", "いいえ"},      {"Cancel", "キャンセル"}, {"&Cancel", "キャンセル"},
+    {"Open", "開く"},      {"&Open", "開く(&O)"},    {"Save", "保存"},
+    {"&Save", "保存(&S)"},
+};
+
+// Contexts whose texts are buttons; elsewhere the same English word may mean something else.
+constexpr const char* kButtonContexts[] = {"QPlatformTheme", "QGnomeTheme", "QFileDialog",
+                                           "QMessageBox", "QDialogButtonBox"};
+
+} // namespace
+
+JapaneseTranslator::JapaneseTranslator(QObject* parent)
+    : QTranslator(parent), m_catalogue(std::make_unique<QTranslator>()) {
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    const QString folders[] = {
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+    };
+    for (const QString& folder : folders)
+        if (m_catalogue->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"), folder))
+            break;
+}
+
+JapaneseTranslator::~JapaneseTranslator() = default;
+
+JapaneseTranslator* JapaneseTranslator::Install(QCoreApplication& app) {
+    auto* translator = new JapaneseTranslator(&app);
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
+bool JapaneseTranslator::HasCatalogue() const {
+    return !m_catalogue->isEmpty();
+}
+
+QString JapaneseTranslator::translate(const char* context, const char* sourceText,
+                                      const char* disambiguation, int n) const {
+    QString text = m_catalogue->translate(context, sourceText, disambiguation, n);
+    if (text.isEmpty())
+        text = FallbackText(context, sourceText);
+    return text;
+}
+
+QString JapaneseTranslator::FallbackText(const char* context, const char* sourceText) {
+    if (!context || !sourceText)
+        return {};
+    bool buttonContext = false;
+    for (const char* c : kButtonContexts)
+        buttonContext = buttonContext || std::strcmp(context, c) == 0;
+    if (!buttonContext)
+        return {};
+    for (const StandardText& t : kStandardTexts)
+        if (std::strcmp(sourceText, t.source) == 0)
+            return QString::fromUtf8(t.japanese);
+    return {};
+}
+
+} // namespace lh
