@@ -80,6 +80,8 @@ bool CollectionView::eventFilter(QObject* watched, QEvent* event) {
 void CollectionView::PaintCorner(QAbstractButton* corner) {
     QStyleOptionHeader option;
     option.initFrom(corner);
+    // The corner takes no clicks, yet its heading reads like the other headings, not greyed.
+    option.palette = horizontalHeader()->palette();
     option.rect = corner->rect();
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.orientation = Qt::Horizontal;
@@ -106,7 +108,9 @@ int CollectionView::NumberColumnWidthFor(int digits) const {
     option.orientation = Qt::Vertical;
     option.text = QString(std::max(digits, 1), QLatin1Char('0'));
     option.fontMetrics = metrics;
-    const QSize text(digitWidth * std::max(digits, 1), metrics.height());
+    // Half a character of air on each side, so the longest number does not touch the lines.
+    const QSize text(digitWidth * std::max(digits, 1) + metrics.averageCharWidth(),
+                     metrics.height());
     return rows->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, text, rows).width();
 }
 

@@ -15,18 +15,28 @@ struct StandardText {
     const char* japanese;
 };
 
-// Button texts of the toolkit's message boxes, button boxes and file dialogs. The platform
-// themes spell them with or without an access key, so both spellings are listed.
+// Button texts of the toolkit's message boxes, button boxes and file dialogs, the file dialogs'
+// titles and their folder type. The platform themes spell buttons with or without an access key, so
+// both spellings are listed.
 constexpr StandardText kStandardTexts[] = {
-    {"&Yes", "はい(&Y)"},  {"Yes", "はい"},          {"&No", "いいえ(&N)"},
-    {"No", "いいえ"},      {"Cancel", "キャンセル"}, {"&Cancel", "キャンセル"},
-    {"Open", "開く"},      {"&Open", "開く(&O)"},    {"Save", "保存"},
+    {"&Yes", "はい(&Y)"},
+    {"Yes", "はい"},
+    {"&No", "いいえ(&N)"},
+    {"No", "いいえ"},
+    {"Cancel", "キャンセル"},
+    {"&Cancel", "キャンセル"},
+    {"Open", "開く"},
+    {"&Open", "開く(&O)"},
+    {"Save", "保存"},
     {"&Save", "保存(&S)"},
+    {"Save As", "名前を付けて保存"},
+    {"Folder", "フォルダー"},
 };
 
-// Contexts whose texts are buttons; elsewhere the same English word may mean something else.
-constexpr const char* kButtonContexts[] = {"QPlatformTheme", "QGnomeTheme", "QFileDialog",
-                                           "QMessageBox", "QDialogButtonBox"};
+// Contexts of those texts; elsewhere the same English word may mean something else.
+constexpr const char* kButtonContexts[] = {"QPlatformTheme",   "QGnomeTheme",
+                                           "QFileDialog",      "QMessageBox",
+                                           "QDialogButtonBox", "QAbstractFileIconProvider"};
 
 } // namespace
 
@@ -45,6 +55,9 @@ JapaneseTranslator::JapaneseTranslator(QObject* parent)
 JapaneseTranslator::~JapaneseTranslator() = default;
 
 JapaneseTranslator* JapaneseTranslator::Install(QCoreApplication& app) {
+    // The toolkit's dialogs also name file types and write dates and sizes in the default
+    // locale's language; the program's own texts use the platform's locale formats, not this.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     auto* translator = new JapaneseTranslator(&app);
     QCoreApplication::installTranslator(translator);
     return translator;

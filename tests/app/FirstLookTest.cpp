@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -49,7 +50,9 @@ protected:
     void TearDown() override {
         QCoreApplication::removeTranslator(m_translator);
         delete m_translator;
+        QLocale::setDefault(m_locale);
     }
+    QLocale m_locale;
     JapaneseTranslator* m_translator = nullptr;
 };
 
@@ -69,9 +72,11 @@ TEST_F(JapaneseDialogs, fileDialogAcceptButtonReadsOpenOrSave) {
         QFileDialog::AcceptMode mode;
         QDialogButtonBox::StandardButton button;
         const char* text;
+        const char* title;
     };
-    const Case cases[] = {{QFileDialog::AcceptOpen, QDialogButtonBox::Open, "開く"},
-                          {QFileDialog::AcceptSave, QDialogButtonBox::Save, "保存"}};
+    const Case cases[] = {
+        {QFileDialog::AcceptOpen, QDialogButtonBox::Open, "開く", "開く"},
+        {QFileDialog::AcceptSave, QDialogButtonBox::Save, "保存", "名前を付けて保存"}};
     for (const Case& c : cases) {
         QFileDialog dialog;
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -82,6 +87,7 @@ TEST_F(JapaneseDialogs, fileDialogAcceptButtonReadsOpenOrSave) {
         EXPECT_EQ(Plain(buttons->button(c.button)->text()), Utf8(c.text));
         ASSERT_NE(buttons->button(QDialogButtonBox::Cancel), nullptr);
         EXPECT_EQ(Plain(buttons->button(QDialogButtonBox::Cancel)->text()), Utf8("キャンセル"));
+        EXPECT_EQ(dialog.windowTitle(), Utf8(c.title));
     }
 }
 
