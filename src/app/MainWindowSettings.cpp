@@ -95,14 +95,12 @@ void MainWindow::SetCaretPanelWidth(int width) {
 }
 
 int MainWindow::CaretPanelWidthFor(int rowDigits) const {
+    // The widest text for such rows: every place of the row filled, the column in its field.
+    const QString widest =
+        QString(std::max(rowDigits, 5), QLatin1Char('0')) + QStringLiteral(":    0");
     const QFontMetrics metrics(m_panel0->font());
-    int digitWidth = 0;
-    for (char d = '0'; d <= '9'; ++d)
-        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QLatin1Char(d)));
-    // Row and column each take at least five places; the frame and a little air on each side.
-    const int text =
-        digitWidth * (std::max(rowDigits, 5) + 5) + metrics.horizontalAdvance(QLatin1Char(':'));
-    return text + 2 * m_panel0->frameWidth() + metrics.averageCharWidth();
+    return metrics.horizontalAdvance(widest) + 2 * m_panel0->frameWidth() +
+           metrics.averageCharWidth() / 2;
 }
 
 void MainWindow::FitCaretPanel() {
