@@ -103,15 +103,9 @@ int CollectionView::NumberColumnWidthFor(int digits) const {
     int digitWidth = 0;
     for (char d = '0'; d <= '9'; ++d)
         digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QLatin1Char(d)));
-    QStyleOptionHeader option;
-    option.initFrom(rows);
-    option.orientation = Qt::Vertical;
-    option.text = QString(std::max(digits, 1), QLatin1Char('0'));
-    option.fontMetrics = metrics;
-    // Half a character of air on each side, so the longest number does not touch the lines.
-    const QSize text(digitWidth * std::max(digits, 1) + metrics.averageCharWidth(),
-                     metrics.height());
-    return rows->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, text, rows).width();
+    const int margin = rows->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rows);
+    // The header's margins, half a character of air on each side and the grid line.
+    return digitWidth * std::max(digits, 1) + 2 * margin + metrics.averageCharWidth() + 1;
 }
 
 void CollectionView::FitNumberColumn() {

@@ -100,7 +100,7 @@ int MainWindow::CaretPanelWidthFor(int rowDigits) const {
         QString(std::max(rowDigits, 5), QLatin1Char('0')) + QStringLiteral(":    0");
     const QFontMetrics metrics(m_panel0->font());
     return metrics.horizontalAdvance(widest) + 2 * m_panel0->frameWidth() +
-           metrics.averageCharWidth() / 2;
+           metrics.averageCharWidth();
 }
 
 void MainWindow::FitCaretPanel() {
