@@ -16,8 +16,8 @@ struct StandardText {
 };
 
 // Button texts of the toolkit's message boxes, button boxes and file dialogs, the file dialogs'
-// titles and their folder type. The platform themes spell buttons with or without an access key, so
-// both spellings are listed.
+// titles, their folder type and the question before a file is replaced. The platform themes spell
+// buttons with or without an access key, so both spellings are listed.
 constexpr StandardText kStandardTexts[] = {
     {"&Yes", "はい(&Y)"},
     {"Yes", "はい"},
@@ -31,12 +31,13 @@ constexpr StandardText kStandardTexts[] = {
     {"&Save", "保存(&S)"},
     {"Save As", "名前を付けて保存"},
     {"Folder", "フォルダー"},
+    {"%1 already exists.\nDo you want to replace it?", "%1 は既に存在します。\n置き換えますか?"},
 };
 
 // Contexts of those texts; elsewhere the same English word may mean something else.
-constexpr const char* kButtonContexts[] = {"QPlatformTheme",   "QGnomeTheme",
-                                           "QFileDialog",      "QMessageBox",
-                                           "QDialogButtonBox", "QAbstractFileIconProvider"};
+constexpr const char* kStandardContexts[] = {"QPlatformTheme",   "QGnomeTheme",
+                                             "QFileDialog",      "QMessageBox",
+                                             "QDialogButtonBox", "QAbstractFileIconProvider"};
 
 } // namespace
 
@@ -78,10 +79,10 @@ QString JapaneseTranslator::translate(const char* context, const char* sourceTex
 QString JapaneseTranslator::FallbackText(const char* context, const char* sourceText) {
     if (!context || !sourceText)
         return {};
-    bool buttonContext = false;
-    for (const char* c : kButtonContexts)
-        buttonContext = buttonContext || std::strcmp(context, c) == 0;
-    if (!buttonContext)
+    bool known = false;
+    for (const char* c : kStandardContexts)
+        known = known || std::strcmp(context, c) == 0;
+    if (!known)
         return {};
     for (const StandardText& t : kStandardTexts)
         if (std::strcmp(sourceText, t.source) == 0)
