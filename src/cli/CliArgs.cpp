@@ -29,81 +29,41 @@ ParsedArgs Fail(std::string error, Command command = Command::None) {
     return p;
 }
 
-std::string EnglishUsageText(Command command) {
-    switch (command) {
-    case Command::ScanUrls:
-    case Command::ScanEmails: {
-        const bool urls = command == Command::ScanUrls;
-        return std::string("usage: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
-               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
-               (urls ? "Scans each FILE for http:// addresses"
-                     : "Scans each FILE for e-mail addresses (stored as mailto: links)") +
-               " and appends those COLLECTION\n"
-               "does not hold yet at its end. COLLECTION is read when it exists, else a new\n"
-               "collection is started; it is written only when something was added or when it\n"
-               "did not exist. Every FILE is checked before anything is written.\n\n"
-               "  --yes          scan files named *.exe or *.com too\n"
-               "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
-               "                 NAME.~ext (tilde); default none\n\n"
-               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
-    }
-    case Command::Rewrite:
-        return "usage: linkhive-cli rewrite SOURCE TARGET\n\n"
-               "Reads the collection SOURCE and writes it to TARGET as the program does.\n\n"
-               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
-    case Command::List:
-        return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
-               "Prints the records in UTF-8. tsv: one record a line, number, name, address,\n"
-               "access time and remark separated by tabs; a tab, line feed, carriage return\n"
-               "or backslash inside a cell is written \\t, \\n, \\r or \\\\. json: an array of\n"
-               "objects with the keys no, name, address, access and remark. Bytes that are not\n"
-               "code page 932 show as U+FFFD (with a note on stderr).\n\n"
-               "Exit status: 0 done, 1 file error, 2 usage error.\n";
-    case Command::None:
-        break;
-    }
-    return "usage: linkhive-cli COMMAND ...\n\n"
-           "Commands:\n"
-           "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
-           "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
-           "  rewrite     SOURCE TARGET\n"
-           "  list        COLLECTION [--format tsv|json]\n\n"
-           "'linkhive-cli COMMAND --help' describes a command.\n";
-}
-
 std::string JapaneseUsageText(Command command) {
+    // Lines of at most about 38 full-width characters: 76 columns of a terminal.
     switch (command) {
     case Command::ScanUrls:
     case Command::ScanEmails: {
         const bool urls = command == Command::ScanUrls;
         return std::string("使い方: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
                " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
-               (urls ? "各 FILE から http:// のアドレスを探し、"
-                     : "各 FILE からメールアドレスを探し (mailto: のリンクとして保存)、") +
-               "COLLECTION にまだないものを\n"
-               "末尾に追加します。COLLECTION "
-               "があれば読み込み、なければ新しく作ります。書き込むのは\n"
-               "何か追加したときか、COLLECTION "
-               "がなかったときだけです。何かを書き込む前に、すべての\n"
-               "FILE を確かめます。\n\n"
+               (urls ? "各 FILE から http:// のアドレスを探し、\n"
+                     : "各 FILE からメールアドレスを探し (mailto: のリンクとして保存)、\n") +
+               "COLLECTION にまだないものを末尾に追加します。\n"
+               "COLLECTION があれば読み込み、なければ新しく作ります。\n"
+               "書き込むのは、何か追加したときか COLLECTION がなかったときだけです。\n"
+               "何かを書き込む前に、すべての FILE を確かめます。\n\n"
                "  --yes          *.exe や *.com という名前のファイルも調べます\n"
-               "  --backup KIND  元の COLLECTION を NAME.bak (bak) または NAME.~ext (tilde) "
-               "として\n"
-               "                 残します。既定は none (残さない)\n\n"
-               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、2 使い方の誤り\n";
+               "  --backup KIND  元の COLLECTION を NAME.bak (bak) または\n"
+               "                 NAME.~ext (tilde) として残します。既定は none\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
+               "2 使い方の誤り\n";
     }
     case Command::Rewrite:
         return "使い方: linkhive-cli rewrite SOURCE TARGET\n\n"
-               "コレクション SOURCE を読み込み、プログラムと同じ形で TARGET に書き出します。\n\n"
-               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、2 使い方の誤り\n";
+               "コレクション SOURCE を読み込み、プログラムと同じ形で\n"
+               "TARGET に書き出します。\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
+               "2 使い方の誤り\n";
     case Command::List:
         return "使い方: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
-               "レコードを UTF-8 で出力します。tsv: 1 行に 1 レコード、番号・名前・アドレス・\n"
-               "アクセス日時・備考をタブで区切ります。セルの中のタブ・改行・復帰・バックスラッシュ"
-               "は\n"
-               "\\t、\\n、\\r、\\\\ と書きます。json: キー no、name、address、access、remark "
-               "を持つ\n"
-               "オブジェクトの配列です。コードページ932 ではないバイトは U+FFFD で表示します\n"
+               "レコードを UTF-8 で出力します。\n"
+               "tsv: 1 行に 1 レコード。番号、名前、アドレス、アクセス日時、\n"
+               "備考をタブで区切ります。セルの中のタブ、改行、復帰、\n"
+               "バックスラッシュは \\t、\\n、\\r、\\\\ と書きます。\n"
+               "json: キー no、name、address、access、remark を持つ\n"
+               "オブジェクトの配列です。\n"
+               "コードページ932 ではないバイトは U+FFFD で表示します\n"
                "(標準エラーに注意を出します)。\n\n"
                "終了コード: 0 完了、1 ファイルのエラー、2 使い方の誤り\n";
     case Command::None:
@@ -215,7 +175,47 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
 }
 
 std::string UsageText(Command command, Language language) {
-    return language == Language::Japanese ? JapaneseUsageText(command) : EnglishUsageText(command);
+    if (language == Language::Japanese)
+        return JapaneseUsageText(command);
+    switch (command) {
+    case Command::ScanUrls:
+    case Command::ScanEmails: {
+        const bool urls = command == Command::ScanUrls;
+        return std::string("usage: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
+               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
+               (urls ? "Scans each FILE for http:// addresses"
+                     : "Scans each FILE for e-mail addresses (stored as mailto: links)") +
+               " and appends those COLLECTION\n"
+               "does not hold yet at its end. COLLECTION is read when it exists, else a new\n"
+               "collection is started; it is written only when something was added or when it\n"
+               "did not exist. Every FILE is checked before anything is written.\n\n"
+               "  --yes          scan files named *.exe or *.com too\n"
+               "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
+               "                 NAME.~ext (tilde); default none\n\n"
+               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
+    }
+    case Command::Rewrite:
+        return "usage: linkhive-cli rewrite SOURCE TARGET\n\n"
+               "Reads the collection SOURCE and writes it to TARGET as the program does.\n\n"
+               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
+    case Command::List:
+        return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
+               "Prints the records in UTF-8. tsv: one record a line, number, name, address,\n"
+               "access time and remark separated by tabs; a tab, line feed, carriage return\n"
+               "or backslash inside a cell is written \\t, \\n, \\r or \\\\. json: an array of\n"
+               "objects with the keys no, name, address, access and remark. Bytes that are not\n"
+               "code page 932 show as U+FFFD (with a note on stderr).\n\n"
+               "Exit status: 0 done, 1 file error, 2 usage error.\n";
+    case Command::None:
+        break;
+    }
+    return "usage: linkhive-cli COMMAND ...\n\n"
+           "Commands:\n"
+           "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "  rewrite     SOURCE TARGET\n"
+           "  list        COLLECTION [--format tsv|json]\n\n"
+           "'linkhive-cli COMMAND --help' describes a command.\n";
 }
 
 } // namespace lh::cli

@@ -50,9 +50,9 @@ inline constexpr Text kListOperands{"list takes one collection",
                                     "list にはコレクションを 1 つ指定してください"};
 
 inline constexpr Text kFolderNotFile{"%1: is a folder, not a file",
-                                     "%1: ファイルではなくフォルダです"};
+                                     "%1: ファイルではなくフォルダーです"};
 inline constexpr Text kFolderNotCollection{"%1: is a folder, not a collection",
-                                           "%1: コレクションではなくフォルダです"};
+                                           "%1: コレクションではなくフォルダーです"};
 inline constexpr Text kMayBeProgram{
     "%1: may be a program; not scanned without --yes",
     "%1: プログラムの可能性があります。--yes を付けない限り調べません"};

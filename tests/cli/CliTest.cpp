@@ -240,7 +240,7 @@ TEST(CliLanguage, localeChoosesOneLanguageForEveryMessage) {
          "linkhive-cli: missing.txt: ﾌｧｲﾙが見つかりません\n"},
         {{"scan-urls", "c.htm", "sub"},
          "linkhive-cli: sub: is a folder, not a file\n",
-         "linkhive-cli: sub: ファイルではなくフォルダです\n"},
+         "linkhive-cli: sub: ファイルではなくフォルダーです\n"},
         {{"list", "sub"},
          "linkhive-cli: sub: access denied\n",
          "linkhive-cli: sub: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n"},
