@@ -97,6 +97,13 @@ void CollectionView::PaintCorner(QAbstractButton* corner) {
     corner->style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
 }
 
+int CollectionView::NumberDigits(qint64 number) {
+    int digits = 1;
+    for (; number >= 10; number /= 10)
+        ++digits;
+    return digits;
+}
+
 int CollectionView::NumberColumnWidthFor(int digits) const {
     const QHeaderView* rows = verticalHeader();
     const QFontMetrics metrics(rows->font());
@@ -111,7 +118,7 @@ int CollectionView::NumberColumnWidthFor(int digits) const {
 void CollectionView::FitNumberColumn() {
     // The largest number is the row count (the entry row is numbered too).
     const int rows = model() ? model()->rowCount() : 0;
-    const int digits = static_cast<int>(QString::number(std::max(rows, 1)).size());
+    const int digits = NumberDigits(rows);
     if (digits == m_numberDigits)
         return;
     m_numberDigits = digits;

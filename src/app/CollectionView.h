@@ -18,6 +18,8 @@ public:
     int ColumnWidth(int gridColumn) const;
     void SetColumnWidth(int gridColumn, int width);
     void SetDefaultRowHeight(int height);
+    // Decimal digits of a row number (at least 1); counted without text, as rows stream in.
+    static int NumberDigits(qint64 number);
     // Width the number column needs for numbers of `digits` digits in the header's font.
     int NumberColumnWidthFor(int digits) const;
     // Fits the number column to the row count and the header's font again.

@@ -105,7 +105,7 @@ int MainWindow::CaretPanelWidthFor(int rowDigits) const {
 
 void MainWindow::FitCaretPanel() {
     const int rows = m_model ? m_model->rowCount() : 0;
-    const int digits = static_cast<int>(QString::number(std::max(rows, 1)).size());
+    const int digits = CollectionView::NumberDigits(rows);
     if (digits == m_caretDigits)
         return;
     m_caretDigits = digits;

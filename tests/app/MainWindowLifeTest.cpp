@@ -321,6 +321,10 @@ TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified)
         EXPECT_EQ(w->Doc().IsModified(), c.modified);
         EXPECT_TRUE(boxes.AllAnswered());
     }
+    // The refusal names the character the title cannot hold.
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text.rfind("「\xF0\x9F\x94\x97」（U+1F517）", 0), 0u)
+        << boxes.shown()[0].text;
 }
 
 // ---- hints ---------------------------------------------------------------------------------
