@@ -3,8 +3,9 @@
 # With --runtime it adds what a desktop session needs to use the program: a Japanese font for
 # the interface and the desktop's default-handler launcher.
 set -euo pipefail
+# qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+          qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
 if [ "${1:-}" = "--runtime" ]; then
   packages+=(fonts-ipafont-gothic xdg-utils)
 fi

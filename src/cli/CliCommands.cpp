@@ -24,9 +24,18 @@ void Complain(const CliStreams& s, const std::string& what) {
     std::fprintf(s.err, "%s: %s\n", kProgram, what.c_str());
 }
 
-// Every file error of the companion is told here, the file in corner brackets.
+// The file a message is about, set off the way the run's language quotes a name.
+std::string Named(const CliStreams& s, const std::string& path) {
+    return s.language == Language::Japanese ? "「" + path + "」" : "\"" + path + "\"";
+}
+
+// Every file error of the companion is told here, with the file it concerns.
 void ComplainIo(const CliStreams& s, const std::string& path, int code) {
-    Complain(s, "「" + path + "」: " + IoErrorText(code));
+    Complain(s, Named(s, path) + ": " + IoErrorText(code, IoLanguage(s.language)));
+}
+
+std::string ProgressLabel(const CliStreams& s, const Text& verb, const std::string& what) {
+    return std::string(Say(s.language, verb)) + " (" + what + ")";
 }
 
 // A file to scan must be a readable regular file, or a pipe; a possible program needs --yes.
@@ -43,7 +52,7 @@ bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
     }
     std::fclose(f);
     if (IsProgramFile(path) && !yes) {
-        Complain(s, "「" + path + "」: may be a program; not scanned without --yes");
+        Complain(s, Say(s.language, msg::kMayBeProgram, {Named(s, path)}));
         return false;
     }
     return true;
@@ -64,8 +73,7 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
     }
     if (refuseForeign && summary.NotACollection()) {
         // Writing the scan's results over it would destroy whatever the file is.
-        Complain(s, "「" + path + "」: not a collection (no title line, no record line); " +
-                        "nothing written");
+        Complain(s, Say(s.language, msg::kNotACollection, {Named(s, path)}));
         return false;
     }
     document.Table().Swap(loaded);
@@ -79,7 +87,8 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
 // them updating one collection take turns and neither loses the other's additions.
 void LockForUpdate(const std::string& path, platform::FileWriteLock& lock, SaveGuard& guard,
                    const CliStreams& s) {
-    lock.Acquire(path, -1, [&] { Complain(s, path + ": waiting for another writer to finish"); });
+    lock.Acquire(path, -1,
+                 [&] { Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, path)})); });
     guard.lockHeld = lock.Held();
     guard.expected = platform::ReadFileIdentity(path);
 }
@@ -90,7 +99,7 @@ bool SaveCollection(const std::string& path, const Document& document, BackupKin
     if (!SaveCollectionFile(path, document.Table(), document.DocumentTitle(), backup, progress,
                             error, &guard)) {
         if (error.code == kIoChangedOnDisk)
-            Complain(s, path + ": changed by another program since it was read; not overwritten");
+            Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, path)}));
         else
             ComplainIo(s, error.path.empty() ? path : error.path, error.code);
         return false;
@@ -172,7 +181,8 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
     if (existed) {
-        progress.ProgressStart(st.size, "File Open (" + FileInfoLine(collection) + ")");
+        progress.ProgressStart(st.size,
+                               ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
         const bool loaded = LoadCollection(collection, document, progress, s, true);
         progress.ProgressEnd();
         if (!loaded)
@@ -182,7 +192,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     std::int64_t found = 0;
     std::int64_t added = 0;
     for (const std::string& file : files) {
-        progress.ProgressStart(FileSizeByName(file), ScanProgressLabel(kind, file));
+        progress.ProgressStart(
+            FileSizeByName(file),
+            ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
+                          FileInfoLine(file)));
         const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, true);
         progress.ProgressEnd();
         if (!outcome.ok) {
@@ -190,24 +203,26 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
             return 1;
         }
         if (outcome.tooLong > 0)
-            Complain(s, file + ": " + std::to_string(outcome.tooLong) +
-                            " address(es) longer than 1 MiB passed over");
+            Complain(s,
+                     Say(s.language, msg::kTooLongPassed, {file, std::to_string(outcome.tooLong)}));
         found += outcome.found;
         added += outcome.added;
     }
 
     if (added > 0 || !existed) {
-        progress.ProgressStart(CollectionLineCount(document.Table()),
-                               existed ? "Over Write (" + FileInfoLine(collection) + ")"
-                                       : "New Write (" + collection + ")");
+        progress.ProgressStart(
+            CollectionLineCount(document.Table()),
+            existed ? ProgressLabel(s, msg::kProgressOverWrite, FileInfoLine(collection))
+                    : ProgressLabel(s, msg::kProgressNewWrite, collection));
         const bool saved = SaveCollection(collection, document, args.backup, progress, guard, s);
         progress.ProgressEnd();
         if (!saved)
             return 1;
     }
-    std::fprintf(s.out, "%lld added, %lld found, %lld records in %s\n",
-                 static_cast<long long>(added), static_cast<long long>(found),
-                 static_cast<long long>(document.Table().RecordCount()), collection.c_str());
+    const std::string result = Say(s.language, msg::kScanResult,
+                                   {std::to_string(added), std::to_string(found),
+                                    std::to_string(document.Table().RecordCount()), collection});
+    std::fprintf(s.out, "%s\n", result.c_str());
     return 0;
 }
 
@@ -222,8 +237,9 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     if (!LoadCollection(source, document, progress, s) ||
         !SaveCollection(target, document, BackupKind::None, progress, guard, s))
         return 1;
-    std::fprintf(s.out, "%lld records written to %s\n",
-                 static_cast<long long>(document.Table().RecordCount()), target.c_str());
+    const std::string result = Say(s.language, msg::kRewriteResult,
+                                   {std::to_string(document.Table().RecordCount()), target});
+    std::fprintf(s.out, "%s\n", result.c_str());
     return 0;
 }
 
@@ -262,25 +278,24 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     if (json)
         std::fputs("]\n", s.out);
     if (lossy > 0)
-        Complain(s, std::to_string(lossy) +
-                        " cell(s) hold bytes that are not code page 932; shown as U+FFFD");
+        Complain(s, Say(s.language, msg::kLossyCells, {std::to_string(lossy)}));
     if (std::fflush(s.out) != 0) {
-        Complain(s, "cannot write the listing");
+        Complain(s, Say(s.language, msg::kCannotWriteListing));
         return 1;
     }
     return 0;
 }
 
 int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
-    const ParsedArgs parsed = ParseCliArgs(words);
+    const ParsedArgs parsed = ParseCliArgs(words, s.language);
     if (!parsed.ok) {
         Complain(s, parsed.error);
-        std::fputs(UsageText(parsed.args.command).c_str(), s.err);
+        std::fputs(UsageText(parsed.args.command, s.language).c_str(), s.err);
         return 2;
     }
     const CliArgs& args = parsed.args;
     if (args.help) {
-        std::fputs(UsageText(args.command).c_str(), s.out);
+        std::fputs(UsageText(args.command, s.language).c_str(), s.out);
         return 0;
     }
     switch (args.command) {

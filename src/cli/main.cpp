@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "CliLanguage.h"
 #include "TerminalProgress.h"
 
 #include <string>
@@ -8,5 +9,6 @@ int main(int argc, char** argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     lh::cli::CliStreams streams;
     streams.progressOnTerminal = lh::cli::TerminalProgress::StandardErrorIsTerminal();
+    streams.language = lh::cli::LanguageFromEnvironment();
     return lh::cli::RunCli(words, streams);
 }

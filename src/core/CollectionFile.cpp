@@ -32,6 +32,8 @@ constexpr std::string_view kTitleOpen = "<TITLE>";
 constexpr std::string_view kRecordStart = "<TR><TD>";
 constexpr std::string_view kCellOpen = "<TD>";
 constexpr std::string_view kCellClose = "</TD>";
+constexpr std::string_view kCharsetDeclaration =
+    "<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
 constexpr std::string_view kLinkOpen = "<A HREF=\"";
 constexpr std::string_view kLinkClose = "\">";
 
@@ -300,7 +302,9 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
     line({"<B><I><FONT SIZE=7>", title, "</FONT></I></B>"});
     line({"<P align=\"right\">"});
     line({"by Linkhive for Windows <BR>"});
-    line({"Copyright (C) Tessella, all rights reserved.<BR>"});
+    // The page declares its character set where browsers look for it (the first 1,024 bytes),
+    // so one with little Japanese is not guessed wrong. The reader passes over this line.
+    line({kCharsetDeclaration, "Copyright (C) Tessella, all rights reserved.<BR>"});
     line({"<P>"});
     line({"<TABLE BORDER=\"1\">"});
     line({"<TR><TH>", TableStore::Heading(0), "</TH><TH>", TableStore::Heading(1), "</TH><TH>",

@@ -28,8 +28,11 @@ inline constexpr int kIoDanglingLink = -11;
 // Another program held the file's write lock for the whole wait.
 inline constexpr int kIoWriterBusy = -12;
 
-// Text shown for an I/O code (UTF-8).
-std::string IoErrorText(int code);
+enum class MessageLanguage { Japanese, English };
+
+// Text shown for an I/O code (UTF-8): the program's Japanese text, or its English counterpart
+// for the command-line companion run under another locale.
+std::string IoErrorText(int code, MessageLanguage language = MessageLanguage::Japanese);
 
 // The message for a failed file operation, the file in corner brackets on the first line and
 // the text for its code on the second (UTF-8). Every file error the user sees goes through here.

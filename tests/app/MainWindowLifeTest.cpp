@@ -49,9 +49,12 @@ protected:
         return w;
     }
     std::string Stored() const { return test::ReadFileBytes(m_settings.Path()); }
+    // The designed client area below the menu bar.
     static QSize DesignedSize() {
         test::ScopedSettingsFile nothingStored;
-        return MainWindow().size();
+        MainWindow window;
+        return {MainWindow::kClientWidth,
+                MainWindow::kClientHeight + window.menuBar()->sizeHint().height()};
     }
 
     test::ScriptedMessageBox boxes;
@@ -188,7 +191,7 @@ TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
         const char* what;
         int top, left, height, width;
         bool second;
-        QRect expected; // empty: the designed size, placed by the system
+        QRect expected; // empty: placed and sized by the system
     };
     const Case cases[] = {
         {"valid", 30, 40, 300, 500, false, QRect(40, 30, 500, 300)},
@@ -207,18 +210,29 @@ TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
         MainWindow w;
         SecondInstance = false;
         if (c.expected.isEmpty())
-            EXPECT_EQ(w.size(), designed);
+            EXPECT_EQ(w.geometry(), MainWindow::SystemChosenGeometry(
+                                        QGuiApplication::primaryScreen()->availableGeometry()));
         else
             EXPECT_EQ(w.geometry(), c.expected);
     }
 }
 
 TEST_F(MainWindowLife, creation_setsThePositionPanelWidth) {
-    EXPECT_EQ(MainWindow().PositionPanel()->width(), 65);
+    // The set width, widened where the font needs more for the row and column it shows.
+    const auto panelWidth = [] {
+        const MainWindow w;
+        EXPECT_EQ(
+            w.PositionPanel()->isHidden() ? 0 : w.PositionPanel()->width(),
+            w.CaretPanelWidth() == 0 ? 0 : std::max(w.CaretPanelWidth(), w.CaretPanelWidthFor(1)));
+        return w.CaretPanelWidth();
+    };
+    EXPECT_EQ(panelWidth(), 65);
     keys::kPanelVisible1.Write(0);
-    EXPECT_EQ(MainWindow().PositionPanel()->width(), 0);
+    EXPECT_EQ(panelWidth(), 0);
     keys::kPanelVisible1.Write(-1);
-    EXPECT_EQ(MainWindow().PositionPanel()->width(), 65);
+    EXPECT_EQ(panelWidth(), 65);
+    keys::kPanelVisible1.Write(200);
+    EXPECT_EQ(panelWidth(), 200);
 }
 
 TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
@@ -370,6 +384,10 @@ TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified)
         EXPECT_EQ(w->Doc().IsModified(), c.modified);
         EXPECT_TRUE(boxes.AllAnswered());
     }
+    // The refusal names the character the title cannot hold.
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text.rfind("「\xF0\x9F\x94\x97」（U+1F517）", 0), 0u)
+        << boxes.shown()[0].text;
 }
 
 // ---- hints ---------------------------------------------------------------------------------

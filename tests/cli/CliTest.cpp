@@ -26,8 +26,11 @@ struct CliRun {
 };
 
 // Runs the real companion with the arguments, standard output and error going to files.
-CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string cmd = "cd '" + dir.Path().string() + "' && '" + LINKHIVE_CLI_PATH + "'";
+// `locale` names the locale variables of the run ("env" arguments), the tests' own by default.
+CliRun Cli(const TempDir& dir, const std::vector<std::string>& args,
+           const std::string& locale = "") {
+    std::string cmd =
+        "cd '" + dir.Path().string() + "' && env " + locale + " '" + LINKHIVE_CLI_PATH + "'";
     for (const std::string& a : args)
         cmd += " '" + a + "'";
     cmd += " >cli.out 2>cli.err </dev/null";
@@ -264,26 +267,26 @@ TEST(CliScan, namesThatAreNoFile_areRefusedNamingThemAndNothingIsWritten) {
     const std::vector<Row> rows = {
         {"device as input",
          {"scan-urls", "c.htm", "/dev/zero"},
-         "「/dev/zero」: 通常のﾌｧｲﾙではないため開けません"},
-        {"folder as input", {"scan-urls", "c.htm", "sub"}, "「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+         "\"/dev/zero\": not a regular file"},
+        {"folder as input", {"scan-urls", "c.htm", "sub"}, "\"sub\": is a folder, not a file"},
         {"folder as collection",
          {"scan-urls", "sub", "good.txt"},
-         "「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+         "\"sub\": is a folder, not a file"},
         {"device as collection",
          {"list", "/dev/zero"},
-         "「/dev/zero」: 通常のﾌｧｲﾙではないため開けません"},
+         "\"/dev/zero\": not a regular file"},
         {"device as source",
          {"rewrite", "/dev/zero", "d.htm"},
-         "「/dev/zero」: 通常のﾌｧｲﾙではないため開けません"},
+         "\"/dev/zero\": not a regular file"},
         {"missing input",
          {"scan-urls", "c.htm", "missing.txt"},
-         "「missing.txt」: ﾌｧｲﾙが見つかりません"},
+         "\"missing.txt\": file not found"},
         {"text file as collection",
          {"scan-urls", "notes.txt", "good.txt"},
-         "「notes.txt」: not a collection"},
+         "\"notes.txt\": not a collection"},
         {"program by its signature",
          {"scan-urls", "c.htm", "dump.dat"},
-         "「dump.dat」: may be a program"},
+         "\"dump.dat\": may be a program"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -345,7 +348,69 @@ TEST(CliScan, collectionChangedByAnotherProgramDuringTheScan_isLeftAsThatProgram
     const int status = ::pclose(pipe);
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     EXPECT_EQ(ReadFileBytes(dir.File("cli.err")),
-              "linkhive-cli: c.htm: changed by another program since it was read; not "
+              "linkhive-cli: \"c.htm\": changed by another program since it was read; not "
               "overwritten\n");
     EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), theirs);
+}
+
+TEST(CliLanguage, localeChoosesOneLanguageForEveryMessage) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* english;
+        const char* japanese;
+    };
+    const std::vector<Case> cases = {
+        {{"scan-urls", "c.htm", "a.txt"},
+         "1 added, 1 found, 1 records in c.htm\n",
+         "1 件追加、1 件検出、c.htm のレコードは 1 件\n"},
+        {{"scan-urls", "c.htm", "missing.txt"},
+         "linkhive-cli: \"missing.txt\": file not found\n",
+         "linkhive-cli: 「missing.txt」: ﾌｧｲﾙが見つかりません\n"},
+        {{"scan-urls", "c.htm", "sub"},
+         "linkhive-cli: \"sub\": is a folder, not a file\n",
+         "linkhive-cli: 「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません\n"},
+        {{"list", "sub"},
+         "linkhive-cli: \"sub\": is a folder, not a file\n",
+         "linkhive-cli: 「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません\n"},
+        {{"rewrite", "a.htm"},
+         "linkhive-cli: rewrite takes a source and a target\nusage: ",
+         "linkhive-cli: rewrite "
+         "には読み込むファイルと書き出すファイルを指定してください\n使い方: "},
+        {{"--help"}, "usage: linkhive-cli COMMAND", "使い方: linkhive-cli COMMAND"},
+    };
+    const char* const english = "LC_ALL=C.UTF-8";
+    const char* const japanese = "-u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8";
+    for (const Case& c : cases) {
+        for (const bool inJapanese : {false, true}) {
+            TempDir dir;
+            WriteFileBytes(dir.File("a.txt"), "http://a.b/");
+            fs::create_directory(dir.File("sub"));
+            const CliRun r = Cli(dir, c.args, inJapanese ? japanese : english);
+            const std::string said = r.out + r.err;
+            const std::string expected = inJapanese ? c.japanese : c.english;
+            EXPECT_EQ(said.substr(0, expected.size()), expected) << said;
+        }
+    }
+}
+
+TEST(CliLanguage, firstLocaleVariableSetDecides) {
+    struct Case {
+        const char* variables;
+        bool japanese;
+    };
+    const Case cases[] = {
+        {"LC_ALL=ja_JP.UTF-8 LANG=C.UTF-8", true},
+        {"LC_ALL=C.UTF-8 LANG=ja_JP.UTF-8", false},
+        {"-u LC_ALL LC_MESSAGES=ja_JP.eucJP LANG=en_US.UTF-8", true},
+        {"-u LC_ALL LC_MESSAGES=en_GB.UTF-8 LANG=ja_JP.UTF-8", false},
+        {"-u LC_ALL -u LC_MESSAGES LANG=ja", true},
+        {"-u LC_ALL -u LC_MESSAGES -u LANG", false},
+        {"LC_ALL= LC_MESSAGES= LANG=ja_JP.SJIS", true}, // empty counts as not set
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const CliRun r = Cli(dir, {"frobnicate"}, c.variables);
+        EXPECT_EQ(r.err.find("不明なコマンド") != std::string::npos, c.japanese)
+            << c.variables << ": " << r.err;
+    }
 }

@@ -167,6 +167,7 @@ TEST(CollectionWriter, writesThePageByteForByte) {
         "</FONT></I></B>\r\n"
         "<P align=\"right\">\r\n"
         "by Linkhive for Windows <BR>\r\n"
+        "<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
         "Copyright (C) Tessella, all rights reserved.<BR>\r\n"
         "<P>\r\n"
         "<TABLE BORDER=\"1\">\r\n"
@@ -206,6 +207,28 @@ TEST(CollectionWriter, dateLineUsesLocalTimeAndSaysCreatedOrUpdated) {
 }
 
 // ---- reader ------------------------------------------------------------------------------
+
+TEST(CollectionWriter, charsetDeclarationLiesWhereBrowsersLookAndReadsLikeTheOldLine) {
+    TableStore t;
+    Fill(t, {{kJapaneseName, "http://a.example/", "", "note"}});
+    const std::string page =
+        WriteToString(t, "Linkhive", "2024/01/02(Tue) 03:04:05 \x8D\xEC\x90\xAC");
+    const std::string declaration =
+        "<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
+    const std::size_t at = page.find(declaration);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_LE(at + declaration.size(), 1024u);
+
+    // A page written before the declaration existed reads back the same.
+    std::string old = page;
+    old.erase(at, declaration.size());
+    const Loaded fresh = ReadBytes(page);
+    const Loaded before = ReadBytes(old);
+    ASSERT_TRUE(fresh.ok && before.ok);
+    EXPECT_EQ(fresh.title, before.title);
+    EXPECT_EQ(fresh.records, before.records);
+    EXPECT_EQ(fresh.records, Records(t));
+}
 
 TEST(CollectionReader, titleLineRules) {
     struct Case {
