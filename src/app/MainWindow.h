@@ -6,11 +6,12 @@
 // MainWindowStartup.cpp (creation and deferred start-up), MainWindowClose.cpp (close check, Esc,
 // pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
 // (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
-// MainWindowScan.cpp (filling the table from a file).
+// MainWindowScan.cpp (filling the table from a file), MainWindowExchange.cpp (import and export).
 
 #include "ForwardingFileChooser.h"
 #include "ForwardingMessageBox.h"
 #include "core/Document.h"
+#include "core/ExchangeCommands.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
 #include "core/LaunchCommands.h"
@@ -136,6 +137,11 @@ public:
     void EditFileEMItemClick();
     void FinishScan() override;
 
+    // Records in from bookmark, CSV and JSON files, and out to them.
+    void FileImportItemClick();
+    void FileExportItemClick();
+    ExchangeCommands& Exchange() noexcept { return *m_exchange; }
+
     // Launching, settings and about commands.
     void EditAccessItemClick();
     void EditHtmlItemClick();
@@ -220,6 +226,7 @@ private:
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<LaunchCommands> m_launch;
     std::unique_ptr<ScanCommands> m_scans;
+    std::unique_ptr<ExchangeCommands> m_exchange;
     bool m_statusWanted = true;
     int m_caretPanelWidth = 65; // as set (the stored "PanelVisible1"); the panel may be wider
     int m_caretDigits = 0;      // digits of the row count the panel was fitted to

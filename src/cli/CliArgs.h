@@ -5,6 +5,9 @@
 //   linkhive-cli scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]
 //   linkhive-cli rewrite     SOURCE TARGET
 //   linkhive-cli list        COLLECTION [--format tsv|json]
+//   linkhive-cli import      COLLECTION FILE [--format bookmarks|csv|json] [--keep-duplicates]
+//                            [--backup none|bak|tilde]
+//   linkhive-cli export      COLLECTION FILE --format bookmarks|csv|json
 // Options may stand anywhere after the command; "--" ends them.
 
 #include "CliLanguage.h"
@@ -15,7 +18,7 @@
 
 namespace lh::cli {
 
-enum class Command { None, ScanUrls, ScanEmails, Rewrite, List };
+enum class Command { None, ScanUrls, ScanEmails, Rewrite, List, Import, Export };
 enum class ListFormat { Tsv, Json };
 
 struct CliArgs {
@@ -25,6 +28,9 @@ struct CliArgs {
     bool yes = false;
     BackupKind backup = BackupKind::None;
     ListFormat format = ListFormat::Tsv;
+    // import and export: "bookmarks", "csv" or "json"; empty: import goes by the file's name.
+    std::string exchangeFormat;
+    bool keepDuplicates = false;
 };
 
 struct ParsedArgs {

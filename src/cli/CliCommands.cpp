@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "CliExchange.h"
 #include "TerminalProgress.h"
 #include "core/Document.h"
 #include "core/InputOpen.h"
@@ -306,6 +307,10 @@ int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
         return RunRewrite(args, s);
     case Command::List:
         return RunList(args, s);
+    case Command::Import:
+        return RunImport(args, s);
+    case Command::Export:
+        return RunExport(args, s);
     case Command::None:
         break;
     }
