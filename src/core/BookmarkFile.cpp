@@ -5,6 +5,7 @@
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace lh {
@@ -31,10 +32,9 @@ std::string_view TrimLayout(std::string_view s) noexcept {
     return s;
 }
 
-std::string Decoded(std::string_view raw) {
-    std::string out;
+void Decode(std::string& out, std::string_view raw) {
+    out.clear();
     AppendDecodedMarkup(out, TrimLayout(raw));
-    return out;
 }
 
 bool StartsWithIgnoringCase(std::string_view s, std::string_view lower) noexcept {
@@ -70,6 +70,83 @@ void CutUtf8(std::string& s, std::size_t bytes) {
     s.resize(bytes);
 }
 
+// The access text of many times, as AccessTextFromTime gives it, without asking the locale for
+// every one: the date part and the time separator are learnt from one full text per day, and
+// only the clock digits are written for each time. A text that cannot be taken apart this way
+// is asked for in full.
+class AccessStamps {
+public:
+    std::string Text(std::time_t t) {
+        const std::tm tm = platform::LocalTime(t);
+        const int day = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
+        if (!m_known || day != m_day) {
+            std::string full = AccessTextFromTime(t);
+            m_known = Learn(full, tm);
+            m_day = day;
+            if (!m_known)
+                return full;
+        }
+        char clock[16];
+        std::snprintf(clock, sizeof clock, "%d", tm.tm_hour);
+        std::string text = m_datePart;
+        text += clock;
+        text += m_separator;
+        AppendTwoDigits(text, tm.tm_min);
+        text += m_separator;
+        AppendTwoDigits(text, tm.tm_sec);
+        return text;
+    }
+
+private:
+    static void AppendTwoDigits(std::string& out, int v) {
+        out += static_cast<char>('0' + v / 10 % 10);
+        out += static_cast<char>('0' + v % 10);
+    }
+
+    // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
+    bool Learn(const std::string& full, const std::tm& tm) {
+        const std::size_t space = full.rfind(' ');
+        if (space == std::string::npos)
+            return false;
+        const std::string clock = full.substr(space + 1);
+        const std::string hour = std::to_string(tm.tm_hour);
+        if (clock.size() < hour.size() + 4 || (clock.size() - hour.size() - 4) % 2 != 0)
+            return false;
+        m_datePart = full.substr(0, space + 1);
+        m_separator = clock.substr(hour.size(), (clock.size() - hour.size() - 4) / 2);
+        std::string rebuilt = m_datePart + hour + m_separator;
+        AppendTwoDigits(rebuilt, tm.tm_min);
+        rebuilt += m_separator;
+        AppendTwoDigits(rebuilt, tm.tm_sec);
+        return rebuilt == full;
+    }
+
+    bool m_known = false;
+    int m_day = 0;
+    std::string m_datePart;  // up to and with the blank before the clock
+    std::string m_separator; // between hours, minutes and seconds
+};
+
+// The elements a bookmark page is built of; every other tag is inline markup.
+enum class Tag { Other, A, DD, DL, DT, H1, H3, HR };
+
+Tag TagOf(std::string_view name) noexcept {
+    if (name.size() == 1)
+        return (name[0] == 'a' || name[0] == 'A') ? Tag::A : Tag::Other;
+    if (name.size() != 2)
+        return Tag::Other;
+    const char a = static_cast<char>(name[0] | 0x20);
+    const char b = static_cast<char>(name[1] | 0x20);
+    if (a == 'd')
+        return b == 'd' ? Tag::DD : b == 'l' ? Tag::DL : b == 't' ? Tag::DT : Tag::Other;
+    if (a == 'h')
+        return name[1] == '1'   ? Tag::H1
+               : name[1] == '3' ? Tag::H3
+               : b == 'r'       ? Tag::HR
+                                : Tag::Other;
+    return Tag::Other;
+}
+
 class BookmarkReader {
 public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
@@ -84,37 +161,44 @@ public:
                     m_raw.append(t.text);
                 continue;
             }
-            const bool start = t.kind == Kind::StartTag;
-            if ((t.Is(Kind::EndTag, "a") && m_collecting == Collecting::Link) ||
-                (t.Is(Kind::EndTag, "h3") && m_collecting == Collecting::Folder) ||
-                (t.Is(Kind::EndTag, "dd") && m_collecting == Collecting::Description)) {
-                FinishText();
+            const Tag tag = TagOf(t.name);
+            if (t.kind == Kind::EndTag) {
+                if ((tag == Tag::A && m_collecting == Collecting::Link) ||
+                    (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
+                    (tag == Tag::DD && m_collecting == Collecting::Description)) {
+                    FinishText();
+                } else if (tag == Tag::DL) {
+                    FinishText();
+                    LeaveFolder();
+                }
                 continue;
             }
-            const bool structural =
-                t.Is(Kind::EndTag, "dl") ||
-                (start && (t.Is(Kind::StartTag, "dt") || t.Is(Kind::StartTag, "dd") ||
-                           t.Is(Kind::StartTag, "dl") || t.Is(Kind::StartTag, "a") ||
-                           t.Is(Kind::StartTag, "h3") || t.Is(Kind::StartTag, "hr") ||
-                           t.Is(Kind::StartTag, "h1")));
-            if (!structural)
+            if (tag == Tag::Other)
                 continue; // inline markup inside a title: its text still counts
             // A missing closing tag ends the text at the next entry.
             FinishText();
-            if (t.Is(Kind::StartTag, "dl")) {
+            switch (tag) {
+            case Tag::DL:
                 EnterFolder();
-            } else if (t.Is(Kind::EndTag, "dl")) {
-                LeaveFolder();
-            } else if (t.Is(Kind::StartTag, "a")) {
+                break;
+            case Tag::A:
                 BeginLink(t);
-            } else if (t.Is(Kind::StartTag, "h3")) {
+                break;
+            case Tag::H3:
                 m_collecting = Collecting::Folder;
                 m_describable = false;
-            } else if (t.Is(Kind::StartTag, "dd")) {
+                break;
+            case Tag::DD:
                 m_collecting = Collecting::Description;
-            } else if (t.Is(Kind::StartTag, "hr")) {
+                break;
+            case Tag::HR:
                 ++m_tally.separators;
                 m_describable = false;
+                break;
+            case Tag::DT:
+            case Tag::H1:
+            case Tag::Other:
+                break;
             }
         }
         FinishText();
@@ -150,7 +234,9 @@ private:
         m_describable = false;
         m_collecting = Collecting::Link;
         m_raw.clear();
-        m_link = Link{};
+        m_link.address.clear();
+        m_link.when.reset();
+        m_link.skip = false;
         const std::string_view* href = t.Attribute("href");
         const std::string_view* feed = t.Attribute("feedurl");
         if (feed) {
@@ -164,7 +250,7 @@ private:
             ++m_tally.emptySkipped;
             return;
         }
-        m_link.address = Decoded(*href);
+        Decode(m_link.address, *href);
         if (StartsWithIgnoringCase(m_link.address, "javascript:") ||
             StartsWithIgnoringCase(m_link.address, "place:")) {
             m_link.skip = true;
@@ -183,17 +269,21 @@ private:
         case Collecting::Nothing:
             return;
         case Collecting::Folder:
-            m_pendingFolder = Decoded(m_raw);
+            Decode(m_text, m_raw);
+            m_pendingFolder = m_text;
             break;
         case Collecting::Link:
-            if (!m_link.skip)
-                AddRecord(Decoded(m_raw));
+            if (!m_link.skip) {
+                Decode(m_text, m_raw);
+                AddRecord(m_text);
+            }
             break;
         case Collecting::Description:
             if (m_describable) {
-                std::string remark;
-                AppendUtf8AsSjis(remark, Decoded(m_raw), m_tally.replacedCharacters);
-                m_into.SetCell(m_into.EntryRow() - 1, 4, remark);
+                Decode(m_text, m_raw);
+                m_name.clear();
+                AppendUtf8AsSjis(m_name, m_text, m_tally.replacedCharacters);
+                m_into.SetCell(m_into.EntryRow() - 1, 4, m_name);
             }
             m_describable = false;
             break;
@@ -216,11 +306,10 @@ private:
         m_describable = true;
     }
 
-    // Bookmarks saved in one session share their second: the last text is reused.
     const std::string& AccessText(std::time_t t) {
         if (t != m_lastTime || m_lastAccess.empty()) {
             m_lastTime = t;
-            m_lastAccess = AccessTextFromTime(t);
+            m_lastAccess = m_stamps.Text(t);
         }
         return m_lastAccess;
     }
@@ -235,6 +324,7 @@ private:
     ExchangeTally& m_tally;
     Collecting m_collecting = Collecting::Nothing;
     std::string m_raw;
+    std::string m_text; // m_raw decoded
     Link m_link;
     std::optional<std::string> m_pendingFolder;
     std::string m_path; // UTF-8, folders joined by "/"
@@ -245,6 +335,7 @@ private:
     bool m_remarkStale = true;
     // The last record may still get a description (<DD> right after it).
     bool m_describable = false;
+    AccessStamps m_stamps;
     std::time_t m_lastTime = 0;
     std::string m_lastAccess;
 };

@@ -114,15 +114,19 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& pr
         return false;
     }
     platform::FileStat st;
+    // Read in one go where the size is known (one more byte tells that the file grew meanwhile),
+    // in blocks otherwise.
+    std::size_t chunk = 1 << 20;
     if (platform::StatFile(path, st) && st.size > 0 && st.size < kLargestImport)
-        bytes.reserve(static_cast<std::size_t>(st.size));
-    constexpr std::size_t kChunk = 1 << 20;
+        chunk = static_cast<std::size_t>(st.size) + 1;
     bool ok = true;
     for (;;) {
+        const std::size_t want = chunk;
+        chunk = 1 << 20;
         const std::size_t have = bytes.size();
-        bytes.resize(have + kChunk);
+        bytes.resize(have + want);
         errno = 0;
-        const std::size_t got = std::fread(bytes.data() + have, 1, kChunk, f);
+        const std::size_t got = std::fread(bytes.data() + have, 1, want, f);
         bytes.resize(have + got);
         progress.ProgressStep(static_cast<std::int64_t>(got));
         if (static_cast<std::int64_t>(bytes.size()) >= kLargestImport) {
@@ -130,7 +134,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& pr
             ok = false;
             break;
         }
-        if (got < kChunk) {
+        if (got < want) {
             if (std::ferror(f)) {
                 error = {platform::MapErrnoToIoCode(errno ? errno : EIO), path};
                 ok = false;

@@ -111,22 +111,35 @@ public:
                ProgressSink& progress, ExchangeTally& tally) const override;
 };
 
-// One field, quoted when it holds a comma, a quote or a line break, or blanks at an end.
+// One field, quoted when it holds a comma, a quote or a line break, or blanks at an end. The
+// test runs on the document bytes: no second byte of a double-byte character is below 0x40.
 void AppendField(std::string& out, std::string_view sjis, std::string& scratch,
                  ExchangeTally& tally) {
-    scratch.clear();
-    AppendSjisAsUtf8(scratch, sjis, tally.lossyCharacters);
-    const bool quote = scratch.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!scratch.empty() && (scratch.front() == ' ' || scratch.back() == ' '));
+    bool quote = !sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' ');
+    bool quotes = false;
+    for (const char c : sjis) {
+        if (c == ',' || c == '\r' || c == '\n') {
+            quote = true;
+        } else if (c == '"') {
+            quote = true;
+            quotes = true;
+        }
+    }
     if (!quote) {
-        out += scratch;
+        AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
         return;
     }
     out += '"';
-    for (const char c : scratch) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    if (!quotes) {
+        AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
+    } else {
+        scratch.clear();
+        AppendSjisAsUtf8(scratch, sjis, tally.lossyCharacters);
+        for (const char c : scratch) {
+            if (c == '"')
+                out += '"';
+            out += c;
+        }
     }
     out += '"';
 }

@@ -2,6 +2,7 @@
 
 #include "Codec.h"
 
+#include <cstring>
 #include <vector>
 
 namespace lh {
@@ -98,14 +99,26 @@ void AppendForm(std::string& out, std::uint16_t form) {
     out += static_cast<char>(form & 0xFF);
 }
 
+// End of the run of ASCII bytes starting at `i`, eight bytes at a time.
+std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
+    while (i + 8 <= s.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        i += 8;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 // Runs of ASCII are copied whole; everything else goes one character at a time.
 template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
     out.reserve(out.size() + s.size());
     std::size_t i = 0;
     while (i < s.size()) {
-        std::size_t j = i;
-        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80)
-            ++j;
+        const std::size_t j = AsciiRunEnd(s, i);
         out.append(s.data() + i, j - i);
         i = j;
         if (i < s.size())
@@ -205,10 +218,9 @@ void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& los
 bool IsUtf8(std::string_view text) noexcept {
     std::size_t i = 0;
     while (i < text.size()) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
+        i = AsciiRunEnd(text, i);
+        if (i == text.size())
+            break;
         std::size_t length = 1;
         if (DecodeUtf8(text, i, length) == kInvalid)
             return false;
