@@ -67,8 +67,8 @@ std::string ImportSummaryText(const ImportOutcome& o, MessageLanguage language) 
         if (n > 0)
             text += "\n" + (ja ? japanese : english);
     };
-    line(o.duplicates, "表にあるアドレス " + Count(o.duplicates) + " 件は追加しませんでした。",
-         Count(o.duplicates) + " already in the collection, skipped.");
+    line(o.duplicates, "重複するアドレス " + Count(o.duplicates) + " 件は追加しませんでした。",
+         Count(o.duplicates) + " duplicate address(es) skipped.");
     line(t.scriptsSkipped,
          "javascript: と place: の " + Count(t.scriptsSkipped) + " 件は取り込みませんでした。",
          Count(t.scriptsSkipped) + " javascript: and place: entries skipped.");
@@ -161,7 +161,7 @@ std::optional<ImportOutcome> ExchangeCommands::ImportFile(const std::string& pat
         duplicates > 0) {
         const int answer = m_messages.ShowMessageBox(
             Quoted(path) + "\nの " + Count(duplicates) +
-                " 件は、表にすでにあるアドレスです。\n"
+                " 件は、表にすでにあるか、ファイルの中で重なっているアドレスです。\n"
                 "それらも追加しますか？ (いいえ: 追加しない)",
             kApplicationTitle, mb::kYesNoCancel | mb::kIconQuestion | mb::kDefButton2);
         if (answer != mb::kIdYes && answer != mb::kIdNo)

@@ -52,7 +52,7 @@ TEST(CliExchange, importAddsNewAddressesAndSaysWhatItLeftOut) {
     // Again: every address is there already.
     r = Companion(dir, {"import", "list.htm", "bm.html", "--format", "bookmarks"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out.substr(0, 64), "0 record(s) added.\n4 already in the collection, skipped.\n"
+    EXPECT_EQ(r.out.substr(0, 59), "0 record(s) added.\n4 duplicate address(es) skipped.\n"
                                    "2 javas");
     r = Companion(dir, {"import", "list.htm", "bm.html", "--keep-duplicates"});
     ASSERT_EQ(r.status, 0) << r.err;

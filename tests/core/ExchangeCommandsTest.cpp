@@ -88,7 +88,7 @@ TEST(ImportSummary, saysEveryCountThatIsNotZero) {
     o.tally.encodedCharacters = 5;
     EXPECT_EQ(ImportSummaryText(o, MessageLanguage::Japanese),
               "3 件のレコードを追加しました。\n"
-              "表にあるアドレス 2 件は追加しませんでした。\n"
+              "重複するアドレス 2 件は追加しませんでした。\n"
               "javascript: と place: の 1 件は取り込みませんでした。\n"
               "コードページ932 にない 4 文字を「〓」に置き換えました。\n"
               "アドレスの 5 文字を %XX (UTF-8) で書きました。");
@@ -122,7 +122,8 @@ TEST(ExchangeCommands, importAsksAboutDuplicatesAndAnswersDecide) {
         EXPECT_EQ(f.Addresses(), c.expected) << c.answer;
         EXPECT_EQ(outcome.has_value(), c.summary);
         ASSERT_EQ(f.messages.shown().size(), c.summary ? 2u : 1u);
-        EXPECT_NE(f.messages.shown()[0].text.find("1 件は、表にすでにあるアドレスです"),
+        EXPECT_NE(f.messages.shown()[0].text.find(
+                      "1 件は、表にすでにあるか、ファイルの中で重なっているアドレスです"),
                   std::string::npos);
         EXPECT_EQ(f.cursor.depth, 0);
         EXPECT_EQ(f.imported, c.summary ? 1 : 0);
