@@ -23,7 +23,7 @@ double Seconds(const std::chrono::steady_clock::time_point& since) {
 }
 
 // A page in the shape browsers write: folders of a hundred bookmarks, Japanese and ASCII titles,
-// dates on every entry, a small icon on one in ten.
+// dates over five years in no order, a small icon on one in ten.
 std::string BookmarkPage(long bookmarks) {
     std::string page = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
                        "CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n"
@@ -38,7 +38,7 @@ std::string BookmarkPage(long bookmarks) {
         }
         page += "        <DT><A HREF=\"https://www.example" + std::to_string(i % 997) +
                 ".co.jp/articles/" + n + "/index.html?ref=bookmark&amp;id=" + n + "\" ADD_DATE=\"" +
-                std::to_string(1600000000 + i) + "\"";
+                std::to_string(1400000000 + (i * 7919) % 160000000) + "\"";
         if (i % 10 == 0)
             page += " ICON=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAYAAAAf8/9hAAA"
                     "AMklEQVR42mNkYGD4z0AEYBxVSFUAAPkLAf/nRmXhAAAAAElFTkSuQmCC\"";

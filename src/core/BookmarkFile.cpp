@@ -5,7 +5,7 @@
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
-#include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 namespace lh {
@@ -71,29 +71,28 @@ void CutUtf8(std::string& s, std::size_t bytes) {
 }
 
 // The access text of many times, as AccessTextFromTime gives it, without asking the locale for
-// every one: the date part and the time separator are learnt from one full text per day, and
-// only the clock digits are written for each time. A text that cannot be taken apart this way
-// is asked for in full.
+// every one: the date part of each day and the time separator are learnt from one full text,
+// and only the clock digits are written for each time. A text that cannot be taken apart this
+// way is asked for in full.
 class AccessStamps {
 public:
     std::string Text(std::time_t t) {
         const std::tm tm = platform::LocalTime(t);
+        if (m_unusual)
+            return AccessTextFromTime(t);
         const int day = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
-        if (!m_known || day != m_day) {
+        auto known = m_datePart.find(day);
+        if (known == m_datePart.end()) {
             std::string full = AccessTextFromTime(t);
-            m_known = Learn(full, tm);
-            m_day = day;
-            if (!m_known)
+            std::string datePart;
+            if (!Learn(full, tm, datePart)) {
+                m_unusual = true;
                 return full;
+            }
+            known = m_datePart.emplace(day, std::move(datePart)).first;
         }
-        char clock[16];
-        std::snprintf(clock, sizeof clock, "%d", tm.tm_hour);
-        std::string text = m_datePart;
-        text += clock;
-        text += m_separator;
-        AppendTwoDigits(text, tm.tm_min);
-        text += m_separator;
-        AppendTwoDigits(text, tm.tm_sec);
+        std::string text = known->second;
+        AppendClock(text, tm);
         return text;
     }
 
@@ -103,28 +102,42 @@ private:
         out += static_cast<char>('0' + v % 10);
     }
 
+    // "H<sep>MM<sep>SS", the hour without a leading zero.
+    void AppendClock(std::string& out, const std::tm& tm) const {
+        if (tm.tm_hour >= 10)
+            out += static_cast<char>('0' + tm.tm_hour / 10);
+        out += static_cast<char>('0' + tm.tm_hour % 10);
+        out += m_separator;
+        AppendTwoDigits(out, tm.tm_min);
+        out += m_separator;
+        AppendTwoDigits(out, tm.tm_sec);
+    }
+
     // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
-    bool Learn(const std::string& full, const std::tm& tm) {
+    bool Learn(const std::string& full, const std::tm& tm, std::string& datePart) {
         const std::size_t space = full.rfind(' ');
         if (space == std::string::npos)
             return false;
-        const std::string clock = full.substr(space + 1);
-        const std::string hour = std::to_string(tm.tm_hour);
-        if (clock.size() < hour.size() + 4 || (clock.size() - hour.size() - 4) % 2 != 0)
+        const std::size_t hourDigits = tm.tm_hour >= 10 ? 2 : 1;
+        const std::size_t clock = full.size() - space - 1;
+        if (clock < hourDigits + 4 || (clock - hourDigits - 4) % 2 != 0)
             return false;
-        m_datePart = full.substr(0, space + 1);
-        m_separator = clock.substr(hour.size(), (clock.size() - hour.size() - 4) / 2);
-        std::string rebuilt = m_datePart + hour + m_separator;
-        AppendTwoDigits(rebuilt, tm.tm_min);
-        rebuilt += m_separator;
-        AppendTwoDigits(rebuilt, tm.tm_sec);
-        return rebuilt == full;
+        const std::string separator =
+            full.substr(space + 1 + hourDigits, (clock - hourDigits - 4) / 2);
+        if (!m_separatorKnown) {
+            m_separator = separator;
+            m_separatorKnown = true;
+        }
+        datePart = full.substr(0, space + 1);
+        std::string rebuilt = datePart;
+        AppendClock(rebuilt, tm);
+        return separator == m_separator && rebuilt == full;
     }
 
-    bool m_known = false;
-    int m_day = 0;
-    std::string m_datePart;  // up to and with the blank before the clock
-    std::string m_separator; // between hours, minutes and seconds
+    std::unordered_map<int, std::string> m_datePart; // up to and with the blank before the clock
+    std::string m_separator;                         // between hours, minutes and seconds
+    bool m_separatorKnown = false;
+    bool m_unusual = false;
 };
 
 // The elements a bookmark page is built of; every other tag is inline markup.
