@@ -14,7 +14,7 @@ namespace {
 
 // Longest folder path kept as a remark, in bytes: folders nested thousands deep must not make
 // every record beneath them carry a path of megabytes.
-constexpr std::size_t kLongestFolderPath = 1024;
+constexpr std::size_t kLongestFolderPath = 256;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -226,10 +226,15 @@ private:
             if (!m_path.empty())
                 m_path += '/';
             m_path += *m_pendingFolder;
+            if (m_path.size() > kLongestFolderPath && m_cutLevels == 0)
+                m_cutLevels = 1; // counted up below
             CutUtf8(m_path, kLongestFolderPath);
             m_pendingFolder.reset();
             m_remarkStale = true;
         }
+        // Every level from the first cut one down holds a cut path.
+        if (m_cutLevels > 0)
+            ++m_cutLevels;
         m_describable = false;
     }
 
@@ -238,6 +243,8 @@ private:
         m_describable = false;
         if (m_pathLengths.empty())
             return;
+        if (m_cutLevels > 0 && --m_cutLevels == 1)
+            m_cutLevels = 0;
         m_path.resize(m_pathLengths.back());
         m_pathLengths.pop_back();
         m_remarkStale = true;
@@ -314,6 +321,8 @@ private:
             AppendUtf8AsSjis(m_remark, m_path, m_tally.replacedCharacters);
             m_remarkStale = false;
         }
+        if (m_cutLevels > 0)
+            ++m_tally.cutFolderPaths;
         const std::string access = m_link.when ? AccessText(*m_link.when) : std::string();
         m_into.AppendRecord(m_name, m_address, access, m_remark);
         m_describable = true;
@@ -342,6 +351,8 @@ private:
     std::optional<std::string> m_pendingFolder;
     std::string m_path; // UTF-8, folders joined by "/"
     std::vector<std::size_t> m_pathLengths;
+    // Folder levels whose path was cut to kLongestFolderPath, plus one; 0 while none is.
+    std::size_t m_cutLevels = 0;
     std::string m_name;
     std::string m_address;
     std::string m_remark; // m_path in cp932

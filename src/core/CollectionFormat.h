@@ -27,6 +27,7 @@ struct ExchangeTally {
     std::int64_t emptySkipped = 0;       // entries with no address
     std::int64_t feeds = 0;              // feed entries, taken in as records
     std::int64_t separators = 0;         // separators, which hold nothing
+    std::int64_t cutFolderPaths = 0;     // remarks whose folder path was too long to keep whole
     std::int64_t lossyCharacters = 0;    // writing: document bytes that are not cp932 (U+FFFD)
 };
 

@@ -78,6 +78,11 @@ std::string ImportSummaryText(const ImportOutcome& o, MessageLanguage language) 
          Count(t.separators) + " separator(s) skipped.");
     line(t.feeds, "フィード " + Count(t.feeds) + " 件はサイトのアドレスで取り込みました。",
          Count(t.feeds) + " feed(s) taken in with their site's address.");
+    line(t.cutFolderPaths,
+         "フォルダーが深すぎる " + Count(t.cutFolderPaths) +
+             " 件は、備考のフォルダー名を途中で切りました。",
+         Count(t.cutFolderPaths) +
+             " remark(s) with their folder path cut short (folders too deep).");
     line(t.replacedCharacters,
          "コードページ932 にない " + Count(t.replacedCharacters) +
              " 文字を「〓」に置き換えました。",
