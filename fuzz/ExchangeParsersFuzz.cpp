@@ -8,6 +8,7 @@
 #include "core/CsvFile.h"
 #include "core/JsonFile.h"
 #include "core/TableStore.h"
+#include "util/Codec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,12 +36,15 @@ std::string Written(const CollectionFormat& format, const TableStore& records,
     return bytes;
 }
 
+// Compared as characters: code page 932 spells some characters two ways (the NEC-selected
+// and the IBM extensions), and a trip through UTF-8 comes back with the codec's spelling.
 bool SameRecords(const TableStore& a, const TableStore& b) {
     if (a.RecordCount() != b.RecordCount())
         return false;
     for (TableStore::Row r = 1; r < a.EntryRow(); ++r)
         for (int c = 1; c < TableStore::kColumnCount; ++c)
-            if (a.CellView(r, c) != b.CellView(r, c))
+            if (a.CellView(r, c) != b.CellView(r, c) &&
+                SjisToUtf8Lossy(a.CellView(r, c)) != SjisToUtf8Lossy(b.CellView(r, c)))
                 return false;
     return true;
 }
