@@ -1,8 +1,10 @@
 #include "platform/Opener.h"
 
 #include <cstdlib>
-#include <shellapi.h>
 #include <windows.h>
+
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 namespace lh::platform {
 
