@@ -175,6 +175,19 @@ TEST(CliList, escapesTabsAndLineFeedsAndConvertsToUtf8) {
     EXPECT_EQ(Cli(dir, {"list", "empty.htm", "--format=json"}).out, "[]\n");
 }
 
+TEST(CliScan, markupAfterAStrayLeadByteNeverReachesTheSavedPage) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.txt"), "http://a.example/\x81<img/src/onerror=alert(1)>\r\n"
+                                      "y@z.example\x9F\"><script>alert(1)</script>\r\n");
+    ASSERT_EQ(Cli(dir, {"scan-urls", "c.htm", "a.txt"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"scan-emails", "c.htm", "a.txt"}).status, 0);
+    const std::string page = ReadFileBytes(dir.File("c.htm"));
+    EXPECT_EQ(page.find("onerror"), std::string::npos);
+    EXPECT_EQ(page.find("\x9F\"\""), std::string::npos); // no quote breaking out of the link
+    EXPECT_NE(page.find("<A HREF=\"http://a.example/\x81\">"), std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"mailto:y@z.example\x9F\">"), std::string::npos);
+}
+
 TEST(CliList, escapesEveryControlCharacterSoNoneReachesTheTerminal) {
     TempDir dir;
     // A scanned file can carry terminal commands inside an address: retitle (ESC ] 0 ;), clear
