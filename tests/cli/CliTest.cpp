@@ -188,6 +188,27 @@ TEST(CliScan, markupAfterAStrayLeadByteNeverReachesTheSavedPage) {
     EXPECT_NE(page.find("<A HREF=\"mailto:y@z.example\x9F\">"), std::string::npos);
 }
 
+TEST(CliRewrite, textEndingInALoneLeadByteSurvivesEveryRewrite) {
+    TempDir dir;
+    // The lead byte stands alone before "</TITLE>" and "</TD>": the tags must still be seen.
+    WriteFileBytes(dir.File("a.htm"), "<TITLE>My \x86</TITLE>\r\n"
+                                      "<TR><TD>1</TD><TD>n\x81</TD><TD><A HREF=\"u\xE0\">u</A></TD>"
+                                      "<TD></TD><TD>r\x9F</TD>\r\n");
+    ASSERT_EQ(Cli(dir, {"rewrite", "a.htm", "b.htm"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"rewrite", "b.htm", "c.htm"}).status, 0);
+    const std::string once = ReadFileBytes(dir.File("b.htm"));
+    EXPECT_NE(once.find("<TITLE>My \x86</TITLE>"), std::string::npos);
+    EXPECT_NE(
+        once.find("<TD>n\x81</TD><TD><A HREF=\"u\xE0\">u\xE0</A></TD><TD></TD><TD>r\x9F</TD>"),
+        std::string::npos);
+    // Apart from the date line, the second rewrite writes the same page.
+    const auto withoutDate = [](std::string page) {
+        const std::size_t at = page.find("\r\n20");
+        return at == std::string::npos ? page : page.erase(at, page.find("\r\n", at + 2) - at);
+    };
+    EXPECT_EQ(withoutDate(ReadFileBytes(dir.File("c.htm"))), withoutDate(once));
+}
+
 TEST(CliList, escapesEveryControlCharacterSoNoneReachesTheTerminal) {
     TempDir dir;
     // A scanned file can carry terminal commands inside an address: retitle (ESC ] 0 ;), clear
