@@ -44,7 +44,8 @@ MainWindow::MainWindow(QWidget* parent)
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
                                              m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
                                              m_history, static_cast<DocumentView&>(*this));
-    m_launch = std::make_unique<LaunchCommands>(m_doc);
+    m_launch = std::make_unique<LaunchCommands>(m_doc, LaunchCommands::Opener{},
+                                                LaunchCommands::TimeText{}, &m_forwardingMessages);
     m_scans = std::make_unique<ScanCommands>(m_doc, m_forwardingChooser, m_forwardingMessages,
                                              *m_gaugeBar, m_busyCursor.get(),
                                              static_cast<ScanFinisher&>(*this), m_options);

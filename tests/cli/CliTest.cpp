@@ -198,6 +198,55 @@ TEST(CliList, escapesTabsAndLineFeedsAndConvertsToUtf8) {
     EXPECT_EQ(Cli(dir, {"list", "empty.htm", "--format=json"}).out, "[]\n");
 }
 
+TEST(CliScan, markupAfterAStrayLeadByteNeverReachesTheSavedPage) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.txt"), "http://a.example/\x81<img/src/onerror=alert(1)>\r\n"
+                                      "y@z.example\x9F\"><script>alert(1)</script>\r\n");
+    ASSERT_EQ(Cli(dir, {"scan-urls", "c.htm", "a.txt"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"scan-emails", "c.htm", "a.txt"}).status, 0);
+    const std::string page = ReadFileBytes(dir.File("c.htm"));
+    EXPECT_EQ(page.find("onerror"), std::string::npos);
+    EXPECT_EQ(page.find("\x9F\"\""), std::string::npos); // no quote breaking out of the link
+    EXPECT_NE(page.find("<A HREF=\"http://a.example/\x81\">"), std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"mailto:y@z.example\x9F\">"), std::string::npos);
+}
+
+TEST(CliRewrite, textEndingInALoneLeadByteSurvivesEveryRewrite) {
+    TempDir dir;
+    // The lead byte stands alone before "</TITLE>" and "</TD>": the tags must still be seen.
+    WriteFileBytes(dir.File("a.htm"), "<TITLE>My \x86</TITLE>\r\n"
+                                      "<TR><TD>1</TD><TD>n\x81</TD><TD><A HREF=\"u\xE0\">u</A></TD>"
+                                      "<TD></TD><TD>r\x9F</TD>\r\n");
+    ASSERT_EQ(Cli(dir, {"rewrite", "a.htm", "b.htm"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"rewrite", "b.htm", "c.htm"}).status, 0);
+    const std::string once = ReadFileBytes(dir.File("b.htm"));
+    EXPECT_NE(once.find("<TITLE>My \x86</TITLE>"), std::string::npos);
+    EXPECT_NE(
+        once.find("<TD>n\x81</TD><TD><A HREF=\"u\xE0\">u\xE0</A></TD><TD></TD><TD>r\x9F</TD>"),
+        std::string::npos);
+    // Apart from the date line, the second rewrite writes the same page.
+    const auto withoutDate = [](std::string page) {
+        const std::size_t at = page.find("\r\n20");
+        return at == std::string::npos ? page : page.erase(at, page.find("\r\n", at + 2) - at);
+    };
+    EXPECT_EQ(withoutDate(ReadFileBytes(dir.File("c.htm"))), withoutDate(once));
+}
+
+TEST(CliList, escapesEveryControlCharacterSoNoneReachesTheTerminal) {
+    TempDir dir;
+    // A scanned file can carry terminal commands inside an address: retitle (ESC ] 0 ;), clear
+    // (ESC [ 2 J), bell, DEL, and a backslash that must stay reversible.
+    WriteFileBytes(dir.File("c.htm"),
+                   "<TR><TD>1</TD><TD>\x1b]0;owned\x07</TD><TD><A HREF=\"u\">u</A></TD>"
+                   "<TD>\x1b[2J\x7f\x01\x1f</TD><TD>a\\x1b</TD>\r\n");
+    const CliRun tsv = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(tsv.status, 0);
+    EXPECT_EQ(tsv.out, "1\t\\x1b]0;owned\\x07\tu\t\\x1b[2J\\x7f\\x01\\x1f\ta\\\\x1b\n");
+    const CliRun json = Cli(dir, {"list", "c.htm", "--format", "json"});
+    EXPECT_EQ(json.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(json.out.find("\"\\u001b[2J\\u007f\\u0001\\u001f\""), std::string::npos) << json.out;
+}
+
 TEST(CliRewrite, copiesTheCollectionAndRefusesAMissingSource) {
     TempDir dir;
     WriteFileBytes(dir.File("a.txt"), "http://a.b/ http://c.d/");
