@@ -150,10 +150,11 @@ std::string UsageText(Command command) {
     case Command::List:
         return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
                "Prints the records in UTF-8. tsv: one record a line, number, name, address,\n"
-               "access time and remark separated by tabs; a tab, line feed, carriage return\n"
-               "or backslash inside a cell is written \\t, \\n, \\r or \\\\. json: an array of\n"
-               "objects with the keys no, name, address, access and remark. Bytes that are not\n"
-               "code page 932 show as U+FFFD (with a note on stderr).\n\n"
+               "access time and remark separated by tabs; inside a cell a tab, line feed,\n"
+               "carriage return or backslash is written \\t, \\n, \\r or \\\\, any other control\n"
+               "character or DEL \\xHH (ESC is \\x1b), U+0080 to U+009F \\u0080 to \\u009f.\n"
+               "json: an array of objects with the keys no, name, address, access and remark.\n"
+               "Bytes that are not code page 932 show as U+FFFD (with a note on stderr).\n\n"
                "Exit status: 0 done, 1 file error, 2 usage error.\n";
     case Command::None:
         break;

@@ -86,22 +86,40 @@ std::string CellText(std::string_view cell, int& lossy) {
     return SjisToUtf8Lossy(cell);
 }
 
+// C1 control characters (U+0080-U+009F) arrive as 0xC2 and a byte of 0x80-0x9F; terminals may
+// act on them as they do on ESC sequences.
+bool IsC1At(const std::string& text, std::size_t i) noexcept {
+    return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
+           static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+           static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
+void PutHex(std::string& out, const char* format, unsigned value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, format, value);
+    out += buf;
+}
+
+// A listing goes to terminals and line-based tools: no byte of a cell may act as a control there
+// or break the line. Every control character and DEL is written as an escape, the backslash
+// itself too, so the original text can be recovered.
 void PutTsvField(std::string& line, const std::string& text) {
-    for (const char c : text) {
-        switch (c) {
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        case '\\':
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\') {
             line += "\\\\";
-            break;
-        default:
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            PutHex(line, "\\x%02x", u);
+        } else if (IsC1At(text, i)) {
+            PutHex(line, "\\u%04x", static_cast<unsigned char>(text[++i]));
+        } else {
             line += c;
         }
     }
@@ -109,7 +127,8 @@ void PutTsvField(std::string& line, const std::string& text) {
 
 void PutJsonString(std::string& out, const std::string& text) {
     out += '"';
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -121,9 +140,9 @@ void PutJsonString(std::string& out, const std::string& text) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
+            PutHex(out, "\\u%04x", u);
+        } else if (IsC1At(text, i)) {
+            PutHex(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
         } else {
             out += c;
         }

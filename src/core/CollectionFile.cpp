@@ -36,7 +36,10 @@ constexpr std::string_view kLinkClose = "\">";
 
 // Byte length of the code page 932 character at t[i], the way the character functions count.
 inline std::size_t CharLen(std::string_view t, std::size_t i) noexcept {
-    return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
+    return (i + 1 < t.size() &&
+            IsSjisPair(static_cast<unsigned char>(t[i]), static_cast<unsigned char>(t[i + 1])))
+               ? 2
+               : 1;
 }
 
 // The patterns are a few bytes long: a plain loop beats a library call.
@@ -47,31 +50,24 @@ inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
     return true;
 }
 
-// First character boundary at or after `from` (itself a boundary) where the pattern starts;
-// npos when none. Every pattern opens with '<' or '"', bytes below the range of second bytes, so
-// such a byte is a character of its own exactly when the run of lead-range bytes right before it
-// is even, and the byte after it always begins a character. The search can therefore jump from
-// one candidate to the next instead of walking the characters in between.
+// First place at or after `from` where the pattern starts; npos when none. Every pattern opens
+// with '<' or '"', which are never the second byte of a two-byte character, so every such byte
+// begins a character and the search jumps from one candidate to the next without walking the
+// characters in between. A stray lead byte before a quote therefore never hides the quote.
+static_assert(!IsSjisTrailByte('<') && !IsSjisTrailByte('"'));
 std::size_t FindAt(std::string_view t, std::string_view pat, std::size_t from) noexcept {
     const std::size_t n = t.size();
     if (n < pat.size() || from > n - pat.size())
         return npos;
     const std::size_t last = n - pat.size(); // the last place a match fits
     const char* const d = t.data();
-    std::size_t floor = from; // a boundary the look back never passes
-    for (std::size_t q = from; q <= last;) {
+    for (std::size_t q = from; q <= last; ++q) {
         const void* hit = std::memchr(d + q, pat.front(), last + 1 - q);
         if (!hit)
             return npos;
         q = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
-        if (SameBytes(d + q + 1, pat.data() + 1, pat.size() - 1)) {
-            std::size_t k = q;
-            while (k > floor && IsSjisLeadByte(static_cast<unsigned char>(d[k - 1])))
-                --k;
-            if ((q - k) % 2 == 0)
-                return q;
-        }
-        floor = ++q;
+        if (SameBytes(d + q + 1, pat.data() + 1, pat.size() - 1))
+            return q;
     }
     return npos;
 }

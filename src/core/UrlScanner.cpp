@@ -147,11 +147,14 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
                     ++i;
                 } else if (cls == kLead) {
                     if (i + 1 < n) {
-                        if (b == 0x81 && static_cast<unsigned char>(p[i + 1]) == 0x40) {
+                        const auto second = static_cast<unsigned char>(p[i + 1]);
+                        if (b == 0x81 && second == 0x40) {
                             how = WalkEnd::Stopped;
                             break;
                         }
-                        i += 2;
+                        // Without a trail byte the lead byte stands alone and the next byte, a
+                        // quote or '<' perhaps, is looked at as itself.
+                        i += IsSjisTrailByte(second) ? 2 : 1;
                     } else if (!lineEnds) {
                         how = WalkEnd::NeedMore; // the character's second byte is still to come
                         break;
@@ -208,7 +211,7 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
         // which may begin a start that the next piece completes.
         if (n < pos + kStartLength)
             return pos;
-        return sjis::BoundaryAtOrBefore(p, floor, n - (kStartLength - 1));
+        return sjis::BoundaryAtOrBefore(p, floor, n - (kStartLength - 1), n);
     }
 }
 

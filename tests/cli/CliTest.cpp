@@ -175,6 +175,21 @@ TEST(CliList, escapesTabsAndLineFeedsAndConvertsToUtf8) {
     EXPECT_EQ(Cli(dir, {"list", "empty.htm", "--format=json"}).out, "[]\n");
 }
 
+TEST(CliList, escapesEveryControlCharacterSoNoneReachesTheTerminal) {
+    TempDir dir;
+    // A scanned file can carry terminal commands inside an address: retitle (ESC ] 0 ;), clear
+    // (ESC [ 2 J), bell, DEL, and a backslash that must stay reversible.
+    WriteFileBytes(dir.File("c.htm"),
+                   "<TR><TD>1</TD><TD>\x1b]0;owned\x07</TD><TD><A HREF=\"u\">u</A></TD>"
+                   "<TD>\x1b[2J\x7f\x01\x1f</TD><TD>a\\x1b</TD>\r\n");
+    const CliRun tsv = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(tsv.status, 0);
+    EXPECT_EQ(tsv.out, "1\t\\x1b]0;owned\\x07\tu\t\\x1b[2J\\x7f\\x01\\x1f\ta\\\\x1b\n");
+    const CliRun json = Cli(dir, {"list", "c.htm", "--format", "json"});
+    EXPECT_EQ(json.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(json.out.find("\"\\u001b[2J\\u007f\\u0001\\u001f\""), std::string::npos) << json.out;
+}
+
 TEST(CliRewrite, copiesTheCollectionAndRefusesAMissingSource) {
     TempDir dir;
     WriteFileBytes(dir.File("a.txt"), "http://a.b/ http://c.d/");

@@ -232,10 +232,13 @@ TEST(CollectionReader, recordLineRules) {
          "<TR><TD>1</TD><TD>" + kTrailT + kTrailD + "</TD><TD><A HREF=\"" + kTrailD +
              "\">x</A></TD><TD>" + kTrailBackslash + "</TD><TD>" + kTrailT + "</TD>",
          {{kTrailT + kTrailD, kTrailD, kTrailBackslash, kTrailT}}},
-        {"no tag matched from inside a double-byte character",
-         // 0x81 takes the following '<' as its second byte, so that "</TD>" is not a tag.
+        {"a stray lead byte before a tag leaves the tag seen",
+         // '<' is no trail byte: 0x81 stands alone and "</TD>" closes the cell.
          "<TR><TD>1</TD><TD>a\x81</TD>b</TD><TD>" + link + "</TD><TD>c</TD><TD>d</TD>",
-         {{"a\x81</TD>b", "u", "c", "d"}}},
+         {{"a\x81", "u", "c", "d"}}},
+        {"a stray lead byte before the link's closing quote",
+         "<TR><TD>1</TD><TD>n</TD><TD><A HREF=\"u\x81\">u\x81</A></TD><TD>c</TD><TD>d</TD>",
+         {{"n", "u\x81", "c", "d"}}},
     };
     for (const auto& c : cases) {
         const Loaded l = ReadBytes(Lines({"<HTML>", c.line, "</HTML>"}));
