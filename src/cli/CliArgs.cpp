@@ -87,6 +87,15 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
                 a.backup = BackupKind::Tilde;
             else
                 return Fail("--backup takes none, bak or tilde", a.command);
+        } else if (name == "--encoding" && IsScan(a.command)) {
+            const std::optional<std::string> v = takeValue();
+            const std::optional<EncodingChoice> choice = v ? EncodingChoiceNamed(*v) : std::nullopt;
+            if (!choice)
+                return Fail("--encoding takes auto, cp932, utf-8, utf-16, euc-jp or iso-2022-jp",
+                            a.command);
+            a.scan.encoding = *choice;
+        } else if (name == "--https" && IsScan(a.command) && !value) {
+            a.scan.https = true;
         } else if (name == "--format" && a.command == Command::List) {
             const std::optional<std::string> v = takeValue();
             if (v == "tsv")
@@ -131,7 +140,8 @@ std::string UsageText(Command command) {
     case Command::ScanEmails: {
         const bool urls = command == Command::ScanUrls;
         return std::string("usage: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
-               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
+               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+               "       [--encoding NAME] [--https]\n\n" +
                (urls ? "Scans each FILE for http:// addresses"
                      : "Scans each FILE for e-mail addresses (stored as mailto: links)") +
                " and appends those COLLECTION\n"
@@ -140,7 +150,14 @@ std::string UsageText(Command command) {
                "did not exist. Every FILE is checked before anything is written.\n\n"
                "  --yes          scan files named *.exe or *.com too\n"
                "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
-               "                 NAME.~ext (tilde); default none\n\n"
+               "                 NAME.~ext (tilde); default none\n"
+               "  --encoding NAME  read each FILE as auto (default: a byte order mark, else\n"
+               "                 UTF-8, EUC-JP or ISO-2022-JP when the start of the file is\n"
+               "                 plainly that, else cp932), cp932, utf-8, utf-16, euc-jp or\n"
+               "                 iso-2022-jp\n"
+               "  --https        also take addresses that begin with https:// (scan-urls)\n\n"
+               "The summary line counts the addresses added, found, found again (duplicates)\n"
+               "and passed over for being longer than 1 MiB.\n\n"
                "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
     }
     case Command::Rewrite:
@@ -162,7 +179,8 @@ std::string UsageText(Command command) {
     return "usage: linkhive-cli COMMAND ...\n\n"
            "Commands:\n"
            "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
-           "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "              [--encoding auto|cp932|utf-8|utf-16|euc-jp|iso-2022-jp] [--https]\n"
+           "  scan-emails COLLECTION FILE... (the same options)\n"
            "  rewrite     SOURCE TARGET\n"
            "  list        COLLECTION [--format tsv|json]\n\n"
            "'linkhive-cli COMMAND --help' describes a command.\n";

@@ -181,9 +181,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
 
     std::int64_t found = 0;
     std::int64_t added = 0;
+    std::int64_t tooLong = 0;
     for (const std::string& file : files) {
         progress.ProgressStart(FileSizeByName(file), ScanProgressLabel(kind, file));
-        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress);
+        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, args.scan);
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);
@@ -192,8 +193,11 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (outcome.tooLong > 0)
             Complain(s, file + ": " + std::to_string(outcome.tooLong) +
                             " address(es) longer than 1 MiB passed over");
+        if (outcome.encoding != Charset::Cp932)
+            Complain(s, file + ": read as " + std::string(CharsetDisplayName(outcome.encoding)));
         found += outcome.found;
         added += outcome.added;
+        tooLong += outcome.tooLong;
     }
 
     if (added > 0 || !existed) {
@@ -205,8 +209,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (!saved)
             return 1;
     }
-    std::fprintf(s.out, "%lld added, %lld found, %lld records in %s\n",
+    std::fprintf(s.out,
+                 "%lld added, %lld found, %lld duplicates, %lld too long, %lld records in %s\n",
                  static_cast<long long>(added), static_cast<long long>(found),
+                 static_cast<long long>(found - added), static_cast<long long>(tooLong),
                  static_cast<long long>(document.Table().RecordCount()), collection.c_str());
     return 0;
 }
