@@ -40,6 +40,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     CreateStatusBar();
     CreateGrid();
+    setAcceptDrops(true);
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
                                              m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
                                              m_history, static_cast<DocumentView&>(*this));
