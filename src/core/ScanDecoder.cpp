@@ -48,39 +48,39 @@ bool ScanDecoder::Start() {
     return true;
 }
 
-bool ScanDecoder::Refill() {
-    m_outBegin = m_outEnd = 0;
+bool ScanDecoder::ReadMore() {
+    // Keep the unconverted rest (a character's first bytes) at the front, then read on.
+    std::memmove(m_in.data(), m_in.data() + m_inBegin, m_inEnd - m_inBegin);
+    m_inEnd -= m_inBegin;
+    m_inBegin = 0;
+    if (m_in.size() < m_inEnd + m_pieceSize)
+        m_in.resize(m_inEnd + m_pieceSize);
+    const std::int64_t got = ReadFile(m_in.data() + m_inEnd, m_pieceSize);
+    if (got < 0) {
+        m_failed = true;
+        return false;
+    }
+    if (got == 0)
+        m_fileEnded = true;
+    m_inEnd += static_cast<std::size_t>(got);
+    return true;
+}
+
+std::size_t ScanDecoder::ConvertInto(char* into, std::size_t size) {
     for (;;) {
-        if (m_inBegin == m_inEnd || (!m_fileEnded && m_inEnd - m_inBegin < m_pieceSize)) {
-            // Keep the unconverted rest (a character's first bytes) at the front, then read on.
-            if (!m_fileEnded) {
-                std::memmove(m_in.data(), m_in.data() + m_inBegin, m_inEnd - m_inBegin);
-                m_inEnd -= m_inBegin;
-                m_inBegin = 0;
-                if (m_in.size() < m_inEnd + m_pieceSize)
-                    m_in.resize(m_inEnd + m_pieceSize);
-                const std::int64_t got = ReadFile(m_in.data() + m_inEnd, m_pieceSize);
-                if (got < 0) {
-                    m_failed = true;
-                    return false;
-                }
-                if (got == 0)
-                    m_fileEnded = true;
-                m_inEnd += static_cast<std::size_t>(got);
-            }
-        }
+        if (!m_fileEnded && m_inEnd - m_inBegin < m_pieceSize && !ReadMore())
+            return 0;
         if (m_inBegin == m_inEnd && m_fileEnded)
-            return false;
+            return 0;
         const platform::ToCp932Converter::Step step = m_converter->Convert(
-            m_in.data() + m_inBegin, m_inEnd - m_inBegin, m_out.data(), m_out.size(), m_fileEnded);
+            m_in.data() + m_inBegin, m_inEnd - m_inBegin, into, size, m_fileEnded);
         m_inBegin += step.consumed;
-        m_outEnd = step.produced;
-        if (m_outEnd > 0)
-            return true;
+        if (step.produced > 0)
+            return step.produced;
         if (step.consumed == 0 && m_fileEnded) {
             // A converter that takes nothing at the very end would loop forever: give up the rest.
             m_inBegin = m_inEnd;
-            return false;
+            return 0;
         }
     }
 }
@@ -101,8 +101,17 @@ std::int64_t ScanDecoder::Read(char* into, std::size_t size) {
             return 0;
         return ReadFile(into, size);
     }
-    if (m_outBegin == m_outEnd && !Refill())
-        return m_failed ? -1 : 0;
+    if (m_outBegin == m_outEnd) {
+        // With room enough the text goes straight into the caller's buffer, saving a copy.
+        if (size >= platform::ToCp932Converter::kMinOutput) {
+            const std::size_t n = ConvertInto(into, size);
+            return m_failed ? -1 : static_cast<std::int64_t>(n);
+        }
+        m_outBegin = 0;
+        m_outEnd = ConvertInto(m_out.data(), m_out.size());
+        if (m_outEnd == 0)
+            return m_failed ? -1 : 0;
+    }
     const std::size_t n = std::min(size, m_outEnd - m_outBegin);
     std::memcpy(into, m_out.data() + m_outBegin, n);
     m_outBegin += n;

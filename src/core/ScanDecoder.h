@@ -37,8 +37,10 @@ public:
 private:
     bool Start();
     std::int64_t ReadFile(char* into, std::size_t size);
-    // Converts more input into the output buffer; false at the end or on a read error.
-    bool Refill();
+    // Reads the next piece of the file behind what is left; false on a read error.
+    bool ReadMore();
+    // Converts into `into` (at least kMinOutput bytes); 0 at the end or on a read error.
+    std::size_t ConvertInto(char* into, std::size_t size);
 
     ReadFunction m_read;
     void* m_context;
