@@ -233,6 +233,7 @@ private:
     bool m_statusWanted = true;
     bool m_selectedOnce = false;
     QString m_helpFile;
+    QString m_statusReport; // what the last scan or drop did, shown while nothing else is
     int m_activations = 0;
     bool m_startedUp = false;
     // Start-up, close and display state.

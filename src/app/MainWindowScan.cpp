@@ -80,6 +80,7 @@ void MainWindow::ShowScanReport(const ScanOutcome& outcome) {
 }
 
 void MainWindow::ShowStatusReport(const QString& text) {
+    m_statusReport = text;
     m_panel1->setText(text);
     m_panel1->setToolTip(text);
 }

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QUrl>
 #include <memory>
@@ -99,8 +100,19 @@ TEST_F(MainWindowScan, scanOfAUtf8File_findsHttpsWhenAskedAndReportsInTheStatusB
 
     EXPECT_EQ(Column(2),
               (Cells{"http://a.example/x", "https://b.example/y", "http://c.example/z"}));
-    EXPECT_EQ(w->StatusReport().toStdString(),
-              "UTF-8 として読み込みました。3 件見つかり、2 件追加、1 件は登録済み。");
+    const std::string report =
+        "UTF-8 として読み込みました。3 件見つかり、2 件追加、1 件は登録済み。";
+    EXPECT_EQ(w->StatusReport().toStdString(), report);
+    // The pointer passing over the table (no hint of its own) leaves the report in place; a
+    // menu's hint shows, and the report comes back when the hint goes.
+    QStatusTipEvent idle(QString{});
+    QCoreApplication::sendEvent(w.get(), &idle);
+    EXPECT_EQ(w->StatusReport().toStdString(), report);
+    QStatusTipEvent hint(QStringLiteral("a menu hint"));
+    QCoreApplication::sendEvent(w.get(), &hint);
+    EXPECT_EQ(w->StatusReport(), QStringLiteral("a menu hint"));
+    QCoreApplication::sendEvent(w.get(), &idle);
+    EXPECT_EQ(w->StatusReport().toStdString(), report);
 }
 
 TEST_F(MainWindowScan, droppedFiles_areScannedInOrderAfterTheProgramQuestion) {
