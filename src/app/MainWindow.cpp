@@ -41,6 +41,7 @@ MainWindow::MainWindow(QWidget* parent)
     CreateStatusBar();
     CreateGrid();
     SetCaretPanelWidth(m_caretPanelWidth);
+    setAcceptDrops(true);
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
                                              m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
                                              m_history, static_cast<DocumentView&>(*this));
@@ -217,6 +218,7 @@ void MainWindow::ShowTable(bool visible) {
 }
 
 void MainWindow::TableReplaced() {
+    m_statusReport.clear(); // it told of the document that is gone
     // Row 1, column 1 becomes current. Before the user has selected anything the position
     // panel keeps its initial text; afterwards it follows.
     const QModelIndex first = m_model->IndexAt(1, 1);
@@ -277,6 +279,13 @@ void MainWindow::ActivateFromAnotherStart() {
 }
 
 void MainWindow::DisplayHint(const QString& longHint) {
+    // A scan's report stays until a hint of something else takes its place: the idle hints
+    // (none, or the document's own) bring it back.
+    if (!m_statusReport.isEmpty() &&
+        (longHint.isEmpty() || longHint == QString::fromStdString(m_doc.Hint()))) {
+        m_panel1->setText(m_statusReport);
+        return;
+    }
     m_panel1->setText(longHint);
 }
 

@@ -210,12 +210,14 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
 
     std::int64_t found = 0;
     std::int64_t added = 0;
+    std::int64_t tooLong = 0;
     for (const std::string& file : files) {
         progress.ProgressStart(
             FileSizeByName(file),
             ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
                           FileInfoLine(file)));
-        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, true);
+        const ScanOutcome outcome =
+            ScanFileIntoDocument(kind, file, document, progress, args.scan, true);
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);
@@ -224,8 +226,12 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (outcome.tooLong > 0)
             Complain(s,
                      Say(s.language, msg::kTooLongPassed, {file, std::to_string(outcome.tooLong)}));
+        if (outcome.encoding != Charset::Cp932)
+            Complain(s, Say(s.language, msg::kReadAs,
+                            {file, std::string(CharsetDisplayName(outcome.encoding))}));
         found += outcome.found;
         added += outcome.added;
+        tooLong += outcome.tooLong;
     }
 
     if (added > 0 || !existed) {
@@ -238,9 +244,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (!saved)
             return 1;
     }
-    const std::string result = Say(s.language, msg::kScanResult,
-                                   {std::to_string(added), std::to_string(found),
-                                    std::to_string(document.Table().RecordCount()), collection});
+    const std::string result =
+        Say(s.language, msg::kScanResult,
+            {std::to_string(added), std::to_string(found), std::to_string(found - added),
+             std::to_string(tooLong), std::to_string(document.Table().RecordCount()), collection});
     std::fprintf(s.out, "%s\n", result.c_str());
     return 0;
 }

@@ -16,8 +16,9 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
     for (int b = 0; b < 256; ++b)
         t[static_cast<std::size_t>(b)] =
             IsSjisLeadByte(static_cast<unsigned char>(b)) ? kLead : kPlain;
-    for (const char c : {',', '!', '"', '(', ')', '+', '*', '<',  '>', '\'', ' ', '#', '$', '&',
-                         '=', '`', '|', '{', '}', '?', '^', '\\', '@', '[',  ';', ':', ']', '/'})
+    for (const char c :
+         {',', '!', '"', '(', ')', '+', '*',  '<', '>', '\'', ' ', '#', '$', '&', '=',
+          '`', '|', '{', '}', '?', '^', '\\', '@', '[', ';',  ':', ']', '/', '\n'})
         t[static_cast<unsigned char>(c)] = kDelimiter;
     return t;
 }

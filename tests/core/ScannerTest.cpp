@@ -77,11 +77,11 @@ bool IsOneOf(const std::string& ch, const std::vector<std::string>& set) {
     return false;
 }
 
-const std::vector<std::string> kTerminators = {",", "!", "\"", "(", ")", "+",
-                                               "*", "<", ">",  "'", " ", "\x81\x40"};
+const std::vector<std::string> kTerminators = {",", "!", "\"", "(", ")",  "+",       "*",
+                                               "<", ">", "'",  " ", "\n", "\x81\x40"};
 const std::vector<std::string> kDelimiters = {
     ",", "!", "\"", "(", ")", "+", "*", "<",  ">", "'", " ", "\x81\x40", "#", "$", "&",
-    "=", "`", "|",  "{", "}", "?", "^", "\\", "@", "[", ";", ":",        "]", "/"};
+    "=", "`", "|",  "{", "}", "?", "^", "\\", "@", "[", ";", ":",        "]", "/", "\n"};
 
 Outcome Reference(Kind kind, std::string_view bytes) {
     Outcome out;
@@ -178,7 +178,7 @@ TEST(UrlScanner, findsAddressesAsWritten) {
              "http://a\x81\xfd\x81\x7f,",
              {"http://a\x81\xfd\x81\x7f"}},
             {"lead byte before the line end is a character", "http://a\x81", {"http://a\x81"}},
-            {"LF-only lines are one line", "see http://a.b/\nnext line", {"http://a.b/\nnext"}},
+            {"a line feed ends the address", "see http://a.b/\nnext line", {"http://a.b/"}},
             {"CR ends the line", "http://a.b/\r\nnext", {"http://a.b/"}},
             {"nothing after NUL is searched",
              "http://a\0b http://c\r\nhttp://d"s,
@@ -218,7 +218,7 @@ TEST(EmailScanner, findsAddressesBetweenDelimiters) {
                       "u@v", "w@x", "y@z", "A@B", "C@D", "E@F", "G@H", "I@J", "K@L",
                       "M@N", "O@P", "Q@R", "S@T", "U@V", "W@X", "Y@Z", "0@1"}},
                     {"control characters belong", "a\tb@c\x01", {"a\tb@c\x01"}},
-                    {"LF-only lines are one line", "x\nname@host\ny z", {"x\nname@host\ny"}},
+                    {"a line feed ends both parts", "x\nname@host\ny z", {"name@host"}},
                     {"CR LF ends the left part", "x\r\nname@host", {"name@host"}},
                     {"nothing after NUL", "a@b\0c@d\r\ne@f"s, {"a@b", "e@f"}},
                     {"NUL right after the at sign", "a@\0b"s, {}},
