@@ -30,13 +30,14 @@ private:
     std::vector<std::string>& m_out;
 };
 
-Found Scan(bool url, std::string_view bytes, std::size_t block) {
+Found Scan(bool url, std::string_view bytes, std::size_t block, EncodingChoice encoding) {
     Found found;
     Collect sink(found);
     UrlScanner urls(sink);
     EmailScanner emails(sink);
     NullProgress progress;
     ScanFeeder feeder(url ? static_cast<AddressScanner&>(urls) : emails, progress, block);
+    feeder.SetEncoding(encoding);
     feeder.FeedBytes(bytes);
     return found;
 }
@@ -61,8 +62,9 @@ bool IsOneOf(const std::string& ch, std::string_view singles) {
     return ch.size() == 1 && singles.find(ch[0]) != std::string_view::npos;
 }
 
-constexpr std::string_view kTerminators = ",!\"()+*<>' ";
-constexpr std::string_view kDelimiters = ",!\"()+*<>' #$&=`|{}?^\\@[;:]/";
+// A line feed inside a line ends an address too: no address holds a raw one.
+constexpr std::string_view kTerminators = ",!\"()+*<>' \n";
+constexpr std::string_view kDelimiters = ",!\"()+*<>' #$&=`|{}?^\\@[;:]/\n";
 
 Found Reference(bool url, std::string_view bytes) {
     Found found;
@@ -105,12 +107,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t block = std::size_t{1} + data[0] % 64;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     for (const bool url : {true, false}) {
-        const Found whole = Scan(url, bytes, ScanFeeder::kDefaultBlockSize);
-        LH_FUZZ_CHECK(Scan(url, bytes, block) == whole);
+        const Found whole = Scan(url, bytes, ScanFeeder::kDefaultBlockSize, EncodingChoice::Cp932);
+        LH_FUZZ_CHECK(Scan(url, bytes, block, EncodingChoice::Cp932) == whole);
         // The reference walks character by character from each line start: quadratic, so only
         // for inputs a fuzzer mostly produces anyway.
         if (bytes.size() <= 2048)
             LH_FUZZ_CHECK(Reference(url, bytes) == whole);
+        // Detected and converted input: the pieces a file arrives in change nothing either,
+        // however a character of any encoding is cut.
+        LH_FUZZ_CHECK(Scan(url, bytes, block, EncodingChoice::Auto) ==
+                      Scan(url, bytes, ScanFeeder::kDefaultBlockSize, EncodingChoice::Auto));
     }
     return 0;
 }
