@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; does nothing when all are present.
 # With --runtime it adds what a desktop session needs to use the program: a Japanese font for
-# the interface and the desktop's default-handler launcher.
+# the interface and the desktop's default-handler launcher; with --fuzz what scripts/fuzz.sh needs.
 set -euo pipefail
 # qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
 if [ "${1:-}" = "--runtime" ]; then
   packages+=(fonts-ipafont-gothic xdg-utils)
+fi
+# --fuzz: clang and its libFuzzer and sanitizer runtimes, for scripts/fuzz.sh only.
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

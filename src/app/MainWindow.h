@@ -6,11 +6,13 @@
 // MainWindowStartup.cpp (creation and deferred start-up), MainWindowClose.cpp (close check, Esc,
 // pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
 // (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
-// MainWindowScan.cpp (filling the table from a file), MainWindowExchange.cpp (import and export).
+// MainWindowScan.cpp (filling the table from a file, scan options), MainWindowDrop.cpp (files and
+// links dropped on the window), MainWindowExchange.cpp (import and export).
 
 #include "ForwardingFileChooser.h"
 #include "ForwardingMessageBox.h"
 #include "core/Document.h"
+#include "core/DroppedLinks.h"
 #include "core/ExchangeCommands.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
@@ -31,6 +33,8 @@
 #include <vector>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -136,6 +140,12 @@ public:
     void EditFileURLItemClick();
     void EditFileEMItemClick();
     void FinishScan() override;
+    void ShowScanReport(const ScanOutcome& outcome) override;
+    // Scan options of the Edit menu: each change is stored at once.
+    void EditHttpsItemClick();
+    void EditEncodingItemClick(EncodingChoice choice);
+    // What the status bar's text panel says after a scan or a drop.
+    QString StatusReport() const;
 
     // Records in from bookmark, CSV and JSON files, and out to them.
     void FileImportItemClick();
@@ -168,6 +178,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -196,6 +208,12 @@ private:
     void SetCurrentCell(qint64 gridRow, int gridColumn);
     // Start-up and close.
     void RestoreOptions();
+    void RestoreScanOptions();
+    void ShowScanOptions();
+    void ShowStatusReport(const QString& text);
+    // Files dropped are scanned for URLs in order; links become records.
+    void DropFiles(const std::vector<std::string>& paths);
+    void DropLinks(const std::vector<DroppedLink>& links);
     void RestoreDisplayFont();
     void ApplyFontColor();
     void ApplyStartupWindowState();
@@ -232,6 +250,7 @@ private:
     int m_caretDigits = 0;      // digits of the row count the panel was fitted to
     bool m_selectedOnce = false;
     QString m_helpFile;
+    QString m_statusReport; // what the last scan or drop did, shown while nothing else is
     int m_activations = 0;
     bool m_startedUp = false;
     // Start-up, close and display state.

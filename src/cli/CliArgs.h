@@ -2,7 +2,8 @@
 
 // The companion's command line:
 //   linkhive-cli scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]
-//   linkhive-cli scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]
+//                            [--encoding NAME] [--https]
+//   linkhive-cli scan-emails COLLECTION FILE... (the same options)
 //   linkhive-cli rewrite     SOURCE TARGET
 //   linkhive-cli list        COLLECTION [--format tsv|json]
 //   linkhive-cli import      COLLECTION FILE [--format bookmarks|csv|json] [--keep-duplicates]
@@ -12,6 +13,7 @@
 
 #include "CliLanguage.h"
 #include "core/CollectionFile.h"
+#include "core/MainOptions.h"
 
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@ struct CliArgs {
     bool yes = false;
     BackupKind backup = BackupKind::None;
     ListFormat format = ListFormat::Tsv;
+    ScanOptions scan;
     // import and export: "bookmarks", "csv" or "json"; empty: import goes by the file's name.
     std::string exchangeFormat;
     bool keepDuplicates = false;

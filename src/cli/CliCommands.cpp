@@ -118,22 +118,40 @@ std::string CellText(std::string_view cell, int& lossy) {
     return SjisToUtf8Lossy(cell);
 }
 
+// C1 control characters (U+0080-U+009F) arrive as 0xC2 and a byte of 0x80-0x9F; terminals may
+// act on them as they do on ESC sequences.
+bool IsC1At(const std::string& text, std::size_t i) noexcept {
+    return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
+           static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+           static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
+void PutHex(std::string& out, const char* format, unsigned value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, format, value);
+    out += buf;
+}
+
+// A listing goes to terminals and line-based tools: no byte of a cell may act as a control there
+// or break the line. Every control character and DEL is written as an escape, the backslash
+// itself too, so the original text can be recovered.
 void PutTsvField(std::string& line, const std::string& text) {
-    for (const char c : text) {
-        switch (c) {
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        case '\\':
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\') {
             line += "\\\\";
-            break;
-        default:
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            PutHex(line, "\\x%02x", u);
+        } else if (IsC1At(text, i)) {
+            PutHex(line, "\\u%04x", static_cast<unsigned char>(text[++i]));
+        } else {
             line += c;
         }
     }
@@ -141,7 +159,8 @@ void PutTsvField(std::string& line, const std::string& text) {
 
 void PutJsonString(std::string& out, const std::string& text) {
     out += '"';
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -153,9 +172,9 @@ void PutJsonString(std::string& out, const std::string& text) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
+            PutHex(out, "\\u%04x", u);
+        } else if (IsC1At(text, i)) {
+            PutHex(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
         } else {
             out += c;
         }
@@ -194,12 +213,14 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
 
     std::int64_t found = 0;
     std::int64_t added = 0;
+    std::int64_t tooLong = 0;
     for (const std::string& file : files) {
         progress.ProgressStart(
             FileSizeByName(file),
             ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
                           FileInfoLine(file)));
-        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, true);
+        const ScanOutcome outcome =
+            ScanFileIntoDocument(kind, file, document, progress, args.scan, true);
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);
@@ -208,8 +229,12 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (outcome.tooLong > 0)
             Complain(s,
                      Say(s.language, msg::kTooLongPassed, {file, std::to_string(outcome.tooLong)}));
+        if (outcome.encoding != Charset::Cp932)
+            Complain(s, Say(s.language, msg::kReadAs,
+                            {file, std::string(CharsetDisplayName(outcome.encoding))}));
         found += outcome.found;
         added += outcome.added;
+        tooLong += outcome.tooLong;
     }
 
     if (added > 0 || !existed) {
@@ -222,9 +247,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (!saved)
             return 1;
     }
-    const std::string result = Say(s.language, msg::kScanResult,
-                                   {std::to_string(added), std::to_string(found),
-                                    std::to_string(document.Table().RecordCount()), collection});
+    const std::string result =
+        Say(s.language, msg::kScanResult,
+            {std::to_string(added), std::to_string(found), std::to_string(found - added),
+             std::to_string(tooLong), std::to_string(document.Table().RecordCount()), collection});
     std::fprintf(s.out, "%s\n", result.c_str());
     return 0;
 }

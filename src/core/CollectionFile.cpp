@@ -37,17 +37,11 @@ constexpr std::string_view kCharsetDeclaration =
 constexpr std::string_view kLinkOpen = "<A HREF=\"";
 constexpr std::string_view kLinkClose = "\">";
 
-// A lead byte pairs only with a byte of the second-byte ranges; before anything else (the '<'
-// or '"' of the markup that follows every text of the page) it is a character of its own. So a
-// text ending in a stray lead byte reads back exactly as it was written.
-inline bool IsSjisTrailByte(unsigned char b) noexcept {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
-
-// Byte length of the code page 932 character at t[i].
+// Byte length of the code page 932 character at t[i]. A lead byte pairs only with a byte of
+// the second-byte ranges, so a text ending in a stray lead byte reads back exactly as written.
 inline std::size_t CharLen(std::string_view t, std::size_t i) noexcept {
-    return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() &&
-            IsSjisTrailByte(static_cast<unsigned char>(t[i + 1])))
+    return (i + 1 < t.size() &&
+            IsSjisPair(static_cast<unsigned char>(t[i]), static_cast<unsigned char>(t[i + 1])))
                ? 2
                : 1;
 }
@@ -60,9 +54,11 @@ inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
     return true;
 }
 
-// First character boundary at or after `from` (itself a boundary) where the pattern starts;
-// npos when none. Every pattern opens with '<' or '"', bytes outside the second-byte ranges,
-// which therefore always begin a character: the search is a byte search.
+// First place at or after `from` where the pattern starts; npos when none. Every pattern opens
+// with '<' or '"', which are never the second byte of a two-byte character, so every such byte
+// begins a character and the search jumps from one candidate to the next without walking the
+// characters in between. A stray lead byte before a quote therefore never hides the quote.
+static_assert(!IsSjisTrailByte('<') && !IsSjisTrailByte('"'));
 std::size_t FindAt(std::string_view t, std::string_view pat, std::size_t from) noexcept {
     const std::size_t n = t.size();
     if (n < pat.size() || from > n - pat.size())

@@ -298,6 +298,13 @@ TEST(CollectionReader, recordLineRules) {
         {"a stray lead byte does not swallow the tag after it",
          "<TR><TD>1</TD><TD>a\x81</TD><TD>" + link + "</TD><TD>c\xFC</TD><TD>d\x9F</TD>",
          {{"a\x81", "u", "c\xFC", "d\x9F"}}},
+        {"a stray lead byte before a tag leaves the tag seen",
+         // '<' is no trail byte: 0x81 stands alone and "</TD>" closes the cell.
+         "<TR><TD>1</TD><TD>a\x81</TD>b</TD><TD>" + link + "</TD><TD>c</TD><TD>d</TD>",
+         {{"a\x81", "u", "c", "d"}}},
+        {"a stray lead byte before the link's closing quote",
+         "<TR><TD>1</TD><TD>n</TD><TD><A HREF=\"u\x81\">u\x81</A></TD><TD>c</TD><TD>d</TD>",
+         {{"n", "u\x81", "c", "d"}}},
     };
     for (const auto& c : cases) {
         const Loaded l = ReadBytes(Lines({"<HTML>", c.line, "</HTML>"}));

@@ -16,13 +16,18 @@ namespace {
 thread_local DWORD g_lastError = 0;
 
 // Paths are in the ANSI code page. A byte that the code page calls a lead byte, followed by a
-// non-NUL byte, makes one character with it: a trailing 0x5C there is no backslash.
+// possible second byte, makes one character with it: a trailing 0x5C there is no backslash.
+// Second bytes start at 0x40 in every double-byte code page, so a '/' or ':' after a stray lead
+// byte still separates.
+bool IsPairAt(std::string_view s, std::size_t at) {
+    return ::IsDBCSLeadByte(static_cast<BYTE>(s[at])) && at + 1 < s.size() &&
+           static_cast<unsigned char>(s[at + 1]) >= 0x40;
+}
+
 std::size_t CharLen(std::string_view s, std::size_t at) {
     if (at >= s.size() || s[at] == '\0')
         return 0;
-    return (::IsDBCSLeadByte(static_cast<BYTE>(s[at])) && at + 1 < s.size() && s[at + 1] != '\0')
-               ? 2
-               : 1;
+    return IsPairAt(s, at) ? 2 : 1;
 }
 
 bool IsSeparatorAt(std::string_view s, std::size_t at) {
@@ -150,10 +155,7 @@ char PathSeparator() {
 std::size_t PathCharLength(std::string_view path, std::size_t at) {
     if (at >= path.size())
         return 0;
-    return (::IsDBCSLeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size() &&
-            path[at + 1] != '\0')
-               ? 2
-               : 1;
+    return IsPairAt(path, at) ? 2 : 1;
 }
 
 std::string FileNamePart(std::string_view path) {

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <windows.h>
+
+// After windows.h, which it builds on.
 #include <shellapi.h>
 
 namespace lh::platform {
@@ -28,6 +30,26 @@ std::vector<std::string> SplitParameters(const std::string& parameters) {
     if (parameters.empty())
         return {};
     return {parameters};
+}
+
+bool StartsAsProgram(const std::string& target) {
+    // What the shell runs rather than opens: the extensions of PATHEXT and a few more it starts
+    // the same way.
+    const std::size_t dot = target.find_last_of(".\\/:");
+    if (dot == std::string::npos || target[dot] != '.')
+        return false;
+    std::string ext = target.substr(dot);
+    for (char& c : ext)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    const char* pathExt = std::getenv("PATHEXT");
+    std::string known = ";";
+    known += (pathExt && *pathExt) ? pathExt : ".COM;.EXE;.BAT;.CMD;.VBS;.JS;.WSF";
+    known += ";.SCR;.PIF;.LNK;.MSI;.HTA;.CPL;";
+    for (char& c : known)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return known.find(";" + ext + ";") != std::string::npos;
 }
 
 bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::string>& parameters) {
