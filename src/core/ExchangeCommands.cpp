@@ -97,14 +97,20 @@ std::string ImportSummaryText(const ImportOutcome& o, MessageLanguage language) 
 std::string ExportSummaryText(const std::string& target, std::int64_t records,
                               const ExchangeTally& tally, MessageLanguage language) {
     const bool ja = language == MessageLanguage::Japanese;
-    std::string text =
-        ja ? Quoted(target) + "\nに " + Count(records) + " 件のレコードを書き出しました。"
-           : Count(records) + " record(s) written to " + PathForDisplay(target) + ".";
-    if (tally.lossyCharacters > 0)
-        text += ja ? "\nコードページ932 として読めない " + Count(tally.lossyCharacters) +
-                         " バイトは U+FFFD で書きました。"
-                   : "\n" + Count(tally.lossyCharacters) +
-                         " byte(s) that are not code page 932 written as U+FFFD.";
+    std::string text;
+    if (ja) {
+        text = Quoted(target);
+        text += "\nに " + Count(records) + " 件のレコードを書き出しました。";
+    } else {
+        text = Count(records);
+        text += " record(s) written to " + PathForDisplay(target) + ".";
+    }
+    if (tally.lossyCharacters > 0) {
+        text += ja ? "\nコードページ932 として読めない " : "\n";
+        text += Count(tally.lossyCharacters);
+        text += ja ? " バイトは U+FFFD で書きました。"
+                   : " byte(s) that are not code page 932 written as U+FFFD.";
+    }
     return text;
 }
 
