@@ -10,8 +10,13 @@
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
 
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace lh::cli {
 
@@ -84,57 +89,135 @@ bool SaveCollection(const std::string& path, const Document& document, BackupKin
     return true;
 }
 
+// Plain ASCII reads the same in code page 932 and in UTF-8, and most cells (addresses, stamps,
+// numbers) are nothing else: they go out as they are, without a conversion per cell.
+bool IsAscii(std::string_view text) noexcept {
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, sizeof w);
+        if (w & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return false;
+    return true;
+}
+
 // Cell text for the listing: UTF-8, with a count of cells that needed replacement characters.
-std::string CellText(std::string_view cell, int& lossy) {
-    if (std::optional<std::string> exact = SjisToUtf8(cell))
-        return std::move(*exact);
+// The view is `cell` itself or the text in `scratch`.
+std::string_view CellText(std::string_view cell, std::string& scratch, int& lossy) {
+    if (IsAscii(cell))
+        return cell;
+    if (std::optional<std::string> exact = SjisToUtf8(cell)) {
+        scratch = std::move(*exact);
+        return scratch;
+    }
     ++lossy;
-    return SjisToUtf8Lossy(cell);
+    scratch = SjisToUtf8Lossy(cell);
+    return scratch;
 }
 
-void PutTsvField(std::string& line, const std::string& text) {
-    for (const char c : text) {
-        switch (c) {
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        case '\\':
-            line += "\\\\";
-            break;
-        default:
-            line += c;
-        }
+// The bytes a format escapes, as a table: the test runs once per byte of the listing.
+using EscapeSet = std::array<bool, 256>;
+
+constexpr EscapeSet kTsvEscapes = [] {
+    EscapeSet set{};
+    for (const unsigned char c : {'\t', '\n', '\r', '\\'})
+        set[c] = true;
+    return set;
+}();
+
+constexpr EscapeSet kJsonEscapes = [] {
+    EscapeSet set{};
+    for (int c = 0; c < 0x20; ++c)
+        set[static_cast<std::size_t>(c)] = true;
+    for (const unsigned char c : {'"', '\\', '\x7F'})
+        set[c] = true;
+    return set;
+}();
+
+// Appends `text` with `escape(c, buf)` in place of each byte of `set`; runs of bytes that need
+// no escape are copied whole.
+void PutEscaped(std::string& out, std::string_view text, const EscapeSet& set,
+                std::size_t (*escape)(unsigned char, char*)) {
+    std::size_t from = 0;
+    char buf[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!set[c])
+            continue;
+        out.append(text.data() + from, i - from);
+        out.append(buf, escape(c, buf));
+        from = i + 1;
     }
+    out.append(text.data() + from, text.size() - from);
 }
 
-void PutJsonString(std::string& out, const std::string& text) {
-    out += '"';
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
+std::size_t TsvEscape(unsigned char c, char* buf) {
+    char letter;
+    switch (c) {
+    case '\t':
+        letter = 't';
+        break;
+    case '\n':
+        letter = 'n';
+        break;
+    case '\r':
+        letter = 'r';
+        break;
+    case '\\':
+        letter = '\\';
+        break;
+    default:
+        return 0;
     }
+    buf[0] = '\\';
+    buf[1] = letter;
+    return 2;
+}
+
+std::size_t JsonEscape(unsigned char c, char* buf) {
+    char letter;
+    switch (c) {
+    case '"':
+    case '\\':
+        letter = static_cast<char>(c);
+        break;
+    case '\n':
+        letter = 'n';
+        break;
+    case '\r':
+        letter = 'r';
+        break;
+    case '\t':
+        letter = 't';
+        break;
+    default:
+        if (c < 0x20 || c == 0x7F)
+            return static_cast<std::size_t>(std::snprintf(buf, 8, "\\u%04x", c));
+        return 0;
+    }
+    buf[0] = '\\';
+    buf[1] = letter;
+    return 2;
+}
+
+void PutTsvField(std::string& line, std::string_view text) {
+    PutEscaped(line, text, kTsvEscapes, TsvEscape);
+}
+
+void PutJsonString(std::string& out, std::string_view text) {
     out += '"';
+    PutEscaped(out, text, kJsonEscapes, JsonEscape);
+    out += '"';
+}
+
+void PutNumber(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, static_cast<std::size_t>(r.ptr - digits));
 }
 
 } // namespace
@@ -216,35 +299,46 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     const TableStore& table = document.Table();
     const bool json = args.format == ListFormat::Json;
     int lossy = 0;
-    std::string line;
+    std::string scratch;
+    // Records go out in blocks of this size rather than a write per line.
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+    std::string block;
+    block.reserve(kBlockBytes + 4096);
     if (json)
         std::fputs(table.RecordCount() == 0 ? "[" : "[\n", s.out);
-    static constexpr const char* kKeys[5] = {"no", "name", "address", "access", "remark"};
+    static constexpr std::string_view kKeys[5] = {"no", "name", "address", "access", "remark"};
     for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
-        line.clear();
         if (json) {
-            line += "  {\"no\": " + std::to_string(r);
+            block += "  {\"no\": ";
+            PutNumber(block, r);
             for (int c = 1; c <= 4; ++c) {
-                line += std::string(", \"") + kKeys[c] + "\": ";
-                PutJsonString(line, CellText(table.CellView(r, c), lossy));
+                block += ", \"";
+                block += kKeys[c];
+                block += "\": ";
+                PutJsonString(block, CellText(table.CellView(r, c), scratch, lossy));
             }
-            line += r + 1 < table.EntryRow() ? "},\n" : "}\n";
+            block += r + 1 < table.EntryRow() ? "},\n" : "}\n";
         } else {
-            line += std::to_string(r);
+            PutNumber(block, r);
             for (int c = 1; c <= 4; ++c) {
-                line += '\t';
-                PutTsvField(line, CellText(table.CellView(r, c), lossy));
+                block += '\t';
+                PutTsvField(block, CellText(table.CellView(r, c), scratch, lossy));
             }
-            line += '\n';
+            block += '\n';
         }
-        std::fwrite(line.data(), 1, line.size(), s.out);
+        if (block.size() >= kBlockBytes) {
+            std::fwrite(block.data(), 1, block.size(), s.out);
+            block.clear();
+        }
     }
+    std::fwrite(block.data(), 1, block.size(), s.out);
     if (json)
         std::fputs("]\n", s.out);
     if (lossy > 0)
         Complain(s, std::to_string(lossy) +
                         " cell(s) hold bytes that are not code page 932; shown as U+FFFD");
-    if (std::fflush(s.out) != 0) {
+    // A write that failed along the way (a full disk) leaves only the error mark behind.
+    if (std::fflush(s.out) != 0 || std::ferror(s.out)) {
         Complain(s, "cannot write the listing");
         return 1;
     }
