@@ -82,7 +82,21 @@ double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-double RunProgram(const Setup& s) {
+// Peak resident memory of a running process in KiB, 0 when unknown.
+long PeakKib(pid_t pid) {
+    std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+    if (!f)
+        return 0;
+    char line[256];
+    long kib = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmHWM: %ld", &kib) == 1)
+            break;
+    std::fclose(f);
+    return kib;
+}
+
+double RunProgram(const Setup& s, long& peakKib) {
     const std::string want = "[" + fs::path(s.collection).filename().string() + "]";
     const auto start = Clock::now();
     const pid_t pid = Spawn({s.program, s.collection}, s.environment);
@@ -94,6 +108,7 @@ double RunProgram(const Setup& s) {
     while (Seconds(start) < 300) {
         if (AskCaption(socketPath).find(want) != std::string::npos) {
             seconds = Seconds(start);
+            peakKib = PeakKib(pid);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -162,11 +177,13 @@ int main(int argc, char** argv) {
 
     std::vector<double> program;
     std::vector<double> companion;
+    std::vector<double> peak;
     for (int r = 0; r < rounds; ++r) {
         // Alternate which goes first, so neither always meets a warmer or a busier machine.
         const bool programFirst = r % 2 == 0;
-        const double a = programFirst ? RunProgram(s) : RunCompanion(s);
-        const double b = programFirst ? RunCompanion(s) : RunProgram(s);
+        long kib = 0;
+        const double a = programFirst ? RunProgram(s, kib) : RunCompanion(s);
+        const double b = programFirst ? RunCompanion(s) : RunProgram(s, kib);
         const double p = programFirst ? a : b;
         const double c = programFirst ? b : a;
         if (p < 0 || c < 0) {
@@ -176,6 +193,7 @@ int main(int argc, char** argv) {
         }
         program.push_back(p);
         companion.push_back(c);
+        peak.push_back(static_cast<double>(kib));
     }
     fs::remove_all(s.work);
     const double p = Median(program);
@@ -183,5 +201,8 @@ int main(int argc, char** argv) {
     std::printf("%-52s %8.3f\n", "program until its caption names the file", p);
     std::printf("%-52s %8.3f\n", "companion load (scan-urls of an empty file)", c);
     std::printf("%-52s %8.2f\n", "ratio program / companion", p / c);
+    const double text = static_cast<double>(fs::file_size(s.collection));
+    std::printf("%-52s %8.1f MiB, %.2f x the file\n", "program's peak RSS", Median(peak) / 1024,
+                Median(peak) * 1024 / text);
     return 0;
 }

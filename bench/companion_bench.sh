@@ -30,7 +30,7 @@ export LC_ALL=C
 # The peers. Record lines are those the program reads: "<TR><TD>" not followed by "N".
 mawk_rewrite() {
   mawk '/^<TR><TD>/ && substr($0, 9, 1) != "N" {
-          n++; sub(/^<TR><TD>[^<]*<\/TD>/, "<TR><TD>" n "</TD>") }
+          n++; $0 = "<TR><TD>" n substr($0, index($0, "</TD>")) }
         { print }' "$1" >"$2"
 }
 mawk_list() {
