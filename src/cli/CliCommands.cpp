@@ -10,6 +10,7 @@
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lh::cli {
 
@@ -105,19 +107,72 @@ bool IsAscii(std::string_view text) noexcept {
     return true;
 }
 
-// Cell text for the listing: UTF-8, with a count of cells that needed replacement characters.
-// The view is `cell` itself or the text in `scratch`.
-std::string_view CellText(std::string_view cell, std::string& scratch, int& lossy) {
-    if (IsAscii(cell))
-        return cell;
-    if (std::optional<std::string> exact = SjisToUtf8(cell)) {
-        scratch = std::move(*exact);
-        return scratch;
+// The UTF-8 texts of the cells of a run of records, for the listing. Cells of plain ASCII are
+// their own text. The others are converted together, one conversion for the run instead of one
+// per cell, joined by NUL bytes (which no double-byte character holds and every conversion
+// keeps). A run that does not convert as a whole, because some cell holds bytes that are no
+// code page 932, is converted cell by cell, with U+FFFD where needed: `lossy` counts those cells.
+class CellTexts {
+public:
+    void Prepare(const TableStore& table, TableStore::Row first, TableStore::Row end, int& lossy) {
+        m_first = first;
+        m_views.assign(static_cast<std::size_t>(end - first) * 4, {});
+        m_joined.clear();
+        std::vector<std::size_t> joined;
+        std::vector<std::size_t> alone;
+        for (TableStore::Row r = first; r < end; ++r) {
+            for (int c = 1; c <= 4; ++c) {
+                const std::size_t i = Slot(r, c);
+                const std::string_view cell = table.CellView(r, c);
+                m_views[i] = cell;
+                if (IsAscii(cell))
+                    continue;
+                if (cell.find('\0') != std::string_view::npos) {
+                    alone.push_back(i);
+                    continue;
+                }
+                m_joined.append(cell);
+                m_joined += '\0';
+                joined.push_back(i);
+            }
+        }
+        if (!joined.empty()) {
+            if (std::optional<std::string> converted = SjisToUtf8(m_joined)) {
+                m_converted = std::move(*converted);
+                std::size_t from = 0;
+                for (const std::size_t i : joined) {
+                    const std::size_t nul = m_converted.find('\0', from);
+                    m_views[i] = std::string_view(m_converted).substr(from, nul - from);
+                    from = nul + 1;
+                }
+            } else {
+                alone.insert(alone.end(), joined.begin(), joined.end());
+            }
+        }
+        m_alone.clear();
+        m_alone.reserve(alone.size()); // the views below point into these strings
+        for (const std::size_t i : alone) {
+            std::optional<std::string> exact = SjisToUtf8(m_views[i]);
+            if (!exact)
+                ++lossy;
+            m_alone.push_back(exact ? std::move(*exact) : SjisToUtf8Lossy(m_views[i]));
+            m_views[i] = m_alone.back();
+        }
     }
-    ++lossy;
-    scratch = SjisToUtf8Lossy(cell);
-    return scratch;
-}
+
+    std::string_view Get(TableStore::Row r, int c) const { return m_views[Slot(r, c)]; }
+
+private:
+    std::size_t Slot(TableStore::Row r, int c) const {
+        return static_cast<std::size_t>(r - m_first) * 4 + static_cast<std::size_t>(c - 1);
+    }
+
+    TableStore::Row m_first = 0;
+    std::vector<std::string_view> m_views;
+    std::string m_joined;
+    std::string m_converted;
+    std::vector<std::string> m_alone;
+};
 
 // The bytes a format escapes, as a table: the test runs once per byte of the listing.
 using EscapeSet = std::array<bool, 256>;
@@ -299,15 +354,18 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     const TableStore& table = document.Table();
     const bool json = args.format == ListFormat::Json;
     int lossy = 0;
-    std::string scratch;
     // Records go out in blocks of this size rather than a write per line.
     constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+    constexpr TableStore::Row kRunRecords = 1024;
     std::string block;
     block.reserve(kBlockBytes + 4096);
+    CellTexts texts;
     if (json)
         std::fputs(table.RecordCount() == 0 ? "[" : "[\n", s.out);
     static constexpr std::string_view kKeys[5] = {"no", "name", "address", "access", "remark"};
     for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
+        if ((r - 1) % kRunRecords == 0)
+            texts.Prepare(table, r, std::min(r + kRunRecords, table.EntryRow()), lossy);
         if (json) {
             block += "  {\"no\": ";
             PutNumber(block, r);
@@ -315,14 +373,14 @@ int RunList(const CliArgs& args, const CliStreams& s) {
                 block += ", \"";
                 block += kKeys[c];
                 block += "\": ";
-                PutJsonString(block, CellText(table.CellView(r, c), scratch, lossy));
+                PutJsonString(block, texts.Get(r, c));
             }
             block += r + 1 < table.EntryRow() ? "},\n" : "}\n";
         } else {
             PutNumber(block, r);
             for (int c = 1; c <= 4; ++c) {
                 block += '\t';
-                PutTsvField(block, CellText(table.CellView(r, c), scratch, lossy));
+                PutTsvField(block, texts.Get(r, c));
             }
             block += '\n';
         }

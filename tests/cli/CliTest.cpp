@@ -224,6 +224,26 @@ TEST(CliList, everyCellIsEscapedAfterItsConversion) {
     }
 }
 
+TEST(CliList, longListingsConvertEveryCellAndMarkOnlyTheBrokenOne) {
+    TempDir dir;
+    // More records than are converted in one go; one bad remark deep inside.
+    std::string page = "<TITLE>t</TITLE>\r\n";
+    std::string expected;
+    for (int i = 1; i <= 2500; ++i) {
+        const std::string n = std::to_string(i);
+        const bool bad = i == 1500;
+        page += "<TR><TD>" + n + "</TD><TD>\x93\xFA\x96\x7B" + n + "</TD><TD><A HREF=\"http://a/" +
+                n + "\">x</A></TD><TD>\x83\x5C</TD><TD>" + (bad ? "\xFD" : "r") + "</TD>\r\n";
+        expected +=
+            n + "\t日本" + n + "\thttp://a/" + n + "\tソ\t" + (bad ? "\xEF\xBF\xBD" : "r") + "\n";
+    }
+    WriteFileBytes(dir.File("c.htm"), page);
+    const CliRun r = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_NE(r.err.find("1 cell(s)"), std::string::npos) << r.err;
+}
+
 TEST(CliList, aListingThatCannotBeWrittenFails) {
     TempDir dir;
     std::string page = "<TITLE>t</TITLE>\r\n";
