@@ -75,7 +75,7 @@ MainWindow::MainWindow(QWidget* parent)
                    QByteArray(" minimized=") + QByteArray(isMinimized() ? "1" : "0") +
                    QByteArray(" second=") + QByteArray(SecondInstance ? "1" : "0");
         },
-        this);
+        [this] { return windowTitle().toUtf8(); }, this);
     m_activation->Listen();
 
     FormCreate();

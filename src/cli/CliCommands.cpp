@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "CliExchange.h"
+#include "Listing.h"
 #include "TerminalProgress.h"
 #include "core/CollectionFormat.h"
 #include "core/Document.h"
@@ -10,7 +11,6 @@
 #include "platform/FileSystem.h"
 #include "platform/FileWriteLock.h"
 #include "platform/InputFile.h"
-#include "util/Codec.h"
 #include "util/FileHelpers.h"
 
 #include <cstdio>
@@ -110,78 +110,6 @@ bool SaveCollection(const std::string& path, const Document& document, BackupKin
     return true;
 }
 
-// Cell text for the listing: UTF-8, with a count of cells that needed replacement characters.
-std::string CellText(std::string_view cell, int& lossy) {
-    if (std::optional<std::string> exact = SjisToUtf8(cell))
-        return std::move(*exact);
-    ++lossy;
-    return SjisToUtf8Lossy(cell);
-}
-
-// C1 control characters (U+0080-U+009F) arrive as 0xC2 and a byte of 0x80-0x9F; terminals may
-// act on them as they do on ESC sequences.
-bool IsC1At(const std::string& text, std::size_t i) noexcept {
-    return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
-           static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-           static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-}
-
-void PutHex(std::string& out, const char* format, unsigned value) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, format, value);
-    out += buf;
-}
-
-// A listing goes to terminals and line-based tools: no byte of a cell may act as a control there
-// or break the line. Every control character and DEL is written as an escape, the backslash
-// itself too, so the original text can be recovered.
-void PutTsvField(std::string& line, const std::string& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            line += "\\\\";
-        } else if (c == '\t') {
-            line += "\\t";
-        } else if (c == '\n') {
-            line += "\\n";
-        } else if (c == '\r') {
-            line += "\\r";
-        } else if (u < 0x20 || u == 0x7F) {
-            PutHex(line, "\\x%02x", u);
-        } else if (IsC1At(text, i)) {
-            PutHex(line, "\\u%04x", static_cast<unsigned char>(text[++i]));
-        } else {
-            line += c;
-        }
-    }
-}
-
-void PutJsonString(std::string& out, const std::string& text) {
-    out += '"';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20 || u == 0x7F) {
-            PutHex(out, "\\u%04x", u);
-        } else if (IsC1At(text, i)) {
-            PutHex(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 } // namespace
 
 int RunScan(const CliArgs& args, const CliStreams& s) {
@@ -278,37 +206,13 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     const std::string& path = args.operands[0];
     if (!LoadCollection(path, document, progress, s))
         return 1;
-    const TableStore& table = document.Table();
-    const bool json = args.format == ListFormat::Json;
     int lossy = 0;
-    std::string line;
-    if (json)
-        std::fputs(table.RecordCount() == 0 ? "[" : "[\n", s.out);
-    static constexpr const char* kKeys[5] = {"no", "name", "address", "access", "remark"};
-    for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
-        line.clear();
-        if (json) {
-            line += "  {\"no\": " + std::to_string(r);
-            for (int c = 1; c <= 4; ++c) {
-                line += std::string(", \"") + kKeys[c] + "\": ";
-                PutJsonString(line, CellText(table.CellView(r, c), lossy));
-            }
-            line += r + 1 < table.EntryRow() ? "},\n" : "}\n";
-        } else {
-            line += std::to_string(r);
-            for (int c = 1; c <= 4; ++c) {
-                line += '\t';
-                PutTsvField(line, CellText(table.CellView(r, c), lossy));
-            }
-            line += '\n';
-        }
-        std::fwrite(line.data(), 1, line.size(), s.out);
-    }
-    if (json)
-        std::fputs("]\n", s.out);
+    WriteListing(s.out, document.Table(),
+                 args.format == ListFormat::Json ? ListingFormat::Json : ListingFormat::Tsv, lossy);
     if (lossy > 0)
         Complain(s, Say(s.language, msg::kLossyCells, {std::to_string(lossy)}));
-    if (std::fflush(s.out) != 0) {
+    // A write that failed along the way (a full disk) leaves only the error mark behind.
+    if (std::fflush(s.out) != 0 || std::ferror(s.out)) {
         Complain(s, Say(s.language, msg::kCannotWriteListing));
         return 1;
     }

@@ -246,6 +246,71 @@ TEST(CliList, escapesEveryControlCharacterSoNoneReachesTheTerminal) {
     EXPECT_NE(json.out.find("\"\\u001b[2J\\u007f\\u0001\\u001f\""), std::string::npos) << json.out;
 }
 
+TEST(CliList, everyCellIsEscapedAfterItsConversion) {
+    TempDir dir;
+    // Name: "ソ" (its second byte is a backslash's), a quote, a backslash; access: control
+    // bytes; remark: a byte that is no code page 932.
+    WriteFileBytes(dir.File("c.htm"),
+                   "<TITLE>t</TITLE>\r\n"
+                   "<TR><TD>1</TD><TD>\x83\x5C\"q\\</TD><TD><A HREF=\"http://x/\">http://x/</A>"
+                   "</TD><TD>\x01\x7F</TD><TD>\x80z</TD>\r\n"
+                   "<TR><TD>2</TD><TD>plain</TD><TD><A HREF=\"http://y/\">http://y/</A></TD>"
+                   "<TD></TD><TD>a\tb</TD>\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    } const cases[] = {
+        {{"list", "c.htm"},
+         "1\tソ\"q\\\\\thttp://x/\t\\x01\\x7f\t\xEF\xBF\xBDz\n"
+         "2\tplain\thttp://y/\t\ta\\tb\n"},
+        {{"list", "c.htm", "--format", "json"},
+         "[\n"
+         "  {\"no\": 1, \"name\": \"ソ\\\"q\\\\\", \"address\": \"http://x/\", "
+         "\"access\": \"\\u0001\\u007f\", \"remark\": \"\xEF\xBF\xBDz\"},\n"
+         "  {\"no\": 2, \"name\": \"plain\", \"address\": \"http://y/\", \"access\": \"\", "
+         "\"remark\": \"a\\tb\"}\n"
+         "]\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(dir, c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_NE(r.err.find("1 cell(s)"), std::string::npos) << r.err;
+    }
+}
+
+TEST(CliList, longListingsConvertEveryCellAndMarkOnlyTheBrokenOne) {
+    TempDir dir;
+    // More records than are converted in one go; one bad remark deep inside.
+    std::string page = "<TITLE>t</TITLE>\r\n";
+    std::string expected;
+    for (int i = 1; i <= 2500; ++i) {
+        const std::string n = std::to_string(i);
+        const bool bad = i == 1500;
+        page += "<TR><TD>" + n + "</TD><TD>\x93\xFA\x96\x7B" + n + "</TD><TD><A HREF=\"http://a/" +
+                n + "\">x</A></TD><TD>\x83\x5C</TD><TD>" + (bad ? "\xFD" : "r") + "</TD>\r\n";
+        expected +=
+            n + "\t日本" + n + "\thttp://a/" + n + "\tソ\t" + (bad ? "\xEF\xBF\xBD" : "r") + "\n";
+    }
+    WriteFileBytes(dir.File("c.htm"), page);
+    const CliRun r = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_NE(r.err.find("1 cell(s)"), std::string::npos) << r.err;
+}
+
+TEST(CliList, aListingThatCannotBeWrittenFails) {
+    TempDir dir;
+    std::string page = "<TITLE>t</TITLE>\r\n";
+    for (int i = 0; i < 5000; ++i)
+        page += "<TR><TD>1</TD><TD>name</TD><TD><A HREF=\"http://a/\">http://a/</A></TD>"
+                "<TD></TD><TD></TD>\r\n";
+    WriteFileBytes(dir.File("c.htm"), page);
+    const CliRun r = Shell(dir, "\"$cli\" list c.htm >/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write the listing"), std::string::npos) << r.err;
+}
+
 TEST(CliRewrite, copiesTheCollectionAndRefusesAMissingSource) {
     TempDir dir;
     WriteFileBytes(dir.File("a.txt"), "http://a.b/ http://c.d/");

@@ -380,6 +380,29 @@ TEST(CollectionReader, matchesTheCharacterWiseReadingOnRandomLines) {
     }
 }
 
+TEST(CollectionReader, longMarkupHeavyLinesAndNulBytesReadAsTheCharacterWiseReading) {
+    // Lines with more tags than the reader keeps places for, and text cut at a NUL byte.
+    const std::vector<std::string> pieces = {"<TD>", "</TD>", "<A HREF=\"", "\">", "<",  "\"",
+                                             "x",    kTrailT, "\x81<",      "<TD", "\0"s};
+    std::mt19937 rng(777);
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = "<TR><TD>x";
+        const int count = static_cast<int>(rng() % 160);
+        for (int k = 0; k < count; ++k) {
+            const std::string& piece = pieces[rng() % pieces.size()];
+            // A NUL only now and then, so most lines stay long.
+            if (piece == "\0"s && rng() % 8 != 0)
+                continue;
+            line += piece;
+        }
+        std::string_view cells[4];
+        ASSERT_TRUE(ParseRecordLine(line, cells));
+        const Record expected = ReferenceParse(line.substr(0, line.find('\0')));
+        for (std::size_t k = 0; k < 4; ++k)
+            ASSERT_EQ(std::string(cells[k]), expected[k]) << "line " << i << " cell " << k;
+    }
+}
+
 // ---- round trip --------------------------------------------------------------------------
 
 namespace {
