@@ -111,10 +111,21 @@ public:
                ProgressSink& progress, ExchangeTally& tally) const override;
 };
 
+// A field a spreadsheet would take for a formula (a scanned page may hold "=cmd|..."), or one
+// that already bears the apostrophe that guards such a field. The apostrophe makes the
+// spreadsheet show the rest as text; the reader takes it off again, so nothing changes on the
+// way back.
+bool NeedsFormulaGuard(std::string_view field) {
+    while (!field.empty() && field.front() == '\'')
+        field.remove_prefix(1);
+    return !field.empty() &&
+           std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+}
+
 // One field, quoted when it holds a comma, a quote or a line break, or blanks at an end. The
 // test runs on the document bytes: no second byte of a double-byte character is below 0x40.
-void AppendField(std::string& out, std::string_view sjis, std::string& scratch,
-                 ExchangeTally& tally) {
+void AppendQuotedField(std::string& out, std::string_view sjis, std::string& scratch,
+                       ExchangeTally& tally) {
     bool quote = !sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' ');
     bool quotes = false;
     for (const char c : sjis) {
@@ -142,6 +153,14 @@ void AppendField(std::string& out, std::string_view sjis, std::string& scratch,
         }
     }
     out += '"';
+}
+
+void AppendField(std::string& out, std::string_view sjis, std::string& scratch,
+                 ExchangeTally& tally) {
+    if (NeedsFormulaGuard(sjis))
+        AppendQuotedField(out, "'" + std::string(sjis), scratch, tally);
+    else
+        AppendQuotedField(out, sjis, scratch, tally);
 }
 
 bool CsvFormat::Write(std::FILE* out, const TableStore& records, const std::string&,
@@ -230,12 +249,15 @@ void ParseCsvText(std::string_view text, TableStore& into, ExchangeTally& tally)
             if (column < 1 || column > 4)
                 continue;
             std::string& cell = cells[column];
+            std::string_view field = fields[i];
+            if (field.size() > 1 && field.front() == '\'' && NeedsFormulaGuard(field.substr(1)))
+                field.remove_prefix(1); // the guard written against formulas
             if (!utf8)
-                cell = fields[i];
+                cell = field;
             else if (column == 2)
-                AppendUtf8UrlAsSjis(cell, fields[i], tally.encodedCharacters);
+                AppendUtf8UrlAsSjis(cell, field, tally.encodedCharacters);
             else
-                AppendUtf8AsSjis(cell, fields[i], tally.replacedCharacters);
+                AppendUtf8AsSjis(cell, field, tally.replacedCharacters);
         }
         into.AppendRecord(cells[1], cells[2], cells[3], cells[4]);
     });

@@ -243,6 +243,30 @@ TEST(ExchangeFormats, csvIsWhatSpreadsheetsRead) {
               "2,,,,\r\n");
 }
 
+TEST(ExchangeFormats, csvCellsASpreadsheetWouldRunAreWrittenAsTextAndReadBackAsTheyWere) {
+    // A scanned page can put a formula into a name or remark; the spreadsheet must show it, not
+    // run it. Cells that already begin with the guard's apostrophe keep it on the way back.
+    const std::vector<Rec> records = {{"=cmd|' /C calc'!A0", "http://a/", "", "+1"},
+                                      {"-2", "@SUM(A1)", "", "'=x"},
+                                      {"'plain", "http://b/", "", "\tlead"}};
+    TableStore t;
+    Fill(t, records);
+    TempDir dir;
+    NullProgress progress;
+    IoError error;
+    ExchangeTally tally;
+    ASSERT_TRUE(
+        ExportToFile(CsvCollectionFormat(), dir.File("a.csv"), t, "", progress, error, tally));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.csv")),
+              "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n"
+              "1,'=cmd|' /C calc'!A0,http://a/,,'+1\r\n"
+              "2,'-2,'@SUM(A1),,''=x\r\n"
+              "3,'plain,http://b/,,'\tlead\r\n");
+    CollectionContent back;
+    ASSERT_TRUE(CsvCollectionFormat().Read(dir.File("a.csv"), back, progress, error));
+    EXPECT_EQ(Records(back.records), records);
+}
+
 TEST(ExchangeFormats, csvReadingFollowsHeadersEncodingsAndShortRows) {
     struct Case {
         const char* what;
