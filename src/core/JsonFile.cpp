@@ -12,24 +12,6 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // A strict reader of the little JSON a record list needs, without recursion: nested values
 // inside a record are stepped over by counting brackets, so no depth can exhaust the stack.
 class JsonRecordReader {
@@ -241,7 +223,7 @@ private:
                 }
                 if (cp >= 0xD800 && cp <= 0xDFFF)
                     cp = 0xFFFD; // half a pair names no character
-                AppendUtf8(out, cp);
+                AppendUtf8Char(out, cp);
                 break;
             }
             default:

@@ -17,6 +17,9 @@ inline constexpr std::string_view kSjisGetaMark = "\x81\xAC";
 
 // Appends `utf8` as code page 932. Each character code page 932 has no form for, and each byte
 // that is not part of a UTF-8 character, becomes "〓" and adds one to `replaced`.
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8Char(std::string& out, char32_t cp);
+
 void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced);
 
 // Appends the address `utf8` as code page 932. Each character code page 932 has no form for
