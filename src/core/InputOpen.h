@@ -9,6 +9,8 @@ namespace lh {
 
 // Regular files only, and a pipe where `acceptStream` (read once, front to back). Otherwise
 // nullptr with `code`: kIoIsFolder, kIoNotRegularFile, or the failed open's code (2, 5, ...).
-std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code);
+// `regular`, when given, tells whether the file opened is a regular file.
+std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code,
+                          bool* regular = nullptr);
 
 } // namespace lh
