@@ -5,11 +5,9 @@
 
 namespace lh {
 
-std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code, bool* regular) {
+std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code) {
     platform::InputKind kind = platform::InputKind::Missing;
     std::FILE* f = platform::OpenInputFile(path, acceptStream, kind, code);
-    if (regular)
-        *regular = f && kind == platform::InputKind::Regular;
     if (f || code != 0)
         return f;
     switch (kind) {

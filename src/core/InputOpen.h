@@ -9,8 +9,6 @@ namespace lh {
 
 // Regular files only, and a pipe where `acceptStream` (read once, front to back). Otherwise
 // nullptr with `code`: kIoIsFolder, kIoNotRegularFile, or the failed open's code (2, 5, ...).
-// `regular`, when given, tells whether the file opened is a regular file.
-std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code,
-                          bool* regular = nullptr);
+std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code);
 
 } // namespace lh

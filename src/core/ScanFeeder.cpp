@@ -1,7 +1,6 @@
 #include "ScanFeeder.h"
 
 #include "InputOpen.h"
-#include "ReadAhead.h"
 #include "ScanDecoder.h"
 #include "platform/FileSystem.h"
 
@@ -28,10 +27,6 @@ std::int64_t ReadFromFile(void* context, char* into, std::size_t size) {
     return static_cast<std::int64_t>(got);
 }
 
-std::int64_t ReadAheadOf(void* context, char* into, std::size_t size) {
-    return static_cast<ReadAhead*>(context)->Read(into, size);
-}
-
 struct MemorySource {
     std::string_view rest;
 };
@@ -52,27 +47,14 @@ ScanFeeder::ScanFeeder(AddressScanner& scanner, ProgressSink& progress, std::siz
 
 bool ScanFeeder::FeedFile(const std::string& path, int& errorCode, bool acceptStream) {
     errorCode = 0;
-    bool regular = false;
-    std::unique_ptr<std::FILE, FileCloser> file(
-        OpenForReading(path, acceptStream, errorCode, &regular));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, acceptStream, errorCode));
     if (!file)
         return false;
-    // Reads go straight into a buffer of ours; a stream buffer would only copy twice.
+    // Reads go straight into our buffer; a stream buffer would only copy twice.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     errno = 0;
-    bool ok = false;
-    int readError = 0;
-    if (regular) {
-        // A regular file is read a block ahead on the other core while this one scans.
-        ReadAhead ahead(file.get(), m_blockSize);
-        ok = Run(&ReadAheadOf, &ahead);
-        readError = errno;
-    } else {
-        ok = Run(&ReadFromFile, file.get());
-        readError = errno;
-    }
-    if (!ok) {
-        errorCode = readError != 0 ? platform::MapErrnoToIoCode(readError) : 100;
+    if (!Run(&ReadFromFile, file.get())) {
+        errorCode = errno != 0 ? platform::MapErrnoToIoCode(errno) : 100;
         return false;
     }
     return true;
