@@ -290,12 +290,24 @@ bool TableStore::AddressInTable(std::string_view upperKey, std::string_view pref
     return HoldsAddress(key, AddressHash(key));
 }
 
-void TableStore::PrefetchAddress(std::uint64_t hash) const {
+void TableStore::PrefetchSlots(std::uint64_t hash) const {
     EnsureIndex();
     if (m_indexSlots.empty())
         return;
+    // Most probe runs are a few entries long: the line of the home entry and, when the run may
+    // cross into it, the next one.
+    const std::size_t mask = m_indexSlots.size() - 1;
+    const std::size_t home = Tag(hash) & mask;
+    __builtin_prefetch(&m_indexSlots[home]);
+    __builtin_prefetch(&m_indexSlots[(home + 3) & mask]);
+}
+
+std::string_view TableStore::CandidateAddress(std::uint64_t hash) const {
+    EnsureIndex();
+    if (m_indexSlots.empty())
+        return {};
     // The first entry of the probe run with the key's tag is almost always the one the lookup
-    // will compare; its text may straddle two cache lines.
+    // would compare; its text may straddle two cache lines.
     const std::size_t mask = m_indexSlots.size() - 1;
     const std::uint32_t tag = Tag(hash);
     for (std::size_t i = tag & mask; m_indexSlots[i].tag; i = (i + 1) & mask) {
@@ -303,9 +315,10 @@ void TableStore::PrefetchAddress(std::uint64_t hash) const {
         if (slot.tag == tag) {
             __builtin_prefetch(slot.address);
             __builtin_prefetch(slot.address + slot.length - 1);
-            return;
+            return std::string_view(slot.address, slot.length);
         }
     }
+    return {};
 }
 
 bool TableStore::HoldsAddress(std::string_view address, std::uint64_t hash) const {

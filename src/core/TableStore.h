@@ -77,7 +77,18 @@ public:
     // only later ask. Letter case is ignored the way AsciiUpper folds, so `address` need not be
     // upper-cased.
     static std::uint64_t AddressHash(std::string_view address) noexcept;
-    void PrefetchAddress(std::uint64_t hash) const;
+    // First step, as soon as the hash is known: asks for the index entries the lookup starts at,
+    // without waiting for them.
+    void PrefetchSlots(std::uint64_t hash) const;
+    // Second step, once those entries have had time to arrive: the stored address the lookup
+    // would compare first (empty when none), whose text is asked for. When it agrees with the
+    // key (SameAddress), the table holds the key: a hit then needs no second walk. The view
+    // stays valid while its record row is neither edited nor deleted.
+    std::string_view CandidateAddress(std::uint64_t hash) const;
+    // True when the two texts agree but for the letter case the duplicate test ignores.
+    static bool SameAddress(std::string_view a, std::string_view b) noexcept {
+        return SameFolded(a, b);
+    }
     // True when a record row holds an address whose upper-cased text equals that of `address`.
     bool HoldsAddress(std::string_view address, std::uint64_t hash) const;
 

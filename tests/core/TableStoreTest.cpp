@@ -190,6 +190,23 @@ TEST(TableStore, holdsAddress_ignoresOnlyTheCaseOfOneByteLetters) {
     }
 }
 
+// A scan settles most of its addresses with the candidate alone, so the candidate must be the
+// stored text the key agrees with, and nothing once that record is gone.
+TEST(TableStore, candidateAddress_isTheStoredTextOfTheKeyOrNothing) {
+    TableStore t;
+    EXPECT_EQ(t.CandidateAddress(TableStore::AddressHash("HTTP://A/")), "");
+    for (int i = 0; i < 1000; ++i)
+        t.AppendRecord("name", "http://Site" + std::to_string(i) + "/", "", "");
+    for (const std::string key : {"HTTP://SITE0/", "http://site999/", "Http://Site500/"}) {
+        const std::string_view candidate = t.CandidateAddress(TableStore::AddressHash(key));
+        EXPECT_TRUE(TableStore::SameAddress(candidate, key)) << key << " / " << candidate;
+    }
+    for (const std::string key : {"http://site1000/", "http://site0", "mailto:site1/"})
+        EXPECT_EQ(t.CandidateAddress(TableStore::AddressHash(key)), "") << key;
+    t.DeleteRowShift(1);
+    EXPECT_EQ(t.CandidateAddress(TableStore::AddressHash("http://site0/")), "");
+}
+
 TEST(TableStore, fixedCellsAndOutOfRangeRows_areIgnored) {
     TableStore t;
     t.SetCell(0, 1, "heading");
