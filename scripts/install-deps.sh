@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; does nothing when all are present.
 # With --runtime it adds what a desktop session needs to use the program: a Japanese font for
-# the interface and the desktop's default-handler launcher.
+# the interface and the desktop's default-handler launcher. With --windows it adds what the
+# Windows cross-build and its test run need: MinGW, wine, GoogleTest's sources and a Japanese
+# locale to run under.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
-if [ "${1:-}" = "--runtime" ]; then
-  packages+=(fonts-ipafont-gothic xdg-utils)
-fi
+case "${1:-}" in
+--runtime) packages+=(fonts-ipafont-gothic xdg-utils) ;;
+--windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest locales ccache) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

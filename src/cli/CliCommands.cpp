@@ -4,6 +4,7 @@
 #include "core/Document.h"
 #include "core/IoError.h"
 #include "core/ScanCommands.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
@@ -18,8 +19,14 @@ namespace {
 
 constexpr const char* kProgram = "linkhive-cli";
 
+// Everything goes out as UTF-8 (as Unicode to a Windows console): messages, paths and cells
+// alike, so the output never mixes encodings.
+void Put(std::FILE* stream, const std::string& text) {
+    platform::WriteText(stream, text);
+}
+
 void Complain(const CliStreams& s, const std::string& what) {
-    std::fprintf(s.err, "%s: %s\n", kProgram, what.c_str());
+    Put(s.err, std::string(kProgram) + ": " + what + "\n");
 }
 
 void ComplainIo(const CliStreams& s, const std::string& path, int code) {
@@ -37,11 +44,11 @@ bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
         Complain(s, path + ": is a folder, not a file");
         return false;
     }
-    errno = 0;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    int code = 0;
+    if (std::FILE* f = platform::OpenForReading(path, code)) {
         std::fclose(f);
     } else {
-        ComplainIo(s, path, errno != 0 ? platform::MapErrnoToIoCode(errno) : 5);
+        ComplainIo(s, path, code != 0 ? code : 5);
         return false;
     }
     if (IsProgramFileName(path) && !yes) {
@@ -186,9 +193,9 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (!saved)
             return 1;
     }
-    std::fprintf(s.out, "%lld added, %lld found, %lld records in %s\n",
-                 static_cast<long long>(added), static_cast<long long>(found),
-                 static_cast<long long>(document.Table().RecordCount()), collection.c_str());
+    Put(s.out, std::to_string(added) + " added, " + std::to_string(found) + " found, " +
+                   std::to_string(document.Table().RecordCount()) + " records in " + collection +
+                   "\n");
     return 0;
 }
 
@@ -204,8 +211,8 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     if (!LoadCollection(source, document, progress, s) ||
         !SaveCollection(target, document, BackupKind::None, progress, s))
         return 1;
-    std::fprintf(s.out, "%lld records written to %s\n",
-                 static_cast<long long>(document.Table().RecordCount()), target.c_str());
+    Put(s.out, std::to_string(document.Table().RecordCount()) + " records written to " + target +
+                   "\n");
     return 0;
 }
 
@@ -224,7 +231,7 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     int lossy = 0;
     std::string line;
     if (json)
-        std::fputs(table.RecordCount() == 0 ? "[" : "[\n", s.out);
+        Put(s.out, table.RecordCount() == 0 ? "[" : "[\n");
     static constexpr const char* kKeys[5] = {"no", "name", "address", "access", "remark"};
     for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
         line.clear();
@@ -243,10 +250,10 @@ int RunList(const CliArgs& args, const CliStreams& s) {
             }
             line += '\n';
         }
-        std::fwrite(line.data(), 1, line.size(), s.out);
+        Put(s.out, line);
     }
     if (json)
-        std::fputs("]\n", s.out);
+        Put(s.out, "]\n");
     if (lossy > 0)
         Complain(s, std::to_string(lossy) +
                         " cell(s) hold bytes that are not code page 932; shown as U+FFFD");
@@ -261,12 +268,12 @@ int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
     const ParsedArgs parsed = ParseCliArgs(words);
     if (!parsed.ok) {
         Complain(s, parsed.error);
-        std::fputs(UsageText(parsed.args.command).c_str(), s.err);
+        Put(s.err, UsageText(parsed.args.command));
         return 2;
     }
     const CliArgs& args = parsed.args;
     if (args.help) {
-        std::fputs(UsageText(args.command).c_str(), s.out);
+        Put(s.out, UsageText(args.command));
         return 0;
     }
     switch (args.command) {

@@ -328,7 +328,7 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
         code = platform::MapErrnoToIoCode(errno ? errno : EIO);
     }
     const auto fail = [&](int failCode) {
-        std::remove(temp.c_str());
+        platform::DiscardFile(temp);
         error = {failCode, target};
         return false;
     };
@@ -339,23 +339,22 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     std::string backupName;
     if (existed && backup != BackupKind::None) {
         const std::string name = BackupPath(target, backup);
-        // A target that already bears its backup name ("list.bak" under ".bak" backups) cannot
-        // be kept beside itself: removing the "old backup" would remove the only previous copy
-        // before the new one is in place.
-        if (name != target) {
-            platform::RemoveFile(name);
-            if (platform::RenameFile(target, name))
-                backupName = name;
-        }
+        // A target that already bears its backup name ("list.bak" under ".bak" backups, in any
+        // letter case where the file system ignores it) cannot be kept beside itself: removing
+        // the "old backup" would remove the only previous copy.
+        if (name != target && !platform::IsSameFile(name, target))
+            backupName = name;
     }
     platform::FileStat st;
-    if (platform::StatFile(target, st) && (st.attributes.directory || st.attributes.readOnly))
+    if (platform::StatFile(target, st) &&
+        (st.attributes.directory || (st.attributes.readOnly && backupName.empty())))
         return fail(kIoCannotReplace);
-    if (!platform::MoveIntoPlace(temp, target, code)) {
-        if (!backupName.empty())
-            platform::RenameFile(backupName, target);
-        return fail(code);
-    }
+    const bool moved = backupName.empty()
+                           ? platform::MoveIntoPlace(temp, target, code)
+                           : platform::ReplaceKeepingBackup(temp, target, backupName, code);
+    // Refused access at this step means the target is held or protected: it cannot be replaced.
+    if (!moved)
+        return fail(code == 5 ? kIoCannotReplace : code);
     return true;
 }
 

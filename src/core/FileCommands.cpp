@@ -33,7 +33,8 @@ std::string CutUtf8(std::string text, std::size_t maxBytes) {
 }
 
 bool IsProgramFile(const std::string& path) {
-    const std::string ext = AsciiUpper(platform::ExtensionPart(path));
+    // By the name the system opens: "prog.EXE." is prog.EXE on Windows.
+    const std::string ext = AsciiUpper(platform::ExtensionPart(platform::EffectivePath(path)));
     return ext == ".EXE" || ext == ".COM";
 }
 

@@ -30,10 +30,8 @@ bool LineReader::Open(const std::string& path) {
     m_pos = m_end = m_eofMark = 0;
     m_done = m_skipLf = false;
     m_error = 0;
-    errno = 0;
-    m_file = std::fopen(path.c_str(), "rb");
+    m_file = platform::OpenForReading(path, m_error);
     if (!m_file) {
-        m_error = platform::MapErrnoToIoCode(errno ? errno : ENOENT);
         m_done = true;
         return false;
     }

@@ -50,12 +50,9 @@ bool ScanFeeder::FeedFile(const std::string& path, int& errorCode) {
         errorCode = 5; // a folder cannot be opened as a file, as on Windows
         return false;
     }
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        errorCode = errno != 0 ? platform::MapErrnoToIoCode(errno) : 2;
+    std::unique_ptr<std::FILE, FileCloser> file(platform::OpenForReading(path, errorCode));
+    if (!file)
         return false;
-    }
     // Reads go straight into our buffer; a stream buffer would only copy twice.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     errno = 0;

@@ -14,4 +14,8 @@ bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::st
 // Splits a parameter text at blanks, keeping double-quoted runs together.
 std::vector<std::string> SplitParameters(const std::string& parameters);
 
+// One command-line text that a Windows program's start-up code splits back into exactly these
+// arguments (quotes and the backslashes before them escaped as those rules need).
+std::string JoinWindowsArguments(const std::vector<std::string>& arguments);
+
 } // namespace lh::platform

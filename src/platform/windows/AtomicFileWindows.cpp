@@ -1,46 +1,71 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
+#include "WinText.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <io.h>
-#include <windows.h>
+#include <string>
 
 namespace lh::platform {
 
 namespace {
-int MapWinError(DWORD err) {
-    switch (err) {
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return 101;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return 5;
-    default:
-        return static_cast<int>(err);
-    }
+
+constexpr DWORD kReplaceFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
+
+bool Fail(int& errorCode, DWORD error) {
+    errorCode = win::IoCodeOf(error);
+    return false;
 }
+
+// A name of our own beside the target; process, clock and attempt make a clash unlikely, and
+// CREATE_NEW makes one harmless (the next name is tried).
+std::string CandidateName(const std::string& folder, unsigned attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "~lh%lx-%lx-%x.tmp",
+                  static_cast<unsigned long>(::GetCurrentProcessId()),
+                  static_cast<unsigned long>(::GetTickCount()), attempt);
+    return folder.empty() ? std::string(name) : JoinPath(folder, name);
+}
+
+bool Move(const std::string& from, const std::string& to, DWORD flags) {
+    return ::MoveFileExW(win::WidePath(from).c_str(), win::WidePath(to).c_str(), flags) != 0;
+}
+
 } // namespace
 
 std::FILE* CreateFileBeside(const std::string& target, std::string& created, int& errorCode) {
-    // The folder of the target, "." for a bare name.
     const std::string folder = DirectoryPart(target);
-    const std::string dir = folder.empty() ? std::string(1, '.') : folder;
-    char name[MAX_PATH + 1];
-    if (::GetTempFileNameA(dir.c_str(), "lh", 0, name) == 0) {
-        errorCode = MapWinError(::GetLastError());
-        return nullptr;
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = CandidateName(folder, attempt);
+        const HANDLE h = ::CreateFileW(win::WidePath(name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            const DWORD err = ::GetLastError();
+            if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS)
+                continue;
+            errorCode = win::IoCodeOf(err);
+            return nullptr;
+        }
+        const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+        std::FILE* f = fd < 0 ? nullptr : ::_fdopen(fd, "wb");
+        if (!f) {
+            if (fd < 0)
+                ::CloseHandle(h);
+            else
+                ::_close(fd);
+            DiscardFile(name);
+            errorCode = 4;
+            return nullptr;
+        }
+        created = name;
+        errorCode = 0;
+        return f;
     }
-    std::FILE* f = std::fopen(name, "wb");
-    if (!f) {
-        errorCode = MapErrnoToIoCode(errno);
-        ::DeleteFileA(name);
-        return nullptr;
-    }
-    created = name;
-    errorCode = 0;
-    return f;
+    errorCode = 5;
+    return nullptr;
 }
 
 bool FlushToDisk(std::FILE* file, int& errorCode) {
@@ -52,12 +77,53 @@ bool FlushToDisk(std::FILE* file, int& errorCode) {
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCode) {
-    if (!::MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        errorCode = MapWinError(::GetLastError());
-        return false;
-    }
+    // Over an existing file the system's replace keeps what belongs to the file rather than to
+    // its bytes: attributes such as hidden, its permissions and its other streams.
+    if (IsRegularFile(to) &&
+        ::ReplaceFileW(win::WidePath(to).c_str(), win::WidePath(from).c_str(), nullptr,
+                       kReplaceFlags, nullptr, nullptr))
+        return true;
+    if (!Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return Fail(errorCode, ::GetLastError());
     return true;
+}
+
+bool ReplaceKeepingBackup(const std::string& from, const std::string& to,
+                          const std::string& backup, int& errorCode) {
+    // One step that moves the previous version to the backup name and the new one in place.
+    if (::ReplaceFileW(win::WidePath(to).c_str(), win::WidePath(from).c_str(),
+                       win::WidePath(backup).c_str(), kReplaceFlags, nullptr, nullptr))
+        return true;
+    DWORD err = ::GetLastError();
+    if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        // The previous version already bears the backup name; only the new one is left to move.
+        if (Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        err = ::GetLastError();
+        Move(backup, to, 0);
+        return Fail(errorCode, err);
+    }
+    // Refused as a whole (a read-only target, a read-only old backup): the two moves one by one,
+    // so a read-only target still becomes the backup and the new version is written.
+    ::DeleteFileW(win::WidePath(backup).c_str());
+    const bool kept = Move(to, backup, MOVEFILE_REPLACE_EXISTING);
+    if (!kept) {
+        FileStat st;
+        if (StatFile(to, st) && st.attributes.readOnly)
+            return Fail(errorCode, ERROR_ACCESS_DENIED);
+    }
+    if (Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    err = ::GetLastError();
+    if (kept)
+        Move(backup, to, 0);
+    return Fail(errorCode, err);
+}
+
+void DiscardFile(const std::string& path) {
+    const std::wstring wide = win::WidePath(path);
+    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(wide.c_str());
 }
 
 } // namespace lh::platform

@@ -1,48 +1,34 @@
 #include "platform/Opener.h"
 
-#include <cstdlib>
-#include <windows.h>
+#include "WinText.h"
+#include "platform/WideText.h"
+
 #include <shellapi.h>
 
 namespace lh::platform {
 
 namespace {
-std::string JoinParameters(const std::vector<std::string>& parameters) {
-    std::string out;
-    for (const auto& p : parameters) {
-        if (!out.empty())
-            out += ' ';
-        const bool quote = p.find(' ') != std::string::npos;
-        if (quote)
-            out += '"';
-        out += p;
-        if (quote)
-            out += '"';
-    }
-    return out;
+bool ShellOpen(const std::string& file, const std::string& parameters) {
+    // Wide all the way: the system code page would garble any name it cannot hold.
+    const std::wstring wideFile = Utf8ToWide(file);
+    const std::wstring wideParameters = Utf8ToWide(parameters);
+    const auto r = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(nullptr, L"open", wideFile.c_str(),
+                        wideParameters.empty() ? nullptr : wideParameters.c_str(), nullptr,
+                        SW_SHOW));
+    return r > 32;
 }
 } // namespace
-
-std::vector<std::string> SplitParameters(const std::string& parameters) {
-    // The shell takes the parameters as one text; keep them whole.
-    if (parameters.empty())
-        return {};
-    return {parameters};
-}
 
 bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::string>& parameters) {
     if (target.empty())
         return false;
-    const std::string params = JoinParameters(parameters);
-    if (const char* opener = std::getenv("LINKHIVE_OPENER"); opener && *opener) {
-        const std::string args = "\"" + target + "\"" + (params.empty() ? "" : " " + params);
-        const auto r = reinterpret_cast<INT_PTR>(
-            ::ShellExecuteA(nullptr, "open", opener, args.c_str(), "", SW_SHOW));
-        return r > 32;
+    if (const std::string opener = win::EnvironmentText(L"LINKHIVE_OPENER"); !opener.empty()) {
+        std::vector<std::string> args{target};
+        args.insert(args.end(), parameters.begin(), parameters.end());
+        return ShellOpen(opener, JoinWindowsArguments(args));
     }
-    const auto r = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(nullptr, "open", target.c_str(), params.c_str(), "", SW_SHOW));
-    return r > 32;
+    return ShellOpen(target, JoinWindowsArguments(parameters));
 }
 
 } // namespace lh::platform
