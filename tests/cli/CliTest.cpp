@@ -1,11 +1,14 @@
+#include "CliInProcess.h"
 #include "TestEnvironment.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
+#if !LINKHIVE_CLI_IN_PROCESS
+#include <sys/wait.h>
+#endif
 
 using lh::test::ReadFileBytes;
 using lh::test::TempDir;
@@ -21,6 +24,12 @@ struct CliRun {
     std::string err;
 };
 
+#if LINKHIVE_CLI_IN_PROCESS
+CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
+    const lh::test::CliResult r = lh::test::RunCliInProcess(dir, args);
+    return {r.status, r.out, r.err};
+}
+#else
 // Runs the real companion with the arguments, standard output and error going to files.
 CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
     std::string cmd = "cd '" + dir.Path().string() + "' && '" + LINKHIVE_CLI_PATH + "'";
@@ -36,6 +45,7 @@ CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
     fs::remove(dir.File("cli.err"));
     return r;
 }
+#endif
 
 // Every file of the folder with its bytes, to prove that nothing was written.
 std::vector<std::pair<std::string, std::string>> Snapshot(const TempDir& dir) {

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#if LINKHIVE_POSIX_TESTS
 #include <sys/stat.h>
+#endif
 #include <thread>
 
 using namespace lh;
@@ -105,6 +107,7 @@ TEST(FileUrl, encodesWhatAUrlCannotHold) {
               "file:///a%20b/%E3%83%AA%E3%83%B3%E3%82%AF.html#usehelp");
 }
 
+#if LINKHIVE_POSIX_TESTS
 // The real opener with LINKHIVE_OPENER: the program named there receives target and parameters.
 TEST(PlatformOpener, linkhiveOpenerReceivesTargetAndParameters) {
     test::TempDir dir;
@@ -153,5 +156,6 @@ TEST(PlatformOpener, executablePermissionOnADocumentStillOpensItInTheHandler) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(test::ReadFileBytes(out), page + "\n");
 }
+#endif
 
 } // namespace

@@ -4,10 +4,9 @@
 #include "TestEnvironment.h"
 #include "util/Mbcs.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace lh;
 using lh::test::TempDir;
@@ -243,7 +242,8 @@ TEST(ScanCommands, fileOver2GiB_progressEndsFullAndLaterLinesAreFound) {
     {
         test::WriteFileBytes(file, head);
         // The gap between is a hole: NUL bytes that take no disk space.
-        ASSERT_EQ(::truncate(file.c_str(), size - static_cast<std::int64_t>(tail.size())), 0);
+        std::filesystem::resize_file(test::FsPath(file),
+                                     static_cast<std::uintmax_t>(size) - tail.size());
         std::FILE* f = std::fopen(file.c_str(), "ab");
         ASSERT_NE(f, nullptr);
         std::fwrite(tail.data(), 1, tail.size(), f);

@@ -3,6 +3,7 @@
 #include "core/UsageRecord.h"
 #include "util/SettingKeys.h"
 
+#include "Portable.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,11 @@ using namespace lh;
 namespace {
 
 TEST(StartupFileName, joinsBlankSeparatedPartsUntilTheNextAbsolutePath) {
+    const auto p = [](const char* linuxStyle) { return test::NativePath(linuxStyle); };
     EXPECT_EQ(StartupFileName({}), "");
-    EXPECT_EQ(StartupFileName({"/home/u/My", "Links/list.htm"}), "/home/u/My Links/list.htm");
-    EXPECT_EQ(StartupFileName({"/a.htm", "/b.htm"}), "/a.htm");
-    EXPECT_EQ(StartupFileName({"/a", "b", "/c", "d"}), "/a b");
+    EXPECT_EQ(StartupFileName({p("/home/u/My"), p("Links/list.htm")}), p("/home/u/My Links/list.htm"));
+    EXPECT_EQ(StartupFileName({p("/a.htm"), p("/b.htm")}), p("/a.htm"));
+    EXPECT_EQ(StartupFileName({p("/a"), "b", p("/c"), "d"}), p("/a b"));
 }
 
 class StartupSettingsTest : public ::testing::Test {

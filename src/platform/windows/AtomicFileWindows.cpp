@@ -34,6 +34,29 @@ bool Move(const std::string& from, const std::string& to, DWORD flags) {
     return ::MoveFileExW(win::WidePath(from).c_str(), win::WidePath(to).c_str(), flags) != 0;
 }
 
+// What belongs to the file rather than to its bytes. The system's replace carries these over
+// itself; they are set again because not every implementation of it does.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+void KeepAttributes(const std::wstring& file, DWORD previous) {
+    if (previous != INVALID_FILE_ATTRIBUTES && (previous & kKeptAttributes) != 0)
+        ::SetFileAttributesW(file.c_str(), (previous & kKeptAttributes) | FILE_ATTRIBUTE_NORMAL);
+}
+
+// A file another program holds open without leave to delete it cannot be replaced; asked
+// first, so that no half-done replace leaves anything behind.
+bool HeldByAnother(const std::wstring& file) {
+    const HANDLE h = ::CreateFileW(file.c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+        return false;
+    }
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 } // namespace
 
 std::FILE* CreateFileBeside(const std::string& target, std::string& created, int& errorCode) {
@@ -79,21 +102,35 @@ bool FlushToDisk(std::FILE* file, int& errorCode) {
 bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCode) {
     // Over an existing file the system's replace keeps what belongs to the file rather than to
     // its bytes: attributes such as hidden, its permissions and its other streams.
-    if (IsRegularFile(to) &&
-        ::ReplaceFileW(win::WidePath(to).c_str(), win::WidePath(from).c_str(), nullptr,
-                       kReplaceFlags, nullptr, nullptr))
+    const std::wstring target = win::WidePath(to);
+    const DWORD previous = ::GetFileAttributesW(target.c_str());
+    const bool exists =
+        previous != INVALID_FILE_ATTRIBUTES && (previous & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (exists && HeldByAnother(target))
+        return Fail(errorCode, ERROR_SHARING_VIOLATION);
+    if (exists && ::ReplaceFileW(target.c_str(), win::WidePath(from).c_str(), nullptr,
+                                 kReplaceFlags, nullptr, nullptr)) {
+        KeepAttributes(target, previous);
         return true;
+    }
     if (!Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return Fail(errorCode, ::GetLastError());
+    KeepAttributes(target, previous);
     return true;
 }
 
 bool ReplaceKeepingBackup(const std::string& from, const std::string& to,
                           const std::string& backup, int& errorCode) {
+    const std::wstring target = win::WidePath(to);
+    const DWORD previous = ::GetFileAttributesW(target.c_str());
+    if (HeldByAnother(target))
+        return Fail(errorCode, ERROR_SHARING_VIOLATION);
     // One step that moves the previous version to the backup name and the new one in place.
-    if (::ReplaceFileW(win::WidePath(to).c_str(), win::WidePath(from).c_str(),
-                       win::WidePath(backup).c_str(), kReplaceFlags, nullptr, nullptr))
+    if (::ReplaceFileW(target.c_str(), win::WidePath(from).c_str(), win::WidePath(backup).c_str(),
+                       kReplaceFlags, nullptr, nullptr)) {
+        KeepAttributes(target, previous);
         return true;
+    }
     DWORD err = ::GetLastError();
     if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
         // The previous version already bears the backup name; only the new one is left to move.

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the Windows companion under wine as a user would: scan, rewrite, list, a Japanese file
+# name, patterns the companion expands itself, and an error exit. Expects WINEPREFIX and a
+# Japanese locale from check-windows-build.sh.
+set -euo pipefail
+cli=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+printf 'see http://a.example/x and http://b.example/\r\n' >a.txt
+printf 'http://c.example/ページ\r\n' >'メモ.txt'
+fail() { echo "windows smoke test: $*" >&2; exit 1; }
+
+out=$(wine "$cli" scan-urls 'リンク集.htm' '*.txt' | tr -d '\r')
+[ "$out" = "3 added, 3 found, 3 records in リンク集.htm" ] || fail "scan said: $out"
+wine "$cli" rewrite 'リンク集.htm' copy.htm >/dev/null
+list=$(wine "$cli" list copy.htm | tr -d '\r')
+expected=$(printf '1\t\thttp://a.example/x\t\t\n2\t\thttp://b.example/\t\t\n3\t\thttp://c.example/ページ\t\t')
+[ "$list" = "$expected" ] || fail "list gave: $list"
+status=0
+wine "$cli" list 'ありません.htm' >/dev/null 2>err.txt || status=$?
+[ "$status" = 1 ] || fail "a missing collection exited with $status"
+grep -q 'ありません.htm' err.txt || fail "the error does not name the file: $(cat err.txt)"
+echo "windows smoke test: passed"
