@@ -54,4 +54,15 @@ for exe in "$build_dir/src/cli/linkhive-cli.exe" "$build_dir"/tests/*/*_tests.ex
 done
 
 ctest --test-dir "$build_dir" --output-on-failure --timeout 600
+
+# Writing to a real console needs a terminal for wine's console to sit on: a pseudo-terminal.
+console_report="$build_dir/console-test.xml"
+rm -f "$console_report"
+script -qfec "wine '$build_dir/tests/platform/platform_tests.exe' --gtest_filter='ConsoleText.*' \
+  --gtest_output=xml:'$console_report'" /dev/null >/dev/null
+if ! grep -q 'consoleReceivesTheCharactersThemselves" .*result="completed"' "$console_report" ||
+   grep -q '<failure\|<skipped' "$console_report"; then
+  echo "the console test did not run and pass under a terminal" >&2
+  exit 1
+fi
 scripts/windows-smoke-test.sh "$build_dir/src/cli/linkhive-cli.exe"

@@ -8,7 +8,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 printf 'see http://a.example/x and http://b.example/\r\n' >a.txt
-printf 'http://c.example/ページ\r\n' >'メモ.txt'
+printf 'http://c.example/\x83\x79\x81\x5B\x83\x57\r\n' >'メモ.txt' # ページ in code page 932
 fail() { echo "windows smoke test: $*" >&2; exit 1; }
 
 out=$(wine "$cli" scan-urls 'リンク集.htm' '*.txt' | tr -d '\r')

@@ -211,8 +211,8 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     if (!LoadCollection(source, document, progress, s) ||
         !SaveCollection(target, document, BackupKind::None, progress, s))
         return 1;
-    Put(s.out, std::to_string(document.Table().RecordCount()) + " records written to " + target +
-                   "\n");
+    Put(s.out,
+        std::to_string(document.Table().RecordCount()) + " records written to " + target + "\n");
     return 0;
 }
 

@@ -22,8 +22,8 @@ bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCod
 // Moves `from` over the existing `to` and keeps the previous `to` under `backup` (an older file
 // of that name goes). When `to` cannot be kept under that name, the move goes on without it; a
 // read-only `to` that could not move aside is never replaced (code 5).
-bool ReplaceKeepingBackup(const std::string& from, const std::string& to,
-                          const std::string& backup, int& errorCode);
+bool ReplaceKeepingBackup(const std::string& from, const std::string& to, const std::string& backup,
+                          int& errorCode);
 
 // Removes a file this program created and gives up on, whatever its attributes.
 void DiscardFile(const std::string& path);

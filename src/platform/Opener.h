@@ -9,7 +9,8 @@
 namespace lh::platform {
 
 // target: URL, "mailto:" link or local path; parameters: already split, passed as arguments.
-bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::string>& parameters = {});
+bool OpenWithDefaultHandler(const std::string& target,
+                            const std::vector<std::string>& parameters = {});
 
 // Splits a parameter text at blanks, keeping double-quoted runs together.
 std::vector<std::string> SplitParameters(const std::string& parameters);

@@ -4,9 +4,8 @@
 // and standard output and error going to files: where starting a program costs seconds (an
 // emulator), the same commands are checked without a process start each.
 
-#include "cli/CliCommands.h"
-
 #include "TestEnvironment.h"
+#include "cli/CliCommands.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "core/FileCommands.h"
 
-#include "ScriptedUi.h"
 #include "Portable.h"
+#include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "core/CollectionFile.h"
 

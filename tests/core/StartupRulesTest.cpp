@@ -15,7 +15,8 @@ namespace {
 TEST(StartupFileName, joinsBlankSeparatedPartsUntilTheNextAbsolutePath) {
     const auto p = [](const char* linuxStyle) { return test::NativePath(linuxStyle); };
     EXPECT_EQ(StartupFileName({}), "");
-    EXPECT_EQ(StartupFileName({p("/home/u/My"), p("Links/list.htm")}), p("/home/u/My Links/list.htm"));
+    EXPECT_EQ(StartupFileName({p("/home/u/My"), p("Links/list.htm")}),
+              p("/home/u/My Links/list.htm"));
     EXPECT_EQ(StartupFileName({p("/a.htm"), p("/b.htm")}), p("/a.htm"));
     EXPECT_EQ(StartupFileName({p("/a"), "b", p("/c"), "d"}), p("/a b"));
 }

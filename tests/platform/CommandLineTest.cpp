@@ -28,11 +28,11 @@ TEST(JoinWindowsArguments, quotesByTheWindowsRules) {
         {{"-a", "-b"}, "-a -b"},
         {{"list one.txt"}, "\"list one.txt\""},
         {{""}, "\"\""},
-        {{"C:\\dir\\"}, "C:\\dir\\"},                       // no quoting, nothing to double
-        {{"C:\\my dir\\"}, "\"C:\\my dir\\\\\""},           // a closing quote after "\" needs "\\"
-        {{"say \"hi\""}, "\"say \\\"hi\\\"\""},             // quotes inside
-        {{"a\\\"b"}, "\"a\\\\\\\"b\""},                     // a backslash before a quote
-        {{"\\\\server\\share"}, "\\\\server\\share"},       // backslashes elsewhere stay
+        {{"C:\\dir\\"}, "C:\\dir\\"},                 // no quoting, nothing to double
+        {{"C:\\my dir\\"}, "\"C:\\my dir\\\\\""},     // a closing quote after "\" needs "\\"
+        {{"say \"hi\""}, "\"say \\\"hi\\\"\""},       // quotes inside
+        {{"a\\\"b"}, "\"a\\\\\\\"b\""},               // a backslash before a quote
+        {{"\\\\server\\share"}, "\\\\server\\share"}, // backslashes elsewhere stay
         {{"資料 1", "メモ"}, "\"資料 1\" メモ"},
     };
     for (const Case& c : cases)

@@ -34,8 +34,8 @@ TEST(WideText, convertsEveryScriptBothWays) {
 
 // Windows file names may hold a lone surrogate; such a name must come back to the same file.
 TEST(WideText, loneSurrogatesSurviveTheRoundTrip) {
-    for (const std::wstring& wide : {Units({'a', 0xD800, 'b'}), Units({0xDC00}),
-                                     Units({0xDE00, 0xD83D})}) {
+    for (const std::wstring& wide :
+         {Units({'a', 0xD800, 'b'}), Units({0xDC00}), Units({0xDE00, 0xD83D})}) {
         const std::string utf8 = WideToUtf8(wide);
         EXPECT_EQ(Utf8ToWide(utf8), wide);
     }

@@ -5,8 +5,8 @@
 
 namespace lh::platform {
 
-bool ReplaceKeepingBackup(const std::string& from, const std::string& to,
-                          const std::string& backup, int& errorCode) {
+bool ReplaceKeepingBackup(const std::string& from, const std::string& to, const std::string& backup,
+                          int& errorCode) {
     RemoveFile(backup);
     const bool kept = RenameFile(to, backup);
     if (!kept) {

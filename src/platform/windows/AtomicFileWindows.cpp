@@ -1,7 +1,6 @@
+#include "WinText.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
-
-#include "WinText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -47,9 +46,9 @@ void KeepAttributes(const std::wstring& file, DWORD previous) {
 // A file another program holds open without leave to delete it cannot be replaced; asked
 // first, so that no half-done replace leaves anything behind.
 bool HeldByAnother(const std::wstring& file) {
-    const HANDLE h = ::CreateFileW(file.c_str(), DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h =
+        ::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         ::CloseHandle(h);
         return false;
@@ -119,8 +118,8 @@ bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCod
     return true;
 }
 
-bool ReplaceKeepingBackup(const std::string& from, const std::string& to,
-                          const std::string& backup, int& errorCode) {
+bool ReplaceKeepingBackup(const std::string& from, const std::string& to, const std::string& backup,
+                          int& errorCode) {
     const std::wstring target = win::WidePath(to);
     const DWORD previous = ::GetFileAttributesW(target.c_str());
     if (HeldByAnother(target))

@@ -1,6 +1,5 @@
-#include "platform/Console.h"
-
 #include "WinText.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/WideText.h"
 
@@ -87,8 +86,7 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
     while (done < wide.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 8192));
         DWORD written = 0;
-        if (!::WriteConsoleW(console, wide.data() + done, chunk, &written, nullptr) ||
-            written == 0)
+        if (!::WriteConsoleW(console, wide.data() + done, chunk, &written, nullptr) || written == 0)
             return false;
         done += written;
     }

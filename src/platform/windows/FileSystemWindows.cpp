@@ -1,6 +1,5 @@
-#include "platform/FileSystem.h"
-
 #include "WinText.h"
+#include "platform/FileSystem.h"
 #include "platform/WideText.h"
 
 #include <cerrno>
@@ -106,8 +105,8 @@ std::FILE* OpenForReading(const std::string& path, int& errorCode) {
     }
     // Shared for deleting too, so a reader never keeps another program from replacing the file.
     const HANDLE h = ::CreateFileW(win::WidePath(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errorCode = win::IoCodeOf(::GetLastError());
         return nullptr;

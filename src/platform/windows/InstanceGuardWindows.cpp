@@ -1,6 +1,5 @@
-#include "platform/InstanceGuard.h"
-
 #include "WinText.h"
+#include "platform/InstanceGuard.h"
 #include "platform/WideText.h"
 
 #include <string_view>

@@ -1,5 +1,4 @@
 #include "platform/Locale.h"
-
 #include "platform/WideText.h"
 
 #define WIN32_LEAN_AND_MEAN

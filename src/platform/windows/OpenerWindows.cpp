@@ -1,6 +1,5 @@
-#include "platform/Opener.h"
-
 #include "WinText.h"
+#include "platform/Opener.h"
 #include "platform/WideText.h"
 
 #include <shellapi.h>
@@ -12,10 +11,9 @@ bool ShellOpen(const std::string& file, const std::string& parameters) {
     // Wide all the way: the system code page would garble any name it cannot hold.
     const std::wstring wideFile = Utf8ToWide(file);
     const std::wstring wideParameters = Utf8ToWide(parameters);
-    const auto r = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", wideFile.c_str(),
-                        wideParameters.empty() ? nullptr : wideParameters.c_str(), nullptr,
-                        SW_SHOW));
+    const auto r = reinterpret_cast<INT_PTR>(::ShellExecuteW(
+        nullptr, L"open", wideFile.c_str(),
+        wideParameters.empty() ? nullptr : wideParameters.c_str(), nullptr, SW_SHOW));
     return r > 32;
 }
 } // namespace

@@ -1,7 +1,6 @@
+#include "WinText.h"
 #include "platform/RegFile.h"
 #include "platform/Registry.h"
-
-#include "WinText.h"
 #include "platform/WideText.h"
 
 #include <optional>
@@ -35,7 +34,8 @@ std::optional<std::wstring> WideFromCp932(std::string_view text) {
     if (text.empty())
         return std::wstring();
     const int size = static_cast<int>(text.size());
-    const int n = ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    const int n =
+        ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
     if (n <= 0)
         return std::nullopt;
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
@@ -49,13 +49,13 @@ std::optional<std::string> Cp932FromWide(std::wstring_view wide) {
         return std::string();
     const int size = static_cast<int>(wide.size());
     BOOL usedDefault = FALSE;
-    const int n = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
-                                        0, nullptr, &usedDefault);
+    const int n = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
+                                        nullptr, &usedDefault);
     if (n <= 0 || usedDefault)
         return std::nullopt;
     std::string text(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), n,
-                          nullptr, &usedDefault);
+    ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), n, nullptr,
+                          &usedDefault);
     return text;
 }
 

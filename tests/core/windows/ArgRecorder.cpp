@@ -2,8 +2,11 @@
 // LINKHIVE_TEST_RECORD: what a program started by the opener really received.
 #include <cstdio>
 #include <string>
+// shellapi.h needs what windows.h declares.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 int main() {
     wchar_t record[1024];
@@ -15,8 +18,8 @@ int main() {
     std::string text;
     for (int i = 1; args && i < count; ++i) {
         char buf[4096];
-        const int len = ::WideCharToMultiByte(CP_UTF8, 0, args[i], -1, buf, sizeof buf, nullptr,
-                                              nullptr);
+        const int len =
+            ::WideCharToMultiByte(CP_UTF8, 0, args[i], -1, buf, sizeof buf, nullptr, nullptr);
         text += std::string(buf, len > 0 ? len - 1 : 0) + "\n";
     }
     const std::wstring part = std::wstring(record) + L".part";

@@ -1,8 +1,7 @@
+#include "TestEnvironment.h"
 #include "core/CollectionFile.h"
 #include "core/ScanCommands.h"
 #include "platform/WideText.h"
-
-#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -62,9 +61,9 @@ public:
         for (const std::string& name : NamesIn(m_folder)) {
             if (name == m_keep)
                 continue;
-            const HANDLE h = ::CreateFileW(Utf8ToWide(m_folder + "\\" + name).c_str(),
-                                           GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr);
+            const HANDLE h = ::CreateFileW(Utf8ToWide(m_folder + "\\" + name).c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr);
             if (h != INVALID_HANDLE_VALUE)
                 m_held.push_back(h);
         }
@@ -116,8 +115,8 @@ TEST(CollectionSaveWindows, replacingKeepsTheFilesAttributesWithAndWithoutBackup
 TEST(CollectionSaveWindows, collectionHeldByAnotherProgramCannotBeReplaced) {
     WindowsSave f;
     test::WriteFileBytes(f.target, "previous");
-    const HANDLE held = ::CreateFileW(Utf8ToWide(f.target).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE held = ::CreateFileW(Utf8ToWide(f.target).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const bool saved = f.Save();
     ::CloseHandle(held);
@@ -154,8 +153,8 @@ TEST(CollectionSaveWindows, collectionsBeyond260CharactersSaveAndLoad) {
 
 // Windows opens "prog.EXE." and "prog.EXE " as prog.EXE: the program question must come.
 TEST(ProgramFileNameWindows, trailingDotsAndSpacesDoNotHideAProgram) {
-    for (const char* name : {"C:\\t\\prog.EXE.", "C:\\t\\prog.EXE ", "C:\\t\\x.com. .",
-                             "C:\\t\\prog.exe"})
+    for (const char* name :
+         {"C:\\t\\prog.EXE.", "C:\\t\\prog.EXE ", "C:\\t\\x.com. .", "C:\\t\\prog.exe"})
         EXPECT_TRUE(IsProgramFileName(name)) << name;
     EXPECT_FALSE(IsProgramFileName("C:\\t\\prog.exe.htm"));
 }

@@ -1,9 +1,8 @@
+#include "Portable.h"
+#include "TestEnvironment.h"
 #include "core/LaunchCommands.h"
 #include "platform/FileSystem.h"
 #include "util/Codec.h"
-
-#include "Portable.h"
-#include "TestEnvironment.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

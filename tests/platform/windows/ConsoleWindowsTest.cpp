@@ -1,7 +1,6 @@
+#include "TestEnvironment.h"
 #include "platform/Console.h"
 #include "platform/WideText.h"
-
-#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -41,9 +40,9 @@ TEST(ConsoleText, redirectedOutputIsUtf8Throughout) {
 TEST(ConsoleText, consoleReceivesTheCharactersThemselves) {
     if (!::GetConsoleWindow() && !::AllocConsole())
         GTEST_SKIP() << "no console can be had here";
-    const HANDLE out = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                     nullptr);
+    const HANDLE out =
+        ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(out, INVALID_HANDLE_VALUE);
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(out), 0);
     std::FILE* f = _fdopen(fd, "w");

@@ -1,9 +1,8 @@
+#include "TestEnvironment.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceGuard.h"
 #include "platform/WideText.h"
-
-#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -99,8 +98,7 @@ TEST(FileSystemWindows, badNameErrorsMapToTheProgramsCode) {
     test::TempDir dir;
     test::WriteFileBytes(dir.File("plain.txt"), "x");
     const std::string badNames[] = {dir.File("a<b>.htm"), dir.File("a|b.htm"),
-                                    dir.File("a<b>\\links.htm"),
-                                    dir.File("plain.txt\\links.htm")};
+                                    dir.File("a<b>\\links.htm"), dir.File("plain.txt\\links.htm")};
     for (const std::string& bad : badNames) {
         int code = 0;
         EXPECT_EQ(platform::OpenForReading(bad, code), nullptr);
@@ -109,7 +107,7 @@ TEST(FileSystemWindows, badNameErrorsMapToTheProgramsCode) {
         EXPECT_FALSE(platform::StatFile(bad, st));
         EXPECT_EQ(platform::LastIoErrorCode(), 3) << bad;
     }
-    for (const std::string target : {dir.File("a<b>\\links.htm"), dir.File("plain.txt\\x.htm")}) {
+    for (const std::string& target : {dir.File("a<b>\\links.htm"), dir.File("plain.txt\\x.htm")}) {
         std::string temp;
         int code = 0;
         EXPECT_EQ(platform::CreateFileBeside(target, temp, code), nullptr);
@@ -143,9 +141,9 @@ TEST(InstanceGuardWindows, serverNameIsFoundAmongThePipes) {
     DWORD size = 257;
     ASSERT_TRUE(::GetUserNameW(user, &size));
     EXPECT_NE(name.find(platform::WideToUtf8(std::wstring(user, size - 1))), std::string::npos);
-    const HANDLE pipe = ::CreateNamedPipeW((L"\\\\.\\pipe\\" + Utf8ToWide(name)).c_str(),
-                                           PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 512, 512, 0,
-                                           nullptr);
+    const HANDLE pipe =
+        ::CreateNamedPipeW((L"\\\\.\\pipe\\" + Utf8ToWide(name)).c_str(), PIPE_ACCESS_DUPLEX,
+                           PIPE_TYPE_BYTE, 1, 512, 512, 0, nullptr);
     ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
     const std::vector<std::string> names = platform::MainWindowServerNames();
     ::CloseHandle(pipe);

@@ -1,10 +1,9 @@
-#include "platform/Registry.h"
-#include "platform/WideText.h"
-#include "util/Settings.h"
-#include "util/SettingKeys.h"
-
 #include "Portable.h"
 #include "TestEnvironment.h"
+#include "platform/Registry.h"
+#include "platform/WideText.h"
+#include "util/SettingKeys.h"
+#include "util/Settings.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -35,8 +34,8 @@ protected:
 // other program reads the key, whatever the system code page is.
 TEST_F(RegistryWindows, cp932TextIsStoredAsItsCharacters) {
     const std::string cp932 = "2026\x94\x4E"; // "2026年"
-    ASSERT_TRUE(platform::RegWriteString(platform::RootHive::CurrentUser, kSetupKey, "InstDay",
-                                         cp932));
+    ASSERT_TRUE(
+        platform::RegWriteString(platform::RootHive::CurrentUser, kSetupKey, "InstDay", cp932));
     EXPECT_EQ(RawText(L"Software\\Tessella\\Linkhive\\Setup", L"InstDay"), L"2026\u5E74");
     EXPECT_EQ(platform::RegReadString(platform::RootHive::CurrentUser, kSetupKey, "InstDay", "-"),
               cp932);
@@ -48,8 +47,7 @@ TEST_F(RegistryWindows, textCp932CannotHoldReadsAsTheDefault) {
                                 nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const wchar_t text[] = L"caf\u00E9";
-    ::RegSetValueExW(key, L"InstDay", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                     sizeof text);
+    ::RegSetValueExW(key, L"InstDay", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
     ::RegCloseKey(key);
     EXPECT_EQ(platform::RegReadString(platform::RootHive::CurrentUser, kSetupKey, "InstDay", "-"),
               "-");
@@ -81,9 +79,9 @@ TEST(RegistryRedirection, testsNeverWriteTheRealHive) {
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     DWORD value = 0;
     DWORD size = sizeof value;
-    const LSTATUS real = ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Tessella\\Linkhive\\OtherSet",
-                                        platform::Utf8ToWide(marker).c_str(), RRF_RT_REG_DWORD,
-                                        nullptr, &value, &size);
+    const LSTATUS real = ::RegGetValueW(
+        HKEY_CURRENT_USER, L"Software\\Tessella\\Linkhive\\OtherSet",
+        platform::Utf8ToWide(marker).c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
     test::UseFreshSettingsStore({});
     EXPECT_NE(real, ERROR_SUCCESS);
 }

@@ -1,5 +1,4 @@
 #include "Portable.h"
-
 #include "platform/WideText.h"
 
 #include <cstdlib>
@@ -29,8 +28,8 @@ void RemoveScratchKeys() {
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\LinkhiveTests", 0, KEY_ALL_ACCESS,
                         &parent) == ERROR_SUCCESS) {
         DWORD subKeys = 0;
-        ::RegQueryInfoKeyW(parent, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr);
+        ::RegQueryInfoKeyW(parent, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr);
         ::RegCloseKey(parent);
         if (subKeys == 0)
             ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\LinkhiveTests");
@@ -107,7 +106,8 @@ void SetReadOnly(const std::string& path, bool readOnly) {
     const DWORD a = ::GetFileAttributesW(wide.c_str());
     if (a == INVALID_FILE_ATTRIBUTES)
         return;
-    const DWORD wanted = readOnly ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    const DWORD wanted =
+        readOnly ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~DWORD(FILE_ATTRIBUTE_READONLY));
     // No attribute at all is written as "normal": 0 would mean "leave them as they are".
     ::SetFileAttributesW(wide.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
 }
