@@ -9,7 +9,6 @@
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 

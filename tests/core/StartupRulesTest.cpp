@@ -1,6 +1,7 @@
 #include "core/CloseSettings.h"
 #include "core/StartupRules.h"
 #include "core/UsageRecord.h"
+#include "platform/FileSystem.h"
 #include "util/SettingKeys.h"
 
 #include "Portable.h"
@@ -54,6 +55,17 @@ TEST_F(StartupSettingsTest, startupDocument_relativeNameBecomesTheFullPath) {
     const std::string expected = std::filesystem::canonical(list).string();
     EXPECT_EQ(plain, expected);
     EXPECT_EQ(dotted, expected);
+}
+
+TEST_F(StartupSettingsTest, startupDocument_relativeJapaneseNameKeepsItsCharacters) {
+    const std::string list = m_dir.File("リスト.htm");
+    test::WriteFileBytes(list, "<HTML>\r\n");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    const std::string full = StartupDocument("リスト.htm");
+    std::filesystem::current_path(before);
+    EXPECT_EQ(platform::FileNamePart(full), "リスト.htm");
+    EXPECT_TRUE(platform::IsRegularFile(full)) << full;
 }
 
 TEST_F(StartupSettingsTest, placement_nothingStoredLetsTheSystemChoose) {
