@@ -3,9 +3,9 @@
 // File-system services in the program's own terms. Paths are UTF-8 strings on every platform;
 // on Windows the services turn them into UTF-16 for the system (never the system code page,
 // which is not 932 on most machines), with "\\?\" for long paths. Attribute mapping on Linux:
-// read-only = the
-// user may not write the file or it has no write permission for anyone (so it holds for the
-// superuser too), hidden = the name begins with ".", system and archive are never set.
+// read-only = the user may not write the file or it has no write permission for anyone (so it
+// holds for the superuser too), hidden = the name begins with ".", system and archive are never
+// set.
 
 #include <cstdint>
 #include <cstdio>
