@@ -25,6 +25,15 @@ std::string PlatformString(const QString& text) {
 
 } // namespace
 
+QRect MainWindow::SystemChosenGeometry(const QRect& available) {
+    // What the desktop gives a new window of a program that leaves its size to the system:
+    // three quarters of the width and two thirds of the height of the free screen area, centred.
+    const QSize size(available.width() * 3 / 4, available.height() * 2 / 3);
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(available.center());
+    return placed;
+}
+
 void MainWindow::FormCreate() {
     ApplyCaption(m_doc.Caption());
 
@@ -36,6 +45,8 @@ void MainWindow::FormCreate() {
                                                          screenSize.height(), width(), height());
     if (!placement.systemChooses)
         setGeometry(placement.left, placement.top, placement.width, placement.height);
+    else if (screen)
+        setGeometry(SystemChosenGeometry(screen->availableGeometry()));
 
     const int panelWidth = lh::CaretPanelWidth(statusBar()->height());
     if (panelWidth >= 0)
@@ -79,7 +90,7 @@ void MainWindow::Timer1Timer() {
     RestoreDisplayFont();
     TableSetup(m_displayFont);
 
-    m_files->OpenDocument(StartupDocument(StartupFileName(m_startupParameters)), OpenMode::Normal);
+    m_files->OpenStartupDocument(StartupDocument(StartupFileName(m_startupParameters)));
 
     ReleaseSplash();
     ApplyStartupWindowState();

@@ -1,4 +1,5 @@
 #include "ActivationChannel.h"
+#include "JapaneseTranslator.h"
 #include "MainWindow.h"
 #include "TerminationRequest.h"
 #include "controls/ProgramPicture.h"
@@ -9,13 +10,14 @@
 #include "util/SettingKeys.h"
 
 #include <QApplication>
-
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
     // 1. The toolkit.
     QApplication app(argc, argv);
+    // The toolkit's own dialogs in the program's language, whatever the locale.
+    lh::JapaneseTranslator::Install(app);
     app.setWindowIcon(lh::ProgramIcon());
     // Lets the desktop match the windows to the installed menu entry (linkhive.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral("linkhive"));
