@@ -3,7 +3,7 @@
 # With --runtime it adds what a desktop session needs to use the program: a Japanese font for
 # the interface and the desktop's default-handler launcher. With --windows it adds what the
 # Windows cross-build and its test run need: MinGW, wine, GoogleTest's sources and a Japanese
-# locale to run under.
+# locale to run under; with --fuzz what scripts/fuzz.sh needs.
 set -euo pipefail
 # qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
@@ -11,6 +11,8 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
 case "${1:-}" in
 --runtime) packages+=(fonts-ipafont-gothic xdg-utils) ;;
 --windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest locales ccache) ;;
+# clang and its libFuzzer and sanitizer runtimes, for scripts/fuzz.sh only.
+--fuzz) packages+=(clang libclang-rt-14-dev) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do
