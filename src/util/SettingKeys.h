@@ -160,10 +160,11 @@ inline constexpr IntSetting kFontStrikeOut{sec::kFont, "StrikeOut", 0};
 
 // "History". The folder defaults (null here) are the program folder.
 inline constexpr int kHistorySlotCount = 5;
-inline constexpr PathSetting kMenuFile[kHistorySlotCount] = {
-    {sec::kHistory, "MenuFile1", ""}, {sec::kHistory, "MenuFile2", ""},
-    {sec::kHistory, "MenuFile3", ""}, {sec::kHistory, "MenuFile4", ""},
-    {sec::kHistory, "MenuFile5", ""}};
+inline constexpr PathSetting kMenuFile[kHistorySlotCount] = {{sec::kHistory, "MenuFile1", ""},
+                                                             {sec::kHistory, "MenuFile2", ""},
+                                                             {sec::kHistory, "MenuFile3", ""},
+                                                             {sec::kHistory, "MenuFile4", ""},
+                                                             {sec::kHistory, "MenuFile5", ""}};
 inline constexpr PathSetting kOpenDir{sec::kHistory, "OpenDir", nullptr};
 inline constexpr IntSetting kOpenFilter{sec::kHistory, "OpenFilter", 1};
 inline constexpr PathSetting kSaveDir{sec::kHistory, "SaveDir", nullptr};
