@@ -89,6 +89,7 @@ QByteArray SendActivationRequest(const QString& serverName, const QByteArray& re
 }
 
 bool ActivateRunningInstance(int timeoutMs) {
+    platform::AllowActivationByOtherInstance();
     for (const std::string& name : platform::MainWindowServerNames())
         if (SendActivationRequest(QString::fromStdString(name), kActivateRequest, timeoutMs) ==
             "ok")

@@ -1,5 +1,7 @@
 #include "CliArgs.h"
 
+#include "platform/Console.h"
+
 #include <optional>
 
 namespace lh::cli {
@@ -139,7 +141,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string& w = words[i];
         if (optionsEnded || w.size() < 2 || w[0] != '-') {
-            a.operands.push_back(w);
+            // No shell expands "*.txt" on Windows; the system's pattern rules do it here.
+            for (std::string& name : platform::ExpandWildcards(w))
+                a.operands.push_back(std::move(name));
             continue;
         }
         if (w == "--") {

@@ -8,6 +8,7 @@
 #include "core/InputOpen.h"
 #include "core/IoError.h"
 #include "core/ScanCommands.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriteLock.h"
 #include "platform/InputFile.h"
@@ -22,8 +23,14 @@ namespace {
 
 constexpr const char* kProgram = "linkhive-cli";
 
+// Everything goes out as UTF-8 (as Unicode to a Windows console): messages, paths and cells
+// alike, so the output never mixes encodings.
+void Put(std::FILE* stream, const std::string& text) {
+    platform::WriteText(stream, text);
+}
+
 void Complain(const CliStreams& s, const std::string& what) {
-    std::fprintf(s.err, "%s: %s\n", kProgram, what.c_str());
+    Put(s.err, std::string(kProgram) + ": " + what + "\n");
 }
 
 // The file a message is about, set off the way the run's language quotes a name.
@@ -179,7 +186,7 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         Say(s.language, msg::kScanResult,
             {std::to_string(added), std::to_string(found), std::to_string(found - added),
              std::to_string(tooLong), std::to_string(document.Table().RecordCount()), collection});
-    std::fprintf(s.out, "%s\n", result.c_str());
+    Put(s.out, result + "\n");
     return 0;
 }
 
@@ -196,7 +203,7 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
         return 1;
     const std::string result = Say(s.language, msg::kRewriteResult,
                                    {std::to_string(document.Table().RecordCount()), target});
-    std::fprintf(s.out, "%s\n", result.c_str());
+    Put(s.out, result + "\n");
     return 0;
 }
 
@@ -223,12 +230,12 @@ int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
     const ParsedArgs parsed = ParseCliArgs(words, s.language);
     if (!parsed.ok) {
         Complain(s, parsed.error);
-        std::fputs(UsageText(parsed.args.command, s.language).c_str(), s.err);
+        Put(s.err, UsageText(parsed.args.command, s.language));
         return 2;
     }
     const CliArgs& args = parsed.args;
     if (args.help) {
-        std::fputs(UsageText(args.command, s.language).c_str(), s.out);
+        Put(s.out, UsageText(args.command, s.language));
         return 0;
     }
     switch (args.command) {

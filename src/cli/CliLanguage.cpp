@@ -1,22 +1,26 @@
 #include "CliLanguage.h"
 
+#include "platform/Locale.h"
+
 #include <cstdlib>
 
 namespace lh::cli {
 
-Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang,
+                            Language unset) {
     for (const char* value : {lcAll, lcMessages, lang}) {
         if (!value || !*value)
             continue;
         return std::string_view(value).substr(0, 2) == "ja" ? Language::Japanese
                                                             : Language::English;
     }
-    return Language::English;
+    return unset;
 }
 
 Language LanguageFromEnvironment() {
-    return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
-                              std::getenv("LANG"));
+    return LanguageFromLocale(
+        std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
+        platform::UserInterfaceIsJapanese() ? Language::Japanese : Language::English);
 }
 
 MessageLanguage IoLanguage(Language language) {

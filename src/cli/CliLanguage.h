@@ -15,8 +15,12 @@ namespace lh::cli {
 enum class Language { English, Japanese };
 
 // The language of the messages from the locale variables, in the C library's order of
-// precedence (LC_ALL, LC_MESSAGES, LANG): Japanese when the first one set begins with "ja".
-Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);
+// precedence (LC_ALL, LC_MESSAGES, LANG): Japanese when the first one set begins with "ja";
+// `unset` when none is set.
+Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang,
+                            Language unset = Language::English);
+// The same from this process's variables; with none set, the user's display language where the
+// system has one (Windows, where the variables are seldom set).
 Language LanguageFromEnvironment();
 
 MessageLanguage IoLanguage(Language language);

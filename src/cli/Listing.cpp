@@ -1,6 +1,7 @@
 #include "Listing.h"
 
 #include "CellTexts.h"
+#include "platform/Console.h"
 
 #include <algorithm>
 #include <array>
@@ -56,9 +57,9 @@ void PutEscaped(std::string& out, std::string_view text, const EscapeSet& set,
             if (!IsC1At(text, i))
                 continue;
             out.append(text.data() + from, i - from);
-            out.append(buf, static_cast<std::size_t>(std::snprintf(
-                                buf, sizeof buf, "\\u%04x",
-                                static_cast<unsigned char>(text[i + 1]))));
+            out.append(buf,
+                       static_cast<std::size_t>(std::snprintf(
+                           buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(text[i + 1]))));
             from = ++i + 1;
             continue;
         }
@@ -144,7 +145,7 @@ void WriteListing(std::FILE* out, const TableStore& table, ListingFormat format,
     block.reserve(kBlockBytes + 4096);
     CellTexts texts;
     if (json)
-        std::fputs(table.RecordCount() == 0 ? "[" : "[\n", out);
+        platform::WriteText(out, table.RecordCount() == 0 ? "[" : "[\n");
     static constexpr std::string_view kKeys[5] = {"no", "name", "address", "access", "remark"};
     for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
         if ((r - 1) % kRunRecords == 0)
@@ -168,13 +169,13 @@ void WriteListing(std::FILE* out, const TableStore& table, ListingFormat format,
             block += '\n';
         }
         if (block.size() >= kBlockBytes) {
-            std::fwrite(block.data(), 1, block.size(), out);
+            platform::WriteText(out, block);
             block.clear();
         }
     }
-    std::fwrite(block.data(), 1, block.size(), out);
+    platform::WriteText(out, block);
     if (json)
-        std::fputs("]\n", out);
+        platform::WriteText(out, "]\n");
 }
 
 } // namespace lh::cli

@@ -1,7 +1,8 @@
 #pragma once
 
-// The companion's listing of a collection in UTF-8: one line of tab-separated fields per record
-// (tabs, line breaks and backslashes escaped), or a JSON array of objects.
+// The companion's listing of a collection in UTF-8 (to a Windows console, as its characters): one
+// line of tab-separated fields per record (tabs, line breaks and backslashes escaped), or a JSON
+// array of objects.
 
 #include "core/TableStore.h"
 

@@ -1,13 +1,9 @@
 #include "TerminalProgress.h"
 
+#include "platform/Console.h"
+
 #include <algorithm>
 #include <cstdio>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace lh::cli {
 
@@ -26,11 +22,7 @@ TerminalProgress::~TerminalProgress() {
 }
 
 bool TerminalProgress::StandardErrorIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return ::isatty(STDERR_FILENO) != 0;
-#endif
+    return platform::IsTerminal(stderr);
 }
 
 void TerminalProgress::ProgressStart(std::int64_t max, const std::string& label) {
@@ -81,8 +73,10 @@ void TerminalProgress::Draw() {
         return;
     m_lastPermille = permille;
     const int filled = permille * kBarWidth / 1000;
-    std::fprintf(stderr, "\r%s [%s%s] %3d.%d%%", m_label.c_str(), std::string(filled, '#').c_str(),
-                 std::string(kBarWidth - filled, '.').c_str(), permille / 10, permille % 10);
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "] %3d.%d%%", permille / 10, permille % 10);
+    platform::WriteText(stderr, "\r" + m_label + " [" + std::string(filled, '#') +
+                                    std::string(kBarWidth - filled, '.') + percent);
     std::fflush(stderr);
     m_drawn = true;
 }

@@ -1,5 +1,6 @@
 #include "BookmarkFile.h"
 
+#include "AccessStampLayout.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
 #include "util/Codec.h"
@@ -499,8 +500,12 @@ std::string AccessTextFromTime(std::time_t t) {
     return buf;
 }
 
-std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
-    int parts[6] = {};
+namespace {
+
+// Digits in the order year, month, day, hour, minute, second with ASCII separators: the stamp
+// of a year-first locale and the program's own fallback form.
+std::optional<AccessStampLayout::Fields> YearFirstFields(std::string_view text) {
+    AccessStampLayout::Fields parts{};
     int count = 0;
     std::size_t i = 0;
     while (i < text.size() && count <= 6) {
@@ -523,18 +528,51 @@ std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
         }
         if (i < text.size() && text[i] >= '0' && text[i] <= '9')
             return std::nullopt;
-        parts[count++] = static_cast<int>(value);
+        parts[static_cast<std::size_t>(count++)] = static_cast<int>(value);
     }
-    if (count != 6 || parts[0] < 1970 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 ||
-        parts[2] > 31 || parts[3] > 23 || parts[4] > 59 || parts[5] > 60)
+    if (count != 6)
+        return std::nullopt;
+    return parts;
+}
+
+// The layout of this user's stamps, learnt once: the locale does not change while we run.
+const std::optional<AccessStampLayout>& LocaleStampLayout() {
+    static const std::optional<AccessStampLayout> layout = [] {
+        const auto stamp = [](int hour) {
+            std::tm tm{};
+            tm.tm_year = AccessStampLayout::kLearnYear - 1900;
+            tm.tm_mon = AccessStampLayout::kLearnMonth - 1;
+            tm.tm_mday = AccessStampLayout::kLearnDay;
+            tm.tm_hour = hour;
+            tm.tm_min = AccessStampLayout::kLearnMinute;
+            tm.tm_sec = AccessStampLayout::kLearnSecond;
+            tm.tm_isdst = -1;
+            return AccessTextFromTime(std::mktime(&tm));
+        };
+        return AccessStampLayout::Learn(stamp(1), stamp(13));
+    }();
+    return layout;
+}
+
+} // namespace
+
+std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
+    // The locale's own layout first: a year-first stamp may still count the hours to twelve.
+    std::optional<AccessStampLayout::Fields> parts;
+    if (const std::optional<AccessStampLayout>& layout = LocaleStampLayout())
+        parts = layout->Read(text);
+    if (!parts)
+        parts = YearFirstFields(text);
+    if (!parts || (*parts)[0] < 1970 || (*parts)[1] < 1 || (*parts)[1] > 12 || (*parts)[2] < 1 ||
+        (*parts)[2] > 31 || (*parts)[3] > 23 || (*parts)[4] > 59 || (*parts)[5] > 60)
         return std::nullopt;
     std::tm tm{};
-    tm.tm_year = parts[0] - 1900;
-    tm.tm_mon = parts[1] - 1;
-    tm.tm_mday = parts[2];
-    tm.tm_hour = parts[3];
-    tm.tm_min = parts[4];
-    tm.tm_sec = parts[5];
+    tm.tm_year = (*parts)[0] - 1900;
+    tm.tm_mon = (*parts)[1] - 1;
+    tm.tm_mday = (*parts)[2];
+    tm.tm_hour = (*parts)[3];
+    tm.tm_min = (*parts)[4];
+    tm.tm_sec = (*parts)[5];
     tm.tm_isdst = -1;
     const std::time_t t = std::mktime(&tm);
     if (t == static_cast<std::time_t>(-1))

@@ -27,8 +27,9 @@ void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& t
 
 // The access time the access command would stamp at `t` (cp932).
 std::string AccessTextFromTime(std::time_t t);
-// The time an access text stands for: digits in the order year, month, day, hour, minute,
-// second with any separators between them. Empty for any other text.
+// The time an access text stands for: a stamp laid out as the locale writes them, or digits in
+// the order year, month, day, hour, minute, second with any separators between them. Empty for
+// any other text.
 std::optional<std::time_t> TimeFromAccessText(std::string_view text);
 
 } // namespace lh

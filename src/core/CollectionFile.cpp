@@ -462,7 +462,7 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
         return false;
     }
 
-    // From the last comparison to the rename no other writer may step in.
+    // From the last comparison to the replace no other writer may step in.
     platform::FileWriteLock lock;
     if (!check.lockHeld &&
         lock.Acquire(real, check.lockWaitMilliseconds) == platform::FileWriteLock::Result::Busy) {
@@ -478,22 +478,23 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
         error = {kIoCannotReplace, target};
         return false;
     }
-    // The previous version gets its backup name as a second link, so the target's name never
-    // stands empty. A target that already bears its backup name ("list.bak" under ".bak"
-    // backups) cannot be kept beside itself.
-    bool backedUp = false;
+    // A target that already bears its backup name ("list.bak" under ".bak" backups, in any
+    // letter case where the file system ignores it) cannot be kept beside itself: removing the
+    // "old backup" would remove the only previous copy.
+    std::string backupName;
     if (existed && backup != BackupKind::None) {
         const std::string name = BackupPath(real, backup);
-        int ignored = 0;
-        backedUp = name != real && platform::KeepAsBackup(real, name, ignored);
+        if (name != real && !platform::IsSameFile(name, real))
+            backupName = name;
     }
     // A read-only file is never replaced, except that with a backup it lives on as that.
-    if (existed && st.attributes.readOnly && !backedUp) {
+    if (existed && st.attributes.readOnly && backupName.empty()) {
         error = {kIoCannotReplace, target};
         return false;
     }
-    if (!file.Commit(code)) {
-        error = {code, target};
+    // Refused access at this step means the target is held or protected: it cannot be replaced.
+    if (!file.Commit(code, backupName)) {
+        error = {code == 5 ? kIoCannotReplace : code, target};
         return false;
     }
     if (guard)

@@ -1,7 +1,7 @@
 #pragma once
 
-// Character-wise handling of the platform's path strings (UTF-8 on Linux, the ANSI code page on
-// Windows), so path texts are never cut inside a character.
+// Character-wise handling of the platform's path strings (UTF-8), so path texts are never cut
+// inside a character.
 
 #include <cstdint>
 #include <string>

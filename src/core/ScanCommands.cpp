@@ -143,7 +143,8 @@ std::string ScanProgressLabel(AddressKind kind, const std::string& path) {
 }
 
 bool IsProgramFileName(const std::string& path) {
-    const std::string ext = AsciiUpper(platform::ExtensionPart(path));
+    // By the name the system opens: "prog.EXE." is prog.EXE on Windows.
+    const std::string ext = AsciiUpper(platform::ExtensionPart(platform::EffectivePath(path)));
     return ext == ".EXE" || ext == ".COM";
 }
 

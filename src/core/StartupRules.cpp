@@ -17,13 +17,19 @@ namespace {
 std::string FullPath(const std::string& name) {
     if (platform::IsAbsolutePath(name))
         return name;
+    // Through UTF-8 both ways: a narrow path string would be read in the system code page.
+    const auto utf8 = [](const std::filesystem::path& p) {
+        const std::u8string s = p.u8string();
+        return std::string(s.begin(), s.end());
+    };
     std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(name, ec);
+    const std::filesystem::path full =
+        std::filesystem::absolute(std::u8string(name.begin(), name.end()), ec);
     if (ec)
         return name;
     // ".." after a symbolic link can lead elsewhere lexically; then the plain form is kept.
     const std::filesystem::path normal = full.lexically_normal();
-    return std::filesystem::equivalent(full, normal, ec) ? normal.string() : full.string();
+    return std::filesystem::equivalent(full, normal, ec) ? utf8(normal) : utf8(full);
 }
 
 } // namespace

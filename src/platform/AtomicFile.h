@@ -34,16 +34,15 @@ FileIdentity ReadFileIdentity(const std::string& path);
 bool ResolveSaveTarget(const std::string& path, std::string& resolved, bool& danglingLink,
                        int& errorCode);
 
-// Makes `backup` a second name of the current `target`, replacing an older backup, so that the
-// target itself never goes away. Copies where the file system refuses hard links. An older
-// backup that is read-only is kept, and then no backup is made (false).
-bool KeepAsBackup(const std::string& target, const std::string& backup, int& errorCode);
+// True when both names lead to one existing file, compared by identity, so that letter case,
+// short names and links are seen through as the file system does.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 // The new version of one file. Create() makes it beside the target with the target's
 // permissions from the first byte on; the caller writes through Stream(); Finish() makes it
 // complete on disk; Commit() moves it over the target. An object destroyed before Commit()
 // leaves no file behind, and a process killed meanwhile leaves none either where the system has
-// anonymous files (elsewhere the next save of the same target clears it away).
+// anonymous files (elsewhere a later save beside it clears it away once its writer has ended).
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -58,8 +57,11 @@ public:
     bool Finish(int& errorCode);
     // The finished file, which the target becomes on Commit().
     const FileIdentity& Identity() const noexcept { return m_identity; }
-    // Moves the finished file over the target in one step and makes the change durable.
-    bool Commit(int& errorCode);
+    // Moves the finished file over the target in one step and makes the change durable. With a
+    // `backup` name the previous target lives on under it (an older file of that name goes),
+    // and the target's name never stands empty meanwhile. A target that cannot be kept is still
+    // replaced, except a read-only one: that stays as it is, and the call fails with code 5.
+    bool Commit(int& errorCode, const std::string& backup = {});
     void Discard() noexcept;
 
 private:

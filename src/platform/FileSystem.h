@@ -1,9 +1,11 @@
 #pragma once
 
-// File-system services in the program's own terms. Paths are the platform's path strings
-// (UTF-8 on Linux, the ANSI code page on Windows). Attribute mapping on Linux: read-only = the
-// user may not write the file or it has no write permission for anyone (so it holds for the
-// superuser too), hidden = the name begins with ".", system and archive are never set.
+// File-system services in the program's own terms. Paths are UTF-8 strings on every platform;
+// on Windows the services turn them into UTF-16 for the system (never the system code page,
+// which is not 932 on most machines), with "\\?\" for long paths. Attribute mapping on Linux:
+// read-only = the user may not write the file or it has no write permission for anyone (so it
+// holds for the superuser too), hidden = the name begins with ".", system and archive are never
+// set.
 
 #include <cstdint>
 #include <ctime>
@@ -33,6 +35,10 @@ bool IsRegularFile(const std::string& path); // exists and is not a folder
 // True when the file carries the read-only attribute and no other one (system, hidden, archive).
 bool IsExactlyReadOnly(const std::string& path);
 
+// The name the file system opens for `path`: Windows drops trailing dots and spaces from it
+// ("prog.EXE." opens prog.EXE); elsewhere the path itself.
+std::string EffectivePath(std::string_view path);
+
 // Deletes a file. Refuses read-only files, as the program must never replace those.
 bool RemoveFile(const std::string& path);
 // Renames, replacing an existing target, except a read-only one: that is refused, as the program
@@ -41,9 +47,8 @@ bool RenameFile(const std::string& from, const std::string& to);
 
 // Path pieces. The separator is the platform's; no character is ever split.
 char PathSeparator();
-// Byte length of the path character starting at byte `at`: a whole UTF-8 sequence on Linux, a
-// whole double-byte character of the ANSI code page on Windows; 1 for a byte that starts no valid
-// character, 0 at or past the end.
+// Byte length of the path character starting at byte `at`: a whole UTF-8 sequence; 1 for a byte
+// that starts no valid character, 0 at or past the end.
 std::size_t PathCharLength(std::string_view path, std::size_t at);
 std::string FileNamePart(std::string_view path);  // text after the last separator
 std::string DirectoryPart(std::string_view path); // without the trailing separator (root kept)

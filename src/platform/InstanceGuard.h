@@ -36,4 +36,8 @@ std::string MainWindowServerName();
 // Names on which running main windows may listen (stale ones included), for a refused start.
 std::vector<std::string> MainWindowServerNames();
 
+// Lets a running instance bring its window to the front when this process asks it to; a
+// refused start calls it before the request. Nothing to do where windows need no leave.
+void AllowActivationByOtherInstance();
+
 } // namespace lh::platform

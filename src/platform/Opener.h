@@ -21,4 +21,8 @@ bool StartsAsProgram(const std::string& target);
 // Splits a parameter text at blanks, keeping double-quoted runs together.
 std::vector<std::string> SplitParameters(const std::string& parameters);
 
+// One command-line text that a Windows program's start-up code splits back into exactly these
+// arguments (quotes and the backslashes before them escaped as those rules need).
+std::string JoinWindowsArguments(const std::vector<std::string>& arguments);
+
 } // namespace lh::platform

@@ -23,6 +23,14 @@ bool RegWriteInteger(RootHive root, std::string_view keyPath, std::string_view n
                      std::int32_t value);
 bool RegKeyHasSubKeys(RootHive root, std::string_view keyPath);
 
+// Paths are the program's UTF-8 path strings, not code page 932 text; on Windows the registry
+// keeps them as its own Unicode text, so a name code page 932 cannot hold survives too.
+// Elsewhere they are stored as they are, like any text.
+std::string RegReadPath(RootHive root, std::string_view keyPath, std::string_view name,
+                        const std::string& def);
+bool RegWritePath(RootHive root, std::string_view keyPath, std::string_view name,
+                  std::string_view value);
+
 // How a group of settings accesses ended.
 enum class StoreResult {
     Saved,    // every write of the group is stored (or there was nothing to store)

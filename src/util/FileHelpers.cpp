@@ -6,11 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
 namespace lh {
 
 namespace {
@@ -161,22 +156,7 @@ CommandLineParts SplitCommandLine(std::string_view text,
 }
 
 std::string PathForDisplay(std::string_view path) {
-#ifdef _WIN32
-    if (path.empty())
-        return {};
-    const int wn =
-        ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    if (wn <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(wn), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), wn);
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
-    return out;
-#else
-    // Linux names are bytes; keep every well-formed UTF-8 character and mark the rest.
+    // Paths are UTF-8 names; keep every well-formed character and mark the rest.
     std::string out;
     out.reserve(path.size());
     for (std::size_t at = 0; at < path.size();) {
@@ -195,7 +175,6 @@ std::string PathForDisplay(std::string_view path) {
         at += bad ? 1 : len;
     }
     return out;
-#endif
 }
 
 std::string GroupThousands(std::int64_t value, std::string_view separator) {

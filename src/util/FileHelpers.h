@@ -1,8 +1,8 @@
 #pragma once
 
-// File and command-line helpers on the platform's path strings (UTF-8 on Linux, the ANSI code
-// page on Windows). Path text is walked character by character through the platform, so the
-// second byte of a double-byte character is never taken for a separator, a quote or a blank.
+// File and command-line helpers on the platform's path strings (UTF-8). Path text is walked
+// character by character through the platform, so no byte inside a character is ever taken for
+// a separator, a quote or a blank.
 
 #include <cstdint>
 #include <functional>

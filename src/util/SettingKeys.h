@@ -41,6 +41,20 @@ struct StringSetting {
     bool Write(std::string_view v) const { return WriteSetString(section, key, v); }
 };
 
+// Text settings that hold file paths. A null default stands for the folder that holds the
+// program file.
+struct PathSetting {
+    const char* section;
+    const char* key;
+    const char* def;
+
+    std::string Read() const {
+        return ReadSetPath(section, key, def ? std::string(def) : platform::ProgramDir());
+    }
+    std::string ReadOr(const std::string& other) const { return ReadSetPath(section, key, other); }
+    bool Write(std::string_view v) const { return WriteSetPath(section, key, v); }
+};
+
 // The pair of "Position" keys where a window keeps its top and left (see Placement.h).
 struct PlacementKeys {
     IntSetting top;
@@ -146,24 +160,24 @@ inline constexpr IntSetting kFontStrikeOut{sec::kFont, "StrikeOut", 0};
 
 // "History". The folder defaults (null here) are the program folder.
 inline constexpr int kHistorySlotCount = 5;
-inline constexpr StringSetting kMenuFile[kHistorySlotCount] = {{sec::kHistory, "MenuFile1", ""},
-                                                               {sec::kHistory, "MenuFile2", ""},
-                                                               {sec::kHistory, "MenuFile3", ""},
-                                                               {sec::kHistory, "MenuFile4", ""},
-                                                               {sec::kHistory, "MenuFile5", ""}};
-inline constexpr StringSetting kOpenDir{sec::kHistory, "OpenDir", nullptr};
+inline constexpr PathSetting kMenuFile[kHistorySlotCount] = {{sec::kHistory, "MenuFile1", ""},
+                                                             {sec::kHistory, "MenuFile2", ""},
+                                                             {sec::kHistory, "MenuFile3", ""},
+                                                             {sec::kHistory, "MenuFile4", ""},
+                                                             {sec::kHistory, "MenuFile5", ""}};
+inline constexpr PathSetting kOpenDir{sec::kHistory, "OpenDir", nullptr};
 inline constexpr IntSetting kOpenFilter{sec::kHistory, "OpenFilter", 1};
-inline constexpr StringSetting kSaveDir{sec::kHistory, "SaveDir", nullptr};
+inline constexpr PathSetting kSaveDir{sec::kHistory, "SaveDir", nullptr};
 inline constexpr IntSetting kSaveFilter{sec::kHistory, "SaveFilter", 1};
-inline constexpr StringSetting kAddDir{sec::kHistory, "AddDir", nullptr};
+inline constexpr PathSetting kAddDir{sec::kHistory, "AddDir", nullptr};
 inline constexpr IntSetting kAddFilter{sec::kHistory, "AddFilter", 1};
-inline constexpr StringSetting kEndFile{sec::kHistory, "EndFile", ""};
+inline constexpr PathSetting kEndFile{sec::kHistory, "EndFile", ""};
 
 // "Setup": the usage record, all text.
 inline constexpr StringSetting kNumber{sec::kSetup, "Number", "1"};
 inline constexpr StringSetting kInstDay{sec::kSetup, "InstDay", ""};
 inline constexpr StringSetting kVersion{sec::kSetup, "Version", ""};
-inline constexpr StringSetting kExeName{sec::kSetup, "ExeName", ""};
+inline constexpr PathSetting kExeName{sec::kSetup, "ExeName", ""};
 inline constexpr StringSetting kAllTime{sec::kSetup, "AllTime", "0"};
 inline constexpr StringSetting kLastStartDay{sec::kSetup, "LastStartDay", ""};
 inline constexpr StringSetting kLastEndDay{sec::kSetup, "LastEndDay", ""};

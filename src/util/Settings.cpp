@@ -32,4 +32,13 @@ bool WriteSetInteger(std::string_view section, std::string_view key, std::int32_
                                      value);
 }
 
+std::string ReadSetPath(std::string_view section, std::string_view key, const std::string& def) {
+    return platform::RegReadPath(platform::RootHive::CurrentUser, SectionPath(section), key, def);
+}
+
+bool WriteSetPath(std::string_view section, std::string_view key, std::string_view value) {
+    return platform::RegWritePath(platform::RootHive::CurrentUser, SectionPath(section), key,
+                                  value);
+}
+
 } // namespace lh

@@ -16,5 +16,8 @@ std::string ReadSetString(std::string_view section, std::string_view key, const 
 bool WriteSetString(std::string_view section, std::string_view key, std::string_view value);
 std::int32_t ReadSetInteger(std::string_view section, std::string_view key, std::int32_t def);
 bool WriteSetInteger(std::string_view section, std::string_view key, std::int32_t value);
+// Texts that are file paths (the platform's path strings, not code page 932 text).
+std::string ReadSetPath(std::string_view section, std::string_view key, const std::string& def);
+bool WriteSetPath(std::string_view section, std::string_view key, std::string_view value);
 
 } // namespace lh

@@ -1,3 +1,4 @@
+#include "CliInProcess.h"
 #include "TestEnvironment.h"
 
 #include <algorithm>
@@ -5,7 +6,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#if !LINKHIVE_CLI_IN_PROCESS
 #include <sys/wait.h>
+#endif
 #include <vector>
 
 using lh::test::ReadFileBytes;
@@ -22,6 +25,10 @@ struct CompanionRun {
 };
 
 CompanionRun Companion(const TempDir& dir, const std::vector<std::string>& args) {
+#if LINKHIVE_CLI_IN_PROCESS
+    const lh::test::CliResult inProcess = lh::test::RunCliInProcess(dir, args);
+    return {inProcess.status, inProcess.out, inProcess.err};
+#else
     std::string cmd = "cd '" + dir.Path().string() + "' && '" + LINKHIVE_CLI_PATH + "'";
     for (const std::string& a : args)
         cmd += " '" + a + "'";
@@ -34,6 +41,7 @@ CompanionRun Companion(const TempDir& dir, const std::vector<std::string>& args)
     fs::remove(dir.File("run.out"));
     fs::remove(dir.File("run.err"));
     return r;
+#endif
 }
 
 } // namespace

@@ -1,13 +1,16 @@
 #include "core/FileCommands.h"
 
+#include "Portable.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "core/CollectionFile.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#if LINKHIVE_POSIX_TESTS
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace lh;
 namespace fs = std::filesystem;
@@ -201,7 +204,7 @@ TEST_F(FileCommandsTest, readOnlyModeOrReadOnlyFileCarriesTheMarker) {
     commands.OpenDocument(file, OpenMode::ReadOnly);
     EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [links.htm] (上書禁止)");
     const std::string locked = MakeCollection("locked.htm", {"b"});
-    ::chmod(locked.c_str(), 0444);
+    test::SetReadOnly(locked, true);
     commands.OpenDocument(locked, OpenMode::Normal);
     EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [locked.htm] (上書禁止)");
 }
@@ -313,7 +316,9 @@ TEST_F(FileCommandsTest, writeProtectedDocumentSavesThroughTheDialogAndLosesTheM
 TEST_F(FileCommandsTest, fileMadeReadOnlyAfterLoadForcesTheDialog) {
     const std::string file = MakeCollection("links.htm", {"a"});
     commands.OpenDocument(file, OpenMode::Normal);
-    ::chmod(file.c_str(), 0444);
+    if (!test::ClearArchiveMark(file)) // exactly read-only, nothing else
+        GTEST_SKIP() << "this file system keeps the archive mark on every file";
+    test::SetReadOnly(file, true);
     chooser.AnswerSave(std::nullopt);
     EXPECT_FALSE(commands.SaveDocument(false));
     EXPECT_EQ(chooser.saveRequests.size(), 1u);
@@ -324,7 +329,7 @@ TEST_F(FileCommandsTest, readOnlyFileWithAnotherAttributeStopsAtTheReplaceCheck)
     const std::string file = MakeCollection(".links.htm", {"a"});
     commands.OpenDocument(file, OpenMode::Normal);
     Edit("typed");
-    ::chmod(file.c_str(), 0444);
+    test::SetReadOnly(file, true);
     const std::string before = test::ReadFileBytes(file);
     box.Answer(mb::kIdOk);
     EXPECT_FALSE(commands.SaveDocument(false));
@@ -343,7 +348,7 @@ TEST_F(FileCommandsTest, readOnlyFileWithAnotherAttributeStopsAtTheReplaceCheck)
 
 TEST_F(FileCommandsTest, saveDialogRefusesReadOnlyFiles) {
     const std::string locked = MakeCollection("locked.htm", {"a"});
-    ::chmod(locked.c_str(), 0444);
+    test::SetReadOnly(locked, true);
     commands.OpenDocument("", OpenMode::Normal);
     chooser.AnswerSave(Picked(locked));
     chooser.AnswerSave(std::nullopt);
@@ -475,18 +480,18 @@ TEST_F(FileCommandsTest, emptyFilesAndCollectionsWithoutRecords_openAsCollection
 TEST_F(FileCommandsTest, namesThatAreNoFile_areRefusedNamingThemWithoutReading) {
     const std::string folder = dir.File("folder");
     fs::create_directory(folder);
-    // Nobody ever writes to this pipe: a reader that opened it would wait for ever.
-    const std::string fifo = dir.File("pipe.htm");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     struct Row {
         std::string path;
         const char* text;
     };
-    const Row rows[] = {
-        {folder, "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
-        {fifo, "通常のﾌｧｲﾙではないため開けません"},
-        {"/dev/zero", "通常のﾌｧｲﾙではないため開けません"},
-    };
+    std::vector<Row> rows = {{folder, "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"}};
+#if LINKHIVE_POSIX_TESTS
+    // Nobody ever writes to this pipe: a reader that opened it would wait for ever.
+    const std::string fifo = dir.File("pipe.htm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    rows.push_back({fifo, "通常のﾌｧｲﾙではないため開けません"});
+    rows.push_back({"/dev/zero", "通常のﾌｧｲﾙではないため開けません"});
+#endif
     const std::string kept = MakeCollection("kept.htm", {"k"});
     commands.OpenDocument(kept, OpenMode::Normal);
     for (const Row& row : rows) {
@@ -571,6 +576,7 @@ TEST_F(FileCommandsTest, reloadTakesTheVersionOnDiskAsTheOneToReplace) {
     EXPECT_NE(test::ReadFileBytes(file).find("mine"), std::string::npos);
 }
 
+#if LINKHIVE_POSIX_TESTS // symbolic links need privileges on Windows
 TEST_F(FileCommandsTest, saveThroughALinkThatLeadsNowhereNamesTheFileAndKeepsTheChanges) {
     const std::string file = MakeCollection("links.htm", {"a"});
     ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
@@ -585,3 +591,4 @@ TEST_F(FileCommandsTest, saveThroughALinkThatLeadsNowhereNamesTheFileAndKeepsThe
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_TRUE(doc.IsModified());
 }
+#endif

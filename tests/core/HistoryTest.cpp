@@ -1,5 +1,6 @@
 #include "core/History.h"
 
+#include "Portable.h"
 #include "TestEnvironment.h"
 #include "util/SettingKeys.h"
 
@@ -84,19 +85,23 @@ TEST(History, shortensPathsAgainstTheOpenFolder) {
         {"/d/" + kanji46, "/d", kanji44 + "..."},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(History::ShortenHistoryPath(c.path, c.dir), c.shown) << c.path << " in " << c.dir;
+        EXPECT_EQ(History::ShortenHistoryPath(test::NativePath(c.path), test::NativePath(c.dir)),
+                  test::NativePath(c.shown))
+            << c.path << " in " << c.dir;
 }
 
 TEST(History, menuCaptionsAndHintsFollowTheSlots) {
-    History h = Filled({"/data/links.htm", "/other/b.htm"});
-    h.RebuildHistoryMenu("/data");
+    const std::string links = test::NativePath("/data/links.htm");
+    const std::string other = test::NativePath("/other/b.htm");
+    History h = Filled({links, other});
+    h.RebuildHistoryMenu(test::NativePath("/data"));
     const auto& menu = h.Menu();
     EXPECT_TRUE(menu.separatorVisible);
     EXPECT_TRUE(menu.items[0].visible);
     EXPECT_EQ(menu.items[0].caption, "&1 links.htm");
-    EXPECT_EQ(menu.items[0].hint, "1 links.htm|「1 /data/links.htm」を開きます");
-    EXPECT_EQ(menu.items[1].caption, "&2 /other/b.htm");
-    EXPECT_EQ(menu.items[1].hint, "2 /other/b.htm|「2 /other/b.htm」を開きます");
+    EXPECT_EQ(menu.items[0].hint, "1 links.htm|「1 " + links + "」を開きます");
+    EXPECT_EQ(menu.items[1].caption, "&2 " + other);
+    EXPECT_EQ(menu.items[1].hint, "2 " + other + "|「2 " + other + "」を開きます");
     for (int i = 2; i < History::kSlotCount; ++i) {
         EXPECT_FALSE(menu.items[static_cast<std::size_t>(i)].visible);
         EXPECT_EQ(menu.items[static_cast<std::size_t>(i)].caption, "");

@@ -1,18 +1,22 @@
+#include "Portable.h"
 #include "TestEnvironment.h"
 #include "core/CollectionFile.h"
 #include "core/IoError.h"
 #include "platform/FileWriteLock.h"
 
 #include <algorithm>
-#include <csignal>
-#include <fcntl.h>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <mutex>
+#include <thread>
+#include <utility>
+#if LINKHIVE_POSIX_TESTS
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
+#endif
 
 using namespace lh;
 namespace fs = std::filesystem;
@@ -59,6 +63,7 @@ private:
     std::function<void()> m_step;
 };
 
+#if LINKHIVE_POSIX_TESTS
 pid_t DeadProcessId() {
     const pid_t child = ::fork();
     if (child == 0)
@@ -66,9 +71,11 @@ pid_t DeadProcessId() {
     ::waitpid(child, nullptr, 0);
     return child;
 }
+#endif
 
 } // namespace
 
+#if LINKHIVE_POSIX_TESTS // symbolic links, killed processes and process numbers
 // ---- links -------------------------------------------------------------------------------
 
 TEST(SafeSave, symlinkedTargetStaysALinkAndTheRealFileGetsTheNewVersion) {
@@ -149,6 +156,8 @@ TEST(SafeSave, clearsOnlyTemporaryFilesOfDeadWritersOfTheSameTarget) {
         EXPECT_EQ(fs::exists(f.dir.File(row.name)), row.stays) << row.name;
 }
 
+#endif
+
 // ---- another writer ----------------------------------------------------------------------
 
 TEST(SafeSave, versionCheckRefusesToReplaceWhatAnotherWriterWrote) {
@@ -169,8 +178,7 @@ TEST(SafeSave, versionCheckRefusesToReplaceWhatAnotherWriterWrote) {
     };
     const auto sameSizeLaterTime = [&](const std::string& p) {
         test::WriteFileBytes(p, sameSizeText);
-        const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 123}};
-        ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+        test::SetLastWriteTime(p, 1'000'000'000);
     };
     const std::vector<Row> rows = {
         {"written in place before the save", true, false, inPlace},
@@ -223,14 +231,36 @@ TEST(SafeSave, versionCheckPassesAnUnchangedFileAndTellsTheNewVersion) {
 TEST(SafeSave, anotherWritersLockHeldThroughTheWaitIsReportedAndNothingIsReplaced) {
     Folder f;
     test::WriteFileBytes(f.target, "previous");
-    platform::FileWriteLock other;
-    ASSERT_EQ(other.Acquire(f.target, 0), platform::FileWriteLock::Result::Acquired);
+    // The other writer is a thread of its own, as it would be a process of its own.
+    std::mutex m;
+    std::condition_variable changed;
+    bool held = false;
+    bool letGo = false;
+    platform::FileWriteLock::Result taken = platform::FileWriteLock::Result::Unavailable;
+    std::thread other([&] {
+        platform::FileWriteLock lock;
+        std::unique_lock<std::mutex> hold(m);
+        taken = lock.Acquire(f.target, 0);
+        held = true;
+        changed.notify_all();
+        changed.wait(hold, [&] { return letGo; });
+    });
+    {
+        std::unique_lock<std::mutex> hold(m);
+        changed.wait(hold, [&] { return held; });
+    }
+    EXPECT_EQ(taken, platform::FileWriteLock::Result::Acquired);
     SaveGuard guard;
     guard.lockWaitMilliseconds = 0;
     EXPECT_FALSE(f.Save(BackupKind::Bak, &guard));
     EXPECT_EQ(f.error.code, kIoWriterBusy);
     EXPECT_EQ(test::ReadFileBytes(f.target), "previous");
     EXPECT_EQ(f.Names(), std::vector<std::string>{"links.htm"});
-    other.Release();
+    {
+        const std::lock_guard<std::mutex> hold(m);
+        letGo = true;
+    }
+    changed.notify_all();
+    other.join();
     EXPECT_TRUE(f.Save(BackupKind::Bak, &guard));
 }

@@ -1,10 +1,12 @@
-#include "core/CloseSettings.h"
 #include "core/StartupRules.h"
-#include "core/UsageRecord.h"
-#include "util/SettingKeys.h"
 
+#include "Portable.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
+#include "core/CloseSettings.h"
+#include "core/UsageRecord.h"
+#include "platform/FileSystem.h"
+#include "util/SettingKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +15,12 @@ using namespace lh;
 namespace {
 
 TEST(StartupFileName, joinsBlankSeparatedPartsUntilTheNextAbsolutePath) {
+    const auto p = [](const char* linuxStyle) { return test::NativePath(linuxStyle); };
     EXPECT_EQ(StartupFileName({}), "");
-    EXPECT_EQ(StartupFileName({"/home/u/My", "Links/list.htm"}), "/home/u/My Links/list.htm");
-    EXPECT_EQ(StartupFileName({"/a.htm", "/b.htm"}), "/a.htm");
-    EXPECT_EQ(StartupFileName({"/a", "b", "/c", "d"}), "/a b");
+    EXPECT_EQ(StartupFileName({p("/home/u/My"), p("Links/list.htm")}),
+              p("/home/u/My Links/list.htm"));
+    EXPECT_EQ(StartupFileName({p("/a.htm"), p("/b.htm")}), p("/a.htm"));
+    EXPECT_EQ(StartupFileName({p("/a"), "b", p("/c"), "d"}), p("/a b"));
 }
 
 class StartupSettingsTest : public ::testing::Test {
@@ -52,6 +56,17 @@ TEST_F(StartupSettingsTest, startupDocument_relativeNameBecomesTheFullPath) {
     const std::string expected = std::filesystem::canonical(list).string();
     EXPECT_EQ(plain, expected);
     EXPECT_EQ(dotted, expected);
+}
+
+TEST_F(StartupSettingsTest, startupDocument_relativeJapaneseNameKeepsItsCharacters) {
+    const std::string list = m_dir.File("リスト.htm");
+    test::WriteFileBytes(list, "<HTML>\r\n");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    const std::string full = StartupDocument("リスト.htm");
+    std::filesystem::current_path(before);
+    EXPECT_EQ(platform::FileNamePart(full), "リスト.htm");
+    EXPECT_TRUE(platform::IsRegularFile(full)) << full;
 }
 
 TEST_F(StartupSettingsTest, placement_nothingStoredLetsTheSystemChoose) {
@@ -167,6 +182,7 @@ TEST_F(CloseSettingsTest, neverSavedCollection_emptiesEndFile) {
     EXPECT_EQ(keys::kEndFile.Read(), list);
 }
 
+#if LINKHIVE_POSIX_TESTS // a store that is a file; the registry is neither filled nor protected so
 TEST_F(CloseSettingsTest, storeTooLargeToRead_isReportedOnceAndLeftAlone) {
     std::string huge = "REGEDIT4\n";
     huge += std::string(17 * 1024 * 1024, ';');
@@ -189,5 +205,6 @@ TEST_F(CloseSettingsTest, protectedStore_staysSilentAndUnchanged) {
     EXPECT_TRUE(m_messages.shown().empty());
     EXPECT_EQ(test::ReadFileBytes(m_settings.Path()), before);
 }
+#endif
 
 } // namespace

@@ -1,56 +1,55 @@
 #include "TestEnvironment.h"
 
-#include <cstdlib>
+#include "Portable.h"
+
 #include <fstream>
-#include <random>
 #include <sstream>
-#include <unistd.h>
+#include <stdexcept>
 
 namespace lh::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "linkhive-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
+TempDir::TempDir() : m_path(MakeScratchFolder()) {}
 
 TempDir::~TempDir() {
     std::error_code ec;
     // Tests make files read-only; give write permission back so the folder can go.
     for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::end(it);
-         it.increment(ec))
+         it.increment(ec)) {
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        SetReadOnly(it->path().string(), false);
+    }
     fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(m_path, ec);
 }
 
-ScopedSettingsFile::ScopedSettingsFile() {
-    if (const char* p = std::getenv("LINKHIVE_SETTINGS")) {
-        m_previous = p;
-        m_hadPrevious = true;
-    }
-    ::setenv("LINKHIVE_SETTINGS", Path().c_str(), 1);
+ScopedSettingsFile::ScopedSettingsFile() : m_previous(SettingsStoreFile()) {
+    UseFreshSettingsStore(m_dir.Path());
 }
 
 ScopedSettingsFile::~ScopedSettingsFile() {
-    if (m_hadPrevious)
-        ::setenv("LINKHIVE_SETTINGS", m_previous.c_str(), 1);
+    // Back to the process's store; where that is a file, it is the same file as before. A
+    // registry store starts empty again, which no test relies on either way.
+    if (!m_previous.empty())
+        SetEnv("LINKHIVE_SETTINGS", m_previous);
     else
-        ::unsetenv("LINKHIVE_SETTINGS");
+        UseFreshSettingsStore(m_dir.Path());
+}
+
+fs::path FsPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FsPath(path), std::ios::binary);
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
@@ -61,17 +60,15 @@ std::string DataPath(const std::string& name) {
 }
 
 void InitTestEnvironment() {
-    ::setenv("LC_ALL", "C.UTF-8", 1);
-    ::setenv("LANG", "C.UTF-8", 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    // A settings file of this process's own, so no test ever touches the user's settings.
+    SetEnv("LC_ALL", "C.UTF-8");
+    SetEnv("LANG", "C.UTF-8");
+    SetEnv("QT_QPA_PLATFORM", "offscreen");
+    UseUtcTimeZone();
+    // A settings store of this process's own, so no test ever touches the user's settings.
     static TempDir dir;
-    const std::string settings = dir.File("Linkhive.reg");
-    ::setenv("LINKHIVE_SETTINGS", settings.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    UseFreshSettingsStore(dir.Path());
+    SetEnv("XDG_CONFIG_HOME", dir.Path().string());
+    SetEnv("XDG_RUNTIME_DIR", dir.Path().string());
 }
 
 } // namespace lh::test

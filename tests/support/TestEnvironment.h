@@ -16,13 +16,18 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const noexcept { return m_path; }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    // The UTF-8 path of `name` in the folder (the folder's own name is ASCII).
+    std::string File(const std::string& name) const {
+        return m_path.string() + static_cast<char>(std::filesystem::path::preferred_separator) +
+               name;
+    }
 
 private:
     std::filesystem::path m_path;
 };
 
-// Points LINKHIVE_SETTINGS at an empty file in its own folder for the object's lifetime.
+// An empty settings store for the object's lifetime: LINKHIVE_SETTINGS names an empty file in
+// its own folder, or (Windows) the current user's registry is redirected to a fresh key.
 class ScopedSettingsFile {
 public:
     ScopedSettingsFile();
@@ -35,8 +40,10 @@ public:
 private:
     TempDir m_dir;
     std::string m_previous;
-    bool m_hadPrevious = false;
 };
+
+// A UTF-8 path as a file-system path, whatever the system's narrow encoding.
+std::filesystem::path FsPath(const std::string& utf8);
 
 // Writes bytes to a file (binary), creating it.
 void WriteFileBytes(const std::string& path, const std::string& bytes);

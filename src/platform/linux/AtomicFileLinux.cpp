@@ -161,6 +161,20 @@ bool CopyFileContents(const std::string& from, const std::string& to, int& error
     return ok;
 }
 
+// Makes `backup` a second name of the current `target`, replacing an older backup, so that the
+// target itself never goes away. Copies where the file system refuses hard links. An older
+// backup that is read-only is kept, and then no backup is made (false).
+bool KeepAsBackup(const std::string& target, const std::string& backup, int& errorCode) {
+    RemoveFile(backup);
+    if (::link(target.c_str(), backup.c_str()) == 0)
+        return true;
+    // File systems without hard links (FAT, some network shares) and files at their link limit.
+    if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK || errno == ENOSYS)
+        return CopyFileContents(target, backup, errorCode);
+    errorCode = MapErrnoToIoCode(errno);
+    return false;
+}
+
 } // namespace
 
 FileIdentity ReadFileIdentity(const std::string& path) {
@@ -188,17 +202,6 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, bool& dan
     resolved = real;
     std::free(real);
     return true;
-}
-
-bool KeepAsBackup(const std::string& target, const std::string& backup, int& errorCode) {
-    RemoveFile(backup);
-    if (::link(target.c_str(), backup.c_str()) == 0)
-        return true;
-    // File systems without hard links (FAT, some network shares) and files at their link limit.
-    if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK || errno == ENOSYS)
-        return CopyFileContents(target, backup, errorCode);
-    errorCode = MapErrnoToIoCode(errno);
-    return false;
 }
 
 AtomicFile::~AtomicFile() {
@@ -296,10 +299,20 @@ bool AtomicFile::Finish(int& errorCode) {
     return ok;
 }
 
-bool AtomicFile::Commit(int& errorCode) {
+bool AtomicFile::Commit(int& errorCode, const std::string& backup) {
     if (m_stream || m_tempName.empty()) {
         errorCode = MapErrnoToIoCode(EBADF);
         return false;
+    }
+    // The backup is a second link made before the rename, so the target's name never stands
+    // empty; a read-only target is replaced only when it lives on as that.
+    int ignored = 0;
+    if (!backup.empty() && !KeepAsBackup(m_target, backup, ignored)) {
+        FileStat st;
+        if (StatFile(m_target, st) && st.attributes.readOnly) {
+            errorCode = 5;
+            return false;
+        }
     }
     if (::rename(m_tempName.c_str(), m_target.c_str()) != 0) {
         errorCode = MapErrnoToIoCode(errno);

@@ -65,30 +65,6 @@ std::string NotAnOption(const std::string& target) {
 
 } // namespace
 
-std::vector<std::string> SplitParameters(const std::string& parameters) {
-    std::vector<std::string> out;
-    std::string current;
-    bool inQuotes = false;
-    bool have = false;
-    for (const char c : parameters) {
-        if (c == '"') {
-            inQuotes = !inQuotes;
-            have = true;
-        } else if ((c == ' ' || c == '\t') && !inQuotes) {
-            if (have)
-                out.push_back(current);
-            current.clear();
-            have = false;
-        } else {
-            current += c;
-            have = true;
-        }
-    }
-    if (have)
-        out.push_back(current);
-    return out;
-}
-
 bool StartsAsProgram(const std::string& target) {
     if (!IsExecutableFile(target))
         return false;

@@ -1,9 +1,9 @@
+#include "WinText.h"
 #include "platform/FileSystem.h"
 #include "platform/InputFile.h"
 
-#include <cerrno>
+#include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 namespace lh::platform {
 
@@ -27,7 +27,7 @@ InputKind KindOfHandle(HANDLE h) {
 InputKind InputKindOf(const std::string& path) {
     if (path.empty())
         return InputKind::Missing;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(win::WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return InputKind::Missing;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -40,19 +40,33 @@ std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& 
                          int& errorCode) {
     errorCode = 0;
     kind = InputKindOf(path);
-    if (kind == InputKind::Folder)
+    if (kind == InputKind::Folder || path.empty())
         return nullptr;
-    errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        errorCode = MapErrnoToIoCode(errno != 0 ? errno : ENOENT);
+    // Shared for deleting too, so a reader never keeps another program from replacing the file.
+    const HANDLE h = ::CreateFileW(win::WidePath(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        errorCode = win::IoCodeOf(::GetLastError());
         return nullptr;
     }
-    kind = KindOfHandle(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(f))));
-    if (kind == InputKind::Regular || (kind == InputKind::Stream && acceptStream))
-        return f;
-    std::fclose(f);
-    return nullptr;
+    kind = KindOfHandle(h);
+    if (kind != InputKind::Regular && !(kind == InputKind::Stream && acceptStream)) {
+        ::CloseHandle(h);
+        return nullptr;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(h);
+        errorCode = 4;
+        return nullptr;
+    }
+    std::FILE* f = ::_fdopen(fd, "rb");
+    if (!f) {
+        ::_close(fd);
+        errorCode = 4;
+    }
+    return f;
 }
 
 } // namespace lh::platform

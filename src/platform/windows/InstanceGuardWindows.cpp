@@ -1,19 +1,26 @@
+#include "WinText.h"
 #include "platform/InstanceGuard.h"
+#include "platform/WideText.h"
 
 #include <string_view>
-#include <windows.h>
 
 namespace lh::platform {
 
 namespace {
 constexpr std::string_view kServerBase = "TLinkhiveMainForm";
 
+// The user's name as the system has it (UTF-16), so a name in any script gives the same pipe
+// name in the first instance and in a refused start.
 std::string UserSuffix() {
-    char user[256];
-    DWORD size = sizeof user;
-    if (!::GetUserNameA(user, &size))
+    wchar_t user[257];
+    DWORD size = 257;
+    if (!::GetUserNameW(user, &size) || size == 0)
         return "user";
-    return std::string(user);
+    return WideToUtf8(std::wstring_view(user, size - 1));
+}
+
+std::wstring GuardName() {
+    return Utf8ToWide(kInstanceGuardName);
 }
 } // namespace
 
@@ -22,9 +29,11 @@ InstanceGuard::~InstanceGuard() {
 }
 
 bool InstanceGuard::Exists() {
-    HANDLE h = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceGuardName);
+    // Only the existence is asked; SYNCHRONIZE is granted even on a guard whose creator (another
+    // session, an elevated instance) gives no one full access.
+    HANDLE h = ::OpenMutexW(SYNCHRONIZE, FALSE, GuardName().c_str());
     if (!h)
-        return false;
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
     ::CloseHandle(h);
     return true;
 }
@@ -32,7 +41,7 @@ bool InstanceGuard::Exists() {
 void InstanceGuard::Acquire() {
     if (m_handle)
         return;
-    m_handle = ::CreateMutexA(nullptr, FALSE, kInstanceGuardName);
+    m_handle = ::CreateMutexW(nullptr, FALSE, GuardName().c_str());
 }
 
 void InstanceGuard::Release() {
@@ -56,17 +65,23 @@ std::vector<std::string> MainWindowServerNames() {
     // Local sockets are named pipes on Windows; list the ones that follow our pattern.
     std::vector<std::string> names;
     const std::string prefix = std::string(kServerBase) + "." + UserSuffix() + ".";
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA("\\\\.\\pipe\\*", &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(L"\\\\.\\pipe\\*", &data);
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do {
-        const std::string_view name(data.cFileName);
-        if (name.substr(0, prefix.size()) == prefix)
-            names.emplace_back(name);
-    } while (::FindNextFileA(find, &data));
+        const std::string name = WideToUtf8(data.cFileName);
+        if (name.compare(0, prefix.size(), prefix) == 0)
+            names.push_back(name);
+    } while (::FindNextFileW(find, &data));
     ::FindClose(find);
     return names;
+}
+
+void AllowActivationByOtherInstance() {
+    // The running instance may take the foreground only when the process the user is working
+    // with (this refused start) hands it on.
+    ::AllowSetForegroundWindow(ASFW_ANY);
 }
 
 } // namespace lh::platform

@@ -1,4 +1,5 @@
 #include "platform/Locale.h"
+#include "platform/WideText.h"
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
@@ -12,29 +13,14 @@ namespace lh::platform {
 
 namespace {
 
-// ANSI text of the user's locale as UTF-8, the form every caller of this module expects.
-std::string AnsiToUtf8(const char* s, int len) {
-    if (len <= 0)
-        return {};
-    const int wn = ::MultiByteToWideChar(CP_ACP, 0, s, len, nullptr, 0);
-    if (wn <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(wn), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, s, len, wide.data(), wn);
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return {};
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// One locale value; empty when the system has none.
+// One locale value; empty when the system has none. Asked in UTF-16 and given as UTF-8, the form
+// every caller of this module expects, whatever the system code page.
 std::string LocaleValue(LCTYPE type) {
-    char buf[128];
-    const int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, static_cast<int>(sizeof buf));
+    wchar_t buf[128];
+    const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buf, 128);
     // n counts the terminating NUL.
-    return n > 1 ? AnsiToUtf8(buf, n - 1) : std::string();
+    return n > 1 ? WideToUtf8(std::wstring_view(buf, static_cast<std::size_t>(n - 1)))
+                 : std::string();
 }
 
 SYSTEMTIME ToSystemTime(const std::tm& tm) {
@@ -50,6 +36,10 @@ SYSTEMTIME ToSystemTime(const std::tm& tm) {
 }
 
 } // namespace
+
+bool UserInterfaceIsJapanese() {
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
 
 LocaleFormats CurrentLocaleFormats() {
     LocaleFormats f;
@@ -85,19 +75,18 @@ std::tm LocalTime(std::time_t t) {
 
 std::string ShortDateLongTime(std::time_t t) {
     const SYSTEMTIME st = ToSystemTime(LocalTime(t));
-    char date[128];
-    char time[128];
-    const int dn = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date,
-                                    static_cast<int>(sizeof date));
-    const int tn =
-        ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, static_cast<int>(sizeof time));
+    wchar_t date[128];
+    wchar_t time[128];
+    const int dn = ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128);
+    const int tn = ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 128);
     if (dn <= 1 || tn <= 1) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%04u/%02u/%02u %u:%02u:%02u", st.wYear, st.wMonth, st.wDay,
                       st.wHour, st.wMinute, st.wSecond);
         return buf;
     }
-    return AnsiToUtf8(date, dn - 1) + ' ' + AnsiToUtf8(time, tn - 1);
+    return WideToUtf8(std::wstring_view(date, static_cast<std::size_t>(dn - 1))) + ' ' +
+           WideToUtf8(std::wstring_view(time, static_cast<std::size_t>(tn - 1)));
 }
 
 } // namespace lh::platform

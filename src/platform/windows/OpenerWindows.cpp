@@ -1,50 +1,38 @@
+#include "WinText.h"
+#include "platform/FileSystem.h"
 #include "platform/Opener.h"
+#include "platform/WideText.h"
 
-#include <cstdlib>
-#include <windows.h>
-
-// After windows.h, which it builds on.
 #include <shellapi.h>
 
 namespace lh::platform {
 
 namespace {
-std::string JoinParameters(const std::vector<std::string>& parameters) {
-    std::string out;
-    for (const auto& p : parameters) {
-        if (!out.empty())
-            out += ' ';
-        const bool quote = p.find(' ') != std::string::npos;
-        if (quote)
-            out += '"';
-        out += p;
-        if (quote)
-            out += '"';
-    }
-    return out;
+bool ShellOpen(const std::string& file, const std::string& parameters) {
+    // Wide all the way: the system code page would garble any name it cannot hold.
+    const std::wstring wideFile = Utf8ToWide(file);
+    const std::wstring wideParameters = Utf8ToWide(parameters);
+    const auto r = reinterpret_cast<INT_PTR>(::ShellExecuteW(
+        nullptr, L"open", wideFile.c_str(),
+        wideParameters.empty() ? nullptr : wideParameters.c_str(), nullptr, SW_SHOW));
+    return r > 32;
 }
 } // namespace
 
-std::vector<std::string> SplitParameters(const std::string& parameters) {
-    // The shell takes the parameters as one text; keep them whole.
-    if (parameters.empty())
-        return {};
-    return {parameters};
-}
-
 bool StartsAsProgram(const std::string& target) {
     // What the shell runs rather than opens: the extensions of PATHEXT and a few more it starts
-    // the same way.
-    const std::size_t dot = target.find_last_of(".\\/:");
-    if (dot == std::string::npos || target[dot] != '.')
+    // the same way, judged by the name the system opens ("prog.EXE." is prog.EXE).
+    const std::string name = EffectivePath(target);
+    const std::size_t dot = name.find_last_of(".\\/:");
+    if (dot == std::string::npos || name[dot] != '.')
         return false;
-    std::string ext = target.substr(dot);
+    std::string ext = name.substr(dot);
     for (char& c : ext)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-    const char* pathExt = std::getenv("PATHEXT");
+    const std::string pathExt = win::EnvironmentText(L"PATHEXT");
     std::string known = ";";
-    known += (pathExt && *pathExt) ? pathExt : ".COM;.EXE;.BAT;.CMD;.VBS;.JS;.WSF";
+    known += !pathExt.empty() ? pathExt : ".COM;.EXE;.BAT;.CMD;.VBS;.JS;.WSF";
     known += ";.SCR;.PIF;.LNK;.MSI;.HTA;.CPL;";
     for (char& c : known)
         if (c >= 'a' && c <= 'z')
@@ -55,16 +43,12 @@ bool StartsAsProgram(const std::string& target) {
 bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::string>& parameters) {
     if (target.empty())
         return false;
-    const std::string params = JoinParameters(parameters);
-    if (const char* opener = std::getenv("LINKHIVE_OPENER"); opener && *opener) {
-        const std::string args = "\"" + target + "\"" + (params.empty() ? "" : " " + params);
-        const auto r = reinterpret_cast<INT_PTR>(
-            ::ShellExecuteA(nullptr, "open", opener, args.c_str(), "", SW_SHOW));
-        return r > 32;
+    if (const std::string opener = win::EnvironmentText(L"LINKHIVE_OPENER"); !opener.empty()) {
+        std::vector<std::string> args{target};
+        args.insert(args.end(), parameters.begin(), parameters.end());
+        return ShellOpen(opener, JoinWindowsArguments(args));
     }
-    const auto r = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(nullptr, "open", target.c_str(), params.c_str(), "", SW_SHOW));
-    return r > 32;
+    return ShellOpen(target, JoinWindowsArguments(parameters));
 }
 
 } // namespace lh::platform
