@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Starts the Windows window from the portable folder under wine on a virtual display, as a
+# Japanese user would: a collection the companion of the same build made in a folder with a
+# Japanese name opens with its name in the caption, a close through the File menu stores the
+# settings (in a wine prefix of the test's own, so no real registry is touched), the companion
+# still reads the same records, and the installer installs silently. Screenshots are kept in
+# the build folder.
+#   windows-window-smoke-test.sh PORTABLE_FOLDER [INSTALLER]
+set -euo pipefail
+portable=$(realpath "$1")
+installer=${2:+$(realpath "$2")}
+build_dir=$(dirname "$portable")
+fail() { echo "windows window smoke test: $*" >&2; exit 1; }
+
+if [ -z "${LINKHIVE_SMOKE_ON_DISPLAY:-}" ]; then
+  LINKHIVE_SMOKE_ON_DISPLAY=1 exec xvfb-run -a -s '-screen 0 1280x900x24' "$0" "$@"
+fi
+
+export WINEPREFIX=$build_dir/wineprefix-window WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+rm -rf "$WINEPREFIX"
+wineboot --init >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+work=$build_dir/window-smoke
+rm -rf "$work"
+mkdir -p "$work/日本語"
+cd "$work"
+printf 'see http://a.example/x and http://b.example/\r\n' >a.txt
+printf 'http://c.example/\x83\x79\x81\x5B\x83\x57\r\n' >'メモ.txt' # ページ in code page 932
+cli=$portable/linkhive-cli.exe
+out=$(wine "$cli" scan-urls '日本語\リンク集.htm' a.txt 'メモ.txt' | tr -d '\r')
+[ "$out" = "3 added, 3 found, 3 records in 日本語\リンク集.htm" ] || fail "scan said: $out"
+before=$(wine "$cli" list '日本語\リンク集.htm' | tr -d '\r')
+
+collection="Z:${work//\//\\}\\日本語\\リンク集.htm"
+wine "$portable/linkhive.exe" "$collection" >"$work/window.log" 2>&1 &
+window=$(timeout 120 xdotool search --sync --onlyvisible --name 'リンク集\.htm' | head -n1) ||
+  fail "no window named after the collection appeared"
+caption=$(xdotool getwindowname "$window")
+case "$caption" in
+*"$collection"* | *'リンク集.htm'*) ;;
+*) fail "caption: $caption" ;;
+esac
+echo "window caption: $caption"
+sleep 3 # the deferred start-up (settings, history menu) runs from the event loop
+import -window root "$build_dir/window-wine.png"
+
+# The about box, a message box of the program's own.
+xdotool windowfocus "$window" key --clearmodifiers alt+h
+sleep 1
+xdotool key --clearmodifiers a
+sleep 3
+import -window root "$build_dir/window-wine-about.png"
+xdotool key --clearmodifiers Escape
+sleep 1
+
+# The open dialog, in the folder with the Japanese name.
+xdotool windowfocus "$window" key --clearmodifiers ctrl+o
+sleep 4
+import -window root "$build_dir/window-wine-file-dialog.png"
+xdotool key --clearmodifiers Escape
+sleep 1
+
+# Close through the File menu.
+xdotool windowfocus "$window" key --clearmodifiers alt+f
+sleep 1
+xdotool key --clearmodifiers x
+for _ in $(seq 60); do
+  xdotool search --name 'リンク集\.htm' >/dev/null 2>&1 || break
+  sleep 1
+done
+xdotool search --name 'リンク集\.htm' >/dev/null 2>&1 && fail "the window did not close"
+wineserver -w
+
+wine reg export 'HKCU\Software\Tessella\Linkhive' settings.reg >/dev/null 2>&1 ||
+  fail "nothing stored under HKEY_CURRENT_USER\\Software\\Tessella\\Linkhive"
+settings=$(iconv -f UTF-16 -t UTF-8 settings.reg | tr -d '\r')
+expected_end=$(printf '"EndFile"="%s"' "${collection//\\/\\\\}")
+grep -qxF "$expected_end" <<<"$settings" || fail "EndFile not stored as $expected_end"
+grep -q '^"LastEndDay"="..*"$' <<<"$settings" || fail "no end of use in the usage record"
+grep -q '^"Number"="..*"$' <<<"$settings" || fail "no start count in the usage record"
+
+after=$(wine "$cli" list '日本語\リンク集.htm' | tr -d '\r')
+[ "$before" = "$after" ] || fail "the companion reads other records after the window: $after"
+
+if [ -n "$installer" ]; then
+  target='C:\ツール\Linkhive'
+  wine "$installer" /S /CurrentUser "/D=$target"
+  installed=$(winepath -u "$target")
+  help=$(wine "$installed/linkhive-cli.exe" --help | tr -d '\r')
+  grep -q 'linkhive-cli' <<<"$help" || fail "the installed companion's --help: $help"
+  [ -f "$installed/uninstall.exe" ] || fail "no uninstaller installed"
+  wine "$installed/uninstall.exe" /S /CurrentUser
+  wineserver -w
+  sleep 2
+  [ ! -f "$installed/linkhive.exe" ] || fail "the uninstaller left the program"
+fi
+echo "windows window smoke test: passed"
