@@ -41,9 +41,9 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-qt6.toolchain.cmake" \
     -DLINKHIVE_QT_MINGW="$qt" -DCMAKE_BUILD_TYPE=Release -DLINKHIVE_BUILD_TESTS=OFF \
-    -DLINKHIVE_WERROR=ON "${launcher[@]}" >/dev/null
+    -DLINKHIVE_WERROR=ON "${launcher[@]}" >&2
 fi
-cmake --build "$build_dir" --parallel "$(nproc)" --target linkhive linkhive-cli
+cmake --build "$build_dir" --parallel "$(nproc)" --target linkhive linkhive-cli >&2
 
 # The portable folder: everything the window needs beside it, nothing from the build machine.
 portable=$build_dir/Linkhive
@@ -79,7 +79,7 @@ printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n'
 # The installer, made from the portable folder.
 makensis -V2 -NOCD -DSOURCE_DIR="$portable" -DOUT_FILE="$build_dir/linkhive-setup.exe" \
   -DVERSION="$(sed -n 's/^project(Linkhive VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" \
-  packaging/windows/linkhive.nsi
+  packaging/windows/linkhive.nsi >&2
 echo "portable folder: $(du -sh "$portable" | cut -f1), installer: $(du -h \
   "$build_dir/linkhive-setup.exe" | cut -f1)" >&2
 echo "$portable"

@@ -85,12 +85,17 @@ after=$(wine "$cli" list '日本語\リンク集.htm' | tr -d '\r')
 [ "$before" = "$after" ] || fail "the companion reads other records after the window: $after"
 
 if [ -n "$installer" ]; then
-  target='C:\ツール\Linkhive'
-  wine "$installer" /S /CurrentUser "/D=$target"
-  installed=$(winepath -u "$target")
+  # The per-user install: the user's own program folder, no administrator needed.
+  wine "$installer" /S /CurrentUser
+  wineserver -w
+  users=$(winepath -u 'C:\users')
+  installed=$(find "$users" -path '*/AppData/Local/Programs/Linkhive' -type d | head -n1)
+  [ -n "$installed" ] || fail "the installer put nothing in the user's program folder"
   help=$(wine "$installed/linkhive-cli.exe" --help | tr -d '\r')
   grep -q 'linkhive-cli' <<<"$help" || fail "the installed companion's --help: $help"
   [ -f "$installed/uninstall.exe" ] || fail "no uninstaller installed"
+  find "$users" -path '*Start Menu/Programs/Linkhive/Linkhive.lnk' | grep -q . ||
+    fail "no Start-menu entry"
   wine "$installed/uninstall.exe" /S /CurrentUser
   wineserver -w
   sleep 2

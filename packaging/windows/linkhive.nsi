@@ -1,9 +1,11 @@
 ; The installer, made from the portable folder by scripts/windows-window-build.sh:
 ;   makensis -DSOURCE_DIR=... -DOUT_FILE=... -DVERSION=... linkhive.nsi
 ; Installs for the current user or for all users; takes over no file types.
-Unicode true
+; The programs are 64-bit; so is the installer, which also runs where 32-bit support is missing.
+Target amd64-unicode
 ManifestDPIAware true
 !define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_USE_PROGRAMFILES64
 !define MULTIUSER_MUI
 !define MULTIUSER_INSTALLMODE_COMMANDLINE
 !define MULTIUSER_INSTALLMODE_INSTDIR "Linkhive"
@@ -17,7 +19,6 @@ ManifestDPIAware true
 Name "Linkhive"
 OutFile "${OUT_FILE}"
 SetCompressor /SOLID lzma
-RequestExecutionLevel user
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MULTIUSER_PAGE_INSTALLMODE

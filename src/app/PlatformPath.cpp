@@ -1,7 +1,6 @@
 #include "PlatformPath.h"
 
 #include <QDir>
-
 #include <algorithm>
 
 namespace lh {
@@ -19,8 +18,8 @@ std::vector<std::string> ArgumentsLeftByToolkit(const std::vector<char*>& origin
                                                 char** argv) {
     std::vector<std::string> result;
     for (int i = 1; i < argc; ++i) {
-        const auto found = std::find(original.begin() + (original.empty() ? 0 : 1),
-                                     original.end(), argv[i]);
+        const auto found =
+            std::find(original.begin() + (original.empty() ? 0 : 1), original.end(), argv[i]);
         const auto index = static_cast<std::size_t>(found - original.begin());
         // A word the platform could not pair with an entry keeps the entry's own bytes.
         if (found != original.end() && index >= 1 && index - 1 < words.size())

@@ -5,7 +5,6 @@
 // the core stores and shows (caption, history, messages, settings) reads as the user expects.
 
 #include <QString>
-
 #include <string>
 #include <vector>
 

@@ -11,7 +11,6 @@
 #include "util/SettingKeys.h"
 
 #include <QApplication>
-
 #include <string>
 #include <vector>
 

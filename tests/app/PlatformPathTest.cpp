@@ -1,14 +1,14 @@
-#include "TestEnvironment.h"
 #include "app/PlatformPath.h"
+
+#include "TestEnvironment.h"
 #include "app/QtFileChooser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace lh;
 
@@ -33,7 +33,7 @@ void AcceptDialogWith(const QString& name) {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
                 dialog->selectFile(name);
-                dialog->accept();
+                static_cast<QDialog*>(dialog)->accept(); // the file dialog hides its own
                 return;
             }
         }
@@ -70,9 +70,9 @@ TEST(PlatformPath, argumentsTheToolkitLeftKeepThePlatformsWords) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         std::vector<char*> argv = c.left;
-        EXPECT_EQ(ArgumentsLeftByToolkit(original, c.words, static_cast<int>(argv.size()),
-                                         argv.data()),
-                  c.expected);
+        EXPECT_EQ(
+            ArgumentsLeftByToolkit(original, c.words, static_cast<int>(argv.size()), argv.data()),
+            c.expected);
     }
 }
 
