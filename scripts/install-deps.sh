@@ -6,8 +6,9 @@
 # locale to run under, NSIS and Qt's Japanese texts for the window's installer, and a virtual
 # display with a window finder and screenshots for starting the window.
 set -euo pipefail
+# qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+          qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
 case "${1:-}" in
 --runtime) packages+=(fonts-ipafont-gothic xdg-utils) ;;
 --windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest locales ccache

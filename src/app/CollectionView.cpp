@@ -1,7 +1,11 @@
 #include "CollectionView.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QHeaderView>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <algorithm>
 
 namespace lh {
@@ -36,18 +40,103 @@ CollectionView::CollectionView(QWidget* parent) : QTableView(parent) {
     rows->setSectionsClickable(false);
     rows->setHighlightSections(false);
     rows->setDefaultAlignment(Qt::AlignCenter);
+    // The toolkit's corner button draws a blank heading; the number column's heading goes there.
+    m_corner = findChild<QAbstractButton*>();
+    if (m_corner)
+        m_corner->installEventFilter(this);
+    rows->installEventFilter(this);
+}
+
+void CollectionView::setModel(QAbstractItemModel* model) {
+    if (QAbstractItemModel* old = this->model())
+        disconnect(old, nullptr, this, nullptr);
+    QTableView::setModel(model);
+    if (!model)
+        return;
+    connect(model, &QAbstractItemModel::rowsInserted, this, &CollectionView::FitNumberColumn);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &CollectionView::FitNumberColumn);
+    connect(model, &QAbstractItemModel::modelReset, this, &CollectionView::FitNumberColumn);
+    FitNumberColumn();
+}
+
+void CollectionView::SetCornerText(const QString& text) {
+    m_cornerText = text;
+    if (m_corner)
+        m_corner->update();
+}
+
+bool CollectionView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        PaintCorner(m_corner);
+        return true;
+    }
+    if (watched == verticalHeader() && event->type() == QEvent::FontChange) {
+        m_numberDigits = 0; // the digits' width changed
+        FitNumberColumn();
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void CollectionView::PaintCorner(QAbstractButton* corner) {
+    QStyleOptionHeader option;
+    option.initFrom(corner);
+    // The corner takes no clicks, yet its heading reads like the other headings, not greyed.
+    option.palette = horizontalHeader()->palette();
+    option.rect = corner->rect();
+    option.position = QStyleOptionHeader::OnlyOneSection;
+    option.orientation = Qt::Horizontal;
+    option.textAlignment = Qt::AlignCenter;
+    option.text = m_cornerText;
+    option.fontMetrics = horizontalHeader()->fontMetrics();
+    QStyle::State state = QStyle::State_None;
+    if (isEnabled())
+        state |= QStyle::State_Enabled;
+    option.state = state | QStyle::State_Raised | QStyle::State_Horizontal;
+    QPainter painter(corner);
+    painter.setFont(horizontalHeader()->font());
+    corner->style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
+}
+
+int CollectionView::NumberDigits(qint64 number) {
+    int digits = 1;
+    for (; number >= 10; number /= 10)
+        ++digits;
+    return digits;
+}
+
+int CollectionView::NumberColumnWidthFor(int digits) const {
+    const QHeaderView* rows = verticalHeader();
+    const QFontMetrics metrics(rows->font());
+    int digitWidth = 0;
+    for (char d = '0'; d <= '9'; ++d)
+        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QLatin1Char(d)));
+    const int margin = rows->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rows);
+    // The header's margins, half a character of air on each side and the grid line.
+    return digitWidth * std::max(digits, 1) + 2 * margin + metrics.averageCharWidth() + 1;
+}
+
+void CollectionView::FitNumberColumn() {
+    // The largest number is the row count (the entry row is numbered too).
+    const int rows = model() ? model()->rowCount() : 0;
+    const int digits = NumberDigits(rows);
+    if (digits == m_numberDigits)
+        return;
+    m_numberDigits = digits;
+    verticalHeader()->setFixedWidth(std::max(m_numberWidth, NumberColumnWidthFor(digits)));
 }
 
 int CollectionView::ColumnWidth(int gridColumn) const {
     if (gridColumn == 0)
-        return verticalHeader()->width();
+        return m_numberWidth;
     return columnWidth(gridColumn - 1);
 }
 
 void CollectionView::SetColumnWidth(int gridColumn, int width) {
-    if (gridColumn == 0)
-        verticalHeader()->setFixedWidth(width);
-    else
+    if (gridColumn == 0) {
+        m_numberWidth = width;
+        m_numberDigits = 0;
+        FitNumberColumn();
+    } else
         setColumnWidth(gridColumn - 1, width);
 }
 

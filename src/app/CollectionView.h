@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+class QAbstractButton;
+
 namespace lh {
 
 class CollectionView final : public QTableView {
@@ -11,10 +13,21 @@ class CollectionView final : public QTableView {
 public:
     explicit CollectionView(QWidget* parent = nullptr);
 
-    // Grid column widths 0..4; column 0 is the number column (the row header).
+    // Grid column widths 0..4; column 0 is the number column (the row header). Its width is the
+    // one set here, widened while the largest row number would not fit.
     int ColumnWidth(int gridColumn) const;
     void SetColumnWidth(int gridColumn, int width);
     void SetDefaultRowHeight(int height);
+    // Decimal digits of a row number (at least 1); counted without text, as rows stream in.
+    static int NumberDigits(qint64 number);
+    // Width the number column needs for numbers of `digits` digits in the header's font.
+    int NumberColumnWidthFor(int digits) const;
+    // Fits the number column to the row count and the header's font again.
+    void FitNumberColumn();
+
+    // Heading of the number column, shown in the corner above it.
+    void SetCornerText(const QString& text);
+    QString CornerText() const { return m_cornerText; }
 
     // Stores the open editor's text and closes it, so commands see every typed character.
     void FinishEditing();
@@ -23,6 +36,19 @@ public:
     // rows that fit fully in the view counted back from the last one: the end of the table is
     // in view with the last row at the bottom. Rows added since the last event-loop pass count.
     void ScrollEndIntoView();
+
+    void setModel(QAbstractItemModel* model) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PaintCorner(QAbstractButton* corner);
+
+    QAbstractButton* m_corner = nullptr;
+    QString m_cornerText;
+    int m_numberWidth = 0;
+    int m_numberDigits = 0;
 };
 
 } // namespace lh

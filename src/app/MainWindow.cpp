@@ -40,6 +40,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     CreateStatusBar();
     CreateGrid();
+    SetCaretPanelWidth(m_caretPanelWidth);
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
                                              m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
                                              m_history, static_cast<DocumentView&>(*this));
@@ -96,6 +97,9 @@ void MainWindow::CreateGrid() {
     m_model = new CollectionModel(m_doc.Table(), this);
     m_grid = new CollectionView(client);
     m_grid->setModel(m_model);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &MainWindow::FitCaretPanel);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::FitCaretPanel);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::FitCaretPanel);
     m_delegate = new CollectionDelegate(m_grid);
     m_grid->setItemDelegate(m_delegate);
     m_grid->hide();
@@ -137,7 +141,6 @@ void MainWindow::CreateStatusBar() {
     m_panel0->setObjectName(QStringLiteral("StatusPanel0"));
     m_panel0->setAlignment(Qt::AlignCenter);
     m_panel0->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_panel0->setFixedWidth(65);
     bar->addWidget(m_panel0);
 
     m_panel1 = new QLabel(bar);
@@ -203,6 +206,7 @@ void MainWindow::TableSetup(const QFont& displayFont) {
     const int size = displayFont.pointSize() > 0 ? displayFont.pointSize() : keys::kFontSize.def;
     m_grid->SetDefaultRowHeight(RowHeightForFont(size));
     m_doc.SetDocumentTitle(Document::kDefaultTitle);
+    m_grid->SetCornerText(CollectionModel::ToDisplay(TableStore::Heading(0)));
     for (int column = 0; column < TableStore::kColumnCount; ++column)
         m_grid->SetColumnWidth(column, ColumnWidthFor(column, keys::kCell[column].Read(), size));
 }

@@ -20,6 +20,7 @@
 
 #include <QFont>
 #include <QMainWindow>
+#include <QRect>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -57,6 +58,9 @@ public:
     static constexpr int kStatusBarHeight = 19;
 
     explicit MainWindow(QWidget* parent = nullptr);
+    // Placement of a window whose size and place are left to the system, on the screen area
+    // `available` (the screen without panels and docks).
+    static QRect SystemChosenGeometry(const QRect& available);
     ~MainWindow() override;
 
     Document& Doc() noexcept { return m_doc; }
@@ -151,6 +155,8 @@ public:
     int StatusBarHeight() const override;
     int CaretPanelWidth() const override;
     void SetCaretPanelWidth(int width) override;
+    // Width the caret panel needs for row numbers of `rowDigits` digits in its font.
+    int CaretPanelWidthFor(int rowDigits) const;
     void ProgressLookChanged() override;
 
 protected:
@@ -189,6 +195,8 @@ private:
     void ApplyStartupWindowState();
     bool FormCloseQuery();
     void ShowHintFor(QWidget* widget);
+    // Widens the caret panel while the largest row number would not fit in the set width.
+    void FitCaretPanel();
 
     Document m_doc;
     CollectionModel* m_model = nullptr;
@@ -213,6 +221,8 @@ private:
     std::unique_ptr<LaunchCommands> m_launch;
     std::unique_ptr<ScanCommands> m_scans;
     bool m_statusWanted = true;
+    int m_caretPanelWidth = 65; // as set (the stored "PanelVisible1"); the panel may be wider
+    int m_caretDigits = 0;      // digits of the row count the panel was fitted to
     bool m_selectedOnce = false;
     QString m_helpFile;
     int m_activations = 0;

@@ -56,7 +56,7 @@ bool MainWindow::FormCloseQuery() {
     state.saveDialog = {m_files->SaveDialog().dir, m_files->SaveDialog().filterIndex};
     state.addDialog = {m_options.addDir, m_options.addFilter};
     state.currentFile = m_doc.CurrentFile();
-    WriteCloseSettings(state, ProcessUsageRecord());
+    WriteCloseSettings(state, ProcessUsageRecord(), *m_messages);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "CollectionModel.h"
 #include "CollectionView.h"
 #include "MainWindow.h"
+#include "RefusedCharacter.h"
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
 
@@ -9,12 +10,6 @@
 #include <algorithm>
 
 namespace lh {
-
-namespace {
-constexpr const char* kUnencodableText =
-    "この文字はShift-JIS（コードページ932）で保存できないため、入力できません。\n"
-    "セルの内容は変更されていません。";
-} // namespace
 
 void MainWindow::StringGrid1GetEditText(int aCol, qint64 aRow, const QString& /*value*/) {
     // The cell's own bytes, not their display form: the comparison on change is exact.
@@ -36,7 +31,9 @@ void MainWindow::StringGrid1SetEditText(int aCol, qint64 aRow, const QString& va
             editor->setText(shown);
             editor->setCursorPosition(static_cast<int>(cursor));
         }
-        m_messages->ShowMessageBox(kUnencodableText, std::string(), mb::kOk | mb::kIconExclamation);
+        const std::optional<char32_t> refused = FirstUnencodableCharacter(value);
+        m_messages->ShowMessageBox(RefusedCellCharacterText(refused.value_or(U'\uFFFD')),
+                                   std::string(), mb::kOk | mb::kIconExclamation);
         return;
     }
     lh::StringGrid1SetEditText(m_doc, aCol, aRow, *bytes);

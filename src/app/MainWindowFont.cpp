@@ -1,5 +1,6 @@
 #include "CollectionView.h"
 #include "MainWindow.h"
+#include "RefusedCharacter.h"
 #include "core/DisplayFont.h"
 #include "core/TableLayout.h"
 #include "util/Codec.h"
@@ -19,9 +20,6 @@ namespace {
 
 constexpr const char* kSystemFaceName = "System";
 constexpr const char* kTitlePrompt = "このHtmlﾌｧｲﾙのﾀｲﾄﾙを入力してください。";
-constexpr const char* kUnencodableTitle =
-    "このﾀｲﾄﾙにはShift-JIS（コードページ932）で保存できない文字が含まれているため、"
-    "設定できません。\nﾀｲﾄﾙは変更されていません。";
 constexpr int kTitleMaxLength = 255;
 
 // The stored face name "System" stands for the toolkit's default face.
@@ -31,12 +29,13 @@ QString FaceFamily(const std::string& storedName) {
     return QString::fromStdString(storedName);
 }
 
-// Sizes are whole points; a font given in pixels counts with the size it resolves to.
+// Sizes are whole points; a font given in pixels counts with the size it resolves to. A size
+// beyond what the font dialog offers is taken as its largest, as a stored one is.
 int PointSize(const QFont& font) {
-    if (font.pointSize() > 0)
-        return font.pointSize();
-    const int resolved = QFontInfo(font).pointSize();
-    return resolved > 0 ? resolved : keys::kFontSize.def;
+    int size = font.pointSize();
+    if (size <= 0)
+        size = QFontInfo(font).pointSize();
+    return size > 0 ? std::min(size, keys::kMaxFontSize) : keys::kFontSize.def;
 }
 
 std::optional<QFont> ChooseFontWithDialog(const QFont& current, QWidget* parent) {
@@ -142,8 +141,9 @@ void MainWindow::SetTitleItemClick() {
     std::optional<std::string> bytes =
         *entered == shown ? std::optional<std::string>(title) : Utf8ToSjis(entered->toStdString());
     if (!bytes) {
-        m_messages->ShowMessageBox(kUnencodableTitle, std::string(),
-                                   mb::kOk | mb::kIconExclamation);
+        const std::optional<char32_t> refused = FirstUnencodableCharacter(*entered);
+        m_messages->ShowMessageBox(RefusedTitleCharacterText(refused.value_or(U'\uFFFD')),
+                                   std::string(), mb::kOk | mb::kIconExclamation);
         return;
     }
     m_doc.SetDocumentTitle(std::move(*bytes));

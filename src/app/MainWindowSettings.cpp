@@ -1,3 +1,4 @@
+#include "CollectionModel.h"
 #include "CollectionView.h"
 #include "GaugeBar.h"
 #include "MainWindow.h"
@@ -7,6 +8,7 @@
 #include "dialogs/SetOtherBox.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -81,13 +83,34 @@ int MainWindow::StatusBarHeight() const {
 }
 
 int MainWindow::CaretPanelWidth() const {
-    return m_panel0->isHidden() ? 0 : m_panel0->width();
+    return m_panel0->isHidden() ? 0 : m_caretPanelWidth;
 }
 
 void MainWindow::SetCaretPanelWidth(int width) {
     // A panel 0 wide is hidden, so not even its frame shows.
-    m_panel0->setFixedWidth(std::max(width, 0));
+    m_caretPanelWidth = std::max(width, 0);
+    m_caretDigits = 0;
     m_panel0->setVisible(width > 0);
+    FitCaretPanel();
+}
+
+int MainWindow::CaretPanelWidthFor(int rowDigits) const {
+    // The widest text for such rows: every place of the row filled, the column in its field.
+    const QString widest =
+        QString(std::max(rowDigits, 5), QLatin1Char('0')) + QStringLiteral(":    0");
+    const QFontMetrics metrics(m_panel0->font());
+    return metrics.horizontalAdvance(widest) + 2 * m_panel0->frameWidth() +
+           metrics.averageCharWidth();
+}
+
+void MainWindow::FitCaretPanel() {
+    const int rows = m_model ? m_model->rowCount() : 0;
+    const int digits = CollectionView::NumberDigits(rows);
+    if (digits == m_caretDigits)
+        return;
+    m_caretDigits = digits;
+    if (m_caretPanelWidth > 0)
+        m_panel0->setFixedWidth(std::max(m_caretPanelWidth, CaretPanelWidthFor(digits)));
 }
 
 void MainWindow::ProgressLookChanged() {

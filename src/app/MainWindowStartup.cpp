@@ -17,6 +17,15 @@
 
 namespace lh {
 
+QRect MainWindow::SystemChosenGeometry(const QRect& available) {
+    // What the desktop gives a new window of a program that leaves its size to the system:
+    // three quarters of the width and two thirds of the height of the free screen area, centred.
+    const QSize size(available.width() * 3 / 4, available.height() * 2 / 3);
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(available.center());
+    return placed;
+}
+
 void MainWindow::FormCreate() {
     ApplyCaption(m_doc.Caption());
 
@@ -28,6 +37,8 @@ void MainWindow::FormCreate() {
                                                          screenSize.height(), width(), height());
     if (!placement.systemChooses)
         setGeometry(placement.left, placement.top, placement.width, placement.height);
+    else if (screen)
+        setGeometry(SystemChosenGeometry(screen->availableGeometry()));
 
     const int panelWidth = lh::CaretPanelWidth(statusBar()->height());
     if (panelWidth >= 0)
@@ -71,7 +82,7 @@ void MainWindow::Timer1Timer() {
     RestoreDisplayFont();
     TableSetup(m_displayFont);
 
-    m_files->OpenDocument(StartupDocument(StartupFileName(m_startupParameters)), OpenMode::Normal);
+    m_files->OpenStartupDocument(StartupDocument(StartupFileName(m_startupParameters)));
 
     ReleaseSplash();
     ApplyStartupWindowState();

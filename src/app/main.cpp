@@ -1,4 +1,5 @@
 #include "ActivationChannel.h"
+#include "JapaneseTranslator.h"
 #include "MainWindow.h"
 #include "PlatformPath.h"
 #include "TerminationRequest.h"
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
 
     // 1. The toolkit.
     QApplication app(argc, argv);
+    // The toolkit's own dialogs in the program's language, whatever the locale.
+    lh::JapaneseTranslator::Install(app);
     app.setWindowIcon(lh::ProgramIcon());
     // Lets the desktop match the windows to the installed menu entry (linkhive.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral("linkhive"));

@@ -31,13 +31,62 @@ ParsedArgs Fail(std::string error, Command command = Command::None) {
     return p;
 }
 
+std::string JapaneseUsageText(Command command) {
+    // Lines of at most about 38 full-width characters: 76 columns of a terminal.
+    switch (command) {
+    case Command::ScanUrls:
+    case Command::ScanEmails: {
+        const bool urls = command == Command::ScanUrls;
+        return std::string("使い方: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
+               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
+               (urls ? "各 FILE から http:// のアドレスを探し、\n"
+                     : "各 FILE からメールアドレスを探し (mailto: のリンクとして保存)、\n") +
+               "COLLECTION にまだないものを末尾に追加します。\n"
+               "COLLECTION があれば読み込み、なければ新しく作ります。\n"
+               "書き込むのは、何か追加したときか COLLECTION がなかったときだけです。\n"
+               "何かを書き込む前に、すべての FILE を確かめます。\n\n"
+               "  --yes          *.exe や *.com という名前のファイルも調べます\n"
+               "  --backup KIND  元の COLLECTION を NAME.bak (bak) または\n"
+               "                 NAME.~ext (tilde) として残します。既定は none\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
+               "2 使い方の誤り\n";
+    }
+    case Command::Rewrite:
+        return "使い方: linkhive-cli rewrite SOURCE TARGET\n\n"
+               "コレクション SOURCE を読み込み、プログラムと同じ形で\n"
+               "TARGET に書き出します。\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
+               "2 使い方の誤り\n";
+    case Command::List:
+        return "使い方: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
+               "レコードを UTF-8 で出力します。\n"
+               "tsv: 1 行に 1 レコード。番号、名前、アドレス、アクセス日時、\n"
+               "備考をタブで区切ります。セルの中のタブ、改行、復帰、\n"
+               "バックスラッシュは \\t、\\n、\\r、\\\\ と書きます。\n"
+               "json: キー no、name、address、access、remark を持つ\n"
+               "オブジェクトの配列です。\n"
+               "コードページ932 ではないバイトは U+FFFD で表示します\n"
+               "(標準エラーに注意を出します)。\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー、2 使い方の誤り\n";
+    case Command::None:
+        break;
+    }
+    return "使い方: linkhive-cli COMMAND ...\n\n"
+           "コマンド:\n"
+           "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "  rewrite     SOURCE TARGET\n"
+           "  list        COLLECTION [--format tsv|json]\n\n"
+           "各コマンドの説明は 'linkhive-cli COMMAND --help' で表示します。\n";
+}
+
 } // namespace
 
-ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
+ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language) {
     ParsedArgs parsed;
     CliArgs& a = parsed.args;
     if (words.empty())
-        return Fail("no command given");
+        return Fail(Say(language, msg::kNoCommand));
     if (words[0] == "--help" || words[0] == "-h") {
         a.help = true;
         parsed.ok = true;
@@ -45,7 +94,7 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
     }
     const std::optional<Command> command = CommandNamed(words[0]);
     if (!command)
-        return Fail("unknown command '" + words[0] + "'");
+        return Fail(Say(language, msg::kUnknownCommand, {words[0]}));
     a.command = *command;
 
     bool optionsEnded = false;
@@ -90,7 +139,7 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
             else if (v == "tilde")
                 a.backup = BackupKind::Tilde;
             else
-                return Fail("--backup takes none, bak or tilde", a.command);
+                return Fail(Say(language, msg::kBackupValues), a.command);
         } else if (name == "--format" && a.command == Command::List) {
             const std::optional<std::string> v = takeValue();
             if (v == "tsv")
@@ -98,9 +147,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
             else if (v == "json")
                 a.format = ListFormat::Json;
             else
-                return Fail("--format takes tsv or json", a.command);
+                return Fail(Say(language, msg::kFormatValues), a.command);
         } else {
-            return Fail("unknown option '" + w + "'", a.command);
+            return Fail(Say(language, msg::kUnknownOption, {w}), a.command);
         }
     }
     if (a.help) {
@@ -112,15 +161,15 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
     case Command::ScanUrls:
     case Command::ScanEmails:
         if (n < 2)
-            return Fail("a collection and at least one file to scan are needed", a.command);
+            return Fail(Say(language, msg::kScanOperands), a.command);
         break;
     case Command::Rewrite:
         if (n != 2)
-            return Fail("rewrite takes a source and a target", a.command);
+            return Fail(Say(language, msg::kRewriteOperands), a.command);
         break;
     case Command::List:
         if (n != 1)
-            return Fail("list takes one collection", a.command);
+            return Fail(Say(language, msg::kListOperands), a.command);
         break;
     case Command::None:
         break;
@@ -129,7 +178,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words) {
     return parsed;
 }
 
-std::string UsageText(Command command) {
+std::string UsageText(Command command, Language language) {
+    if (language == Language::Japanese)
+        return JapaneseUsageText(command);
     switch (command) {
     case Command::ScanUrls:
     case Command::ScanEmails: {
@@ -142,6 +193,9 @@ std::string UsageText(Command command) {
                "does not hold yet at its end. COLLECTION is read when it exists, else a new\n"
                "collection is started; it is written only when something was added or when it\n"
                "did not exist. Every FILE is checked before anything is written.\n\n"
+               "Companions updating the same COLLECTION take turns: a second one waits until\n"
+               "the first has written it, then reads the new version. When another program\n"
+               "changes COLLECTION meanwhile, it is left as that program wrote it (exit 1).\n\n"
                "  --yes          scan files named *.exe or *.com too\n"
                "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
                "                 NAME.~ext (tilde); default none\n\n"
@@ -149,7 +203,8 @@ std::string UsageText(Command command) {
     }
     case Command::Rewrite:
         return "usage: linkhive-cli rewrite SOURCE TARGET\n\n"
-               "Reads the collection SOURCE and writes it to TARGET as the program does.\n\n"
+               "Reads the collection SOURCE and writes it to TARGET as the program does.\n"
+               "TARGET is not replaced when another program changes it meanwhile (exit 1).\n\n"
                "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
     case Command::List:
         return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"

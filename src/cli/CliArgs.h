@@ -7,6 +7,7 @@
 //   linkhive-cli list        COLLECTION [--format tsv|json]
 // Options may stand anywhere after the command; "--" ends them.
 
+#include "CliLanguage.h"
 #include "core/CollectionFile.h"
 
 #include <string>
@@ -29,13 +30,14 @@ struct CliArgs {
 struct ParsedArgs {
     bool ok = false;
     CliArgs args;
-    std::string error; // what was wrong, when !ok
+    std::string error; // what was wrong, when !ok, in the run's language
 };
 
 // `words` are the arguments after the program name.
-ParsedArgs ParseCliArgs(const std::vector<std::string>& words);
+ParsedArgs ParseCliArgs(const std::vector<std::string>& words,
+                        Language language = Language::English);
 
 // Help text of one command, or of the program for Command::None.
-std::string UsageText(Command command);
+std::string UsageText(Command command, Language language = Language::English);
 
 } // namespace lh::cli

@@ -2,10 +2,13 @@
 
 #include "TerminalProgress.h"
 #include "core/Document.h"
+#include "core/InputOpen.h"
 #include "core/IoError.h"
 #include "core/ScanCommands.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
+#include "platform/InputFile.h"
 #include "util/Codec.h"
 #include "util/FileHelpers.h"
 
@@ -28,43 +31,56 @@ void Complain(const CliStreams& s, const std::string& what) {
     Put(s.err, std::string(kProgram) + ": " + what + "\n");
 }
 
-void ComplainIo(const CliStreams& s, const std::string& path, int code) {
-    Complain(s, path + ": " + IoErrorText(code));
+// The file a message is about, set off the way the run's language quotes a name.
+std::string Named(const CliStreams& s, const std::string& path) {
+    return s.language == Language::Japanese ? "「" + path + "」" : "\"" + path + "\"";
 }
 
-// A file to scan must exist, be readable and not be a folder; a possible program needs --yes.
+// Every file error of the companion is told here, with the file it concerns.
+void ComplainIo(const CliStreams& s, const std::string& path, int code) {
+    Complain(s, Named(s, path) + ": " + IoErrorText(code, IoLanguage(s.language)));
+}
+
+std::string ProgressLabel(const CliStreams& s, const Text& verb, const std::string& what) {
+    return std::string(Say(s.language, verb)) + " (" + what + ")";
+}
+
+// A file to scan must be a readable regular file, or a pipe; a possible program needs --yes.
+// A pipe is not opened here: what a test open took from it would be lost to the scan, and a
+// writer that saw its reader go would stop.
 bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
-    platform::FileStat st;
-    if (!platform::StatFile(path, st)) {
-        ComplainIo(s, path, 2);
-        return false;
-    }
-    if (st.attributes.directory) {
-        Complain(s, path + ": is a folder, not a file");
-        return false;
-    }
+    if (platform::InputKindOf(path) == platform::InputKind::Stream)
+        return true;
     int code = 0;
-    if (std::FILE* f = platform::OpenForReading(path, code)) {
-        std::fclose(f);
-    } else {
-        ComplainIo(s, path, code != 0 ? code : 5);
+    std::FILE* f = OpenForReading(path, false, code);
+    if (!f) {
+        ComplainIo(s, path, code);
         return false;
     }
-    if (IsProgramFileName(path) && !yes) {
-        Complain(s, path + ": may be a program; not scanned without --yes");
+    std::fclose(f);
+    if (IsProgramFile(path) && !yes) {
+        Complain(s, Say(s.language, msg::kMayBeProgram, {Named(s, path)}));
         return false;
     }
     return true;
 }
 
 // Reads a collection into a fresh store and takes it over only when the whole file was read.
+// With `refuseForeign`, a file that holds something but is no collection is refused, for it
+// is about to be written over.
 bool LoadCollection(const std::string& path, Document& document, ProgressSink& progress,
-                    const CliStreams& s) {
+                    const CliStreams& s, bool refuseForeign = false) {
     TableStore loaded;
     std::string title = document.DocumentTitle();
     IoError error;
-    if (!ReadCollection(path, loaded, title, progress, error)) {
+    ReadSummary summary;
+    if (!ReadCollection(path, loaded, title, progress, error, &summary)) {
         ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+        return false;
+    }
+    if (refuseForeign && summary.NotACollection()) {
+        // Writing the scan's results over it would destroy whatever the file is.
+        Complain(s, Say(s.language, msg::kNotACollection, {Named(s, path)}));
         return false;
     }
     document.Table().Swap(loaded);
@@ -73,12 +89,26 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
     return true;
 }
 
+// Takes the write lock of a collection the command will replace and notes the version on disk.
+// Another companion holding the lock is waited for (said once on standard error), so that two of
+// them updating one collection take turns and neither loses the other's additions.
+void LockForUpdate(const std::string& path, platform::FileWriteLock& lock, SaveGuard& guard,
+                   const CliStreams& s) {
+    lock.Acquire(path, -1,
+                 [&] { Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, path)})); });
+    guard.lockHeld = lock.Held();
+    guard.expected = platform::ReadFileIdentity(path);
+}
+
 bool SaveCollection(const std::string& path, const Document& document, BackupKind backup,
-                    ProgressSink& progress, const CliStreams& s) {
+                    ProgressSink& progress, SaveGuard& guard, const CliStreams& s) {
     IoError error;
     if (!SaveCollectionFile(path, document.Table(), document.DocumentTitle(), backup, progress,
-                            error)) {
-        ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+                            error, &guard)) {
+        if (error.code == kIoChangedOnDisk)
+            Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, path)}));
+        else
+            ComplainIo(s, error.path.empty() ? path : error.path, error.code);
         return false;
     }
     return true;
@@ -152,15 +182,15 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     TerminalProgress progress(s.progressOnTerminal);
     Document document;
     document.SetFileCaption({});
+    platform::FileWriteLock lock;
+    SaveGuard guard;
+    LockForUpdate(collection, lock, guard, s);
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
     if (existed) {
-        if (st.attributes.directory) {
-            Complain(s, collection + ": is a folder, not a collection");
-            return 1;
-        }
-        progress.ProgressStart(st.size, "File Open (" + FileInfoLine(collection) + ")");
-        const bool loaded = LoadCollection(collection, document, progress, s);
+        progress.ProgressStart(st.size,
+                               ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
+        const bool loaded = LoadCollection(collection, document, progress, s, true);
         progress.ProgressEnd();
         if (!loaded)
             return 1;
@@ -169,32 +199,37 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     std::int64_t found = 0;
     std::int64_t added = 0;
     for (const std::string& file : files) {
-        progress.ProgressStart(FileSizeByName(file), ScanProgressLabel(kind, file));
-        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress);
+        progress.ProgressStart(
+            FileSizeByName(file),
+            ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
+                          FileInfoLine(file)));
+        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, true);
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);
             return 1;
         }
         if (outcome.tooLong > 0)
-            Complain(s, file + ": " + std::to_string(outcome.tooLong) +
-                            " address(es) longer than 1 MiB passed over");
+            Complain(s,
+                     Say(s.language, msg::kTooLongPassed, {file, std::to_string(outcome.tooLong)}));
         found += outcome.found;
         added += outcome.added;
     }
 
     if (added > 0 || !existed) {
-        progress.ProgressStart(CollectionLineCount(document.Table()),
-                               existed ? "Over Write (" + FileInfoLine(collection) + ")"
-                                       : "New Write (" + collection + ")");
-        const bool saved = SaveCollection(collection, document, args.backup, progress, s);
+        progress.ProgressStart(
+            CollectionLineCount(document.Table()),
+            existed ? ProgressLabel(s, msg::kProgressOverWrite, FileInfoLine(collection))
+                    : ProgressLabel(s, msg::kProgressNewWrite, collection));
+        const bool saved = SaveCollection(collection, document, args.backup, progress, guard, s);
         progress.ProgressEnd();
         if (!saved)
             return 1;
     }
-    Put(s.out, std::to_string(added) + " added, " + std::to_string(found) + " found, " +
-                   std::to_string(document.Table().RecordCount()) + " records in " + collection +
-                   "\n");
+    const std::string result = Say(s.language, msg::kScanResult,
+                                   {std::to_string(added), std::to_string(found),
+                                    std::to_string(document.Table().RecordCount()), collection});
+    Put(s.out, result + "\n");
     return 0;
 }
 
@@ -203,15 +238,15 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     Document document;
     const std::string& source = args.operands[0];
     const std::string& target = args.operands[1];
-    if (!platform::IsRegularFile(source)) {
-        ComplainIo(s, source, platform::FileExists(source) ? 5 : 2);
-        return 1;
-    }
+    platform::FileWriteLock lock;
+    SaveGuard guard;
+    LockForUpdate(target, lock, guard, s);
     if (!LoadCollection(source, document, progress, s) ||
-        !SaveCollection(target, document, BackupKind::None, progress, s))
+        !SaveCollection(target, document, BackupKind::None, progress, guard, s))
         return 1;
-    Put(s.out,
-        std::to_string(document.Table().RecordCount()) + " records written to " + target + "\n");
+    const std::string result = Say(s.language, msg::kRewriteResult,
+                                   {std::to_string(document.Table().RecordCount()), target});
+    Put(s.out, result + "\n");
     return 0;
 }
 
@@ -219,10 +254,6 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     NullProgress progress;
     Document document;
     const std::string& path = args.operands[0];
-    if (!platform::IsRegularFile(path)) {
-        ComplainIo(s, path, platform::FileExists(path) ? 5 : 2);
-        return 1;
-    }
     if (!LoadCollection(path, document, progress, s))
         return 1;
     const TableStore& table = document.Table();
@@ -254,25 +285,24 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     if (json)
         Put(s.out, "]\n");
     if (lossy > 0)
-        Complain(s, std::to_string(lossy) +
-                        " cell(s) hold bytes that are not code page 932; shown as U+FFFD");
+        Complain(s, Say(s.language, msg::kLossyCells, {std::to_string(lossy)}));
     if (std::fflush(s.out) != 0) {
-        Complain(s, "cannot write the listing");
+        Complain(s, Say(s.language, msg::kCannotWriteListing));
         return 1;
     }
     return 0;
 }
 
 int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
-    const ParsedArgs parsed = ParseCliArgs(words);
+    const ParsedArgs parsed = ParseCliArgs(words, s.language);
     if (!parsed.ok) {
         Complain(s, parsed.error);
-        Put(s.err, UsageText(parsed.args.command));
+        Put(s.err, UsageText(parsed.args.command, s.language));
         return 2;
     }
     const CliArgs& args = parsed.args;
     if (args.help) {
-        Put(s.out, UsageText(args.command));
+        Put(s.out, UsageText(args.command, s.language));
         return 0;
     }
     switch (args.command) {

@@ -14,6 +14,7 @@ struct CliStreams {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     bool progressOnTerminal = false;
+    Language language = Language::English; // of every message of the run
 };
 
 int RunScan(const CliArgs& args, const CliStreams& streams);

@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "CliLanguage.h"
 #include "TerminalProgress.h"
 #include "platform/Console.h"
 
@@ -9,5 +10,6 @@ int main(int argc, char** argv) {
     const std::vector<std::string> words = lh::platform::ProgramArguments(argc, argv);
     lh::cli::CliStreams streams;
     streams.progressOnTerminal = lh::cli::TerminalProgress::StandardErrorIsTerminal();
+    streams.language = lh::cli::LanguageFromEnvironment();
     return lh::cli::RunCli(words, streams);
 }

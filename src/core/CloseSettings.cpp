@@ -1,12 +1,25 @@
 #include "CloseSettings.h"
 
 #include "UsageRecord.h"
+#include "UserInterface.h"
 #include "platform/FileSystem.h"
+#include "util/FileHelpers.h"
 #include "util/SettingKeys.h"
+#include "util/SettingsBatch.h"
 
 namespace lh {
 
-void WriteCloseSettings(const CloseState& s, UsageRecord& usage) {
+namespace {
+
+constexpr const char* kStoreTooLarge1 = "設定ファイル「";
+constexpr const char* kStoreTooLarge2 =
+    "」は大きすぎるため読み込めません。\n"
+    "ウィンドウの位置や履歴など、終了時の設定は保存されませんでした。";
+
+} // namespace
+
+void WriteCloseSettings(const CloseState& s, UsageRecord& usage, MessageBoxService& messages) {
+    SettingsBatch batch;
     for (int i = 0; i < 5; ++i)
         keys::kCell[i].Write(s.columnWidths[static_cast<std::size_t>(i)]);
 
@@ -46,6 +59,11 @@ void WriteCloseSettings(const CloseState& s, UsageRecord& usage) {
     }
 
     usage.RecordExit();
+
+    if (batch.Finish() == platform::StoreResult::TooLarge)
+        messages.ShowMessageBox(std::string(kStoreTooLarge1) +
+                                    PathForDisplay(platform::SettingsFilePath()) + kStoreTooLarge2,
+                                std::string(), mb::kOk | mb::kIconExclamation);
 }
 
 } // namespace lh

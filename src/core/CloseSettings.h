@@ -2,12 +2,17 @@
 
 // What the main window writes back when a close goes ahead, in the order the next start and
 // other tools expect. A refused close never reaches this.
+//
+// The values go to the store as one change: a close writes some twenty of them, and one by one
+// each would re-read and replace the whole file, so a large file made the close slow and a kill
+// in between left half of them written.
 
 #include <array>
 #include <string>
 
 namespace lh {
 
+class MessageBoxService;
 class UsageRecord;
 
 struct DialogPlace {
@@ -29,6 +34,8 @@ struct CloseState {
     std::string currentFile;
 };
 
-void WriteCloseSettings(const CloseState& state, UsageRecord& usage);
+// Store failures stay silent, as every settings write does, except a store too large to read:
+// then nothing of this close can be kept, and the user is told so once.
+void WriteCloseSettings(const CloseState& state, UsageRecord& usage, MessageBoxService& messages);
 
 } // namespace lh

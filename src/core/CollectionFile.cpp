@@ -4,6 +4,7 @@
 #include "PathText.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteLock.h"
 #include "platform/Locale.h"
 #include "util/Codec.h"
 #include "util/Mbcs.h"
@@ -31,12 +32,24 @@ constexpr std::string_view kTitleOpen = "<TITLE>";
 constexpr std::string_view kRecordStart = "<TR><TD>";
 constexpr std::string_view kCellOpen = "<TD>";
 constexpr std::string_view kCellClose = "</TD>";
+constexpr std::string_view kCharsetDeclaration =
+    "<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
 constexpr std::string_view kLinkOpen = "<A HREF=\"";
 constexpr std::string_view kLinkClose = "\">";
 
-// Byte length of the code page 932 character at t[i], the way the character functions count.
+// A lead byte pairs only with a byte of the second-byte ranges; before anything else (the '<'
+// or '"' of the markup that follows every text of the page) it is a character of its own. So a
+// text ending in a stray lead byte reads back exactly as it was written.
+inline bool IsSjisTrailByte(unsigned char b) noexcept {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Byte length of the code page 932 character at t[i].
 inline std::size_t CharLen(std::string_view t, std::size_t i) noexcept {
-    return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
+    return (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size() &&
+            IsSjisTrailByte(static_cast<unsigned char>(t[i + 1])))
+               ? 2
+               : 1;
 }
 
 // The patterns are a few bytes long: a plain loop beats a library call.
@@ -48,39 +61,30 @@ inline bool SameBytes(const char* a, const char* b, std::size_t n) noexcept {
 }
 
 // First character boundary at or after `from` (itself a boundary) where the pattern starts;
-// npos when none. Every pattern opens with '<' or '"', bytes below the range of second bytes, so
-// such a byte is a character of its own exactly when the run of lead-range bytes right before it
-// is even, and the byte after it always begins a character. The search can therefore jump from
-// one candidate to the next instead of walking the characters in between.
+// npos when none. Every pattern opens with '<' or '"', bytes outside the second-byte ranges,
+// which therefore always begin a character: the search is a byte search.
 std::size_t FindAt(std::string_view t, std::string_view pat, std::size_t from) noexcept {
     const std::size_t n = t.size();
     if (n < pat.size() || from > n - pat.size())
         return npos;
     const std::size_t last = n - pat.size(); // the last place a match fits
     const char* const d = t.data();
-    std::size_t floor = from; // a boundary the look back never passes
-    for (std::size_t q = from; q <= last;) {
+    for (std::size_t q = from; q <= last; ++q) {
         const void* hit = std::memchr(d + q, pat.front(), last + 1 - q);
         if (!hit)
             return npos;
         q = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
-        if (SameBytes(d + q + 1, pat.data() + 1, pat.size() - 1)) {
-            std::size_t k = q;
-            while (k > floor && IsSjisLeadByte(static_cast<unsigned char>(d[k - 1])))
-                --k;
-            if ((q - k) % 2 == 0)
-                return q;
-        }
-        floor = ++q;
+        if (SameBytes(d + q + 1, pat.data() + 1, pat.size() - 1))
+            return q;
     }
     return npos;
 }
 
 // Boundary `count` characters after `from`; npos when the text ends first or right there (a
 // search from the end of the line finds nothing).
-std::size_t StepChars(std::string_view t, std::size_t from, int count) noexcept {
+std::size_t StepChars(std::string_view t, std::size_t from, std::int64_t count) noexcept {
     std::size_t p = from;
-    for (int k = 0; k < count; ++k) {
+    for (std::int64_t k = 0; k < count; ++k) {
         if (p >= t.size())
             return npos;
         p += CharLen(t, p);
@@ -97,13 +101,22 @@ bool IsRecordLine(std::string_view line) noexcept {
            (line.size() == kRecordStart.size() || line[kRecordStart.size()] != 'N');
 }
 
+std::int64_t CountChars(std::string_view t) noexcept {
+    std::int64_t n = 0;
+    for (std::size_t p = 0; p < t.size(); p += CharLen(t, p))
+        ++n;
+    return n;
+}
+
 void TakeTitle(std::string_view line, std::string& title) {
-    const MbcsIndex n = MbcsLength(line);
+    const std::string_view t = MbcsText(line);
+    const std::int64_t n = CountChars(t);
     // The last eight characters are taken to be "</TITLE>" only when there is room for them.
+    const std::size_t start = kTitleOpen.size();
     if (n > 15)
-        title = MbcsCopy(line, 8, n - 15);
+        title = t.substr(start, StepChars(t, start, n - 15) - start);
     else if (n > 7)
-        title = MbcsCopy(line, 8, n - 7);
+        title = t.substr(start);
 }
 
 // Accumulates the page in large pieces before handing it to the stream.
@@ -182,8 +195,9 @@ bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
 }
 
 bool ReadCollection(const std::string& path, TableStore& into, std::string& title,
-                    ProgressSink& progress, IoError& error) {
+                    ProgressSink& progress, IoError& error, ReadSummary* summary) {
     error = {};
+    ReadSummary seen;
     into.Clear();
     LineReader reader;
     reader.SetLineLimit(kMaxLineBytes);
@@ -194,8 +208,10 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
     // Room for the records a page of this size typically holds (about 200 bytes each), within
     // reason for foreign files that hold few or none.
     platform::FileStat st;
-    if (platform::StatFile(path, st))
+    if (platform::StatFile(path, st)) {
+        seen.fileBytes = st.size;
         into.Reserve(std::min<std::int64_t>(st.size / kTypicalRecordBytes, kMaxReserve));
+    }
     std::string_view line;
     std::string_view cells[4];
     while (reader.Next(line)) {
@@ -205,16 +221,21 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
             error = {kIoLineTooLong, path};
             return false;
         }
-        if (isTitle)
+        if (isTitle) {
             TakeTitle(line, title);
-        else if (record)
+            seen.titleLine = true;
+        } else if (record) {
             into.AppendRecord(cells[0], cells[1], cells[2], cells[3]);
+            ++seen.recordLines;
+        }
         progress.ProgressStep(reader.LineLength() + 2);
     }
     if (reader.ErrorCode() != 0) {
         error = {reader.ErrorCode(), path};
         return false;
     }
+    if (summary)
+        *summary = seen;
     return true;
 }
 
@@ -281,7 +302,9 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
     line({"<B><I><FONT SIZE=7>", title, "</FONT></I></B>"});
     line({"<P align=\"right\">"});
     line({"by Linkhive for Windows <BR>"});
-    line({"Copyright (C) Tessella, all rights reserved.<BR>"});
+    // The page declares its character set where browsers look for it (the first 1,024 bytes),
+    // so one with little Japanese is not guessed wrong. The reader passes over this line.
+    line({kCharsetDeclaration, "Copyright (C) Tessella, all rights reserved.<BR>"});
     line({"<P>"});
     line({"<TABLE BORDER=\"1\">"});
     line({"<TR><TH>", TableStore::Heading(0), "</TH><TH>", TableStore::Heading(1), "</TH><TH>",
@@ -303,58 +326,81 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
 
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
-                        IoError& error) {
+                        IoError& error, SaveGuard* guard) {
     error = {};
-    const bool existed = platform::FileExists(target);
+    std::string real;
+    bool dangling = false;
+    int code = 0;
+    if (!platform::ResolveSaveTarget(target, real, dangling, code)) {
+        error = {dangling ? kIoDanglingLink : code, target};
+        return false;
+    }
+    const SaveGuard unguarded;
+    const SaveGuard& check = guard ? *guard : unguarded;
+    const auto changedOnDisk = [&] {
+        return check.expected && platform::ReadFileIdentity(real) != *check.expected;
+    };
+    // Asked before writing a byte, so that a refused save costs nothing.
+    if (changedOnDisk()) {
+        error = {kIoChangedOnDisk, target};
+        return false;
+    }
+    const bool existed = platform::FileExists(real);
     const std::string dateLine = DateLine(std::time(nullptr), !existed);
 
-    std::string temp;
-    int code = 0;
-    std::FILE* f = platform::CreateFileBeside(target, temp, code);
-    if (!f) {
+    platform::AtomicFile file;
+    if (!file.Create(real, code)) {
         // A folder that refuses new files cannot have its existing file replaced either: say so
         // the way every other unreplaceable target is reported.
         error = {(existed && code == 5) ? kIoCannotReplace : code, target};
         return false;
     }
     errno = 0;
-    bool ok = WriteCollection(f, table, title, dateLine, progress);
+    bool ok = WriteCollection(file.Stream(), table, title, dateLine, progress);
     if (!ok)
         code = platform::MapErrnoToIoCode(errno ? errno : EIO);
-    else
-        ok = platform::FlushToDisk(f, code);
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        code = platform::MapErrnoToIoCode(errno ? errno : EIO);
-    }
-    const auto fail = [&](int failCode) {
-        platform::DiscardFile(temp);
-        error = {failCode, target};
+    if (!ok || !file.Finish(code)) {
+        error = {code, target};
         return false;
-    };
-    if (!ok)
-        return fail(code);
+    }
 
-    // The new version is complete on disk: only now does the previous one move aside.
-    std::string backupName;
-    if (existed && backup != BackupKind::None) {
-        const std::string name = BackupPath(target, backup);
-        // A target that already bears its backup name ("list.bak" under ".bak" backups, in any
-        // letter case where the file system ignores it) cannot be kept beside itself: removing
-        // the "old backup" would remove the only previous copy.
-        if (name != target && !platform::IsSameFile(name, target))
-            backupName = name;
+    // From the last comparison to the replace no other writer may step in.
+    platform::FileWriteLock lock;
+    if (!check.lockHeld &&
+        lock.Acquire(real, check.lockWaitMilliseconds) == platform::FileWriteLock::Result::Busy) {
+        error = {kIoWriterBusy, target};
+        return false;
+    }
+    if (changedOnDisk()) {
+        error = {kIoChangedOnDisk, target};
+        return false;
     }
     platform::FileStat st;
-    if (platform::StatFile(target, st) &&
-        (st.attributes.directory || (st.attributes.readOnly && backupName.empty())))
-        return fail(kIoCannotReplace);
-    const bool moved = backupName.empty()
-                           ? platform::MoveIntoPlace(temp, target, code)
-                           : platform::ReplaceKeepingBackup(temp, target, backupName, code);
+    if (platform::StatFile(real, st) && st.attributes.directory) {
+        error = {kIoCannotReplace, target};
+        return false;
+    }
+    // A target that already bears its backup name ("list.bak" under ".bak" backups, in any
+    // letter case where the file system ignores it) cannot be kept beside itself: removing the
+    // "old backup" would remove the only previous copy.
+    std::string backupName;
+    if (existed && backup != BackupKind::None) {
+        const std::string name = BackupPath(real, backup);
+        if (name != real && !platform::IsSameFile(name, real))
+            backupName = name;
+    }
+    // A read-only file is never replaced, except that with a backup it lives on as that.
+    if (existed && st.attributes.readOnly && backupName.empty()) {
+        error = {kIoCannotReplace, target};
+        return false;
+    }
     // Refused access at this step means the target is held or protected: it cannot be replaced.
-    if (!moved)
-        return fail(code == 5 ? kIoCannotReplace : code);
+    if (!file.Commit(code, backupName)) {
+        error = {code == 5 ? kIoCannotReplace : code, target};
+        return false;
+    }
+    if (guard)
+        guard->written = file.Identity();
     return true;
 }
 

@@ -7,19 +7,34 @@
 #include "IoError.h"
 #include "TableStore.h"
 #include "UserInterface.h"
+#include "platform/AtomicFile.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace lh {
 
+// What a read met, to tell a collection from any other file.
+struct ReadSummary {
+    std::int64_t fileBytes = 0;
+    bool titleLine = false;
+    std::int64_t recordLines = 0;
+
+    // Something is in the file, but neither a title line nor a record line: a text, a program, a
+    // foreign page. Saving the empty collection it reads as over it would destroy it.
+    bool NotACollection() const noexcept { return fileBytes > 0 && !titleLine && recordLines == 0; }
+};
+
 // Reads a collection into `into` (cleared first). `title` changes only when the file has a title
 // line. Steps `progress` by each line's byte length + 2; ProgressStart and ProgressEnd are the
-// caller's. On failure `into` may hold part of the file: read into a fresh store.
+// caller's. On failure `into` may hold part of the file: read into a fresh store. Only a regular
+// file is read: a folder, device or pipe fails at once.
 bool ReadCollection(const std::string& path, TableStore& into, std::string& title,
-                    ProgressSink& progress, IoError& error);
+                    ProgressSink& progress, IoError& error, ReadSummary* summary = nullptr);
 
 // Columns 1..4 of a record line (one starting "<TR><TD>"), as views into `line`. False when the
 // line is not a record line.
@@ -43,12 +58,28 @@ std::int64_t CollectionLineCount(const TableStore& table) noexcept;
 bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
                      std::string_view dateLine, ProgressSink& progress);
 
-// The safe save: writes the page to a new file beside `target`, flushes it to the disk, keeps the
-// previous version under its backup name when asked, and only then moves the new file into
-// place. On failure `target` is as it was and no stray file is left; a target that cannot be
-// replaced (read-only, a folder) gives kIoCannotReplace.
+// What a save checks so that it never replaces another writer's version unseen, and what it
+// tells about the version it wrote.
+struct SaveGuard {
+    // The target as it was read (`exists` false: there was none). A target that differs on disk
+    // is left alone with kIoChangedOnDisk. Unset: no comparison.
+    std::optional<platform::FileIdentity> expected;
+    // The caller holds the target's write lock already (from its load on).
+    bool lockHeld = false;
+    // How long to wait for another writer's lock otherwise; < 0 without end.
+    int lockWaitMilliseconds = 5000;
+    // Set on success: the version now on disk, to compare with at the next save.
+    platform::FileIdentity written;
+};
+
+// The safe save: writes the page to a new file beside `target` (beside the real file when
+// `target` is a symbolic link, which stays one), flushes it to the disk, keeps the previous
+// version under its backup name when asked (the target's name always holding a whole file), and
+// only then moves the new file into place. On failure `target` is as it was and no stray file is
+// left; a target that cannot be replaced (read-only, a folder) gives kIoCannotReplace, a link
+// that leads nowhere kIoDanglingLink.
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
-                        IoError& error);
+                        IoError& error, SaveGuard* guard = nullptr);
 
 } // namespace lh

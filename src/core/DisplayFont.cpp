@@ -2,6 +2,8 @@
 
 #include "util/SettingKeys.h"
 
+#include <algorithm>
+
 namespace lh {
 
 StoredFont ReadStoredFont() {
@@ -9,8 +11,9 @@ StoredFont ReadStoredFont() {
     font.color = keys::kFontColor.Read();
     font.name = keys::kFontName.Read();
     font.size = keys::kFontSize.Read();
-    if (font.size < 1)
+    if (font.size < keys::kMinFontSize)
         font.size = keys::kFontSize.def;
+    font.size = std::min(font.size, keys::kMaxFontSize);
     font.bold = keys::kFontBold.IsOn();
     font.italic = keys::kFontItalic.IsOn();
     font.underline = keys::kFontUnderline.IsOn();
@@ -31,7 +34,8 @@ void WriteStoredFont(const StoredFont& font) {
 int RescaleColumnWidth(int width, int newSize, int oldSize) {
     if (oldSize < 1)
         return width;
-    return static_cast<int>(static_cast<std::int64_t>(width) * newSize / oldSize);
+    const std::int64_t scaled = static_cast<std::int64_t>(width) * newSize / oldSize;
+    return static_cast<int>(std::clamp<std::int64_t>(scaled, 0, keys::kMaxStoredWidth));
 }
 
 } // namespace lh

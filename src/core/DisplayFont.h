@@ -19,7 +19,8 @@ struct StoredFont {
 };
 
 // Reads the stored font with its defaults. A style flag counts only when exactly 1; a size below
-// 1 (only possible by editing the store) counts as the default, so no later rescale divides by 0.
+// 1 (only possible by editing the store) counts as the default, so no later rescale divides by 0,
+// and one above the font dialog's largest counts as that largest.
 StoredFont ReadStoredFont();
 // Writes colour, name, size and the four style flags (1 or 0), in that order.
 void WriteStoredFont(const StoredFont& font);
@@ -29,8 +30,8 @@ constexpr bool IsSystemColor(std::int32_t color) {
     return (static_cast<std::uint32_t>(color) & 0xFF000000u) != 0;
 }
 
-// A column width after the font went from `oldSize` to `newSize` points, truncated. An old size
-// below 1 gives no ratio to scale by, so the width stays as it is.
+// A column width after the font went from `oldSize` to `newSize` points, truncated, at most
+// keys::kMaxStoredWidth. An old size below 1 gives no ratio to scale by, so the width stays.
 int RescaleColumnWidth(int width, int newSize, int oldSize);
 
 } // namespace lh

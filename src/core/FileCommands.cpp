@@ -32,6 +32,11 @@ std::string CutUtf8(std::string text, std::size_t maxBytes) {
     return text;
 }
 
+std::string NotACollectionText(const std::string& path) {
+    return Quoted(path) + "\nLinkhiveのﾌｧｲﾙではありません(ﾀｲﾄﾙ行もﾚｺｰﾄﾞ行もありません)。\n"
+                          "元のﾌｧｲﾙを守るため、上書禁止で開きます。";
+}
+
 bool IsProgramFile(const std::string& path) {
     // By the name the system opens: "prog.EXE." is prog.EXE on Windows.
     const std::string ext = AsciiUpper(platform::ExtensionPart(platform::EffectivePath(path)));
@@ -67,6 +72,7 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
     if (path.empty()) {
         m_document.Table().Clear();
         m_document.SetCurrentFile({});
+        m_diskVersionPath.clear();
         m_document.SetHint({});
         m_document.SetFileCaption({});
         m_view.ShowTable(true);
@@ -74,7 +80,8 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
         UpdateReloadCommand();
         return true;
     }
-    if (!platform::IsRegularFile(path)) {
+    // A folder or device gets past here and is refused by the read, which names what it is.
+    if (!platform::FileExists(path)) {
         m_messages.ShowMessageBox(Quoted(path) + "\nファイルが見つかりません。", {},
                                   mb::kStyleError);
         return false;
@@ -92,11 +99,14 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     const bool found = platform::StatFile(path, st);
     m_progress.ProgressStart(found ? st.size : 0, "File Open (" + FileInfoLine(path) + ")");
 
+    // Taken before reading, so that a change made while the file is read counts as one.
+    const platform::FileIdentity version = platform::ReadFileIdentity(path);
     // A fresh table, taken over only once the whole file has been read.
     TableStore fresh;
     std::string title = m_document.DocumentTitle();
     IoError error;
-    const bool ok = ReadCollection(path, fresh, title, m_progress, error);
+    ReadSummary summary;
+    const bool ok = ReadCollection(path, fresh, title, m_progress, error, &summary);
     m_progress.ProgressEnd();
     if (!ok) {
         ShowIoError(error);
@@ -108,15 +118,30 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     m_view.TableReplaced();
 
     m_document.SetCurrentFile(path);
+    m_diskVersionPath = path;
+    m_diskVersion = version;
     m_document.SetHint(PathForDisplay(path));
-    const bool readOnly = mode == OpenMode::ReadOnly || (found && st.attributes.readOnly);
+    // A file that is no collection is shown write-protected, so a save asks for a new name
+    // instead of replacing it with an empty page.
+    const bool foreign = summary.NotACollection();
+    const bool readOnly =
+        mode == OpenMode::ReadOnly || foreign || (found && st.attributes.readOnly);
     m_document.SetFileCaption(path, readOnly);
     if (m_options.fileHistOpen) {
         m_history.AddToHistory(path, m_openDialog.dir);
         m_view.HistoryChanged();
     }
     UpdateReloadCommand();
+    if (foreign)
+        m_messages.ShowMessageBox(NotACollectionText(path), {}, mb::kOk | mb::kIconExclamation);
     return true;
+}
+
+void FileCommands::OpenStartupDocument(const std::string& path) {
+    // Whatever kept the file from opening has been said; the window must not stay without a
+    // table, where a save would write an empty page.
+    if (path.empty() || !OpenDocument(path, OpenMode::Normal))
+        OpenDocument({}, OpenMode::Normal);
 }
 
 std::string FileCommands::ChooseSaveTarget() {
@@ -165,21 +190,14 @@ bool FileCommands::SaveDocument(bool askName) {
     const bool exists = platform::FileExists(target);
     const std::string label = exists ? "Over Write (" + FileInfoLine(target) + ")"
                                      : "New Write (" + PathForDisplay(target) + ")";
-    BusyScope busy(m_busy);
-    m_progress.ProgressStart(CollectionLineCount(m_document.Table()),
-                             CutUtf8(label, kSaveLabelBytes));
     IoError error;
-    const bool ok =
-        SaveCollectionFile(target, m_document.Table(), m_document.DocumentTitle(),
-                           BackupKindFromSetting(m_options.backFile), m_progress, error);
-    m_progress.ProgressEnd();
-    if (!ok) {
-        if (error.code == kIoCannotReplace)
-            m_messages.ShowMessageBox(PathForDisplay(target) +
-                                          "\nファイルのオープンに失敗しました。",
-                                      {}, mb::kStyleError);
-        else
+    if (!WriteTarget(target, label, error)) {
+        // A refused overwrite of another program's version is the user's own choice.
+        if (error.code != kIoChangedOnDisk) {
+            if (error.path.empty())
+                error.path = target;
             ShowIoError(error);
+        }
         return false;
     }
     m_document.SetFileCaption(target);
@@ -191,6 +209,41 @@ bool FileCommands::SaveDocument(bool askName) {
     }
     UpdateReloadCommand();
     return true;
+}
+
+bool FileCommands::WriteTarget(const std::string& target, const std::string& label,
+                               IoError& error) {
+    SaveGuard guard;
+    if (target == m_diskVersionPath)
+        guard.expected = m_diskVersion;
+    for (;;) {
+        bool ok = false;
+        {
+            BusyScope busy(m_busy);
+            m_progress.ProgressStart(CollectionLineCount(m_document.Table()),
+                                     CutUtf8(label, kSaveLabelBytes));
+            ok = SaveCollectionFile(target, m_document.Table(), m_document.DocumentTitle(),
+                                    BackupKindFromSetting(m_options.backFile), m_progress, error,
+                                    &guard);
+            m_progress.ProgressEnd();
+        }
+        if (ok) {
+            m_diskVersionPath = target;
+            m_diskVersion = guard.written;
+            return true;
+        }
+        if (error.code != kIoChangedOnDisk)
+            return false;
+        // No is the default: the other program's version stays unless the user says otherwise.
+        if (m_messages.ShowMessageBox(
+                Quoted(target) +
+                    "\nこのファイルは読み込んだ後に他のプログラムによって変更されています。"
+                    "\n上書きすると、その変更は失われます。上書きしますか？",
+                {}, mb::kStyleProgramWarning) != mb::kIdYes)
+            return false;
+        // Whatever is there now is what the user agreed to replace.
+        guard.expected = platform::ReadFileIdentity(target);
+    }
 }
 
 void FileCommands::FileOpenItemClick() {
@@ -244,7 +297,7 @@ void FileCommands::RebuildHistoryMenu() {
 }
 
 void FileCommands::ShowIoError(const IoError& error) {
-    m_messages.ShowMessageBox(IoErrorText(error.code), {}, mb::kStyleError);
+    m_messages.ShowMessageBox(IoErrorMessage(error), {}, mb::kStyleError);
 }
 
 } // namespace lh

@@ -9,6 +9,7 @@
 #include "IoError.h"
 #include "MainOptions.h"
 #include "UserInterface.h"
+#include "platform/AtomicFile.h"
 
 #include <string>
 
@@ -54,8 +55,11 @@ public:
     // New document (empty path), open a file, or with QueryOnly only offer to save the changes.
     // True when the caller may go on.
     bool OpenDocument(const std::string& path, OpenMode mode);
-    // Reads an existing file; a failure leaves the open document exactly as it was.
+    // Reads an existing file; a failure leaves the open document exactly as it was. A file that
+    // is no collection is opened write-protected, with a word to the user.
     bool LoadDocument(const std::string& path, OpenMode mode);
+    // The start-up's open: `path`, or a new collection when it is empty or cannot be opened.
+    void OpenStartupDocument(const std::string& path);
     // True when the file was written.
     bool SaveDocument(bool askName);
 
@@ -74,6 +78,9 @@ public:
 private:
     void ShowIoError(const IoError& error);
     std::string ChooseSaveTarget();
+    // Writes the table to `target`; asks before it replaces a version another program wrote
+    // since this one was read or saved.
+    bool WriteTarget(const std::string& target, const std::string& label, IoError& error);
 
     Document& m_document;
     MainOptions& m_options;
@@ -85,6 +92,9 @@ private:
     DocumentView& m_view;
     DialogState m_openDialog;
     DialogState m_saveDialog;
+    // The version of the file on disk that the table was read from or last saved to.
+    std::string m_diskVersionPath;
+    platform::FileIdentity m_diskVersion;
 };
 
 } // namespace lh

@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include "InputOpen.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ bool LineReader::Open(const std::string& path) {
     m_pos = m_end = m_eofMark = 0;
     m_done = m_skipLf = false;
     m_error = 0;
-    m_file = platform::OpenForReading(path, m_error);
+    m_file = OpenForReading(path, false, m_error);
     if (!m_file) {
         m_done = true;
         return false;

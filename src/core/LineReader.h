@@ -24,7 +24,8 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Opens a file for reading. False with ErrorCode() set when it cannot be opened.
+    // Opens a regular file for reading. False with ErrorCode() set when it cannot be opened or
+    // is no regular file (a folder, a device, a pipe).
     bool Open(const std::string& path);
     // Reads from a stream the caller owns and closes.
     void Attach(std::FILE* stream);

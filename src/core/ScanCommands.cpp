@@ -1,6 +1,7 @@
 #include "ScanCommands.h"
 
 #include "EmailScanner.h"
+#include "InputOpen.h"
 #include "IoError.h"
 #include "ScanFeeder.h"
 #include "UrlScanner.h"
@@ -8,6 +9,7 @@
 #include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace lh {
@@ -99,14 +101,14 @@ void AppendAddressRow(Document& document, std::string_view address) {
 }
 
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
-                                 ProgressSink& progress) {
+                                 ProgressSink& progress, bool acceptStream) {
     ScanOutcome outcome;
     TableAppender appender(kind, document, outcome);
     UrlScanner urls(appender);
     EmailScanner mails(appender);
     ScanFeeder feeder(kind == AddressKind::Url ? static_cast<AddressScanner&>(urls) : mails,
                       progress);
-    outcome.ok = feeder.FeedFile(path, outcome.errorCode);
+    outcome.ok = feeder.FeedFile(path, outcome.errorCode, acceptStream);
     // Also after a read error: what was found before it is kept.
     appender.Flush();
     return outcome;
@@ -121,6 +123,24 @@ bool IsProgramFileName(const std::string& path) {
     // By the name the system opens: "prog.EXE." is prog.EXE on Windows.
     const std::string ext = AsciiUpper(platform::ExtensionPart(platform::EffectivePath(path)));
     return ext == ".EXE" || ext == ".COM";
+}
+
+bool IsProgramFile(const std::string& path) {
+    if (IsProgramFileName(path))
+        return true;
+    // A stream or device is not looked into: reading it here would take what the scan needs,
+    // or never end.
+    int code = 0;
+    std::FILE* f = OpenForReading(path, false, code);
+    if (!f)
+        return false;
+    unsigned char head[4] = {};
+    const std::size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    const bool elf =
+        n == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F';
+    const bool mz = n >= 2 && head[0] == 'M' && head[1] == 'Z';
+    return elf || mz;
 }
 
 std::string ProgramWarningText(const std::string& path) {
@@ -151,7 +171,7 @@ std::optional<std::string> ScanCommands::ChooseScanFile(const std::string& title
     // The next scan starts where this file was found: scans tend to come in series from one
     // folder of logs or pages.
     m_memory.addDir = platform::DirectoryPart(chosen->path);
-    if (IsProgramFileName(chosen->path) &&
+    if (IsProgramFile(chosen->path) &&
         m_messages.ShowMessageBox(ProgramWarningText(chosen->path), kApplicationTitle,
                                   mb::kStyleProgramWarning) != mb::kIdYes)
         return std::nullopt;
@@ -174,7 +194,7 @@ std::optional<ScanOutcome> ScanCommands::ScanWithDialog(AddressKind kind) {
         m_progress.ProgressEnd();
     }
     if (!outcome.ok)
-        m_messages.ShowMessageBox(IoErrorText(outcome.errorCode), kApplicationTitle,
+        m_messages.ShowMessageBox(IoErrorMessage({outcome.errorCode, *path}), kApplicationTitle,
                                   mb::kStyleError);
     return outcome;
 }

@@ -71,9 +71,10 @@ private:
 };
 
 // Scans `path` and appends the new addresses (the progress steps go to `progress`; starting and
-// ending the display is the caller's). Addresses appended before a read error stay.
+// ending the display is the caller's). Addresses appended before a read error stay. Only a
+// regular file is scanned, or a pipe when `acceptStream`.
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
-                                 ProgressSink& progress);
+                                 ProgressSink& progress, bool acceptStream = false);
 
 // Turns the entry row into a record holding `address`, adds a new entry row and marks the
 // document modified.
@@ -84,6 +85,10 @@ std::string ScanProgressLabel(AddressKind kind, const std::string& path);
 
 // True when the extension of `path` is ".EXE" or ".COM" in any letter case.
 bool IsProgramFileName(const std::string& path);
+
+// True when `path` may be a program: its name says so, or it is a regular file that begins
+// with an executable's signature (ELF, or the "MZ" of DOS and Windows programs).
+bool IsProgramFile(const std::string& path);
 
 // The warning shown before a possible program is scanned (UTF-8).
 std::string ProgramWarningText(const std::string& path);

@@ -1,5 +1,6 @@
 #include "ScanFeeder.h"
 
+#include "InputOpen.h"
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -43,14 +44,9 @@ ScanFeeder::ScanFeeder(AddressScanner& scanner, ProgressSink& progress, std::siz
     : m_scanner(scanner), m_progress(progress), m_blockSize(blockSize < 1 ? 1 : blockSize),
       m_buffer(m_blockSize + AddressScanner::kMaxHeldBack) {}
 
-bool ScanFeeder::FeedFile(const std::string& path, int& errorCode) {
+bool ScanFeeder::FeedFile(const std::string& path, int& errorCode, bool acceptStream) {
     errorCode = 0;
-    platform::FileStat st;
-    if (platform::StatFile(path, st) && st.attributes.directory) {
-        errorCode = 5; // a folder cannot be opened as a file, as on Windows
-        return false;
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(platform::OpenForReading(path, errorCode));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, acceptStream, errorCode));
     if (!file)
         return false;
     // Reads go straight into our buffer; a stream buffer would only copy twice.

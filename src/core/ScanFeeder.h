@@ -30,9 +30,10 @@ public:
                std::size_t blockSize = kDefaultBlockSize);
 
     // Scans a file. False when it cannot be opened or read; `errorCode` then holds the
-    // program's I/O code (2 not found, 5 access denied, ...). Addresses found before a read
-    // error have been reported.
-    bool FeedFile(const std::string& path, int& errorCode);
+    // program's I/O code (2 not found, 5 access denied, ...). Only regular files are read, and a
+    // pipe when `acceptStream`; a folder or device is refused before any read. Addresses found
+    // before a read error have been reported.
+    bool FeedFile(const std::string& path, int& errorCode, bool acceptStream = false);
     // Scans bytes in memory as if they were a file.
     void FeedBytes(std::string_view bytes);
 

@@ -4,6 +4,7 @@
 #include "util/Placement.h"
 #include "util/SettingKeys.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -47,11 +48,13 @@ std::string StartupFileName(const std::vector<std::string>& parameters) {
 }
 
 std::string StartupDocument(const std::string& commandLineName) {
-    if (!commandLineName.empty() && platform::IsRegularFile(commandLineName))
+    // A folder or device named here is still handed on, so the open can say what it is rather
+    // than the program starting silently with something else.
+    if (!commandLineName.empty() && platform::FileExists(commandLineName))
         return FullPath(commandLineName);
     if (keys::kEndFileOpen.IsOn()) {
         const std::string endFile = keys::kEndFile.Read();
-        if (!endFile.empty() && platform::IsRegularFile(endFile))
+        if (!endFile.empty() && platform::FileExists(endFile))
             return endFile;
     }
     return {};
@@ -78,7 +81,7 @@ MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int scr
 
 int CaretPanelWidth(int statusBarHeight) {
     const int p = keys::kPanelVisible1.ReadOr(keys::PanelWidthForHeight(statusBarHeight));
-    return p >= 0 ? p : -1;
+    return p >= 0 ? std::min(p, keys::kMaxStoredWidth) : -1;
 }
 
 int StartupWindowState(int launchState) {

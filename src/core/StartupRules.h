@@ -15,7 +15,8 @@ namespace lh {
 std::string StartupFileName(const std::vector<std::string>& parameters);
 
 // The collection the start-up opens: the named file if it exists, else the file left open at the
-// last exit when that option is on and the file exists, else "" for a new collection.
+// last exit when that option is on and the file exists, else "" for a new collection. "Exists"
+// includes folders and devices: opening them is refused with a message naming them.
 std::string StartupDocument(const std::string& commandLineName);
 
 struct MainPlacement {
@@ -31,7 +32,8 @@ struct MainPlacement {
 MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int screenHeight,
                                    int designedWidth, int designedHeight);
 
-// Width of the caret panel from "PanelVisible1", or -1 to keep the designed width.
+// Width of the caret panel from "PanelVisible1" (at most keys::kMaxStoredWidth), or -1 to keep
+// the designed width.
 int CaretPanelWidth(int statusBarHeight);
 
 // The window state to take after start-up: 0 normal, 1 minimised, 2 maximised.

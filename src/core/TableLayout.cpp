@@ -2,20 +2,29 @@
 
 #include "util/SettingKeys.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace lh {
 
+namespace {
+// Sizes come from the store or the font dialog; outside the dialog's range they are brought in.
+std::int64_t FontSizeInRange(int pointSize) {
+    return std::clamp<std::int64_t>(pointSize, keys::kMinFontSize, keys::kMaxFontSize);
+}
+} // namespace
+
 int RowHeightForFont(int pointSize) {
-    return pointSize * 18 / 9;
+    return static_cast<int>(FontSizeInRange(pointSize) * 18 / 9);
 }
 
 int ColumnWidthFor(int column, int storedWidth, int pointSize) {
     if (storedWidth >= 1)
-        return storedWidth;
+        return std::min(storedWidth, keys::kMaxStoredWidth);
     if (column < 0 || column >= TableStore::kColumnCount)
         return 0;
-    return pointSize * keys::kCellBaseWidth[column] / 9;
+    return static_cast<int>(FontSizeInRange(pointSize) * keys::kCellBaseWidth[column] / 9);
 }
 
 std::string CellPositionText(TableStore::Row row, int col) {

@@ -9,11 +9,12 @@
 
 namespace lh {
 
-// Default row height for a font of `pointSize` points: twice the point size.
+// Default row height for a font of `pointSize` points: twice the point size. Sizes outside the
+// font dialog's range count as its nearest end.
 int RowHeightForFont(int pointSize);
 
-// Width of grid column `column` (0..4): the stored width when it is at least 1, else the base
-// width scaled from font size 9 to `pointSize`.
+// Width of grid column `column` (0..4): the stored width when it is at least 1 (at most
+// keys::kMaxStoredWidth), else the base width scaled from font size 9 to `pointSize`.
 int ColumnWidthFor(int column, int storedWidth, int pointSize);
 
 // Text of the status bar's position panel: row and column, each right-aligned in five places.

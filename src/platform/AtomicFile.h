@@ -1,31 +1,74 @@
 #pragma once
 
-// The steps of replacing a file without ever leaving it half written: a new file beside the
-// target, flushed to the disk, then moved over the target in one step. Error codes are the
-// program's I/O codes (see MapErrnoToIoCode).
+// Replacing a file without ever leaving it half written: the new version is written to a file
+// of its own beside the target, flushed to the disk, and only then moved over the target in one
+// step, so the target's name always holds one whole version. Error codes are the program's I/O
+// codes (see MapErrnoToIoCode).
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace lh::platform {
 
-// Creates a new, empty file in the folder of `target` under a name of its own and opens it for
-// writing. It gets the permissions of `target` when that exists, else those of a new file.
-std::FILE* CreateFileBeside(const std::string& target, std::string& created, int& errorCode);
+// What tells one version of a file from the next. A save moves a new file into place, which
+// changes the file number; a writer in place changes the size or the modification time.
+struct FileIdentity {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t fileNumber = 0; // the inode; the file index on Windows
+    std::int64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
 
-// Pushes everything written to `file` through to the disk.
-bool FlushToDisk(std::FILE* file, int& errorCode);
+    bool operator==(const FileIdentity&) const = default;
+};
 
-// Moves `from` over `to` in one step, replacing `to`, and makes the change durable.
-bool MoveIntoPlace(const std::string& from, const std::string& to, int& errorCode);
+// Identity of the file `path` names now, links followed; `exists` is false when there is none.
+FileIdentity ReadFileIdentity(const std::string& path);
 
-// Moves `from` over the existing `to` and keeps the previous `to` under `backup` (an older file
-// of that name goes). When `to` cannot be kept under that name, the move goes on without it; a
-// read-only `to` that could not move aside is never replaced (code 5).
-bool ReplaceKeepingBackup(const std::string& from, const std::string& to, const std::string& backup,
-                          int& errorCode);
+// The file a save of `path` has to replace: `path` itself, or the file its symbolic links lead
+// to, so that a link stays a link and the real file gets the new version. False with
+// `danglingLink` set when a link leads nowhere; false with `errorCode` when the links cannot be
+// followed (a loop, a folder that cannot be searched).
+bool ResolveSaveTarget(const std::string& path, std::string& resolved, bool& danglingLink,
+                       int& errorCode);
 
-// Removes a file this program created and gives up on, whatever its attributes.
-void DiscardFile(const std::string& path);
+// True when both names lead to one existing file, compared by identity, so that letter case,
+// short names and links are seen through as the file system does.
+bool IsSameFile(const std::string& a, const std::string& b);
+
+// The new version of one file. Create() makes it beside the target with the target's
+// permissions from the first byte on; the caller writes through Stream(); Finish() makes it
+// complete on disk; Commit() moves it over the target. An object destroyed before Commit()
+// leaves no file behind, and a process killed meanwhile leaves none either where the system has
+// anonymous files (elsewhere a later save beside it clears it away once its writer has ended).
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // `target` is the file to replace, already resolved (ResolveSaveTarget).
+    bool Create(const std::string& target, int& errorCode);
+    std::FILE* Stream() const noexcept { return m_stream; }
+    // Pushes everything written through to the disk and closes the stream.
+    bool Finish(int& errorCode);
+    // The finished file, which the target becomes on Commit().
+    const FileIdentity& Identity() const noexcept { return m_identity; }
+    // Moves the finished file over the target in one step and makes the change durable. With a
+    // `backup` name the previous target lives on under it (an older file of that name goes),
+    // and the target's name never stands empty meanwhile. A target that cannot be kept is still
+    // replaced, except a read-only one: that stays as it is, and the call fails with code 5.
+    bool Commit(int& errorCode, const std::string& backup = {});
+    void Discard() noexcept;
+
+private:
+    std::string m_target;
+    std::string m_tempName; // empty while the file has no name of its own
+    std::FILE* m_stream = nullptr;
+    FileIdentity m_identity;
+};
 
 } // namespace lh::platform

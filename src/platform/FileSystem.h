@@ -8,7 +8,6 @@
 // set.
 
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -36,11 +35,6 @@ bool IsRegularFile(const std::string& path); // exists and is not a folder
 // True when the file carries the read-only attribute and no other one (system, hidden, archive).
 bool IsExactlyReadOnly(const std::string& path);
 
-// Opens an existing file for binary reading; null with the program's I/O code on failure.
-std::FILE* OpenForReading(const std::string& path, int& errorCode);
-// True when both names lead to one existing file (compared by the file's identity, so letter
-// case, short names and links are seen through as the file system does).
-bool IsSameFile(const std::string& a, const std::string& b);
 // The name the file system opens for `path`: Windows drops trailing dots and spaces from it
 // ("prog.EXE." opens prog.EXE); elsewhere the path itself.
 std::string EffectivePath(std::string_view path);
@@ -70,7 +64,8 @@ std::string ProgramPath();
 
 // Per-user folders.
 std::string ConfigHome(); // $XDG_CONFIG_HOME or ~/.config
-// $XDG_RUNTIME_DIR or a private per-user temporary folder; empty when none can be had.
+// $XDG_RUNTIME_DIR when it is a folder of this user's that no one else may enter, else a private
+// per-user temporary folder; empty when none can be had.
 std::string RuntimeDir();
 
 // Code of the last failing call of this module in the program's I/O codes: 2 not found, 3 bad

@@ -18,6 +18,10 @@ struct LocaleFormats {
 
 LocaleFormats CurrentLocaleFormats();
 
+// True when the user's own setting for the language of programs is Japanese: the display
+// language on Windows. Linux has no such setting beside the locale variables (false).
+bool UserInterfaceIsJapanese();
+
 // Abbreviated weekday name (0 = Sunday) in the user's locale, such as "水" or "Wed".
 std::string WeekdayAbbreviation(int weekday);
 

@@ -29,8 +29,10 @@ bool IStartsWith(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && IEquals(s.substr(0, prefix.size()), prefix);
 }
 
+// A carriage return counts as a blank: a line ending in CR CR LF (a file passed through a tool
+// that added a CR to every CR LF) still holds its value.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trim(std::string_view s) {
@@ -163,6 +165,17 @@ bool ParseName(std::string_view line, std::size_t& pos, std::string& name) {
     return pos < line.size() && line[pos] == '"' && ParseQuoted(line, pos, name);
 }
 
+// Where a continuation "\" followed by blanks up to a line end stops, or npos when s[at] is no
+// continuation.
+std::size_t ContinuationEnd(std::string_view s, std::size_t at) {
+    if (s[at] != '\\')
+        return std::string_view::npos;
+    std::size_t j = at + 1;
+    while (j < s.size() && IsBlank(s[j]))
+        ++j;
+    return j < s.size() && s[j] == '\n' ? j + 1 : std::string_view::npos;
+}
+
 // Comma-separated bytes; blanks and "\" + line end (continuation) may stand around each.
 std::optional<std::string> ParseHexList(std::string_view s) {
     std::string out;
@@ -171,8 +184,8 @@ std::optional<std::string> ParseHexList(std::string_view s) {
         while (i < s.size()) {
             if (IsBlank(s[i]) || s[i] == '\n')
                 ++i;
-            else if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\n')
-                i += 2;
+            else if (const std::size_t next = ContinuationEnd(s, i); next != std::string_view::npos)
+                i = next;
             else
                 break;
         }
@@ -309,6 +322,13 @@ bool EndsWithContinuation(std::string_view line) {
     return !line.empty() && line.back() == '\\';
 }
 
+// Only a line of hex digits can carry on a hex value. A dangling "\" on a file's last value
+// line must not swallow the value that a later write puts on the next line.
+bool CanContinueHex(std::string_view line) {
+    line = Trim(line);
+    return !line.empty() && HexDigit(line.front()) >= 0;
+}
+
 } // namespace
 
 RegValue RegValue::Text(std::string_view text) {
@@ -347,13 +367,16 @@ RegFile RegFile::Parse(std::string_view text) {
         f.m_hasBom = true;
         text.remove_prefix(kBom.size());
     }
+    // Lines keep every CR they carry: a line read back is written back byte for byte, so
+    // rewriting the file never strips anything from lines that did not change. New lines take
+    // the line end of the file's first line.
+    if (const auto nl = text.find('\n');
+        nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r')
+        f.m_crlf = true;
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         const auto nl = text.find('\n');
-        auto line = text.substr(0, nl);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
+        lines.push_back(text.substr(0, nl));
         if (nl == std::string_view::npos)
             break;
         text.remove_prefix(nl + 1);
@@ -362,6 +385,7 @@ RegFile RegFile::Parse(std::string_view text) {
     std::size_t i = 0;
     if (!lines.empty() && Trim(lines[0]) == kHeader) {
         f.m_hasHeader = true;
+        f.m_headerLine = std::string(lines[0]);
         i = 1;
     }
     f.m_sections.emplace_back();
@@ -399,7 +423,8 @@ RegFile RegFile::Parse(std::string_view text) {
         Entry e;
         e.text = std::string(lines[i]);
         if (IsHexValueLine(lines[i])) {
-            while (EndsWithContinuation(lines[i]) && i + 1 < lines.size()) {
+            while (EndsWithContinuation(lines[i]) && i + 1 < lines.size() &&
+                   CanContinueHex(lines[i + 1])) {
                 ++i;
                 e.text += '\n';
                 e.text += lines[i];
@@ -431,7 +456,7 @@ std::string RegFile::Serialize() const {
     std::string out;
     if (m_hasBom)
         out += kBom;
-    out += kHeader;
+    out += m_hasHeader ? m_headerLine : NewLine(kHeader);
     out += '\n';
     for (const Section& s : m_sections) {
         if (!s.header.empty()) {
@@ -469,7 +494,7 @@ RegFile::SetResult RegFile::Set(RootHive root, std::string_view keyPath, std::st
     if (HasControlChar(keyPath) || HasControlChar(name))
         return SetResult::Refused;
     const auto path = NormalizePath(keyPath);
-    Entry fresh{EntryText(name, value), std::string(name), value};
+    Entry fresh{NewLine(EntryText(name, value)), std::string(name), value};
 
     struct Hit {
         std::size_t section;
@@ -513,21 +538,36 @@ RegFile::SetResult RegFile::Set(RootHive root, std::string_view keyPath, std::st
     // A blank line before each new section, as in registry exports.
     auto& before = m_sections.back().entries;
     if (before.empty() || !Trim(before.back().text).empty())
-        before.push_back({});
+        before.push_back({NewLine(""), std::nullopt, std::nullopt});
     Section s;
-    s.header = "[";
-    s.header += root == RootHive::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+    std::string header = "[";
+    header += root == RootHive::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
     if (!path.empty()) {
-        s.header += '\\';
-        s.header += path;
+        header += '\\';
+        header += path;
     }
-    s.header += ']';
+    header += ']';
+    s.header = NewLine(header);
     s.known = true;
     s.root = root;
     s.path = std::string(path);
     s.entries.push_back(std::move(fresh));
     m_sections.push_back(std::move(s));
     return SetResult::Changed;
+}
+
+std::string RegFile::NewLine(std::string_view text) const {
+    if (!m_crlf)
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    out += '\r';
+    return out;
 }
 
 bool RegFile::HasSubKeys(RootHive root, std::string_view keyPath) const {

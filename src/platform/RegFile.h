@@ -47,8 +47,10 @@ public:
     enum class SetResult { Unchanged, Changed, Refused };
 
     // Never fails: whatever cannot be parsed is kept as verbatim lines and marks the file damaged.
+    // A carriage return counts as a blank wherever blanks may stand.
     static RegFile Parse(std::string_view text);
-    // Lines end with LF; a file that lacked the header gets one in front of its old first line.
+    // Lines read are written back byte for byte; new lines end like the file's first line (LF,
+    // or CR LF). A file that lacked the header gets one in front of its old first line.
     std::string Serialize() const;
 
     // The value in effect (the last one, when a name occurs more than once), or null.
@@ -66,7 +68,7 @@ public:
 
 private:
     struct Entry {
-        std::string text;                // the line(s) as stored, without line ends
+        std::string text;                // the line(s) as stored, without the final LF
         std::optional<std::string> name; // value name, also when the rest of the line is damaged
         std::optional<RegValue> value;   // set only for a fully parsed value line
     };
@@ -79,9 +81,13 @@ private:
     };
 
     bool Matches(const Section& s, RootHive root, std::string_view path) const;
+    // A line this object writes, in the file's line-end style ("\n" inside becomes "\r\n").
+    std::string NewLine(std::string_view text) const;
 
     std::vector<Section> m_sections; // m_sections[0] holds the lines before the first section
     bool m_hasHeader = false;
+    std::string m_headerLine; // as read, when the file had one
+    bool m_crlf = false;      // the file's lines end with CR LF
     bool m_hasBom = false;
     bool m_damaged = false;
 };

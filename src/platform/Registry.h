@@ -31,6 +31,22 @@ std::string RegReadPath(RootHive root, std::string_view keyPath, std::string_vie
 bool RegWritePath(RootHive root, std::string_view keyPath, std::string_view name,
                   std::string_view value);
 
+// How a group of settings accesses ended.
+enum class StoreResult {
+    Saved,    // every write of the group is stored (or there was nothing to store)
+    TooLarge, // the store is too large to read: it was left as it is and nothing was stored
+    Failed,   // the store could not be written (protected, disk full, ...): nothing was stored
+};
+
+// Groups the reads and writes between the two calls into one read-modify-write of the store,
+// for callers that write many values at once: one lock held throughout, one parse, one
+// replacement, so the group lands whole or not at all and another instance never sees half of
+// it. Reads inside the group see its writes. Groups nest; the outermost end stores. For the
+// user-interface thread only. Where every write is stored at once by the system, the group
+// only reports.
+void RegBeginGroup();
+StoreResult RegEndGroup();
+
 // Where the Linux store lives: $LINKHIVE_SETTINGS, else $XDG_CONFIG_HOME/Tessella/Linkhive.reg.
 std::string SettingsFilePath();
 

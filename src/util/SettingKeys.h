@@ -97,6 +97,10 @@ inline constexpr int kMinMainWidth = 112;
 inline constexpr IntSetting kCell[5] = {
     {sec::kPosition, "Cell1", 0}, {sec::kPosition, "Cell2", 0}, {sec::kPosition, "Cell3", 0},
     {sec::kPosition, "Cell4", 0}, {sec::kPosition, "Cell5", 0}};
+// The widest a stored width (a column, the caret panel) is taken. The store may hold any 32-bit
+// value; sums of such widths overflow the toolkit's arithmetic and the window asks for gigabytes
+// of pixels, while no screen shows even this much.
+inline constexpr std::int32_t kMaxStoredWidth = 16384;
 // Base widths of the columns at font size 9, for a stored width below 1.
 inline constexpr int kCellBaseWidth[5] = {35, 100, 250, 120, 100};
 // Width of column `column` (0..4) when its stored width is below 1: point size x base / 9.
@@ -137,6 +141,10 @@ inline constexpr IntSetting kNewGauge{sec::kStatusBar, "NewGauge", 1};
 inline constexpr IntSetting kFontColor{sec::kFont, "Color", static_cast<std::int32_t>(0x80000008u)};
 inline constexpr StringSetting kFontName{sec::kFont, "Name", "System"};
 inline constexpr IntSetting kFontSize{sec::kFont, "Size", 10};
+// The sizes the font dialog offers, in points. A stored size above them is taken as the largest;
+// row heights and column widths follow the size, and a huge one hangs the window.
+inline constexpr std::int32_t kMinFontSize = 1;
+inline constexpr std::int32_t kMaxFontSize = 512;
 inline constexpr IntSetting kFontBold{sec::kFont, "Bold", 0};
 inline constexpr IntSetting kFontItalic{sec::kFont, "Italic", 0};
 inline constexpr IntSetting kFontUnderline{sec::kFont, "Underline", 0};

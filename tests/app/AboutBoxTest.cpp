@@ -7,9 +7,13 @@
 #include "util/SettingKeys.h"
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace lh {
 namespace {
@@ -94,6 +98,50 @@ TEST_F(AboutBoxTest, timer_blinksThePictureAndStartsOnePassAtATime) {
     EXPECT_TRUE(image1->isVisible());
     EXPECT_FALSE(image2->isVisible());
     EXPECT_EQ(marquee->CurrentStep(), 2);
+}
+
+// Columns of the label that carry ink at its current step, as first and last; none at rest.
+std::optional<std::pair<int, int>> InkColumns(TMarqueeLabel& label) {
+    const QImage frame = label.grab().toImage();
+    const QRgb background = label.Color().rgb();
+    std::optional<std::pair<int, int>> ink;
+    for (int x = 0; x < frame.width(); ++x)
+        for (int y = 0; y < frame.height(); ++y)
+            if (frame.pixel(x, y) != background) {
+                ink = ink ? std::make_pair(ink->first, x) : std::make_pair(x, x);
+                break;
+            }
+    return ink;
+}
+
+TEST_F(AboutBoxTest, scrollingLine_carriesTheWholeTextAcrossTheLabel) {
+    auto box = Open();
+    box->show();
+    auto* marquee = Child<TMarqueeLabel>(*box, "MarqueeLabel1");
+    const int textWidth = marquee->fontMetrics().horizontalAdvance(marquee->Caption());
+    ASSERT_LT(textWidth, marquee->width());
+    marquee->Start(-1);
+    std::vector<std::pair<int, int>> passes;
+    for (int step = 1; step <= marquee->Steps(); ++step) {
+        marquee->TimerTick();
+        if (const auto ink = InkColumns(*marquee))
+            passes.push_back(*ink);
+    }
+    ASSERT_GE(passes.size(), 10u) << "the text shows during most of the pass";
+    // It comes in at the right edge and leaves at the left one, moving left all the way.
+    EXPECT_GT(passes.front().first, marquee->width() * 3 / 4);
+    EXPECT_LT(passes.back().second, marquee->width() / 4);
+    int widest = 0;
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        widest = std::max(widest, passes[i].second - passes[i].first + 1);
+        if (i > 0) {
+            EXPECT_LT(passes[i].first + passes[i].second,
+                      passes[i - 1].first + passes[i - 1].second)
+                << i;
+        }
+    }
+    // At some steps the whole text is in view at once.
+    EXPECT_GE(widest, textWidth * 9 / 10);
 }
 
 TEST_F(AboutBoxTest, doubleClicks_showTheHiddenMessages) {

@@ -16,8 +16,10 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace lh;
 
@@ -47,9 +49,12 @@ protected:
         return w;
     }
     std::string Stored() const { return test::ReadFileBytes(m_settings.Path()); }
+    // The designed client area below the menu bar.
     static QSize DesignedSize() {
         test::ScopedSettingsFile nothingStored;
-        return MainWindow().size();
+        MainWindow window;
+        return {MainWindow::kClientWidth,
+                MainWindow::kClientHeight + window.menuBar()->sizeHint().height()};
     }
 
     test::ScriptedMessageBox boxes;
@@ -98,6 +103,54 @@ TEST_F(MainWindowLife, startUp_restoresOptionsHistoryAndDialogPlaces) {
     EXPECT_EQ(w->windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
 }
 
+// Whatever the start-up was given, the window ends up with a table, so a save never writes an
+// empty page; what could not be opened is named.
+TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
+    test::TempDir dir;
+    const std::string folder = dir.File("links");
+    std::filesystem::create_directory(folder);
+    // Nobody writes to this pipe: opening it the ordinary way would wait for ever.
+    const std::string fifo = dir.File("last.htm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string kept = dir.File("kept.htm");
+    test::WriteFileBytes(kept, "<TITLE>Kept</TITLE>\r\n");
+    struct Row {
+        const char* what;
+        std::vector<std::string> parameters;
+        std::string endFile;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"folder on the command line",
+         {folder},
+         kept,
+         "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"},
+        {"device on the command line",
+         {"/dev/zero"},
+         "",
+         "「/dev/zero」\n通常のﾌｧｲﾙではないため開けません"},
+        {"pipe left open at the last exit",
+         {},
+         fifo,
+         "「" + fifo + "」\n通常のﾌｧｲﾙではないため開けません"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        keys::kEndFile.Write(row.endFile);
+        test::ScriptedMessageBox messages;
+        messages.Answer(mb::kIdOk);
+        MainWindow w;
+        w.SetMessageBoxService(&messages);
+        w.SetStartupParameters(row.parameters);
+        w.Timer1Timer();
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].text, row.message);
+        EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
+        EXPECT_FALSE(w.Grid()->isHidden());
+        EXPECT_EQ(w.Doc().CurrentFile(), "");
+    }
+}
+
 TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
     keys::kFontSize.Write(12);
     keys::kFontBold.Write(1);
@@ -118,6 +171,19 @@ TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
         EXPECT_EQ(w->Grid()->ColumnWidth(c), widths[c]) << "column " << c;
 }
 
+TEST_F(MainWindowLife, startUp_absurdStoredSizes_giveAUsableWindow) {
+    keys::kFontSize.Write(INT32_MAX);
+    for (int c = 0; c < 5; ++c)
+        keys::kCell[c].Write(INT32_MAX);
+    keys::kPanelVisible1.Write(INT32_MAX);
+    const auto w = Started();
+    EXPECT_EQ(w->DisplayFont().pointSize(), keys::kMaxFontSize);
+    EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 2 * keys::kMaxFontSize);
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(w->Grid()->ColumnWidth(c), keys::kMaxStoredWidth) << "column " << c;
+    EXPECT_EQ(w->PositionPanel()->width(), keys::kMaxStoredWidth);
+}
+
 TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     const QSize designed = DesignedSize();
@@ -125,7 +191,7 @@ TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
         const char* what;
         int top, left, height, width;
         bool second;
-        QRect expected; // empty: the designed size, placed by the system
+        QRect expected; // empty: placed and sized by the system
     };
     const Case cases[] = {
         {"valid", 30, 40, 300, 500, false, QRect(40, 30, 500, 300)},
@@ -144,18 +210,29 @@ TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
         MainWindow w;
         SecondInstance = false;
         if (c.expected.isEmpty())
-            EXPECT_EQ(w.size(), designed);
+            EXPECT_EQ(w.geometry(), MainWindow::SystemChosenGeometry(
+                                        QGuiApplication::primaryScreen()->availableGeometry()));
         else
             EXPECT_EQ(w.geometry(), c.expected);
     }
 }
 
 TEST_F(MainWindowLife, creation_setsThePositionPanelWidth) {
-    EXPECT_EQ(MainWindow().PositionPanel()->width(), 65);
+    // The set width, widened where the font needs more for the row and column it shows.
+    const auto panelWidth = [] {
+        const MainWindow w;
+        EXPECT_EQ(
+            w.PositionPanel()->isHidden() ? 0 : w.PositionPanel()->width(),
+            w.CaretPanelWidth() == 0 ? 0 : std::max(w.CaretPanelWidth(), w.CaretPanelWidthFor(1)));
+        return w.CaretPanelWidth();
+    };
+    EXPECT_EQ(panelWidth(), 65);
     keys::kPanelVisible1.Write(0);
-    EXPECT_EQ(MainWindow().PositionPanel()->width(), 0);
+    EXPECT_EQ(panelWidth(), 0);
     keys::kPanelVisible1.Write(-1);
-    EXPECT_EQ(MainWindow().PositionPanel()->width(), 65);
+    EXPECT_EQ(panelWidth(), 65);
+    keys::kPanelVisible1.Write(200);
+    EXPECT_EQ(panelWidth(), 200);
 }
 
 TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
@@ -307,6 +384,10 @@ TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified)
         EXPECT_EQ(w->Doc().IsModified(), c.modified);
         EXPECT_TRUE(boxes.AllAnswered());
     }
+    // The refusal names the character the title cannot hold.
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text.rfind("「\xF0\x9F\x94\x97」（U+1F517）", 0), 0u)
+        << boxes.shown()[0].text;
 }
 
 // ---- hints ---------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "util/SettingKeys.h"
 
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -44,11 +45,20 @@ protected:
         return path;
     }
 
-    // The designed outer size, as this process's toolkit lays the same window out.
-    static QSize DesignedSize() {
+    // The size the system gives a window with nothing stored, as this process's toolkit lays
+    // the same window out.
+    static QSize SystemChosenSize() {
         test::ScopedSettingsFile nothingStored;
         MainWindow window;
         return window.size();
+    }
+
+    // The designed size: the designed client area below the menu bar.
+    static QSize DesignedSize() {
+        test::ScopedSettingsFile nothingStored;
+        MainWindow window;
+        return {MainWindow::kClientWidth,
+                MainWindow::kClientHeight + window.menuBar()->sizeHint().height()};
     }
 };
 
@@ -60,8 +70,8 @@ TEST_F(ProgramLifeTest, firstStart_storesDefaultLayoutNewCollectionAndUsageRecor
     for (int c = 0; c < 5; ++c)
         EXPECT_EQ(keys::kCell[c].Read(), widths[c]) << "column " << c;
     EXPECT_EQ(keys::kMainWinState.Read(), 0);
-    EXPECT_EQ(keys::kMainWidth.Read(), DesignedSize().width());
-    EXPECT_EQ(keys::kMainHeight.Read(), DesignedSize().height());
+    EXPECT_EQ(keys::kMainWidth.Read(), SystemChosenSize().width());
+    EXPECT_EQ(keys::kMainHeight.Read(), SystemChosenSize().height());
     EXPECT_EQ(keys::kNumber.Read(), "1");
     double hours = -1;
     EXPECT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), hours));
@@ -92,8 +102,8 @@ TEST_F(ProgramLifeTest, storedHeightBelowTheLimit_leavesPlacementAndSizeToTheSys
     keys::kMainHeight.Write(20);
     keys::kMainWidth.Write(600);
     RunAndClose();
-    EXPECT_EQ(keys::kMainHeight.Read(), DesignedSize().height());
-    EXPECT_EQ(keys::kMainWidth.Read(), DesignedSize().width());
+    EXPECT_EQ(keys::kMainHeight.Read(), SystemChosenSize().height());
+    EXPECT_EQ(keys::kMainWidth.Read(), SystemChosenSize().width());
 }
 
 TEST_F(ProgramLifeTest, commandLineNameWithBlanks_isJoinedAndOpened) {

@@ -6,6 +6,7 @@
 
 #include "TestEnvironment.h"
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -20,7 +21,8 @@ struct CliResult {
     std::string err;
 };
 
-inline CliResult RunCliInProcess(const TempDir& dir, const std::vector<std::string>& args) {
+inline CliResult RunCliInProcess(const TempDir& dir, const std::vector<std::string>& args,
+                                 cli::Language language = cli::Language::English) {
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     const std::string outFile = dir.File("cli.out");
@@ -32,6 +34,7 @@ inline CliResult RunCliInProcess(const TempDir& dir, const std::vector<std::stri
         cli::CliStreams streams;
         streams.out = out;
         streams.err = err;
+        streams.language = language;
         r.status = cli::RunCli(args, streams);
         std::fclose(out);
         std::fclose(err);

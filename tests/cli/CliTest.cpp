@@ -1,13 +1,20 @@
 #include "CliInProcess.h"
 #include "TestEnvironment.h"
+#include "cli/CliLanguage.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 #if !LINKHIVE_CLI_IN_PROCESS
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <thread>
 #endif
 
 using lh::test::ReadFileBytes;
@@ -25,14 +32,36 @@ struct CliRun {
 };
 
 #if LINKHIVE_CLI_IN_PROCESS
-CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
-    const lh::test::CliResult r = lh::test::RunCliInProcess(dir, args);
+// `locale` is what the process runs would give "env": "-u NAME" unsets, "NAME=value" sets, and
+// the language follows from the three locale variables as the companion's start-up takes it.
+CliRun Cli(const TempDir& dir, const std::vector<std::string>& args,
+           const std::string& locale = "") {
+    std::map<std::string, std::string> variables;
+    std::istringstream words(locale);
+    for (std::string word; words >> word;) {
+        if (word == "-u") {
+            words >> word;
+            variables.erase(word);
+        } else if (const std::size_t eq = word.find('='); eq != std::string::npos) {
+            variables[word.substr(0, eq)] = word.substr(eq + 1);
+        }
+    }
+    const auto value = [&](const char* name) {
+        const auto it = variables.find(name);
+        return it == variables.end() ? nullptr : it->second.c_str();
+    };
+    const lh::test::CliResult r = lh::test::RunCliInProcess(
+        dir, args,
+        lh::cli::LanguageFromLocale(value("LC_ALL"), value("LC_MESSAGES"), value("LANG")));
     return {r.status, r.out, r.err};
 }
 #else
 // Runs the real companion with the arguments, standard output and error going to files.
-CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string cmd = "cd '" + dir.Path().string() + "' && '" + LINKHIVE_CLI_PATH + "'";
+// `locale` names the locale variables of the run ("env" arguments), the tests' own by default.
+CliRun Cli(const TempDir& dir, const std::vector<std::string>& args,
+           const std::string& locale = "") {
+    std::string cmd =
+        "cd '" + dir.Path().string() + "' && env " + locale + " '" + LINKHIVE_CLI_PATH + "'";
     for (const std::string& a : args)
         cmd += " '" + a + "'";
     cmd += " >cli.out 2>cli.err </dev/null";
@@ -45,6 +74,23 @@ CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
     fs::remove(dir.File("cli.err"));
     return r;
 }
+
+// Runs a bash command line in the folder, with "CLI" standing for the companion.
+CliRun Shell(const TempDir& dir, const std::string& line) {
+    const std::string script = "cli='" + std::string(LINKHIVE_CLI_PATH) + "'; " + line;
+    WriteFileBytes(dir.File("run.sh"), script);
+    const std::string cmd =
+        "cd '" + dir.Path().string() + "' && bash run.sh >cli.out 2>cli.err </dev/null";
+    CliRun r;
+    const int status = std::system(cmd.c_str());
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFileBytes(dir.File("cli.out"));
+    r.err = ReadFileBytes(dir.File("cli.err"));
+    for (const char* name : {"cli.out", "cli.err", "run.sh"})
+        fs::remove(dir.File(name));
+    return r;
+}
+
 #endif
 
 // Every file of the folder with its bytes, to prove that nothing was written.
@@ -230,4 +276,202 @@ TEST(CliUsage, mistakesExitTwoAndHelpExitsZero) {
         EXPECT_EQ(r.out.rfind("usage: linkhive-cli " + std::string(command), 0), 0u) << r.out;
     }
     EXPECT_EQ(Cli(dir, {"--help"}).status, 0);
+}
+
+#if !LINKHIVE_CLI_IN_PROCESS
+// Needs real companion processes, pipes and a shell.
+TEST(CliScan, pipes_areScannedAsStreamsOpenedOnce) {
+    TempDir dir;
+    // A named pipe whose writer starts first: a test open before the real one would take the
+    // writer's reader away (it dies of a broken pipe) and the real open would wait for ever.
+    const CliRun fifo = Shell(dir, "mkfifo in.fifo && (printf 'http://a.b/ x@y.z' >in.fifo &) && "
+                                   "\"$cli\" scan-urls c.htm in.fifo");
+    EXPECT_EQ(fifo.status, 0) << fifo.err;
+    EXPECT_EQ(fifo.out, "1 added, 1 found, 1 records in c.htm\n");
+    const CliRun substituted = Shell(dir, "\"$cli\" scan-emails c.htm <(printf 'mail x@y.z now')");
+    EXPECT_EQ(substituted.status, 0) << substituted.err;
+    EXPECT_EQ(Cli(dir, {"list", "c.htm"}).out, "1\t\thttp://a.b/\t\t\n2\t\tmailto:x@y.z\t\t\n");
+}
+#endif
+
+TEST(CliScan, namesThatAreNoFile_areRefusedNamingThemAndNothingIsWritten) {
+    struct Row {
+        const char* what;
+        std::vector<std::string> args;
+        const char* message;
+    };
+    std::vector<Row> rows = {
+        {"folder as input", {"scan-urls", "c.htm", "sub"}, "\"sub\": is a folder, not a file"},
+        {"folder as collection",
+         {"scan-urls", "sub", "good.txt"},
+         "\"sub\": is a folder, not a file"},
+        {"missing input", {"scan-urls", "c.htm", "missing.txt"}, "\"missing.txt\": file not found"},
+        {"text file as collection",
+         {"scan-urls", "notes.txt", "good.txt"},
+         "\"notes.txt\": not a collection"},
+        {"program by its signature",
+         {"scan-urls", "c.htm", "dump.dat"},
+         "\"dump.dat\": may be a program"},
+    };
+#if LINKHIVE_POSIX_TESTS
+    const std::vector<Row> devices = {
+        {"device as input",
+         {"scan-urls", "c.htm", "/dev/zero"},
+         "\"/dev/zero\": not a regular file"},
+        {"device as collection", {"list", "/dev/zero"}, "\"/dev/zero\": not a regular file"},
+        {"device as source",
+         {"rewrite", "/dev/zero", "d.htm"},
+         "\"/dev/zero\": not a regular file"},
+    };
+    rows.insert(rows.end(), devices.begin(), devices.end());
+#endif
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        WriteFileBytes(dir.File("good.txt"), "http://a.b/");
+        WriteFileBytes(dir.File("notes.txt"), ReadFileBytes(lh::test::DataPath("notes.txt")));
+        WriteFileBytes(dir.File("dump.dat"), ReadFileBytes(lh::test::DataPath("program.elf")));
+        fs::create_directory(dir.File("sub"));
+        const auto before = Snapshot(dir);
+        const CliRun r = Cli(dir, row.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+        EXPECT_EQ(Snapshot(dir), before);
+    }
+}
+
+// ---- two writers of one collection -------------------------------------------------------
+
+#if !LINKHIVE_CLI_IN_PROCESS
+// Needs real companion processes, pipes and a shell.
+TEST(CliScan, concurrentCompanions_takeTurnsAndLoseNoAddition) {
+    TempDir dir;
+    constexpr int kPerWriter = 40;
+    for (const char* writer : {"a", "b"})
+        for (int i = 0; i < kPerWriter; ++i)
+            WriteFileBytes(dir.File(writer + std::to_string(i) + ".txt"),
+                           "http://" + std::string(writer) + std::to_string(i) + ".example/");
+    // Two shells, each adding its addresses one companion run at a time, both at once.
+    std::string cmd = "cd '" + dir.Path().string() + "' || exit 1; ";
+    for (const char* writer : {"a", "b"})
+        cmd += "(i=0; while [ $i -lt " + std::to_string(kPerWriter) + " ]; do '" +
+               LINKHIVE_CLI_PATH + "' scan-urls c.htm " + writer +
+               "$i.txt >/dev/null 2>>messages || echo failed >>errors; i=$((i+1)); done) & ";
+    cmd += "wait";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("errors")), "");
+    const CliRun list = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2 * kPerWriter);
+}
+
+TEST(CliScan, collectionChangedByAnotherProgramDuringTheScan_isLeftAsThatProgramWroteIt) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.txt"), "http://first.example/");
+    ASSERT_EQ(Cli(dir, {"scan-urls", "c.htm", "a.txt"}).status, 0);
+    // The scanned file is standard input, which the companion reads only after it has read the
+    // collection: once the pipe is drained, the collection is changed behind its back.
+    const std::string cmd = "cd '" + dir.Path().string() + "' && '" + LINKHIVE_CLI_PATH +
+                            "' scan-urls c.htm /dev/stdin >cli.out 2>cli.err";
+    std::FILE* pipe = ::popen(cmd.c_str(), "w");
+    ASSERT_NE(pipe, nullptr);
+    std::fputs("http://second.example/ ", pipe);
+    std::fflush(pipe);
+    for (int unread = 1; unread > 0;) {
+        ASSERT_EQ(::ioctl(::fileno(pipe), FIONREAD, &unread), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const std::string theirs = "<TR><TD>1</TD><TD>theirs</TD><TD><A HREF=\"http://x/\">"
+                               "http://x/</A></TD><TD></TD><TD></TD>\r\n";
+    WriteFileBytes(dir.File("c.htm"), theirs);
+    std::fputs("http://third.example/\n", pipe);
+    const int status = ::pclose(pipe);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("cli.err")),
+              "linkhive-cli: \"c.htm\": changed by another program since it was read; not "
+              "overwritten\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), theirs);
+}
+#endif
+
+TEST(CliLanguage, localeChoosesOneLanguageForEveryMessage) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* english;
+        const char* japanese;
+    };
+    const std::vector<Case> cases = {
+        {{"scan-urls", "c.htm", "a.txt"},
+         "1 added, 1 found, 1 records in c.htm\n",
+         "1 件追加、1 件検出、c.htm のレコードは 1 件\n"},
+        {{"scan-urls", "c.htm", "missing.txt"},
+         "linkhive-cli: \"missing.txt\": file not found\n",
+         "linkhive-cli: 「missing.txt」: ﾌｧｲﾙが見つかりません\n"},
+        {{"scan-urls", "c.htm", "sub"},
+         "linkhive-cli: \"sub\": is a folder, not a file\n",
+         "linkhive-cli: 「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません\n"},
+        {{"list", "sub"},
+         "linkhive-cli: \"sub\": is a folder, not a file\n",
+         "linkhive-cli: 「sub」: ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません\n"},
+        {{"rewrite", "a.htm"},
+         "linkhive-cli: rewrite takes a source and a target\nusage: ",
+         "linkhive-cli: rewrite "
+         "には読み込むファイルと書き出すファイルを指定してください\n使い方: "},
+        {{"--help"}, "usage: linkhive-cli COMMAND", "使い方: linkhive-cli COMMAND"},
+    };
+    const char* const english = "LC_ALL=C.UTF-8";
+    const char* const japanese = "-u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8";
+    for (const Case& c : cases) {
+        for (const bool inJapanese : {false, true}) {
+            TempDir dir;
+            WriteFileBytes(dir.File("a.txt"), "http://a.b/");
+            fs::create_directory(dir.File("sub"));
+            const CliRun r = Cli(dir, c.args, inJapanese ? japanese : english);
+            const std::string said = r.out + r.err;
+            const std::string expected = inJapanese ? c.japanese : c.english;
+            EXPECT_EQ(said.substr(0, expected.size()), expected) << said;
+        }
+    }
+}
+
+TEST(CliLanguage, firstLocaleVariableSetDecides) {
+    struct Case {
+        const char* variables;
+        bool japanese;
+    };
+    const Case cases[] = {
+        {"LC_ALL=ja_JP.UTF-8 LANG=C.UTF-8", true},
+        {"LC_ALL=C.UTF-8 LANG=ja_JP.UTF-8", false},
+        {"-u LC_ALL LC_MESSAGES=ja_JP.eucJP LANG=en_US.UTF-8", true},
+        {"-u LC_ALL LC_MESSAGES=en_GB.UTF-8 LANG=ja_JP.UTF-8", false},
+        {"-u LC_ALL -u LC_MESSAGES LANG=ja", true},
+        {"-u LC_ALL -u LC_MESSAGES -u LANG", false},
+        {"LC_ALL= LC_MESSAGES= LANG=ja_JP.SJIS", true}, // empty counts as not set
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const CliRun r = Cli(dir, {"frobnicate"}, c.variables);
+        EXPECT_EQ(r.err.find("不明なコマンド") != std::string::npos, c.japanese)
+            << c.variables << ": " << r.err;
+    }
+}
+
+TEST(CliLanguage, noLocaleVariableSet_leavesTheChoiceToTheSystemsSetting) {
+    using lh::cli::Language;
+    using lh::cli::LanguageFromLocale;
+    struct Case {
+        const char* lcAll;
+        const char* lang;
+        Language unset;
+        Language expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, Language::Japanese, Language::Japanese},
+        {"", "", Language::Japanese, Language::Japanese},
+        {nullptr, nullptr, Language::English, Language::English},
+        {"C.UTF-8", nullptr, Language::Japanese, Language::English},
+        {nullptr, "ja_JP.UTF-8", Language::English, Language::Japanese},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LanguageFromLocale(c.lcAll, nullptr, c.lang, c.unset), c.expected)
+            << (c.lcAll ? c.lcAll : "-") << " " << (c.lang ? c.lang : "-");
 }

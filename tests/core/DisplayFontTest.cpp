@@ -12,8 +12,15 @@ TEST(DisplayFont, rescale_truncatesAndNeverDividesByZero) {
         int width, newSize, oldSize, expected;
     };
     const Case cases[] = {
-        {100, 12, 10, 120}, {120, 10, 12, 100}, {35, 11, 10, 38},
-        {38, 10, 11, 34},   {100, 12, 0, 100},  {100, 12, -3, 100},
+        {100, 12, 10, 120},
+        {120, 10, 12, 100},
+        {35, 11, 10, 38},
+        {38, 10, 11, 34},
+        {100, 12, 0, 100},
+        {100, 12, -3, 100},
+        // Stored widths and sizes may be anything; the result stays a width a screen can show.
+        {INT32_MAX, 512, 1, keys::kMaxStoredWidth},
+        {16000, 512, 1, keys::kMaxStoredWidth},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RescaleColumnWidth(c.width, c.newSize, c.oldSize), c.expected)
@@ -49,4 +56,22 @@ TEST(DisplayFont, storedFont_readsDefaultsFlagsOnlyWhenOneAndSizeZeroAsDefault) 
     EXPECT_FALSE(IsSystemColor(back.color));
     EXPECT_EQ(keys::kFontItalic.Read(), 1);
     EXPECT_EQ(keys::kFontBold.Read(), 0);
+}
+
+TEST(DisplayFont, storedSize_isKeptWithinWhatTheFontDialogOffers) {
+    test::ScopedSettingsFile settings;
+    struct Case {
+        std::int32_t stored, expected;
+    };
+    const Case cases[] = {
+        {INT32_MAX, keys::kMaxFontSize},
+        {keys::kMaxFontSize + 1, keys::kMaxFontSize},
+        {keys::kMaxFontSize, keys::kMaxFontSize},
+        {1, 1},
+        {INT32_MIN, 10},
+    };
+    for (const Case& c : cases) {
+        keys::kFontSize.Write(c.stored);
+        EXPECT_EQ(ReadStoredFont().size, c.expected) << c.stored;
+    }
 }

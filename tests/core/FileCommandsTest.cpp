@@ -7,6 +7,10 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#if LINKHIVE_POSIX_TESTS
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace lh;
 namespace fs = std::filesystem;
@@ -210,12 +214,12 @@ TEST_F(FileCommandsTest, failedLoadLeavesTheOpenDocumentExactlyAsItWas) {
     commands.OpenDocument(file, OpenMode::Normal);
     Edit("typed");
     const std::string caption = doc.Caption();
-    // A folder passes for a file at the open step but cannot be read.
+    // A folder passes the open step's test for a name that exists, but is never read.
     const std::string folder = dir.File("folder.htm");
     fs::create_directory(folder);
     box.Answer(mb::kIdOk);
     EXPECT_FALSE(commands.LoadDocument(folder, OpenMode::Normal));
-    EXPECT_EQ(box.shown().back().text, "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    EXPECT_EQ(box.shown().back().text, "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
     EXPECT_EQ(box.shown().back().style, mb::kStyleError);
     EXPECT_EQ(Names(), "a;typed;");
     EXPECT_EQ(doc.DocumentTitle(), "Kept");
@@ -330,7 +334,7 @@ TEST_F(FileCommandsTest, readOnlyFileWithAnotherAttributeStopsAtTheReplaceCheck)
     box.Answer(mb::kIdOk);
     EXPECT_FALSE(commands.SaveDocument(false));
     EXPECT_TRUE(chooser.saveRequests.empty());
-    EXPECT_EQ(box.shown().back().text, file + "\nファイルのオープンに失敗しました。");
+    EXPECT_EQ(box.shown().back().text, "「" + file + "」\nファイルのオープンに失敗しました。");
     EXPECT_EQ(box.shown().back().style, mb::kStyleError);
     EXPECT_EQ(test::ReadFileBytes(file), before);
     EXPECT_TRUE(doc.IsModified());
@@ -430,3 +434,161 @@ TEST_F(FileCommandsTest, historyItemOpensItsFileAndKeepsDeletedOnes) {
     EXPECT_EQ(history.Slot(1), b);
     EXPECT_EQ(doc.CurrentFile(), a);
 }
+
+// ---- files that are no collection, and names that are no file ------------------------------
+
+TEST_F(FileCommandsTest, foreignFiles_openWriteProtectedWithAWordAndSurviveASave) {
+    for (const std::string name : {"notes.txt", "program.elf", "empty-page.htm"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.File(name);
+        fs::copy_file(test::DataPath(name), path, fs::copy_options::overwrite_existing);
+        const std::string before = test::ReadFileBytes(path);
+        const std::size_t said = box.shown().size();
+        box.Answer(mb::kIdOk);
+        EXPECT_TRUE(commands.OpenDocument(path, OpenMode::Normal));
+        ASSERT_EQ(box.shown().size(), said + 1);
+        EXPECT_EQ(box.shown().back().text,
+                  "「" + path +
+                      "」\nLinkhiveのﾌｧｲﾙではありません(ﾀｲﾄﾙ行もﾚｺｰﾄﾞ行もありません)。\n"
+                      "元のﾌｧｲﾙを守るため、上書禁止で開きます。");
+        EXPECT_EQ(box.shown().back().style, mb::kOk | mb::kIconExclamation);
+        EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [" + name + "] (上書禁止)");
+
+        // Save asks where to; cancelling leaves the user's file as it was.
+        const std::size_t asked = chooser.saveRequests.size();
+        chooser.AnswerSave(std::nullopt);
+        EXPECT_FALSE(commands.SaveDocument(false));
+        ASSERT_EQ(chooser.saveRequests.size(), asked + 1);
+        EXPECT_EQ(chooser.saveRequests.back().fileName, path);
+        EXPECT_EQ(test::ReadFileBytes(path), before);
+    }
+    EXPECT_TRUE(box.AllAnswered());
+}
+
+TEST_F(FileCommandsTest, emptyFilesAndCollectionsWithoutRecords_openAsCollections) {
+    const std::string empty = dir.File("empty.htm");
+    test::WriteFileBytes(empty, "");
+    const std::string titled = dir.File("titled.htm");
+    test::WriteFileBytes(titled, "<TITLE>Only a title</TITLE>\r\n");
+    for (const std::string& path : {empty, titled}) {
+        EXPECT_TRUE(commands.OpenDocument(path, OpenMode::Normal)) << path;
+        EXPECT_FALSE(doc.IsWriteProtected()) << path;
+    }
+    EXPECT_TRUE(box.shown().empty());
+}
+
+TEST_F(FileCommandsTest, namesThatAreNoFile_areRefusedNamingThemWithoutReading) {
+    const std::string folder = dir.File("folder");
+    fs::create_directory(folder);
+    struct Row {
+        std::string path;
+        const char* text;
+    };
+    std::vector<Row> rows = {{folder, "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"}};
+#if LINKHIVE_POSIX_TESTS
+    // Nobody ever writes to this pipe: a reader that opened it would wait for ever.
+    const std::string fifo = dir.File("pipe.htm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    rows.push_back({fifo, "通常のﾌｧｲﾙではないため開けません"});
+    rows.push_back({"/dev/zero", "通常のﾌｧｲﾙではないため開けません"});
+#endif
+    const std::string kept = MakeCollection("kept.htm", {"k"});
+    commands.OpenDocument(kept, OpenMode::Normal);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        const std::size_t said = box.shown().size();
+        box.Answer(mb::kIdOk);
+        EXPECT_FALSE(commands.OpenDocument(row.path, OpenMode::Normal));
+        ASSERT_EQ(box.shown().size(), said + 1);
+        EXPECT_EQ(box.shown().back().text, "「" + row.path + "」\n" + row.text);
+        EXPECT_EQ(box.shown().back().style, mb::kStyleError);
+        EXPECT_EQ(doc.CurrentFile(), kept);
+        EXPECT_EQ(Names(), "k;");
+    }
+}
+
+TEST_F(FileCommandsTest, startupOpen_fallsBackToANewCollectionWhenTheFileCannotBeOpened) {
+    const std::string folder = dir.File("folder");
+    fs::create_directory(folder);
+    box.Answer(mb::kIdOk);
+    commands.OpenStartupDocument(folder);
+    EXPECT_EQ(box.shown().back().text, "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
+    EXPECT_EQ(doc.CurrentFile(), "");
+
+    // A program file the user chose not to open is no error: a new collection, nothing said.
+    const std::string program = MakeCollection("tool.exe", {"p"});
+    box.Answer(mb::kIdNo);
+    commands.OpenStartupDocument(program);
+    EXPECT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
+
+    const std::string file = MakeCollection("links.htm", {"a"});
+    commands.OpenStartupDocument(file);
+    EXPECT_EQ(doc.CurrentFile(), file);
+    EXPECT_TRUE(box.AllAnswered());
+}
+
+// ---- another writer of the same file -----------------------------------------------------
+
+TEST_F(FileCommandsTest, saveOverAnotherProgramsVersionAsksAndNoKeepsThatVersion) {
+    const std::string file = MakeCollection("links.htm", {"a"});
+    ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
+    Edit("mine");
+    MakeCollection("links.htm", {"theirs"}); // another program saves meanwhile
+    const std::string theirs = test::ReadFileBytes(file);
+
+    // Closing the window goes through the change prompt: its Yes must not overwrite unasked.
+    box.Answer(mb::kIdYes);
+    box.Answer(mb::kIdNo);
+    EXPECT_FALSE(commands.OpenDocument("", OpenMode::QueryOnly));
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[1].text,
+              "「" + file +
+                  "」\nこのファイルは読み込んだ後に他のプログラムによって変更されています。\n"
+                  "上書きすると、その変更は失われます。上書きしますか？");
+    EXPECT_EQ(box.shown()[1].style, mb::kStyleProgramWarning); // No is the default button
+    EXPECT_EQ(test::ReadFileBytes(file), theirs);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(Names(), "a;mine;");
+
+    box.Answer(mb::kIdYes);
+    EXPECT_TRUE(commands.SaveDocument(false));
+    EXPECT_NE(test::ReadFileBytes(file).find("mine"), std::string::npos);
+    EXPECT_FALSE(doc.IsModified());
+
+    // The version just saved is ours: the next save asks nothing.
+    Edit("more");
+    EXPECT_TRUE(commands.SaveDocument(false));
+    EXPECT_EQ(box.shown().size(), 3u);
+}
+
+TEST_F(FileCommandsTest, reloadTakesTheVersionOnDiskAsTheOneToReplace) {
+    const std::string file = MakeCollection("links.htm", {"a"});
+    ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
+    MakeCollection("links.htm", {"theirs"});
+    commands.FileOpenReItemClick();
+    EXPECT_EQ(Names(), "theirs;");
+    Edit("mine");
+    EXPECT_TRUE(commands.SaveDocument(false));
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_NE(test::ReadFileBytes(file).find("mine"), std::string::npos);
+}
+
+#if LINKHIVE_POSIX_TESTS // symbolic links need privileges on Windows
+TEST_F(FileCommandsTest, saveThroughALinkThatLeadsNowhereNamesTheFileAndKeepsTheChanges) {
+    const std::string file = MakeCollection("links.htm", {"a"});
+    ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
+    Edit("mine");
+    fs::remove(file);
+    fs::create_symlink("moved/links.htm", file);
+    box.Answer(mb::kIdOk);
+    EXPECT_FALSE(commands.SaveDocument(false));
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text, "「" + file + "」\nﾘﾝｸ先のﾌｧｲﾙがありません");
+    EXPECT_EQ(box.shown()[0].style, mb::kStyleError);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_TRUE(doc.IsModified());
+}
+#endif

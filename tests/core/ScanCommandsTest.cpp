@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
+#if LINKHIVE_POSIX_TESTS
+#include <sys/stat.h>
+#endif
 
 using namespace lh;
 using lh::test::TempDir;
@@ -163,12 +166,62 @@ TEST(ScanCommands, unreadableFile_reportsTheErrorAndPutsTheDisplayBack) {
     ASSERT_TRUE(outcome.has_value());
     EXPECT_FALSE(outcome->ok);
     ASSERT_EQ(f.messages.shown().size(), 1u);
-    EXPECT_EQ(f.messages.shown()[0].text, "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    EXPECT_EQ(f.messages.shown()[0].text,
+              "「" + dir.Path().string() + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
     EXPECT_EQ(f.messages.shown()[0].style, mb::kStyleError);
     EXPECT_EQ(f.progress.ends, 1);
     EXPECT_EQ(f.cursor.depth, 0);
     EXPECT_FALSE(f.document.IsModified());
 }
+
+TEST(ScanCommands, programSignatures_askLikeProgramNames) {
+    TempDir dir;
+    for (const char* fixture : {"program.elf", "program.mz"}) {
+        SCOPED_TRACE(fixture);
+        // Renamed to what a stranger might call it: the content still tells.
+        const std::string file = dir.File("readme.txt");
+        test::WriteFileBytes(file, test::ReadFileBytes(test::DataPath(fixture)));
+        EXPECT_TRUE(IsProgramFile(file));
+        Fixture f;
+        f.Choose(file);
+        f.messages.Answer(mb::kIdNo);
+        EXPECT_FALSE(f.commands.ScanWithDialog(AddressKind::Url).has_value());
+        ASSERT_EQ(f.messages.shown().size(), 1u);
+        EXPECT_EQ(f.messages.shown()[0].text, ProgramWarningText(file));
+        EXPECT_EQ(f.messages.shown()[0].style, mb::kStyleProgramWarning);
+        EXPECT_EQ(f.document.Table().RecordCount(), 0);
+    }
+    for (const char* text : {"", "M", "MOZ",
+                             "\x7F"
+                             "EL",
+                             "ELF!"}) {
+        const std::string file = dir.File("plain.txt");
+        test::WriteFileBytes(file, text);
+        EXPECT_FALSE(IsProgramFile(file)) << text;
+    }
+    EXPECT_FALSE(IsProgramFile("/dev/zero"));
+}
+
+#if LINKHIVE_POSIX_TESTS // pipes and devices by these names are POSIX ones
+TEST(ScanCommands, namesThatAreNoFile_areRefusedNamingThemWithoutReading) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe.log");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        Fixture f;
+        f.Choose(path);
+        f.messages.Answer(mb::kIdOk);
+        const auto outcome = f.commands.ScanWithDialog(AddressKind::Email);
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_FALSE(outcome->ok);
+        ASSERT_EQ(f.messages.shown().size(), 1u);
+        EXPECT_EQ(f.messages.shown()[0].text, "「" + path + "」\n通常のﾌｧｲﾙではないため開けません");
+        EXPECT_EQ(f.progress.ends, 1);
+        EXPECT_EQ(f.cursor.depth, 0);
+    }
+}
+#endif
 
 // The duplicate test is an index kept beside the rows; it must say exactly what a search of every
 // row would say, whatever mix of edits, inserts, deletes and scans came before.

@@ -1,6 +1,7 @@
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "core/EmailScanner.h"
+#include "core/IoError.h"
 #include "core/ScanFeeder.h"
 #include "core/UrlScanner.h"
 #include "util/Mbcs.h"
@@ -317,7 +318,9 @@ TEST(ScanFeeder, fileErrorsGiveTheProgramsCodes) {
     EXPECT_FALSE(feeder.FeedFile(dir.File("missing.txt"), code));
     EXPECT_EQ(code, 2);
     EXPECT_FALSE(feeder.FeedFile(dir.Path().string(), code));
-    EXPECT_EQ(code, 5);
+    EXPECT_EQ(code, kIoIsFolder);
+    EXPECT_FALSE(feeder.FeedFile("/dev/zero", code, true)); // a device, not a stream
+    EXPECT_EQ(code, kIoNotRegularFile);
     const std::string locked = dir.File("locked.txt");
     test::WriteFileBytes(locked, "http://a.b/");
 #if LINKHIVE_POSIX_TESTS

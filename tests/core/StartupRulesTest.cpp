@@ -1,11 +1,12 @@
-#include "core/CloseSettings.h"
 #include "core/StartupRules.h"
+
+#include "Portable.h"
+#include "ScriptedUi.h"
+#include "TestEnvironment.h"
+#include "core/CloseSettings.h"
 #include "core/UsageRecord.h"
 #include "platform/FileSystem.h"
 #include "util/SettingKeys.h"
-
-#include "Portable.h"
-#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,9 @@ TEST_F(StartupSettingsTest, caretPanelWidth_defaultFollowsBarHeightNegativeKeeps
     EXPECT_EQ(CaretPanelWidth(19), 0);
     keys::kPanelVisible1.Write(-5);
     EXPECT_EQ(CaretPanelWidth(19), -1);
+    // A width no screen shows would make the window ask for gigabytes of pixels.
+    keys::kPanelVisible1.Write(INT32_MAX);
+    EXPECT_EQ(CaretPanelWidth(19), keys::kMaxStoredWidth);
 }
 
 TEST_F(StartupSettingsTest, windowState_storedWhenRememberedElseLaunchState) {
@@ -131,6 +135,7 @@ protected:
         return s;
     }
     UsageRecord m_usage{[] { return 46000.5; }};
+    test::ScriptedMessageBox m_messages;
 };
 
 TEST_F(CloseSettingsTest, maximised_keepsTheEarlierNormalPlacement) {
@@ -138,7 +143,7 @@ TEST_F(CloseSettingsTest, maximised_keepsTheEarlierNormalPlacement) {
     keys::kMainHeight.Write(222);
     CloseState s = State();
     s.windowState = 2;
-    WriteCloseSettings(s, m_usage);
+    WriteCloseSettings(s, m_usage, m_messages);
     EXPECT_EQ(keys::kMainWinState.Read(), 2);
     EXPECT_EQ(keys::kMainTop.Read(), 1);
     EXPECT_EQ(keys::kMainHeight.Read(), 222);
@@ -147,7 +152,7 @@ TEST_F(CloseSettingsTest, maximised_keepsTheEarlierNormalPlacement) {
 }
 
 TEST_F(CloseSettingsTest, normal_writesGeometryAndState) {
-    WriteCloseSettings(State(), m_usage);
+    WriteCloseSettings(State(), m_usage, m_messages);
     EXPECT_EQ(keys::kMainTop.Read(), 10);
     EXPECT_EQ(keys::kMainLeft.Read(), 20);
     EXPECT_EQ(keys::kMainHeight.Read(), 300);
@@ -160,21 +165,46 @@ TEST_F(CloseSettingsTest, emptiedHistorySlotEmptiesItsStoredNameOnly) {
     keys::kMenuFile[2].Write("c");
     CloseState s = State();
     s.historySlots = {"a", "b", "", "", ""};
-    WriteCloseSettings(s, m_usage);
+    WriteCloseSettings(s, m_usage, m_messages);
     EXPECT_EQ(keys::kMenuFile[0].Read(), "a");
     EXPECT_EQ(keys::kMenuFile[2].ReadOr("absent"), "absent"); // written empty reads as default
 }
 
 TEST_F(CloseSettingsTest, neverSavedCollection_emptiesEndFile) {
     keys::kEndFile.Write("/old.htm");
-    WriteCloseSettings(State(), m_usage);
+    WriteCloseSettings(State(), m_usage, m_messages);
     EXPECT_EQ(keys::kEndFile.ReadOr("empty"), "empty");
     const std::string list = m_dir.File("list.htm");
     test::WriteFileBytes(list, "x");
     CloseState s = State();
     s.currentFile = list;
-    WriteCloseSettings(s, m_usage);
+    WriteCloseSettings(s, m_usage, m_messages);
     EXPECT_EQ(keys::kEndFile.Read(), list);
 }
+
+#if LINKHIVE_POSIX_TESTS // a store that is a file; the registry is neither filled nor protected so
+TEST_F(CloseSettingsTest, storeTooLargeToRead_isReportedOnceAndLeftAlone) {
+    std::string huge = "REGEDIT4\n";
+    huge += std::string(17 * 1024 * 1024, ';');
+    test::WriteFileBytes(m_settings.Path(), huge);
+    m_messages.Answer(mb::kIdOk);
+    WriteCloseSettings(State(), m_usage, m_messages);
+    ASSERT_EQ(m_messages.shown().size(), 1u);
+    const std::string& text = m_messages.shown()[0].text;
+    EXPECT_NE(text.find("「" + m_settings.Path() + "」"), std::string::npos) << text;
+    EXPECT_NE(text.find("保存されませんでした"), std::string::npos) << text;
+    EXPECT_TRUE(test::ReadFileBytes(m_settings.Path()) == huge);
+}
+
+TEST_F(CloseSettingsTest, protectedStore_staysSilentAndUnchanged) {
+    keys::kEndMsg.Write(0);
+    const std::string before = test::ReadFileBytes(m_settings.Path());
+    std::filesystem::permissions(m_settings.Path(), std::filesystem::perms::owner_read,
+                                 std::filesystem::perm_options::replace);
+    WriteCloseSettings(State(), m_usage, m_messages);
+    EXPECT_TRUE(m_messages.shown().empty());
+    EXPECT_EQ(test::ReadFileBytes(m_settings.Path()), before);
+}
+#endif
 
 } // namespace

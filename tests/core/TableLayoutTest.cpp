@@ -1,6 +1,7 @@
 #include "core/TableLayout.h"
 
 #include "core/ProgressModel.h"
+#include "util/SettingKeys.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -29,6 +30,18 @@ TEST(TableLayout, rowHeight_isTwiceThePointSize) {
     EXPECT_EQ(RowHeightForFont(10), 20);
     EXPECT_EQ(RowHeightForFont(9), 18);
     EXPECT_EQ(RowHeightForFont(11), 22);
+}
+
+TEST(TableLayout, absurdSizesAndWidths_giveSizesAScreenCanShow) {
+    const int largestRow = 2 * keys::kMaxFontSize;
+    EXPECT_EQ(RowHeightForFont(INT32_MAX), largestRow);
+    EXPECT_EQ(RowHeightForFont(INT32_MIN), 2);
+    EXPECT_EQ(ColumnWidthFor(2, INT32_MAX, 10), keys::kMaxStoredWidth);
+    EXPECT_EQ(ColumnWidthFor(0, keys::kMaxStoredWidth + 1, 10), keys::kMaxStoredWidth);
+    for (int col = 0; col < 5; ++col)
+        EXPECT_EQ(ColumnWidthFor(col, 0, INT32_MAX),
+                  keys::kMaxFontSize * keys::kCellBaseWidth[col] / 9)
+            << "column " << col;
 }
 
 TEST(TableLayout, positionText_rightAlignsRowAndColumnInFivePlaces) {

@@ -58,7 +58,7 @@ TEST(RegFile, parse_acceptsCrLfBomUnnamedValueAndLocalMachine) {
     EXPECT_EQ(f.Find(RootHive::LocalMachine, "\\Software\\X", "")->data, "unnamed");
     EXPECT_EQ(RegValueInteger(*f.Find(RootHive::LocalMachine, "Software\\X\\", "N")), 2);
     EXPECT_EQ(f.Find(kCu, "\\Software\\X", "N"), nullptr);
-    EXPECT_EQ(f.Serialize().rfind("\xEF\xBB\xBFREGEDIT4\n", 0), 0u);
+    EXPECT_EQ(f.Serialize().rfind("\xEF\xBB\xBFREGEDIT4\r\n", 0), 0u);
 }
 
 TEST(RegFile, find_ignoresLetterCaseAndTakesTheLastDuplicate) {
@@ -219,4 +219,55 @@ TEST(RegFile, longHexValues_wrapAndReadBack) {
     }
     EXPECT_LE(longest, 80u);
     EXPECT_EQ(RegValueText(*RegFile::Parse(out).Find(kCu, kOther, "Long")), text);
+}
+
+TEST(RegFile, extraCarriageReturns_areBlanksAndRewritesKeepEveryLineByteForByte) {
+    // CR CR LF: a CR LF file passed once more through a converter that adds a CR.
+    const std::string original =
+        "REGEDIT4\r\r\n\r\r\n[HKEY_CURRENT_USER\\Software\\Tessella\\Linkhive\\OtherSet]\r\r\n"
+        "\"EndMsg\"=dword:00000001\r\r\n\"Name\"=\"x\"\r\r\n\"Blob\"=hex:01,\\\r\r\n  02\r\r\n"
+        "; a comment\r\r\n";
+    RegFile f = RegFile::Parse(original);
+    EXPECT_FALSE(f.IsDamaged());
+    EXPECT_EQ(RegValueInteger(*f.Find(kCu, kOther, "EndMsg")), 1);
+    EXPECT_EQ(RegValueText(*f.Find(kCu, kOther, "Name")), "x");
+    EXPECT_EQ(f.Find(kCu, kOther, "Blob")->data, "\x01\x02");
+    EXPECT_EQ(f.Serialize(), original);
+
+    // A new value takes the file's line end; every other line stays as it was, save after save.
+    EXPECT_EQ(f.Set(kCu, kOther, "New", RegValue::Dword(2)), RegFile::SetResult::Changed);
+    const std::string once = f.Serialize();
+    EXPECT_NE(once.find("\"New\"=dword:00000002\r\n"), std::string::npos) << once;
+    for (const char* kept : {"\"EndMsg\"=dword:00000001\r\r\n", "; a comment\r\r\n"})
+        EXPECT_NE(once.find(kept), std::string::npos) << kept;
+    RegFile again = RegFile::Parse(once);
+    EXPECT_EQ(again.Set(kCu, kOther, "New", RegValue::Dword(2)), RegFile::SetResult::Unchanged);
+    EXPECT_EQ(again.Serialize(), once);
+    EXPECT_EQ(RegValueInteger(*again.Find(kCu, kOther, "EndMsg")), 1);
+}
+
+TEST(RegFile, danglingHexContinuation_doesNotSwallowTheNextValue) {
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"last line", InOtherSet("\"Blob\"=hex:01,02,\\")},
+        {"last line with LF", InOtherSet("\"Blob\"=hex:01,02,\\\n")},
+        {"before a blank line", InOtherSet("\"Blob\"=hex:01,02,\\\n\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegFile f = RegFile::Parse(c.text);
+        EXPECT_EQ(f.Set(kCu, kOther, "Next", RegValue::Dword(5)), RegFile::SetResult::Changed);
+        const RegFile back = RegFile::Parse(f.Serialize());
+        ASSERT_NE(back.Find(kCu, kOther, "Next"), nullptr) << f.Serialize();
+        EXPECT_EQ(RegValueInteger(*back.Find(kCu, kOther, "Next")), 5);
+        EXPECT_NE(back.Serialize().find("\"Blob\"=hex:01,02,\\\n"), std::string::npos);
+    }
+    // What an earlier writer left: the value right under the dangling line is read again.
+    const RegFile left =
+        RegFile::Parse(InOtherSet("\"Blob\"=hex:01,\\\n\"Next\"=dword:00000005\n"));
+    ASSERT_NE(left.Find(kCu, kOther, "Next"), nullptr);
+    EXPECT_EQ(RegValueInteger(*left.Find(kCu, kOther, "Next")), 5);
 }

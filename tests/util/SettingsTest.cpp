@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "util/SettingKeys.h"
+#include "util/SettingsBatch.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -289,4 +290,85 @@ TEST_F(SettingsStore, twoProcessesWritingAtOnce_loseNoValue) {
         missing += ReadSetInteger("Stress", "B" + std::to_string(i), -1) != 5000 + i;
     }
     EXPECT_EQ(missing, 0);
+}
+
+TEST_F(SettingsStore, fileWithoutWriteBits_isProtectedEvenFromTheSuperuser) {
+    ASSERT_TRUE(keys::kEndMsg.Write(1));
+    const std::string before = test::ReadFileBytes(File());
+    SetMode(File(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    // Whoever runs this (the superuser too, whom every permission check lets through).
+    EXPECT_FALSE(keys::kEndMsg.Write(0));
+    {
+        SettingsBatch batch;
+        EXPECT_FALSE(keys::kEndMsg.Write(0));
+        EXPECT_EQ(batch.Finish(), platform::StoreResult::Failed);
+    }
+    EXPECT_EQ(keys::kEndMsg.Read(), 1);
+    EXPECT_EQ(test::ReadFileBytes(File()), before);
+}
+
+TEST_F(SettingsStore, batch_storesEverythingAtItsEndAsOneReplacement) {
+    ASSERT_TRUE(keys::kEndMsg.Write(1));
+    const std::string before = test::ReadFileBytes(File());
+    struct stat was {};
+    ASSERT_EQ(::stat(File().c_str(), &was), 0);
+    {
+        SettingsBatch batch;
+        for (int i = 0; i < 5; ++i)
+            EXPECT_TRUE(keys::kCell[i].Write(100 + i));
+        EXPECT_TRUE(keys::kEndFile.Write("/a.htm"));
+        EXPECT_TRUE(keys::kEndMsg.Write(0));
+        // The batch reads its own writes; the file holds none of them until the end.
+        EXPECT_EQ(keys::kCell[4].Read(), 104);
+        EXPECT_EQ(keys::kEndMsg.Read(), 0);
+        EXPECT_EQ(test::ReadFileBytes(File()), before);
+        struct stat during {};
+        ASSERT_EQ(::stat(File().c_str(), &during), 0);
+        EXPECT_EQ(during.st_ino, was.st_ino);
+        EXPECT_EQ(batch.Finish(), platform::StoreResult::Saved);
+    }
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(keys::kCell[i].Read(), 100 + i);
+    EXPECT_EQ(keys::kEndFile.Read(), "/a.htm");
+    EXPECT_EQ(keys::kEndMsg.Read(), 0);
+}
+
+TEST_F(SettingsStore, batch_holdsOffOtherWritersUntilItEnds) {
+    ASSERT_TRUE(keys::kEndMsg.Write(1));
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    // Another instance, started before the batch, writes once the batch is open.
+    const pid_t other = Spawn(
+        [&go] {
+            char c = 0;
+            ::close(go[1]);
+            if (::read(go[0], &c, 1) != 1)
+                return 2;
+            return keys::kEscToClose.Write(1) ? 0 : 1;
+        },
+        false);
+    ::close(go[0]);
+    SettingsBatch batch;
+    EXPECT_TRUE(keys::kEndMsg.Write(2));
+    ASSERT_EQ(::write(go[1], "x", 1), 1);
+    ::close(go[1]);
+    ::usleep(100 * 1000);
+    EXPECT_EQ(test::ReadFileBytes(File()).find("EscToClose"), std::string::npos);
+    EXPECT_EQ(batch.Finish(), platform::StoreResult::Saved);
+    EXPECT_EQ(Wait(other), 0);
+    EXPECT_EQ(keys::kEndMsg.Read(), 2);
+    EXPECT_EQ(keys::kEscToClose.Read(), 1);
+}
+
+TEST_F(SettingsStore, batch_onOversizedFile_reportsTooLargeAndLeavesItAlone) {
+    std::string huge = "REGEDIT4\n";
+    huge += std::string(17 * 1024 * 1024, ';');
+    test::WriteFileBytes(File(), huge);
+    SettingsBatch batch;
+    EXPECT_FALSE(keys::kEndMsg.Write(1));
+    EXPECT_EQ(keys::kEndMsg.Read(), 0);
+    EXPECT_EQ(batch.Finish(), platform::StoreResult::TooLarge);
+    EXPECT_EQ(batch.Finish(), platform::StoreResult::Saved);
+    EXPECT_TRUE(test::ReadFileBytes(File()) == huge);
 }

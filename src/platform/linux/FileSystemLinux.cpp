@@ -164,8 +164,19 @@ std::string ConfigHome() {
     return std::string(home && *home ? home : "/tmp") + "/.config";
 }
 
+namespace {
+// A folder only this user can enter: the guard and the sockets in it cannot be taken, blocked
+// or replaced by another user. A symbolic link is not taken, since its target may change.
+bool IsPrivateFolder(const std::string& dir) {
+    struct stat st {};
+    return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+} // namespace
+
 std::string RuntimeDir() {
-    if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x == '/')
+    // The variable comes from the environment, which need not be the session's own.
+    if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x == '/' && IsPrivateFolder(x))
         return x;
     // The shared temporary folder itself would let users see (and block) each other's guard and
     // sockets: use a folder of our own in it, and only when it really is ours and private.
@@ -173,11 +184,7 @@ std::string RuntimeDir() {
     std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/linkhive-" +
                       std::to_string(static_cast<unsigned long>(::getuid()));
     ::mkdir(dir.c_str(), 0700);
-    struct stat st {};
-    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 077) != 0)
-        return std::string();
-    return dir;
+    return IsPrivateFolder(dir) ? dir : std::string();
 }
 
 int MapErrnoToIoCode(int err) {

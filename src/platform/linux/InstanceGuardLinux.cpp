@@ -31,7 +31,7 @@ bool InstanceGuard::Exists() {
     const std::string path = GuardPath();
     if (path.empty())
         return false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     // Holders keep a shared lock, so an exclusive one is refused while any instance runs. A
@@ -58,7 +58,8 @@ void InstanceGuard::Acquire() {
     const std::string path = GuardPath();
     if (path.empty())
         return;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A link planted in place of the guard must not make us create or lock a file elsewhere.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return;
     int rc;

@@ -79,6 +79,10 @@ std::string LangInfo(nl_item item) {
 
 } // namespace
 
+bool UserInterfaceIsJapanese() {
+    return false;
+}
+
 LocaleFormats CurrentLocaleFormats() {
     LocaleFormats f;
     if (const std::string th = LangInfo(THOUSEP); !th.empty())

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -15,6 +16,8 @@
 // so another instance's writes are seen at once. A write holds an exclusive lock on a companion
 // file for its read-change-replace cycle and replaces the file by renaming a complete, flushed
 // copy over it, so readers always see a whole file and concurrent writers never lose a value.
+// A group holds the lock from its start to its end and serves its reads and writes from the one
+// copy it read, which it writes back once.
 namespace lh::platform {
 
 namespace {
@@ -22,7 +25,7 @@ namespace {
 // A settings file larger than this is not ours; it is treated as unreadable and never replaced.
 constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
 
-enum class Load { Missing, Loaded, Unreadable };
+enum class Load { Missing, Loaded, TooLarge, Unreadable };
 
 struct FileDescriptor {
     int fd = -1;
@@ -40,8 +43,10 @@ Load LoadFile(const std::string& path, std::string& bytes, mode_t* mode = nullpt
     if (f.fd < 0)
         return errno == ENOENT ? Load::Missing : Load::Unreadable;
     struct stat st {};
-    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize)
+    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode))
         return Load::Unreadable;
+    if (st.st_size > kMaxFileSize)
+        return Load::TooLarge;
     if (mode)
         *mode = st.st_mode & 07777;
     bytes.clear();
@@ -58,7 +63,7 @@ Load LoadFile(const std::string& path, std::string& bytes, mode_t* mode = nullpt
         bytes.append(buf, static_cast<std::size_t>(n));
         // Grown past the cap while we read it: still not ours to handle.
         if (bytes.size() > static_cast<std::size_t>(kMaxFileSize))
-            return Load::Unreadable;
+            return Load::TooLarge;
     }
     return Load::Loaded;
 }
@@ -122,63 +127,126 @@ std::string ResolvedSettingsPath() {
     return path;
 }
 
-bool WriteValue(RootHive root, std::string_view keyPath, std::string_view name,
-                const RegValue& value) {
-    const std::string path = ResolvedSettingsPath();
-    if (!MakeDirectories(DirectoryPart(path)))
-        return false;
+// The store opened for a change: the lock taken and the file read under it.
+struct Update {
+    std::unique_ptr<FileDescriptor> lock;
+    std::string path;
+    Load state = Load::Unreadable;
+    std::string original;
+    mode_t mode = 0600;
+    bool readOnly = false;
+    RegFile file;
+    bool changed = false;
+};
 
-    FileDescriptor lock(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.fd < 0)
+// False when the lock cannot be had; the state then tells nothing.
+bool OpenForUpdate(Update& u) {
+    u.path = ResolvedSettingsPath();
+    if (!MakeDirectories(DirectoryPart(u.path)))
+        return false;
+    u.lock = std::make_unique<FileDescriptor>(
+        ::open((u.path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (u.lock->fd < 0)
         return false;
     int rc;
     do
-        rc = ::flock(lock.fd, LOCK_EX);
+        rc = ::flock(u.lock->fd, LOCK_EX);
     while (rc != 0 && errno == EINTR);
     if (rc != 0)
         return false;
+    u.state = LoadFile(u.path, u.original, &u.mode);
+    // A file the user may not write is protected, as a read-only registry key would be. The rule
+    // is the one for collections, so a file without write permission stays protected even from
+    // the superuser, whom access() lets write anything.
+    FileStat st;
+    u.readOnly = u.state == Load::Loaded && StatFile(u.path, st) && st.attributes.readOnly;
+    if (u.state == Load::Loaded || u.state == Load::Missing)
+        u.file = RegFile::Parse(u.original);
+    return true;
+}
 
-    std::string old;
-    mode_t mode = 0600;
-    const Load state = LoadFile(path, old, &mode);
-    if (state == Load::Unreadable)
-        return false;
-    // A file the user may not write is protected, as a read-only registry key would be.
-    if (state == Load::Loaded && ::access(path.c_str(), W_OK) != 0)
-        return false;
+bool CanChange(const Update& u) {
+    return (u.state == Load::Loaded || u.state == Load::Missing) && !u.readOnly;
+}
 
-    RegFile file = RegFile::Parse(old);
+bool StoreUpdate(const Update& u) {
+    // The damaged file keeps its unparsed lines, but its first rewrite also keeps a copy of it
+    // as it was, in case a line meant something this reader could not see.
+    if (u.file.IsDamaged()) {
+        const std::string bak = u.path + ".bak";
+        struct stat st {};
+        if (::lstat(bak.c_str(), &st) != 0 && !WriteFileAtomically(bak, u.original, u.mode))
+            return false;
+    }
+    return WriteFileAtomically(u.path, u.file.Serialize(), u.mode);
+}
+
+// The open group. Only the user-interface thread uses the store, so one process-wide slot does.
+struct Group {
+    int depth = 0;
+    bool open = false; // the lock is held and `update` holds the store
+    bool refused = false;
+    bool tooLarge = false;
+    Update update;
+};
+Group g_group;
+
+bool SetValue(RegFile& file, RootHive root, std::string_view keyPath, std::string_view name,
+              const RegValue& value, bool& changed) {
     switch (file.Set(root, keyPath, name, value)) {
     case RegFile::SetResult::Refused:
         return false;
     case RegFile::SetResult::Unchanged:
         return true;
     case RegFile::SetResult::Changed:
-        break;
+        changed = true;
+        return true;
     }
-    // The damaged file keeps its unparsed lines, but its first rewrite also keeps a copy of it
-    // as it was, in case a line meant something this reader could not see.
-    if (file.IsDamaged()) {
-        const std::string bak = path + ".bak";
-        struct stat st {};
-        if (::lstat(bak.c_str(), &st) != 0 && !WriteFileAtomically(bak, old, mode))
-            return false;
-    }
-    return WriteFileAtomically(path, file.Serialize(), mode);
+    return false;
 }
 
-// One read: the file as it is now, the value if present and of the right type, else the default.
+bool WriteValue(RootHive root, std::string_view keyPath, std::string_view name,
+                const RegValue& value) {
+    if (g_group.depth > 0) {
+        Update& u = g_group.update;
+        if (!g_group.open || !CanChange(u)) {
+            g_group.refused = true;
+            g_group.tooLarge = g_group.tooLarge || (g_group.open && u.state == Load::TooLarge);
+            return false;
+        }
+        return SetValue(u.file, root, keyPath, name, value, u.changed);
+    }
+    Update u;
+    if (!OpenForUpdate(u) || !CanChange(u))
+        return false;
+    if (!SetValue(u.file, root, keyPath, name, value, u.changed))
+        return false;
+    return !u.changed || StoreUpdate(u);
+}
+
+// The store as readers see it now: the open group's state, or the file as it is on disk.
+// Null when it cannot be read; readers then take their defaults.
+template <class Use> auto WithStore(Use use) {
+    if (g_group.depth > 0 && g_group.open) {
+        const Update& u = g_group.update;
+        const bool readable = u.state == Load::Loaded || u.state == Load::Missing;
+        return use(readable ? &u.file : nullptr);
+    }
+    std::string bytes;
+    if (LoadFile(SettingsFilePath(), bytes) != Load::Loaded)
+        return use(nullptr);
+    const RegFile file = RegFile::Parse(bytes);
+    return use(&file);
+}
+
+// One read: the value if present and of the right type, else the default.
 template <class T, class Extract>
 T ReadValue(RootHive root, std::string_view keyPath, std::string_view name, const T& def,
             Extract extract) {
-    std::string bytes;
-    if (LoadFile(SettingsFilePath(), bytes) != Load::Loaded)
-        return def;
-    const RegFile file = RegFile::Parse(bytes);
-    const RegValue* v = file.Find(root, keyPath, name);
-    if (!v)
-        return def;
-    return extract(*v).value_or(def);
+    return WithStore([&](const RegFile* file) -> T {
+        const RegValue* v = file ? file->Find(root, keyPath, name) : nullptr;
+        return v ? extract(*v).value_or(def) : def;
+    });
 }
 
 } // namespace
@@ -204,10 +272,29 @@ bool RegWriteInteger(RootHive root, std::string_view keyPath, std::string_view n
 }
 
 bool RegKeyHasSubKeys(RootHive root, std::string_view keyPath) {
-    std::string bytes;
-    if (LoadFile(SettingsFilePath(), bytes) != Load::Loaded)
-        return false;
-    return RegFile::Parse(bytes).HasSubKeys(root, keyPath);
+    return WithStore([&](const RegFile* file) { return file && file->HasSubKeys(root, keyPath); });
+}
+
+void RegBeginGroup() {
+    if (g_group.depth++ > 0)
+        return;
+    g_group.refused = false;
+    g_group.tooLarge = false;
+    g_group.update = Update{};
+    g_group.open = OpenForUpdate(g_group.update);
+}
+
+StoreResult RegEndGroup() {
+    if (g_group.depth == 0 || --g_group.depth > 0)
+        return StoreResult::Saved;
+    Update done = std::move(g_group.update);
+    g_group.update = Update{};
+    g_group.open = false;
+    if (g_group.tooLarge)
+        return StoreResult::TooLarge;
+    if (g_group.refused || (done.changed && !StoreUpdate(done)))
+        return StoreResult::Failed;
+    return StoreResult::Saved;
 }
 
 std::string SettingsFilePath() {

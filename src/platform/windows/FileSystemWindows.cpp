@@ -50,13 +50,6 @@ std::string WithoutTrailingSeparator(std::string path) {
     return path;
 }
 
-// Opens a file only to learn its identity; no access right is needed for that.
-HANDLE OpenForIdentity(const std::string& path) {
-    return ::CreateFileW(win::WidePath(path).c_str(), 0,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
 } // namespace
 
 bool StatFile(const std::string& path, FileStat& out) {
@@ -95,52 +88,6 @@ bool IsRegularFile(const std::string& path) {
 
 bool IsExactlyReadOnly(const std::string& path) {
     return AttributesOf(path) == FILE_ATTRIBUTE_READONLY;
-}
-
-std::FILE* OpenForReading(const std::string& path, int& errorCode) {
-    errorCode = 0;
-    if (path.empty()) {
-        errorCode = 2;
-        return nullptr;
-    }
-    // Shared for deleting too, so a reader never keeps another program from replacing the file.
-    const HANDLE h = ::CreateFileW(win::WidePath(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        errorCode = win::IoCodeOf(::GetLastError());
-        return nullptr;
-    }
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        ::CloseHandle(h);
-        errorCode = 4;
-        return nullptr;
-    }
-    std::FILE* f = ::_fdopen(fd, "rb");
-    if (!f) {
-        ::_close(fd);
-        errorCode = 4;
-    }
-    return f;
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-    const HANDLE ha = OpenForIdentity(a);
-    if (ha == INVALID_HANDLE_VALUE)
-        return false;
-    const HANDLE hb = OpenForIdentity(b);
-    bool same = false;
-    if (hb != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION ia{};
-        BY_HANDLE_FILE_INFORMATION ib{};
-        same = ::GetFileInformationByHandle(ha, &ia) && ::GetFileInformationByHandle(hb, &ib) &&
-               ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-               ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
-        ::CloseHandle(hb);
-    }
-    ::CloseHandle(ha);
-    return same;
 }
 
 std::string EffectivePath(std::string_view path) {

@@ -37,6 +37,10 @@ SYSTEMTIME ToSystemTime(const std::tm& tm) {
 
 } // namespace
 
+bool UserInterfaceIsJapanese() {
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
 LocaleFormats CurrentLocaleFormats() {
     LocaleFormats f;
     if (std::string v = LocaleValue(LOCALE_STHOUSAND); !v.empty())

@@ -201,6 +201,14 @@ bool RegKeyHasSubKeys(RootHive root, std::string_view keyPath) {
     return rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA;
 }
 
+// The registry stores each value as it is written and has no file to outgrow, so a group has
+// nothing to gather: it only reports.
+void RegBeginGroup() {}
+
+StoreResult RegEndGroup() {
+    return StoreResult::Saved;
+}
+
 // The registry needs no file; the path exists for the text store used elsewhere.
 std::string SettingsFilePath() {
     return {};

@@ -3,7 +3,11 @@
 #include "core/ScanCommands.h"
 #include "platform/WideText.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 #include <windows.h>
 
 using namespace lh;
@@ -152,6 +156,31 @@ TEST(CollectionSaveWindows, collectionsBeyond260CharactersSaveAndLoad) {
 }
 
 // Windows opens "prog.EXE." and "prog.EXE " as prog.EXE: the program question must come.
+TEST(CollectionSaveWindows, clearsOnlyTemporaryFilesOfWritersThatHaveEnded) {
+    WindowsSave f;
+    char own[32];
+    std::snprintf(own, sizeof own, "~lh%lx-0-0.tmp",
+                  static_cast<unsigned long>(::GetCurrentProcessId()));
+    struct Row {
+        std::string name;
+        bool stays;
+    };
+    // Process numbers are multiples of four: fffffff0 belongs to no process.
+    const std::vector<Row> rows = {
+        {"~lhfffffff0-1a2b-0.tmp", false}, {own, true},
+        {"~lhfffffff0-1a2b.tmp", true},    {"~lhfffffff0-1a2b-0.txt", true},
+        {"~lhnotes-1-2.tmp", true},
+    };
+    for (const Row& row : rows)
+        test::WriteFileBytes(f.dir.File(row.name), "left over");
+    ASSERT_TRUE(f.Save()) << f.error.code;
+    for (const Row& row : rows)
+        EXPECT_EQ(::GetFileAttributesW(Utf8ToWide(f.dir.File(row.name)).c_str()) !=
+                      INVALID_FILE_ATTRIBUTES,
+                  row.stays)
+            << row.name;
+}
+
 TEST(ProgramFileNameWindows, trailingDotsAndSpacesDoNotHideAProgram) {
     for (const char* name :
          {"C:\\t\\prog.EXE.", "C:\\t\\prog.EXE ", "C:\\t\\x.com. .", "C:\\t\\prog.exe"})

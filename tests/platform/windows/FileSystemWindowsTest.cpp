@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "platform/InstanceGuard.h"
 #include "platform/WideText.h"
 
@@ -12,6 +13,11 @@ using namespace lh;
 using platform::Utf8ToWide;
 
 namespace {
+
+std::FILE* OpenToRead(const std::string& path, int& code) {
+    platform::InputKind kind = platform::InputKind::Missing;
+    return platform::OpenInputFile(path, false, kind, code);
+}
 
 // A folder chain whose files lie beyond the classic 260-character limit.
 std::string DeepFolder(const test::TempDir& dir) {
@@ -34,7 +40,7 @@ TEST(FileSystemWindows, namesInAnyScriptAreFoundWhateverTheSystemCodePage) {
         EXPECT_EQ(st.size, 5);
         EXPECT_TRUE(platform::IsRegularFile(path));
         int code = -1;
-        std::FILE* f = platform::OpenForReading(path, code);
+        std::FILE* f = OpenToRead(path, code);
         ASSERT_NE(f, nullptr) << path;
         std::fclose(f);
         EXPECT_EQ(code, 0);
@@ -48,19 +54,17 @@ TEST(FileSystemWindows, pathsBeyond260CharactersWork) {
     const std::string path = folder + "\\links.htm";
     ASSERT_GT(path.size(), 300u);
 
-    std::string temp;
     int code = 0;
-    std::FILE* f = platform::CreateFileBeside(path, temp, code);
-    ASSERT_NE(f, nullptr) << "code " << code;
-    std::fputs("<HTML>", f);
-    ASSERT_TRUE(platform::FlushToDisk(f, code));
-    std::fclose(f);
-    ASSERT_TRUE(platform::MoveIntoPlace(temp, path, code)) << "code " << code;
+    platform::AtomicFile file;
+    ASSERT_TRUE(file.Create(path, code)) << "code " << code;
+    std::fputs("<HTML>", file.Stream());
+    ASSERT_TRUE(file.Finish(code));
+    ASSERT_TRUE(file.Commit(code)) << "code " << code;
 
     platform::FileStat st;
     ASSERT_TRUE(platform::StatFile(path, st));
     EXPECT_EQ(st.size, 6);
-    std::FILE* in = platform::OpenForReading(path, code);
+    std::FILE* in = OpenToRead(path, code);
     ASSERT_NE(in, nullptr);
     std::fclose(in);
     EXPECT_TRUE(platform::RemoveFile(path));
@@ -101,16 +105,16 @@ TEST(FileSystemWindows, badNameErrorsMapToTheProgramsCode) {
                                     dir.File("a<b>\\links.htm"), dir.File("plain.txt\\links.htm")};
     for (const std::string& bad : badNames) {
         int code = 0;
-        EXPECT_EQ(platform::OpenForReading(bad, code), nullptr);
+        EXPECT_EQ(OpenToRead(bad, code), nullptr);
         EXPECT_EQ(code, 3) << bad;
         platform::FileStat st;
         EXPECT_FALSE(platform::StatFile(bad, st));
         EXPECT_EQ(platform::LastIoErrorCode(), 3) << bad;
     }
     for (const std::string& target : {dir.File("a<b>\\links.htm"), dir.File("plain.txt\\x.htm")}) {
-        std::string temp;
         int code = 0;
-        EXPECT_EQ(platform::CreateFileBeside(target, temp, code), nullptr);
+        platform::AtomicFile file;
+        EXPECT_FALSE(file.Create(target, code));
         EXPECT_EQ(code, 3) << target;
     }
 }

@@ -1,0 +1,116 @@
+// The writing of the exit settings into a large settings file: the values one by one, each a
+// whole read-parse-replace of the file, against the one batched change the close makes.
+// Usage: close_settings_bench <folder> [megabytes] [rounds]
+// Prints "<what> <seconds>" lines (best of the rounds).
+
+#include "core/CloseSettings.h"
+#include "core/UsageRecord.h"
+#include "core/UserInterface.h"
+#include "util/SettingKeys.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+using namespace lh;
+
+namespace {
+
+double Seconds(const std::chrono::steady_clock::time_point& since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+class NoMessages final : public MessageBoxService {
+public:
+    int ShowMessageBox(const std::string& text, const std::string&, int) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        return mb::kIdOk;
+    }
+};
+
+CloseState TypicalClose(int round) {
+    CloseState s;
+    s.columnWidths = {38, 111, 277 + round, 133, 111};
+    s.top = 10 + round;
+    s.left = 20;
+    s.height = 600;
+    s.width = 800;
+    s.historySlots = {"/home/u/a.htm", "/home/u/b.htm", "/home/u/c.htm", "", ""};
+    s.openDialog = {"/home/u", 1};
+    s.saveDialog = {"/home/u", 2};
+    s.addDialog = {"/home/u/logs", 3};
+    s.currentFile = "/home/u/a.htm";
+    return s;
+}
+
+// The same values as the close writes, each on its own, as the close did before batching.
+void WriteOneByOne(const CloseState& s, UsageRecord& usage) {
+    for (int i = 0; i < 5; ++i)
+        keys::kCell[i].Write(s.columnWidths[static_cast<std::size_t>(i)]);
+    if (keys::kPositionMemory.IsOn()) {
+        keys::kMainTop.Write(s.top);
+        keys::kMainLeft.Write(s.left);
+        keys::kMainHeight.Write(s.height);
+        keys::kMainWidth.Write(s.width);
+        keys::kMainWinState.Write(0);
+    }
+    for (int n = 0; n < keys::kHistorySlotCount; ++n) {
+        const std::string& slot = s.historySlots[static_cast<std::size_t>(n)];
+        if (slot.empty() && keys::kMenuFile[n].Read().empty())
+            continue;
+        keys::kMenuFile[n].Write(slot);
+    }
+    keys::kOpenDir.Write(s.openDialog.folder);
+    keys::kOpenFilter.Write(s.openDialog.filterIndex);
+    keys::kSaveDir.Write(s.saveDialog.folder);
+    keys::kSaveFilter.Write(s.saveDialog.filterIndex);
+    keys::kAddDir.Write(s.addDialog.folder);
+    keys::kAddFilter.Write(s.addDialog.filterIndex);
+    if (keys::kEndFileOpen.IsOn())
+        keys::kEndFile.Write(s.currentFile);
+    usage.RecordExit();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <folder> [megabytes] [rounds]\n", argv[0]);
+        return 2;
+    }
+    const std::string path = std::string(argv[1]) + "/Linkhive.reg";
+    const long megabytes = argc > 2 ? std::atol(argv[2]) : 15;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+    ::setenv("LINKHIVE_SETTINGS", path.c_str(), 1);
+
+    // A file grown by other keys (a hand-kept section of many values), under the size cap.
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessella\\Linkhive\\Other]\n";
+        const long target = megabytes * 1024 * 1024;
+        long written = 0;
+        for (long i = 0; written < target; ++i) {
+            const std::string line = "\"Value" + std::to_string(i) + "\"=dword:0000abcd\n";
+            out << line;
+            written += static_cast<long>(line.size());
+        }
+    }
+
+    UsageRecord usage([] { return 46000.5; });
+    NoMessages messages;
+    double oneByOne = 1e9;
+    double batched = 1e9;
+    for (int r = 0; r < rounds; ++r) {
+        auto start = std::chrono::steady_clock::now();
+        WriteOneByOne(TypicalClose(2 * r), usage);
+        oneByOne = std::min(oneByOne, Seconds(start));
+        start = std::chrono::steady_clock::now();
+        WriteCloseSettings(TypicalClose(2 * r + 1), usage, messages);
+        batched = std::min(batched, Seconds(start));
+    }
+    std::printf("close-values-one-by-one %.3f\n", oneByOne);
+    std::printf("close-values-batched %.3f\n", batched);
+    return 0;
+}
