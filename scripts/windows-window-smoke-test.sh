@@ -34,6 +34,11 @@ out=$(wine "$cli" scan-urls '日本語\リンク集.htm' a.txt 'メモ.txt' | tr
 before=$(wine "$cli" list '日本語\リンク集.htm' | tr -d '\r')
 
 collection="Z:${work//\//\\}\\日本語\\リンク集.htm"
+# The open dialog starts in the Japanese folder; a second start is refused.
+wine reg add 'HKCU\Software\Tessella\Linkhive\History' /v OpenDir /d "${collection%\\*}" /f \
+  >/dev/null
+wine reg add 'HKCU\Software\Tessella\Linkhive\OtherSet' /v 2ndStart /t REG_DWORD /d 0 /f \
+  >/dev/null
 wine "$portable/linkhive.exe" "$collection" >"$work/window.log" 2>&1 &
 window=$(timeout 120 xdotool search --sync --onlyvisible --name 'リンク集\.htm' | head -n1) ||
   fail "no window named after the collection appeared"
@@ -45,6 +50,11 @@ esac
 echo "window caption: $caption"
 sleep 3 # the deferred start-up (settings, history menu) runs from the event loop
 import -window root "$build_dir/window-wine.png"
+
+# A refused second start ends by itself, leaving the one window.
+timeout 120 wine "$portable/linkhive.exe" >/dev/null 2>&1 || fail "a refused second start did not end"
+windows=$(xdotool search --onlyvisible --name '^Linkhive for Windows' | wc -l)
+[ "$windows" = 1 ] || fail "$windows main windows after a refused second start"
 
 # The about box, a message box of the program's own.
 xdotool windowfocus "$window" key --clearmodifiers alt+h
@@ -62,10 +72,17 @@ import -window root "$build_dir/window-wine-file-dialog.png"
 xdotool key --clearmodifiers Escape
 sleep 1
 
-# Close through the File menu.
+# A name typed into the first row marks the collection changed, so the close through the File
+# menu asks whether to save: the program's own message box, answered No.
+xdotool windowfocus "$window" type --delay 100 'x'
+xdotool key --clearmodifiers Return
+sleep 1
 xdotool windowfocus "$window" key --clearmodifiers alt+f
 sleep 1
 xdotool key --clearmodifiers x
+sleep 3
+import -window root "$build_dir/window-wine-message.png"
+xdotool key --clearmodifiers n
 for _ in $(seq 60); do
   xdotool search --name 'リンク集\.htm' >/dev/null 2>&1 || break
   sleep 1
