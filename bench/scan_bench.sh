@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Times linkhive-cli scan-urls / scan-emails on a generated cp932 corpus against GNU grep -oaE with
-# a comparable byte-level pattern and against cat of the same file (the floor: reading it).
+# The whole scan job (read, scan, duplicate test, write the collection) of linkhive-cli
+# scan-urls / scan-emails on a generated cp932 corpus, against ripgrep with a comparable
+# byte-level pattern and a case-blind dedupe writing its list, and against cat of the same file
+# (the floor: reading it). Runs alternate between ours and the peers, so the load of a shared
+# machine falls on all alike; medians and ratios are printed, and the peak memory of each scan.
 # Usage: bench/scan_bench.sh [build-dir] [mebibytes] [rounds]
 # (configure the build with -DLINKHIVE_BUILD_BENCH=ON and build linkhive-cli and make_scan_corpus).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 mib=${2:-256}
-rounds=${3:-3}
+rounds=${3:-5}
 cli="$build/src/cli/linkhive-cli"
 gen="$build/bench/make_scan_corpus"
 for b in "$cli" "$gen"; do
   [ -x "$b" ] || { echo "build $b first" >&2; exit 2; }
+done
+for tool in rg:ripgrep mawk:mawk; do
+  if ! command -v "${tool%%:*}" >/dev/null; then
+    echo "installing ${tool#*:}" >&2
+    if [ "$(id -u)" = 0 ]; then apt-get install -y -qq "${tool#*:}" >&2
+    else sudo apt-get install -y -qq "${tool#*:}" >&2; fi
+  fi
 done
 
 work=$(mktemp -d)
@@ -20,55 +30,76 @@ corpus="$work/corpus.txt"
 "$gen" "$corpus" "$mib" >&2
 export LC_ALL=C
 
-# The URL terminators and the e-mail delimiters as bracket expressions (']' first, '^' not first).
+# The URL terminators and the e-mail delimiters as bracket expressions (in ripgrep's syntax the
+# brackets inside a class are escaped).
 url_re='[Hh][Tt][Tt][Pp]://[^ ,!"()+*<>'"'"']+'
-mail_part='[^] ,!"()+*<>'"'"'#$&=`|{}?^\\@[;:/]+'
+mail_part='[^\] ,!"()+*<>'"'"'#$&=`|{}?^\\@\[;:/]+'
 mail_re="$mail_part@$mail_part"
 
-best() { # best wall time in seconds of running "$@" $rounds times
-  local best=999999 t
-  for _ in $(seq "$rounds"); do
-    local t0 t1
-    t0=$(date +%s.%N); "$@"; t1=$(date +%s.%N)
-    t=$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b-a}')
-    best=$(awk -v a="$best" -v b="$t" 'BEGIN{print (b<a)?b:a}')
-  done
-  echo "$best"
-}
-
 cat_run() { cat "$corpus" >/dev/null; }
-# grep stops at the first match when its output is /dev/null, so it writes a file like we do.
-grep_urls() { grep -oaE "$url_re" "$corpus" >"$work/grep.out"; }
-grep_mails() { grep -oaE "$mail_re" "$corpus" >"$work/grep.out"; }
+# The peer keeps the first of the addresses that agree but for letter case, as the scan does.
+rg_urls() { rg -oa --no-line-number -e "$url_re" "$corpus" | mawk '!seen[toupper($0)]++' >"$work/rg.out"; }
+rg_mails() { rg -oa --no-line-number -e "$mail_re" "$corpus" | mawk '!seen[toupper($0)]++' >"$work/rg.out"; }
 cli_new() { rm -f "$work/c.htm"; "$cli" "$1" "$work/c.htm" "$corpus" >/dev/null; }
 cli_known() { "$cli" "$1" "$work/c.htm" "$corpus" >/dev/null; }
+url_new() { cli_new scan-urls; }
+url_known() { cli_known scan-urls; }
+mail_new() { cli_new scan-emails; }
+mail_known() { cli_known scan-emails; }
+
+elapsed() {
+  local t0=$EPOCHREALTIME
+  "$@"
+  awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f", b - a }'
+}
+median() { tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END {
+  print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Alternating rounds of the given jobs; sets med_<job> to each median.
+measure() {
+  local r job
+  declare -A times=()
+  for ((r = 0; r < rounds; r++)); do
+    local order=("$@")
+    ((r % 2)) && order=($(printf '%s\n' "$@" | tac))
+    for job in "${order[@]}"; do
+      times[$job]+=" $(elapsed "$job")"
+    done
+  done
+  for job in "$@"; do
+    printf -v "med_$job" '%s' "$(echo ${times[$job]} | median)"
+  done
+}
 
 cat_run # warm the page cache
-t_cat=$(best cat_run)
-t_grep_u=$(best grep_urls)
-grep_u_count=$(wc -l <"$work/grep.out")
-t_grep_m=$(best grep_mails)
-grep_m_count=$(wc -l <"$work/grep.out")
-t_url_new=$(best cli_new scan-urls)
+rm -f "$work/c.htm"
 url_summary=$("$cli" scan-urls "$work/c.htm" "$corpus")
-t_url_known=$(best cli_known scan-urls)
-t_mail_new=$(best cli_new scan-emails)
+measure cat_run rg_urls url_new url_known
+cat_u=$med_cat_run
+rg_u_count=$(wc -l <"$work/rg.out")
+rm -f "$work/c.htm"
 mail_summary=$("$cli" scan-emails "$work/c.htm" "$corpus")
-t_mail_known=$(best cli_known scan-emails)
+measure cat_run rg_mails mail_new mail_known
+cat_m=$med_cat_run
+rg_m_count=$(wc -l <"$work/rg.out")
+rss_url=$(/usr/bin/time -f %M "$cli" scan-urls "$work/new.htm" "$corpus" 2>&1 >/dev/null | tail -1)
+rm -f "$work/new.htm"
+rss_mail=$(/usr/bin/time -f %M "$cli" scan-emails "$work/new.htm" "$corpus" 2>&1 >/dev/null | tail -1)
 
 size=$(stat -c %s "$corpus")
-echo "corpus: $(awk -v s="$size" 'BEGIN{printf "%.1f MiB", s/1048576}'), best of $rounds"
-echo "grep matches: $grep_u_count URL-like, $grep_m_count mail-like"
-echo "scan-urls:   $url_summary"
-echo "scan-emails: $mail_summary"
-row() { awk -v n="$1" -v t="$2" -v c="$t_cat" -v g="$3" 'BEGIN {
-  if (g > 0) printf "%-40s %8.3f %8.2f %8.2f\n", n, t, t / c, t / g
-  else printf "%-40s %8.3f %8.2f %8s\n", n, t, t / c, "-" }'; }
-printf "%-40s %8s %8s %8s\n" "command" "seconds" "x cat" "x grep"
-row "cat" "$t_cat" 0
-row "grep -oaE (URL pattern)" "$t_grep_u" 0
-row "linkhive-cli scan-urls (new collection)" "$t_url_new" "$t_grep_u"
-row "linkhive-cli scan-urls (nothing new)" "$t_url_known" "$t_grep_u"
-row "grep -oaE (e-mail pattern)" "$t_grep_m" 0
-row "linkhive-cli scan-emails (new collection)" "$t_mail_new" "$t_grep_m"
-row "linkhive-cli scan-emails (nothing new)" "$t_mail_known" "$t_grep_m"
+echo "corpus: $(awk -v s="$size" 'BEGIN{printf "%.1f MiB", s/1048576}'), median of $rounds"
+echo "ripgrep + dedupe: $rg_u_count URL-like, $rg_m_count mail-like"
+echo "scan-urls:   $url_summary (peak RSS $((rss_url / 1024)) MiB)"
+echo "scan-emails: $mail_summary (peak RSS $((rss_mail / 1024)) MiB)"
+row() { awk -v n="$1" -v t="$2" -v c="$3" -v g="$4" 'BEGIN {
+  if (g > 0) printf "%-42s %8.3f %8.2f %8.2f\n", n, t, t / c, t / g
+  else printf "%-42s %8.3f %8.2f %8s\n", n, t, t / c, "-" }'; }
+printf "%-42s %8s %8s %8s\n" "command" "seconds" "x cat" "x rg"
+row "cat (URL rounds)" "$cat_u" "$cat_u" 0
+row "ripgrep + dedupe (URL pattern)" "$med_rg_urls" "$cat_u" 0
+row "linkhive-cli scan-urls (new collection)" "$med_url_new" "$cat_u" "$med_rg_urls"
+row "linkhive-cli scan-urls (nothing new)" "$med_url_known" "$cat_u" "$med_rg_urls"
+row "cat (e-mail rounds)" "$cat_m" "$cat_m" 0
+row "ripgrep + dedupe (e-mail pattern)" "$med_rg_mails" "$cat_m" 0
+row "linkhive-cli scan-emails (new collection)" "$med_mail_new" "$cat_m" "$med_rg_mails"
+row "linkhive-cli scan-emails (nothing new)" "$med_mail_known" "$cat_m" "$med_rg_mails"

@@ -3,8 +3,8 @@
 # With --runtime it adds what a desktop session needs to use the program: a Japanese font for
 # the interface and the desktop's default-handler launcher. With --windows it adds what the
 # Windows cross-build and its test run need: MinGW, wine, GoogleTest's sources, a Japanese
-# locale to run under, NSIS and Qt's Japanese texts for the window's installer, and a virtual
-# display with a window finder and screenshots for starting the window.
+# locale to run under, NSIS for the window's installer, and a virtual display with a window
+# finder and screenshots for starting the window; with --fuzz what scripts/fuzz.sh needs.
 set -euo pipefail
 # qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
@@ -12,7 +12,9 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
 case "${1:-}" in
 --runtime) packages+=(fonts-ipafont-gothic xdg-utils) ;;
 --windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest locales ccache
-                     nsis qt6-translations-l10n xvfb xauth xdotool imagemagick) ;;
+                     nsis xvfb xauth xdotool imagemagick) ;;
+# clang and its libFuzzer and sanitizer runtimes, for scripts/fuzz.sh only.
+--fuzz) packages+=(clang libclang-rt-14-dev) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -14,9 +14,10 @@ constexpr qsizetype kMaxRequest = 64;
 } // namespace
 
 ActivationServer::ActivationServer(std::function<void()> activate,
-                                   std::function<QByteArray()> describe, QObject* parent)
+                                   std::function<QByteArray()> describe,
+                                   std::function<QByteArray()> caption, QObject* parent)
     : QObject(parent), m_server(new QLocalServer(this)), m_activate(std::move(activate)),
-      m_describe(std::move(describe)) {
+      m_describe(std::move(describe)), m_caption(std::move(caption)) {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &ActivationServer::OnNewConnection);
 }
@@ -54,6 +55,9 @@ void ActivationServer::OnNewConnection() {
                 answer = QByteArrayLiteral("ok");
             } else if (request == kStatusRequest) {
                 answer = m_describe();
+            } else if (request == kCaptionRequest) {
+                // One line whatever the file name holds.
+                answer = m_caption().replace('\n', ' ').replace('\r', ' ');
             } else {
                 answer = QByteArrayLiteral("unknown");
             }

@@ -14,9 +14,10 @@ namespace lh {
 class ActivationServer final : public QObject {
     Q_OBJECT
 public:
-    // `activate` brings the window to the front; `describe` answers a status query.
+    // `activate` brings the window to the front; `describe` answers a status query, `caption`
+    // a caption query (the window's caption in UTF-8).
     ActivationServer(std::function<void()> activate, std::function<QByteArray()> describe,
-                     QObject* parent = nullptr);
+                     std::function<QByteArray()> caption, QObject* parent = nullptr);
     ~ActivationServer() override;
 
     // Starts listening on this process's name; false when the socket cannot be made.
@@ -29,6 +30,7 @@ private:
     QLocalServer* m_server;
     std::function<void()> m_activate;
     std::function<QByteArray()> m_describe;
+    std::function<QByteArray()> m_caption;
 };
 
 // Asks one running main window to come to the front. False when none answered.
@@ -41,5 +43,8 @@ QByteArray SendActivationRequest(const QString& serverName, const QByteArray& re
 
 inline constexpr const char* kActivateRequest = "activate";
 inline constexpr const char* kStatusRequest = "status";
+// Answered once the window is back in its event loop: a caption that names the file means the
+// start-up's load is done (what the opening benchmark waits for).
+inline constexpr const char* kCaptionRequest = "caption";
 
 } // namespace lh

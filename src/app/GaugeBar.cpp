@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QProgressBar>
+#include <algorithm>
 
 namespace lh {
 
@@ -15,6 +16,7 @@ constexpr int kBarHeight = 17;
 constexpr int kGaugeDesignWidth = 177;
 constexpr int kLabelDesignLeft = 184;
 constexpr int kLabelTop = 4;
+constexpr int kPercentSteps = 100;
 
 // Lays out pending geometry now: without the event loop a shown or hidden widget would keep
 // its old place until the pass ends.
@@ -77,12 +79,16 @@ void GaugeBar::ProgressStart(std::int64_t max, const std::string& label) {
     }
     m_gauge->resize(m_progressBar->width(), kBarHeight);
 
+    // The drawn gauge shows whole percents; the platform's bar moves by pixels, but redrawing
+    // it more often than by whole percents shows nothing worth the time.
+    m_model.SetDisplaySteps(m_newGauge ? std::min(m_progressBar->width(), kPercentSteps)
+                                       : kPercentSteps);
+    m_model.ShowingNow();
     if (m_newGauge) {
         m_progressBar->setRange(0, m_model.BarMaximum());
         m_progressBar->setValue(0);
     }
     m_gauge->SetProgress(0);
-    m_shownPercent = 0;
 
     m_statusBar->hide();
     show();
@@ -94,15 +100,17 @@ void GaugeBar::ProgressStep(std::int64_t amount) {
     if (isHidden())
         return;
     m_model.Step(amount);
+    // Steps come once per line: most of them change nothing on the screen, and touching the
+    // widgets for them (value, text, style, events) would cost more than reading the line.
+    if (!m_model.DisplayBehind())
+        return;
+    m_model.ShowingNow();
     if (m_newGauge)
         m_progressBar->setValue(m_model.BarValue());
     else
         m_gauge->SetProgress(m_model.Percent());
     // Each step that changes what the strip shows is on the screen before the pass goes on.
-    if (m_model.Percent() != m_shownPercent) {
-        m_shownPercent = m_model.Percent();
-        RepaintNow();
-    }
+    RepaintNow();
 }
 
 void GaugeBar::ProgressEnd() {

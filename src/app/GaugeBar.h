@@ -54,7 +54,6 @@ private:
     bool m_gaugeVisible = true;
     bool m_labelShown = true; // the label's switch; isVisible() is false while the strip hides
     bool m_newGauge = true;
-    int m_shownPercent = -1;
 };
 
 } // namespace lh

@@ -40,10 +40,12 @@ MainWindow::MainWindow(QWidget* parent)
     CreateStatusBar();
     CreateGrid();
     SetCaretPanelWidth(m_caretPanelWidth);
+    setAcceptDrops(true);
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
                                              m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
                                              m_history, static_cast<DocumentView&>(*this));
-    m_launch = std::make_unique<LaunchCommands>(m_doc);
+    m_launch = std::make_unique<LaunchCommands>(m_doc, LaunchCommands::Opener{},
+                                                LaunchCommands::TimeText{}, &m_forwardingMessages);
     m_scans = std::make_unique<ScanCommands>(m_doc, m_forwardingChooser, m_forwardingMessages,
                                              *m_gaugeBar, m_busyCursor.get(),
                                              static_cast<ScanFinisher&>(*this), m_options);
@@ -69,7 +71,7 @@ MainWindow::MainWindow(QWidget* parent)
                    QByteArray(" minimized=") + QByteArray(isMinimized() ? "1" : "0") +
                    QByteArray(" second=") + QByteArray(SecondInstance ? "1" : "0");
         },
-        this);
+        [this] { return windowTitle().toUtf8(); }, this);
     m_activation->Listen();
 
     FormCreate();
@@ -215,6 +217,7 @@ void MainWindow::ShowTable(bool visible) {
 }
 
 void MainWindow::TableReplaced() {
+    m_statusReport.clear(); // it told of the document that is gone
     // Row 1, column 1 becomes current. Before the user has selected anything the position
     // panel keeps its initial text; afterwards it follows.
     const QModelIndex first = m_model->IndexAt(1, 1);
@@ -275,6 +278,13 @@ void MainWindow::ActivateFromAnotherStart() {
 }
 
 void MainWindow::DisplayHint(const QString& longHint) {
+    // A scan's report stays until a hint of something else takes its place: the idle hints
+    // (none, or the document's own) bring it back.
+    if (!m_statusReport.isEmpty() &&
+        (longHint.isEmpty() || longHint == QString::fromStdString(m_doc.Hint()))) {
+        m_panel1->setText(m_statusReport);
+        return;
+    }
     m_panel1->setText(longHint);
 }
 

@@ -6,11 +6,13 @@
 // MainWindowStartup.cpp (creation and deferred start-up), MainWindowClose.cpp (close check, Esc,
 // pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
 // (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
-// MainWindowScan.cpp (filling the table from a file).
+// MainWindowScan.cpp (filling the table from a file, scan options), MainWindowDrop.cpp (files and
+// links dropped on the window).
 
 #include "ForwardingFileChooser.h"
 #include "ForwardingMessageBox.h"
 #include "core/Document.h"
+#include "core/DroppedLinks.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
 #include "core/LaunchCommands.h"
@@ -30,6 +32,8 @@
 #include <vector>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -135,6 +139,12 @@ public:
     void EditFileURLItemClick();
     void EditFileEMItemClick();
     void FinishScan() override;
+    void ShowScanReport(const ScanOutcome& outcome) override;
+    // Scan options of the Edit menu: each change is stored at once.
+    void EditHttpsItemClick();
+    void EditEncodingItemClick(EncodingChoice choice);
+    // What the status bar's text panel says after a scan or a drop.
+    QString StatusReport() const;
 
     // Launching, settings and about commands.
     void EditAccessItemClick();
@@ -162,6 +172,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -190,6 +202,12 @@ private:
     void SetCurrentCell(qint64 gridRow, int gridColumn);
     // Start-up and close.
     void RestoreOptions();
+    void RestoreScanOptions();
+    void ShowScanOptions();
+    void ShowStatusReport(const QString& text);
+    // Files dropped are scanned for URLs in order; links become records.
+    void DropFiles(const std::vector<std::string>& paths);
+    void DropLinks(const std::vector<DroppedLink>& links);
     void RestoreDisplayFont();
     void ApplyFontColor();
     void ApplyStartupWindowState();
@@ -225,6 +243,7 @@ private:
     int m_caretDigits = 0;      // digits of the row count the panel was fitted to
     bool m_selectedOnce = false;
     QString m_helpFile;
+    QString m_statusReport; // what the last scan or drop did, shown while nothing else is
     int m_activations = 0;
     bool m_startedUp = false;
     // Start-up, close and display state.

@@ -49,7 +49,8 @@ void MainWindow::ShowHelpTopic(int topic) {
 }
 
 void MainWindow::SetOpener(LaunchCommands::Opener opener) {
-    m_launch = std::make_unique<LaunchCommands>(m_doc, std::move(opener));
+    m_launch = std::make_unique<LaunchCommands>(m_doc, std::move(opener),
+                                                LaunchCommands::TimeText{}, &m_forwardingMessages);
 }
 
 } // namespace lh

@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -34,6 +35,22 @@ QAction* AddItem(QWidget* owner, QMenu* menu, const char* name, const char* capt
     menu->addAction(item);
     return item;
 }
+
+struct EncodingMenuEntry {
+    const char* name;
+    const char* caption;
+    EncodingChoice choice;
+};
+
+// The encodings a scan may read files in, "自動判別" first.
+constexpr EncodingMenuEntry kEncodingMenu[] = {
+    {"EditEncodingAutoItem", "自動判別", EncodingChoice::Auto},
+    {"EditEncodingCp932Item", "Shift_JIS", EncodingChoice::Cp932},
+    {"EditEncodingUtf8Item", "UTF-8", EncodingChoice::Utf8},
+    {"EditEncodingUtf16Item", "UTF-16", EncodingChoice::Utf16},
+    {"EditEncodingEucJpItem", "EUC-JP", EncodingChoice::EucJp},
+    {"EditEncodingIso2022JpItem", "ISO-2022-JP", EncodingChoice::Iso2022Jp},
+};
 
 QAction* AddSeparator(QWidget* owner, QMenu* menu, const char* name) {
     QAction* separator = menu->addSeparator();
@@ -115,6 +132,20 @@ void MainWindow::CreateEditMenu() {
             "ﾌｧｲﾙからURL(http:)を探して追加する");
     AddItem(this, edit, "EditFileEMItem", "ﾌｧｲﾙから追加[E-Mail](&E)",
             "ﾌｧｲﾙからE-Mailｱﾄﾞﾚｽを探して追加する");
+    AddItem(this, edit, "EditHttpsItem", "https:// も追加する", "URLの検索でhttps://も探す")
+        ->setCheckable(true);
+    QMenu* encodings = edit->addMenu(QString::fromUtf8("読み込む文字ｺｰﾄﾞ(&C)"));
+    encodings->setObjectName(QStringLiteral("EditEncodingMenu"));
+    encodings->menuAction()->setObjectName(QStringLiteral("EditEncodingMenuItem"));
+    SetHint(encodings->menuAction(), "ﾌｧｲﾙから追加するときの文字ｺｰﾄﾞ");
+    auto* group = new QActionGroup(this);
+    group->setObjectName(QStringLiteral("EditEncodingGroup"));
+    for (const EncodingMenuEntry& entry : kEncodingMenu) {
+        QAction* item = AddItem(this, encodings, entry.name, entry.caption, nullptr);
+        item->setCheckable(true);
+        item->setData(static_cast<int>(entry.choice));
+        group->addAction(item);
+    }
     edit->addSeparator();
     AddItem(this, edit, "EditHtmlItem", "HTML表示(&H)", "このﾃﾞｰﾀをﾌﾞﾗｳｻﾞで開く",
             QKeySequence(Qt::Key_F5));

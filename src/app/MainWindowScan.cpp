@@ -3,6 +3,8 @@
 #include "MainWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QLabel>
 
 namespace lh {
 
@@ -11,6 +13,40 @@ void MainWindow::ConnectScanCommands() {
         connect(item, &QAction::triggered, this, &MainWindow::EditFileURLItemClick);
     if (QAction* item = Item("EditFileEMItem"))
         connect(item, &QAction::triggered, this, &MainWindow::EditFileEMItemClick);
+    if (QAction* item = Item("EditHttpsItem"))
+        connect(item, &QAction::triggered, this, &MainWindow::EditHttpsItemClick);
+    if (auto* group = findChild<QActionGroup*>(QStringLiteral("EditEncodingGroup")))
+        connect(group, &QActionGroup::triggered, this, [this](QAction* item) {
+            EditEncodingItemClick(static_cast<EncodingChoice>(item->data().toInt()));
+        });
+}
+
+void MainWindow::RestoreScanOptions() {
+    m_options.scan.encoding =
+        EncodingChoiceNamed(keys::kScanEncoding.Read()).value_or(EncodingChoice::Auto);
+    m_options.scan.https = keys::kScanHttps.IsOn();
+    ShowScanOptions();
+}
+
+void MainWindow::ShowScanOptions() {
+    if (QAction* item = Item("EditHttpsItem"))
+        item->setChecked(m_options.scan.https);
+    if (auto* group = findChild<QActionGroup*>(QStringLiteral("EditEncodingGroup")))
+        for (QAction* item : group->actions())
+            item->setChecked(static_cast<EncodingChoice>(item->data().toInt()) ==
+                             m_options.scan.encoding);
+}
+
+void MainWindow::EditHttpsItemClick() {
+    m_options.scan.https = !m_options.scan.https;
+    keys::kScanHttps.Write(m_options.scan.https ? 1 : 0);
+    ShowScanOptions();
+}
+
+void MainWindow::EditEncodingItemClick(EncodingChoice choice) {
+    m_options.scan.encoding = choice;
+    keys::kScanEncoding.Write(EncodingChoiceName(choice));
+    ShowScanOptions();
 }
 
 void MainWindow::EditFileURLItemClick() {
@@ -37,6 +73,16 @@ void MainWindow::FinishScan() {
     m_grid->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     m_grid->ScrollEndIntoView();
     m_grid->viewport()->repaint();
+}
+
+void MainWindow::ShowScanReport(const ScanOutcome& outcome) {
+    ShowStatusReport(QString::fromUtf8(ScanReportText(outcome)));
+}
+
+void MainWindow::ShowStatusReport(const QString& text) {
+    m_statusReport = text;
+    m_panel1->setText(text);
+    m_panel1->setToolTip(text);
 }
 
 } // namespace lh

@@ -70,6 +70,7 @@ void MainWindow::Timer1Timer() {
     m_files->SaveDialog() = {keys::kSaveDir.Read(), keys::kSaveFilter.Read()};
     m_options.addDir = keys::kAddDir.Read();
     m_options.addFilter = keys::kAddFilter.Read();
+    RestoreScanOptions();
     m_files->RebuildHistoryMenu();
 
     m_options.gaugeVisible = keys::kGaugeVisible.IsOn();

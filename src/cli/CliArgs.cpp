@@ -38,16 +38,27 @@ std::string JapaneseUsageText(Command command) {
     case Command::ScanEmails: {
         const bool urls = command == Command::ScanUrls;
         return std::string("使い方: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
-               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
+               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+               "       [--encoding NAME] [--https]\n\n" +
                (urls ? "各 FILE から http:// のアドレスを探し、\n"
                      : "各 FILE からメールアドレスを探し (mailto: のリンクとして保存)、\n") +
                "COLLECTION にまだないものを末尾に追加します。\n"
                "COLLECTION があれば読み込み、なければ新しく作ります。\n"
                "書き込むのは、何か追加したときか COLLECTION がなかったときだけです。\n"
                "何かを書き込む前に、すべての FILE を確かめます。\n\n"
+               "同じ COLLECTION を更新する linkhive-cli どうしは順番を待ちます。\n"
+               "後の方は先の方が書き終えるのを待ち、新しい内容を読み込みます。\n"
+               "その間に別のプログラムが COLLECTION を変えたときは、\n"
+               "その内容のまま残します (終了コード 1)。\n\n"
                "  --yes          *.exe や *.com という名前のファイルも調べます\n"
                "  --backup KIND  元の COLLECTION を NAME.bak (bak) または\n"
-               "                 NAME.~ext (tilde) として残します。既定は none\n\n"
+               "                 NAME.~ext (tilde) として残します。既定は none\n"
+               "  --encoding NAME  各 FILE の文字コード: auto (既定。BOM、なければ\n"
+               "                 先頭が明らかに UTF-8、EUC-JP、ISO-2022-JP ならそれ、\n"
+               "                 ほかは cp932)、cp932、utf-8、utf-16、euc-jp、iso-2022-jp\n"
+               "  --https        https:// で始まるアドレスも探します (scan-urls)\n\n"
+               "最後の行は、追加・検出・登録済み (重複)・1 MiB を超えて\n"
+               "読み飛ばしたアドレスの数を示します。\n\n"
                "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
                "2 使い方の誤り\n";
     }
@@ -140,6 +151,14 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
                 a.backup = BackupKind::Tilde;
             else
                 return Fail(Say(language, msg::kBackupValues), a.command);
+        } else if (name == "--encoding" && IsScan(a.command)) {
+            const std::optional<std::string> v = takeValue();
+            const std::optional<EncodingChoice> choice = v ? EncodingChoiceNamed(*v) : std::nullopt;
+            if (!choice)
+                return Fail(Say(language, msg::kEncodingValues), a.command);
+            a.scan.encoding = *choice;
+        } else if (name == "--https" && IsScan(a.command) && !value) {
+            a.scan.https = true;
         } else if (name == "--format" && a.command == Command::List) {
             const std::optional<std::string> v = takeValue();
             if (v == "tsv")
@@ -186,7 +205,8 @@ std::string UsageText(Command command, Language language) {
     case Command::ScanEmails: {
         const bool urls = command == Command::ScanUrls;
         return std::string("usage: linkhive-cli ") + (urls ? "scan-urls" : "scan-emails") +
-               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n\n" +
+               " COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+               "       [--encoding NAME] [--https]\n\n" +
                (urls ? "Scans each FILE for http:// addresses"
                      : "Scans each FILE for e-mail addresses (stored as mailto: links)") +
                " and appends those COLLECTION\n"
@@ -198,7 +218,14 @@ std::string UsageText(Command command, Language language) {
                "changes COLLECTION meanwhile, it is left as that program wrote it (exit 1).\n\n"
                "  --yes          scan files named *.exe or *.com too\n"
                "  --backup KIND  keep the previous COLLECTION as NAME.bak (bak) or\n"
-               "                 NAME.~ext (tilde); default none\n\n"
+               "                 NAME.~ext (tilde); default none\n"
+               "  --encoding NAME  read each FILE as auto (default: a byte order mark, else\n"
+               "                 UTF-8, EUC-JP or ISO-2022-JP when the start of the file is\n"
+               "                 plainly that, else cp932), cp932, utf-8, utf-16, euc-jp or\n"
+               "                 iso-2022-jp\n"
+               "  --https        also take addresses that begin with https:// (scan-urls)\n\n"
+               "The summary line counts the addresses added, found, found again (duplicates)\n"
+               "and passed over for being longer than 1 MiB.\n\n"
                "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
     }
     case Command::Rewrite:
@@ -209,10 +236,11 @@ std::string UsageText(Command command, Language language) {
     case Command::List:
         return "usage: linkhive-cli list COLLECTION [--format tsv|json]\n\n"
                "Prints the records in UTF-8. tsv: one record a line, number, name, address,\n"
-               "access time and remark separated by tabs; a tab, line feed, carriage return\n"
-               "or backslash inside a cell is written \\t, \\n, \\r or \\\\. json: an array of\n"
-               "objects with the keys no, name, address, access and remark. Bytes that are not\n"
-               "code page 932 show as U+FFFD (with a note on stderr).\n\n"
+               "access time and remark separated by tabs; inside a cell a tab, line feed,\n"
+               "carriage return or backslash is written \\t, \\n, \\r or \\\\, any other control\n"
+               "character or DEL \\xHH (ESC is \\x1b), U+0080 to U+009F \\u0080 to \\u009f.\n"
+               "json: an array of objects with the keys no, name, address, access and remark.\n"
+               "Bytes that are not code page 932 show as U+FFFD (with a note on stderr).\n\n"
                "Exit status: 0 done, 1 file error, 2 usage error.\n";
     case Command::None:
         break;
@@ -220,7 +248,8 @@ std::string UsageText(Command command, Language language) {
     return "usage: linkhive-cli COMMAND ...\n\n"
            "Commands:\n"
            "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
-           "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
+           "              [--encoding auto|cp932|utf-8|utf-16|euc-jp|iso-2022-jp] [--https]\n"
+           "  scan-emails COLLECTION FILE... (the same options)\n"
            "  rewrite     SOURCE TARGET\n"
            "  list        COLLECTION [--format tsv|json]\n\n"
            "'linkhive-cli COMMAND --help' describes a command.\n";

@@ -2,13 +2,15 @@
 
 // The companion's command line:
 //   linkhive-cli scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]
-//   linkhive-cli scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]
+//                            [--encoding NAME] [--https]
+//   linkhive-cli scan-emails COLLECTION FILE... (the same options)
 //   linkhive-cli rewrite     SOURCE TARGET
 //   linkhive-cli list        COLLECTION [--format tsv|json]
 // Options may stand anywhere after the command; "--" ends them.
 
 #include "CliLanguage.h"
 #include "core/CollectionFile.h"
+#include "core/MainOptions.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@ struct CliArgs {
     bool yes = false;
     BackupKind backup = BackupKind::None;
     ListFormat format = ListFormat::Tsv;
+    ScanOptions scan;
 };
 
 struct ParsedArgs {

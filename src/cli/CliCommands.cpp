@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "Listing.h"
 #include "TerminalProgress.h"
 #include "core/Document.h"
 #include "core/InputOpen.h"
@@ -9,7 +10,6 @@
 #include "platform/FileSystem.h"
 #include "platform/FileWriteLock.h"
 #include "platform/InputFile.h"
-#include "util/Codec.h"
 #include "util/FileHelpers.h"
 
 #include <cstdio>
@@ -114,59 +114,6 @@ bool SaveCollection(const std::string& path, const Document& document, BackupKin
     return true;
 }
 
-// Cell text for the listing: UTF-8, with a count of cells that needed replacement characters.
-std::string CellText(std::string_view cell, int& lossy) {
-    if (std::optional<std::string> exact = SjisToUtf8(cell))
-        return std::move(*exact);
-    ++lossy;
-    return SjisToUtf8Lossy(cell);
-}
-
-void PutTsvField(std::string& line, const std::string& text) {
-    for (const char c : text) {
-        switch (c) {
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        case '\\':
-            line += "\\\\";
-            break;
-        default:
-            line += c;
-        }
-    }
-}
-
-void PutJsonString(std::string& out, const std::string& text) {
-    out += '"';
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 } // namespace
 
 int RunScan(const CliArgs& args, const CliStreams& s) {
@@ -198,12 +145,14 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
 
     std::int64_t found = 0;
     std::int64_t added = 0;
+    std::int64_t tooLong = 0;
     for (const std::string& file : files) {
         progress.ProgressStart(
             FileSizeByName(file),
             ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
                           FileInfoLine(file)));
-        const ScanOutcome outcome = ScanFileIntoDocument(kind, file, document, progress, true);
+        const ScanOutcome outcome =
+            ScanFileIntoDocument(kind, file, document, progress, args.scan, true);
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);
@@ -212,8 +161,12 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (outcome.tooLong > 0)
             Complain(s,
                      Say(s.language, msg::kTooLongPassed, {file, std::to_string(outcome.tooLong)}));
+        if (outcome.encoding != Charset::Cp932)
+            Complain(s, Say(s.language, msg::kReadAs,
+                            {file, std::string(CharsetDisplayName(outcome.encoding))}));
         found += outcome.found;
         added += outcome.added;
+        tooLong += outcome.tooLong;
     }
 
     if (added > 0 || !existed) {
@@ -226,9 +179,10 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         if (!saved)
             return 1;
     }
-    const std::string result = Say(s.language, msg::kScanResult,
-                                   {std::to_string(added), std::to_string(found),
-                                    std::to_string(document.Table().RecordCount()), collection});
+    const std::string result =
+        Say(s.language, msg::kScanResult,
+            {std::to_string(added), std::to_string(found), std::to_string(found - added),
+             std::to_string(tooLong), std::to_string(document.Table().RecordCount()), collection});
     Put(s.out, result + "\n");
     return 0;
 }
@@ -256,37 +210,13 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     const std::string& path = args.operands[0];
     if (!LoadCollection(path, document, progress, s))
         return 1;
-    const TableStore& table = document.Table();
-    const bool json = args.format == ListFormat::Json;
     int lossy = 0;
-    std::string line;
-    if (json)
-        Put(s.out, table.RecordCount() == 0 ? "[" : "[\n");
-    static constexpr const char* kKeys[5] = {"no", "name", "address", "access", "remark"};
-    for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
-        line.clear();
-        if (json) {
-            line += "  {\"no\": " + std::to_string(r);
-            for (int c = 1; c <= 4; ++c) {
-                line += std::string(", \"") + kKeys[c] + "\": ";
-                PutJsonString(line, CellText(table.CellView(r, c), lossy));
-            }
-            line += r + 1 < table.EntryRow() ? "},\n" : "}\n";
-        } else {
-            line += std::to_string(r);
-            for (int c = 1; c <= 4; ++c) {
-                line += '\t';
-                PutTsvField(line, CellText(table.CellView(r, c), lossy));
-            }
-            line += '\n';
-        }
-        Put(s.out, line);
-    }
-    if (json)
-        Put(s.out, "]\n");
+    WriteListing(s.out, document.Table(),
+                 args.format == ListFormat::Json ? ListingFormat::Json : ListingFormat::Tsv, lossy);
     if (lossy > 0)
         Complain(s, Say(s.language, msg::kLossyCells, {std::to_string(lossy)}));
-    if (std::fflush(s.out) != 0) {
+    // A write that failed along the way (a full disk) leaves only the error mark behind.
+    if (std::fflush(s.out) != 0 || std::ferror(s.out)) {
         Complain(s, Say(s.language, msg::kCannotWriteListing));
         return 1;
     }

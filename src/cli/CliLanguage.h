@@ -43,6 +43,9 @@ inline constexpr Text kUnknownCommand{"unknown command '%1'", "不明なコマ�
 inline constexpr Text kUnknownOption{"unknown option '%1'", "不明なオプションです: '%1'"};
 inline constexpr Text kBackupValues{"--backup takes none, bak or tilde",
                                     "--backup には none、bak、tilde のいずれかを指定してください"};
+inline constexpr Text kEncodingValues{
+    "--encoding takes auto, cp932, utf-8, utf-16, euc-jp or iso-2022-jp",
+    "--encoding には auto、cp932、utf-8、utf-16、euc-jp、iso-2022-jp のいずれかを指定してください"};
 inline constexpr Text kFormatValues{"--format takes tsv or json",
                                     "--format には tsv か json を指定してください"};
 inline constexpr Text kScanOperands{"a collection and at least one file to scan are needed",
@@ -71,8 +74,10 @@ inline constexpr Text kLossyCells{
     "%1 個のセルにコードページ932 ではないバイトがあります。U+FFFD で表示しました"};
 inline constexpr Text kCannotWriteListing{"cannot write the listing", "一覧を出力できません"};
 
-inline constexpr Text kScanResult{"%1 added, %2 found, %3 records in %4",
-                                  "%1 件追加、%2 件検出、%4 のレコードは %3 件"};
+inline constexpr Text kScanResult{
+    "%1 added, %2 found, %3 duplicates, %4 too long, %5 records in %6",
+    "%1 件追加、%2 件検出、%3 件は登録済み、%4 件は長すぎるため除外、%6 のレコードは %5 件"};
+inline constexpr Text kReadAs{"%1: read as %2", "%1: %2 として読み込みました"};
 inline constexpr Text kRewriteResult{"%1 records written to %2",
                                      "%2 に %1 件のレコードを書き出しました"};
 

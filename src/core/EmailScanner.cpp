@@ -16,8 +16,9 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
     for (int b = 0; b < 256; ++b)
         t[static_cast<std::size_t>(b)] =
             IsSjisLeadByte(static_cast<unsigned char>(b)) ? kLead : kPlain;
-    for (const char c : {',', '!', '"', '(', ')', '+', '*', '<',  '>', '\'', ' ', '#', '$', '&',
-                         '=', '`', '|', '{', '}', '?', '^', '\\', '@', '[',  ';', ':', ']', '/'})
+    for (const char c :
+         {',', '!', '"', '(', ')', '+', '*',  '<', '>', '\'', ' ', '#', '$', '&', '=',
+          '`', '|', '{', '}', '?', '^', '\\', '@', '[', ';',  ':', ']', '/', '\n'})
         t[static_cast<unsigned char>(c)] = kDelimiter;
     return t;
 }
@@ -47,11 +48,13 @@ EmailScanner::WalkEnd EmailScanner::WalkRight(const char* p, std::size_t from, s
             end = i;
             return WalkEnd::Stopped;
         } else if (i + 1 < n) {
-            if (IsFullWidthSpace(b, static_cast<unsigned char>(p[i + 1]))) {
+            const auto second = static_cast<unsigned char>(p[i + 1]);
+            if (IsFullWidthSpace(b, second)) {
                 end = i;
                 return WalkEnd::Stopped;
             }
-            i += 2;
+            // A lead byte without a trail byte stands alone: the next byte is looked at as itself.
+            i += IsSjisTrailByte(second) ? 2 : 1;
         } else if (!lineEnds) {
             end = i; // the character's second byte is still to come
             return WalkEnd::NeedMore;
@@ -171,7 +174,7 @@ std::size_t EmailScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
     }
     // Carry the run that reaches the end of the piece: it is the left part of an "@" that may
     // come in the next piece.
-    const std::size_t q = sjis::BoundaryAtOrBefore(p, floor, n);
+    const std::size_t q = sjis::BoundaryAtOrBefore(p, floor, n, n);
     const std::size_t runEnd = sjis::LastDelimiterEnd(p, floor, q, isDelimiter);
     if (runEnd != sjis::kNotFound) {
         m_run.Clear();

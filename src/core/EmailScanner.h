@@ -1,7 +1,9 @@
 #pragma once
 
 // Finds e-mail addresses: every "@" at a character boundary, widened to the left and to the
-// right up to the nearest delimiter (29 characters, "@" among them) or the ends of the line's
+// right up to the nearest delimiter (29 characters, "@" among them, and the line feed: an
+// address never holds one, and a file with LF line ends must not join its lines) or the ends of
+// the line's
 // searchable text, with at least one character on each side. The address is reported without
 // any prefix. The search goes on right after each "@", so "a@b@c" gives "a@b" and "b@c".
 
@@ -15,7 +17,7 @@ public:
 
     std::size_t Feed(const char* data, std::size_t size, bool lineEnds) override;
 
-    // The delimiters: 28 ASCII characters and the full-width space.
+    // The delimiters: 28 ASCII characters, the line feed and the full-width space.
     static bool IsDelimiter(unsigned char first, unsigned char second) noexcept;
 
 private:

@@ -25,18 +25,58 @@ std::string AsciiTimeText() {
 }
 } // namespace
 
-LaunchCommands::LaunchCommands(Document& document, Opener opener, TimeText timeText)
-    : m_document(document), m_opener(std::move(opener)), m_timeText(std::move(timeText)) {
+LaunchCommands::LaunchCommands(Document& document, Opener opener, TimeText timeText,
+                               MessageBoxService* messages, ProgramTest isProgram)
+    : m_document(document), m_opener(std::move(opener)), m_timeText(std::move(timeText)),
+      m_messages(messages), m_isProgram(std::move(isProgram)) {
     if (!m_opener)
         m_opener = [](const std::string& target, const std::vector<std::string>& parameters) {
             return platform::OpenWithDefaultHandler(target, parameters);
         };
     if (!m_timeText)
         m_timeText = CurrentTimeText;
+    if (!m_isProgram)
+        m_isProgram = [](const std::string& target) { return platform::StartsAsProgram(target); };
 }
 
 bool LaunchCommands::Open(const std::string& target, const std::vector<std::string>& parameters) {
+    // An opener reads a leading '-' as one of its options; as a relative path it is none.
+    if (!target.empty() && target.front() == '-')
+        return m_opener("./" + target, parameters);
     return m_opener(target, parameters);
+}
+
+bool LaunchCommands::Ask(const std::string& text, int style) {
+    return m_messages && m_messages->ShowMessageBox(text, kApplicationTitle, style) == mb::kIdYes;
+}
+
+std::string LaunchCommands::ProgramQuestion(const std::string& shownFile,
+                                            const std::vector<std::string>& parameters) {
+    const std::string shownArgs = parameters.empty() ? "なし" : ParametersForDisplay(parameters);
+    return "「" + shownFile + "」\nプログラムを起動します。\n引数: " + shownArgs +
+           "\n起動しますか？";
+}
+
+void LaunchCommands::OpenAsked(const std::string& file,
+                               const std::vector<std::string>& parameters) {
+    if (m_isProgram(file)) {
+        // A collection may come from anyone; its addresses must not run programs unasked.
+        if (!Ask(ProgramQuestion(file, parameters), mb::kStyleProgramWarning))
+            return;
+        if (!Open(file, parameters) && !parameters.empty() && m_messages)
+            m_messages->ShowMessageBox("「" + file + "」\nを引数付きで起動できませんでした。",
+                                       kApplicationTitle, mb::kStyleError);
+        return;
+    }
+    if (parameters.empty()) {
+        Open(file);
+        return;
+    }
+    // A document handler takes the file alone: the user decides whether it opens without them.
+    if (Ask("「" + file + "」\nプログラムではないため、引数を渡せません。\n引数: " +
+                ParametersForDisplay(parameters) + "\n引数なしで開きますか？",
+            mb::kStyleProgramWarning))
+        Open(file);
 }
 
 bool LaunchCommands::EditAccessItemClick(TableStore::Row row) {
@@ -52,9 +92,9 @@ bool LaunchCommands::EditAccessItemClick(TableStore::Row row) {
     if (platform::IsAbsolutePath(address)) {
         // A path on disk, possibly a program followed by its arguments.
         const CommandLineParts parts = SplitCommandLine(address);
-        Open(parts.file, platform::SplitParameters(parts.parameters));
+        OpenAsked(parts.file, platform::SplitParameters(parts.parameters));
     } else {
-        Open(address);
+        OpenAsked(address, {});
     }
     // A locale whose date text cp932 cannot hold still gets a readable stamp, never an empty one
     // over the previous access time.
@@ -68,8 +108,12 @@ void LaunchCommands::EditHtmlItemClick(const std::function<bool()>& changePrompt
     if (changePrompt && !changePrompt())
         return;
     const std::string& file = m_document.CurrentFile();
-    if (PathCharLength(file) > 3)
-        Open(file);
+    if (PathCharLength(file) <= 3)
+        return;
+    if (m_isProgram(file) &&
+        !Ask(ProgramQuestion(PathForDisplay(file), {}), mb::kStyleProgramWarning))
+        return;
+    Open(file);
 }
 
 std::string LaunchCommands::HelpFilePath() {
@@ -104,6 +148,19 @@ void LaunchCommands::HelpHomeItemClick() {
 
 void LaunchCommands::HelpHome2ItemClick() {
     Open(platform::JoinPath(platform::ProgramDir(), kHomeShortcutFile));
+}
+
+std::string ParametersForDisplay(const std::vector<std::string>& parameters) {
+    std::string out;
+    for (const std::string& p : parameters) {
+        if (!out.empty())
+            out += ' ';
+        if (p.empty() || p.find_first_of(" \t\"") != std::string::npos)
+            out += "\"" + p + "\"";
+        else
+            out += p;
+    }
+    return out;
 }
 
 std::string FileUrl(const std::string& path, const std::string& fragment) {

@@ -5,6 +5,7 @@
 // for or checks what the outside program does.
 
 #include "Document.h"
+#include "UserInterface.h"
 
 #include <functional>
 #include <string>
@@ -24,13 +25,21 @@ public:
     static constexpr const char* kHomePageFile = "Tessella.htm";
     static constexpr const char* kHomeShortcutFile = "Tessella.url";
 
-    // Defaults: the platform's default handler and the user's short date and long time.
-    explicit LaunchCommands(Document& document, Opener opener = {}, TimeText timeText = {});
+    // Tells whether the opener would start a target as a program (which is then asked about).
+    using ProgramTest = std::function<bool(const std::string& target)>;
+
+    // Defaults: the platform's default handler and program test, the user's short date and long
+    // time. Without `messages` nobody can be asked, and no program is started from an address.
+    explicit LaunchCommands(Document& document, Opener opener = {}, TimeText timeText = {},
+                            MessageBoxService* messages = nullptr, ProgramTest isProgram = {});
 
     // Opens the address of `row` and stamps its access time; false when there is no address
-    // (the entry row, an empty cell) and nothing happened.
+    // (the entry row, an empty cell) and nothing happened. An address that names a program is
+    // started only when the user says Yes to a question naming it and its arguments; arguments
+    // that cannot be passed are asked about, never dropped silently.
     bool EditAccessItemClick(TableStore::Row row);
-    // Opens the saved collection when the change prompt lets the command go on.
+    // Opens the saved collection when the change prompt lets the command go on (asking first
+    // when the file is in fact a program).
     void EditHtmlItemClick(const std::function<bool()>& changePrompt);
     void HelpTopicItemClick();
     void HelpUseItemClick();
@@ -45,10 +54,22 @@ public:
 private:
     bool Open(const std::string& target, const std::vector<std::string>& parameters = {});
 
+    // Opens a target that may name a program, asking first as described at EditAccessItemClick.
+    void OpenAsked(const std::string& file, const std::vector<std::string>& parameters);
+    bool Ask(const std::string& text, int style);
+    static std::string ProgramQuestion(const std::string& shownFile,
+                                       const std::vector<std::string>& parameters);
+
     Document& m_document;
     Opener m_opener;
     TimeText m_timeText;
+    MessageBoxService* m_messages;
+    ProgramTest m_isProgram;
 };
+
+// The parameters as one line for a message: each one with a blank, a quote or nothing in it is
+// put in double quotes, so the user sees where each begins and ends.
+std::string ParametersForDisplay(const std::vector<std::string>& parameters);
 
 // "file://" URL of a local path, with the characters a URL cannot hold percent-encoded.
 std::string FileUrl(const std::string& path, const std::string& fragment = {});

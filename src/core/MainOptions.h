@@ -5,16 +5,26 @@
 // the dialogs get it by reference, so a confirmed change is in force the moment they close.
 
 #include "util/SettingKeys.h"
+#include "util/TextEncoding.h"
 
 #include <string>
 
 namespace lh {
 
+// How files are scanned: the encoding they are read in and whether "HTTPS://" starts an address
+// too. The defaults give the results the program always gave on code page 932 files.
+struct ScanOptions {
+    EncodingChoice encoding = EncodingChoice::Auto;
+    bool https = false;
+};
+
 // The scan dialog's remembered folder and filter index ("AddDir", "AddFilter"), loaded at
-// start-up and written back at exit.
+// start-up and written back at exit, and the scan options ("ScanEncoding", "ScanHttps"), loaded
+// at start-up and written when the user changes them.
 struct ScanDialogMemory {
     std::string addDir;
     int addFilter = 1;
+    ScanOptions scan;
 };
 
 // The scan commands get the base part: one copy of the folder and filter index, which the

@@ -101,17 +101,31 @@ void AppendAddressRow(Document& document, std::string_view address) {
 }
 
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
-                                 ProgressSink& progress, bool acceptStream) {
+                                 ProgressSink& progress, const ScanOptions& options,
+                                 bool acceptStream) {
     ScanOutcome outcome;
     TableAppender appender(kind, document, outcome);
-    UrlScanner urls(appender);
+    UrlScanner urls(appender, options.https);
     EmailScanner mails(appender);
     ScanFeeder feeder(kind == AddressKind::Url ? static_cast<AddressScanner&>(urls) : mails,
                       progress);
+    feeder.SetEncoding(options.encoding);
     outcome.ok = feeder.FeedFile(path, outcome.errorCode, acceptStream);
+    outcome.encoding = feeder.EncodingRead();
     // Also after a read error: what was found before it is kept.
     appender.Flush();
     return outcome;
+}
+
+std::string ScanReportText(const ScanOutcome& outcome) {
+    std::string text;
+    if (outcome.encoding != Charset::Cp932)
+        text = std::string(CharsetDisplayName(outcome.encoding)) + " として読み込みました。";
+    text += std::to_string(outcome.found) + " 件見つかり、" + std::to_string(outcome.added) +
+            " 件追加、" + std::to_string(outcome.Duplicates()) + " 件は登録済み";
+    if (outcome.tooLong > 0)
+        text += "、" + std::to_string(outcome.tooLong) + " 件は長すぎるため除外";
+    return text + "。";
 }
 
 std::string ScanProgressLabel(AddressKind kind, const std::string& path) {
@@ -171,11 +185,22 @@ std::optional<std::string> ScanCommands::ChooseScanFile(const std::string& title
     // The next scan starts where this file was found: scans tend to come in series from one
     // folder of logs or pages.
     m_memory.addDir = platform::DirectoryPart(chosen->path);
-    if (IsProgramFile(chosen->path) &&
-        m_messages.ShowMessageBox(ProgramWarningText(chosen->path), kApplicationTitle,
-                                  mb::kStyleProgramWarning) != mb::kIdYes)
+    if (!MayScan(chosen->path))
         return std::nullopt;
     return chosen->path;
+}
+
+bool ScanCommands::MayScan(const std::string& path) {
+    return !IsProgramFile(path) ||
+           m_messages.ShowMessageBox(ProgramWarningText(path), kApplicationTitle,
+                                     mb::kStyleProgramWarning) == mb::kIdYes;
+}
+
+std::optional<ScanOutcome> ScanCommands::ScanDroppedFile(AddressKind kind,
+                                                         const std::string& path) {
+    if (!MayScan(path))
+        return std::nullopt;
+    return ScanChosenFile(kind, path);
 }
 
 std::optional<ScanOutcome> ScanCommands::ScanWithDialog(AddressKind kind) {
@@ -183,19 +208,24 @@ std::optional<ScanOutcome> ScanCommands::ScanWithDialog(AddressKind kind) {
         ChooseScanFile(kind == AddressKind::Url ? kUrlDialogTitle : kEmailDialogTitle);
     if (!path)
         return std::nullopt;
+    return ScanChosenFile(kind, *path);
+}
+
+ScanOutcome ScanCommands::ScanChosenFile(AddressKind kind, const std::string& path) {
     ScanOutcome outcome;
     {
         BusyScope busy(m_busy);
-        m_progress.ProgressStart(FileSizeByName(*path), ScanProgressLabel(kind, *path));
-        outcome = ScanFileIntoDocument(kind, *path, m_document, m_progress);
+        m_progress.ProgressStart(FileSizeByName(path), ScanProgressLabel(kind, path));
+        outcome = ScanFileIntoDocument(kind, path, m_document, m_progress, m_memory.scan);
         // Also after a read error: what was added stays and is brought into view, and the
         // progress display and cursor are put back before the error is shown.
         m_finisher.FinishScan();
         m_progress.ProgressEnd();
     }
     if (!outcome.ok)
-        m_messages.ShowMessageBox(IoErrorMessage({outcome.errorCode, *path}), kApplicationTitle,
+        m_messages.ShowMessageBox(IoErrorMessage({outcome.errorCode, path}), kApplicationTitle,
                                   mb::kStyleError);
+    m_finisher.ShowScanReport(outcome);
     return outcome;
 }
 

@@ -18,11 +18,15 @@ namespace lh {
 enum class AddressKind { Url, Email };
 
 struct ScanOutcome {
-    bool ok = true;           // false: the file could not be opened or read to its end
-    int errorCode = 0;        // the program's I/O code when !ok
-    std::int64_t found = 0;   // addresses found, repeats included
-    std::int64_t added = 0;   // records appended
-    std::int64_t tooLong = 0; // addresses passed over for their size
+    bool ok = true;                    // false: the file could not be opened or read to its end
+    int errorCode = 0;                 // the program's I/O code when !ok
+    std::int64_t found = 0;            // addresses found, repeats included
+    std::int64_t added = 0;            // records appended
+    std::int64_t tooLong = 0;          // addresses passed over for their size
+    Charset encoding = Charset::Cp932; // what the file was read as
+
+    // Found but already in the table (or found earlier in the same file).
+    std::int64_t Duplicates() const noexcept { return found - added; }
 };
 
 // What the window does after a scan, whether or not something was added (FinishScan): clear the
@@ -31,6 +35,8 @@ class ScanFinisher {
 public:
     virtual ~ScanFinisher() = default;
     virtual void FinishScan() = 0;
+    // After the scan and any error message: tell the user what the scan did.
+    virtual void ShowScanReport(const ScanOutcome& /*outcome*/) {}
 };
 
 class ScanCommands {
@@ -60,7 +66,16 @@ public:
     // remembered folder and filter index in every case.
     std::optional<std::string> ChooseScanFile(const std::string& title);
 
+    // A file dropped on the window: the program-file warning, then the scan as for a chosen
+    // file. Empty when the user declined.
+    std::optional<ScanOutcome> ScanDroppedFile(AddressKind kind, const std::string& path);
+
 private:
+    // Busy cursor, progress, scan, finishing steps and error report for a file already chosen.
+    ScanOutcome ScanChosenFile(AddressKind kind, const std::string& path);
+    // The program-file warning; true when the file may be scanned.
+    bool MayScan(const std::string& path);
+
     Document& m_document;
     FileChooser& m_chooser;
     MessageBoxService& m_messages;
@@ -74,7 +89,12 @@ private:
 // ending the display is the caller's). Addresses appended before a read error stay. Only a
 // regular file is scanned, or a pipe when `acceptStream`.
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
-                                 ProgressSink& progress, bool acceptStream = false);
+                                 ProgressSink& progress, const ScanOptions& options = {},
+                                 bool acceptStream = false);
+
+// The report shown after a scan (UTF-8): what the file was read as when it was not code page
+// 932, then how many addresses were found, added, already held and passed over as too long.
+std::string ScanReportText(const ScanOutcome& outcome);
 
 // Turns the entry row into a record holding `address`, adds a new entry row and marks the
 // document modified.

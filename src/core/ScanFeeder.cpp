@@ -1,6 +1,7 @@
 #include "ScanFeeder.h"
 
 #include "InputOpen.h"
+#include "ScanDecoder.h"
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -65,17 +66,25 @@ void ScanFeeder::FeedBytes(std::string_view bytes) {
 }
 
 bool ScanFeeder::Run(ReadFunction read, void* context) {
+    ScanDecoder decoder(read, context, m_encoding, m_blockSize);
+    m_decoder = &decoder;
+    m_fileBytesReported = 0;
+    const bool ok = RunDecoded(decoder);
+    m_encodingRead = decoder.Encoding();
+    m_decoder = nullptr;
+    return ok;
+}
+
+bool ScanFeeder::RunDecoded(ScanDecoder& decoder) {
     m_held = 0;
     m_lineOpen = m_ignoring = m_skipLf = false;
     m_credit = 0;
     m_lines = 0;
     for (;;) {
-        const std::int64_t got = read(context, m_buffer.data() + m_held, m_blockSize);
+        const std::int64_t got = decoder.Read(m_buffer.data() + m_held, m_blockSize);
         if (got < 0) {
             // What was read so far has been scanned; the open line is dropped with the error.
-            if (m_credit > 0)
-                m_progress.ProgressStep(m_credit);
-            m_credit = 0;
+            ReportProgress();
             return false;
         }
         if (got == 0)
@@ -89,12 +98,23 @@ bool ScanFeeder::Run(ReadFunction read, void* context) {
         ProcessBlock(end);
         if (eof)
             break;
-        if (m_credit > 0)
-            m_progress.ProgressStep(m_credit);
-        m_credit = 0;
+        ReportProgress();
     }
     FinishFile();
     return true;
+}
+
+void ScanFeeder::ReportProgress() {
+    if (m_decoder && m_decoder->Converting()) {
+        // The display counts the file's own bytes, which the converted text does not match.
+        const std::uint64_t read = m_decoder->FileBytesRead();
+        if (read > m_fileBytesReported)
+            m_progress.ProgressStep(static_cast<std::int64_t>(read - m_fileBytesReported));
+        m_fileBytesReported = read;
+    } else if (m_credit > 0) {
+        m_progress.ProgressStep(m_credit);
+    }
+    m_credit = 0;
 }
 
 void ScanFeeder::ProcessBlock(std::size_t end) {
@@ -165,9 +185,7 @@ void ScanFeeder::FinishFile() {
     }
     m_held = 0;
     m_lineOpen = false;
-    if (m_credit > 0)
-        m_progress.ProgressStep(m_credit);
-    m_credit = 0;
+    ReportProgress();
 }
 
 } // namespace lh

@@ -7,12 +7,17 @@
 // - the byte 0x1A ends the file; the last line needs no line end;
 // - only the bytes before a line's first NUL are searched.
 //
+// A file in another encoding is converted to code page 932 first (see ScanDecoder), so these
+// rules and the scanners see the same bytes for the same text.
+//
 // The file is read in blocks into one buffer, so memory stays the same whatever the size of the
 // file or of its lines. Progress is reported once per block: the amounts add up to the byte
-// length of every line read + 2, the whole line counted even past a NUL.
+// length of every line read + 2, the whole line counted even past a NUL; for a converted file
+// they follow the bytes read from the file instead.
 
 #include "AddressScanner.h"
 #include "UserInterface.h"
+#include "util/TextEncoding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +26,8 @@
 #include <vector>
 
 namespace lh {
+
+class ScanDecoder;
 
 class ScanFeeder {
 public:
@@ -39,12 +46,20 @@ public:
 
     std::int64_t LinesRead() const noexcept { return m_lines; }
 
+    // Automatic by default; takes effect at the next file.
+    void SetEncoding(EncodingChoice choice) noexcept { m_encoding = choice; }
+    // What the last file was read as.
+    Charset EncodingRead() const noexcept { return m_encodingRead; }
+
 private:
     // Reads up to `size` bytes into `into`; returns the count, 0 at the end, -1 on an error.
     using ReadFunction = std::int64_t (*)(void* context, char* into, std::size_t size);
     bool Run(ReadFunction read, void* context);
+    bool RunDecoded(ScanDecoder& decoder);
     void ProcessBlock(std::size_t end);
     void FinishFile();
+    // Sends the progress owed so far.
+    void ReportProgress();
 
     AddressScanner& m_scanner;
     ProgressSink& m_progress;
@@ -57,6 +72,11 @@ private:
     bool m_skipLf = false;     // the last block ended with the CR of a line
     std::int64_t m_credit = 0; // progress owed for bytes and line ends seen since the last step
     std::int64_t m_lines = 0;
+
+    EncodingChoice m_encoding = EncodingChoice::Auto;
+    Charset m_encodingRead = Charset::Cp932;
+    const ScanDecoder* m_decoder = nullptr; // while a file is read
+    std::uint64_t m_fileBytesReported = 0;
 };
 
 } // namespace lh

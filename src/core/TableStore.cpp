@@ -121,7 +121,7 @@ bool TableStore::SameFolded(std::string_view a, std::string_view b) noexcept {
     // characters in the same places, so walking the characters of one of them is enough.
     while (i < n) {
         const auto c = static_cast<unsigned char>(x[i]);
-        if (IsSjisLeadByte(c) && i + 1 < n) {
+        if (i + 1 < n && IsSjisPair(c, static_cast<unsigned char>(x[i + 1]))) {
             if (x[i] != y[i] || x[i + 1] != y[i + 1])
                 return false;
             i += 2;

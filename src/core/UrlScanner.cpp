@@ -15,7 +15,8 @@ namespace lh {
 
 namespace {
 
-constexpr std::size_t kStartLength = 7; // "HTTP://"
+constexpr std::size_t kStartLength = 7;      // "HTTP://"
+constexpr std::size_t kHttpsStartLength = 8; // "HTTPS://"
 
 enum ByteClass : unsigned char { kPlain, kLead, kTerminator, kLetterH };
 
@@ -24,7 +25,7 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
     for (int b = 0; b < 256; ++b)
         t[static_cast<std::size_t>(b)] =
             IsSjisLeadByte(static_cast<unsigned char>(b)) ? kLead : kPlain;
-    for (const char c : {',', '!', '"', '(', ')', '+', '*', '<', '>', '\'', ' '})
+    for (const char c : {',', '!', '"', '(', ')', '+', '*', '<', '>', '\'', ' ', '\n'})
         t[static_cast<unsigned char>(c)] = kTerminator;
     t['h'] = kLetterH;
     t['H'] = kLetterH;
@@ -37,6 +38,13 @@ constexpr std::array<unsigned char, 256> kClass = MakeClasses();
 inline bool IsStartAt(const char* p) noexcept {
     return (p[0] | 0x20) == 'h' && (p[1] | 0x20) == 't' && (p[2] | 0x20) == 't' &&
            (p[3] | 0x20) == 'p' && p[4] == ':' && p[5] == '/' && p[6] == '/';
+}
+
+// "HTTPS://" in any ASCII letter case at p (8 bytes readable).
+inline bool IsHttpsStartAt(const char* p) noexcept {
+    return (p[0] | 0x20) == 'h' && (p[1] | 0x20) == 't' && (p[2] | 0x20) == 't' &&
+           (p[3] | 0x20) == 'p' && (p[4] | 0x20) == 's' && p[5] == ':' && p[6] == '/' &&
+           p[7] == '/';
 }
 
 enum class WalkEnd { Stopped, NeedMore, PieceEnd };
@@ -65,19 +73,42 @@ inline unsigned ColonSlashes(const char* p) noexcept {
 }
 #endif
 
-// First h >= from with "HTTP://" in any letter case at p + h and h + 7 <= n; n when none. Most
-// text holds few ':', and fewer still followed by '/', so the search looks for those.
-inline std::size_t NextStart(const char* p, std::size_t from, std::size_t n) noexcept {
+} // namespace
+
+std::size_t UrlScanner::StartAt(const char* p, std::size_t n) const noexcept {
+    if (n >= kStartLength && IsStartAt(p))
+        return kStartLength;
+    if (m_https && n >= kHttpsStartLength && IsHttpsStartAt(p))
+        return kHttpsStartLength;
+    return 0;
+}
+
+// First h >= from where a start begins and fits before n; n when none. `length` gets the
+// start's length. Most text holds few ':', and fewer still followed by '/', so the search looks
+// for those: the ':' of a start is its fifth or sixth byte.
+std::size_t UrlScanner::NextStart(const char* p, std::size_t from, std::size_t n,
+                                  std::size_t& length) const noexcept {
     if (n < from + kStartLength)
         return n;
+    const auto startBefore = [&](std::size_t colon) -> std::size_t {
+        if (IsStartAt(p + colon - 4)) {
+            length = kStartLength;
+            return colon - 4;
+        }
+        if (m_https && colon >= from + 5 && IsHttpsStartAt(p + colon - 5)) {
+            length = kHttpsStartLength;
+            return colon - 5;
+        }
+        return n;
+    };
     std::size_t k = from + 4; // where the ':' would be
     const std::size_t lastColon = n - 3;
 #ifdef LH_URL_SCAN_SSE2
     while (k <= lastColon && lastColon - k >= 16) {
         unsigned m = ColonSlashes(p + k);
         while (m != 0) {
-            const std::size_t h = k + static_cast<std::size_t>(std::countr_zero(m)) - 4;
-            if (IsStartAt(p + h))
+            const std::size_t h = startBefore(k + static_cast<std::size_t>(std::countr_zero(m)));
+            if (h != n)
                 return h;
             m &= m - 1;
         }
@@ -88,15 +119,14 @@ inline std::size_t NextStart(const char* p, std::size_t from, std::size_t n) noe
         const void* colon = std::memchr(p + k, ':', lastColon + 1 - k);
         if (!colon)
             break;
-        const std::size_t h = static_cast<std::size_t>(static_cast<const char*>(colon) - p) - 4;
-        if (IsStartAt(p + h))
+        const auto c = static_cast<std::size_t>(static_cast<const char*>(colon) - p);
+        const std::size_t h = startBefore(c);
+        if (h != n)
             return h;
-        k = h + 5;
+        k = c + 1;
     }
     return n;
 }
-
-} // namespace
 
 bool UrlScanner::IsTerminator(unsigned char first, unsigned char second) noexcept {
     if (first == 0x81)
@@ -107,7 +137,7 @@ bool UrlScanner::IsTerminator(unsigned char first, unsigned char second) noexcep
 void UrlScanner::FinishUrl(const char* from, const char* to) {
     const auto here = static_cast<std::size_t>(to - from);
     const std::uint64_t total = m_url.Bytes() + here;
-    if (total > kStartLength) {
+    if (total > m_startLength) {
         if (total > kMaxAddressBytes) {
             ReportTooLong(total);
         } else if (m_url.Bytes() == 0) {
@@ -122,6 +152,7 @@ void UrlScanner::FinishUrl(const char* from, const char* to) {
 }
 
 std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
+    const std::size_t longest = m_https ? kHttpsStartLength : kStartLength;
     std::size_t pos = 0;     // next byte to look at; always a character boundary
     std::size_t floor = 0;   // a boundary at or before pos, the limit of backward looks
     std::size_t urlFrom = 0; // first byte of the current URL in this piece
@@ -147,11 +178,14 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
                     ++i;
                 } else if (cls == kLead) {
                     if (i + 1 < n) {
-                        if (b == 0x81 && static_cast<unsigned char>(p[i + 1]) == 0x40) {
+                        const auto second = static_cast<unsigned char>(p[i + 1]);
+                        if (b == 0x81 && second == 0x40) {
                             how = WalkEnd::Stopped;
                             break;
                         }
-                        i += 2;
+                        // Without a trail byte the lead byte stands alone and the next byte, a
+                        // quote or '<' perhaps, is looked at as itself.
+                        i += IsSjisTrailByte(second) ? 2 : 1;
                     } else if (!lineEnds) {
                         how = WalkEnd::NeedMore; // the character's second byte is still to come
                         break;
@@ -161,17 +195,14 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
                 } else if (cls == kTerminator) {
                     how = WalkEnd::Stopped;
                     break;
-                } else if (i + kStartLength <= n) {
-                    if (IsStartAt(p + i)) {
-                        how = WalkEnd::Stopped; // the next address begins here
-                        break;
-                    }
-                    ++i;
-                } else if (!lineEnds) {
-                    how = WalkEnd::NeedMore;
+                } else if (StartAt(p + i, n - i) != 0) {
+                    how = WalkEnd::Stopped; // the next address begins here
                     break;
-                } else {
+                } else if (lineEnds || n - i >= longest) {
                     ++i;
+                } else {
+                    how = WalkEnd::NeedMore; // a start may be cut off by the piece end
+                    break;
                 }
             }
             if (how != WalkEnd::Stopped && !lineEnds) {
@@ -186,8 +217,9 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
 
         // Look for the next start, then make sure it begins a character.
         bool found = false;
+        std::size_t length = 0;
         for (std::size_t from = pos;;) {
-            const std::size_t h = NextStart(p, from, n);
+            const std::size_t h = NextStart(p, from, n, length);
             if (h == n)
                 break;
             if (sjis::IsBoundary(p, floor, h)) {
@@ -199,16 +231,17 @@ std::size_t UrlScanner::Feed(const char* p, std::size_t n, bool lineEnds) {
         }
         if (found) {
             m_inUrl = true;
-            pos = urlFrom + kStartLength;
+            m_startLength = length;
+            pos = urlFrom + length;
             continue;
         }
         if (lineEnds)
             return n;
         // Every start that fits entirely in the piece has been checked; keep back the last bytes,
         // which may begin a start that the next piece completes.
-        if (n < pos + kStartLength)
+        if (n < pos + longest)
             return pos;
-        return sjis::BoundaryAtOrBefore(p, floor, n - (kStartLength - 1));
+        return sjis::BoundaryAtOrBefore(p, floor, n - (longest - 1), n);
     }
 }
 

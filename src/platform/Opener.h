@@ -9,8 +9,14 @@
 namespace lh::platform {
 
 // target: URL, "mailto:" link or local path; parameters: already split, passed as arguments.
+// Parameters are never dropped: when the target cannot be started as a program with them, the
+// result is false and nothing is opened.
 bool OpenWithDefaultHandler(const std::string& target,
                             const std::vector<std::string>& parameters = {});
+
+// True when OpenWithDefaultHandler would start `target` as a program rather than hand it to a
+// document handler, so the caller can ask before running something a stranger named.
+bool StartsAsProgram(const std::string& target);
 
 // Splits a parameter text at blanks, keeping double-quoted runs together.
 std::vector<std::string> SplitParameters(const std::string& parameters);

@@ -1,5 +1,7 @@
 #include "Codec.h"
 
+#include "Mbcs.h"
+
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -155,7 +157,8 @@ std::string SjisToUtf8Lossy(std::string_view sjis) {
     std::size_t i = 0;
     while (i < sjis.size()) {
         const auto b = static_cast<unsigned char>(sjis[i]);
-        const std::size_t len = (::IsDBCSLeadByteEx(kCp932, b) && i + 1 < sjis.size()) ? 2 : 1;
+        const std::size_t len =
+            (i + 1 < sjis.size() && IsSjisPair(b, static_cast<unsigned char>(sjis[i + 1]))) ? 2 : 1;
         std::string piece;
         if (Convert(CP_UTF8, kCp932, sjis.substr(i, len), piece)) {
             out += piece;

@@ -7,16 +7,25 @@ namespace lh {
 
 namespace {
 
-constexpr std::array<unsigned char, 256> MakeLeadTable() {
+enum : unsigned char { kLeadBit = 1, kTrailBit = 2 };
+
+constexpr std::array<unsigned char, 256> MakeByteTable() {
     std::array<unsigned char, 256> t{};
-    for (int b = 0; b < 256; ++b)
-        t[static_cast<std::size_t>(b)] = IsSjisLeadByte(static_cast<unsigned char>(b)) ? 1 : 0;
+    for (int b = 0; b < 256; ++b) {
+        const auto u = static_cast<unsigned char>(b);
+        t[static_cast<std::size_t>(b)] = static_cast<unsigned char>(
+            (IsSjisLeadByte(u) ? kLeadBit : 0) | (IsSjisTrailByte(u) ? kTrailBit : 0));
+    }
     return t;
 }
-constexpr std::array<unsigned char, 256> kLead = MakeLeadTable();
+constexpr std::array<unsigned char, 256> kByte = MakeByteTable();
 
 inline unsigned Lead(char c) noexcept {
-    return kLead[static_cast<unsigned char>(c)];
+    return kByte[static_cast<unsigned char>(c)] & kLeadBit;
+}
+
+inline unsigned Trail(char c) noexcept {
+    return (kByte[static_cast<unsigned char>(c)] & kTrailBit) >> 1;
 }
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
@@ -31,26 +40,25 @@ inline bool EightAscii(const char* p) noexcept {
 
 // Byte length of the character at p within [p, end) of NUL-free text.
 inline std::size_t CharLen(const char* p, const char* end) noexcept {
-    return (Lead(*p) && p + 1 < end) ? 2 : 1;
+    return (Lead(*p) && p + 1 < end && Trail(p[1])) ? 2 : 1;
 }
 
-// Number of characters in [p, end), NUL-free text, p a character boundary. Counts the lead bytes
-// that open a pair: inside a run of lead-range bytes every other one does, starting with the
-// first; a run always starts on a boundary because any other byte ends a character.
+// Number of characters in [p, end), NUL-free text, p a character boundary. Counts the pairs: a
+// lead byte that does not itself complete a pair waits for the next byte, and forms a pair with
+// it when that byte is a trail byte.
 MbcsIndex CountChars(const char* p, const char* end) noexcept {
     const char* const begin = p;
     MbcsIndex pairs = 0;
-    unsigned opensPair = 0;
+    unsigned waiting = 0;
     while (p < end) {
-        if (opensPair == 0 && end - p >= 8 && EightAscii(p)) {
+        if (waiting == 0 && end - p >= 8 && EightAscii(p)) {
             p += 8;
             continue;
         }
-        opensPair = Lead(*p) & (opensPair ^ 1u);
-        pairs += opensPair;
+        pairs += waiting & Trail(*p);
+        waiting = (waiting ^ 1u) & Lead(*p);
         ++p;
     }
-    pairs -= opensPair; // a lead byte as the very last byte stands alone
     return static_cast<MbcsIndex>(end - begin) - pairs;
 }
 
@@ -69,13 +77,15 @@ MbcsIndex StepChars(const char*& p, const char* end, MbcsIndex n) noexcept {
     return stepped;
 }
 
-// True when c starts a character, given that `known` (<= c) does: the lead-range bytes right
-// before c pair up from the start of their run, so c is a boundary when that run is even.
+// True when c (a byte of the text) starts a character, given that `known` (<= c) does. A byte
+// that is not a lead byte always ends a character, and lead bytes are trail bytes too, so the
+// lead bytes right before c pair up from the start of their run: an even run ends on a boundary;
+// after an odd run the last lead byte takes c as its second byte only when c is a trail byte.
 inline bool IsBoundary(const char* known, const char* c) noexcept {
     const char* j = c;
     while (j > known && Lead(j[-1]))
         --j;
-    return ((c - j) & 1) == 0;
+    return ((c - j) & 1) == 0 || !Trail(*c);
 }
 
 // Byte search restricted to character boundaries. Comparing character by character, with two-byte
@@ -260,7 +270,7 @@ std::size_t MbcsFind(std::string_view pattern, std::string_view s, std::size_t f
 std::size_t MbcsCharSize(std::string_view s, std::size_t at) noexcept {
     if (at >= s.size() || s[at] == '\0')
         return 0;
-    return (Lead(s[at]) && at + 1 < s.size() && s[at + 1] != '\0') ? 2 : 1;
+    return (Lead(s[at]) && at + 1 < s.size() && Trail(s[at + 1])) ? 2 : 1;
 }
 
 std::string AsciiUpper(std::string_view s) {
@@ -292,7 +302,7 @@ void AsciiUpperInPlace(char* data, std::size_t size) noexcept {
             continue;
         }
         const auto b = static_cast<unsigned char>(*p);
-        if (Lead(*p) && p + 1 < end) {
+        if (Lead(*p) && p + 1 < end && Trail(p[1])) {
             p += 2;
             continue;
         }

@@ -2,8 +2,9 @@
 
 // Character-wise operations on code page 932 (Shift-JIS) byte strings.
 //
-// Every function looks at its text only up to the first NUL byte. A lead byte followed by a
-// non-NUL byte forms one two-byte character; a lone lead byte at the end is one character.
+// Every function looks at its text only up to the first NUL byte. A lead byte followed by a trail
+// byte forms one two-byte character; a lead byte followed by anything else (a space, '<', '"',
+// NUL) or standing at the end is a one-byte character, so such bytes are always seen.
 // Positions are 1-based character indexes, 0 meaning "none"; they are 64-bit so long lines are
 // searched whole.
 //
@@ -21,6 +22,15 @@ using MbcsIndex = std::int64_t;
 
 constexpr bool IsSjisLeadByte(unsigned char b) noexcept {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Every lead byte is also in this range, so inside a run of lead bytes they pair up in order.
+constexpr bool IsSjisTrailByte(unsigned char b) noexcept {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+constexpr bool IsSjisPair(unsigned char first, unsigned char second) noexcept {
+    return IsSjisLeadByte(first) && IsSjisTrailByte(second);
 }
 
 // The text as the character functions see it: cut at the first NUL.

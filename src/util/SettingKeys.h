@@ -35,7 +35,9 @@ struct StringSetting {
     std::string Read() const {
         return ReadSetString(section, key, def ? std::string(def) : platform::ProgramDir());
     }
-    std::string ReadOr(const std::string& other) const { return ReadSetString(section, key, other); }
+    std::string ReadOr(const std::string& other) const {
+        return ReadSetString(section, key, other);
+    }
     bool Write(std::string_view v) const { return WriteSetString(section, key, v); }
 };
 
@@ -84,6 +86,10 @@ inline constexpr IntSetting kEscToClose{sec::kOtherSet, "EscToClose", 0};
 inline constexpr IntSetting kBackFile{sec::kOtherSet, "BackFile", 0};
 inline constexpr IntSetting kFileHistOpen{sec::kOtherSet, "FileHistOpen", 1};
 inline constexpr IntSetting kFileHistSave{sec::kOtherSet, "FileHistSave", 1};
+// Scans: the encoding files are read in (a name EncodingChoiceNamed knows) and whether
+// "HTTPS://" starts an address too.
+inline constexpr StringSetting kScanEncoding{sec::kOtherSet, "ScanEncoding", "auto"};
+inline constexpr IntSetting kScanHttps{sec::kOtherSet, "ScanHttps", 0};
 
 // "Position"
 inline constexpr IntSetting kMainTop{sec::kPosition, "MainTop", -1};
@@ -94,9 +100,11 @@ inline constexpr IntSetting kMainWinState{sec::kPosition, "MainWinState", 0};
 // A stored height or width is used only from these up to the screen's size.
 inline constexpr int kMinMainHeight = 27;
 inline constexpr int kMinMainWidth = 112;
-inline constexpr IntSetting kCell[5] = {
-    {sec::kPosition, "Cell1", 0}, {sec::kPosition, "Cell2", 0}, {sec::kPosition, "Cell3", 0},
-    {sec::kPosition, "Cell4", 0}, {sec::kPosition, "Cell5", 0}};
+inline constexpr IntSetting kCell[5] = {{sec::kPosition, "Cell1", 0},
+                                        {sec::kPosition, "Cell2", 0},
+                                        {sec::kPosition, "Cell3", 0},
+                                        {sec::kPosition, "Cell4", 0},
+                                        {sec::kPosition, "Cell5", 0}};
 // The widest a stored width (a column, the caret panel) is taken. The store may hold any 32-bit
 // value; sums of such widths overflow the toolkit's arithmetic and the window asks for gigabytes
 // of pixels, while no screen shows even this much.

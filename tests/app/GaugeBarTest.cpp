@@ -115,3 +115,33 @@ TEST_F(ProgressDisplayTest, olderLook_drawsNavyToThePercentage) {
     EXPECT_EQ(NavyPixels(gauge), inner);
     bar->ProgressEnd();
 }
+
+TEST_F(ProgressDisplayTest, stepsThatChangeNothingVisible_leaveTheWidgetsAlone) {
+    for (const bool newLook : {true, false}) {
+        bar->SetNewGauge(newLook);
+        bar->ProgressStart(1'000'000, "File Open (big.htm)");
+        int barChanges = 0;
+        const auto counter = QObject::connect(bar->ProgressBar1(), &QProgressBar::valueChanged,
+                                              [&barChanges] { ++barChanges; });
+        int lastPercent = 0;
+        int percentJumps = 0;
+        for (int line = 0; line < 10'000; ++line) {
+            bar->ProgressStep(100);
+            const int percent = bar->Gauge1()->PercentDone();
+            if (percent != lastPercent) {
+                EXPECT_EQ(percent, lastPercent + 1) << "a percent went unshown";
+                lastPercent = percent;
+                ++percentJumps;
+            }
+        }
+        QObject::disconnect(counter);
+        if (newLook) {
+            EXPECT_EQ(barChanges, 100); // whole percents, not 10,000 lines
+            EXPECT_EQ(bar->ProgressBar1()->value(), bar->ProgressBar1()->maximum());
+        } else {
+            EXPECT_EQ(barChanges, 0);
+            EXPECT_EQ(percentJumps, 100);
+        }
+        bar->ProgressEnd();
+    }
+}

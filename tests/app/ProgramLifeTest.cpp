@@ -151,3 +151,17 @@ TEST_F(ProgramLifeTest, secondInstance_runsMaximisedAndKeepsTheStoredPlacement) 
     EXPECT_EQ(keys::kNumber.Read(), "3") << "both starts count on top of the prepared settings";
     EXPECT_TRUE(first.Terminate());
 }
+
+TEST_F(ProgramLifeTest, captionQuery_namesTheStartupFileOnceItIsLoaded) {
+    const std::string list = MakeCollection(m_dir.File("list.htm"));
+    test::Program program({QString::fromStdString(list)});
+    ASSERT_TRUE(program.Start());
+    const QString window = program.WaitForWindow(m_runtime);
+    ASSERT_FALSE(window.isEmpty());
+    // An early answer may come before the start-up has run; the load's caption follows.
+    QByteArray caption;
+    for (int i = 0; i < 200 && !caption.contains("list.htm"); ++i)
+        caption = SendActivationRequest(window, kCaptionRequest, 5000);
+    EXPECT_EQ(caption, QByteArray("Linkhive for Windows - [list.htm]"));
+    EXPECT_TRUE(program.Terminate());
+}

@@ -111,7 +111,7 @@ TEST(CliScan, newCollection_isCreatedWithTheAddressesInFileOrder) {
     WriteFileBytes(dir.File("b.log"), "http://e.f/ http://c.d/");
     const CliRun r = Cli(dir, {"scan-urls", "links.htm", "a.txt", "b.log"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "3 added, 5 found, 3 records in links.htm\n");
+    EXPECT_EQ(r.out, "3 added, 5 found, 2 duplicates, 0 too long, 3 records in links.htm\n");
     EXPECT_EQ(r.err, ""); // no terminal: nothing but the result
     const CliRun list = Cli(dir, {"list", "links.htm"});
     EXPECT_EQ(list.status, 0);
@@ -137,7 +137,7 @@ TEST(CliScan, nothingNew_leavesTheCollectionUntouched) {
     const auto before = Snapshot(dir);
     const CliRun r = Cli(dir, {"scan-urls", "c.htm", "a.txt", "--backup", "bak"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "0 added, 1 found, 1 records in c.htm\n");
+    EXPECT_EQ(r.out, "0 added, 1 found, 1 duplicates, 0 too long, 1 records in c.htm\n");
     EXPECT_EQ(Snapshot(dir), before); // neither rewritten nor backed up
 }
 
@@ -205,31 +205,147 @@ TEST(CliScan, yes_letsProgramFilesBeScanned) {
 
 TEST(CliList, escapesTabsAndLineFeedsAndConvertsToUtf8) {
     TempDir dir;
-    // LF-only lines are one line: the URL runs on over the tab and the line feed.
-    // "http://a.b/ページ" in code page 932.
+    // The URL runs on over the tab; the line feed ends it. "http://a.b/ページ" in code page 932.
     WriteFileBytes(dir.File("a.txt"), "http://a.b/\tx\ny z http://j.p/\x83\x79\x81\x5B\x83\x57 "
                                       "http://q/\"x\\y");
     ASSERT_EQ(Cli(dir, {"scan-urls", "c.htm", "a.txt"}).status, 0);
     const CliRun tsv = Cli(dir, {"list", "c.htm"});
     EXPECT_EQ(tsv.status, 0);
-    EXPECT_EQ(tsv.out, "1\t\thttp://a.b/\\tx\\ny\t\t\n"
+    EXPECT_EQ(tsv.out, "1\t\thttp://a.b/\\tx\t\t\n"
                        "2\t\thttp://j.p/ページ\t\t\n"
                        "3\t\thttp://q/\t\t\n");
     const CliRun json = Cli(dir, {"list", "c.htm", "--format", "json"});
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(
-        json.out,
-        "[\n"
-        "  {\"no\": 1, \"name\": \"\", \"address\": \"http://a.b/\\tx\\ny\", \"access\": \"\", "
-        "\"remark\": \"\"},\n"
-        "  {\"no\": 2, \"name\": \"\", \"address\": \"http://j.p/ページ\", \"access\": \"\", "
-        "\"remark\": \"\"},\n"
-        "  {\"no\": 3, \"name\": \"\", \"address\": \"http://q/\", \"access\": \"\", "
-        "\"remark\": \"\"}\n"
-        "]\n");
+    EXPECT_EQ(json.out,
+              "[\n"
+              "  {\"no\": 1, \"name\": \"\", \"address\": \"http://a.b/\\tx\", \"access\": \"\", "
+              "\"remark\": \"\"},\n"
+              "  {\"no\": 2, \"name\": \"\", \"address\": \"http://j.p/ページ\", \"access\": \"\", "
+              "\"remark\": \"\"},\n"
+              "  {\"no\": 3, \"name\": \"\", \"address\": \"http://q/\", \"access\": \"\", "
+              "\"remark\": \"\"}\n"
+              "]\n");
     WriteFileBytes(dir.File("empty.htm"), "<HTML></HTML>");
     EXPECT_EQ(Cli(dir, {"list", "empty.htm", "--format=json"}).out, "[]\n");
 }
+
+TEST(CliScan, markupAfterAStrayLeadByteNeverReachesTheSavedPage) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.txt"), "http://a.example/\x81<img/src/onerror=alert(1)>\r\n"
+                                      "y@z.example\x9F\"><script>alert(1)</script>\r\n");
+    ASSERT_EQ(Cli(dir, {"scan-urls", "c.htm", "a.txt"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"scan-emails", "c.htm", "a.txt"}).status, 0);
+    const std::string page = ReadFileBytes(dir.File("c.htm"));
+    EXPECT_EQ(page.find("onerror"), std::string::npos);
+    EXPECT_EQ(page.find("\x9F\"\""), std::string::npos); // no quote breaking out of the link
+    EXPECT_NE(page.find("<A HREF=\"http://a.example/\x81\">"), std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"mailto:y@z.example\x9F\">"), std::string::npos);
+}
+
+TEST(CliRewrite, textEndingInALoneLeadByteSurvivesEveryRewrite) {
+    TempDir dir;
+    // The lead byte stands alone before "</TITLE>" and "</TD>": the tags must still be seen.
+    WriteFileBytes(dir.File("a.htm"), "<TITLE>My \x86</TITLE>\r\n"
+                                      "<TR><TD>1</TD><TD>n\x81</TD><TD><A HREF=\"u\xE0\">u</A></TD>"
+                                      "<TD></TD><TD>r\x9F</TD>\r\n");
+    ASSERT_EQ(Cli(dir, {"rewrite", "a.htm", "b.htm"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"rewrite", "b.htm", "c.htm"}).status, 0);
+    const std::string once = ReadFileBytes(dir.File("b.htm"));
+    EXPECT_NE(once.find("<TITLE>My \x86</TITLE>"), std::string::npos);
+    EXPECT_NE(
+        once.find("<TD>n\x81</TD><TD><A HREF=\"u\xE0\">u\xE0</A></TD><TD></TD><TD>r\x9F</TD>"),
+        std::string::npos);
+    // Apart from the date line, the second rewrite writes the same page.
+    const auto withoutDate = [](std::string page) {
+        const std::size_t at = page.find("\r\n20");
+        return at == std::string::npos ? page : page.erase(at, page.find("\r\n", at + 2) - at);
+    };
+    EXPECT_EQ(withoutDate(ReadFileBytes(dir.File("c.htm"))), withoutDate(once));
+}
+
+TEST(CliList, escapesEveryControlCharacterSoNoneReachesTheTerminal) {
+    TempDir dir;
+    // A scanned file can carry terminal commands inside an address: retitle (ESC ] 0 ;), clear
+    // (ESC [ 2 J), bell, DEL, a line feed inside a record line, and a backslash that must stay
+    // reversible.
+    WriteFileBytes(dir.File("c.htm"),
+                   "<TR><TD>1</TD><TD>\x1b]0;owned\x07</TD><TD><A HREF=\"u\">u</A></TD>"
+                   "<TD>\x1b[2J\x7f\x01\x1f</TD><TD>a\\x1b\nz</TD>\r\n");
+    const CliRun tsv = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(tsv.status, 0);
+    EXPECT_EQ(tsv.out, "1\t\\x1b]0;owned\\x07\tu\t\\x1b[2J\\x7f\\x01\\x1f\ta\\\\x1b\\nz\n");
+    const CliRun json = Cli(dir, {"list", "c.htm", "--format", "json"});
+    EXPECT_EQ(json.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(json.out.find("\"\\u001b[2J\\u007f\\u0001\\u001f\""), std::string::npos) << json.out;
+}
+
+TEST(CliList, everyCellIsEscapedAfterItsConversion) {
+    TempDir dir;
+    // Name: "ソ" (its second byte is a backslash's), a quote, a backslash; access: control
+    // bytes; remark: a byte that is no code page 932.
+    WriteFileBytes(dir.File("c.htm"),
+                   "<TITLE>t</TITLE>\r\n"
+                   "<TR><TD>1</TD><TD>\x83\x5C\"q\\</TD><TD><A HREF=\"http://x/\">http://x/</A>"
+                   "</TD><TD>\x01\x7F</TD><TD>\x80z</TD>\r\n"
+                   "<TR><TD>2</TD><TD>plain</TD><TD><A HREF=\"http://y/\">http://y/</A></TD>"
+                   "<TD></TD><TD>a\tb</TD>\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    } const cases[] = {
+        {{"list", "c.htm"},
+         "1\tソ\"q\\\\\thttp://x/\t\\x01\\x7f\t\xEF\xBF\xBDz\n"
+         "2\tplain\thttp://y/\t\ta\\tb\n"},
+        {{"list", "c.htm", "--format", "json"},
+         "[\n"
+         "  {\"no\": 1, \"name\": \"ソ\\\"q\\\\\", \"address\": \"http://x/\", "
+         "\"access\": \"\\u0001\\u007f\", \"remark\": \"\xEF\xBF\xBDz\"},\n"
+         "  {\"no\": 2, \"name\": \"plain\", \"address\": \"http://y/\", \"access\": \"\", "
+         "\"remark\": \"a\\tb\"}\n"
+         "]\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(dir, c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_NE(r.err.find("1 cell(s)"), std::string::npos) << r.err;
+    }
+}
+
+TEST(CliList, longListingsConvertEveryCellAndMarkOnlyTheBrokenOne) {
+    TempDir dir;
+    // More records than are converted in one go; one bad remark deep inside.
+    std::string page = "<TITLE>t</TITLE>\r\n";
+    std::string expected;
+    for (int i = 1; i <= 2500; ++i) {
+        const std::string n = std::to_string(i);
+        const bool bad = i == 1500;
+        page += "<TR><TD>" + n + "</TD><TD>\x93\xFA\x96\x7B" + n + "</TD><TD><A HREF=\"http://a/" +
+                n + "\">x</A></TD><TD>\x83\x5C</TD><TD>" + (bad ? "\xFD" : "r") + "</TD>\r\n";
+        expected +=
+            n + "\t日本" + n + "\thttp://a/" + n + "\tソ\t" + (bad ? "\xEF\xBF\xBD" : "r") + "\n";
+    }
+    WriteFileBytes(dir.File("c.htm"), page);
+    const CliRun r = Cli(dir, {"list", "c.htm"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_NE(r.err.find("1 cell(s)"), std::string::npos) << r.err;
+}
+
+#if !LINKHIVE_CLI_IN_PROCESS
+// Needs a real companion process and a full device.
+TEST(CliList, aListingThatCannotBeWrittenFails) {
+    TempDir dir;
+    std::string page = "<TITLE>t</TITLE>\r\n";
+    for (int i = 0; i < 5000; ++i)
+        page += "<TR><TD>1</TD><TD>name</TD><TD><A HREF=\"http://a/\">http://a/</A></TD>"
+                "<TD></TD><TD></TD>\r\n";
+    WriteFileBytes(dir.File("c.htm"), page);
+    const CliRun r = Shell(dir, "\"$cli\" list c.htm >/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write the listing"), std::string::npos) << r.err;
+}
+#endif
 
 TEST(CliRewrite, copiesTheCollectionAndRefusesAMissingSource) {
     TempDir dir;
@@ -247,6 +363,57 @@ TEST(CliRewrite, copiesTheCollectionAndRefusesAMissingSource) {
     EXPECT_EQ(Cli(dir, {"list", "nothing.htm"}).status, 1);
 }
 
+TEST(CliScan, encodingAndHttpsOptions_readFilesAsTold) {
+    TempDir dir;
+    // "あhttp://a.example/x" and "いhttps://b.example/y" in UTF-8 with LF line ends.
+    const std::string utf8 = "\xE3\x81\x82http://a.example/x\n\xE3\x81\x84https://b.example/y\n";
+    WriteFileBytes(dir.File("u.txt"), utf8);
+    struct Row {
+        std::vector<std::string> options;
+        std::string list;
+        std::string note;
+    };
+    const std::vector<Row> rows = {
+        {{}, "1\t\thttp://a.example/x\t\t\n", "u.txt: read as UTF-8"},
+        {{"--https"},
+         "1\t\thttp://a.example/x\t\t\n2\t\thttps://b.example/y\t\t\n",
+         "u.txt: read as UTF-8"},
+        {{"--encoding", "utf-8", "--https"},
+         "1\t\thttp://a.example/x\t\t\n2\t\thttps://b.example/y\t\t\n",
+         "u.txt: read as UTF-8"},
+        // Read as code page 932, the last byte of each kana swallows the "h" after it.
+        {{"--encoding=cp932", "--https"}, "", ""},
+    };
+    for (const Row& row : rows) {
+        fs::remove(dir.File("c.htm"));
+        std::vector<std::string> args = {"scan-urls", "c.htm", "u.txt"};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const CliRun r = Cli(dir, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Cli(dir, {"list", "c.htm"}).out, row.list);
+        EXPECT_EQ(r.err.find(row.note) != std::string::npos, true) << r.err;
+    }
+    const CliRun help = Cli(dir, {"scan-emails", "--help"});
+    EXPECT_NE(help.out.find("--encoding NAME"), std::string::npos);
+    EXPECT_NE(help.out.find("iso-2022-jp"), std::string::npos);
+    EXPECT_NE(help.out.find("--https"), std::string::npos);
+}
+
+TEST(CliScan, withoutTheNewOptions_cp932AndAsciiFilesGiveTheSameCollection) {
+    TempDir dir;
+    // Code page 932 text around the addresses, CR LF line ends.
+    WriteFileBytes(dir.File("s.txt"),
+                   "\x93\xFA\x96\x7Bhttp://a.b/\x83\x79\x81\x5B\x83\x57 x@y\r\nHTTP://c.d/\r\n");
+    ASSERT_EQ(Cli(dir, {"scan-urls", "auto.htm", "s.txt"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"scan-urls", "fixed.htm", "s.txt", "--encoding", "cp932"}).status, 0);
+    const std::string automatic = ReadFileBytes(dir.File("auto.htm"));
+    const std::string fixed = ReadFileBytes(dir.File("fixed.htm"));
+    // The stamp line holds the time of writing; everything else must match.
+    const auto body = [](const std::string& page) { return page.substr(page.find("<TABLE")); };
+    EXPECT_EQ(body(automatic), body(fixed));
+    EXPECT_NE(automatic.find("http://a.b/\x83\x79\x81\x5B\x83\x57"), std::string::npos);
+}
+
 TEST(CliUsage, mistakesExitTwoAndHelpExitsZero) {
     TempDir dir;
     const std::vector<std::vector<std::string>> mistakes = {
@@ -262,6 +429,10 @@ TEST(CliUsage, mistakesExitTwoAndHelpExitsZero) {
         {"list", "c.htm", "--format", "xml"},
         {"list", "c.htm", "--yes"},
         {"list"},
+        {"scan-urls", "c.htm", "a.txt", "--encoding", "latin-1"},
+        {"scan-urls", "c.htm", "a.txt", "--encoding"},
+        {"scan-urls", "c.htm", "a.txt", "--https=yes"},
+        {"list", "c.htm", "--https"},
     };
     for (const auto& args : mistakes) {
         const CliRun r = Cli(dir, args);
@@ -287,7 +458,7 @@ TEST(CliScan, pipes_areScannedAsStreamsOpenedOnce) {
     const CliRun fifo = Shell(dir, "mkfifo in.fifo && (printf 'http://a.b/ x@y.z' >in.fifo &) && "
                                    "\"$cli\" scan-urls c.htm in.fifo");
     EXPECT_EQ(fifo.status, 0) << fifo.err;
-    EXPECT_EQ(fifo.out, "1 added, 1 found, 1 records in c.htm\n");
+    EXPECT_EQ(fifo.out, "1 added, 1 found, 0 duplicates, 0 too long, 1 records in c.htm\n");
     const CliRun substituted = Shell(dir, "\"$cli\" scan-emails c.htm <(printf 'mail x@y.z now')");
     EXPECT_EQ(substituted.status, 0) << substituted.err;
     EXPECT_EQ(Cli(dir, {"list", "c.htm"}).out, "1\t\thttp://a.b/\t\t\n2\t\tmailto:x@y.z\t\t\n");
@@ -401,8 +572,8 @@ TEST(CliLanguage, localeChoosesOneLanguageForEveryMessage) {
     };
     const std::vector<Case> cases = {
         {{"scan-urls", "c.htm", "a.txt"},
-         "1 added, 1 found, 1 records in c.htm\n",
-         "1 件追加、1 件検出、c.htm のレコードは 1 件\n"},
+         "1 added, 1 found, 0 duplicates, 0 too long, 1 records in c.htm\n",
+         "1 件追加、1 件検出、0 件は登録済み、0 件は長すぎるため除外、c.htm のレコードは 1 件\n"},
         {{"scan-urls", "c.htm", "missing.txt"},
          "linkhive-cli: \"missing.txt\": file not found\n",
          "linkhive-cli: 「missing.txt」: ﾌｧｲﾙが見つかりません\n"},

@@ -305,6 +305,13 @@ TEST(CollectionReader, recordLineRules) {
         {"a stray lead byte does not swallow the tag after it",
          "<TR><TD>1</TD><TD>a\x81</TD><TD>" + link + "</TD><TD>c\xFC</TD><TD>d\x9F</TD>",
          {{"a\x81", "u", "c\xFC", "d\x9F"}}},
+        {"a stray lead byte before a tag leaves the tag seen",
+         // '<' is no trail byte: 0x81 stands alone and "</TD>" closes the cell.
+         "<TR><TD>1</TD><TD>a\x81</TD>b</TD><TD>" + link + "</TD><TD>c</TD><TD>d</TD>",
+         {{"a\x81", "u", "c", "d"}}},
+        {"a stray lead byte before the link's closing quote",
+         "<TR><TD>1</TD><TD>n</TD><TD><A HREF=\"u\x81\">u\x81</A></TD><TD>c</TD><TD>d</TD>",
+         {{"n", "u\x81", "c", "d"}}},
     };
     for (const auto& c : cases) {
         const Loaded l = ReadBytes(Lines({"<HTML>", c.line, "</HTML>"}));
@@ -379,6 +386,29 @@ TEST(CollectionReader, matchesTheCharacterWiseReadingOnRandomLines) {
         const Record expected = ReferenceParse(line);
         for (std::size_t k = 0; k < 4; ++k)
             ASSERT_EQ(std::string(cells[k]), expected[k]) << "line: " << line << " cell " << k;
+    }
+}
+
+TEST(CollectionReader, longMarkupHeavyLinesAndNulBytesReadAsTheCharacterWiseReading) {
+    // Lines with more tags than the reader keeps places for, and text cut at a NUL byte.
+    const std::vector<std::string> pieces = {"<TD>", "</TD>", "<A HREF=\"", "\">", "<",  "\"",
+                                             "x",    kTrailT, "\x81<",      "<TD", "\0"s};
+    std::mt19937 rng(777);
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = "<TR><TD>x";
+        const int count = static_cast<int>(rng() % 160);
+        for (int k = 0; k < count; ++k) {
+            const std::string& piece = pieces[rng() % pieces.size()];
+            // A NUL only now and then, so most lines stay long.
+            if (piece == "\0"s && rng() % 8 != 0)
+                continue;
+            line += piece;
+        }
+        std::string_view cells[4];
+        ASSERT_TRUE(ParseRecordLine(line, cells));
+        const Record expected = ReferenceParse(line.substr(0, line.find('\0')));
+        for (std::size_t k = 0; k < 4; ++k)
+            ASSERT_EQ(std::string(cells[k]), expected[k]) << "line " << i << " cell " << k;
     }
 }
 

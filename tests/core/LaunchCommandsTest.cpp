@@ -1,12 +1,15 @@
 #include "core/LaunchCommands.h"
-#include "util/Codec.h"
 
+#include "ScriptedUi.h"
 #include "TestEnvironment.h"
+#include "platform/Opener.h"
+#include "util/Codec.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #if LINKHIVE_POSIX_TESTS
 #include <sys/stat.h>
 #endif
@@ -30,12 +33,16 @@ protected:
 
     Document doc;
     std::vector<Opened> opened;
+    bool openerSucceeds = false; // the stamp must not depend on the handler
+    std::set<std::string> programs;
+    test::ScriptedMessageBox boxes;
     LaunchCommands commands{doc,
                             [this](const std::string& t, const std::vector<std::string>& p) {
                                 opened.push_back({t, p});
-                                return false; // the stamp must not depend on the handler
+                                return openerSucceeds;
                             },
-                            [] { return std::string("2026/12/07 9:05:08"); }};
+                            [] { return std::string("2026/12/07 9:05:08"); }, &boxes,
+                            [this](const std::string& t) { return programs.count(t) != 0; }};
 };
 
 TEST_F(LaunchCommandsTest, access_opensTheAddressAndStampsTheTimeWhateverTheOutcome) {
@@ -83,11 +90,115 @@ TEST_F(LaunchCommandsTest, access_programPathIsStartedWithItsArgumentsApart) {
     test::TempDir dir;
     const std::string tool = dir.File("view tool");
     test::WriteFileBytes(tool, "#!/bin/sh\n");
+    programs.insert(tool);
     doc.Table().AppendRecord("", tool + " -r \"list one.txt\"", "", "");
+    openerSucceeds = true;
+    boxes.Answer(mb::kIdYes);
     commands.EditAccessItemClick(2);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, tool);
     EXPECT_EQ(opened[0].parameters, (std::vector<std::string>{"-r", "list one.txt"}));
+}
+
+TEST_F(LaunchCommandsTest, access_programIsStartedOnlyAfterYesToAQuestionNamingIt) {
+    programs.insert("/bin/sh");
+    doc.Table().AppendRecord("", "/bin/sh -c \"rm -rf ~\"", "", "");
+    struct Case {
+        const char* what;
+        MessageBoxService* messages;
+        int answer;
+        bool started;
+    };
+    const Case cases[] = {
+        {"No keeps it from running", &boxes, mb::kIdNo, false},
+        {"closing the box is no Yes", &boxes, mb::kIdCancel, false},
+        {"nobody to ask: never started", nullptr, 0, false},
+        {"Yes starts it with its arguments", &boxes, mb::kIdYes, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        opened.clear();
+        test::ScriptedMessageBox local;
+        LaunchCommands asking(
+            doc,
+            [this](const std::string& t, const std::vector<std::string>& p) {
+                opened.push_back({t, p});
+                return true;
+            },
+            {}, c.messages ? &local : nullptr,
+            [this](const std::string& t) { return programs.count(t) != 0; });
+        if (c.messages)
+            local.Answer(c.answer);
+        asking.EditAccessItemClick(2);
+        EXPECT_EQ(opened.size(), c.started ? 1u : 0u);
+        if (c.started) {
+            ASSERT_EQ(opened.size(), 1u);
+            EXPECT_EQ(opened[0].parameters, (std::vector<std::string>{"-c", "rm -rf ~"}));
+        }
+        if (c.messages) {
+            ASSERT_EQ(local.shown().size(), 1u);
+            EXPECT_EQ(
+                local.shown()[0].text,
+                "「/bin/sh」\nプログラムを起動します。\n引数: -c \"rm -rf ~\"\n起動しますか？");
+            EXPECT_EQ(local.shown()[0].style, mb::kStyleProgramWarning); // No is the default
+        }
+    }
+}
+
+TEST_F(LaunchCommandsTest, access_argumentsADocumentCannotTakeAreAskedAboutNotDropped) {
+    doc.Table().AppendRecord("", "/data/notes.txt --print now", "", "");
+    boxes.Answer(mb::kIdNo);
+    commands.EditAccessItemClick(2);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
+              "「/data/notes.txt」\nプログラムではないため、引数を渡せません。"
+              "\n引数: --print now\n引数なしで開きますか？");
+    boxes.Answer(mb::kIdYes);
+    commands.EditAccessItemClick(2);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].target, "/data/notes.txt");
+    EXPECT_TRUE(opened[0].parameters.empty());
+}
+
+TEST_F(LaunchCommandsTest, access_programThatCannotTakeItsArgumentsIsReported) {
+    test::TempDir dir;
+    const std::string tool = dir.File("tool");
+    test::WriteFileBytes(tool, "#!/bin/sh\n");
+    programs.insert(tool);
+    doc.Table().AppendRecord("", tool + " x", "", "");
+    boxes.Answer(mb::kIdYes);
+    boxes.Answer(mb::kIdOk);
+    commands.EditAccessItemClick(2); // the opener fails
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, "「" + tool + "」\nを引数付きで起動できませんでした。");
+    EXPECT_TRUE(boxes.AllAnswered());
+}
+
+TEST_F(LaunchCommandsTest, access_targetBeginningWithDashIsNeverAnOption) {
+    doc.Table().AppendRecord("", "--help", "", "");
+    doc.Table().AppendRecord("", "-x", "", "");
+    commands.EditAccessItemClick(2);
+    commands.EditAccessItemClick(3);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].target, "./--help");
+    EXPECT_EQ(opened[1].target, "./-x");
+}
+
+TEST_F(LaunchCommandsTest, htmlView_asksBeforeStartingACollectionThatIsAProgram) {
+    doc.SetCurrentFile("/data/links.htm");
+    programs.insert("/data/links.htm");
+    boxes.Answer(mb::kIdNo);
+    commands.EditHtmlItemClick([] { return true; });
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
+              "「/data/links.htm」\nプログラムを起動します。\n引数: なし\n起動しますか？");
+}
+
+TEST(ParametersForDisplay, quotesWhatWouldOtherwiseRunTogether) {
+    EXPECT_EQ(ParametersForDisplay({"-r", "list one.txt", "", "a\"b", "x\ty"}),
+              "-r \"list one.txt\" \"\" \"a\"b\" \"x\ty\"");
 }
 
 TEST_F(LaunchCommandsTest, htmlView_opensTheSavedFileOnlyWhenThePromptLetsItGoOn) {
@@ -156,6 +267,63 @@ TEST(PlatformOpener, executablePermissionOnADocumentStillOpensItInTheHandler) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(test::ReadFileBytes(out), page + "\n");
 }
+
+// Which local files the real opener would start rather than hand to the desktop's handler.
+TEST(PlatformOpener, startsAsProgramOnlyWhatTheSystemWouldRun) {
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        mode_t mode;
+        bool program;
+    };
+    const Case cases[] = {
+        {"tool",
+         "\x7F"
+         "ELF\x02\x01",
+         0755, true},
+        {"script", "#!/bin/sh\nexit 0\n", 0755, true},
+        {"page.htm", "<HTML></HTML>", 0777, false}, // execute permission alone makes no program
+        {"plain-script", "#!/bin/sh\n", 0644, false},
+        {"empty", "", 0755, false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.File(c.name);
+        test::WriteFileBytes(path, c.bytes);
+        ::chmod(path.c_str(), c.mode);
+        EXPECT_EQ(platform::StartsAsProgram(path), c.program) << c.name;
+    }
+    EXPECT_FALSE(platform::StartsAsProgram("http://a.b/tool"));
+    EXPECT_FALSE(platform::StartsAsProgram(dir.Path().string())); // a folder
+}
+
+// The desktop's handler takes one target: parameters are never dropped on the way to it, and a
+// target with a leading '-' reaches it as a path, not as an option.
+TEST(PlatformOpener, handlerNeverLosesParametersNorSeesAnOption) {
+    test::TempDir dir;
+    const std::string out = dir.File("opened.txt");
+    const std::string handler = dir.File("xdg-open");
+    test::WriteFileBytes(handler, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + out + ".part\"\nmv \"" +
+                                      out + ".part\" \"" + out + "\"\n");
+    ::chmod(handler.c_str(), 0755);
+    const std::string page = dir.File("notes.txt");
+    test::WriteFileBytes(page, "text");
+    ::chmod(page.c_str(), 0755); // runnable by permission, but no program: ENOEXEC
+
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "/usr/bin:/bin";
+    ::setenv("PATH", (dir.Path().string() + ":" + savedPath).c_str(), 1);
+    const bool withParameters = platform::OpenWithDefaultHandler(page, {"--print"});
+    const bool dash = platform::OpenWithDefaultHandler("-x");
+    ::setenv("PATH", savedPath.c_str(), 1);
+
+    EXPECT_FALSE(withParameters);
+    EXPECT_TRUE(dash);
+    for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(test::ReadFileBytes(out), "./-x\n");
+}
+
 #endif
 
 } // namespace

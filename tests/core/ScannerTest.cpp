@@ -79,11 +79,11 @@ bool IsOneOf(const std::string& ch, const std::vector<std::string>& set) {
     return false;
 }
 
-const std::vector<std::string> kTerminators = {",", "!", "\"", "(", ")", "+",
-                                               "*", "<", ">",  "'", " ", "\x81\x40"};
+const std::vector<std::string> kTerminators = {",", "!", "\"", "(", ")",  "+",       "*",
+                                               "<", ">", "'",  " ", "\n", "\x81\x40"};
 const std::vector<std::string> kDelimiters = {
     ",", "!", "\"", "(", ")", "+", "*", "<",  ">", "'", " ", "\x81\x40", "#", "$", "&",
-    "=", "`", "|",  "{", "}", "?", "^", "\\", "@", "[", ";", ":",        "]", "/"};
+    "=", "`", "|",  "{", "}", "?", "^", "\\", "@", "[", ";", ":",        "]", "/", "\n"};
 
 Outcome Reference(Kind kind, std::string_view bytes) {
     Outcome out;
@@ -167,11 +167,20 @@ TEST(UrlScanner, findsAddressesAsWritten) {
              {"http://a", "http://b", "http://c", "http://d", "http://e", "http://f", "http://g",
               "http://h", "http://i", "http://j", "http://k"}},
             {"start inside a two-byte character is no start", "\x83http://a.b/", {}},
-            {"terminator byte as a second byte does not end",
+            {"a lead byte without a trail byte leaves the terminator seen",
              "http://a\x81,b c",
-             {"http://a\x81,b"}},
+             {"http://a\x81"}},
+            {"markup after a stray lead byte stays out",
+             "http://a.example/\x81<img/src/onerror=alert(1)>",
+             {"http://a.example/\x81"}},
+            {"a trail byte after a lead byte is part of the address",
+             "http://a\x81\x7e\x9f\x80\xe0\xfc b",
+             {"http://a\x81\x7e\x9f\x80\xe0\xfc"}},
+            {"bytes above the trail range are no second byte",
+             "http://a\x81\xfd\x81\x7f,",
+             {"http://a\x81\xfd\x81\x7f"}},
             {"lead byte before the line end is a character", "http://a\x81", {"http://a\x81"}},
-            {"LF-only lines are one line", "see http://a.b/\nnext line", {"http://a.b/\nnext"}},
+            {"a line feed ends the address", "see http://a.b/\nnext line", {"http://a.b/"}},
             {"CR ends the line", "http://a.b/\r\nnext", {"http://a.b/"}},
             {"nothing after NUL is searched",
              "http://a\0b http://c\r\nhttp://d"s,
@@ -211,11 +220,41 @@ TEST(EmailScanner, findsAddressesBetweenDelimiters) {
                       "u@v", "w@x", "y@z", "A@B", "C@D", "E@F", "G@H", "I@J", "K@L",
                       "M@N", "O@P", "Q@R", "S@T", "U@V", "W@X", "Y@Z", "0@1"}},
                     {"control characters belong", "a\tb@c\x01", {"a\tb@c\x01"}},
-                    {"LF-only lines are one line", "x\nname@host\ny z", {"x\nname@host\ny"}},
+                    {"a line feed ends both parts", "x\nname@host\ny z", {"name@host"}},
                     {"CR LF ends the left part", "x\r\nname@host", {"name@host"}},
                     {"nothing after NUL", "a@b\0c@d\r\ne@f"s, {"a@b", "e@f"}},
                     {"NUL right after the at sign", "a@\0b"s, {}},
                 });
+}
+
+TEST(Scanners, aLeadByteNeverSwallowsTheDelimiterAfterIt) {
+    // Code page 932 pairs a lead byte only with a trail byte (0x40-0x7E, 0x80-0xFC); the
+    // terminators below 0x40 must end the address after every lead byte, block splits included.
+    const std::string urlTerminators = ",!\"()+*<>' ";
+    const std::string emailDelimiters = ",!\"()+*<>' #$&=?;:/";
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsSjisLeadByte(static_cast<unsigned char>(lead)))
+            continue;
+        const std::string l(1, static_cast<char>(lead));
+        for (const char t : urlTerminators) {
+            SCOPED_TRACE(testing::Message()
+                         << "lead " << std::hex << lead << " terminator '" << t << "'");
+            const std::string text = "x http://a/" + l + t + "<b>http://c/";
+            const Found expected = {"http://a/" + l, "http://c/"};
+            EXPECT_EQ(Reference(Kind::Url, text).found, expected);
+            for (std::size_t block : {1u, 3u, 4096u})
+                EXPECT_EQ(Scan(Kind::Url, text, block).found, expected) << "block " << block;
+        }
+        for (const char d : emailDelimiters) {
+            SCOPED_TRACE(testing::Message()
+                         << "lead " << std::hex << lead << " delimiter '" << d << "'");
+            const std::string text = "q" + l + d + "a@b" + l + d + "z";
+            const Found expected = {"a@b" + l};
+            EXPECT_EQ(Reference(Kind::Email, text).found, expected);
+            for (std::size_t block : {1u, 2u, 4096u})
+                EXPECT_EQ(Scan(Kind::Email, text, block).found, expected) << "block " << block;
+        }
+    }
 }
 
 TEST(Scanners, agreeWithLineAlgorithmsOnRandomText) {
@@ -226,7 +265,7 @@ TEST(Scanners, agreeWithLineAlgorithmsOnRandomText) {
         // Long runs of plain characters, with bytes that only look like terminators close by.
         "www.example.com/index.html?q=%41&r=1#top",
         "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.~;=", "<", ">", "(", ")", "\"", "'", "+", "*", "!",
-        "H", "://", "\x80", "\xdf"};
+        "H", "://", "\x80", "\xdf", "\x7f", "\xfd", "\xff", "\x81<", "\xe0\"", "\x9f "};
     std::mt19937 rng(20240521);
     for (int doc = 0; doc < 400; ++doc) {
         std::string text;

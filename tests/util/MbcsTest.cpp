@@ -28,11 +28,22 @@ std::string Text(const std::string& s) {
     return s.substr(0, s.find('\0'));
 }
 
+// A lead byte and a trail byte after it, written out from the code page's byte ranges.
+bool TwoByteAt(const std::string& t, std::size_t i) {
+    if (i + 1 >= t.size())
+        return false;
+    const auto a = static_cast<unsigned char>(t[i]);
+    const auto b = static_cast<unsigned char>(t[i + 1]);
+    const bool lead = (a >= 0x81 && a <= 0x9F) || (a >= 0xE0 && a <= 0xFC);
+    const bool trail = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+    return lead && trail;
+}
+
 std::vector<std::size_t> Starts(const std::string& t) {
     std::vector<std::size_t> starts;
     for (std::size_t i = 0; i < t.size();) {
         starts.push_back(i);
-        i += (IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
+        i += TwoByteAt(t, i) ? 2 : 1;
     }
     return starts;
 }
@@ -42,8 +53,8 @@ bool MatchAt(const std::string& t, std::size_t i, const std::string& pat) {
         return false;
     std::size_t j = 0;
     while (i < t.size() && j < pat.size()) {
-        const bool twoT = IsSjisLeadByte(static_cast<unsigned char>(t[i])) && i + 1 < t.size();
-        const bool twoP = IsSjisLeadByte(static_cast<unsigned char>(pat[j])) && j + 1 < pat.size();
+        const bool twoT = TwoByteAt(t, i);
+        const bool twoP = TwoByteAt(pat, j);
         if (twoT && twoP) {
             if (t[i] != pat[j] || t[i + 1] != pat[j + 1])
                 return false;
@@ -72,7 +83,7 @@ MbcsIndex Pos(const std::string& pattern, const std::string& s, MbcsIndex start 
 std::string Upper(const std::string& s) {
     std::string r = s;
     for (std::size_t i = 0; i < r.size(); ++i) {
-        if (IsSjisLeadByte(static_cast<unsigned char>(r[i])) && i + 1 < r.size() && r[i + 1] != 0)
+        if (TwoByteAt(r, i))
             ++i;
         else if (r[i] >= 'a' && r[i] <= 'z')
             r[i] = static_cast<char>(r[i] - 'a' + 'A');
@@ -104,8 +115,8 @@ std::string Copy(const std::string& s, MbcsIndex pos, MbcsIndex count) {
 
 std::string RandomText(std::mt19937& rng, std::size_t maxLen) {
     // Few distinct bytes, heavy on lead-range bytes and the bytes that hide in second positions.
-    static const unsigned char alphabet[] = {0x81, 0x83, 0x9F, 0xE0, 0xFC, 0x40, 0x41,
-                                             0x5C, 'a',  'b',  ' ',  0x80, 0xA0, 0x00};
+    static const unsigned char alphabet[] = {0x81, 0x83, 0x9F, 0xE0, 0xFC, 0x40, 0x41, 0x5C, 'a',
+                                             'b',  ' ',  0x80, 0xA0, 0x00, '<',  '"',  0x7F, 0xFD};
     std::uniform_int_distribution<std::size_t> len(0, maxLen);
     std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 1);
     std::string s(len(rng), ' ');
@@ -130,11 +141,13 @@ TEST(MbcsLength, countsCharactersUpToTheFirstNul) {
     const Case cases[] = {
         {"", 0},
         {kNichi + kHon + kGo + "abc", 6},
-        {"ab" + kLoneLead, 3},   // lone lead byte at the end: one character
-        {"ab\0cd"s, 2},          // NUL ends the text
+        {"ab" + kLoneLead, 3}, // lone lead byte at the end: one character
+        {"ab\0cd"s, 2},        // NUL ends the text
         {kWideSpace + kSo + "\\", 3},
         {"\xA0\xB1\xDF", 3},                         // half-width katakana are one byte each
         {"\x81\x81\x81", 2},                         // lead-range byte as second byte, then alone
+        {"\x81<\x9F\"\xE0 \xFC\x3F", 8},             // no trail byte: each lead byte alone
+        {"\x81\x7F\x81\xFD\x81\x40\xFC\xFC", 6},     // 0x7F and 0xFD are no trail bytes
         {"abcdefghij" + kNichi + "klmnopqrstu", 22}, // the eight-byte fast path and a pair
     };
     for (const Case& c : cases)
@@ -197,6 +210,30 @@ TEST(MbcsPos, findsMatchesOnlyOnCharacterBoundaries) {
             << testing::PrintToString(c.pattern) << " in " << testing::PrintToString(c.text);
 }
 
+TEST(MbcsPos, seesMarkupAfterALeadByteWithoutTrailByte) {
+    struct Case {
+        std::string pattern, text;
+        MbcsIndex expected;
+    };
+    const Case cases[] = {
+        {"<", "a\x81<b", 3},    {"\"", "\xE0\"", 2},       {"\">", "u\x9F\">x", 3},
+        {" ", "\xFC ", 2},      {"<", "\x81\x81\x81<", 3}, // a pair of lead bytes, then one alone
+        {"<", kNichi + "<", 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MbcsPos(c.pattern, c.text), c.expected) << testing::PrintToString(c.text);
+        EXPECT_EQ(MbcsFind(c.pattern, c.text, 0) == std::string::npos, c.expected == 0);
+    }
+    EXPECT_EQ(MbcsCharSize("\x81<", 0), 1u);
+    EXPECT_EQ(MbcsCharSize("\x81\x80", 0), 2u);
+    EXPECT_EQ(MbcsCopy("\x81<b", 1, 1), "\x81");
+    EXPECT_EQ(MbcsRight("ab\x81\"", 1), "\"");
+    EXPECT_EQ(AsciiUpper("\x81<a\x81"
+                         "a"),
+              "\x81<A\x81"
+              "a"); // 0x81 0x61 is one character, its 'a' stays
+}
+
 TEST(MbcsPosFrom, searchesFromAStartCharacter) {
     struct Case {
         std::string pattern, text;
@@ -255,7 +292,8 @@ TEST(MbcsTrim, dropsBlanksAtBothEndsOnly) {
         {"\x7F\x01x\x7F", "x"},
         {"a" + kWideSpace + "b" + kWideSpace, "a" + kWideSpace + "b"},
         {" " + kSmallA + " ", kSmallA}, // ァ shares its first byte with the wide space
-        {"\x81\x20", "\x81\x20"},       // 0x81 0x20 is one character, not a blank
+        {"\x81\x20", "\x81"},           // a space is no trail byte: 0x81 stands alone
+        {"\x81\x7F", "\x81"},           // nor is DEL
         {" ab\0 "s, "ab"},
         {" " + kLoneLead, kLoneLead},
     };

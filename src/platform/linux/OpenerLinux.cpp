@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -55,13 +57,35 @@ bool IsExecutableFile(const std::string& path) {
            S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+// xdg-open, like most openers, reads an argument with a leading '-' as an option; written as a
+// relative path it names the same file and is no option.
+std::string NotAnOption(const std::string& target) {
+    return target.front() == '-' ? "./" + target : target;
+}
+
 } // namespace
+
+bool StartsAsProgram(const std::string& target) {
+    if (!IsExecutableFile(target))
+        return false;
+    // The kernel runs what starts with these; anything else with execute permission (files on
+    // NTFS drives and network shares) fails with ENOEXEC and goes to the handler as a document.
+    const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true; // executable but unreadable: it may still run, so count it as a program
+    char head[4] = {};
+    const ssize_t n = ::read(fd, head, sizeof head);
+    ::close(fd);
+    static constexpr char kElf[4] = {'\x7F', 'E', 'L', 'F'};
+    return (n >= 4 && std::memcmp(head, kElf, 4) == 0) ||
+           (n >= 2 && head[0] == '#' && head[1] == '!');
+}
 
 bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::string>& parameters) {
     if (target.empty())
         return false;
     if (const char* opener = std::getenv("LINKHIVE_OPENER"); opener && *opener) {
-        std::vector<std::string> args{target};
+        std::vector<std::string> args{NotAnOption(target)};
         args.insert(args.end(), parameters.begin(), parameters.end());
         return Spawn(opener, args) == 0;
     }
@@ -72,7 +96,10 @@ bool OpenWithDefaultHandler(const std::string& target, const std::vector<std::st
         if (err != ENOEXEC && err != EACCES)
             return err == 0;
     }
-    return Spawn("xdg-open", {target}) == 0;
+    // The handler takes the target alone: parameters it would drop make this a failure instead.
+    if (!parameters.empty())
+        return false;
+    return Spawn("xdg-open", {NotAnOption(target)}) == 0;
 }
 
 } // namespace lh::platform
