@@ -13,8 +13,8 @@ fail() { echo "windows smoke test: $*" >&2; exit 1; }
 
 # The companion speaks the language of the locale, as the C library reads the variables.
 case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
-ja*) scanned="3 件追加、3 件検出、リンク集.htm のレコードは 3 件" ;;
-*) scanned="3 added, 3 found, 3 records in リンク集.htm" ;;
+ja*) scanned="3 件追加、3 件検出、0 件は登録済み、0 件は長すぎるため除外、リンク集.htm のレコードは 3 件" ;;
+*) scanned="3 added, 3 found, 0 duplicates, 0 too long, 3 records in リンク集.htm" ;;
 esac
 out=$(wine "$cli" scan-urls 'リンク集.htm' '*.txt' | tr -d '\r')
 [ "$out" = "$scanned" ] || fail "scan said: $out"

@@ -49,6 +49,9 @@ MainWindow::MainWindow(QWidget* parent)
     m_scans = std::make_unique<ScanCommands>(m_doc, m_forwardingChooser, m_forwardingMessages,
                                              *m_gaugeBar, m_busyCursor.get(),
                                              static_cast<ScanFinisher&>(*this), m_options);
+    m_exchange = std::make_unique<ExchangeCommands>(m_doc, m_forwardingChooser,
+                                                    m_forwardingMessages, *m_gaugeBar,
+                                                    m_busyCursor.get(), [this] { FinishScan(); });
     CreateMenus();
     ConnectScanCommands();
     ConnectLaunchCommands();

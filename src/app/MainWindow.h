@@ -7,12 +7,13 @@
 // pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
 // (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
 // MainWindowScan.cpp (filling the table from a file, scan options), MainWindowDrop.cpp (files and
-// links dropped on the window).
+// links dropped on the window), MainWindowExchange.cpp (import and export).
 
 #include "ForwardingFileChooser.h"
 #include "ForwardingMessageBox.h"
 #include "core/Document.h"
 #include "core/DroppedLinks.h"
+#include "core/ExchangeCommands.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
 #include "core/LaunchCommands.h"
@@ -146,6 +147,11 @@ public:
     // What the status bar's text panel says after a scan or a drop.
     QString StatusReport() const;
 
+    // Records in from bookmark, CSV and JSON files, and out to them.
+    void FileImportItemClick();
+    void FileExportItemClick();
+    ExchangeCommands& Exchange() noexcept { return *m_exchange; }
+
     // Launching, settings and about commands.
     void EditAccessItemClick();
     void EditHtmlItemClick();
@@ -238,6 +244,7 @@ private:
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<LaunchCommands> m_launch;
     std::unique_ptr<ScanCommands> m_scans;
+    std::unique_ptr<ExchangeCommands> m_exchange;
     bool m_statusWanted = true;
     int m_caretPanelWidth = 65; // as set (the stored "PanelVisible1"); the panel may be wider
     int m_caretDigits = 0;      // digits of the row count the panel was fitted to

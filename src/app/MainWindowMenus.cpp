@@ -90,6 +90,13 @@ void MainWindow::CreateFileMenu() {
     command(AddItem(this, file, "FileOpenReItem", "読み直し(&R)", "このﾌｧｲﾙを読み直す"),
             &FileCommands::FileOpenReItemClick)
         ->setEnabled(false);
+    AddSeparator(this, file, "N4");
+    connect(AddItem(this, file, "FileImportItem", "ブックマークの取り込み(&I)...",
+                    "ﾌﾞﾗｳｻﾞのﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙからﾚｺｰﾄﾞを追加する"),
+            &QAction::triggered, this, &MainWindow::FileImportItemClick);
+    connect(AddItem(this, file, "FileExportItem", "エクスポート(&E)...",
+                    "ﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙにﾚｺｰﾄﾞを書き出す"),
+            &QAction::triggered, this, &MainWindow::FileExportItemClick);
 
     // Printing is not offered: the items exist but stay hidden, with their separator.
     AddSeparator(this, file, "N1")->setVisible(false);

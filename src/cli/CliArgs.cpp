@@ -17,11 +17,19 @@ std::optional<Command> CommandNamed(const std::string& word) {
         return Command::Rewrite;
     if (word == "list")
         return Command::List;
+    if (word == "import")
+        return Command::Import;
+    if (word == "export")
+        return Command::Export;
     return std::nullopt;
 }
 
 bool IsScan(Command c) {
     return c == Command::ScanUrls || c == Command::ScanEmails;
+}
+
+bool IsExchange(Command c) {
+    return c == Command::Import || c == Command::Export;
 }
 
 ParsedArgs Fail(std::string error, Command command = Command::None) {
@@ -79,6 +87,25 @@ std::string JapaneseUsageText(Command command) {
                "コードページ932 ではないバイトは U+FFFD で表示します\n"
                "(標準エラーに注意を出します)。\n\n"
                "終了コード: 0 完了、1 ファイルのエラー、2 使い方の誤り\n";
+    case Command::Import:
+        return "使い方: linkhive-cli import COLLECTION FILE [--format bookmarks|csv|json]\n"
+               "                           [--keep-duplicates] [--backup none|bak|tilde]\n\n"
+               "ブラウザーのブックマークファイル、CSV または JSON の FILE の\n"
+               "レコードを COLLECTION の末尾に追加します。--format がなければ\n"
+               "名前で決めます (.csv、.json、ほかはブックマーク)。\n"
+               "COLLECTION にあるアドレスは、--keep-duplicates がない限り\n"
+               "追加しません。コードページ932 にない文字は、アドレスでは %XX、\n"
+               "名前と備考では「〓」にして、その数を知らせます。\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
+               "2 使い方の誤り\n";
+    case Command::Export:
+        return "使い方: linkhive-cli export COLLECTION FILE --format bookmarks|csv|json\n\n"
+               "COLLECTION のレコードを FILE に書き出します。\n"
+               "bookmarks: ブラウザーが取り込めるブックマークファイル (UTF-8)。\n"
+               "  コレクションのタイトルのフォルダーに全レコードが入ります。\n"
+               "csv: 表計算ソフト用 (UTF-8、BOM 付き、見出し行あり)。\n"
+               "json: list --format json と同じ形の配列です。\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー、2 使い方の誤り\n";
     case Command::None:
         break;
     }
@@ -87,7 +114,9 @@ std::string JapaneseUsageText(Command command) {
            "  scan-urls   COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
            "  scan-emails COLLECTION FILE... [--yes] [--backup none|bak|tilde]\n"
            "  rewrite     SOURCE TARGET\n"
-           "  list        COLLECTION [--format tsv|json]\n\n"
+           "  list        COLLECTION [--format tsv|json]\n"
+           "  import      COLLECTION FILE [--format bookmarks|csv|json]\n"
+           "  export      COLLECTION FILE --format bookmarks|csv|json\n\n"
            "各コマンドの説明は 'linkhive-cli COMMAND --help' で表示します。\n";
 }
 
@@ -141,7 +170,14 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
         };
         if (name == "--yes" && IsScan(a.command) && !value) {
             a.yes = true;
-        } else if (name == "--backup" && IsScan(a.command)) {
+        } else if (name == "--format" && IsExchange(a.command)) {
+            const std::optional<std::string> v = takeValue();
+            if (v != "bookmarks" && v != "csv" && v != "json")
+                return Fail(Say(language, msg::kExchangeFormatValues), a.command);
+            a.exchangeFormat = *v;
+        } else if (name == "--keep-duplicates" && a.command == Command::Import && !value) {
+            a.keepDuplicates = true;
+        } else if (name == "--backup" && (IsScan(a.command) || a.command == Command::Import)) {
             const std::optional<std::string> v = takeValue();
             if (v == "none")
                 a.backup = BackupKind::None;
@@ -189,6 +225,13 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
     case Command::List:
         if (n != 1)
             return Fail(Say(language, msg::kListOperands), a.command);
+        break;
+    case Command::Import:
+    case Command::Export:
+        if (n != 2)
+            return Fail(Say(language, msg::kExchangeOperands), a.command);
+        if (a.command == Command::Export && a.exchangeFormat.empty())
+            return Fail(Say(language, msg::kExchangeFormatValues), a.command);
         break;
     case Command::None:
         break;
@@ -242,6 +285,22 @@ std::string UsageText(Command command, Language language) {
                "json: an array of objects with the keys no, name, address, access and remark.\n"
                "Bytes that are not code page 932 show as U+FFFD (with a note on stderr).\n\n"
                "Exit status: 0 done, 1 file error, 2 usage error.\n";
+    case Command::Import:
+        return "usage: linkhive-cli import COLLECTION FILE [--format bookmarks|csv|json]\n"
+               "                           [--keep-duplicates] [--backup none|bak|tilde]\n\n"
+               "Appends the records of FILE, a browser bookmark file, CSV or JSON, at the end of\n"
+               "COLLECTION. Without --format the name decides (.csv, .json, else bookmarks).\n"
+               "Addresses COLLECTION holds already are skipped unless --keep-duplicates.\n"
+               "Characters code page 932 cannot hold are percent-encoded in addresses and\n"
+               "replaced by \"〓\" in names and remarks; the summary counts them.\n\n"
+               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
+    case Command::Export:
+        return "usage: linkhive-cli export COLLECTION FILE --format bookmarks|csv|json\n\n"
+               "Writes the records of COLLECTION to FILE. bookmarks: a bookmark file browsers\n"
+               "import (UTF-8), every record in one folder named after the collection's title.\n"
+               "csv: for spreadsheets (UTF-8 with BOM, header row). json: an array as\n"
+               "list --format json prints it.\n\n"
+               "Exit status: 0 done, 1 file error, 2 usage error.\n";
     case Command::None:
         break;
     }
@@ -251,7 +310,9 @@ std::string UsageText(Command command, Language language) {
            "              [--encoding auto|cp932|utf-8|utf-16|euc-jp|iso-2022-jp] [--https]\n"
            "  scan-emails COLLECTION FILE... (the same options)\n"
            "  rewrite     SOURCE TARGET\n"
-           "  list        COLLECTION [--format tsv|json]\n\n"
+           "  list        COLLECTION [--format tsv|json]\n"
+           "  import      COLLECTION FILE [--format bookmarks|csv|json]\n"
+           "  export      COLLECTION FILE --format bookmarks|csv|json\n\n"
            "'linkhive-cli COMMAND --help' describes a command.\n";
 }
 

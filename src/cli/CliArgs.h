@@ -6,6 +6,9 @@
 //   linkhive-cli scan-emails COLLECTION FILE... (the same options)
 //   linkhive-cli rewrite     SOURCE TARGET
 //   linkhive-cli list        COLLECTION [--format tsv|json]
+//   linkhive-cli import      COLLECTION FILE [--format bookmarks|csv|json] [--keep-duplicates]
+//                            [--backup none|bak|tilde]
+//   linkhive-cli export      COLLECTION FILE --format bookmarks|csv|json
 // Options may stand anywhere after the command; "--" ends them.
 
 #include "CliLanguage.h"
@@ -17,7 +20,7 @@
 
 namespace lh::cli {
 
-enum class Command { None, ScanUrls, ScanEmails, Rewrite, List };
+enum class Command { None, ScanUrls, ScanEmails, Rewrite, List, Import, Export };
 enum class ListFormat { Tsv, Json };
 
 struct CliArgs {
@@ -28,6 +31,9 @@ struct CliArgs {
     BackupKind backup = BackupKind::None;
     ListFormat format = ListFormat::Tsv;
     ScanOptions scan;
+    // import and export: "bookmarks", "csv" or "json"; empty: import goes by the file's name.
+    std::string exchangeFormat;
+    bool keepDuplicates = false;
 };
 
 struct ParsedArgs {

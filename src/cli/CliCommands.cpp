@@ -1,7 +1,9 @@
 #include "CliCommands.h"
 
+#include "CliExchange.h"
 #include "Listing.h"
 #include "TerminalProgress.h"
+#include "core/CollectionFormat.h"
 #include "core/Document.h"
 #include "core/InputOpen.h"
 #include "core/IoError.h"
@@ -70,21 +72,22 @@ bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
 // is about to be written over.
 bool LoadCollection(const std::string& path, Document& document, ProgressSink& progress,
                     const CliStreams& s, bool refuseForeign = false) {
-    TableStore loaded;
-    std::string title = document.DocumentTitle();
+    CollectionContent content;
     IoError error;
-    ReadSummary summary;
-    if (!ReadCollection(path, loaded, title, progress, error, &summary)) {
-        ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+    bool foreign = false;
+    if (!LoadIntoDocument(HtmlCollectionFormat(), path, document, progress, error, content,
+                          [&](const CollectionContent& c) {
+                              // Writing the scan's results over it would destroy whatever the
+                              // file is.
+                              foreign = refuseForeign && c.summary.NotACollection();
+                              return !foreign;
+                          })) {
+        if (foreign)
+            Complain(s, Say(s.language, msg::kNotACollection, {Named(s, path)}));
+        else
+            ComplainIo(s, error.path.empty() ? path : error.path, error.code);
         return false;
     }
-    if (refuseForeign && summary.NotACollection()) {
-        // Writing the scan's results over it would destroy whatever the file is.
-        Complain(s, Say(s.language, msg::kNotACollection, {Named(s, path)}));
-        return false;
-    }
-    document.Table().Swap(loaded);
-    document.SetDocumentTitle(title);
     document.SetFileCaption(path);
     return true;
 }
@@ -243,6 +246,10 @@ int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
         return RunRewrite(args, s);
     case Command::List:
         return RunList(args, s);
+    case Command::Import:
+        return RunImport(args, s);
+    case Command::Export:
+        return RunExport(args, s);
     case Command::None:
         break;
     }

@@ -53,6 +53,11 @@ inline constexpr Text kScanOperands{"a collection and at least one file to scan 
 inline constexpr Text kRewriteOperands{
     "rewrite takes a source and a target",
     "rewrite には読み込むファイルと書き出すファイルを指定してください"};
+inline constexpr Text kExchangeFormatValues{
+    "--format takes bookmarks, csv or json",
+    "--format には bookmarks、csv、json のいずれかを指定してください"};
+inline constexpr Text kExchangeOperands{"a collection and a file are needed",
+                                        "コレクションとファイルを 1 つずつ指定してください"};
 inline constexpr Text kListOperands{"list takes one collection",
                                     "list にはコレクションを 1 つ指定してください"};
 
@@ -81,6 +86,13 @@ inline constexpr Text kReadAs{"%1: read as %2", "%1: %2 として読み込みま
 inline constexpr Text kRewriteResult{"%1 records written to %2",
                                      "%2 に %1 件のレコードを書き出しました"};
 
+inline constexpr Text kExportResult{"%1 records written to %2",
+                                    "%2 に %1 件のレコードを書き出しました"};
+inline constexpr Text kExportLossy{
+    "%1 byte(s) that are not code page 932 written as U+FFFD",
+    "コードページ932 として読めない %1 バイトを U+FFFD で書きました"};
+inline constexpr Text kProgressImport{"Import", "取り込み"};
+inline constexpr Text kProgressExport{"Export", "書き出し"};
 inline constexpr Text kProgressOpen{"File Open", "読み込み"};
 inline constexpr Text kProgressOverWrite{"Over Write", "上書き保存"};
 inline constexpr Text kProgressNewWrite{"New Write", "新規保存"};

@@ -1,6 +1,7 @@
 #include "FileCommands.h"
 
 #include "CollectionFile.h"
+#include "CollectionFormat.h"
 #include "IoError.h"
 #include "PathText.h"
 #include "platform/FileSystem.h"
@@ -101,19 +102,16 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
 
     // Taken before reading, so that a change made while the file is read counts as one.
     const platform::FileIdentity version = platform::ReadFileIdentity(path);
-    // A fresh table, taken over only once the whole file has been read.
-    TableStore fresh;
-    std::string title = m_document.DocumentTitle();
     IoError error;
-    ReadSummary summary;
-    const bool ok = ReadCollection(path, fresh, title, m_progress, error, &summary);
+    CollectionContent content;
+    const bool ok =
+        LoadIntoDocument(HtmlCollectionFormat(), path, m_document, m_progress, error, content);
     m_progress.ProgressEnd();
     if (!ok) {
         ShowIoError(error);
         return false;
     }
-    m_document.Table().Swap(fresh);
-    m_document.SetDocumentTitle(std::move(title));
+    const ReadSummary& summary = content.summary;
     m_view.ShowTable(true);
     m_view.TableReplaced();
 

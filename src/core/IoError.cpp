@@ -29,6 +29,8 @@ constexpr IoErrorTexts kTexts[] = {
      "changed by another program since it was read"},
     {kIoDanglingLink, "ﾘﾝｸ先のﾌｧｲﾙがありません", "the link leads to no file"},
     {kIoWriterBusy, "他のﾌﾟﾛｸﾞﾗﾑがﾌｧｲﾙを書き込み中です", "another program is writing the file"},
+    {kIoFileTooLarge, "ﾌｧｲﾙが大きすぎて取り込めません", "the file is too large to import"},
+    {kIoNotThisFormat, "ﾌｧｲﾙの形式が正しくありません", "the file is not in the expected format"},
 };
 
 } // namespace

@@ -27,6 +27,10 @@ inline constexpr int kIoChangedOnDisk = -10;
 inline constexpr int kIoDanglingLink = -11;
 // Another program held the file's write lock for the whole wait.
 inline constexpr int kIoWriterBusy = -12;
+// A file to import is larger than any export of another program would be.
+inline constexpr int kIoFileTooLarge = -13;
+// A file to import is not written in the format it was read as.
+inline constexpr int kIoNotThisFormat = -14;
 
 enum class MessageLanguage { Japanese, English };
 

@@ -289,26 +289,38 @@ TEST(CliList, everyCellIsEscapedAfterItsConversion) {
                    "</TD><TD>\x01\x7F</TD><TD>\x80z</TD>\r\n"
                    "<TR><TD>2</TD><TD>plain</TD><TD><A HREF=\"http://y/\">http://y/</A></TD>"
                    "<TD></TD><TD>a\tb</TD>\r\n");
+#if LINKHIVE_POSIX_TESTS
+    // iconv's code page 932 has no character for 0x80: replaced, and the listing says so.
+    const std::string remark = "\xEF\xBF\xBDz";
+    const bool replacementNoted = true;
+#else
+    // The code page 932 of Windows reads 0x80 as U+0080, a control character: escaped.
+    const std::string remark = "\\u0080z";
+    const bool replacementNoted = false;
+#endif
     struct Case {
         std::vector<std::string> args;
         std::string out;
     } const cases[] = {
         {{"list", "c.htm"},
-         "1\tソ\"q\\\\\thttp://x/\t\\x01\\x7f\t\xEF\xBF\xBDz\n"
-         "2\tplain\thttp://y/\t\ta\\tb\n"},
+         "1\tソ\"q\\\\\thttp://x/\t\\x01\\x7f\t" + remark +
+             "\n"
+             "2\tplain\thttp://y/\t\ta\\tb\n"},
         {{"list", "c.htm", "--format", "json"},
          "[\n"
          "  {\"no\": 1, \"name\": \"ソ\\\"q\\\\\", \"address\": \"http://x/\", "
-         "\"access\": \"\\u0001\\u007f\", \"remark\": \"\xEF\xBF\xBDz\"},\n"
-         "  {\"no\": 2, \"name\": \"plain\", \"address\": \"http://y/\", \"access\": \"\", "
-         "\"remark\": \"a\\tb\"}\n"
-         "]\n"},
+         "\"access\": \"\\u0001\\u007f\", \"remark\": \"" +
+             remark +
+             "\"},\n"
+             "  {\"no\": 2, \"name\": \"plain\", \"address\": \"http://y/\", \"access\": \"\", "
+             "\"remark\": \"a\\tb\"}\n"
+             "]\n"},
     };
     for (const Case& c : cases) {
         const CliRun r = Cli(dir, c.args);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.out);
-        EXPECT_NE(r.err.find("1 cell(s)"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("1 cell(s)") != std::string::npos, replacementNoted) << r.err;
     }
 }
 

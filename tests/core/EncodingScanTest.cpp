@@ -4,6 +4,7 @@
 #include "core/ScanCommands.h"
 #include "core/ScanFeeder.h"
 #include "core/UrlScanner.h"
+#include "platform/TextConverter.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -113,6 +114,14 @@ const Addresses kSampleUrlsWithHttps = {Sjis("http://example.com/パス?q=値で
                                         "http://b.example/y", "http://c.example/z"};
 const Addresses kSampleMails = {Sjis("メールはuser@example.jpまで"), "name@host.example"};
 
+// Windows converts ISO-2022-JP with code page 50220, which not every system has (wine lacks it);
+// where it is missing the ISO-2022-JP cases are left out and the test says it was skipped.
+bool Iso2022JpConverts() {
+    return platform::ToCp932Converter::Open(Charset::Iso2022Jp, ' ') != nullptr;
+}
+constexpr const char* kNoIso2022Jp =
+    "ISO-2022-JP cases left out: this system has no ISO-2022-JP converter (code page 50220)";
+
 struct EncodingCase {
     const char* what;
     std::string bytes;
@@ -120,7 +129,7 @@ struct EncodingCase {
 };
 
 std::vector<EncodingCase> EncodedSamples(const std::string& utf8) {
-    return {
+    std::vector<EncodingCase> samples = {
         {"code page 932", Sjis(utf8), Charset::Cp932},
         {"UTF-8", utf8, Charset::Utf8},
         {"UTF-8 with byte order mark", "\xEF\xBB\xBF" + utf8, Charset::Utf8},
@@ -129,8 +138,10 @@ std::vector<EncodingCase> EncodedSamples(const std::string& utf8) {
         {"UTF-16BE with byte order mark", Encode("\xEF\xBB\xBF" + utf8, "UTF-16BE"),
          Charset::Utf16Be},
         {"EUC-JP", Encode(utf8, "EUC-JP"), Charset::EucJp},
-        {"ISO-2022-JP", Encode(utf8, "ISO-2022-JP"), Charset::Iso2022Jp},
     };
+    if (Iso2022JpConverts())
+        samples.push_back({"ISO-2022-JP", Encode(utf8, "ISO-2022-JP"), Charset::Iso2022Jp});
+    return samples;
 }
 
 } // namespace
@@ -154,6 +165,8 @@ TEST(EncodingScan, everyEncodingGivesTheCodePage932Results) {
                 << "block " << block;
         }
     }
+    if (!Iso2022JpConverts())
+        GTEST_SKIP() << kNoIso2022Jp;
 }
 
 TEST(EncodingScan, aFixedEncodingIsUsedAsChosen) {
@@ -326,8 +339,13 @@ TEST(EncodingScan, realFilesAreReadInTheirEncodings) {
          Charset::Iso2022Jp,
          {"mailto:yamada@example.jp", "mailto:suzuki@example.ne.jp"}},
     };
+    bool leftOut = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
+        if (c.read == Charset::Iso2022Jp && !Iso2022JpConverts()) {
+            leftOut = true;
+            continue;
+        }
         Document document;
         test::RecordingProgress progress;
         ScanOptions options;
@@ -343,6 +361,8 @@ TEST(EncodingScan, realFilesAreReadInTheirEncodings) {
         // The progress follows the file's own bytes.
         EXPECT_GE(progress.total, static_cast<std::int64_t>(progress.max));
     }
+    if (leftOut)
+        GTEST_SKIP() << kNoIso2022Jp;
 }
 
 TEST(EncodingScan, reportSaysWhatTheScanDid) {

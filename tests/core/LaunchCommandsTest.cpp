@@ -1,5 +1,6 @@
 #include "core/LaunchCommands.h"
 
+#include "Portable.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "platform/Opener.h"
@@ -101,8 +102,9 @@ TEST_F(LaunchCommandsTest, access_programPathIsStartedWithItsArgumentsApart) {
 }
 
 TEST_F(LaunchCommandsTest, access_programIsStartedOnlyAfterYesToAQuestionNamingIt) {
-    programs.insert("/bin/sh");
-    doc.Table().AppendRecord("", "/bin/sh -c \"rm -rf ~\"", "", "");
+    const std::string shell = test::NativePath("/tools/shell.exe");
+    programs.insert(shell);
+    doc.Table().AppendRecord("", shell + " -c \"rm -rf ~\"", "", "");
     struct Case {
         const char* what;
         MessageBoxService* messages;
@@ -137,27 +139,28 @@ TEST_F(LaunchCommandsTest, access_programIsStartedOnlyAfterYesToAQuestionNamingI
         }
         if (c.messages) {
             ASSERT_EQ(local.shown().size(), 1u);
-            EXPECT_EQ(
-                local.shown()[0].text,
-                "「/bin/sh」\nプログラムを起動します。\n引数: -c \"rm -rf ~\"\n起動しますか？");
+            EXPECT_EQ(local.shown()[0].text,
+                      "「" + shell +
+                          "」\nプログラムを起動します。\n引数: -c \"rm -rf ~\"\n起動しますか？");
             EXPECT_EQ(local.shown()[0].style, mb::kStyleProgramWarning); // No is the default
         }
     }
 }
 
 TEST_F(LaunchCommandsTest, access_argumentsADocumentCannotTakeAreAskedAboutNotDropped) {
-    doc.Table().AppendRecord("", "/data/notes.txt --print now", "", "");
+    const std::string notes = test::NativePath("/data/notes.txt");
+    doc.Table().AppendRecord("", notes + " --print now", "", "");
     boxes.Answer(mb::kIdNo);
     commands.EditAccessItemClick(2);
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].text,
-              "「/data/notes.txt」\nプログラムではないため、引数を渡せません。"
-              "\n引数: --print now\n引数なしで開きますか？");
+    EXPECT_EQ(boxes.shown()[0].text, "「" + notes +
+                                         "」\nプログラムではないため、引数を渡せません。"
+                                         "\n引数: --print now\n引数なしで開きますか？");
     boxes.Answer(mb::kIdYes);
     commands.EditAccessItemClick(2);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].target, "/data/notes.txt");
+    EXPECT_EQ(opened[0].target, notes);
     EXPECT_TRUE(opened[0].parameters.empty());
 }
 

@@ -17,9 +17,9 @@ TEST(CliWindows, wildcardsAreExpandedByTheCompanion) {
     WriteFileBytes(dir.File("c.log"), "http://e.f/");
     const auto r = RunCliInProcess(dir, {"scan-urls", "c.htm", "*.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "2 added, 2 found, 2 records in c.htm\n");
+    EXPECT_EQ(r.out, "2 added, 2 found, 0 duplicates, 0 too long, 2 records in c.htm\n");
     const auto full = RunCliInProcess(dir, {"scan-urls", "c.htm", dir.File("?.log")});
-    EXPECT_EQ(full.out, "1 added, 1 found, 3 records in c.htm\n");
+    EXPECT_EQ(full.out, "1 added, 1 found, 0 duplicates, 0 too long, 3 records in c.htm\n");
 }
 
 // Names in any script, and the output in one encoding (UTF-8) when it goes to a file.
@@ -28,7 +28,7 @@ TEST(CliWindows, japaneseNamesWorkAndOutputIsUtf8) {
     WriteFileBytes(dir.File("メモ.txt"), "http://a.b/\x83\x79\x81\x5B\x83\x57"); // ページ
     const auto r = RunCliInProcess(dir, {"scan-urls", "リンク集.htm", "メモ.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "1 added, 1 found, 1 records in リンク集.htm\n");
+    EXPECT_EQ(r.out, "1 added, 1 found, 0 duplicates, 0 too long, 1 records in リンク集.htm\n");
     EXPECT_EQ(RunCliInProcess(dir, {"list", "リンク集.htm"}).out, "1\t\thttp://a.b/ページ\t\t\n");
     const auto missing = RunCliInProcess(dir, {"list", "無い.htm"});
     EXPECT_EQ(missing.status, 1);

@@ -1,4 +1,5 @@
 #include "Portable.h"
+#include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "core/LaunchCommands.h"
 #include "platform/FileSystem.h"
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
+#include <utility>
 
 using namespace lh;
 
@@ -18,8 +20,10 @@ std::string Recorder() {
 }
 
 // Opens the address of a one-record collection the way a double click does and returns what
-// the started program received, one argument a line.
-std::string ArgumentsReceived(const std::string& cellUtf8, const std::string& opener) {
+// the started program received, one argument a line. `questions` answers the message boxes
+// (a program is started only after a Yes); an unexpected box fails the test.
+std::string ArgumentsReceived(const std::string& cellUtf8, const std::string& opener,
+                              test::ScriptedMessageBox&& questions = {}) {
     test::TempDir dir;
     const std::string record = dir.File("args.txt");
     test::SetEnv("LINKHIVE_TEST_RECORD", record);
@@ -27,7 +31,8 @@ std::string ArgumentsReceived(const std::string& cellUtf8, const std::string& op
         test::SetEnv("LINKHIVE_OPENER", opener);
     Document doc;
     doc.Table().AppendRecord("", *Utf8ToSjis(cellUtf8), "", "");
-    LaunchCommands(doc).EditAccessItemClick(1);
+    LaunchCommands(doc, {}, {}, &questions).EditAccessItemClick(1);
+    EXPECT_TRUE(questions.AllAnswered());
     test::UnsetEnv("LINKHIVE_OPENER");
     // The shell starts the program and returns at once; its record appears when it is done.
     for (int i = 0; i < 600 && !platform::FileExists(record); ++i)
@@ -44,7 +49,10 @@ TEST(LaunchWindows, addressOutsideAsciiArrivesAsItsCharacters) {
 // A program path with arguments: each argument arrives on its own, a folder ending in "\" and
 // a quoted name with a blank intact.
 TEST(LaunchWindows, programArgumentsArriveOneByOne) {
-    EXPECT_EQ(ArgumentsReceived(Recorder() + " -a -b C:\\out\\ \"C:\\my dir\\\"", {}),
+    test::ScriptedMessageBox questions;
+    questions.Answer(mb::kIdYes);
+    EXPECT_EQ(ArgumentsReceived(Recorder() + " -a -b C:\\out\\ \"C:\\my dir\\\"", {},
+                                std::move(questions)),
               "-a\n-b\nC:\\out\\\nC:\\my dir\\\n");
 }
 

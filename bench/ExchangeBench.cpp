@@ -1,0 +1,125 @@
+// Whole-file timings of the import of a browser bookmark file and the export of a large
+// collection to CSV. Usage: exchange_bench <folder> [bookmarks] [records] [rounds]
+// Prints "<what> <value>" lines (best of the rounds); bench/exchange_bench.sh compares the times
+// with cp of the same files.
+
+#include "core/BookmarkFile.h"
+#include "core/CollectionFormat.h"
+#include "core/CsvFile.h"
+#include "core/ExchangeCommands.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace lh;
+
+namespace {
+
+double Seconds(const std::chrono::steady_clock::time_point& since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// A page in the shape browsers write: folders of a hundred bookmarks, Japanese and ASCII titles,
+// dates over five years in no order, a small icon on one in ten.
+std::string BookmarkPage(long bookmarks) {
+    std::string page = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
+                       "CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n"
+                       "<H1>Bookmarks</H1>\n<DL><p>\n";
+    for (long i = 0; i < bookmarks; ++i) {
+        const std::string n = std::to_string(i);
+        if (i % 100 == 0) {
+            if (i > 0)
+                page += "    </DL><p>\n";
+            page += "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000000\">フォルダー " +
+                    std::to_string(i / 100) + "</H3>\n    <DL><p>\n";
+        }
+        page += "        <DT><A HREF=\"https://www.example" + std::to_string(i % 997) +
+                ".co.jp/articles/" + n + "/index.html?ref=bookmark&amp;id=" + n + "\" ADD_DATE=\"" +
+                std::to_string(1400000000 + (i * 7919) % 160000000) + "\"";
+        if (i % 10 == 0)
+            page += " ICON=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAYAAAAf8/9hAAA"
+                    "AMklEQVR42mNkYGD4z0AEYBxVSFUAAPkLAf/nRmXhAAAAAElFTkSuQmCC\"";
+        page += ">" + (i % 2 ? "記事 " + n + " の見出し &amp; 天気" : "Article " + n + " - News") +
+                "</A>\n";
+    }
+    page += "    </DL><p>\n</DL><p>\n";
+    return page;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <folder> [bookmarks] [records] [rounds]\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const long bookmarks = argc > 2 ? std::atol(argv[2]) : 100000;
+    const long records = argc > 3 ? std::atol(argv[3]) : 1000000;
+    const int rounds = argc > 4 ? std::atoi(argv[4]) : 3;
+    const std::string pagePath = folder + "/bookmarks.html";
+    const std::string csvPath = folder + "/export.csv";
+
+    {
+        const std::string page = BookmarkPage(bookmarks);
+        std::FILE* f = std::fopen(pagePath.c_str(), "wb");
+        if (!f || std::fwrite(page.data(), 1, page.size(), f) != page.size() || std::fclose(f)) {
+            std::fprintf(stderr, "cannot write %s\n", pagePath.c_str());
+            return 1;
+        }
+    }
+    TableStore table;
+    for (long i = 1; i <= records; ++i) {
+        const std::string n = std::to_string(i);
+        table.AppendRecord("Site " + n + " \x93\xFA\x96\x7B\x8C\xEA",
+                           "http://www.example.com/pages/" + n + "/index.html",
+                           "2024/05/01 9:05:08", i % 3 ? "remark " + n : "a, \"quoted\" remark");
+    }
+
+    NullProgress progress;
+    double import = 1e9;
+    double importRead = 1e9;
+    double importParse = 1e9;
+    double exportCsv = 1e9;
+    for (int r = 0; r < rounds; ++r) {
+        // Read, parse and convert the file, then append it to a collection (duplicate test and
+        // all).
+        auto start = std::chrono::steady_clock::now();
+        IoError error;
+        std::string page;
+        if (!ReadWholeFile(pagePath, page, progress, error)) {
+            std::fprintf(stderr, "import failed\n");
+            return 1;
+        }
+        const double read = Seconds(start);
+        TableStore parsed;
+        ExchangeTally parseTally;
+        ParseBookmarkPage(page, parsed, parseTally);
+        const double parse = Seconds(start);
+        Document document;
+        const ImportOutcome outcome = ImportRecords(document, parsed, false);
+        import = std::min(import, Seconds(start));
+        importRead = std::min(importRead, read);
+        importParse = std::min(importParse, parse - read);
+        if (outcome.added != bookmarks) {
+            std::fprintf(stderr, "import gave %lld records\n",
+                         static_cast<long long>(outcome.added));
+            return 1;
+        }
+
+        start = std::chrono::steady_clock::now();
+        ExchangeTally tally;
+        if (!ExportToFile(CsvCollectionFormat(), csvPath, table, "Linkhive", progress, error,
+                          tally)) {
+            std::fprintf(stderr, "export failed\n");
+            return 1;
+        }
+        exportCsv = std::min(exportCsv, Seconds(start));
+    }
+    std::printf("page %s\ncsv %s\nimport %.3f\nimport-read %.3f\nimport-parse %.3f\nexport %.3f\n",
+                pagePath.c_str(), csvPath.c_str(), import, importRead, importParse, exportCsv);
+    return 0;
+}

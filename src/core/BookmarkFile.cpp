@@ -1,0 +1,583 @@
+#include "BookmarkFile.h"
+
+#include "AccessStampLayout.h"
+#include "MarkupTokenizer.h"
+#include "platform/Locale.h"
+#include "util/Codec.h"
+#include "util/Cp932Fit.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace lh {
+
+namespace {
+
+// Longest folder path kept as a remark, in bytes: folders nested thousands deep must not make
+// every record beneath them carry a path of megabytes.
+constexpr std::size_t kLongestFolderPath = 256;
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsSpace(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Blanks around a title come from the page's layout; blanks that belong to it are written as
+// character references, which this leaves alone.
+std::string_view TrimLayout(std::string_view s) noexcept {
+    while (!s.empty() && IsSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+void Decode(std::string& out, std::string_view raw) {
+    out.clear();
+    AppendDecodedMarkup(out, TrimLayout(raw));
+}
+
+bool StartsWithIgnoringCase(std::string_view s, std::string_view lower) noexcept {
+    return s.size() >= lower.size() && EqualsIgnoringCase(s.substr(0, lower.size()), lower);
+}
+
+// A number of seconds since the epoch; some writers give milli- or microseconds.
+std::optional<std::time_t> EpochSeconds(const std::string_view* raw) {
+    if (!raw)
+        return std::nullopt;
+    const std::string_view digits = TrimLayout(*raw);
+    if (digits.empty() || digits.size() > 19)
+        return std::nullopt;
+    long long value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    while (value > 100000000000LL) // past the year 5000 in seconds: a finer unit
+        value /= 1000;
+    if (value <= 0)
+        return std::nullopt;
+    return static_cast<std::time_t>(value);
+}
+
+// Cuts UTF-8 text to at most `bytes` without splitting a character.
+void CutUtf8(std::string& s, std::size_t bytes) {
+    if (s.size() <= bytes)
+        return;
+    while (bytes > 0 && (static_cast<unsigned char>(s[bytes]) & 0xC0) == 0x80)
+        --bytes;
+    s.resize(bytes);
+}
+
+// The access text of many times, as AccessTextFromTime gives it, without asking the locale for
+// every one: the date part of each day and the time separator are learnt from one full text,
+// and only the clock digits are written for each time. A text that cannot be taken apart this
+// way is asked for in full.
+class AccessStamps {
+public:
+    std::string Text(std::time_t t) {
+        const std::tm tm = platform::LocalTime(t);
+        if (m_unusual)
+            return AccessTextFromTime(t);
+        const int day = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
+        auto known = m_datePart.find(day);
+        if (known == m_datePart.end()) {
+            std::string full = AccessTextFromTime(t);
+            std::string datePart;
+            if (!Learn(full, tm, datePart)) {
+                m_unusual = true;
+                return full;
+            }
+            known = m_datePart.emplace(day, std::move(datePart)).first;
+        }
+        std::string text = known->second;
+        AppendClock(text, tm);
+        return text;
+    }
+
+private:
+    static void AppendTwoDigits(std::string& out, int v) {
+        out += static_cast<char>('0' + v / 10 % 10);
+        out += static_cast<char>('0' + v % 10);
+    }
+
+    // "H<sep>MM<sep>SS", the hour without a leading zero.
+    void AppendClock(std::string& out, const std::tm& tm) const {
+        if (tm.tm_hour >= 10)
+            out += static_cast<char>('0' + tm.tm_hour / 10);
+        out += static_cast<char>('0' + tm.tm_hour % 10);
+        out += m_separator;
+        AppendTwoDigits(out, tm.tm_min);
+        out += m_separator;
+        AppendTwoDigits(out, tm.tm_sec);
+    }
+
+    // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
+    bool Learn(const std::string& full, const std::tm& tm, std::string& datePart) {
+        const std::size_t space = full.rfind(' ');
+        if (space == std::string::npos)
+            return false;
+        const std::size_t hourDigits = tm.tm_hour >= 10 ? 2 : 1;
+        const std::size_t clock = full.size() - space - 1;
+        if (clock < hourDigits + 4 || (clock - hourDigits - 4) % 2 != 0)
+            return false;
+        const std::string separator =
+            full.substr(space + 1 + hourDigits, (clock - hourDigits - 4) / 2);
+        if (!m_separatorKnown) {
+            m_separator = separator;
+            m_separatorKnown = true;
+        }
+        datePart = full.substr(0, space + 1);
+        std::string rebuilt = datePart;
+        AppendClock(rebuilt, tm);
+        return separator == m_separator && rebuilt == full;
+    }
+
+    std::unordered_map<int, std::string> m_datePart; // up to and with the blank before the clock
+    std::string m_separator;                         // between hours, minutes and seconds
+    bool m_separatorKnown = false;
+    bool m_unusual = false;
+};
+
+// The elements a bookmark page is built of; every other tag is inline markup.
+enum class Tag { Other, A, DD, DL, DT, H1, H3, HR };
+
+Tag TagOf(std::string_view name) noexcept {
+    if (name.size() == 1)
+        return (name[0] == 'a' || name[0] == 'A') ? Tag::A : Tag::Other;
+    if (name.size() != 2)
+        return Tag::Other;
+    const char a = static_cast<char>(name[0] | 0x20);
+    const char b = static_cast<char>(name[1] | 0x20);
+    if (a == 'd')
+        return b == 'd' ? Tag::DD : b == 'l' ? Tag::DL : b == 't' ? Tag::DT : Tag::Other;
+    if (a == 'h')
+        return name[1] == '1'   ? Tag::H1
+               : name[1] == '3' ? Tag::H3
+               : b == 'r'       ? Tag::HR
+                                : Tag::Other;
+    return Tag::Other;
+}
+
+class BookmarkReader {
+public:
+    BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
+
+    void Run(std::string_view page) {
+        MarkupTokenizer tokenizer(page);
+        MarkupToken t;
+        while (tokenizer.Next(t)) {
+            using Kind = MarkupToken::Kind;
+            if (t.kind == Kind::Text) {
+                if (m_collecting != Collecting::Nothing)
+                    m_raw.append(t.text);
+                continue;
+            }
+            const Tag tag = TagOf(t.name);
+            if (t.kind == Kind::EndTag) {
+                if ((tag == Tag::A && m_collecting == Collecting::Link) ||
+                    (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
+                    (tag == Tag::DD && m_collecting == Collecting::Description)) {
+                    FinishText();
+                } else if (tag == Tag::DL) {
+                    FinishText();
+                    LeaveFolder();
+                }
+                continue;
+            }
+            if (tag == Tag::Other)
+                continue; // inline markup inside a title: its text still counts
+            // A missing closing tag ends the text at the next entry.
+            FinishText();
+            switch (tag) {
+            case Tag::DL:
+                EnterFolder();
+                break;
+            case Tag::A:
+                BeginLink(t);
+                break;
+            case Tag::H3:
+                m_collecting = Collecting::Folder;
+                m_describable = false;
+                break;
+            case Tag::DD:
+                m_collecting = Collecting::Description;
+                break;
+            case Tag::HR:
+                ++m_tally.separators;
+                m_describable = false;
+                break;
+            case Tag::DT:
+            case Tag::H1:
+            case Tag::Other:
+                break;
+            }
+        }
+        FinishText();
+    }
+
+private:
+    enum class Collecting { Nothing, Link, Folder, Description };
+
+    void EnterFolder() {
+        m_pathLengths.push_back(m_path.size());
+        if (m_pendingFolder) {
+            if (!m_path.empty())
+                m_path += '/';
+            m_path += *m_pendingFolder;
+            if (m_path.size() > kLongestFolderPath && m_cutLevels == 0)
+                m_cutLevels = 1; // counted up below
+            CutUtf8(m_path, kLongestFolderPath);
+            m_pendingFolder.reset();
+            m_remarkStale = true;
+        }
+        // Every level from the first cut one down holds a cut path.
+        if (m_cutLevels > 0)
+            ++m_cutLevels;
+        m_describable = false;
+    }
+
+    void LeaveFolder() {
+        m_pendingFolder.reset();
+        m_describable = false;
+        if (m_pathLengths.empty())
+            return;
+        if (m_cutLevels > 0 && --m_cutLevels == 1)
+            m_cutLevels = 0;
+        m_path.resize(m_pathLengths.back());
+        m_pathLengths.pop_back();
+        m_remarkStale = true;
+    }
+
+    void BeginLink(const MarkupToken& t) {
+        m_describable = false;
+        m_collecting = Collecting::Link;
+        m_raw.clear();
+        m_link.address.clear();
+        m_link.when.reset();
+        m_link.skip = false;
+        const std::string_view* href = t.Attribute("href");
+        const std::string_view* feed = t.Attribute("feedurl");
+        if (feed) {
+            ++m_tally.feeds;
+            // The site's address opens in a browser; the feed's only in a reader.
+            if (!href || TrimLayout(*href).empty())
+                href = feed;
+        }
+        if (!href) {
+            m_link.skip = true;
+            ++m_tally.emptySkipped;
+            return;
+        }
+        Decode(m_link.address, *href);
+        if (StartsWithIgnoringCase(m_link.address, "javascript:") ||
+            StartsWithIgnoringCase(m_link.address, "place:")) {
+            m_link.skip = true;
+            ++m_tally.scriptsSkipped;
+            return;
+        }
+        m_link.when = EpochSeconds(t.Attribute("last_visit"));
+        if (!m_link.when)
+            m_link.when = EpochSeconds(t.Attribute("add_date"));
+    }
+
+    void FinishText() {
+        const Collecting what = m_collecting;
+        m_collecting = Collecting::Nothing;
+        switch (what) {
+        case Collecting::Nothing:
+            return;
+        case Collecting::Folder:
+            Decode(m_text, m_raw);
+            m_pendingFolder = m_text;
+            break;
+        case Collecting::Link:
+            if (!m_link.skip) {
+                Decode(m_text, m_raw);
+                AddRecord(m_text);
+            }
+            break;
+        case Collecting::Description:
+            if (m_describable) {
+                Decode(m_text, m_raw);
+                m_name.clear();
+                AppendUtf8AsSjis(m_name, m_text, m_tally.replacedCharacters);
+                m_into.SetCell(m_into.EntryRow() - 1, 4, m_name);
+            }
+            m_describable = false;
+            break;
+        }
+        m_raw.clear();
+    }
+
+    void AddRecord(const std::string& title) {
+        m_name.clear();
+        AppendUtf8AsSjis(m_name, title, m_tally.replacedCharacters);
+        m_address.clear();
+        AppendUtf8UrlAsSjis(m_address, m_link.address, m_tally.encodedCharacters);
+        if (m_remarkStale) {
+            m_remark.clear();
+            AppendUtf8AsSjis(m_remark, m_path, m_tally.replacedCharacters);
+            m_remarkStale = false;
+        }
+        if (m_cutLevels > 0)
+            ++m_tally.cutFolderPaths;
+        const std::string access = m_link.when ? AccessText(*m_link.when) : std::string();
+        m_into.AppendRecord(m_name, m_address, access, m_remark);
+        m_describable = true;
+    }
+
+    const std::string& AccessText(std::time_t t) {
+        if (t != m_lastTime || m_lastAccess.empty()) {
+            m_lastTime = t;
+            m_lastAccess = m_stamps.Text(t);
+        }
+        return m_lastAccess;
+    }
+
+    struct Link {
+        std::string address; // UTF-8
+        std::optional<std::time_t> when;
+        bool skip = false;
+    };
+
+    TableStore& m_into;
+    ExchangeTally& m_tally;
+    Collecting m_collecting = Collecting::Nothing;
+    std::string m_raw;
+    std::string m_text; // m_raw decoded
+    Link m_link;
+    std::optional<std::string> m_pendingFolder;
+    std::string m_path; // UTF-8, folders joined by "/"
+    std::vector<std::size_t> m_pathLengths;
+    // Folder levels whose path was cut to kLongestFolderPath, plus one; 0 while none is.
+    std::size_t m_cutLevels = 0;
+    std::string m_name;
+    std::string m_address;
+    std::string m_remark; // m_path in cp932
+    bool m_remarkStale = true;
+    // The last record may still get a description (<DD> right after it).
+    bool m_describable = false;
+    AccessStamps m_stamps;
+    std::time_t m_lastTime = 0;
+    std::string m_lastAccess;
+};
+
+class BookmarkFormat final : public CollectionFormat {
+public:
+    std::string_view Name() const noexcept override { return "bookmarks"; }
+
+    bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
+              IoError& error) const override {
+        std::string page;
+        if (!ReadWholeFile(path, page, progress, error))
+            return false;
+        into.summary.fileBytes = static_cast<std::int64_t>(page.size());
+        ParseBookmarkPage(page, into.records, into.tally);
+        return true;
+    }
+
+    bool Write(std::FILE* out, const TableStore& records, const std::string& title,
+               ProgressSink& progress, ExchangeTally& tally) const override;
+};
+
+// Text as a bookmark page holds it: markup characters as references, and control characters and
+// blanks at either end too, so that they survive readers that go by lines or trim.
+void AppendEscaped(std::string& out, std::string_view utf8) {
+    std::size_t first = 0;
+    while (first < utf8.size() && utf8[first] == ' ')
+        ++first;
+    std::size_t last = utf8.size();
+    while (last > first && utf8[last - 1] == ' ')
+        --last;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case ' ':
+            out += (i < first || i >= last) ? "&#32;" : " ";
+            break;
+        default:
+            // Control characters as references (NUL stays, as no reference names it).
+            if (c != '\0' && static_cast<unsigned char>(c) < 0x20)
+                out += "&#" + std::to_string(static_cast<int>(c)) + ";";
+            else
+                out += c;
+        }
+    }
+}
+
+bool BookmarkFormat::Write(std::FILE* out, const TableStore& records, const std::string& title,
+                           ProgressSink& progress, ExchangeTally& tally) const {
+    BlockWriter writer(out);
+    std::string& b = writer.Buffer();
+    std::string utf8;
+    const std::string now = std::to_string(static_cast<long long>(std::time(nullptr)));
+    b += "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+         "<!-- This is an automatically generated file.\n"
+         "     It will be read and overwritten.\n"
+         "     DO NOT EDIT! -->\n"
+         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+         "<TITLE>Bookmarks</TITLE>\n"
+         "<H1>Bookmarks</H1>\n"
+         "<DL><p>\n"
+         "    <DT><H3 ADD_DATE=\"" +
+         now + "\" LAST_MODIFIED=\"" + now + "\">";
+    AppendSjisAsUtf8(utf8, title, tally.lossyCharacters);
+    AppendEscaped(b, utf8);
+    b += "</H3>\n    <DL><p>\n";
+    for (TableStore::Row r = 1; r < records.EntryRow(); ++r) {
+        b += "        <DT><A HREF=\"";
+        utf8.clear();
+        AppendSjisAsUtf8(utf8, records.CellView(r, 2), tally.lossyCharacters);
+        AppendEscaped(b, utf8);
+        b += '"';
+        if (const std::optional<std::time_t> when = TimeFromAccessText(records.CellView(r, 3))) {
+            const std::string t = std::to_string(static_cast<long long>(*when));
+            b += " ADD_DATE=\"" + t + "\" LAST_VISIT=\"" + t + "\"";
+        }
+        b += '>';
+        utf8.clear();
+        AppendSjisAsUtf8(utf8, records.CellView(r, 1), tally.lossyCharacters);
+        AppendEscaped(b, utf8);
+        // Every record gets its description, even an empty one, so that reading the file back
+        // gives the remark and not the folder's name.
+        b += "</A>\n        <DD>";
+        utf8.clear();
+        AppendSjisAsUtf8(utf8, records.CellView(r, 4), tally.lossyCharacters);
+        AppendEscaped(b, utf8);
+        b += '\n';
+        if ((r & 4095) == 0)
+            progress.ProgressStep(4096);
+        if (!writer.Pump())
+            return false;
+    }
+    progress.ProgressStep(records.RecordCount() & 4095);
+    b += "    </DL><p>\n</DL><p>\n";
+    return writer.Flush() && std::fflush(out) == 0;
+}
+
+} // namespace
+
+const CollectionFormat& BookmarkCollectionFormat() {
+    static const BookmarkFormat format;
+    return format;
+}
+
+void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally) {
+    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        page.remove_prefix(kUtf8Bom.size());
+    // Old browsers wrote the page in the system's code page.
+    std::string converted;
+    if (!IsUtf8(page)) {
+        if (std::optional<std::string> utf8 = SjisToUtf8(page)) {
+            converted = std::move(*utf8);
+            page = converted;
+        }
+    }
+    BookmarkReader(into, tally).Run(page);
+}
+
+std::string AccessTextFromTime(std::time_t t) {
+    if (std::optional<std::string> stamp = Utf8ToSjis(platform::ShortDateLongTime(t)))
+        return std::move(*stamp);
+    const std::tm tm = platform::LocalTime(t);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &tm);
+    return buf;
+}
+
+namespace {
+
+// Digits in the order year, month, day, hour, minute, second with ASCII separators: the stamp
+// of a year-first locale and the program's own fallback form.
+std::optional<AccessStampLayout::Fields> YearFirstFields(std::string_view text) {
+    AccessStampLayout::Fields parts{};
+    int count = 0;
+    std::size_t i = 0;
+    while (i < text.size() && count <= 6) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            // Separators are ASCII; a double-byte character (a weekday, say) makes no date.
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return std::nullopt;
+            ++i;
+            continue;
+        }
+        if (count == 6)
+            return std::nullopt;
+        long value = 0;
+        std::size_t digits = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 5) {
+            value = value * 10 + (text[i] - '0');
+            ++i;
+            ++digits;
+        }
+        if (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            return std::nullopt;
+        parts[static_cast<std::size_t>(count++)] = static_cast<int>(value);
+    }
+    if (count != 6)
+        return std::nullopt;
+    return parts;
+}
+
+// The layout of this user's stamps, learnt once: the locale does not change while we run.
+const std::optional<AccessStampLayout>& LocaleStampLayout() {
+    static const std::optional<AccessStampLayout> layout = [] {
+        const auto stamp = [](int hour) {
+            std::tm tm{};
+            tm.tm_year = AccessStampLayout::kLearnYear - 1900;
+            tm.tm_mon = AccessStampLayout::kLearnMonth - 1;
+            tm.tm_mday = AccessStampLayout::kLearnDay;
+            tm.tm_hour = hour;
+            tm.tm_min = AccessStampLayout::kLearnMinute;
+            tm.tm_sec = AccessStampLayout::kLearnSecond;
+            tm.tm_isdst = -1;
+            return AccessTextFromTime(std::mktime(&tm));
+        };
+        return AccessStampLayout::Learn(stamp(1), stamp(13));
+    }();
+    return layout;
+}
+
+} // namespace
+
+std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
+    // The locale's own layout first: a year-first stamp may still count the hours to twelve.
+    std::optional<AccessStampLayout::Fields> parts;
+    if (const std::optional<AccessStampLayout>& layout = LocaleStampLayout())
+        parts = layout->Read(text);
+    if (!parts)
+        parts = YearFirstFields(text);
+    if (!parts || (*parts)[0] < 1970 || (*parts)[1] < 1 || (*parts)[1] > 12 || (*parts)[2] < 1 ||
+        (*parts)[2] > 31 || (*parts)[3] > 23 || (*parts)[4] > 59 || (*parts)[5] > 60)
+        return std::nullopt;
+    std::tm tm{};
+    tm.tm_year = (*parts)[0] - 1900;
+    tm.tm_mon = (*parts)[1] - 1;
+    tm.tm_mday = (*parts)[2];
+    tm.tm_hour = (*parts)[3];
+    tm.tm_min = (*parts)[4];
+    tm.tm_sec = (*parts)[5];
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1))
+        return std::nullopt;
+    return t;
+}
+
+} // namespace lh

@@ -1,0 +1,158 @@
+#include "CollectionFormat.h"
+
+#include "BookmarkFile.h"
+#include "CsvFile.h"
+#include "InputOpen.h"
+#include "JsonFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+
+namespace lh {
+
+namespace {
+
+constexpr std::int64_t kLargestImport = std::int64_t{1} << 30;
+
+// The collection page through the program's own line reader and writer.
+class HtmlFormat final : public CollectionFormat {
+public:
+    std::string_view Name() const noexcept override { return "html"; }
+
+    bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
+              IoError& error) const override {
+        std::string title = into.title;
+        if (!ReadCollection(path, into.records, title, progress, error, &into.summary))
+            return false;
+        into.hasTitle = into.summary.titleLine;
+        into.title = std::move(title);
+        return true;
+    }
+
+    bool Write(std::FILE* out, const TableStore& records, const std::string& title,
+               ProgressSink& progress, ExchangeTally&) const override {
+        return WriteCollection(out, records, title, DateLine(std::time(nullptr), true), progress);
+    }
+};
+
+} // namespace
+
+const CollectionFormat& HtmlCollectionFormat() {
+    static const HtmlFormat format;
+    return format;
+}
+
+const std::vector<const CollectionFormat*>& AllCollectionFormats() {
+    static const std::vector<const CollectionFormat*> formats = {
+        &HtmlCollectionFormat(), &BookmarkCollectionFormat(), &CsvCollectionFormat(),
+        &JsonCollectionFormat()};
+    return formats;
+}
+
+const CollectionFormat* FindCollectionFormat(std::string_view name) {
+    for (const CollectionFormat* format : AllCollectionFormats())
+        if (format->Name() == name)
+            return format;
+    return nullptr;
+}
+
+bool LoadIntoDocument(const CollectionFormat& format, const std::string& path, Document& document,
+                      ProgressSink& progress, IoError& error, CollectionContent& content,
+                      const std::function<bool(const CollectionContent&)>& accept) {
+    content = CollectionContent{};
+    content.title = document.DocumentTitle();
+    if (!format.Read(path, content, progress, error))
+        return false;
+    if (accept && !accept(content))
+        return false;
+    document.Table().Swap(content.records);
+    if (content.hasTitle)
+        document.SetDocumentTitle(content.title);
+    return true;
+}
+
+bool ExportToFile(const CollectionFormat& format, const std::string& target,
+                  const TableStore& records, const std::string& title, ProgressSink& progress,
+                  IoError& error, ExchangeTally& tally) {
+    error = {};
+    std::string real;
+    bool dangling = false;
+    int code = 0;
+    if (!platform::ResolveSaveTarget(target, real, dangling, code)) {
+        error = {dangling ? kIoDanglingLink : code, target};
+        return false;
+    }
+    platform::FileStat st;
+    if (platform::StatFile(real, st) && (st.attributes.directory || st.attributes.readOnly)) {
+        error = {kIoCannotReplace, target};
+        return false;
+    }
+    platform::AtomicFile file;
+    if (!file.Create(real, code)) {
+        error = {code, target};
+        return false;
+    }
+    errno = 0;
+    const bool ok = format.Write(file.Stream(), records, title, progress, tally);
+    if (!ok)
+        code = platform::MapErrnoToIoCode(errno ? errno : EIO);
+    if (!ok || !file.Finish(code) || !file.Commit(code)) {
+        error = {code, target};
+        return false;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& progress,
+                   IoError& error) {
+    bytes.clear();
+    int code = 0;
+    std::FILE* f = OpenForReading(path, false, code);
+    if (!f) {
+        error = {code, path};
+        return false;
+    }
+    platform::FileStat st;
+    // Read in one go where the size is known (one more byte tells that the file grew meanwhile),
+    // in blocks otherwise.
+    std::size_t chunk = 1 << 20;
+    if (platform::StatFile(path, st) && st.size > 0 && st.size < kLargestImport)
+        chunk = static_cast<std::size_t>(st.size) + 1;
+    bool ok = true;
+    for (;;) {
+        const std::size_t want = chunk;
+        chunk = 1 << 20;
+        const std::size_t have = bytes.size();
+        bytes.resize(have + want);
+        errno = 0;
+        const std::size_t got = std::fread(bytes.data() + have, 1, want, f);
+        bytes.resize(have + got);
+        progress.ProgressStep(static_cast<std::int64_t>(got));
+        if (static_cast<std::int64_t>(bytes.size()) >= kLargestImport) {
+            error = {kIoFileTooLarge, path};
+            ok = false;
+            break;
+        }
+        if (got < want) {
+            if (std::ferror(f)) {
+                error = {platform::MapErrnoToIoCode(errno ? errno : EIO), path};
+                ok = false;
+            }
+            break;
+        }
+    }
+    std::fclose(f);
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
+
+bool BlockWriter::Flush() {
+    const bool ok = m_buffer.empty() ||
+                    std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out) == m_buffer.size();
+    m_buffer.clear();
+    return ok;
+}
+
+} // namespace lh

@@ -1,0 +1,266 @@
+#include "CsvFile.h"
+
+#include "util/Codec.h"
+#include "util/Cp932Fit.h"
+
+#include <array>
+
+namespace lh {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Calls `row` with the fields of each row, reusing one vector.
+template <typename OnRow> void ForEachCsvRow(std::string_view text, OnRow&& row) {
+    std::vector<std::string> fields;
+    std::string field;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    bool rowOpen = false;
+    while (i < n) {
+        rowOpen = true;
+        field.clear();
+        if (text[i] == '"') {
+            ++i;
+            for (;;) {
+                const std::size_t q = text.find('"', i);
+                if (q == std::string_view::npos) {
+                    field.append(text.substr(i));
+                    i = n;
+                    break;
+                }
+                field.append(text.substr(i, q - i));
+                if (q + 1 < n && text[q + 1] == '"') {
+                    field += '"';
+                    i = q + 2;
+                    continue;
+                }
+                i = q + 1;
+                break;
+            }
+            // Anything between the closing quote and the next comma belongs to the field.
+            while (i < n && text[i] != ',' && text[i] != '\n' && text[i] != '\r')
+                field += text[i++];
+        } else {
+            std::size_t e = i;
+            while (e < n && text[e] != ',' && text[e] != '\n' && text[e] != '\r')
+                ++e;
+            field.append(text.substr(i, e - i));
+            i = e;
+        }
+        fields.push_back(field);
+        if (i < n && text[i] == ',') {
+            ++i;
+            if (i == n)
+                fields.emplace_back();
+            continue;
+        }
+        if (i < n && text[i] == '\r')
+            ++i;
+        if (i < n && text[i] == '\n')
+            ++i;
+        row(fields);
+        fields.clear();
+        rowOpen = false;
+    }
+    if (rowOpen)
+        row(fields);
+}
+
+std::string Folded(std::string_view s) {
+    std::string out;
+    for (const char c : s)
+        if (c != ' ' && c != '\t')
+            out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+}
+
+// The column (0 number, 1..4 cells) a header field names, -1 for none. Compared in UTF-8.
+int HeaderColumn(std::string_view field) {
+    static const std::array<std::vector<std::string_view>, 5> kNames = {{
+        {"no.", "no", "番号"},
+        {"名前", "name", "title", "タイトル"},
+        {"url/e-mail", "url", "address", "href", "アドレス"},
+        {"ｱｸｾｽ日時", "アクセス日時", "access", "lastvisit", "date"},
+        {"備考", "remark", "remarks", "note", "description", "folder"},
+    }};
+    const std::string folded = Folded(field);
+    for (int c = 0; c < 5; ++c)
+        for (const std::string_view name : kNames[static_cast<std::size_t>(c)])
+            if (folded == name)
+                return c;
+    return -1;
+}
+
+class CsvFormat final : public CollectionFormat {
+public:
+    std::string_view Name() const noexcept override { return "csv"; }
+
+    bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
+              IoError& error) const override {
+        std::string text;
+        if (!ReadWholeFile(path, text, progress, error))
+            return false;
+        into.summary.fileBytes = static_cast<std::int64_t>(text.size());
+        ParseCsvText(text, into.records, into.tally);
+        return true;
+    }
+
+    bool Write(std::FILE* out, const TableStore& records, const std::string& title,
+               ProgressSink& progress, ExchangeTally& tally) const override;
+};
+
+// A field a spreadsheet would take for a formula (a scanned page may hold "=cmd|..."), or one
+// that already bears the apostrophe that guards such a field. The apostrophe makes the
+// spreadsheet show the rest as text; the reader takes it off again, so nothing changes on the
+// way back.
+bool NeedsFormulaGuard(std::string_view field) {
+    while (!field.empty() && field.front() == '\'')
+        field.remove_prefix(1);
+    return !field.empty() &&
+           std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+}
+
+// One field, quoted when it holds a comma, a quote or a line break, or blanks at an end. The
+// test runs on the document bytes: no second byte of a double-byte character is below 0x40.
+void AppendQuotedField(std::string& out, std::string_view sjis, std::string& scratch,
+                       ExchangeTally& tally) {
+    bool quote = !sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' ');
+    bool quotes = false;
+    for (const char c : sjis) {
+        if (c == ',' || c == '\r' || c == '\n') {
+            quote = true;
+        } else if (c == '"') {
+            quote = true;
+            quotes = true;
+        }
+    }
+    if (!quote) {
+        AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
+        return;
+    }
+    out += '"';
+    if (!quotes) {
+        AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
+    } else {
+        scratch.clear();
+        AppendSjisAsUtf8(scratch, sjis, tally.lossyCharacters);
+        for (const char c : scratch) {
+            if (c == '"')
+                out += '"';
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void AppendField(std::string& out, std::string_view sjis, std::string& scratch,
+                 ExchangeTally& tally) {
+    if (NeedsFormulaGuard(sjis))
+        AppendQuotedField(out, "'" + std::string(sjis), scratch, tally);
+    else
+        AppendQuotedField(out, sjis, scratch, tally);
+}
+
+bool CsvFormat::Write(std::FILE* out, const TableStore& records, const std::string&,
+                      ProgressSink& progress, ExchangeTally& tally) const {
+    BlockWriter writer(out);
+    std::string& b = writer.Buffer();
+    std::string scratch;
+    b += kUtf8Bom;
+    for (int c = 0; c < TableStore::kColumnCount; ++c) {
+        if (c > 0)
+            b += ',';
+        AppendField(b, TableStore::Heading(c), scratch, tally);
+    }
+    b += "\r\n";
+    for (TableStore::Row r = 1; r < records.EntryRow(); ++r) {
+        b += std::to_string(r);
+        for (int c = 1; c < TableStore::kColumnCount; ++c) {
+            b += ',';
+            AppendField(b, records.CellView(r, c), scratch, tally);
+        }
+        b += "\r\n";
+        if ((r & 4095) == 0)
+            progress.ProgressStep(4096);
+        if (!writer.Pump())
+            return false;
+    }
+    progress.ProgressStep(records.RecordCount() & 4095);
+    return writer.Flush() && std::fflush(out) == 0;
+}
+
+} // namespace
+
+const CollectionFormat& CsvCollectionFormat() {
+    static const CsvFormat format;
+    return format;
+}
+
+std::vector<std::vector<std::string>> SplitCsvRows(std::string_view text) {
+    std::vector<std::vector<std::string>> rows;
+    ForEachCsvRow(text, [&](const std::vector<std::string>& fields) { rows.push_back(fields); });
+    return rows;
+}
+
+void ParseCsvText(std::string_view text, TableStore& into, ExchangeTally& tally) {
+    bool utf8 = true;
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        text.remove_prefix(kUtf8Bom.size());
+    else
+        utf8 = IsUtf8(text); // else code page 932, as spreadsheets on Japanese systems save it
+    // Cell column of each field: from the header when there is one.
+    std::vector<int> columns;
+    bool first = true;
+    std::string cells[5];
+    std::string scratch;
+    ForEachCsvRow(text, [&](const std::vector<std::string>& fields) {
+        if (first) {
+            first = false;
+            std::vector<int> named;
+            bool header = false;
+            for (const std::string& f : fields) {
+                std::string_view name = f;
+                if (!utf8) {
+                    scratch = SjisToUtf8Lossy(f);
+                    name = scratch;
+                }
+                named.push_back(HeaderColumn(name));
+                header = header || named.back() >= 1;
+            }
+            if (header) {
+                columns = std::move(named);
+                return;
+            }
+        }
+        if (fields.size() == 1 && fields[0].empty())
+            return; // a blank line
+        for (std::string& c : cells)
+            c.clear();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            int column;
+            if (!columns.empty())
+                column = i < columns.size() ? columns[i] : -1;
+            else if (fields.size() >= 5)
+                column = static_cast<int>(i); // as written: the number first
+            else
+                column = static_cast<int>(i) + 1;
+            if (column < 1 || column > 4)
+                continue;
+            std::string& cell = cells[column];
+            std::string_view field = fields[i];
+            if (field.size() > 1 && field.front() == '\'' && NeedsFormulaGuard(field.substr(1)))
+                field.remove_prefix(1); // the guard written against formulas
+            if (!utf8)
+                cell = field;
+            else if (column == 2)
+                AppendUtf8UrlAsSjis(cell, field, tally.encodedCharacters);
+            else
+                AppendUtf8AsSjis(cell, field, tally.replacedCharacters);
+        }
+        into.AppendRecord(cells[1], cells[2], cells[3], cells[4]);
+    });
+}
+
+} // namespace lh

@@ -1,0 +1,55 @@
+#pragma once
+
+// A forgiving tokenizer for HTML pages written by other programs (browser bookmark files): start
+// tags with their attributes, end tags and the text between them, one linear pass without
+// recursion. Comments, declarations and the contents of script and style elements are passed
+// over. Nothing is ever rejected: a stray "<" is text, a tag or comment cut off by the end of
+// the page ends there, a quoted attribute value without its closing quote ends at the tag's ">".
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lh {
+
+struct MarkupAttribute {
+    std::string_view name;
+    std::string_view rawValue; // character references not yet decoded
+};
+
+struct MarkupToken {
+    enum class Kind { Text, StartTag, EndTag };
+    Kind kind = Kind::Text;
+    std::string_view name; // tag name as written
+    std::string_view text; // Text: the raw text, character references not yet decoded
+    std::vector<MarkupAttribute> attributes;
+
+    // Tag name compared blind to ASCII letter case; `lower` is in lower case.
+    bool Is(Kind k, std::string_view lower) const noexcept;
+    // Raw value of the first attribute of this name (any case; `lower` in lower case), or null.
+    const std::string_view* Attribute(std::string_view lower) const noexcept;
+};
+
+class MarkupTokenizer {
+public:
+    explicit MarkupTokenizer(std::string_view page) noexcept : m_page(page) {}
+
+    // False at the end of the page.
+    bool Next(MarkupToken& token);
+    std::size_t Position() const noexcept { return m_pos; }
+
+private:
+    void ReadTag(MarkupToken& token);
+    void SkipRawText(std::string_view tagName);
+
+    std::string_view m_page;
+    std::size_t m_pos = 0;
+};
+
+// Appends `raw` with its character references (&amp; &lt; &#39; &#x27; ...) decoded, as UTF-8.
+// Unknown references stay as written; numeric ones that name no character give U+FFFD.
+void AppendDecodedMarkup(std::string& out, std::string_view raw);
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view lower) noexcept;
+
+} // namespace lh

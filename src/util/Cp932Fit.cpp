@@ -1,0 +1,232 @@
+#include "Cp932Fit.h"
+
+#include "Codec.h"
+
+#include <cstring>
+#include <vector>
+
+namespace lh {
+
+namespace {
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+// The code point at the start of `s` and its length; kInvalid with length 1 for a byte that
+// does not begin a well-formed character (overlong forms and surrogates included).
+char32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length) noexcept {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    length = 1;
+    if (b0 < 0x80)
+        return b0;
+    std::size_t n = 0;
+    char32_t cp = 0;
+    char32_t least = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        n = 2;
+        cp = b0 & 0x1F;
+        least = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        n = 3;
+        cp = b0 & 0x0F;
+        least = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        n = 4;
+        cp = b0 & 0x07;
+        least = 0x10000;
+    } else {
+        return kInvalid;
+    }
+    if (i + n > s.size())
+        return kInvalid;
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80)
+            return kInvalid;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return kInvalid;
+    length = n;
+    return cp;
+}
+
+void AppendUtf8Char(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Code page 932 form of each character of the Basic Multilingual Plane, asked of the codec the
+// first time the character is met: a file of a hundred thousand bookmarks uses a few thousand
+// distinct characters, and the codec's own choice among equivalent forms is kept.
+// 0: not asked yet; kNoForm: none; a value below 0x100 is one byte, others are two.
+constexpr std::uint16_t kNoForm = 0xFFFF;
+
+std::uint16_t SjisForm(char32_t cp) {
+    if (cp >= 0x10000)
+        return kNoForm; // code page 932 has nothing beyond the BMP
+    thread_local std::vector<std::uint16_t> cache(0x10000, 0);
+    std::uint16_t& slot = cache[cp];
+    if (slot != 0)
+        return slot;
+    std::string utf8;
+    AppendUtf8Char(utf8, cp);
+    const std::optional<std::string> sjis = Utf8ToSjis(utf8);
+    slot = kNoForm;
+    if (sjis && sjis->size() == 1 && static_cast<unsigned char>((*sjis)[0]) != 0)
+        slot = static_cast<unsigned char>((*sjis)[0]);
+    else if (sjis && sjis->size() == 2)
+        slot = static_cast<std::uint16_t>((static_cast<unsigned char>((*sjis)[0]) << 8) |
+                                          static_cast<unsigned char>((*sjis)[1]));
+    return slot;
+}
+
+void AppendForm(std::string& out, std::uint16_t form) {
+    if (form >= 0x100)
+        out += static_cast<char>(form >> 8);
+    out += static_cast<char>(form & 0xFF);
+}
+
+// End of the run of ASCII bytes starting at `i`, eight bytes at a time.
+std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
+    while (i + 8 <= s.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        i += 8;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// Runs of ASCII are copied whole; everything else goes one character at a time.
+template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
+    out.reserve(out.size() + s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t j = AsciiRunEnd(s, i);
+        out.append(s.data() + i, j - i);
+        i = j;
+        if (i < s.size())
+            i += onOther(i);
+    }
+}
+
+void AppendPercent(std::string& out, unsigned char b) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[b >> 4];
+    out += kHex[b & 0x0F];
+}
+
+bool IsLead(unsigned char b) noexcept {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool IsTrail(unsigned char b) noexcept {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// UTF-8 of each code page 932 character (a single byte or a lead/trail pair as the key), asked
+// of the codec once. 0: not asked; kNoText: does not decode; else length << 24 | bytes.
+constexpr std::uint32_t kNoText = 0xFFFFFFFF;
+
+std::uint32_t Utf8Form(std::uint16_t key, std::string_view bytes) {
+    thread_local std::vector<std::uint32_t> cache(0x10000, 0);
+    std::uint32_t& slot = cache[key];
+    if (slot != 0)
+        return slot;
+    slot = kNoText;
+    const std::optional<std::string> utf8 = SjisToUtf8(bytes);
+    if (utf8 && !utf8->empty() && utf8->size() <= 3) {
+        std::uint32_t v = static_cast<std::uint32_t>(utf8->size()) << 24;
+        for (std::size_t k = 0; k < utf8->size(); ++k)
+            v |= static_cast<std::uint32_t>(static_cast<unsigned char>((*utf8)[k])) << (16 - 8 * k);
+        slot = v;
+    }
+    return slot;
+}
+
+} // namespace
+
+void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced) {
+    Walk(out, utf8, [&](std::size_t i) {
+        std::size_t length = 1;
+        const char32_t cp = DecodeUtf8(utf8, i, length);
+        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
+        if (form == kNoForm) {
+            out += kSjisGetaMark;
+            ++replaced;
+        } else {
+            AppendForm(out, form);
+        }
+        return length;
+    });
+}
+
+void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded) {
+    Walk(out, utf8, [&](std::size_t i) {
+        std::size_t length = 1;
+        const char32_t cp = DecodeUtf8(utf8, i, length);
+        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
+        if (form == kNoForm) {
+            for (std::size_t k = 0; k < length; ++k)
+                AppendPercent(out, static_cast<unsigned char>(utf8[i + k]));
+            ++encoded;
+        } else {
+            AppendForm(out, form);
+        }
+        return length;
+    });
+}
+
+void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& lossy) {
+    Walk(out, sjis, [&](std::size_t i) -> std::size_t {
+        const auto b = static_cast<unsigned char>(sjis[i]);
+        const bool pair =
+            IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
+        const std::uint16_t key =
+            pair ? static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(sjis[i + 1])) : b;
+        const std::uint32_t form = Utf8Form(key, sjis.substr(i, pair ? 2 : 1));
+        if (form == kNoText) {
+            // Like the codec's lossy reading: one byte is replaced and the next read afresh.
+            out += "\xEF\xBF\xBD";
+            ++lossy;
+            return 1;
+        }
+        const std::size_t n = form >> 24;
+        for (std::size_t k = 0; k < n; ++k)
+            out += static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
+        return pair ? 2 : 1;
+    });
+}
+
+bool IsUtf8(std::string_view text) noexcept {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        i = AsciiRunEnd(text, i);
+        if (i == text.size())
+            break;
+        std::size_t length = 1;
+        if (DecodeUtf8(text, i, length) == kInvalid)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace lh

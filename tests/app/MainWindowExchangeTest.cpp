@@ -1,0 +1,79 @@
+#include "ScriptedUi.h"
+#include "WidgetTestSupport.h"
+#include "app/CollectionModel.h"
+#include "app/CollectionView.h"
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+using namespace lh;
+
+namespace {
+
+class MainWindowExchange : public test::SettingsTest {
+protected:
+    void SetUp() override {
+        w = std::make_unique<MainWindow>();
+        w->SetMessageBoxService(&boxes);
+        w->SetFileChooser(&chooser);
+        w->Timer1Timer();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+
+    // Types into the entry row's name without closing the editor.
+    void TypeIntoEntryRow(const QString& text) {
+        const QModelIndex index = w->Model()->IndexAt(w->Doc().Table().EntryRow(), 1);
+        w->Grid()->setFocus();
+        w->Grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        w->Grid()->edit(index);
+        auto* editor = qobject_cast<QLineEdit*>(w->Grid()->indexWidget(index));
+        ASSERT_NE(editor, nullptr);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+        QApplication::sendEvent(editor, &press);
+    }
+
+    test::TempDir dir;
+    test::ScriptedMessageBox boxes;
+    test::ScriptedFileChooser chooser;
+    std::unique_ptr<MainWindow> w;
+};
+
+} // namespace
+
+TEST_F(MainWindowExchange, importKeepsTheTypedRowAndBringsTheNewEndIntoView) {
+    TypeIntoEntryRow(QStringLiteral("typed"));
+    chooser.AnswerOpen(FileDialogResult{test::DataPath("edge-bookmarks.html"), 1, false});
+    boxes.Answer(mb::kIdOk);
+
+    w->Item("FileImportItem")->trigger();
+
+    const TableStore& table = w->Doc().Table();
+    ASSERT_EQ(table.RecordCount(), 3);
+    EXPECT_EQ(table.Cell(1, 1), "typed");
+    EXPECT_EQ(table.Cell(3, 2), "mailto:someone@example.com");
+    EXPECT_TRUE(w->Doc().IsModified());
+    EXPECT_EQ(CollectionModel::GridRow(w->Grid()->currentIndex()), table.EntryRow());
+    EXPECT_EQ(chooser.openRequests.at(0).title, "ブックマークの取り込み");
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "2 件のレコードを追加しました。");
+}
+
+TEST_F(MainWindowExchange, exportWritesTheTableAndLeavesTheDocumentAsItWas) {
+    w->Doc().Table().AppendRecord("n", "http://a/", "", "");
+    w->Doc().SetFileCaption({});
+    chooser.AnswerSave(FileDialogResult{dir.File("out.csv"), 2, false});
+    boxes.Answer(mb::kIdOk);
+
+    w->Item("FileExportItem")->trigger();
+
+    EXPECT_EQ(test::ReadFileBytes(dir.File("out.csv")),
+              "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n1,n,http://a/,,\r\n");
+    EXPECT_FALSE(w->Doc().IsModified());
+    EXPECT_EQ(w->Doc().Table().RecordCount(), 1);
+}

@@ -1,0 +1,160 @@
+#include "core/ExchangeCommands.h"
+
+#include "ScriptedUi.h"
+#include "TestEnvironment.h"
+#include "util/Codec.h"
+
+#include <gtest/gtest.h>
+
+using namespace lh;
+using lh::test::TempDir;
+
+namespace {
+
+struct Fixture {
+    Document document;
+    test::ScriptedFileChooser chooser;
+    test::ScriptedMessageBox messages;
+    test::RecordingProgress progress;
+    test::CountingBusyCursor cursor;
+    int imported = 0;
+    ExchangeCommands commands{document, chooser, messages,
+                              progress, &cursor, [this] { ++imported; }};
+
+    Fixture() { document.SetFileCaption({}); }
+
+    std::vector<std::string> Addresses() const {
+        std::vector<std::string> out;
+        for (TableStore::Row r = 1; r < document.Table().EntryRow(); ++r)
+            out.push_back(document.Table().Cell(r, 2));
+        return out;
+    }
+};
+
+using Strings = std::vector<std::string>;
+
+TableStore Incoming(const Strings& addresses) {
+    TableStore t;
+    for (const std::string& a : addresses)
+        t.AppendRecord("n", a, "", "");
+    return t;
+}
+
+} // namespace
+
+TEST(ImportRecords, skipsAddressesTheTableOrTheFileHoldsUnlessAskedToKeepThem) {
+    struct Case {
+        bool keep;
+        Strings expected;
+        std::int64_t duplicates;
+    };
+    const Case cases[] = {
+        {false, {"http://a/", "http://b/", "", ""}, 2},
+        {true, {"http://a/", "HTTP://A/", "http://b/", "http://B/", "", ""}, 0},
+    };
+    for (const Case& c : cases) {
+        Document doc;
+        doc.SetFileCaption({});
+        doc.Table().AppendRecord("", "http://a/", "", "");
+        const TableStore incoming = Incoming({"HTTP://A/", "http://b/", "http://B/", "", ""});
+        EXPECT_EQ(CountDuplicates(doc.Table(), incoming), 2);
+        const ImportOutcome outcome = ImportRecords(doc, incoming, c.keep);
+        Strings got;
+        for (TableStore::Row r = 1; r < doc.Table().EntryRow(); ++r)
+            got.push_back(doc.Table().Cell(r, 2));
+        EXPECT_EQ(got, c.expected) << c.keep;
+        EXPECT_EQ(outcome.duplicates, c.duplicates);
+        EXPECT_EQ(outcome.added, static_cast<std::int64_t>(c.expected.size()) - 1);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.Table().CellView(doc.Table().EntryRow(), 2), "");
+    }
+}
+
+TEST(ImportRecords, nothingAddedLeavesTheDocumentClean) {
+    Document doc;
+    doc.SetFileCaption({});
+    doc.Table().AppendRecord("", "http://a/", "", "");
+    const ImportOutcome outcome = ImportRecords(doc, Incoming({"http://A/"}), false);
+    EXPECT_EQ(outcome.added, 0);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(ImportSummary, saysEveryCountThatIsNotZero) {
+    ImportOutcome o;
+    o.added = 3;
+    o.duplicates = 2;
+    o.tally.scriptsSkipped = 1;
+    o.tally.replacedCharacters = 4;
+    o.tally.encodedCharacters = 5;
+    EXPECT_EQ(ImportSummaryText(o, MessageLanguage::Japanese),
+              "3 件のレコードを追加しました。\n"
+              "重複するアドレス 2 件は追加しませんでした。\n"
+              "javascript: と place: の 1 件は取り込みませんでした。\n"
+              "コードページ932 にない 4 文字を「〓」に置き換えました。\n"
+              "アドレスの 5 文字を %XX (UTF-8) で書きました。");
+    EXPECT_EQ(ImportSummaryText(ImportOutcome{}, MessageLanguage::English), "0 record(s) added.");
+}
+
+TEST(ExchangeCommands, importAsksAboutDuplicatesAndAnswersDecide) {
+    struct Case {
+        int answer;
+        Strings expected;
+        bool summary;
+    };
+    const Case cases[] = {
+        {mb::kIdNo,
+         {"http://old/", "https://www.example.co.jp/", "https://docs.example.net/a,b"},
+         true},
+        {mb::kIdYes,
+         {"http://old/", "https://www.example.co.jp/", "https://docs.example.net/a,b",
+          "https://www.example.co.jp/"},
+         true},
+        {mb::kIdCancel, {"http://old/"}, false},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.document.Table().AppendRecord("", "http://old/", "", "");
+        f.chooser.AnswerOpen(FileDialogResult{test::DataPath("chrome-bookmarks.html"), 1, false});
+        f.messages.Answer(c.answer);
+        if (c.summary)
+            f.messages.Answer(mb::kIdOk);
+        const auto outcome = f.commands.ImportWithDialog();
+        EXPECT_EQ(f.Addresses(), c.expected) << c.answer;
+        EXPECT_EQ(outcome.has_value(), c.summary);
+        ASSERT_EQ(f.messages.shown().size(), c.summary ? 2u : 1u);
+        EXPECT_NE(f.messages.shown()[0].text.find(
+                      "1 件は、表にすでにあるか、ファイルの中で重なっているアドレスです"),
+                  std::string::npos);
+        EXPECT_EQ(f.cursor.depth, 0);
+        EXPECT_EQ(f.imported, c.summary ? 1 : 0);
+    }
+}
+
+TEST(ExchangeCommands, importOfABrokenFileSaysSoAndChangesNothing) {
+    TempDir dir;
+    test::WriteFileBytes(dir.File("list.json"), "[{\"name\": ");
+    Fixture f;
+    f.chooser.AnswerOpen(FileDialogResult{dir.File("list.json"), 4, false});
+    f.messages.Answer(mb::kIdOk);
+    EXPECT_FALSE(f.commands.ImportWithDialog().has_value());
+    ASSERT_EQ(f.messages.shown().size(), 1u);
+    EXPECT_NE(f.messages.shown()[0].text.find("ﾌｧｲﾙの形式が正しくありません"), std::string::npos);
+    EXPECT_EQ(f.document.Table().RecordCount(), 0);
+    EXPECT_FALSE(f.document.IsModified());
+}
+
+TEST(ExchangeCommands, exportWritesTheChosenFormatAndTellsHowMany) {
+    TempDir dir;
+    Fixture f;
+    f.document.Table().AppendRecord("n", "http://a/", "", "");
+    f.chooser.AnswerSave(FileDialogResult{dir.File("out.json"), 3, false});
+    f.messages.Answer(mb::kIdOk);
+    EXPECT_TRUE(f.commands.ExportWithDialog());
+    EXPECT_EQ(test::ReadFileBytes(dir.File("out.json")),
+              "[\n  {\"no\": 1, \"name\": \"n\", \"address\": \"http://a/\", \"access\": \"\", "
+              "\"remark\": \"\"}\n]\n");
+    ASSERT_EQ(f.messages.shown().size(), 1u);
+    EXPECT_NE(f.messages.shown()[0].text.find("に 1 件のレコードを書き出しました。"),
+              std::string::npos);
+    EXPECT_FALSE(f.document.IsModified());
+}

@@ -1,0 +1,380 @@
+#include "TestEnvironment.h"
+#include "core/BookmarkFile.h"
+#include "core/CollectionFormat.h"
+#include "core/CsvFile.h"
+#include "core/JsonFile.h"
+#include "core/MarkupTokenizer.h"
+#include "util/Codec.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace lh;
+using lh::test::TempDir;
+
+namespace {
+
+std::string Sjis(const std::string& utf8) {
+    return Utf8ToSjis(utf8).value();
+}
+
+// A record as UTF-8 text, for readable comparisons.
+struct Rec {
+    std::string name, address, access, remark;
+    bool operator==(const Rec&) const = default;
+};
+
+void PrintTo(const Rec& r, std::ostream* os) {
+    *os << "{" << r.name << " | " << r.address << " | " << r.access << " | " << r.remark << "}";
+}
+
+std::vector<Rec> Records(const TableStore& t) {
+    std::vector<Rec> out;
+    for (TableStore::Row r = 1; r < t.EntryRow(); ++r)
+        out.push_back({SjisToUtf8Lossy(t.CellView(r, 1)), SjisToUtf8Lossy(t.CellView(r, 2)),
+                       SjisToUtf8Lossy(t.CellView(r, 3)), SjisToUtf8Lossy(t.CellView(r, 4))});
+    return out;
+}
+
+void Fill(TableStore& t, const std::vector<Rec>& records) {
+    for (const Rec& r : records)
+        t.AppendRecord(Sjis(r.name), Sjis(r.address), Sjis(r.access), Sjis(r.remark));
+}
+
+std::string At(std::time_t t) {
+    return SjisToUtf8(AccessTextFromTime(t)).value();
+}
+
+std::vector<Rec> ParseBookmarks(const std::string& page, ExchangeTally* tallyOut = nullptr) {
+    TableStore t;
+    ExchangeTally tally;
+    ParseBookmarkPage(page, t, tally);
+    if (tallyOut)
+        *tallyOut = tally;
+    return Records(t);
+}
+
+// The awkward cells every format must carry through unchanged.
+std::vector<Rec> AwkwardRecords() {
+    return {
+        {"日本語の名前", "http://例え.jp/パス?q=値&r=1", At(1700000000), "備考: ﾒﾓ"},
+        {"say \"hi\", 'there'", "http://a.b/x,y", At(1600000000), "a,b,\"c\""},
+        {"tab\there", "http://t.example/", "", "line1\nline2"},
+        {"  padded  ", "http://p.example/  ", At(1500000000), "crlf\r\nend"},
+        {"", "", "", ""},
+        {"<TD>&amp;</TD>", "http://x.example/?a=<b>&c=\"d\"", At(1400000000), "&lt; literal"},
+        {"ソフト表示", "mailto:ソ@example.jp", "", "構造\\"},
+    };
+}
+
+} // namespace
+
+TEST(BookmarkFile, browserExportsGiveTitlesAddressesTimesAndFolderPaths) {
+    struct Fixture {
+        const char* file;
+        std::vector<Rec> records;
+        std::int64_t scripts, separators, feeds, replaced, encoded;
+    };
+    const Fixture fixtures[] = {
+        {"firefox-bookmarks.html",
+         {{"ニュース & 天気", "https://news.example.jp/top?a=1&b=2", At(1700000200),
+           "ツールバー/ニュース"},
+          {"Example \"Domain\"", "https://example.com/", At(1700000400), "The site's own words"},
+          {"Example Feed", "https://feeds.example.org/", At(1700000700), ""},
+          {"Smile 〓 〓n〓code", "https://emoji.example/%F0%9F%98%80", At(1700000800),
+           "Other Bookmarks"}},
+         2,
+         1,
+         1,
+         3,
+         1},
+        {"chrome-bookmarks.html",
+         {{"例 '引用'", "https://www.example.co.jp/", At(1700000001), "ブックマーク バー"},
+          {"カンマ, と \"引用符\"", "https://docs.example.net/a,b", At(1700000004),
+           "ブックマーク バー/技術"},
+          {"重複", "https://www.example.co.jp/", At(1700000006), "その他のブックマーク"}},
+         0,
+         0,
+         0,
+         0,
+         0},
+        {"edge-bookmarks.html",
+         {{"Example Org", "https://www.example.org/", At(1700000010), "お気に入りバー"},
+          {"メール", "mailto:someone@example.com", At(1700000020), "その他のお気に入り"}},
+         0,
+         0,
+         0,
+         0,
+         0},
+    };
+    for (const Fixture& f : fixtures) {
+        ExchangeTally tally;
+        EXPECT_EQ(ParseBookmarks(test::ReadFileBytes(test::DataPath(f.file)), &tally), f.records)
+            << f.file;
+        EXPECT_EQ(tally.scriptsSkipped, f.scripts) << f.file;
+        EXPECT_EQ(tally.separators, f.separators) << f.file;
+        EXPECT_EQ(tally.feeds, f.feeds) << f.file;
+        EXPECT_EQ(tally.replacedCharacters, f.replaced) << f.file;
+        EXPECT_EQ(tally.encodedCharacters, f.encoded) << f.file;
+    }
+}
+
+TEST(BookmarkFile, wildMarkupStillGivesEveryBookmark) {
+    struct Case {
+        const char* what;
+        std::string page;
+        std::vector<Rec> records;
+    };
+    const Case cases[] = {
+        {"lower case, any attribute order, single and no quotes",
+         "<dl><dt><h3>F</h3><dl><dt><a add_date=1700000000 Href='http://a/'>A</a>"
+         "<DT><A last_visit=\"1700000005\" ADD_DATE=\"1\" hReF=http://b/>B</A></dl></dl>",
+         {{"A", "http://a/", At(1700000000), "F"}, {"B", "http://b/", At(1700000005), "F"}}},
+        {"missing closing tags",
+         "<DL><DT><H3>One<DL><DT><A HREF=\"http://a/\">A\n<DT><A HREF=\"http://b/\">B",
+         {{"A", "http://a/", "", "One"}, {"B", "http://b/", "", "One"}}},
+        {"entities in names and addresses",
+         "<DT><A HREF=\"http://a/?x=1&amp;y=2&#38;z\">&lt;&#39;&#x41;&quot;&unknown;&amp</A>",
+         {{"<'A\"&unknown;&amp", "http://a/?x=1&y=2&z", "", ""}}},
+        {"comments, scripts, stray brackets, inline markup",
+         "<!-- <DT><A HREF=\"http://no/\">no</A> --><script><DT><A HREF=x>no</A></script>"
+         "<DT><A HREF=\"http://a/\">1 < 2 <b>bold</b></A>",
+         {{"1 < 2 bold", "http://a/", "", ""}}},
+        {"unclosed quote ends at the tag",
+         "<DT><A HREF=\"http://a/>A</A>\n<DT><A HREF=\"http://b/\">B</A>",
+         {{"A", "http://a/", "", ""}, {"B", "http://b/", "", ""}}},
+        {"times in milliseconds, zero and junk",
+         "<DT><A HREF=\"http://a/\" ADD_DATE=\"1700000000000\">A</A>"
+         "<DT><A HREF=\"http://b/\" ADD_DATE=\"0\">B</A><DT><A HREF=\"http://c/\" "
+         "ADD_DATE=\"soon\">C</A>",
+         {{"A", "http://a/", At(1700000000), ""},
+          {"B", "http://b/", "", ""},
+          {"C", "http://c/", "", ""}}},
+        {"a description belongs to the bookmark just before it only",
+         "<DL><DT><H3>F</H3><DD>folder text<DL><DT><A HREF=\"http://a/\">A</A><DD>about A"
+         "<HR><DD>nothing</DL>",
+         {{"A", "http://a/", "", "about A"}}},
+        {"code page 932 page from an old browser",
+         Sjis("<DL><DT><H3>古い</H3><DL><DT><A HREF=\"http://a/\">名前</A></DL>"),
+         {{"名前", "http://a/", "", "古い"}}},
+        {"byte order mark",
+         "\xEF\xBB\xBF<DT><A HREF=\"http://a/\">A</A>",
+         {{"A", "http://a/", "", ""}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseBookmarks(c.page), c.records) << c.what;
+}
+
+TEST(BookmarkFile, skippedEntriesAreCountedNeverLostUnseen) {
+    ExchangeTally tally;
+    const auto records = ParseBookmarks(
+        "<DT><A HREF=\"JavaScript:void(0)\">js</A><DT><A HREF=\" place:sort=8\">p</A>"
+        "<DT><A NAME=\"anchor\">no address</A><HR><hr>"
+        "<DT><A FEEDURL=\"http://f/rss\">feed only</A>",
+        &tally);
+    EXPECT_EQ(records, (std::vector<Rec>{{"feed only", "http://f/rss", "", ""}}));
+    EXPECT_EQ(tally.scriptsSkipped, 2);
+    EXPECT_EQ(tally.emptySkipped, 1);
+    EXPECT_EQ(tally.separators, 2);
+    EXPECT_EQ(tally.feeds, 1);
+}
+
+TEST(BookmarkFile, deepFoldersNeitherOverflowNorBloatRemarks) {
+    std::string page;
+    constexpr int kDepth = 200000;
+    for (int i = 0; i < kDepth; ++i)
+        page += "<DT><H3>folder</H3><DL>";
+    page += "<DT><A HREF=\"http://deep/\">deep</A>";
+    for (int i = 0; i < kDepth; ++i)
+        page += "</DL>";
+    page += "<DT><A HREF=\"http://top/\">top</A>";
+    ExchangeTally tally;
+    const auto records = ParseBookmarks(page, &tally);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(tally.cutFolderPaths, 1);
+    EXPECT_LE(records[0].remark.size(), 256u);
+    EXPECT_EQ(records[0].remark.substr(0, 14), "folder/folder/");
+    EXPECT_EQ(records[1], (Rec{"top", "http://top/", "", ""}));
+}
+
+TEST(BookmarkFile, accessTextAndTimeAreCounterparts) {
+    for (const std::time_t t : {std::time_t{0} + 86400, std::time_t{1700000000}})
+        EXPECT_EQ(TimeFromAccessText(AccessTextFromTime(t)), t);
+    EXPECT_EQ(TimeFromAccessText("2024/05/01 9:05:08"), TimeFromAccessText("2024-05-01 09:05:08"));
+    for (const char* text : {"", "yesterday", "2024/05/01", "1969/12/31 0:00:00",
+                             "2024/13/01 0:00:00", "2024/05/01 9:05:08 7"})
+        EXPECT_FALSE(TimeFromAccessText(text).has_value()) << text;
+}
+
+TEST(ExchangeFormats, roundTripsGiveTheSameRecords) {
+    TableStore original;
+    Fill(original, AwkwardRecords());
+    for (const char* name : {"bookmarks", "csv", "json"}) {
+        const CollectionFormat* format = FindCollectionFormat(name);
+        ASSERT_NE(format, nullptr) << name;
+        TempDir dir;
+        const std::string file = dir.File("out");
+        NullProgress progress;
+        IoError error;
+        ExchangeTally tally;
+        ASSERT_TRUE(ExportToFile(*format, file, original, Sjis("題名"), progress, error, tally))
+            << name;
+        CollectionContent back;
+        ASSERT_TRUE(format->Read(file, back, progress, error)) << name;
+        const std::vector<Rec> expected = AwkwardRecords();
+        EXPECT_EQ(Records(back.records), expected) << name;
+        EXPECT_EQ(tally.lossyCharacters, 0) << name;
+        EXPECT_EQ(back.tally.replacedCharacters + back.tally.encodedCharacters, 0) << name;
+    }
+}
+
+TEST(ExchangeFormats, csvIsWhatSpreadsheetsRead) {
+    TableStore t;
+    Fill(t, {{"名前, \"q\"", "http://a/", "2024/05/01 9:05:08", "two\nlines"}, {"", "", "", ""}});
+    TempDir dir;
+    NullProgress progress;
+    IoError error;
+    ExchangeTally tally;
+    ASSERT_TRUE(
+        ExportToFile(CsvCollectionFormat(), dir.File("a.csv"), t, "", progress, error, tally));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.csv")),
+              "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n"
+              "1,\"名前, \"\"q\"\"\",http://a/,2024/05/01 9:05:08,\"two\nlines\"\r\n"
+              "2,,,,\r\n");
+}
+
+TEST(ExchangeFormats, csvCellsASpreadsheetWouldRunAreWrittenAsTextAndReadBackAsTheyWere) {
+    // A scanned page can put a formula into a name or remark; the spreadsheet must show it, not
+    // run it. Cells that already begin with the guard's apostrophe keep it on the way back.
+    const std::vector<Rec> records = {{"=cmd|' /C calc'!A0", "http://a/", "", "+1"},
+                                      {"-2", "@SUM(A1)", "", "'=x"},
+                                      {"'plain", "http://b/", "", "\tlead"}};
+    TableStore t;
+    Fill(t, records);
+    TempDir dir;
+    NullProgress progress;
+    IoError error;
+    ExchangeTally tally;
+    ASSERT_TRUE(
+        ExportToFile(CsvCollectionFormat(), dir.File("a.csv"), t, "", progress, error, tally));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.csv")),
+              "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n"
+              "1,'=cmd|' /C calc'!A0,http://a/,,'+1\r\n"
+              "2,'-2,'@SUM(A1),,''=x\r\n"
+              "3,'plain,http://b/,,'\tlead\r\n");
+    CollectionContent back;
+    ASSERT_TRUE(CsvCollectionFormat().Read(dir.File("a.csv"), back, progress, error));
+    EXPECT_EQ(Records(back.records), records);
+}
+
+TEST(ExchangeFormats, csvReadingFollowsHeadersEncodingsAndShortRows) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<Rec> records;
+    };
+    const Case cases[] = {
+        {"header in another order, LF line ends",
+         "remark,URL,Name\nr1,http://a/,n1\n\"r\n2\",http://b/,n2",
+         {{"n1", "http://a/", "", "r1"}, {"n2", "http://b/", "", "r\n2"}}},
+        {"code page 932 with the program's own header",
+         Sjis("No.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n7,名,http://a/,時,備\r\n"),
+         {{"名", "http://a/", "時", "備"}}},
+        {"no header, two columns",
+         "Site,http://a/\r\n\r\nOther,http://b/",
+         {{"Site", "http://a/", "", ""}, {"Other", "http://b/", "", ""}}},
+        {"no header, five columns", "1,n,http://a/,t,r\r\n", {{"n", "http://a/", "t", "r"}}},
+        {"quote left open runs to the end",
+         "n,\"http://a/\r\nrest",
+         {{"n", "http://a/\r\nrest", "", ""}}},
+        {"emoji percent-encoded in the address only",
+         "😀,http://a/😀",
+         {{"〓", "http://a/%F0%9F%98%80", "", ""}}},
+    };
+    for (const Case& c : cases) {
+        TableStore t;
+        ExchangeTally tally;
+        ParseCsvText(c.text, t, tally);
+        EXPECT_EQ(Records(t), c.records) << c.what;
+    }
+}
+
+TEST(ExchangeFormats, jsonReadingTakesRecordsAndRefusesWhatIsNoList) {
+    TableStore t;
+    ExchangeTally tally;
+    ASSERT_TRUE(ParseJsonRecords(
+        " [ {\"no\": 1, \"name\": \"a\\u0022\\n\\ud83d\\ude00\", \"address\": \"http://a/\","
+        " \"extra\": {\"deep\": [1, [2, {\"x\": \"]\"}]]}, \"access\": 20240501,"
+        " \"remark\": null}, {\"url\": \"http://b/\", \"title\": \"b\"}, {} ]",
+        t, tally));
+    EXPECT_EQ(Records(t), (std::vector<Rec>{{"a\"\n〓", "http://a/", "20240501", ""},
+                                            {"b", "http://b/", "", ""},
+                                            {"", "", "", ""}}));
+    EXPECT_EQ(tally.replacedCharacters, 1);
+
+    std::string deep(100000, '[');
+    for (const std::string& bad :
+         {std::string("{}"), std::string("[1]"), std::string("[{\"name\": \"a\"},]"),
+          std::string("[{\"name\": \"a\"}] x"), std::string("[{\"name\": \"a"),
+          "[{\"a\": " + deep + "}]"}) {
+        TableStore none;
+        EXPECT_FALSE(ParseJsonRecords(bad, none, tally)) << bad.substr(0, 40);
+        EXPECT_EQ(none.RecordCount(), 0);
+    }
+}
+
+TEST(ExchangeFormats, loadTakesOverOnlyAWholeAcceptedFile) {
+    TempDir dir;
+    test::WriteFileBytes(dir.File("c.htm"), "<TITLE>T</TITLE>\r\n<TR><TD>1</TD><TD>n</TD><TD>"
+                                            "<A HREF=\"http://a/\">http://a/</A></TD><TD></TD><TD>"
+                                            "</TD>\r\n");
+    Document doc;
+    doc.Table().AppendRecord("old", "http://old/", "", "");
+    doc.SetDocumentTitle("Old");
+    NullProgress progress;
+    IoError error;
+    CollectionContent content;
+    EXPECT_FALSE(LoadIntoDocument(HtmlCollectionFormat(), dir.File("missing.htm"), doc, progress,
+                                  error, content));
+    EXPECT_FALSE(LoadIntoDocument(HtmlCollectionFormat(), dir.File("c.htm"), doc, progress, error,
+                                  content, [](const CollectionContent&) { return false; }));
+    EXPECT_EQ(Records(doc.Table()), (std::vector<Rec>{{"old", "http://old/", "", ""}}));
+    EXPECT_EQ(doc.DocumentTitle(), "Old");
+    ASSERT_TRUE(
+        LoadIntoDocument(HtmlCollectionFormat(), dir.File("c.htm"), doc, progress, error, content));
+    EXPECT_EQ(Records(doc.Table()), (std::vector<Rec>{{"n", "http://a/", "", ""}}));
+    EXPECT_EQ(doc.DocumentTitle(), "T");
+}
+
+TEST(ExchangeFormats, exportLeavesReadOnlyTargetsAndFoldersAlone) {
+    TempDir dir;
+    TableStore t;
+    Fill(t, {{"n", "http://a/", "", ""}});
+    const std::string locked = dir.File("locked.csv");
+    test::WriteFileBytes(locked, "mine");
+    ::chmod(locked.c_str(), 0444);
+    NullProgress progress;
+    IoError error;
+    ExchangeTally tally;
+    EXPECT_FALSE(ExportToFile(CsvCollectionFormat(), locked, t, "", progress, error, tally));
+    EXPECT_EQ(error.code, kIoCannotReplace);
+    EXPECT_EQ(test::ReadFileBytes(locked), "mine");
+    EXPECT_FALSE(
+        ExportToFile(CsvCollectionFormat(), dir.Path().string(), t, "", progress, error, tally));
+    EXPECT_FALSE(ExportToFile(CsvCollectionFormat(), dir.File("no/such/dir.csv"), t, "", progress,
+                              error, tally));
+}
+
+TEST(MarkupTokenizer, endsOnEveryTruncatedPiece) {
+    // Every prefix of a page full of constructs that span bytes must tokenize to the end.
+    const std::string page = "<!DOCTYPE x><!-- c --><A HREF=\"v\" b='w' c=u d>t&amp;</A "
+                             "x><script>s</script><?p?></";
+    for (std::size_t n = 0; n <= page.size(); ++n) {
+        MarkupTokenizer tokenizer(std::string_view(page).substr(0, n));
+        MarkupToken token;
+        std::size_t steps = 0;
+        while (tokenizer.Next(token))
+            ASSERT_LT(++steps, 100u) << n;
+        EXPECT_EQ(tokenizer.Position(), n);
+    }
+}

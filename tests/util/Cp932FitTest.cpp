@@ -1,0 +1,66 @@
+#include "util/Cp932Fit.h"
+
+#include "util/Codec.h"
+
+#include <gtest/gtest.h>
+
+using namespace lh;
+
+namespace {
+
+std::string Sjis(const std::string& utf8) {
+    return Utf8ToSjis(utf8).value();
+}
+
+struct FitCase {
+    const char* what;
+    std::string utf8;
+    std::string name; // as a name or remark (UTF-8 spelling of the cp932 result)
+    std::int64_t replaced;
+    std::string address; // as an address
+    std::int64_t encoded;
+};
+
+} // namespace
+
+TEST(Cp932Fit, namesGetGetaMarksAndAddressesGetPercentEncoding) {
+    const FitCase cases[] = {
+        {"ascii", "http://a.b/?q=1&r=~", "http://a.b/?q=1&r=~", 0, "http://a.b/?q=1&r=~", 0},
+        {"japanese", "日本語ｶﾅ①", "日本語ｶﾅ①", 0, "日本語ｶﾅ①", 0},
+        {"emoji", "a😀b", "a〓b", 1, "a%F0%9F%98%80b", 1},
+        {"accented outside cp932", "Ünï", "〓n〓", 2, "%C3%9Cn%C3%AF", 2},
+        {"hangul", "한", "〓", 1, "%ED%95%9C", 1},
+        {"not utf-8",
+         "a\xFF"
+         "b",
+         "a〓b", 1, "a%FFb", 1},
+        {"cut short", "x\xE6\x97", "x〓〓", 2, "x%E6%97", 2},
+    };
+    for (const FitCase& c : cases) {
+        std::string name;
+        std::int64_t replaced = 0;
+        AppendUtf8AsSjis(name, c.utf8, replaced);
+        EXPECT_EQ(name, Sjis(c.name)) << c.what;
+        EXPECT_EQ(replaced, c.replaced) << c.what;
+        std::string address;
+        std::int64_t encoded = 0;
+        AppendUtf8UrlAsSjis(address, c.utf8, encoded);
+        EXPECT_EQ(address, Sjis(c.address)) << c.what;
+        EXPECT_EQ(encoded, c.encoded) << c.what;
+    }
+}
+
+TEST(Cp932Fit, documentTextBackToUtf8CountsWhatDoesNotDecode) {
+    std::int64_t lossy = 0;
+    std::string out;
+    AppendSjisAsUtf8(out, Sjis("名前ｱ①\\~") + "\x85\x40" + "z\x81", lossy);
+    EXPECT_EQ(out, "名前ｱ①\\~\xEF\xBF\xBD@z\xEF\xBF\xBD");
+    EXPECT_EQ(lossy, 2);
+}
+
+TEST(Cp932Fit, utf8CheckRejectsOverlongAndSurrogates) {
+    EXPECT_TRUE(IsUtf8("plain 日本 😀"));
+    EXPECT_FALSE(IsUtf8("\xC0\xAF"));     // overlong "/"
+    EXPECT_FALSE(IsUtf8("\xED\xA0\x80")); // a surrogate
+    EXPECT_FALSE(IsUtf8(Sjis("日本語"))); // Shift-JIS bytes
+}
