@@ -2,7 +2,8 @@
 # Cross-builds the core, linkhive-cli and the non-GUI tests for 64-bit Windows with MinGW, runs
 # the whole test suite under wine with a Japanese locale (code page 932) and again with code page
 # 1252, and a smoke test of the companion (scan, rewrite, list, a Japanese file name, an error
-# exit) in both.
+# exit) in both. When a Qt for MinGW is found (scripts/windows-window-build.sh) the window is
+# built too, with its portable folder and installer, and started under wine.
 #   LINKHIVE_WINDOWS_BUILD_DIR  build folder (default build-windows)
 #   LINKHIVE_WINDOWS_NO_RUN=1   build only
 set -euo pipefail
@@ -39,6 +40,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
 fi
 cmake --build "$build_dir" --parallel "$(nproc)"
 echo "built $build_dir/src/cli/linkhive-cli.exe"
+portable=$(scripts/windows-window-build.sh | tail -n1)
 [ "${LINKHIVE_WINDOWS_NO_RUN:-}" = 1 ] && exit 0
 
 # A prefix of our own, made once; no display, no debugger noise.
@@ -73,3 +75,7 @@ if ! grep -q 'consoleReceivesTheCharactersThemselves" .*result="completed"' "$co
 fi
 scripts/windows-smoke-test.sh "$build_dir/src/cli/linkhive-cli.exe"
 LANG=C.UTF-8 LC_ALL=C.UTF-8 scripts/windows-smoke-test.sh "$build_dir/src/cli/linkhive-cli.exe"
+
+if [ -n "$portable" ]; then
+  scripts/windows-window-smoke-test.sh "$portable" "$(dirname "$portable")/linkhive-setup.exe"
+fi

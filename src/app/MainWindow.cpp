@@ -11,6 +11,7 @@
 #include "core/ProcessState.h"
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
+#include "dialogs/FormFont.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -34,9 +35,7 @@ MainWindow::MainWindow(QWidget* parent)
       m_busyCursor(std::make_unique<QtBusyCursor>()), m_messages(m_ownMessages.get()),
       m_chooser(m_fileChooser.get()) {
     setObjectName(QStringLiteral("LinkhiveMainForm"));
-    QFont designFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    designFont.setPixelSize(12);
-    setFont(designFont);
+    setFont(FormFont(12));
 
     CreateStatusBar();
     CreateGrid();

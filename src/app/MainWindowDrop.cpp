@@ -1,9 +1,9 @@
 #include "CollectionView.h"
 #include "MainWindow.h"
+#include "PlatformPath.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QUrl>
@@ -40,7 +40,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     } else if (mime->hasUrls()) {
         for (const QUrl& url : mime->urls()) {
             if (url.isLocalFile())
-                files.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+                files.push_back(ToPlatformPath(url.toLocalFile()));
             else
                 for (DroppedLink& link :
                      ParseUriList(url.toString(QUrl::FullyEncoded).toStdString()))

@@ -26,7 +26,7 @@ constexpr int kTitleMaxLength = 255;
 QString FaceFamily(const std::string& storedName) {
     if (storedName == kSystemFaceName)
         return QApplication::font().family();
-    return QString::fromLocal8Bit(storedName);
+    return QString::fromStdString(storedName);
 }
 
 // Sizes are whole points; a font given in pixels counts with the size it resolves to. A size
@@ -111,7 +111,7 @@ void MainWindow::SetFontItemClick() {
 
     // The dialog offers no colour, so the stored one is kept; the default face keeps its name.
     if (font.family() != FaceFamily(m_fontName))
-        m_fontName = font.family().toLocal8Bit().toStdString();
+        m_fontName = font.family().toStdString();
     StoredFont stored;
     stored.color = m_fontColor;
     stored.name = m_fontName;

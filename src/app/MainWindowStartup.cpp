@@ -1,6 +1,7 @@
 #include "CollectionView.h"
 #include "GaugeBar.h"
 #include "MainWindow.h"
+#include "PlatformPath.h"
 #include "core/ProcessState.h"
 #include "core/StartupRules.h"
 #include "dialogs/SplashStep.h"
@@ -8,7 +9,6 @@
 #include "util/SettingKeys.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -16,14 +16,6 @@
 #include <QTimer>
 
 namespace lh {
-
-namespace {
-
-std::string PlatformString(const QString& text) {
-    return QFile::encodeName(text).toStdString();
-}
-
-} // namespace
 
 QRect MainWindow::SystemChosenGeometry(const QRect& available) {
     // What the desktop gives a new window of a program that leaves its size to the system:
@@ -64,8 +56,8 @@ void MainWindow::Timer1Timer() {
     m_startedUp = true;
 
     const QString helpName = m_helpFile.isEmpty() ? QStringLiteral("Linkhive.hlp") : m_helpFile;
-    SetHelpFile(QFile::decodeName(QByteArray::fromStdString(
-        platform::JoinPath(platform::ProgramDir(), PlatformString(helpName)))));
+    SetHelpFile(
+        FromPlatformPath(platform::JoinPath(platform::ProgramDir(), ToPlatformPath(helpName))));
 
     // Hints of what lies under the pointer or is highlighted go to the status bar from now on;
     // the same filter sees Esc before the focused control does.

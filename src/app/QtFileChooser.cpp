@@ -1,5 +1,6 @@
 #include "QtFileChooser.h"
 
+#include "PlatformPath.h"
 #include "QtMessageBox.h"
 #include "platform/FileSystem.h"
 
@@ -10,14 +11,6 @@
 namespace lh {
 
 namespace {
-
-QString FromPlatformPath(const std::string& path) {
-    return QString::fromStdString(path);
-}
-
-std::string ToPlatformPath(const QString& path) {
-    return path.toUtf8().toStdString();
-}
 
 void PrepareDialog(QFileDialog& dialog, const FileDialogRequest& request, QStringList& filters) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);

@@ -1,11 +1,13 @@
 #include "ActivationChannel.h"
 #include "JapaneseTranslator.h"
 #include "MainWindow.h"
+#include "PlatformPath.h"
 #include "TerminationRequest.h"
 #include "controls/ProgramPicture.h"
 #include "core/ProcessState.h"
 #include "core/UserInterface.h"
 #include "dialogs/SplashStep.h"
+#include "platform/Console.h"
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
 
@@ -14,6 +16,11 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    // The platform's words (UTF-16 command line on Windows, so a name in any script arrives
+    // whole), paired with argv before the toolkit takes out its own options.
+    const std::vector<std::string> words = lh::platform::ProgramArguments(argc, argv);
+    const std::vector<char*> originalArgv(argv, argv + argc);
+
     // 1. The toolkit.
     QApplication app(argc, argv);
     // The toolkit's own dialogs in the program's language, whatever the locale.
@@ -50,8 +57,8 @@ int main(int argc, char** argv) {
     // 4. The main window; its creation restores caption and placement.
     lh::MainWindow window;
     mainWindow = &window;
-    // argv after the toolkit took out its own options; kept as bytes, not decoded.
-    window.SetStartupParameters(std::vector<std::string>(argv + 1, argv + argc));
+    // What the toolkit left of argv; on Linux the bytes as given, not decoded.
+    window.SetStartupParameters(lh::ArgumentsLeftByToolkit(originalArgv, words, argc, argv));
 
     // 5. and 6. Application title and help file.
     QApplication::setApplicationName(QString::fromUtf8(lh::kApplicationTitle));
