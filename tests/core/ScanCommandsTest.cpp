@@ -30,7 +30,7 @@ struct Fixture {
     test::RecordingProgress progress;
     test::CountingBusyCursor cursor;
     CountingFinisher finisher;
-    ScanDialogMemory memory{"/start/folder", 3};
+    ScanDialogMemory memory{"/start/folder", 3, {}};
     ScanCommands commands{document, chooser, messages, progress, &cursor, finisher, memory};
 
     Fixture() { document.SetFileCaption({}); }
