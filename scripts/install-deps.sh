@@ -8,7 +8,8 @@
 set -euo pipefail
 # qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-          qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+          qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          clang-format)
 case "${1:-}" in
 --runtime) packages+=(fonts-ipafont-gothic xdg-utils) ;;
 --windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest locales ccache

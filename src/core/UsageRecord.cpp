@@ -122,7 +122,8 @@ std::string GeneralNumberFormat(double value, std::string_view decimalSeparator)
 
 bool ParseGeneralNumber(std::string_view text, double& out, std::string_view decimalSeparator) {
     std::string s;
-    const auto pos = decimalSeparator.empty() ? std::string_view::npos : text.find(decimalSeparator);
+    const auto pos =
+        decimalSeparator.empty() ? std::string_view::npos : text.find(decimalSeparator);
     if (pos != std::string_view::npos) {
         s.append(text.substr(0, pos));
         s.push_back('.');
@@ -144,7 +145,9 @@ bool ParseGeneralNumber(std::string_view text, double& out, std::string_view dec
 
 UsageRecord::UsageRecord(Clock clock) : m_clock(std::move(clock)) {}
 
-DayTime UsageRecord::Now() const { return m_clock ? m_clock() : LocalNow(); }
+DayTime UsageRecord::Now() const {
+    return m_clock ? m_clock() : LocalNow();
+}
 
 void UsageRecord::RecordStart() {
     const std::string sep = platform::CurrentLocaleFormats().decimalSeparator;

@@ -26,7 +26,8 @@ std::string DateTimeText(DayTime d);
 std::string GeneralNumberFormat(double value, std::string_view decimalSeparator = ".");
 // Parses what GeneralNumberFormat writes (either separator accepted); false when it is not a
 // number, so a damaged value can count as missing.
-bool ParseGeneralNumber(std::string_view text, double& out, std::string_view decimalSeparator = ".");
+bool ParseGeneralNumber(std::string_view text, double& out,
+                        std::string_view decimalSeparator = ".");
 
 class UsageRecord {
 public:

@@ -1,8 +1,8 @@
 #include "core/UsageRecord.h"
-#include "platform/Registry.h"
-#include "util/SettingKeys.h"
 
 #include "TestEnvironment.h"
+#include "platform/Registry.h"
+#include "util/SettingKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormatCase{0, "0"}, FormatCase{3, "3"}, FormatCase{-3, "-3"},
                       FormatCase{3.5, "3.5"}, FormatCase{0.1, "0.1"},
                       FormatCase{3.50000000465661, "3.50000000465661"},
-                      FormatCase{2.0 / 3.0, "0.666666666666667"},
-                      FormatCase{0.00001, "0.00001"}, FormatCase{0.000001, "1E-6"},
-                      FormatCase{0.0000015, "1.5E-6"},
+                      FormatCase{2.0 / 3.0, "0.666666666666667"}, FormatCase{0.00001, "0.00001"},
+                      FormatCase{0.000001, "1E-6"}, FormatCase{0.0000015, "1.5E-6"},
                       FormatCase{123456789012345.0, "123456789012345"},
                       FormatCase{1234567890123456.0, "1.23456789012346E15"},
                       FormatCase{1e20, "1E20"}));
