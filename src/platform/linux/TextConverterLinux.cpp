@@ -205,9 +205,8 @@ private:
 
     // Number of ASCII bytes at the start of the 8 bytes loaded into w.
     static std::size_t AsciiPrefix(std::uint64_t w) noexcept {
+        // A count of 64 zero bits, for no high byte at all, gives 8 without a branch.
         const std::uint64_t high = w & 0x8080808080808080ull;
-        if (high == 0)
-            return 8;
         if constexpr (std::endian::native == std::endian::little)
             return static_cast<std::size_t>(std::countr_zero(high)) / 8;
         return static_cast<std::size_t>(std::countl_zero(high)) / 8;
