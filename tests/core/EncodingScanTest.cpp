@@ -375,3 +375,39 @@ TEST(EncodingScan, reportSaysWhatTheScanDid) {
     EXPECT_EQ(ScanReportText(outcome), "UTF-8 として読み込みました。5 件見つかり、3 件追加、2 "
                                        "件は登録済み、1 件は長すぎるため除外。");
 }
+
+namespace {
+
+std::string ConvertUtf8Whole(const std::string& utf8) {
+    const auto converter = platform::ToCp932Converter::Open(Charset::Utf8, '?');
+    std::string out(utf8.size() + 16, '\0');
+    const auto step = converter->Convert(utf8.data(), utf8.size(), out.data(), out.size(), true);
+    EXPECT_EQ(step.consumed, utf8.size());
+    out.resize(step.produced);
+    return out;
+}
+
+} // namespace
+
+// Long mixed text takes a quicker path than short pieces; an odd character in its middle must
+// come out exactly as it does on its own.
+TEST(EncodingScan, oddUtf8CharactersInLongTextConvertAsOnTheirOwn) {
+    const std::string pad = "abcdefghij日本語klmnopqrst漢字かなカナ§";
+    const char* const odd[] = {
+        "\xE0\x80\xAF",     // overlong
+        "\xE0\x82\xA7",     // overlong, of a character with a two-byte form
+        "\xED\xA0\x80",     // surrogate
+        "\xE3\x81",         // cut short
+        "\x80",             // stray continuation byte
+        "\xC3\xA9",         // two bytes, not in code page 932
+        "\xEF\xBD\xB1",     // half-width kana: one byte
+        "\xF0\x9F\x98\x80", // four bytes
+        "\xEF\xBF\xBF",     // a noncharacter
+        "\xE2\x91\xA0",     // an NEC row character
+    };
+    for (const char* piece : odd) {
+        SCOPED_TRACE(testing::PrintToString(std::string(piece)));
+        EXPECT_EQ(ConvertUtf8Whole(pad + piece + pad + pad),
+                  Sjis(pad) + ConvertUtf8Whole(piece) + Sjis(pad + pad));
+    }
+}

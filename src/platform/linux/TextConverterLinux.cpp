@@ -1,6 +1,7 @@
 #include "platform/TextConverter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -192,6 +193,24 @@ public:
 private:
     static constexpr std::uint16_t kUnknown = 0xFFFF;
     static constexpr std::uint16_t kNone = 0xFFFE; // code page 932 has no such character
+    // Bytes kept clear of both buffer ends by the unchecked loop: an 8-byte copy and more.
+    static constexpr std::size_t kFastMargin = 16;
+
+    // Two-byte form as stored by one 16-bit write: lead byte first in memory.
+    static std::uint16_t LeadFirst(std::uint16_t form) noexcept {
+        if constexpr (std::endian::native == std::endian::little)
+            return static_cast<std::uint16_t>(form << 8 | form >> 8);
+        return form;
+    }
+
+    // Number of ASCII bytes at the start of the 8 bytes loaded into w.
+    static std::size_t AsciiPrefix(std::uint64_t w) noexcept {
+        // A count of 64 zero bits, for no high byte at all, gives 8 without a branch.
+        const std::uint64_t high = w & 0x8080808080808080ull;
+        if constexpr (std::endian::native == std::endian::little)
+            return static_cast<std::size_t>(std::countr_zero(high)) / 8;
+        return static_cast<std::size_t>(std::countl_zero(high)) / 8;
+    }
 
     struct Cache {
         Cache() { std::memset(forms, 0xFF, sizeof forms); }
@@ -254,6 +273,41 @@ private:
         std::size_t i = 0;
         std::size_t o = 0;
         for (;;) {
+            // Away from both ends, ASCII and three-byte characters share one loop without bounds
+            // checks: text that mixes the two switches kind every few bytes. A character never
+            // takes more output than input, so one limit covers both buffers.
+            if (std::min(inSize - i, outSize - o) > kFastMargin) {
+                const std::size_t end = i + std::min(inSize - i, outSize - o) - kFastMargin;
+                while (i < end) {
+                    const unsigned char b = u[i];
+                    if (b < 0x80) {
+                        // Eight bytes are copied; those past the ASCII run are written over later.
+                        std::uint64_t w;
+                        std::memcpy(&w, u + i, 8);
+                        std::memcpy(out + o, &w, 8);
+                        const std::size_t n = AsciiPrefix(w);
+                        i += n;
+                        o += n;
+                        continue;
+                    }
+                    if ((b & 0xF0) != 0xE0)
+                        break;
+                    std::uint16_t tail;
+                    std::memcpy(&tail, u + i + 1, 2);
+                    const std::uint32_t cp =
+                        (b & 0x0Fu) << 12 | (u[i + 1] & 0x3Fu) << 6 | (u[i + 2] & 0x3Fu);
+                    if (((tail & 0xC0C0u) != 0x8080u) | (cp < 0x800) |
+                        (static_cast<std::uint32_t>(cp - 0xD800) < 0x800))
+                        break;
+                    const std::uint16_t form = forms[cp];
+                    if (static_cast<std::uint16_t>(form - 0x100) >= kNone - 0x100)
+                        break; // one byte, none or not yet known: the loops below take it
+                    const auto pair = LeadFirst(form);
+                    std::memcpy(out + o, &pair, 2);
+                    i += 3;
+                    o += 2;
+                }
+            }
             // Runs of one kind are taken in loops of their own: the position then advances by a
             // fixed step, so the processor can work on several characters at once instead of
             // waiting for each length to be known.
@@ -267,23 +321,28 @@ private:
                     out[o++] = in[i++];
                 }
             }
-            // Kana and kanji: three bytes from U+0800 up, surrogates aside.
-            while (inSize - i >= 3 && outSize - o >= 2 && (u[i] & 0xF0) == 0xE0) {
-                const unsigned c1 = u[i + 1];
-                const unsigned c2 = u[i + 2];
-                const std::uint32_t cp = (u[i] & 0x0Fu) << 12 | (c1 & 0x3Fu) << 6 | (c2 & 0x3Fu);
-                if ((c1 & 0xC0) != 0x80 || (c2 & 0xC0) != 0x80 || cp < 0x800 ||
-                    (cp >= 0xD800 && cp <= 0xDFFF))
+            // Kana and kanji: three bytes from U+0800 up, surrogates aside. The room for the
+            // whole run is counted once, so each character costs no bounds checks of its own.
+            std::size_t count = std::min((inSize - i) / 3, (outSize - o) / 2);
+            while (count != 0 && (u[i] & 0xF0) == 0xE0) {
+                std::uint16_t tail;
+                std::memcpy(&tail, u + i + 1, 2);
+                const std::uint32_t cp =
+                    (u[i] & 0x0Fu) << 12 | (u[i + 1] & 0x3Fu) << 6 | (u[i + 2] & 0x3Fu);
+                if (((tail & 0xC0C0u) != 0x8080u) | (cp < 0x800) |
+                    (static_cast<std::uint32_t>(cp - 0xD800) < 0x800))
                     break;
                 const std::uint16_t form = forms[cp];
                 if (static_cast<std::uint16_t>(form - 0x100) < kNone - 0x100) {
-                    out[o] = static_cast<char>(form >> 8);
-                    out[o + 1] = static_cast<char>(form & 0xFF);
+                    // Both bytes in one store, lead byte first.
+                    const auto pair = LeadFirst(form);
+                    std::memcpy(out + o, &pair, 2);
                     o += 2;
                 } else {
                     Put(cp, out, o);
                 }
                 i += 3;
+                --count;
             }
             if (i >= inSize || outSize - o < 2)
                 break;
