@@ -70,52 +70,40 @@ void PutEscaped(std::string& out, std::string_view text, const EscapeSet& set,
     out.append(text.data() + from, text.size() - from);
 }
 
-// \t \n \r \\ as before; any other control character as \xHH.
-std::size_t TsvEscape(unsigned char c, char* buf) {
-    char letter;
+// The two-character escape both formats share (a quote reaches it only from JSON, whose set
+// holds it); 0 for a byte written as a numeric escape.
+char EscapeLetter(unsigned char c) {
     switch (c) {
     case '\t':
-        letter = 't';
-        break;
+        return 't';
     case '\n':
-        letter = 'n';
-        break;
+        return 'n';
     case '\r':
-        letter = 'r';
-        break;
+        return 'r';
     case '\\':
-        letter = '\\';
-        break;
+    case '"':
+        return static_cast<char>(c);
     default:
-        return static_cast<std::size_t>(std::snprintf(buf, 8, "\\x%02x", c));
+        return 0;
     }
-    buf[0] = '\\';
-    buf[1] = letter;
-    return 2;
+}
+
+// Any control character without a letter of its own as \xHH in TSV, \u00HH in JSON.
+std::size_t EscapeWith(unsigned char c, char* buf, const char* numeric) {
+    if (const char letter = EscapeLetter(c)) {
+        buf[0] = '\\';
+        buf[1] = letter;
+        return 2;
+    }
+    return static_cast<std::size_t>(std::snprintf(buf, 8, numeric, c));
+}
+
+std::size_t TsvEscape(unsigned char c, char* buf) {
+    return EscapeWith(c, buf, "\\x%02x");
 }
 
 std::size_t JsonEscape(unsigned char c, char* buf) {
-    char letter;
-    switch (c) {
-    case '"':
-    case '\\':
-        letter = static_cast<char>(c);
-        break;
-    case '\n':
-        letter = 'n';
-        break;
-    case '\r':
-        letter = 'r';
-        break;
-    case '\t':
-        letter = 't';
-        break;
-    default:
-        return static_cast<std::size_t>(std::snprintf(buf, 8, "\\u%04x", c));
-    }
-    buf[0] = '\\';
-    buf[1] = letter;
-    return 2;
+    return EscapeWith(c, buf, "\\u%04x");
 }
 
 void PutTsvField(std::string& line, std::string_view text) {
