@@ -31,7 +31,7 @@ GaugeBar::GaugeBar(QWidget* parent, QWidget* statusBar, std::function<int()> cli
                    std::function<bool()> statusWanted)
     : QWidget(parent), m_statusBar(statusBar), m_clientWidth(std::move(clientWidth)),
       m_statusWanted(std::move(statusWanted)), m_progressBar(new QProgressBar(this)),
-      m_gauge(new TGauge(this)), m_label(new QLabel(this)) {
+      m_gauge(new Gauge(this)), m_label(new QLabel(this)) {
     setObjectName(QStringLiteral("GaugeBar"));
     setFixedHeight(kHeight);
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The progress strip that takes the status bar's place during long passes: the platform's bar
-// `ProgressBar1` (newer look) or the drawn `Gauge1` (older look), and the label `Label1`.
+// The progress strip that takes the status bar's place during long passes: the
+// platform's progress bar (newer look) or the drawn gauge (older look), and its label.
 
 #include "core/ProgressModel.h"
 #include "core/UserInterface.h"
@@ -14,7 +14,7 @@ class QProgressBar;
 
 namespace lh {
 
-class TGauge;
+class Gauge;
 
 class GaugeBar final : public QWidget, public ProgressSink {
     Q_OBJECT
@@ -37,8 +37,8 @@ public:
     void ProgressEnd() override;
 
     QProgressBar* ProgressBar1() const noexcept { return m_progressBar; }
-    TGauge* Gauge1() const noexcept { return m_gauge; }
-    QLabel* Label1() const noexcept { return m_label; }
+    Gauge* Gauge1() const noexcept { return m_gauge; }
+    QLabel* ProgressLabel() const noexcept { return m_label; }
     const ProgressModel& Model() const noexcept { return m_model; }
 
 private:
@@ -48,7 +48,7 @@ private:
     std::function<int()> m_clientWidth;
     std::function<bool()> m_statusWanted;
     QProgressBar* m_progressBar;
-    TGauge* m_gauge;
+    Gauge* m_gauge;
     QLabel* m_label;
     ProgressModel m_model;
     bool m_gaugeVisible = true;

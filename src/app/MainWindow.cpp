@@ -60,12 +60,12 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_doc.SetCaptionListener([this](const std::string& caption) { ApplyCaption(caption); });
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setSingleShot(true);
-    m_timer1->setInterval(1);
-    connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
-    m_timer1->start();
+    m_startupTimer = new QTimer(this);
+    m_startupTimer->setObjectName(QStringLiteral("Timer1"));
+    m_startupTimer->setSingleShot(true);
+    m_startupTimer->setInterval(1);
+    connect(m_startupTimer, &QTimer::timeout, this, &MainWindow::DeferredStartup);
+    m_startupTimer->start();
 
     m_activation = new ActivationServer(
         [this] { ActivateFromAnotherStart(); },
@@ -77,7 +77,7 @@ MainWindow::MainWindow(QWidget* parent)
         [this] { return windowTitle().toUtf8(); }, this);
     m_activation->Listen();
 
-    FormCreate();
+    RestoreWindowState();
 }
 
 MainWindow::~MainWindow() {
@@ -117,21 +117,20 @@ void MainWindow::CreateGrid() {
 
     connect(m_delegate, &CollectionDelegate::EditTextLoaded, this,
             [this](const QModelIndex& index, const QString& text) {
-                StringGrid1GetEditText(CollectionModel::GridColumn(index),
-                                       CollectionModel::GridRow(index), text);
+                BeginCellEdit(CollectionModel::GridColumn(index), CollectionModel::GridRow(index),
+                              text);
             });
     connect(m_delegate, &CollectionDelegate::EditTextChanged, this,
             [this](const QModelIndex& index, const QString& text, QLineEdit* editor, bool) {
-                StringGrid1SetEditText(CollectionModel::GridColumn(index),
-                                       CollectionModel::GridRow(index), text, editor);
+                CommitCellText(CollectionModel::GridColumn(index), CollectionModel::GridRow(index),
+                               text, editor);
             });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!current.isValid())
                     return;
                 m_selectedOnce = true;
-                StringGrid1SelectCell(CollectionModel::GridColumn(current),
-                                      CollectionModel::GridRow(current));
+                SelectCell(CollectionModel::GridColumn(current), CollectionModel::GridRow(current));
             });
 }
 
@@ -141,17 +140,17 @@ void MainWindow::CreateStatusBar() {
     bar->setFixedHeight(kStatusBarHeight);
     bar->setStatusTip(QStringLiteral("ここに（行:列）（説明）が表示されます"));
 
-    m_panel0 = new QLabel(QStringLiteral("    0:    0"), bar);
-    m_panel0->setObjectName(QStringLiteral("StatusPanel0"));
-    m_panel0->setAlignment(Qt::AlignCenter);
-    m_panel0->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bar->addWidget(m_panel0);
+    m_positionPanel = new QLabel(QStringLiteral("    0:    0"), bar);
+    m_positionPanel->setObjectName(QStringLiteral("StatusPanel0"));
+    m_positionPanel->setAlignment(Qt::AlignCenter);
+    m_positionPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(m_positionPanel);
 
-    m_panel1 = new QLabel(bar);
-    m_panel1->setObjectName(QStringLiteral("StatusPanel1"));
-    m_panel1->setMinimumWidth(50);
-    m_panel1->setFrameStyle(QFrame::NoFrame);
-    bar->addWidget(m_panel1, 1);
+    m_hintPanel = new QLabel(bar);
+    m_hintPanel->setObjectName(QStringLiteral("StatusPanel1"));
+    m_hintPanel->setMinimumWidth(50);
+    m_hintPanel->setFrameStyle(QFrame::NoFrame);
+    bar->addWidget(m_hintPanel, 1);
 }
 
 QAction* MainWindow::Item(const char* name) const {
@@ -233,7 +232,7 @@ void MainWindow::TableReplaced() {
     m_grid->scrollToTop();
     m_grid->horizontalScrollBar()->setValue(m_grid->horizontalScrollBar()->minimum());
     if (m_selectedOnce)
-        StringGrid1SelectCell(1, 1);
+        SelectCell(1, 1);
     if (m_grid->isVisible())
         m_grid->setFocus();
 }
@@ -256,7 +255,7 @@ void MainWindow::HistoryChanged() {
 }
 
 void MainWindow::NewDocument() {
-    RunFileCommand(&FileCommands::FileNewItemClick);
+    RunFileCommand(&FileCommands::NewCollection);
 }
 
 void MainWindow::RunFileCommand(void (FileCommands::*command)()) {
@@ -285,10 +284,10 @@ void MainWindow::DisplayHint(const QString& longHint) {
     // (none, or the document's own) bring it back.
     if (!m_statusReport.isEmpty() &&
         (longHint.isEmpty() || longHint == QString::fromStdString(m_doc.Hint()))) {
-        m_panel1->setText(m_statusReport);
+        m_hintPanel->setText(m_statusReport);
         return;
     }
-    m_panel1->setText(longHint);
+    m_hintPanel->setText(longHint);
 }
 
 bool MainWindow::event(QEvent* event) {

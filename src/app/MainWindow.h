@@ -72,8 +72,8 @@ public:
     CollectionView* Grid() const noexcept { return m_grid; }
     CollectionModel* Model() const noexcept { return m_model; }
     GaugeBar* Progress() const noexcept { return m_gaugeBar; }
-    QLabel* PositionPanel() const noexcept { return m_panel0; }
-    QLabel* HintPanel() const noexcept { return m_panel1; }
+    QLabel* PositionPanel() const noexcept { return m_positionPanel; }
+    QLabel* HintPanel() const noexcept { return m_hintPanel; }
     QAction* Item(const char* name) const;
     // A hint is "short|long": the long part is the status-bar text, the short one the tooltip.
     static void ApplyHint(QAction* item, const std::string& hint);
@@ -100,16 +100,16 @@ public:
     void NewDocument();
 
     // Grid handlers, in grid coordinates (row 0 headings, column 0 numbers).
-    void StringGrid1GetEditText(int aCol, qint64 aRow, const QString& value);
-    void StringGrid1SetEditText(int aCol, qint64 aRow, const QString& value, QLineEdit* editor);
-    void StringGrid1SelectCell(int aCol, qint64 aRow);
+    void BeginCellEdit(int aCol, qint64 aRow, const QString& value);
+    void CommitCellText(int aCol, qint64 aRow, const QString& value, QLineEdit* editor);
+    void SelectCell(int aCol, qint64 aRow);
 
     // Record editing.
-    void EditRecDelItemClick();
-    void EditRecInsItemClick();
+    void DeleteRecord();
+    void InsertRecord();
 
     // The deferred start-up, run once by the one-shot timer as soon as the event loop runs.
-    void Timer1Timer();
+    void DeferredStartup();
 
     // A refused start asked this window to come to the front.
     void ActivateFromAnotherStart();
@@ -124,8 +124,8 @@ public:
     void SetStartupParameters(std::vector<std::string> parameters) {
         m_startupParameters = std::move(parameters);
     }
-    void SetFontItemClick();
-    void SetTitleItemClick();
+    void ChooseFont();
+    void EditTitle();
     // The font the font dialog starts with, which is the grid's font.
     const QFont& DisplayFont() const noexcept { return m_displayFont; }
     bool PopupHintsShown() const noexcept { return m_showHints; }
@@ -137,28 +137,28 @@ public:
     void SetTextInput(TextInput input) { m_textInput = std::move(input); }
 
     // Filling the table from a file, and the grid's steps after it.
-    void EditFileURLItemClick();
-    void EditFileEMItemClick();
+    void ScanFileForUrls();
+    void ScanFileForEmails();
     void FinishScan() override;
     void ShowScanReport(const ScanOutcome& outcome) override;
     // Scan options of the Edit menu: each change is stored at once.
-    void EditHttpsItemClick();
-    void EditEncodingItemClick(EncodingChoice choice);
+    void ToggleHttpsScan();
+    void SetScanEncoding(EncodingChoice choice);
     // What the status bar's text panel says after a scan or a drop.
     QString StatusReport() const;
 
     // Records in from bookmark, CSV and JSON files, and out to them.
-    void FileImportItemClick();
-    void FileExportItemClick();
+    void ImportFromFile();
+    void ExportToFile();
     ExchangeCommands& Exchange() noexcept { return *m_exchange; }
 
     // Launching, settings and about commands.
-    void EditAccessItemClick();
-    void EditHtmlItemClick();
-    void SetStatusVisItemClick();
-    void SetToolItemClick();
-    void SetOthersItemClick();
-    void HelpAboutItemClick();
+    void AccessRecord();
+    void OpenCollectionPage();
+    void ToggleStatusBar();
+    void ShowBarSettings();
+    void ShowOtherSettings();
+    void ShowAbout();
     // The help document's part for a dialog's help topic.
     void ShowHelpTopic(int topic);
     // Replaces how addresses and documents go to the desktop's handlers (tests record them).
@@ -183,7 +183,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
+    void RestoreWindowState();
     void CreateGrid();
     void CreateStatusBar();
     void CreateMenus();
@@ -217,7 +217,7 @@ private:
     void RestoreDisplayFont();
     void ApplyFontColor();
     void ApplyStartupWindowState();
-    bool FormCloseQuery();
+    bool ConfirmClose();
     void ShowHintFor(QWidget* widget);
     // Widens the caret panel while the largest row number would not fit in the set width.
     void FitCaretPanel();
@@ -227,9 +227,9 @@ private:
     CollectionView* m_grid = nullptr;
     CollectionDelegate* m_delegate = nullptr;
     GaugeBar* m_gaugeBar = nullptr;
-    QLabel* m_panel0 = nullptr;
-    QLabel* m_panel1 = nullptr;
-    QTimer* m_timer1 = nullptr;
+    QLabel* m_positionPanel = nullptr;
+    QLabel* m_hintPanel = nullptr;
+    QTimer* m_startupTimer = nullptr;
     ActivationServer* m_activation = nullptr;
     std::unique_ptr<QtMessageBox> m_ownMessages;
     std::unique_ptr<QtFileChooser> m_fileChooser;

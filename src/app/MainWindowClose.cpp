@@ -29,10 +29,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     const QScopedValueRollback<bool> checking(m_closeChecking, true);
-    event->setAccepted(FormCloseQuery());
+    event->setAccepted(ConfirmClose());
 }
 
-bool MainWindow::FormCloseQuery() {
+bool MainWindow::ConfirmClose() {
     // The change prompt must see what is being typed into a cell.
     m_grid->FinishEditing();
     if (!m_files->OpenDocument({}, OpenMode::QueryOnly))

@@ -83,7 +83,7 @@ void MainWindow::DropLinks(const std::vector<DroppedLink>& links) {
 }
 
 QString MainWindow::StatusReport() const {
-    return m_panel1->text();
+    return m_hintPanel->text();
 }
 
 } // namespace lh

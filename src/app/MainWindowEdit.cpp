@@ -11,13 +11,12 @@
 
 namespace lh {
 
-void MainWindow::StringGrid1GetEditText(int aCol, qint64 aRow, const QString& /*value*/) {
+void MainWindow::BeginCellEdit(int aCol, qint64 aRow, const QString& /*value*/) {
     // The cell's own bytes, not their display form: the comparison on change is exact.
-    lh::StringGrid1GetEditText(m_doc, aCol, aRow, m_doc.Table().CellView(aRow, aCol));
+    lh::BeginCellEdit(m_doc, aCol, aRow, m_doc.Table().CellView(aRow, aCol));
 }
 
-void MainWindow::StringGrid1SetEditText(int aCol, qint64 aRow, const QString& value,
-                                        QLineEdit* editor) {
+void MainWindow::CommitCellText(int aCol, qint64 aRow, const QString& value, QLineEdit* editor) {
     const std::string current(m_doc.Table().CellView(aRow, aCol));
     const QString shown = CollectionModel::ToDisplay(current);
     // Unchanged display text keeps the cell's bytes, even where they do not decode cleanly.
@@ -36,11 +35,11 @@ void MainWindow::StringGrid1SetEditText(int aCol, qint64 aRow, const QString& va
                                    std::string(), mb::kOk | mb::kIconExclamation);
         return;
     }
-    lh::StringGrid1SetEditText(m_doc, aCol, aRow, *bytes);
+    lh::CommitCellText(m_doc, aCol, aRow, *bytes);
 }
 
-void MainWindow::StringGrid1SelectCell(int aCol, qint64 aRow) {
-    m_panel0->setText(QString::fromStdString(CellPositionText(aRow, aCol)));
+void MainWindow::SelectCell(int aCol, qint64 aRow) {
+    m_positionPanel->setText(QString::fromStdString(CellPositionText(aRow, aCol)));
 }
 
 qint64 MainWindow::CurrentGridRow() const {
@@ -56,19 +55,19 @@ void MainWindow::SetCurrentCell(qint64 gridRow, int gridColumn) {
     m_grid->scrollTo(index);
 }
 
-void MainWindow::EditRecDelItemClick() {
+void MainWindow::DeleteRecord() {
     m_grid->FinishEditing();
     const qint64 row = CurrentGridRow();
     const int column = row > 0 ? CollectionModel::GridColumn(m_grid->currentIndex()) : 1;
-    if (lh::EditRecDelItemClick(m_doc, row, *m_messages))
+    if (lh::DeleteRecord(m_doc, row, *m_messages))
         SetCurrentCell(row, column); // the row now holds the record that followed
 }
 
-void MainWindow::EditRecInsItemClick() {
+void MainWindow::InsertRecord() {
     m_grid->FinishEditing();
     const qint64 row = CurrentGridRow();
     const int column = row > 0 ? CollectionModel::GridColumn(m_grid->currentIndex()) : 1;
-    if (lh::EditRecInsItemClick(m_doc, row))
+    if (lh::InsertRecord(m_doc, row))
         SetCurrentCell(row, column); // the new empty record, not the one pushed down
 }
 

@@ -3,13 +3,13 @@
 
 namespace lh {
 
-void MainWindow::FileImportItemClick() {
+void MainWindow::ImportFromFile() {
     // The row being typed into is stored first: the records go in behind it.
     m_grid->FinishEditing();
     m_exchange->ImportWithDialog();
 }
 
-void MainWindow::FileExportItemClick() {
+void MainWindow::ExportToFile() {
     m_grid->FinishEditing();
     m_exchange->ExportWithDialog();
 }

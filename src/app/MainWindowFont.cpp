@@ -92,7 +92,7 @@ void MainWindow::ApplyFontColor() {
     m_grid->setPalette(palette);
 }
 
-void MainWindow::SetFontItemClick() {
+void MainWindow::ChooseFont() {
     const int oldSize = PointSize(m_displayFont);
     const std::optional<QFont> chosen =
         m_fontChooser ? m_fontChooser(m_displayFont) : ChooseFontWithDialog(m_displayFont, this);
@@ -123,7 +123,7 @@ void MainWindow::SetFontItemClick() {
     WriteStoredFont(stored);
 }
 
-void MainWindow::SetTitleItemClick() {
+void MainWindow::EditTitle() {
     m_grid->FinishEditing();
     const std::string& title = m_doc.DocumentTitle();
     const std::optional<std::string> decoded = SjisToUtf8(title);

@@ -1,7 +1,7 @@
 #include "CollectionView.h"
 #include "MainWindow.h"
-#include "dialogs/SetBarBox.h"
-#include "dialogs/SetOtherBox.h"
+#include "dialogs/BarSettingsDialog.h"
+#include "dialogs/OtherSettingsDialog.h"
 
 #include <QAction>
 
@@ -11,7 +11,7 @@ namespace {
 
 // Sections of the help document for the dialogs' help topics.
 const char* HelpAnchorFor(int topic) {
-    if (topic == TSetBarBox::kHelpTopic || topic == TSetOtherBox::kHelpTopic)
+    if (topic == BarSettingsDialog::kHelpTopic || topic == OtherSettingsDialog::kHelpTopic)
         return "settings";
     return "";
 }
@@ -23,24 +23,24 @@ void MainWindow::ConnectLaunchCommands() {
         if (QAction* item = Item(name))
             connect(item, &QAction::triggered, this, handler);
     };
-    wire("EditHtmlItem", [this] { EditHtmlItemClick(); });
-    wire("EditAccessItem", [this] { EditAccessItemClick(); });
-    wire("HelpTopicItem", [this] { m_launch->HelpTopicItemClick(); });
-    wire("HelpUseItem", [this] { m_launch->HelpUseItemClick(); });
-    wire("HelpHomeItem", [this] { m_launch->HelpHomeItemClick(); });
-    wire("HelpHome2Item", [this] { m_launch->HelpHome2ItemClick(); });
+    wire("EditHtmlItem", [this] { OpenCollectionPage(); });
+    wire("EditAccessItem", [this] { AccessRecord(); });
+    wire("HelpTopicItem", [this] { m_launch->ShowHelpTopics(); });
+    wire("HelpUseItem", [this] { m_launch->ShowUserGuide(); });
+    wire("HelpHomeItem", [this] { m_launch->OpenHomePage(); });
+    wire("HelpHome2Item", [this] { m_launch->OpenHomeShortcut(); });
     // Header cells are no items: a double click there never reaches this signal.
-    connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { EditAccessItemClick(); });
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { AccessRecord(); });
 }
 
-void MainWindow::EditAccessItemClick() {
+void MainWindow::AccessRecord() {
     m_grid->FinishEditing();
-    m_launch->EditAccessItemClick(CurrentGridRow());
+    m_launch->AccessRecord(CurrentGridRow());
 }
 
-void MainWindow::EditHtmlItemClick() {
+void MainWindow::OpenCollectionPage() {
     m_grid->FinishEditing();
-    m_launch->EditHtmlItemClick(
+    m_launch->OpenCollectionPage(
         [this] { return m_files->OpenDocument(std::string(), OpenMode::QueryOnly); });
 }
 

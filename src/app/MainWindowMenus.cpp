@@ -77,26 +77,26 @@ void MainWindow::CreateFileMenu() {
     };
     command(AddItem(this, file, "FileNewItem", "新規作成(&N)", "新しいﾌｧｲﾙの作成",
                     QKeySequence(Qt::CTRL | Qt::Key_N)),
-            &FileCommands::FileNewItemClick);
+            &FileCommands::NewCollection);
     command(AddItem(this, file, "FileOpenItem", "開く(&O)...", "既存のﾌｧｲﾙを開く",
                     QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &FileCommands::FileOpenItemClick);
+            &FileCommands::OpenChosenFile);
     command(AddItem(this, file, "FileSaveItem", "上書き保存(&S)", "ﾌｧｲﾙを保存する",
                     QKeySequence(Qt::CTRL | Qt::Key_S)),
-            &FileCommands::FileSaveItemClick);
+            &FileCommands::Save);
     command(AddItem(this, file, "FileSaveAsItem", "名前を付けて保存(&A)...",
                     "ﾌｧｲﾙに別の名前を付けて保存する"),
-            &FileCommands::FileSaveAsItemClick);
+            &FileCommands::SaveAs);
     command(AddItem(this, file, "FileOpenReItem", "読み直し(&R)", "このﾌｧｲﾙを読み直す"),
-            &FileCommands::FileOpenReItemClick)
+            &FileCommands::Reopen)
         ->setEnabled(false);
     AddSeparator(this, file, "N4");
     connect(AddItem(this, file, "FileImportItem", "ブックマークの取り込み(&I)...",
                     "ﾌﾞﾗｳｻﾞのﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙからﾚｺｰﾄﾞを追加する"),
-            &QAction::triggered, this, &MainWindow::FileImportItemClick);
+            &QAction::triggered, this, &MainWindow::ImportFromFile);
     connect(AddItem(this, file, "FileExportItem", "エクスポート(&E)...",
                     "ﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙにﾚｺｰﾄﾞを書き出す"),
-            &QAction::triggered, this, &MainWindow::FileExportItemClick);
+            &QAction::triggered, this, &MainWindow::ExportToFile);
 
     // Printing is not offered: the items exist but stay hidden, with their separator.
     AddSeparator(this, file, "N1")->setVisible(false);
@@ -119,7 +119,7 @@ void MainWindow::CreateFileMenu() {
         item->setVisible(false);
         connect(item, &QAction::triggered, this, [this, slot] {
             m_grid->FinishEditing();
-            m_files->HistoryItemClick(slot + 1);
+            m_files->OpenRecent(slot + 1);
         });
     }
     AddSeparator(this, file, "N3");
@@ -131,9 +131,9 @@ void MainWindow::CreateFileMenu() {
 void MainWindow::CreateEditMenu() {
     QMenu* edit = AddMenu(menuBar(), "EditMenu", "編集(&E)", "編集操作に関するｺﾏﾝﾄﾞ");
     connect(AddItem(this, edit, "EditRecDelItem", "ﾚｺｰﾄﾞ削除(&D)", "現在の行を削除して上につめる"),
-            &QAction::triggered, this, &MainWindow::EditRecDelItemClick);
+            &QAction::triggered, this, &MainWindow::DeleteRecord);
     connect(AddItem(this, edit, "EditRecInsItem", "ﾚｺｰﾄﾞ挿入(&I)", "現在の行の上に新しい行を作る"),
-            &QAction::triggered, this, &MainWindow::EditRecInsItemClick);
+            &QAction::triggered, this, &MainWindow::InsertRecord);
     edit->addSeparator();
     AddItem(this, edit, "EditFileURLItem", "ﾌｧｲﾙから追加[URL](&U)",
             "ﾌｧｲﾙからURL(http:)を探して追加する");

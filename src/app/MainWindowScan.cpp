@@ -10,14 +10,14 @@ namespace lh {
 
 void MainWindow::ConnectScanCommands() {
     if (QAction* item = Item("EditFileURLItem"))
-        connect(item, &QAction::triggered, this, &MainWindow::EditFileURLItemClick);
+        connect(item, &QAction::triggered, this, &MainWindow::ScanFileForUrls);
     if (QAction* item = Item("EditFileEMItem"))
-        connect(item, &QAction::triggered, this, &MainWindow::EditFileEMItemClick);
+        connect(item, &QAction::triggered, this, &MainWindow::ScanFileForEmails);
     if (QAction* item = Item("EditHttpsItem"))
-        connect(item, &QAction::triggered, this, &MainWindow::EditHttpsItemClick);
+        connect(item, &QAction::triggered, this, &MainWindow::ToggleHttpsScan);
     if (auto* group = findChild<QActionGroup*>(QStringLiteral("EditEncodingGroup")))
         connect(group, &QActionGroup::triggered, this, [this](QAction* item) {
-            EditEncodingItemClick(static_cast<EncodingChoice>(item->data().toInt()));
+            SetScanEncoding(static_cast<EncodingChoice>(item->data().toInt()));
         });
 }
 
@@ -37,27 +37,27 @@ void MainWindow::ShowScanOptions() {
                              m_options.scan.encoding);
 }
 
-void MainWindow::EditHttpsItemClick() {
+void MainWindow::ToggleHttpsScan() {
     m_options.scan.https = !m_options.scan.https;
     keys::kScanHttps.Write(m_options.scan.https ? 1 : 0);
     ShowScanOptions();
 }
 
-void MainWindow::EditEncodingItemClick(EncodingChoice choice) {
+void MainWindow::SetScanEncoding(EncodingChoice choice) {
     m_options.scan.encoding = choice;
     keys::kScanEncoding.Write(EncodingChoiceName(choice));
     ShowScanOptions();
 }
 
-void MainWindow::EditFileURLItemClick() {
+void MainWindow::ScanFileForUrls() {
     // An open editor's text is stored first: a scan appends behind the row being typed into.
     m_grid->FinishEditing();
-    m_scans->EditFileURLItemClick();
+    m_scans->ScanFileForUrls();
 }
 
-void MainWindow::EditFileEMItemClick() {
+void MainWindow::ScanFileForEmails() {
     m_grid->FinishEditing();
-    m_scans->EditFileEMItemClick();
+    m_scans->ScanFileForEmails();
 }
 
 void MainWindow::FinishScan() {
@@ -81,8 +81,8 @@ void MainWindow::ShowScanReport(const ScanOutcome& outcome) {
 
 void MainWindow::ShowStatusReport(const QString& text) {
     m_statusReport = text;
-    m_panel1->setText(text);
-    m_panel1->setToolTip(text);
+    m_hintPanel->setText(text);
+    m_hintPanel->setToolTip(text);
 }
 
 } // namespace lh

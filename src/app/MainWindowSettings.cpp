@@ -4,8 +4,8 @@
 #include "MainWindow.h"
 #include "QtMessageBox.h"
 #include "dialogs/AboutBox.h"
-#include "dialogs/SetBarBox.h"
-#include "dialogs/SetOtherBox.h"
+#include "dialogs/BarSettingsDialog.h"
+#include "dialogs/OtherSettingsDialog.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -21,28 +21,28 @@ void MainWindow::ConnectSettingsCommands() {
         if (QAction* item = Item(name))
             connect(item, &QAction::triggered, this, handler);
     };
-    wire("SetStatusVisItem", &MainWindow::SetStatusVisItemClick);
-    wire("SetToolItem", &MainWindow::SetToolItemClick);
-    wire("SetOthersItem", &MainWindow::SetOthersItemClick);
-    wire("HelpAboutItem", &MainWindow::HelpAboutItemClick);
+    wire("SetStatusVisItem", &MainWindow::ToggleStatusBar);
+    wire("SetToolItem", &MainWindow::ShowBarSettings);
+    wire("SetOthersItem", &MainWindow::ShowOtherSettings);
+    wire("HelpAboutItem", &MainWindow::ShowAbout);
 }
 
-void MainWindow::SetStatusVisItemClick() {
+void MainWindow::ToggleStatusBar() {
     // The item is checkable, so the toolkit has already flipped its tick; the wish kept in
     // m_statusWanted is what the toggle inverts, and it sets the tick again.
-    lh::SetStatusVisItemClick(*this);
+    lh::ToggleStatusBar(*this);
 }
 
-void MainWindow::SetToolItemClick() {
+void MainWindow::ShowBarSettings() {
     m_grid->FinishEditing();
-    TSetBarBox box(m_options, *this, this);
+    BarSettingsDialog box(m_options, *this, this);
     box.SetHelpHandler([this](int topic) { ShowHelpTopic(topic); });
     box.exec();
 }
 
-void MainWindow::SetOthersItemClick() {
+void MainWindow::ShowOtherSettings() {
     m_grid->FinishEditing();
-    TSetOtherBox box(
+    OtherSettingsDialog box(
         m_options, m_history.Slot(0).empty(),
         [this] {
             m_history.Clear(m_files->OpenDialog().dir);
@@ -53,12 +53,12 @@ void MainWindow::SetOthersItemClick() {
     box.exec();
 }
 
-void MainWindow::HelpAboutItemClick() {
+void MainWindow::ShowAbout() {
     m_grid->FinishEditing();
     // The program's own boxes belong to the about box, so they come up over it; a stand-in
     // service put in place of them still gets the messages.
     MessageBoxService* messages = m_messages == m_ownMessages.get() ? nullptr : m_messages;
-    TAboutBox box(AboutBoxContext{TAboutBox::ThisRunStartText(), messages}, this);
+    AboutBox box(AboutBoxContext{AboutBox::ThisRunStartText(), messages}, this);
     box.exec();
 }
 
@@ -83,14 +83,14 @@ int MainWindow::StatusBarHeight() const {
 }
 
 int MainWindow::CaretPanelWidth() const {
-    return m_panel0->isHidden() ? 0 : m_caretPanelWidth;
+    return m_positionPanel->isHidden() ? 0 : m_caretPanelWidth;
 }
 
 void MainWindow::SetCaretPanelWidth(int width) {
     // A panel 0 wide is hidden, so not even its frame shows.
     m_caretPanelWidth = std::max(width, 0);
     m_caretDigits = 0;
-    m_panel0->setVisible(width > 0);
+    m_positionPanel->setVisible(width > 0);
     FitCaretPanel();
 }
 
@@ -98,8 +98,8 @@ int MainWindow::CaretPanelWidthFor(int rowDigits) const {
     // The widest text for such rows: every place of the row filled, the column in its field.
     const QString widest =
         QString(std::max(rowDigits, 5), QLatin1Char('0')) + QStringLiteral(":    0");
-    const QFontMetrics metrics(m_panel0->font());
-    return metrics.horizontalAdvance(widest) + 2 * m_panel0->frameWidth() +
+    const QFontMetrics metrics(m_positionPanel->font());
+    return metrics.horizontalAdvance(widest) + 2 * m_positionPanel->frameWidth() +
            metrics.averageCharWidth();
 }
 
@@ -110,7 +110,7 @@ void MainWindow::FitCaretPanel() {
         return;
     m_caretDigits = digits;
     if (m_caretPanelWidth > 0)
-        m_panel0->setFixedWidth(std::max(m_caretPanelWidth, CaretPanelWidthFor(digits)));
+        m_positionPanel->setFixedWidth(std::max(m_caretPanelWidth, CaretPanelWidthFor(digits)));
 }
 
 void MainWindow::ProgressLookChanged() {

@@ -26,7 +26,7 @@ QRect MainWindow::SystemChosenGeometry(const QRect& available) {
     return placed;
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::RestoreWindowState() {
     ApplyCaption(m_doc.Caption());
 
     // Placement. The stored values are the client geometry the toolkit places (what the close
@@ -45,12 +45,12 @@ void MainWindow::FormCreate() {
         SetCaretPanelWidth(panelWidth);
 
     // The display commands live with this file's neighbours; wired here, beside their restore.
-    connect(Item("SetFontItem"), &QAction::triggered, this, &MainWindow::SetFontItemClick);
-    connect(Item("SetTitleItem"), &QAction::triggered, this, &MainWindow::SetTitleItemClick);
+    connect(Item("SetFontItem"), &QAction::triggered, this, &MainWindow::ChooseFont);
+    connect(Item("SetTitleItem"), &QAction::triggered, this, &MainWindow::EditTitle);
 }
 
-void MainWindow::Timer1Timer() {
-    m_timer1->stop();
+void MainWindow::DeferredStartup() {
+    m_startupTimer->stop();
     if (m_startedUp)
         return;
     m_startedUp = true;

@@ -10,32 +10,32 @@
 
 namespace lh {
 
-TBlinkLabel::TBlinkLabel(QWidget* parent) : QWidget(parent), m_shadow(new TShadow(this)) {
-    connect(m_shadow, &TShadow::OnChange, this, [this] {
+BlinkLabel::BlinkLabel(QWidget* parent) : QWidget(parent), m_shadow(new TextShadow(this)) {
+    connect(m_shadow, &TextShadow::OnChange, this, [this] {
         FitToText();
         update();
     });
-    connect(&m_timer, &QTimer::timeout, this, &TBlinkLabel::TimerTick);
+    connect(&m_timer, &QTimer::timeout, this, &BlinkLabel::TimerTick);
     m_timer.start(static_cast<int>(kDefaultBlinkRate));
 }
 
-TBlinkLabel::TBlinkLabel(const QString& caption, QWidget* parent) : TBlinkLabel(parent) {
+BlinkLabel::BlinkLabel(const QString& caption, QWidget* parent) : BlinkLabel(parent) {
     SetCaption(caption);
 }
 
-void TBlinkLabel::SetAlignment(Qt::Alignment alignment) {
+void BlinkLabel::SetAlignment(Qt::Alignment alignment) {
     if (alignment == m_alignment)
         return;
     m_alignment = alignment;
     update();
 }
 
-void TBlinkLabel::SetAutoSize(bool on) {
+void BlinkLabel::SetAutoSize(bool on) {
     m_autoSize = on;
     FitToText();
 }
 
-void TBlinkLabel::SetBlinkRate(unsigned rate) {
+void BlinkLabel::SetBlinkRate(unsigned rate) {
     if (rate == 0 && !m_textShown) {
         m_textShown = true;
         update();
@@ -53,7 +53,7 @@ void TBlinkLabel::SetBlinkRate(unsigned rate) {
     }
 }
 
-void TBlinkLabel::SetCaption(const QString& caption) {
+void BlinkLabel::SetCaption(const QString& caption) {
     if (caption == m_caption)
         return;
     m_caption = caption;
@@ -61,37 +61,37 @@ void TBlinkLabel::SetCaption(const QString& caption) {
     update();
 }
 
-QColor TBlinkLabel::Color() const {
+QColor BlinkLabel::Color() const {
     return m_color.isValid() ? m_color : palette().color(QPalette::Window);
 }
 
-void TBlinkLabel::SetColor(const QColor& color) {
+void BlinkLabel::SetColor(const QColor& color) {
     m_color = color;
     update();
 }
 
-QColor TBlinkLabel::FontColor() const {
+QColor BlinkLabel::FontColor() const {
     return m_fontColor.isValid() ? m_fontColor : palette().color(QPalette::WindowText);
 }
 
-void TBlinkLabel::SetFontColor(const QColor& color) {
+void BlinkLabel::SetFontColor(const QColor& color) {
     m_fontColor = color;
     update();
 }
 
-void TBlinkLabel::SetTransparent(bool on) {
+void BlinkLabel::SetTransparent(bool on) {
     m_transparent = on;
     setAttribute(Qt::WA_OpaquePaintEvent, !on);
     update();
 }
 
-void TBlinkLabel::TimerTick() {
+void BlinkLabel::TimerTick() {
     m_textShown = !m_textShown;
     update();
 }
 
-int TBlinkLabel::TextLeft(Qt::Alignment alignment, int labelWidth, int textWidth,
-                          const TShadow& shadow) {
+int BlinkLabel::TextLeft(Qt::Alignment alignment, int labelWidth, int textWidth,
+                         const TextShadow& shadow) {
     const int offset = shadow.EffectiveOffsetLeft();
     if (alignment & Qt::AlignRight)
         return labelWidth - textWidth - (offset > 0 ? offset : 0);
@@ -100,25 +100,25 @@ int TBlinkLabel::TextLeft(Qt::Alignment alignment, int labelWidth, int textWidth
     return offset < 0 ? -offset : 0;
 }
 
-int TBlinkLabel::TextTop(const TShadow& shadow) {
+int BlinkLabel::TextTop(const TextShadow& shadow) {
     const int offset = shadow.EffectiveOffsetTop();
     return offset < 0 ? -offset : 0;
 }
 
-QSize TBlinkLabel::sizeHint() const {
+QSize BlinkLabel::sizeHint() const {
     // The shadow's offsets are part of the extent, so an auto-sized label never clips it.
     const QFontMetrics fm(font());
     return {fm.horizontalAdvance(m_caption) + std::abs(m_shadow->EffectiveOffsetLeft()),
             fm.height() + std::abs(m_shadow->EffectiveOffsetTop())};
 }
 
-void TBlinkLabel::FitToText() {
+void BlinkLabel::FitToText() {
     if (m_autoSize)
         resize(sizeHint());
     updateGeometry();
 }
 
-void TBlinkLabel::paintEvent(QPaintEvent* event) {
+void BlinkLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (!m_transparent)
         painter.fillRect(event->rect(), Color());
@@ -130,19 +130,19 @@ void TBlinkLabel::paintEvent(QPaintEvent* event) {
     m_shadow->DrawCaption(painter, x, TextTop(*m_shadow), m_caption, FontColor());
 }
 
-void TBlinkLabel::changeEvent(QEvent* event) {
+void BlinkLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange)
         FitToText();
     QWidget::changeEvent(event);
 }
 
-void TBlinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+void BlinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit OnClick();
     QWidget::mouseReleaseEvent(event);
 }
 
-void TBlinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+void BlinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit OnDblClick();
     QWidget::mouseDoubleClickEvent(event);

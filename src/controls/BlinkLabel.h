@@ -1,9 +1,9 @@
 #pragma once
 
 // A label whose caption blinks: shown for one BlinkRate period, hidden for the next. The caption
-// is drawn on one line, with an optional shadow copy underneath (TShadow).
+// is drawn on one line, with an optional shadow copy underneath (TextShadow).
 
-#include "controls/Shadow.h"
+#include "controls/TextShadow.h"
 
 #include <QColor>
 #include <QString>
@@ -12,7 +12,7 @@
 
 namespace lh {
 
-class TBlinkLabel : public QWidget {
+class BlinkLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(Qt::Alignment Alignment READ Alignment WRITE SetAlignment)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
@@ -20,15 +20,15 @@ class TBlinkLabel : public QWidget {
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QColor Color READ Color WRITE SetColor)
     Q_PROPERTY(QColor FontColor READ FontColor WRITE SetFontColor)
-    Q_PROPERTY(lh::TShadow* Shadow READ Shadow CONSTANT)
+    Q_PROPERTY(lh::TextShadow* Shadow READ Shadow CONSTANT)
     Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
 
 public:
     static constexpr unsigned kDefaultBlinkRate = 500;
     static constexpr unsigned kMinimumBlinkRate = 100;
 
-    explicit TBlinkLabel(QWidget* parent = nullptr);
-    explicit TBlinkLabel(const QString& caption, QWidget* parent = nullptr);
+    explicit BlinkLabel(QWidget* parent = nullptr);
+    explicit BlinkLabel(const QString& caption, QWidget* parent = nullptr);
 
     Qt::Alignment Alignment() const { return m_alignment; }
     void SetAlignment(Qt::Alignment alignment);
@@ -45,7 +45,7 @@ public:
     // Text colour; the palette's window-text colour until set.
     QColor FontColor() const;
     void SetFontColor(const QColor& color);
-    TShadow* Shadow() const { return m_shadow; }
+    TextShadow* Shadow() const { return m_shadow; }
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool on);
 
@@ -57,8 +57,8 @@ public:
 
     // Left edge of the text for a caption of textWidth in a label of labelWidth.
     static int TextLeft(Qt::Alignment alignment, int labelWidth, int textWidth,
-                        const TShadow& shadow);
-    static int TextTop(const TShadow& shadow);
+                        const TextShadow& shadow);
+    static int TextTop(const TextShadow& shadow);
 
     QSize sizeHint() const override;
 
@@ -75,7 +75,7 @@ protected:
 private:
     void FitToText();
 
-    TShadow* m_shadow;
+    TextShadow* m_shadow;
     QTimer m_timer;
     Qt::Alignment m_alignment = Qt::AlignLeft;
     bool m_autoSize = true;

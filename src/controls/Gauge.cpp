@@ -5,21 +5,21 @@
 
 namespace lh {
 
-TGauge::TGauge(QWidget* parent) : QWidget(parent) {
+Gauge::Gauge(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-int TGauge::PercentDone(std::int64_t min, std::int64_t max, std::int64_t progress) {
+int Gauge::PercentDone(std::int64_t min, std::int64_t max, std::int64_t progress) {
     if (max <= min)
         return 0;
     return static_cast<int>(100 * (progress - min) / (max - min));
 }
 
-int TGauge::PercentDone() const {
+int Gauge::PercentDone() const {
     return PercentDone(m_min, m_max, m_progress);
 }
 
-void TGauge::SetValues(int min, int max, int progress) {
+void Gauge::SetValues(int min, int max, int progress) {
     const int before = PercentDone();
     m_min = min;
     m_max = std::max(min, max);
@@ -29,27 +29,27 @@ void TGauge::SetValues(int min, int max, int progress) {
         repaint();
 }
 
-void TGauge::SetMinValue(int value) {
+void Gauge::SetMinValue(int value) {
     SetValues(value, m_max, m_progress);
 }
-void TGauge::SetMaxValue(int value) {
+void Gauge::SetMaxValue(int value) {
     SetValues(m_min, value, m_progress);
 }
-void TGauge::SetProgress(int value) {
+void Gauge::SetProgress(int value) {
     SetValues(m_min, m_max, value);
 }
 
-void TGauge::SetForeColor(const QColor& color) {
+void Gauge::SetForeColor(const QColor& color) {
     m_foreColor = color;
     update();
 }
 
-void TGauge::SetBackColor(const QColor& color) {
+void Gauge::SetBackColor(const QColor& color) {
     m_backColor = color;
     update();
 }
 
-void TGauge::paintEvent(QPaintEvent*) {
+void Gauge::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect outer = rect();
     painter.setPen(palette().color(QPalette::WindowText));

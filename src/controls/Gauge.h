@@ -9,7 +9,7 @@
 
 namespace lh {
 
-class TGauge : public QWidget {
+class Gauge : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
     Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
@@ -18,7 +18,7 @@ class TGauge : public QWidget {
     Q_PROPERTY(QColor BackColor READ BackColor WRITE SetBackColor)
 
 public:
-    explicit TGauge(QWidget* parent = nullptr);
+    explicit Gauge(QWidget* parent = nullptr);
 
     int MinValue() const { return m_min; }
     void SetMinValue(int value);

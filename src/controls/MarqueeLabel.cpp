@@ -17,65 +17,65 @@ int RoundHalfToEven(double v) {
 }
 } // namespace
 
-TMarqueeLabel::TMarqueeLabel(QWidget* parent) : QWidget(parent), m_shadow(new TShadow(this)) {
+MarqueeLabel::MarqueeLabel(QWidget* parent) : QWidget(parent), m_shadow(new TextShadow(this)) {
     // Every pixel is painted from the off-screen frame; erasing first would only flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    connect(m_shadow, &TShadow::OnChange, this, qOverload<>(&QWidget::update));
+    connect(m_shadow, &TextShadow::OnChange, this, qOverload<>(&QWidget::update));
     m_timer.setInterval(kDefaultSpeed);
-    connect(&m_timer, &QTimer::timeout, this, &TMarqueeLabel::TimerTick);
+    connect(&m_timer, &QTimer::timeout, this, &MarqueeLabel::TimerTick);
 }
 
-void TMarqueeLabel::SetCaption(const QString& caption) {
+void MarqueeLabel::SetCaption(const QString& caption) {
     if (caption == m_caption)
         return;
     m_caption = caption;
     update();
 }
 
-QColor TMarqueeLabel::Color() const {
+QColor MarqueeLabel::Color() const {
     return m_color.isValid() ? m_color : palette().color(QPalette::Window);
 }
 
-void TMarqueeLabel::SetColor(const QColor& color) {
+void MarqueeLabel::SetColor(const QColor& color) {
     m_color = color;
     update();
 }
 
-QColor TMarqueeLabel::FontColor() const {
+QColor MarqueeLabel::FontColor() const {
     return m_fontColor.isValid() ? m_fontColor : palette().color(QPalette::WindowText);
 }
 
-void TMarqueeLabel::SetFontColor(const QColor& color) {
+void MarqueeLabel::SetFontColor(const QColor& color) {
     m_fontColor = color;
     update();
 }
 
-void TMarqueeLabel::SetDirection(TDirection direction) {
+void MarqueeLabel::SetDirection(TDirection direction) {
     m_direction = direction;
     update();
 }
 
-void TMarqueeLabel::SetSpeed(int speed) {
+void MarqueeLabel::SetSpeed(int speed) {
     if (speed == m_speed)
         return;
     m_speed = std::clamp(speed, kMinimumSpeed, kMaximumSpeed);
     m_timer.setInterval(m_speed);
 }
 
-void TMarqueeLabel::SetSteps(int steps) {
+void MarqueeLabel::SetSteps(int steps) {
     if (steps == m_steps)
         return;
     m_steps = std::max(steps, 1);
 }
 
-void TMarqueeLabel::Start(int firstStep) {
+void MarqueeLabel::Start(int firstStep) {
     if (m_timer.isActive())
         return;
     m_step = (firstStep >= 0 && firstStep <= m_steps) ? firstStep : 0;
     m_timer.start();
 }
 
-void TMarqueeLabel::TimerTick() {
+void MarqueeLabel::TimerTick() {
     // A tick queued before the pass ended is stale.
     if (!m_timer.isActive())
         return;
@@ -92,8 +92,8 @@ void TMarqueeLabel::TimerTick() {
     m_step = 0;
 }
 
-int TMarqueeLabel::TextLeft(TDirection direction, int step, int steps, int labelWidth,
-                            int textWidth, const TShadow& shadow) {
+int MarqueeLabel::TextLeft(TDirection direction, int step, int steps, int labelWidth, int textWidth,
+                           const TextShadow& shadow) {
     const double f = static_cast<double>(step) / static_cast<double>(std::max(steps, 1));
     const double travel = static_cast<double>(labelWidth) + static_cast<double>(textWidth);
     int x = direction == mlLeftToRight ? RoundHalfToEven(f * travel) - textWidth
@@ -104,13 +104,13 @@ int TMarqueeLabel::TextLeft(TDirection direction, int step, int steps, int label
     return x;
 }
 
-int TMarqueeLabel::TextTop(int labelHeight, int textHeight, const TShadow& shadow) {
+int MarqueeLabel::TextTop(int labelHeight, int textHeight, const TextShadow& shadow) {
     if (labelHeight <= textHeight)
         return 0;
     return (labelHeight - textHeight - shadow.EffectiveOffsetTop()) / 2;
 }
 
-void TMarqueeLabel::paintEvent(QPaintEvent*) {
+void MarqueeLabel::paintEvent(QPaintEvent*) {
     const qreal dpr = devicePixelRatioF();
     QPixmap frame(size() * dpr);
     frame.setDevicePixelRatio(dpr);
@@ -128,13 +128,13 @@ void TMarqueeLabel::paintEvent(QPaintEvent*) {
     QPainter(this).drawPixmap(0, 0, frame);
 }
 
-void TMarqueeLabel::mouseReleaseEvent(QMouseEvent* event) {
+void MarqueeLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit OnClick();
     QWidget::mouseReleaseEvent(event);
 }
 
-void TMarqueeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+void MarqueeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit OnDblClick();
     QWidget::mouseDoubleClickEvent(event);

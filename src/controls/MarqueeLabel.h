@@ -4,7 +4,7 @@
 // only the background shows. Frames are drawn off-screen and copied in one go, so nothing
 // flickers.
 
-#include "controls/Shadow.h"
+#include "controls/TextShadow.h"
 
 #include <QColor>
 #include <QString>
@@ -13,13 +13,13 @@
 
 namespace lh {
 
-class TMarqueeLabel : public QWidget {
+class MarqueeLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QColor Color READ Color WRITE SetColor)
     Q_PROPERTY(QColor FontColor READ FontColor WRITE SetFontColor)
     Q_PROPERTY(TDirection Direction READ Direction WRITE SetDirection)
-    Q_PROPERTY(lh::TShadow* Shadow READ Shadow CONSTANT)
+    Q_PROPERTY(lh::TextShadow* Shadow READ Shadow CONSTANT)
     Q_PROPERTY(int Speed READ Speed WRITE SetSpeed)
     Q_PROPERTY(int Steps READ Steps WRITE SetSteps)
 
@@ -32,7 +32,7 @@ public:
     static constexpr int kMaximumSpeed = 1000;
     static constexpr int kDefaultSteps = 50;
 
-    explicit TMarqueeLabel(QWidget* parent = nullptr);
+    explicit MarqueeLabel(QWidget* parent = nullptr);
 
     QString Caption() const { return m_caption; }
     void SetCaption(const QString& caption);
@@ -42,7 +42,7 @@ public:
     void SetFontColor(const QColor& color);
     TDirection Direction() const { return m_direction; }
     void SetDirection(TDirection direction);
-    TShadow* Shadow() const { return m_shadow; }
+    TextShadow* Shadow() const { return m_shadow; }
     int Speed() const { return m_speed; }
     // Milliseconds per step, kept within 1 to 1000.
     void SetSpeed(int speed);
@@ -61,9 +61,9 @@ public:
     // Left edge of the text at `step` of `steps` in a label `labelWidth` wide, for a text of
     // `textWidth` (shadow width included). Rounds half to even.
     static int TextLeft(TDirection direction, int step, int steps, int labelWidth, int textWidth,
-                        const TShadow& shadow);
+                        const TextShadow& shadow);
     // Top edge of a text `textHeight` high in a label `labelHeight` high.
-    static int TextTop(int labelHeight, int textHeight, const TShadow& shadow);
+    static int TextTop(int labelHeight, int textHeight, const TextShadow& shadow);
 
 signals:
     void OnBegin();
@@ -78,7 +78,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    TShadow* m_shadow;
+    TextShadow* m_shadow;
     QTimer m_timer;
     QString m_caption;
     QColor m_color;

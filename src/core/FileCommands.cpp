@@ -244,7 +244,7 @@ bool FileCommands::WriteTarget(const std::string& target, const std::string& lab
     }
 }
 
-void FileCommands::FileOpenItemClick() {
+void FileCommands::OpenChosenFile() {
     FileDialogRequest request;
     request.filter = kFileFilter;
     request.filterIndex = m_openDialog.filterIndex;
@@ -263,7 +263,7 @@ void FileCommands::FileOpenItemClick() {
     OpenDocument(chosen->path, chosen->readOnlyTicked ? OpenMode::ReadOnly : OpenMode::Normal);
 }
 
-void FileCommands::FileOpenReItemClick() {
+void FileCommands::Reopen() {
     const std::string path = m_document.CurrentFile();
     if (!platform::IsRegularFile(path))
         return;
@@ -277,7 +277,7 @@ void FileCommands::FileOpenReItemClick() {
     LoadDocument(path, mode);
 }
 
-void FileCommands::HistoryItemClick(int slot) {
+void FileCommands::OpenRecent(int slot) {
     if (slot < 1 || slot > History::kSlotCount)
         return;
     const std::string path = m_history.Slot(slot - 1);

@@ -63,13 +63,13 @@ public:
     // True when the file was written.
     bool SaveDocument(bool askName);
 
-    void FileNewItemClick() { OpenDocument({}, OpenMode::Normal); }
-    void FileOpenItemClick();
-    void FileSaveItemClick() { SaveDocument(false); }
-    void FileSaveAsItemClick() { SaveDocument(true); }
-    void FileOpenReItemClick();
+    void NewCollection() { OpenDocument({}, OpenMode::Normal); }
+    void OpenChosenFile();
+    void Save() { SaveDocument(false); }
+    void SaveAs() { SaveDocument(true); }
+    void Reopen();
     // History item 1..5.
-    void HistoryItemClick(int slot);
+    void OpenRecent(int slot);
 
     void UpdateReloadCommand();
     // Rebuilds the history menu against the open dialog's folder and tells the view.

@@ -79,7 +79,7 @@ void LaunchCommands::OpenAsked(const std::string& file,
         Open(file);
 }
 
-bool LaunchCommands::EditAccessItemClick(TableStore::Row row) {
+bool LaunchCommands::AccessRecord(TableStore::Row row) {
     TableStore& table = m_document.Table();
     if (row < 1 || row >= table.EntryRow())
         return false;
@@ -104,7 +104,7 @@ bool LaunchCommands::EditAccessItemClick(TableStore::Row row) {
     return true;
 }
 
-void LaunchCommands::EditHtmlItemClick(const std::function<bool()>& changePrompt) {
+void LaunchCommands::OpenCollectionPage(const std::function<bool()>& changePrompt) {
     if (changePrompt && !changePrompt())
         return;
     const std::string& file = m_document.CurrentFile();
@@ -128,11 +128,11 @@ std::string LaunchCommands::HelpFilePath() {
     return {};
 }
 
-void LaunchCommands::HelpTopicItemClick() {
+void LaunchCommands::ShowHelpTopics() {
     ShowHelpSection({});
 }
 
-void LaunchCommands::HelpUseItemClick() {
+void LaunchCommands::ShowUserGuide() {
     ShowHelpSection(kHelpOnHelpAnchor);
 }
 
@@ -142,11 +142,11 @@ void LaunchCommands::ShowHelpSection(const std::string& anchor) {
         Open(FileUrl(help, anchor));
 }
 
-void LaunchCommands::HelpHomeItemClick() {
+void LaunchCommands::OpenHomePage() {
     Open(platform::JoinPath(platform::ProgramDir(), kHomePageFile));
 }
 
-void LaunchCommands::HelpHome2ItemClick() {
+void LaunchCommands::OpenHomeShortcut() {
     Open(platform::JoinPath(platform::ProgramDir(), kHomeShortcutFile));
 }
 

@@ -37,16 +37,16 @@ public:
     // (the entry row, an empty cell) and nothing happened. An address that names a program is
     // started only when the user says Yes to a question naming it and its arguments; arguments
     // that cannot be passed are asked about, never dropped silently.
-    bool EditAccessItemClick(TableStore::Row row);
+    bool AccessRecord(TableStore::Row row);
     // Opens the saved collection when the change prompt lets the command go on (asking first
     // when the file is in fact a program).
-    void EditHtmlItemClick(const std::function<bool()>& changePrompt);
-    void HelpTopicItemClick();
-    void HelpUseItemClick();
+    void OpenCollectionPage(const std::function<bool()>& changePrompt);
+    void ShowHelpTopics();
+    void ShowUserGuide();
     // The help document at `anchor` (a section id); an empty anchor opens it at the top.
     void ShowHelpSection(const std::string& anchor);
-    void HelpHomeItemClick();
-    void HelpHome2ItemClick();
+    void OpenHomePage();
+    void OpenHomeShortcut();
 
     // The help document beside the program, or where an installation put it; empty if none.
     static std::string HelpFilePath();
@@ -54,7 +54,7 @@ public:
 private:
     bool Open(const std::string& target, const std::vector<std::string>& parameters = {});
 
-    // Opens a target that may name a program, asking first as described at EditAccessItemClick.
+    // Opens a target that may name a program, asking first as described at AccessRecord.
     void OpenAsked(const std::string& file, const std::vector<std::string>& parameters);
     bool Ask(const std::string& text, int style);
     static std::string ProgramQuestion(const std::string& shownFile,

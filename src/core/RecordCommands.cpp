@@ -4,12 +4,11 @@
 
 namespace lh {
 
-void StringGrid1GetEditText(Document& doc, int /*aCol*/, TableStore::Row /*aRow*/,
-                            std::string_view value) {
+void BeginCellEdit(Document& doc, int /*aCol*/, TableStore::Row /*aRow*/, std::string_view value) {
     doc.SetEditStartText(std::string(value));
 }
 
-void StringGrid1SetEditText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value) {
+void CommitCellText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value) {
     TableStore& table = doc.Table();
     if (aRow < 1 || aRow >= table.RowCount() || aCol < 1 || aCol >= TableStore::kColumnCount)
         return;
@@ -20,7 +19,7 @@ void StringGrid1SetEditText(Document& doc, int aCol, TableStore::Row aRow, std::
         table.AppendRow();
 }
 
-bool EditRecDelItemClick(Document& doc, TableStore::Row row, MessageBoxService& ui) {
+bool DeleteRecord(Document& doc, TableStore::Row row, MessageBoxService& ui) {
     TableStore& table = doc.Table();
     if (row < 1 || row > table.RowCount() - 2)
         return false;
@@ -32,7 +31,7 @@ bool EditRecDelItemClick(Document& doc, TableStore::Row row, MessageBoxService& 
     return true;
 }
 
-bool EditRecInsItemClick(Document& doc, TableStore::Row row) {
+bool InsertRecord(Document& doc, TableStore::Row row) {
     TableStore& table = doc.Table();
     if (row < 1 || row >= table.RowCount() - 1)
         return false;

@@ -15,16 +15,16 @@ namespace lh {
 inline constexpr const char* kDeleteRowQuestion = "この行を削除しますか？";
 
 // The in-place editor was loaded with `value` (cp932) from the cell at grid row/column.
-void StringGrid1GetEditText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value);
+void BeginCellEdit(Document& doc, int aCol, TableStore::Row aRow, std::string_view value);
 
 // The editor's text changed or the editor closed: the cell takes `value` (cp932); a text that
 // differs from the one the editor was loaded with marks the document, and a non-empty text in
 // the entry row turns it into a record with a new entry row after it.
-void StringGrid1SetEditText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value);
+void CommitCellText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value);
 
 // Deletes record `row`, asking first when it has an address. True when the table changed.
-bool EditRecDelItemClick(Document& doc, TableStore::Row row, MessageBoxService& ui);
+bool DeleteRecord(Document& doc, TableStore::Row row, MessageBoxService& ui);
 // Inserts an empty record above record `row`. True when the table changed.
-bool EditRecInsItemClick(Document& doc, TableStore::Row row);
+bool InsertRecord(Document& doc, TableStore::Row row);
 
 } // namespace lh

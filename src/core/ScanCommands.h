@@ -55,8 +55,8 @@ public:
                  ScanDialogMemory& memory);
 
     // "ﾌｧｲﾙから追加[URL](&U)" and "ﾌｧｲﾙから追加[E-Mail](&E)".
-    void EditFileURLItemClick() { ScanWithDialog(AddressKind::Url); }
-    void EditFileEMItemClick() { ScanWithDialog(AddressKind::Email); }
+    void ScanFileForUrls() { ScanWithDialog(AddressKind::Url); }
+    void ScanFileForEmails() { ScanWithDialog(AddressKind::Email); }
 
     // Dialog, warning, busy cursor, progress, scan, finishing steps and error report. Empty when
     // no file was chosen.

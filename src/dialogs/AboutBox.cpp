@@ -46,7 +46,7 @@ std::string WithUnit(const std::string& value, const char* unit) {
 
 } // namespace
 
-TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
+AboutBox::AboutBox(AboutBoxContext context, QWidget* parent)
     : QDialog(parent), m_context(std::move(context)) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -68,7 +68,7 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     // The empty picture takes the real one's place, so flipping the two makes it blink.
     m_image2->move(m_image2->x(), m_image1->y());
 
-    m_blinkLabel1 = new TBlinkLabel(this);
+    m_blinkLabel1 = new BlinkLabel(this);
     m_blinkLabel1->setObjectName(QStringLiteral("BlinkLabel1"));
     m_blinkLabel1->setGeometry(51, 3, 294, 30);
     m_blinkLabel1->setFont(FormFont(24));
@@ -77,9 +77,9 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     m_blinkLabel1->Shadow()->SetOffsetLeft(2);
     m_blinkLabel1->Shadow()->SetOffsetTop(2);
     m_blinkLabel1->SetCaption(QString::fromUtf8(kApplicationTitle));
-    connect(m_blinkLabel1, &TBlinkLabel::OnDblClick, this, &TAboutBox::BlinkLabel1DblClick);
+    connect(m_blinkLabel1, &BlinkLabel::OnDblClick, this, &AboutBox::BlinkLabel1DblClick);
 
-    m_blinkLabel2 = new TBlinkLabel(this);
+    m_blinkLabel2 = new BlinkLabel(this);
     m_blinkLabel2->setObjectName(QStringLiteral("BlinkLabel2"));
     m_blinkLabel2->setGeometry(61, 31, 204, 18);
     m_blinkLabel2->SetFontColor(Qt::black);
@@ -96,7 +96,7 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(32, 82, 289, 2);
 
-    m_marqueeLabel1 = new TMarqueeLabel(this);
+    m_marqueeLabel1 = new MarqueeLabel(this);
     m_marqueeLabel1->setObjectName(QStringLiteral("MarqueeLabel1"));
     m_marqueeLabel1->setGeometry(48, 107, 257, 17);
     m_marqueeLabel1->SetFontColor(Qt::black);
@@ -113,19 +113,19 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     m_timer.setInterval(kTimerInterval);
-    connect(&m_timer, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
+    connect(&m_timer, &QTimer::timeout, this, &AboutBox::Timer1Timer);
     m_timer.start();
 
     PlaceBySavedPosition(*this, keys::kAboutPlacement);
 }
 
-std::string TAboutBox::ThisRunStartText() {
+std::string AboutBox::ThisRunStartText() {
     const DayTime start = ProcessUsageRecord().StartTime();
     // An instance that did not record its start has no start time; 0 would read as 1899.
     return start == 0 ? std::string() : DateTimeText(start);
 }
 
-std::string TAboutBox::UsageStatisticsText(const std::string& startTimeText) {
+std::string AboutBox::UsageStatisticsText(const std::string& startTimeText) {
     const std::string thisStart = startTimeText.empty() ? keys::kUsageUnknown : startTimeText;
     std::string text;
     text += "インストール日(時間)： " + UsageValue(keys::kInstDay) + "\n";
@@ -139,21 +139,21 @@ std::string TAboutBox::UsageStatisticsText(const std::string& startTimeText) {
     return text;
 }
 
-void TAboutBox::Timer1Timer() {
+void AboutBox::Timer1Timer() {
     m_image1->setVisible(!m_image1->isVisible());
     m_image2->setVisible(!m_image2->isVisible());
     m_marqueeLabel1->Start(-1);
 }
 
-void TAboutBox::Image1DblClick() {
+void AboutBox::Image1DblClick() {
     ShowInformation(kFeedbackText, kApplicationTitle);
 }
 
-void TAboutBox::BlinkLabel1DblClick() {
+void AboutBox::BlinkLabel1DblClick() {
     ShowInformation(UsageStatisticsText(m_context.startTimeText), kStatisticsCaption);
 }
 
-void TAboutBox::ShowInformation(const std::string& text, const std::string& caption) {
+void AboutBox::ShowInformation(const std::string& text, const std::string& caption) {
     if (m_context.messages) {
         m_context.messages->ShowMessageBox(text, caption, mb::kOk | mb::kIconAsterisk);
         return;
@@ -161,7 +161,7 @@ void TAboutBox::ShowInformation(const std::string& text, const std::string& capt
     QMessageBox::information(this, QString::fromUtf8(caption), QString::fromUtf8(text));
 }
 
-bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
+bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_image1 && event->type() == QEvent::MouseButtonDblClick) {
         Image1DblClick();
         return true;
@@ -169,7 +169,7 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TAboutBox::done(int result) {
+void AboutBox::done(int result) {
     m_timer.stop();
     StorePosition(*this, keys::kAboutPlacement);
     QDialog::done(result);

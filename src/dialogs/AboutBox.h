@@ -12,24 +12,24 @@ class QLabel;
 namespace lh {
 
 class MessageBoxService;
-class TBlinkLabel;
-class TMarqueeLabel;
+class BlinkLabel;
+class MarqueeLabel;
 
 struct AboutBoxContext {
-    // This run's start as date-time text (UTF-8), as TAboutBox::ThisRunStartText() gives it;
+    // This run's start as date-time text (UTF-8), as AboutBox::ThisRunStartText() gives it;
     // empty when the start was not recorded.
     std::string startTimeText;
     // Where the hidden messages go; null shows them in message boxes owned by the dialog.
     MessageBoxService* messages = nullptr;
 };
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int kTimerInterval = 500;
 
-    explicit TAboutBox(AboutBoxContext context, QWidget* parent = nullptr);
+    explicit AboutBox(AboutBoxContext context, QWidget* parent = nullptr);
 
     // This run's recorded start as date-time text, empty when the start was not recorded.
     static std::string ThisRunStartText();
@@ -55,9 +55,9 @@ private:
     QTimer m_timer;
     QLabel* m_image1 = nullptr;
     QLabel* m_image2 = nullptr;
-    TBlinkLabel* m_blinkLabel1 = nullptr;
-    TBlinkLabel* m_blinkLabel2 = nullptr;
-    TMarqueeLabel* m_marqueeLabel1 = nullptr;
+    BlinkLabel* m_blinkLabel1 = nullptr;
+    BlinkLabel* m_blinkLabel2 = nullptr;
+    MarqueeLabel* m_marqueeLabel1 = nullptr;
 };
 
 } // namespace lh

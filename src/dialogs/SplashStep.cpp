@@ -12,7 +12,7 @@ namespace lh {
 
 namespace {
 
-QPointer<TSplashWindow> g_splashWindow;
+QPointer<SplashWindow> g_splashWindow;
 
 void RecordStart(const SplashHooks& hooks) {
     if (hooks.recordStart)
@@ -34,7 +34,7 @@ bool ShowSplash(const SplashHooks& hooks) {
     RecordStart(hooks);
     if (!keys::kSplashVisible.IsOn() || g_splashWindow)
         return false;
-    g_splashWindow = new TSplashWindow;
+    g_splashWindow = new SplashWindow;
     g_splashWindow->show();
     g_splashWindow->raise();
     g_splashWindow->repaint();
@@ -44,7 +44,7 @@ bool ShowSplash(const SplashHooks& hooks) {
     return true;
 }
 
-TSplashWindow* SplashWindow() {
+SplashWindow* ActiveSplash() {
     return g_splashWindow.data();
 }
 

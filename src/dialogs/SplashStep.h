@@ -7,7 +7,7 @@
 
 namespace lh {
 
-class TSplashWindow;
+class SplashWindow;
 
 struct SplashHooks {
     // Whether another instance holds the guard; the platform's guard test when empty.
@@ -22,7 +22,7 @@ struct SplashHooks {
 bool ShowSplash(const SplashHooks& hooks = {});
 
 // The splash window while it exists, else null.
-TSplashWindow* SplashWindow();
+SplashWindow* ActiveSplash();
 
 // Lets the splash window go once the events already queued are handled. Safe to call when
 // there is none.

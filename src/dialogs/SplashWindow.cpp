@@ -17,7 +17,7 @@
 
 namespace lh {
 
-TSplashWindow::TSplashWindow(QWidget* parent)
+SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("SplashWindow"));
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
@@ -40,7 +40,7 @@ TSplashWindow::TSplashWindow(QWidget* parent)
     image->setGeometry(8, 16, 32, 32);
     image->setPixmap(ProgramPixmap());
 
-    auto* title = new TBlinkLabel(group);
+    auto* title = new BlinkLabel(group);
     title->setObjectName(QStringLiteral("BlinkLabel1"));
     title->SetAutoSize(false);
     title->setGeometry(51, 11, 278, 30);
@@ -50,7 +50,7 @@ TSplashWindow::TSplashWindow(QWidget* parent)
     title->Shadow()->SetOffsetTop(2);
     title->SetCaption(QString::fromUtf8(kApplicationTitle));
 
-    auto* version = new TBlinkLabel(group);
+    auto* version = new BlinkLabel(group);
     version->setObjectName(QStringLiteral("BlinkLabel2"));
     version->SetAutoSize(false);
     version->setGeometry(61, 39, 268, 18);
@@ -78,7 +78,7 @@ TSplashWindow::TSplashWindow(QWidget* parent)
     }
 }
 
-void TSplashWindow::closeEvent(QCloseEvent* event) {
+void SplashWindow::closeEvent(QCloseEvent* event) {
     if (event->spontaneous())
         event->ignore();
     else

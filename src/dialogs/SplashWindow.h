@@ -7,11 +7,11 @@
 
 namespace lh {
 
-class TSplashWindow : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TSplashWindow(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
 
 protected:
     // The user cannot close it; only the start-up releases it.

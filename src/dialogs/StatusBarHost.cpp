@@ -4,7 +4,7 @@
 
 namespace lh {
 
-void SetStatusVisItemClick(StatusBarHost& host) {
+void ToggleStatusBar(StatusBarHost& host) {
     const bool on = !host.IsStatusBarWanted();
     host.SetStatusBarWanted(on);
     keys::kStatusVisible.Write(on ? 1 : 0);

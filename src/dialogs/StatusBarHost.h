@@ -25,7 +25,7 @@ public:
 };
 
 // The status-bar menu item: flips it, shows or hides the status bar, stores the choice.
-void SetStatusVisItemClick(StatusBarHost& host);
+void ToggleStatusBar(StatusBarHost& host);
 
 // Width of the caret-position panel for a status bar `height` pixels high (65 at 19).
 int CaretPanelWidthFor(bool shown, int height);

@@ -24,13 +24,13 @@ class AboutBoxTest : public test::SettingsTest {
 protected:
     test::ScriptedMessageBox m_messages;
 
-    std::unique_ptr<TAboutBox> Open(std::string startTime = "2026/03/01 9:00:00") {
-        return std::make_unique<TAboutBox>(AboutBoxContext{std::move(startTime), &m_messages});
+    std::unique_ptr<AboutBox> Open(std::string startTime = "2026/03/01 9:00:00") {
+        return std::make_unique<AboutBox>(AboutBoxContext{std::move(startTime), &m_messages});
     }
 };
 
 TEST_F(AboutBoxTest, statistics_withoutRecord_showUnknownWithoutUnits) {
-    EXPECT_EQ(TAboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
+    EXPECT_EQ(AboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
               "インストール日(時間)： 不明\n"
               "\n"
               "前回起動日(時間)： 不明\n"
@@ -47,7 +47,7 @@ TEST_F(AboutBoxTest, statistics_fromAPreparedRecord) {
     keys::kAllTime.Write("3.50000000465661");
     keys::kLastStartDay.Write("2026/02/28 8:00:00");
     keys::kLastEndDay.Write("2026/02/28 9:30:00");
-    EXPECT_EQ(TAboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
+    EXPECT_EQ(AboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
               "インストール日(時間)： 2025/12/24 18:30:00\n"
               "\n"
               "前回起動日(時間)： 2026/02/28 8:00:00\n"
@@ -61,7 +61,7 @@ TEST_F(AboutBoxTest, statistics_fromAPreparedRecord) {
 TEST_F(AboutBoxTest, statistics_firstStart_countHasItsUnitTimeIsUnknown) {
     keys::kInstDay.Write("2026/03/01 9:00:00");
     keys::kNumber.Write("1");
-    const std::string text = TAboutBox::UsageStatisticsText("2026/03/01 9:00:00");
+    const std::string text = AboutBox::UsageStatisticsText("2026/03/01 9:00:00");
     EXPECT_NE(text.find("前回起動日(時間)： 不明\n前回終了日(時間)： 不明\n"), std::string::npos);
     EXPECT_NE(text.find("総起動回数： 1回\n総起動時間： 不明"), std::string::npos);
 }
@@ -70,10 +70,10 @@ TEST_F(AboutBoxTest, layout_captionsAndSharedPicturePlace) {
     auto box = Open();
     EXPECT_EQ(box->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     EXPECT_EQ(box->size(), QSize(354, 125));
-    auto* title = Child<TBlinkLabel>(*box, "BlinkLabel1");
+    auto* title = Child<BlinkLabel>(*box, "BlinkLabel1");
     EXPECT_EQ(title->Caption(), QStringLiteral("Linkhive for Windows"));
     EXPECT_EQ(title->BlinkRate(), 0u);
-    auto* version = Child<TBlinkLabel>(*box, "BlinkLabel2");
+    auto* version = Child<BlinkLabel>(*box, "BlinkLabel2");
     EXPECT_EQ(version->Caption(), QStringLiteral("Tessella Tool   Ver1.00"));
     EXPECT_EQ(version->BlinkRate(), 500u);
     EXPECT_EQ(Child<QLabel>(*box, "Image2")->y(), Child<QLabel>(*box, "Image1")->y());
@@ -85,7 +85,7 @@ TEST_F(AboutBoxTest, timer_blinksThePictureAndStartsOnePassAtATime) {
     box->show();
     auto* image1 = Child<QLabel>(*box, "Image1");
     auto* image2 = Child<QLabel>(*box, "Image2");
-    auto* marquee = Child<TMarqueeLabel>(*box, "MarqueeLabel1");
+    auto* marquee = Child<MarqueeLabel>(*box, "MarqueeLabel1");
     EXPECT_TRUE(image1->isVisible());
     EXPECT_FALSE(marquee->IsRunning());
     box->Timer1Timer();
@@ -101,7 +101,7 @@ TEST_F(AboutBoxTest, timer_blinksThePictureAndStartsOnePassAtATime) {
 }
 
 // Columns of the label that carry ink at its current step, as first and last; none at rest.
-std::optional<std::pair<int, int>> InkColumns(TMarqueeLabel& label) {
+std::optional<std::pair<int, int>> InkColumns(MarqueeLabel& label) {
     const QImage frame = label.grab().toImage();
     const QRgb background = label.Color().rgb();
     std::optional<std::pair<int, int>> ink;
@@ -117,7 +117,7 @@ std::optional<std::pair<int, int>> InkColumns(TMarqueeLabel& label) {
 TEST_F(AboutBoxTest, scrollingLine_carriesTheWholeTextAcrossTheLabel) {
     auto box = Open();
     box->show();
-    auto* marquee = Child<TMarqueeLabel>(*box, "MarqueeLabel1");
+    auto* marquee = Child<MarqueeLabel>(*box, "MarqueeLabel1");
     const int textWidth = marquee->fontMetrics().horizontalAdvance(marquee->Caption());
     ASSERT_LT(textWidth, marquee->width());
     marquee->Start(-1);
@@ -149,14 +149,14 @@ TEST_F(AboutBoxTest, doubleClicks_showTheHiddenMessages) {
     m_messages.Answer(mb::kIdOk);
     m_messages.Answer(mb::kIdOk);
     QTest::mouseDClick(Child<QLabel>(*box, "Image1"), Qt::LeftButton);
-    QTest::mouseDClick(Child<TBlinkLabel>(*box, "BlinkLabel1"), Qt::LeftButton);
+    QTest::mouseDClick(Child<BlinkLabel>(*box, "BlinkLabel1"), Qt::LeftButton);
     ASSERT_EQ(m_messages.shown().size(), 2u);
     EXPECT_EQ(m_messages.shown()[0].text, "御意見・御希望等、気軽にメールしてください。");
     EXPECT_EQ(m_messages.shown()[0].caption, "Linkhive for Windows");
     EXPECT_EQ(m_messages.shown()[0].style, mb::kOk | mb::kIconAsterisk);
     EXPECT_EQ(m_messages.shown()[1].caption, "裏ﾊﾞｰｼﾞｮﾝ情報");
     // This run's start was not recorded: unknown rather than a date of 1899.
-    EXPECT_EQ(m_messages.shown()[1].text, TAboutBox::UsageStatisticsText(""));
+    EXPECT_EQ(m_messages.shown()[1].text, AboutBox::UsageStatisticsText(""));
     EXPECT_NE(m_messages.shown()[1].text.find("今回起動日(時間)： 不明\n"), std::string::npos);
     EXPECT_EQ(m_messages.shown()[1].style, mb::kOk | mb::kIconAsterisk);
 }

@@ -2,7 +2,7 @@
 #include "controls/Gauge.h"
 #include "controls/MarqueeLabel.h"
 #include "controls/ProgramPicture.h"
-#include "controls/Shadow.h"
+#include "controls/TextShadow.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -22,7 +22,7 @@ bool IsUniform(QWidget& widget, const QColor& colour) {
 }
 
 TEST(Shadow, defaultsAndPublishedNames) {
-    TShadow shadow;
+    TextShadow shadow;
     EXPECT_EQ(shadow.property("Color").value<QColor>(), QColor(128, 128, 128));
     EXPECT_EQ(shadow.property("OffsetLeft").toInt(), 10);
     EXPECT_EQ(shadow.property("OffsetTop").toInt(), 10);
@@ -30,8 +30,8 @@ TEST(Shadow, defaultsAndPublishedNames) {
 }
 
 TEST(Shadow, onChange_firesOnlyForRealChanges) {
-    TShadow shadow;
-    QSignalSpy changes(&shadow, &TShadow::OnChange);
+    TextShadow shadow;
+    QSignalSpy changes(&shadow, &TextShadow::OnChange);
     shadow.SetOffsetLeft(10);
     shadow.SetOffsetTop(10);
     shadow.SetVisible(true);
@@ -45,13 +45,13 @@ TEST(Shadow, onChange_firesOnlyForRealChanges) {
 }
 
 TEST(BlinkLabel, defaults_blinkFromCreation) {
-    TBlinkLabel label;
+    BlinkLabel label;
     EXPECT_EQ(label.property("BlinkRate").toUInt(), 500u);
     EXPECT_EQ(label.property("AutoSize").toBool(), true);
     EXPECT_EQ(label.property("Transparent").toBool(), false);
     EXPECT_TRUE(label.IsBlinkTimerRunning());
     EXPECT_TRUE(label.IsTextShown());
-    auto* shadow = label.property("Shadow").value<TShadow*>();
+    auto* shadow = label.property("Shadow").value<TextShadow*>();
     ASSERT_NE(shadow, nullptr);
     EXPECT_EQ(shadow->OffsetLeft(), 10);
 }
@@ -64,7 +64,7 @@ TEST(BlinkLabel, blinkRate_isClampedAndZeroStopsBlinking) {
     } cases[] = {{30, 100, true},  {1, 100, true},   {99, 100, true},
                  {100, 100, true}, {750, 750, true}, {0, 0, false}};
     for (const auto& c : cases) {
-        TBlinkLabel label;
+        BlinkLabel label;
         label.setProperty("BlinkRate", c.set);
         EXPECT_EQ(label.BlinkRate(), c.read) << c.set;
         EXPECT_EQ(label.IsBlinkTimerRunning(), c.running) << c.set;
@@ -72,7 +72,7 @@ TEST(BlinkLabel, blinkRate_isClampedAndZeroStopsBlinking) {
 }
 
 TEST(BlinkLabel, rateZeroWhileHidden_showsTextAgain) {
-    TBlinkLabel label;
+    BlinkLabel label;
     label.TimerTick();
     EXPECT_FALSE(label.IsTextShown());
     label.SetBlinkRate(0);
@@ -82,25 +82,25 @@ TEST(BlinkLabel, rateZeroWhileHidden_showsTextAgain) {
 }
 
 TEST(BlinkLabel, textPlace_followsAlignmentAndShadow) {
-    TShadow shadow;
+    TextShadow shadow;
     shadow.SetOffsetLeft(2);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignRight, 100, 40, shadow), 58);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 0);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignHCenter, 101, 40, shadow), 30);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignRight, 100, 40, shadow), 58);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 0);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignHCenter, 101, 40, shadow), 30);
     shadow.SetOffsetLeft(-4);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 4);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignRight, 100, 40, shadow), 60);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 4);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignRight, 100, 40, shadow), 60);
     // Centring rounds toward zero, also for a text wider than the label.
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignHCenter, 10, 41, shadow), -15);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignHCenter, 10, 41, shadow), -15);
     shadow.SetOffsetTop(-3);
-    EXPECT_EQ(TBlinkLabel::TextTop(shadow), 3);
+    EXPECT_EQ(BlinkLabel::TextTop(shadow), 3);
     shadow.SetVisible(false);
-    EXPECT_EQ(TBlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 0);
-    EXPECT_EQ(TBlinkLabel::TextTop(shadow), 0);
+    EXPECT_EQ(BlinkLabel::TextLeft(Qt::AlignLeft, 100, 40, shadow), 0);
+    EXPECT_EQ(BlinkLabel::TextTop(shadow), 0);
 }
 
 TEST(BlinkLabel, autoSize_takesTheShadowIntoTheExtent) {
-    TBlinkLabel label(QStringLiteral("Linkhive"));
+    BlinkLabel label(QStringLiteral("Linkhive"));
     label.Shadow()->SetOffsetLeft(2);
     label.Shadow()->SetOffsetTop(2);
     const QFontMetrics fm(label.font());
@@ -109,7 +109,7 @@ TEST(BlinkLabel, autoSize_takesTheShadowIntoTheExtent) {
 }
 
 TEST(BlinkLabel, hiddenPhase_paintsOnlyTheBackground) {
-    TBlinkLabel label(QStringLiteral("Linkhive"));
+    BlinkLabel label(QStringLiteral("Linkhive"));
     label.SetColor(Qt::white);
     label.SetFontColor(Qt::black);
     EXPECT_FALSE(IsUniform(label, Qt::white));
@@ -118,10 +118,10 @@ TEST(BlinkLabel, hiddenPhase_paintsOnlyTheBackground) {
 }
 
 TEST(MarqueeLabel, properties_areClamped) {
-    TMarqueeLabel label;
+    MarqueeLabel label;
     EXPECT_EQ(label.Speed(), 100);
     EXPECT_EQ(label.Steps(), 50);
-    EXPECT_EQ(label.Direction(), TMarqueeLabel::mlRightToLeft);
+    EXPECT_EQ(label.Direction(), MarqueeLabel::mlRightToLeft);
     const struct {
         int set;
         int speed;
@@ -145,22 +145,22 @@ struct PassRecord {
     std::vector<int> stepSeen;
 };
 
-void Record(TMarqueeLabel& label, PassRecord& record) {
-    QObject::connect(&label, &TMarqueeLabel::OnBegin, [&] { ++record.begins; });
-    QObject::connect(&label, &TMarqueeLabel::OnStep, [&] {
+void Record(MarqueeLabel& label, PassRecord& record) {
+    QObject::connect(&label, &MarqueeLabel::OnBegin, [&] { ++record.begins; });
+    QObject::connect(&label, &MarqueeLabel::OnStep, [&] {
         ++record.steps;
         record.stepSeen.push_back(label.CurrentStep());
     });
-    QObject::connect(&label, &TMarqueeLabel::OnEnd, [&] { ++record.ends; });
+    QObject::connect(&label, &MarqueeLabel::OnEnd, [&] { ++record.ends; });
 }
 
-void RunToEnd(TMarqueeLabel& label) {
+void RunToEnd(MarqueeLabel& label) {
     for (int guard = 0; label.IsRunning() && guard < 10000; ++guard)
         label.TimerTick();
 }
 
 TEST(MarqueeLabel, start_runsOnePassFromStepZero) {
-    TMarqueeLabel label;
+    MarqueeLabel label;
     PassRecord record;
     Record(label, record);
     label.Start(-1);
@@ -184,7 +184,7 @@ TEST(MarqueeLabel, start_firstStepWithinRangeIsKept) {
         int begins;
     } cases[] = {{60, 50, 1}, {20, 30, 0}, {0, 50, 1}, {50, 1, 0}, {-5, 50, 1}};
     for (const auto& c : cases) {
-        TMarqueeLabel label;
+        MarqueeLabel label;
         PassRecord record;
         Record(label, record);
         label.Start(c.first);
@@ -196,7 +196,7 @@ TEST(MarqueeLabel, start_firstStepWithinRangeIsKept) {
 }
 
 TEST(MarqueeLabel, startWhileRunning_changesNothing) {
-    TMarqueeLabel label;
+    MarqueeLabel label;
     label.Start(0);
     label.TimerTick();
     label.TimerTick();
@@ -205,12 +205,12 @@ TEST(MarqueeLabel, startWhileRunning_changesNothing) {
 }
 
 TEST(MarqueeLabel, ownTimer_carriesAPassToItsEnd) {
-    TMarqueeLabel label;
+    MarqueeLabel label;
     label.SetSpeed(1);
     label.SetSteps(5);
     PassRecord record;
     Record(label, record);
-    QSignalSpy ended(&label, &TMarqueeLabel::OnEnd);
+    QSignalSpy ended(&label, &MarqueeLabel::OnEnd);
     label.Start(-1);
     ASSERT_TRUE(ended.wait(10000));
     EXPECT_EQ(record.begins, 1);
@@ -219,9 +219,9 @@ TEST(MarqueeLabel, ownTimer_carriesAPassToItsEnd) {
 }
 
 TEST(MarqueeLabel, textLeft_crossesTheLabelAndRoundsHalfToEven) {
-    TShadow shadow;
+    TextShadow shadow;
     shadow.SetOffsetLeft(0);
-    using M = TMarqueeLabel;
+    using M = MarqueeLabel;
     // At rest the text lies just outside, and at the last step just outside the other side.
     EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 0, 50, 257, 100, shadow), 257);
     EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 50, 50, 257, 100, shadow), -100);
@@ -239,19 +239,19 @@ TEST(MarqueeLabel, textLeft_crossesTheLabelAndRoundsHalfToEven) {
 }
 
 TEST(MarqueeLabel, textTop_centresAndTruncatesTowardZero) {
-    TShadow shadow;
+    TextShadow shadow;
     shadow.SetOffsetTop(0);
-    EXPECT_EQ(TMarqueeLabel::TextTop(17, 17, shadow), 0);
-    EXPECT_EQ(TMarqueeLabel::TextTop(12, 17, shadow), 0);
-    EXPECT_EQ(TMarqueeLabel::TextTop(30, 17, shadow), 6);
+    EXPECT_EQ(MarqueeLabel::TextTop(17, 17, shadow), 0);
+    EXPECT_EQ(MarqueeLabel::TextTop(12, 17, shadow), 0);
+    EXPECT_EQ(MarqueeLabel::TextTop(30, 17, shadow), 6);
     shadow.SetOffsetTop(10);
-    EXPECT_EQ(TMarqueeLabel::TextTop(20, 17, shadow), -3);
+    EXPECT_EQ(MarqueeLabel::TextTop(20, 17, shadow), -3);
     shadow.SetVisible(false);
-    EXPECT_EQ(TMarqueeLabel::TextTop(20, 17, shadow), 1);
+    EXPECT_EQ(MarqueeLabel::TextTop(20, 17, shadow), 1);
 }
 
 TEST(MarqueeLabel, atRest_showsOnlyTheBackground_midPassTheText) {
-    TMarqueeLabel label;
+    MarqueeLabel label;
     label.resize(200, 20);
     label.SetCaption(QStringLiteral("Linkhive"));
     label.SetColor(Qt::white);
@@ -263,11 +263,11 @@ TEST(MarqueeLabel, atRest_showsOnlyTheBackground_midPassTheText) {
 }
 
 TEST(Gauge, percentDone_truncatesAndKeepsWithinRange) {
-    EXPECT_EQ(TGauge::PercentDone(0, 100, 0), 0);
-    EXPECT_EQ(TGauge::PercentDone(0, 3, 2), 66);
-    EXPECT_EQ(TGauge::PercentDone(0, 0, 0), 0);
-    EXPECT_EQ(TGauge::PercentDone(0, 2'000'000'000, 1'999'999'999), 99);
-    TGauge gauge;
+    EXPECT_EQ(Gauge::PercentDone(0, 100, 0), 0);
+    EXPECT_EQ(Gauge::PercentDone(0, 3, 2), 66);
+    EXPECT_EQ(Gauge::PercentDone(0, 0, 0), 0);
+    EXPECT_EQ(Gauge::PercentDone(0, 2'000'000'000, 1'999'999'999), 99);
+    Gauge gauge;
     gauge.SetMaxValue(1000);
     gauge.SetProgress(1500);
     EXPECT_EQ(gauge.Progress(), 1000);

@@ -144,7 +144,7 @@ protected:
     void SetUp() override {
         w = std::make_unique<MainWindow>();
         w->SetMessageBoxService(&boxes);
-        w->Timer1Timer();
+        w->DeferredStartup();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
@@ -188,7 +188,7 @@ TEST_F(StartedWindow, numberColumnAndCaretPanelGrowWithTheRowCount) {
         EXPECT_GE(numbers->width(), setNumberWidth);
         EXPECT_EQ(w->Grid()->ColumnWidth(0), setNumberWidth);
 
-        w->StringGrid1SelectCell(4, records + 1);
+        w->SelectCell(4, records + 1);
         QLabel* panel = w->PositionPanel();
         EXPECT_EQ(panel->text().toStdString(), CellPositionText(records + 1, 4));
         EXPECT_GE(panel->contentsRect().width(),

@@ -20,7 +20,7 @@ class ProgressDisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         w = std::make_unique<MainWindow>();
-        w->Timer1Timer();
+        w->DeferredStartup();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         bar = w->Progress();
@@ -31,7 +31,7 @@ protected:
 };
 
 // Navy pixels along the first line inside the border, above the percentage text.
-int NavyPixels(TGauge& gauge) {
+int NavyPixels(Gauge& gauge) {
     const QImage image = gauge.grab().toImage();
     int navy = 0;
     for (int x = 0; x < image.width(); ++x)
@@ -46,7 +46,7 @@ TEST_F(ProgressDisplayTest, runningPass_replacesTheStatusBarAndBringsItBack) {
     bar->ProgressStart(1000, "URL Add (x.txt)");
     EXPECT_FALSE(bar->isHidden());
     EXPECT_TRUE(w->statusBar()->isHidden());
-    EXPECT_EQ(bar->Label1()->text(), QStringLiteral("URL Add (x.txt)"));
+    EXPECT_EQ(bar->ProgressLabel()->text(), QStringLiteral("URL Add (x.txt)"));
     EXPECT_EQ(bar->height(), 19);
     bar->ProgressStep(250);
     EXPECT_EQ(bar->ProgressBar1()->value(), 250);
@@ -59,14 +59,14 @@ TEST_F(ProgressDisplayTest, layout_followsTheClientWidth) {
     w->resize(427, w->height());
     bar->ProgressStart(10, "File Open");
     EXPECT_EQ(bar->ProgressBar1()->width(), 213);
-    EXPECT_EQ(bar->Label1()->x(), 221);
+    EXPECT_EQ(bar->ProgressLabel()->x(), 221);
     EXPECT_EQ(bar->Gauge1()->width(), 213);
     bar->ProgressEnd();
 
     bar->SetInfoVisible(false);
     bar->ProgressStart(10, "ignored");
     EXPECT_EQ(bar->ProgressBar1()->width(), 427);
-    EXPECT_TRUE(bar->Label1()->isHidden());
+    EXPECT_TRUE(bar->ProgressLabel()->isHidden());
     bar->ProgressEnd();
 }
 
@@ -101,7 +101,7 @@ TEST_F(ProgressDisplayTest, olderLook_drawsNavyToThePercentage) {
     bar->SetNewGauge(false);
     bar->ProgressStart(200, "save");
     EXPECT_TRUE(bar->ProgressBar1()->isHidden());
-    TGauge& gauge = *bar->Gauge1();
+    Gauge& gauge = *bar->Gauge1();
     EXPECT_FALSE(gauge.isHidden());
     EXPECT_EQ(NavyPixels(gauge), 0);
 

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         w = std::make_unique<MainWindow>();
         w->SetMessageBoxService(&boxes);
-        w->Timer1Timer();
+        w->DeferredStartup();
         w->show();
         w->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));

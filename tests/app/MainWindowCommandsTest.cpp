@@ -6,8 +6,8 @@
 #include "app/MainWindow.h"
 #include "controls/Gauge.h"
 #include "dialogs/AboutBox.h"
-#include "dialogs/SetBarBox.h"
-#include "dialogs/SetOtherBox.h"
+#include "dialogs/BarSettingsDialog.h"
+#include "dialogs/OtherSettingsDialog.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -41,7 +41,7 @@ protected:
             opened.push_back(target);
             return true;
         });
-        w->Timer1Timer();
+        w->DeferredStartup();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
@@ -183,7 +183,7 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
 }
 
 TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) {
-    WhenOpened<TSetBarBox>([](TSetBarBox& box) {
+    WhenOpened<BarSettingsDialog>([](BarSettingsDialog& box) {
         Child<QCheckBox>(box, "CheckBox5")->click();
         Child<QRadioButton>(box, "RadioButton2")->click();
         Child<QPushButton>(box, "BitBtn1")->click();
@@ -199,7 +199,7 @@ TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_cleared
     w->RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
     w->Files().RebuildHistoryMenu();
     ASSERT_TRUE(w->Item("File1Item")->isVisible());
-    WhenOpened<TSetOtherBox>([](TSetOtherBox& box) {
+    WhenOpened<OtherSettingsDialog>([](OtherSettingsDialog& box) {
         Child<QPushButton>(box, "Button1")->click();
         Child<QCheckBox>(box, "CheckBox10")->click();
         Child<QRadioButton>(box, "RadioButton2")->click();
@@ -215,7 +215,7 @@ TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_cleared
 TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
     w->SetMessageBoxService(nullptr); // the program's own message boxes
     std::string owner;
-    WhenOpened<TAboutBox>([&owner](TAboutBox& box) {
+    WhenOpened<AboutBox>([&owner](AboutBox& box) {
         QTimer::singleShot(0, [&owner] {
             for (QWidget* window : QApplication::topLevelWidgets())
                 if (auto* message = qobject_cast<QMessageBox*>(window);

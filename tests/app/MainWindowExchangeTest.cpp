@@ -21,7 +21,7 @@ protected:
         w = std::make_unique<MainWindow>();
         w->SetMessageBoxService(&boxes);
         w->SetFileChooser(&chooser);
-        w->Timer1Timer();
+        w->DeferredStartup();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }

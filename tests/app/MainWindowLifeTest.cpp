@@ -45,7 +45,7 @@ protected:
     std::unique_ptr<MainWindow> Started() {
         auto w = std::make_unique<MainWindow>();
         w->SetMessageBoxService(&boxes);
-        w->Timer1Timer();
+        w->DeferredStartup();
         return w;
     }
     std::string Stored() const { return test::ReadFileBytes(m_settings.Path()); }
@@ -142,7 +142,7 @@ TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
         MainWindow w;
         w.SetMessageBoxService(&messages);
         w.SetStartupParameters(row.parameters);
-        w.Timer1Timer();
+        w.DeferredStartup();
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_EQ(messages.shown()[0].text, row.message);
         EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
@@ -252,7 +252,7 @@ TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
     EXPECT_FALSE(Started()->isMaximized());
     MainWindow launchedMaximised;
     launchedMaximised.setWindowState(Qt::WindowMaximized);
-    launchedMaximised.Timer1Timer();
+    launchedMaximised.DeferredStartup();
     EXPECT_TRUE(launchedMaximised.isMaximized());
 }
 
@@ -292,7 +292,7 @@ TEST_F(MainWindowLife, closeBeforeStartUp_waitsForTheRestoredSettings) {
     w.SetMessageBoxService(&boxes);
     EXPECT_FALSE(w.close());
     EXPECT_EQ(keys::kCell[0].ReadOr(-1), -1) << "nothing written from unrestored defaults";
-    w.Timer1Timer();
+    w.DeferredStartup();
     EXPECT_EQ(keys::kCell[0].ReadOr(-1), 38);
     EXPECT_EQ(keys::kMenuFile[0].Read(), "/d/a.htm");
 }
@@ -400,7 +400,7 @@ TEST_F(MainWindowLife, hints_showWhatIsUnderThePointerOnceStartedUp) {
 
     keys::kShowHint.Write(0);
     w.SetMessageBoxService(&boxes);
-    w.Timer1Timer();
+    w.DeferredStartup();
     newItem->showStatusText(w.menuBar());
     EXPECT_EQ(w.HintPanel()->text(), Utf8("新しいﾌｧｲﾙの作成"));
 

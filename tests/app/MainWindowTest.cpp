@@ -100,7 +100,7 @@ TEST(MainWindow, menuItems_carryCaptionShortcutHintAndVisibility) {
 
 TEST(MainWindow, startUp_setsUpTheTableAndOpensANewCollection) {
     MainWindow w;
-    w.Timer1Timer();
+    w.DeferredStartup();
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
     EXPECT_FALSE(w.Grid()->isHidden());
     EXPECT_EQ(w.Doc().DocumentTitle(), "Linkhive");
@@ -122,7 +122,7 @@ TEST(MainWindow, startUp_setsUpTheTableAndOpensANewCollection) {
 
 TEST(MainWindow, caption_followsModifiedAndWriteProtectStates) {
     MainWindow w;
-    w.Timer1Timer();
+    w.DeferredStartup();
     w.MarkModified();
     w.MarkModified();
     EXPECT_EQ(w.windowTitle(), Utf8("*Linkhive for Windows - [NewFile]"));
@@ -140,7 +140,7 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     MainWindow w;
     test::ScriptedMessageBox boxes;
     w.SetMessageBoxService(&boxes);
-    w.Timer1Timer();
+    w.DeferredStartup();
     w.Doc().Table().AppendRecord("a", "http://a", "", "");
     w.Doc().SetDocumentTitle("Mine");
     w.MarkModified();
@@ -171,7 +171,7 @@ TEST(MainWindow, loadingAFile_bringsTheFirstRowAndColumnToTheTopLeft) {
     ASSERT_TRUE(SaveCollectionFile(path, table, "Many", BackupKind::None, none, error));
 
     MainWindow w;
-    w.Timer1Timer();
+    w.DeferredStartup();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_TRUE(w.Files().OpenDocument(path, OpenMode::Normal));
@@ -191,7 +191,7 @@ TEST(MainWindow, loadingAFile_bringsTheFirstRowAndColumnToTheTopLeft) {
 
 TEST(MainWindow, historyMenu_followsTheRecentFiles) {
     MainWindow w;
-    w.Timer1Timer();
+    w.DeferredStartup();
     w.RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
     w.Files().RebuildHistoryMenu();
     EXPECT_TRUE(w.Item("N2")->isVisible());

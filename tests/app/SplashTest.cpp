@@ -28,7 +28,7 @@ protected:
 TEST_F(SplashTest, firstInstance_recordsAndShowsTheWindow) {
     EXPECT_TRUE(Step(false));
     EXPECT_EQ(m_recorded, 1);
-    TSplashWindow* splash = SplashWindow();
+    SplashWindow* splash = ActiveSplash();
     ASSERT_NE(splash, nullptr);
     EXPECT_TRUE(splash->isVisible());
     EXPECT_TRUE(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -42,7 +42,7 @@ TEST_F(SplashTest, firstInstance_recordsAndShowsTheWindow) {
 TEST_F(SplashTest, furtherInstance_showsNothingAndRecordsByDefault) {
     EXPECT_FALSE(Step(true));
     EXPECT_EQ(m_recorded, 1);
-    EXPECT_EQ(SplashWindow(), nullptr);
+    EXPECT_EQ(ActiveSplash(), nullptr);
 }
 
 TEST_F(SplashTest, settingsDecideRecordingAndWindow) {
@@ -62,17 +62,17 @@ TEST_F(SplashTest, settingsDecideRecordingAndWindow) {
         m_recorded = 0;
         EXPECT_EQ(Step(c.guard), c.shown) << c.guard << c.secondStart << c.splashVisible;
         EXPECT_EQ(m_recorded, c.recorded) << c.guard << c.secondStart << c.splashVisible;
-        EXPECT_EQ(SplashWindow() != nullptr, c.shown);
+        EXPECT_EQ(ActiveSplash() != nullptr, c.shown);
         ReleaseSplash();
     }
 }
 
 TEST_F(SplashTest, release_letsTheWindowGoEvenIfTheSettingChangedMeanwhile) {
     ASSERT_TRUE(Step(false));
-    QPointer<TSplashWindow> splash = SplashWindow();
+    QPointer<SplashWindow> splash = ActiveSplash();
     keys::kSplashVisible.Write(0);
     ReleaseSplash();
-    EXPECT_EQ(SplashWindow(), nullptr);
+    EXPECT_EQ(ActiveSplash(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(splash.isNull());
     ReleaseSplash(); // nothing left: harmless

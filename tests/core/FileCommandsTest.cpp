@@ -234,7 +234,7 @@ TEST_F(FileCommandsTest, openCommandUsesDialogStateAndReadOnlyBox) {
     commands.Options().openToSave = 1;
     commands.OpenDialog() = {"/start", 2};
     chooser.AnswerOpen(Picked(file, 1, true));
-    commands.FileOpenItemClick();
+    commands.OpenChosenFile();
     ASSERT_EQ(chooser.openRequests.size(), 1u);
     const auto& req = chooser.openRequests[0];
     EXPECT_EQ(req.filter, "HTMLﾌｧｲﾙ(*.HTM;*.HTML)|*.htm;*.html|すべてのﾌｧｲﾙ (*.*)|*.*");
@@ -249,7 +249,7 @@ TEST_F(FileCommandsTest, openCommandUsesDialogStateAndReadOnlyBox) {
     EXPECT_EQ(commands.SaveDialog().filterIndex, 1);
 
     chooser.AnswerOpen(std::nullopt);
-    commands.FileOpenItemClick();
+    commands.OpenChosenFile();
     EXPECT_EQ(doc.CurrentFile(), file);
 }
 
@@ -386,20 +386,20 @@ TEST_F(FileCommandsTest, saveWithoutHistoryStillRebuildsMenuWhenDialogsAreShared
 TEST_F(FileCommandsTest, reloadKeepsWriteProtectAndAsksBeforeDiscarding) {
     const std::string file = MakeCollection("links.htm", {"a"});
     commands.OpenDocument(file, OpenMode::ReadOnly);
-    commands.FileOpenReItemClick();
+    commands.Reopen();
     EXPECT_TRUE(box.shown().empty());
     EXPECT_TRUE(doc.IsWriteProtected());
 
     Edit("typed");
     box.Answer(mb::kIdNo);
-    commands.FileOpenReItemClick();
+    commands.Reopen();
     EXPECT_EQ(box.shown().back().text,
               file + "\nファイルから読み直すと、現在の変更を破棄します。続けますか？");
     EXPECT_EQ(box.shown().back().style, mb::kStyleWarnYesNo);
     EXPECT_EQ(Names(), "a;typed;");
 
     box.Answer(mb::kIdYes);
-    commands.FileOpenReItemClick();
+    commands.Reopen();
     EXPECT_EQ(Names(), "a;");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(doc.IsWriteProtected());
@@ -412,7 +412,7 @@ TEST_F(FileCommandsTest, reloadOfDeletedFileDoesNothing) {
     fs::remove(file);
     commands.UpdateReloadCommand();
     EXPECT_FALSE(view.reloadEnabled);
-    commands.FileOpenReItemClick();
+    commands.Reopen();
     EXPECT_TRUE(box.shown().empty());
     EXPECT_EQ(Names(), "a;");
 }
@@ -422,14 +422,14 @@ TEST_F(FileCommandsTest, historyItemOpensItsFileAndKeepsDeletedOnes) {
     const std::string b = MakeCollection("b.htm", {"b"});
     commands.OpenDocument(a, OpenMode::Normal);
     commands.OpenDocument(b, OpenMode::Normal);
-    commands.HistoryItemClick(2);
+    commands.OpenRecent(2);
     EXPECT_EQ(doc.CurrentFile(), a);
     EXPECT_EQ(history.Slot(0), a);
     EXPECT_EQ(history.Slot(1), b);
 
     fs::remove(b);
     box.Answer(mb::kIdOk);
-    commands.HistoryItemClick(2);
+    commands.OpenRecent(2);
     EXPECT_EQ(box.shown().back().text, "「" + b + "」\nファイルが見つかりません。");
     EXPECT_EQ(history.Slot(1), b);
     EXPECT_EQ(doc.CurrentFile(), a);
@@ -568,7 +568,7 @@ TEST_F(FileCommandsTest, reloadTakesTheVersionOnDiskAsTheOneToReplace) {
     const std::string file = MakeCollection("links.htm", {"a"});
     ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
     MakeCollection("links.htm", {"theirs"});
-    commands.FileOpenReItemClick();
+    commands.Reopen();
     EXPECT_EQ(Names(), "theirs;");
     Edit("mine");
     EXPECT_TRUE(commands.SaveDocument(false));

@@ -21,13 +21,13 @@ Document NewDocumentWith(std::initializer_list<const char*> addresses) {
 // Types `text` into a cell the way the grid reports it: the editor is loaded, then every
 // keystroke reports the text so far, then the editor closes.
 void TypeInto(Document& doc, TableStore::Row row, int col, const std::string& text) {
-    StringGrid1GetEditText(doc, col, row, doc.Table().CellView(row, col));
+    BeginCellEdit(doc, col, row, doc.Table().CellView(row, col));
     std::string sofar(doc.Table().CellView(row, col));
     for (char c : text) {
         sofar += c;
-        StringGrid1SetEditText(doc, col, row, sofar);
+        CommitCellText(doc, col, row, sofar);
     }
-    StringGrid1SetEditText(doc, col, row, sofar);
+    CommitCellText(doc, col, row, sofar);
 }
 
 std::vector<std::string> Addresses(const Document& doc) {
@@ -53,13 +53,13 @@ TEST(EditText, typingIntoEntryRow_appendsExactlyOneNumberedEntryRow) {
 
 TEST(EditText, emptyTextIntoEntryRow_addsNoRowAndDeletingTypedTextLeavesEmptyRecord) {
     Document doc = NewDocumentWith({});
-    StringGrid1GetEditText(doc, 2, 1, "");
-    StringGrid1SetEditText(doc, 2, 1, "");
+    BeginCellEdit(doc, 2, 1, "");
+    CommitCellText(doc, 2, 1, "");
     EXPECT_EQ(doc.Table().RowCount(), 2);
     EXPECT_FALSE(doc.IsModified());
 
-    StringGrid1SetEditText(doc, 2, 1, "h");
-    StringGrid1SetEditText(doc, 2, 1, "");
+    CommitCellText(doc, 2, 1, "h");
+    CommitCellText(doc, 2, 1, "");
     EXPECT_EQ(doc.Table().RowCount(), 3);
     EXPECT_EQ(doc.Table().RecordCount(), 1);
     EXPECT_EQ(doc.Table().Cell(1, 2), "");
@@ -67,13 +67,13 @@ TEST(EditText, emptyTextIntoEntryRow_addsNoRowAndDeletingTypedTextLeavesEmptyRec
 
 TEST(EditText, leavingUnchanged_keepsCleanButChangingBack_marks) {
     Document doc = NewDocumentWith({"http://a"});
-    StringGrid1GetEditText(doc, 2, 1, "http://a");
-    StringGrid1SetEditText(doc, 2, 1, "http://a"); // editor closed without a change
+    BeginCellEdit(doc, 2, 1, "http://a");
+    CommitCellText(doc, 2, 1, "http://a"); // editor closed without a change
     EXPECT_FALSE(doc.IsModified());
 
-    StringGrid1GetEditText(doc, 2, 1, "http://a");
-    StringGrid1SetEditText(doc, 2, 1, "http://ab");
-    StringGrid1SetEditText(doc, 2, 1, "http://a");
+    BeginCellEdit(doc, 2, 1, "http://a");
+    CommitCellText(doc, 2, 1, "http://ab");
+    CommitCellText(doc, 2, 1, "http://a");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.Table().RowCount(), 3);
 }
@@ -81,8 +81,8 @@ TEST(EditText, leavingUnchanged_keepsCleanButChangingBack_marks) {
 TEST(EditText, editedAddress_isFoundByTheDuplicateTest) {
     Document doc = NewDocumentWith({"http://old"});
     TypeInto(doc, 2, 2, "http://Typed");
-    StringGrid1GetEditText(doc, 2, 1, "http://old");
-    StringGrid1SetEditText(doc, 2, 1, "http://new");
+    BeginCellEdit(doc, 2, 1, "http://old");
+    CommitCellText(doc, 2, 1, "http://new");
     EXPECT_TRUE(doc.Table().AddressInTable("HTTP://TYPED"));
     EXPECT_TRUE(doc.Table().AddressInTable("HTTP://NEW"));
     EXPECT_FALSE(doc.Table().AddressInTable("HTTP://OLD"));
@@ -108,7 +108,7 @@ TEST(RecordDelete, asksOnlyForAnAddressAndHonoursTheAnswer) {
         test::ScriptedMessageBox ui;
         if (c.answer)
             ui.Answer(c.answer);
-        EditRecDelItemClick(doc, c.row, ui);
+        DeleteRecord(doc, c.row, ui);
         EXPECT_EQ(Addresses(doc), c.after);
         EXPECT_EQ(doc.IsModified(), c.modified);
         ASSERT_EQ(ui.shown().size(), c.answer ? 1u : 0u);
@@ -124,7 +124,7 @@ TEST(RecordDelete, recordWithoutAddress_goesWithoutQuestion) {
     Document doc = NewDocumentWith({"http://a"});
     doc.Table().SetCell(1, 2, "");
     test::ScriptedMessageBox ui; // no answers: any question throws
-    EXPECT_TRUE(EditRecDelItemClick(doc, 1, ui));
+    EXPECT_TRUE(DeleteRecord(doc, 1, ui));
     EXPECT_EQ(doc.Table().RowCount(), 2);
     EXPECT_EQ(doc.Table().Cell(1, 0), "1");
     EXPECT_EQ(doc.Table().Cell(1, 1), "");
@@ -133,10 +133,10 @@ TEST(RecordDelete, recordWithoutAddress_goesWithoutQuestion) {
 
 TEST(RecordInsert, insertsEmptyRecordAboveAndNeverOnTheEntryRow) {
     Document doc = NewDocumentWith({"http://a", "http://b"});
-    EXPECT_FALSE(EditRecInsItemClick(doc, 3));
+    EXPECT_FALSE(InsertRecord(doc, 3));
     EXPECT_FALSE(doc.IsModified());
 
-    EXPECT_TRUE(EditRecInsItemClick(doc, 1));
+    EXPECT_TRUE(InsertRecord(doc, 1));
     EXPECT_EQ(Addresses(doc), (std::vector<std::string>{"", "http://a", "http://b"}));
     EXPECT_EQ(doc.Table().Cell(4, 0), "4");
     EXPECT_EQ(doc.Table().Cell(4, 2), "");

@@ -79,7 +79,7 @@ TEST(ScanCommands, emailScan_storesMailtoLinksAndTestsThePrefixedKey) {
     f.document.Table().AppendRecord("", "mailto:name@host", "", "");
     f.document.Table().AppendRecord("", "other@host", "", ""); // no prefix: not the same
     f.Choose(file);
-    f.commands.EditFileEMItemClick();
+    f.commands.ScanFileForEmails();
     EXPECT_EQ(f.Addresses(), (Addresses{"mailto:name@host", "other@host", "mailto:other@host",
                                         "mailto:a@b", "mailto:b@c"}));
     EXPECT_EQ(f.progress.label.rfind("E-Mail Add (mail.txt ", 0), 0u) << f.progress.label;
@@ -91,7 +91,7 @@ TEST(ScanCommands, scanFrame_progressCursorAndFinishingSteps) {
     test::WriteFileBytes(file, "nothing here\r\nnor here");
     Fixture f;
     f.Choose(file);
-    f.commands.EditFileURLItemClick();
+    f.commands.ScanFileForUrls();
     EXPECT_EQ(f.progress.starts, 1);
     EXPECT_EQ(f.progress.ends, 1);
     EXPECT_EQ(f.progress.max, 22);
@@ -109,7 +109,7 @@ TEST(ScanCommands, dialog_offersStoredFolderAndFilterAndRemembersTheChoice) {
     test::WriteFileBytes(file, "");
     Fixture f;
     f.Choose(file, 6);
-    f.commands.EditFileURLItemClick();
+    f.commands.ScanFileForUrls();
     ASSERT_EQ(f.chooser.openRequests.size(), 1u);
     const FileDialogRequest& r = f.chooser.openRequests[0];
     EXPECT_EQ(r.title, "ファイルから追加[URL]");
@@ -150,7 +150,7 @@ TEST(ScanCommands, programFiles_askFirstAndNoLeavesTheTableAlone) {
 
         f.Choose(file);
         f.messages.Answer(mb::kIdYes);
-        f.commands.EditFileURLItemClick();
+        f.commands.ScanFileForUrls();
         EXPECT_EQ(f.Addresses(), Addresses{"http://a.b/"});
     }
     EXPECT_FALSE(IsProgramFileName("notes.exe.txt"));
@@ -304,7 +304,7 @@ TEST(ScanCommands, fileOver2GiB_progressEndsFullAndLaterLinesAreFound) {
     }
     Fixture f;
     f.Choose(file);
-    f.commands.EditFileURLItemClick();
+    f.commands.ScanFileForUrls();
     EXPECT_EQ(f.Addresses(), (Addresses{"http://first/", "http://last/"}));
     EXPECT_EQ(f.progress.max, size);
     EXPECT_EQ(f.progress.total, size + 2); // the last line has no line end

@@ -15,7 +15,7 @@ class QTabWidget;
 
 namespace lh {
 
-class TSetOtherBox : public QDialog {
+class OtherSettingsDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -23,8 +23,8 @@ public:
 
     // clearHistory empties the main window's recent-file history (slots and menu) at once.
     // `historyEmpty` disables "すべて削除(&D)" when there is nothing to clear.
-    TSetOtherBox(MainOptions& options, bool historyEmpty, std::function<void()> clearHistory,
-                 QWidget* parent = nullptr);
+    OtherSettingsDialog(MainOptions& options, bool historyEmpty, std::function<void()> clearHistory,
+                        QWidget* parent = nullptr);
 
     // Shows a topic of the help document; without one the help button is disabled.
     void SetHelpHandler(std::function<void(int topic)> showHelp);

@@ -18,9 +18,9 @@ class QRadioButton;
 
 namespace lh {
 
-class TGauge;
+class Gauge;
 
-class TSetBarBox : public QDialog {
+class BarSettingsDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -28,7 +28,7 @@ public:
     static constexpr int kPreviewInterval = 1000;
     static constexpr int kPreviewStep = 5;
 
-    TSetBarBox(MainOptions& options, StatusBarHost& host, QWidget* parent = nullptr);
+    BarSettingsDialog(MainOptions& options, StatusBarHost& host, QWidget* parent = nullptr);
 
     void SetHelpHandler(std::function<void(int topic)> showHelp);
 
@@ -60,7 +60,7 @@ private:
     QRadioButton* m_radioButton1 = nullptr;
     QRadioButton* m_radioButton2 = nullptr;
     QProgressBar* m_progressBar1 = nullptr;
-    TGauge* m_gauge1 = nullptr;
+    Gauge* m_gauge1 = nullptr;
     QPushButton* m_helpButton = nullptr;
 };
 

@@ -1,4 +1,4 @@
-#include "SetOtherBox.h"
+#include "OtherSettingsDialog.h"
 
 #include "dialogs/FormFont.h"
 #include "dialogs/SavedPlacement.h"
@@ -30,8 +30,8 @@ int Bit(const QCheckBox* box) {
 
 } // namespace
 
-TSetOtherBox::TSetOtherBox(MainOptions& options, bool historyEmpty,
-                           std::function<void()> clearHistory, QWidget* parent)
+OtherSettingsDialog::OtherSettingsDialog(MainOptions& options, bool historyEmpty,
+                                         std::function<void()> clearHistory, QWidget* parent)
     : QDialog(parent), m_options(options), m_historyEmpty(historyEmpty),
       m_clearHistory(std::move(clearHistory)) {
     setObjectName(QStringLiteral("SetOtherBox"));
@@ -53,7 +53,7 @@ TSetOtherBox::TSetOtherBox(MainOptions& options, bool historyEmpty,
     LoadState();
 }
 
-void TSetOtherBox::BuildStartPage() {
+void OtherSettingsDialog::BuildStartPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet1"));
     m_checkBox1 = AddCheckBox(page, "CheckBox1", "複数起動する(&O)", 0);
@@ -64,7 +64,7 @@ void TSetOtherBox::BuildStartPage() {
     m_pages->addTab(page, QStringLiteral("起動"));
 }
 
-void TSetOtherBox::BuildFilePage() {
+void OtherSettingsDialog::BuildFilePage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet2"));
     m_checkBox7 =
@@ -86,11 +86,11 @@ void TSetOtherBox::BuildFilePage() {
 
     m_checkBox10->setChecked(true);
     m_radioButton1->setChecked(true);
-    connect(m_checkBox10, &QCheckBox::toggled, this, &TSetOtherBox::CheckBox10Click);
+    connect(m_checkBox10, &QCheckBox::toggled, this, &OtherSettingsDialog::CheckBox10Click);
     m_pages->addTab(page, QStringLiteral("ﾌｧｲﾙ"));
 }
 
-void TSetOtherBox::BuildHistoryPage() {
+void OtherSettingsDialog::BuildHistoryPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet3"));
     m_checkBox11 = AddCheckBox(page, "CheckBox11", "開いたﾌｧｲﾙを記憶する(&O)", 0);
@@ -99,17 +99,17 @@ void TSetOtherBox::BuildHistoryPage() {
     m_button1->setObjectName(QStringLiteral("Button1"));
     m_button1->setAutoDefault(false);
     m_button1->setGeometry(12, 12 + 3 * kRowHeight, 120, 25);
-    connect(m_button1, &QPushButton::clicked, this, &TSetOtherBox::Button1Click);
+    connect(m_button1, &QPushButton::clicked, this, &OtherSettingsDialog::Button1Click);
     m_pages->addTab(page, QStringLiteral("ﾋｽﾄﾘｰ"));
 }
 
-void TSetOtherBox::BuildButtons() {
+void OtherSettingsDialog::BuildButtons() {
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK(&Y)"), this);
     ok->setObjectName(QStringLiteral("BitBtn1"));
     ok->setGeometry(24, 176, 88, 25);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TSetOtherBox::BitBtn1Click);
+    connect(ok, &QPushButton::clicked, this, &OtherSettingsDialog::BitBtn1Click);
 
     auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                    QStringLiteral("ｷｬﾝｾﾙ(&N)"), this);
@@ -130,12 +130,12 @@ void TSetOtherBox::BuildButtons() {
     });
 }
 
-void TSetOtherBox::SetHelpHandler(std::function<void(int)> showHelp) {
+void OtherSettingsDialog::SetHelpHandler(std::function<void(int)> showHelp) {
     m_showHelp = std::move(showHelp);
     m_helpButton->setEnabled(static_cast<bool>(m_showHelp));
 }
 
-void TSetOtherBox::LoadState() {
+void OtherSettingsDialog::LoadState() {
     // "2ndStart" counts as on only when stored as 1: an absent value shows unticked here even
     // though the start-up lets further instances run then.
     m_checkBox1->setChecked(keys::k2ndStartBox.IsOn());
@@ -157,19 +157,19 @@ void TSetOtherBox::LoadState() {
     m_button1->setEnabled(!m_historyEmpty);
 }
 
-void TSetOtherBox::CheckBox10Click() {
+void OtherSettingsDialog::CheckBox10Click() {
     const bool on = m_checkBox10->isChecked();
     m_radioButton1->setEnabled(on);
     m_radioButton2->setEnabled(on);
 }
 
-void TSetOtherBox::Button1Click() {
+void OtherSettingsDialog::Button1Click() {
     m_button1->setEnabled(false);
     if (m_clearHistory)
         m_clearHistory();
 }
 
-void TSetOtherBox::BitBtn1Click() {
+void OtherSettingsDialog::BitBtn1Click() {
     keys::k2ndStart.Write(Bit(m_checkBox1));
     keys::kSplashVisible.Write(Bit(m_checkBox2));
     keys::kPositionMemory.Write(Bit(m_checkBox3));
@@ -194,7 +194,7 @@ void TSetOtherBox::BitBtn1Click() {
     accept();
 }
 
-void TSetOtherBox::done(int result) {
+void OtherSettingsDialog::done(int result) {
     // Every way of closing passes here: OK, Cancel, Esc and the close box.
     StorePosition(*this, keys::kSetOtherPlacement);
     keys::kSetOtherTab.Write(m_pages->currentIndex() + 1);

@@ -1,4 +1,4 @@
-#include "Shadow.h"
+#include "TextShadow.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -6,38 +6,38 @@
 
 namespace lh {
 
-TShadow::TShadow(QObject* parent) : QObject(parent) {}
+TextShadow::TextShadow(QObject* parent) : QObject(parent) {}
 
-void TShadow::SetColor(const QColor& color) {
+void TextShadow::SetColor(const QColor& color) {
     if (color == m_color)
         return;
     m_color = color;
     emit OnChange();
 }
 
-void TShadow::SetOffsetLeft(int offset) {
+void TextShadow::SetOffsetLeft(int offset) {
     if (offset == m_offsetLeft)
         return;
     m_offsetLeft = offset;
     emit OnChange();
 }
 
-void TShadow::SetOffsetTop(int offset) {
+void TextShadow::SetOffsetTop(int offset) {
     if (offset == m_offsetTop)
         return;
     m_offsetTop = offset;
     emit OnChange();
 }
 
-void TShadow::SetVisible(bool visible) {
+void TextShadow::SetVisible(bool visible) {
     if (visible == m_visible)
         return;
     m_visible = visible;
     emit OnChange();
 }
 
-void TShadow::DrawCaption(QPainter& painter, int x, int y, const QString& caption,
-                          const QColor& textColor) const {
+void TextShadow::DrawCaption(QPainter& painter, int x, int y, const QString& caption,
+                             const QColor& textColor) const {
     const int baseline = painter.fontMetrics().ascent();
     if (m_visible) {
         painter.setPen(m_color);

@@ -1,4 +1,4 @@
-#include "SetBarBox.h"
+#include "BarSettingsDialog.h"
 
 #include "controls/Gauge.h"
 #include "dialogs/FormFont.h"
@@ -32,7 +32,7 @@ int Bit(bool on) {
 
 } // namespace
 
-TSetBarBox::TSetBarBox(MainOptions& options, StatusBarHost& host, QWidget* parent)
+BarSettingsDialog::BarSettingsDialog(MainOptions& options, StatusBarHost& host, QWidget* parent)
     : QDialog(parent), m_options(options), m_host(host) {
     setObjectName(QStringLiteral("SetBarBox"));
     setWindowTitle(QStringLiteral("ｽﾃｰﾀｽﾊﾞｰの設定"));
@@ -49,13 +49,13 @@ TSetBarBox::TSetBarBox(MainOptions& options, StatusBarHost& host, QWidget* paren
     BuildButtons();
 
     m_timer.setInterval(kPreviewInterval);
-    connect(&m_timer, &QTimer::timeout, this, &TSetBarBox::Timer1Timer);
+    connect(&m_timer, &QTimer::timeout, this, &BarSettingsDialog::Timer1Timer);
 
     PlaceBySavedPosition(*this, keys::kSetBarPlacement);
     LoadState();
 }
 
-void TSetBarBox::BuildPage(QWidget* page) {
+void BarSettingsDialog::BuildPage(QWidget* page) {
     m_checkBox4 = AddButton<QCheckBox>(page, "CheckBox4", "表示する(&V)", 12, 12);
     m_checkBox5 = AddButton<QCheckBox>(page, "CheckBox5", "ｷｬﾚｯﾄ(位置)(&P)", 32, 34);
     m_checkBox7 = AddButton<QCheckBox>(page, "CheckBox7", "説明(&I)", 32, 56);
@@ -78,23 +78,23 @@ void TSetBarBox::BuildPage(QWidget* page) {
     m_progressBar1->setValue(0);
     m_progressBar1->setTextVisible(false);
 
-    m_gauge1 = new TGauge(m_groupBox1);
+    m_gauge1 = new Gauge(m_groupBox1);
     m_gauge1->setObjectName(QStringLiteral("Gauge1"));
     m_gauge1->setGeometry(130, 96, 233, 17);
 
     m_checkBox4->setChecked(true);
     m_checkBox8->setChecked(true);
-    connect(m_checkBox4, &QCheckBox::toggled, this, &TSetBarBox::CheckBox4Click);
-    connect(m_checkBox8, &QCheckBox::toggled, this, &TSetBarBox::CheckBox8Click);
+    connect(m_checkBox4, &QCheckBox::toggled, this, &BarSettingsDialog::CheckBox4Click);
+    connect(m_checkBox8, &QCheckBox::toggled, this, &BarSettingsDialog::CheckBox8Click);
 }
 
-void TSetBarBox::BuildButtons() {
+void BarSettingsDialog::BuildButtons() {
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK(&Y)"), this);
     ok->setObjectName(QStringLiteral("BitBtn1"));
     ok->setGeometry(68, 256, 88, 25);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TSetBarBox::BitBtn1Click);
+    connect(ok, &QPushButton::clicked, this, &BarSettingsDialog::BitBtn1Click);
 
     auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                    QStringLiteral("ｷｬﾝｾﾙ(&N)"), this);
@@ -115,12 +115,12 @@ void TSetBarBox::BuildButtons() {
     });
 }
 
-void TSetBarBox::SetHelpHandler(std::function<void(int)> showHelp) {
+void BarSettingsDialog::SetHelpHandler(std::function<void(int)> showHelp) {
     m_showHelp = std::move(showHelp);
     m_helpButton->setEnabled(static_cast<bool>(m_showHelp));
 }
 
-void TSetBarBox::LoadState() {
+void BarSettingsDialog::LoadState() {
     m_checkBox5->setChecked(m_host.CaretPanelWidth() > 0);
     m_checkBox8->setChecked(m_options.gaugeVisible);
     m_checkBox9->setChecked(m_options.infoVisible);
@@ -135,11 +135,11 @@ void TSetBarBox::LoadState() {
         m_timer.stop();
 }
 
-void TSetBarBox::CheckBox4Click() {
+void BarSettingsDialog::CheckBox4Click() {
     m_checkBox5->setEnabled(m_checkBox4->isChecked());
 }
 
-void TSetBarBox::CheckBox8Click() {
+void BarSettingsDialog::CheckBox8Click() {
     const bool on = m_checkBox8->isChecked();
     m_checkBox9->setEnabled(on);
     m_radioButton1->setEnabled(on);
@@ -152,13 +152,13 @@ void TSetBarBox::CheckBox8Click() {
         m_timer.stop();
 }
 
-void TSetBarBox::Timer1Timer() {
+void BarSettingsDialog::Timer1Timer() {
     const int next = m_progressBar1->value() >= 100 ? 0 : m_progressBar1->value() + kPreviewStep;
     m_progressBar1->setValue(next);
     m_gauge1->SetProgress(next);
 }
 
-void TSetBarBox::BitBtn1Click() {
+void BarSettingsDialog::BitBtn1Click() {
     const bool statusBar = m_checkBox4->isChecked();
     m_host.SetStatusBarWanted(statusBar);
     keys::kStatusVisible.Write(Bit(statusBar));
@@ -177,7 +177,7 @@ void TSetBarBox::BitBtn1Click() {
     accept();
 }
 
-void TSetBarBox::done(int result) {
+void BarSettingsDialog::done(int result) {
     m_timer.stop();
     StorePosition(*this, keys::kSetBarPlacement);
     QDialog::done(result);

@@ -1,4 +1,4 @@
-#include "dialogs/SetBarBox.h"
+#include "dialogs/BarSettingsDialog.h"
 
 #include "WidgetTestSupport.h"
 #include "controls/Gauge.h"
@@ -38,7 +38,9 @@ protected:
     MainOptions m_options;
     FakeStatusBar m_host;
 
-    std::unique_ptr<TSetBarBox> Open() { return std::make_unique<TSetBarBox>(m_options, m_host); }
+    std::unique_ptr<BarSettingsDialog> Open() {
+        return std::make_unique<BarSettingsDialog>(m_options, m_host);
+    }
 };
 
 TEST_F(SetBarBoxTest, opening_reflectsTheMainWindow) {
@@ -65,7 +67,7 @@ TEST_F(SetBarBoxTest, opening_reflectsTheMainWindow) {
 TEST_F(SetBarBoxTest, previews_cycleInStepsOfFiveWhileDisplayIsTicked) {
     auto box = Open();
     auto* bar = Child<QProgressBar>(*box, "ProgressBar1");
-    auto* gauge = Child<TGauge>(*box, "Gauge1");
+    auto* gauge = Child<Gauge>(*box, "Gauge1");
     EXPECT_TRUE(box->IsPreviewRunning());
     EXPECT_TRUE(Child<QRadioButton>(*box, "RadioButton1")->isChecked());
     for (int i = 0; i < 20; ++i)
@@ -161,18 +163,18 @@ TEST_F(SetBarBoxTest, cancel_storesOnlyThePlacement) {
 }
 
 TEST_F(SetBarBoxTest, statusToggle_flipsTheBarAndStoresIt) {
-    SetStatusVisItemClick(m_host);
+    ToggleStatusBar(m_host);
     EXPECT_FALSE(m_host.wanted);
     EXPECT_FALSE(m_host.visible);
-    SetStatusVisItemClick(m_host);
+    ToggleStatusBar(m_host);
     EXPECT_TRUE(m_host.wanted);
     EXPECT_TRUE(m_host.visible);
 }
 
 TEST_F(SetBarBoxTest, statusToggle_storesVisible) {
-    SetStatusVisItemClick(m_host);
+    ToggleStatusBar(m_host);
     EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 0);
-    SetStatusVisItemClick(m_host);
+    ToggleStatusBar(m_host);
     EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 1);
 }
 

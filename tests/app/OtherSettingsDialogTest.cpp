@@ -1,4 +1,4 @@
-#include "dialogs/SetOtherBox.h"
+#include "dialogs/OtherSettingsDialog.h"
 
 #include "WidgetTestSupport.h"
 #include "core/MainOptions.h"
@@ -21,8 +21,9 @@ protected:
     bool m_historyEmpty = true;
     int m_clears = 0;
 
-    std::unique_ptr<TSetOtherBox> Open() {
-        return std::make_unique<TSetOtherBox>(m_options, m_historyEmpty, [this] { ++m_clears; });
+    std::unique_ptr<OtherSettingsDialog> Open() {
+        return std::make_unique<OtherSettingsDialog>(m_options, m_historyEmpty,
+                                                     [this] { ++m_clears; });
     }
 };
 

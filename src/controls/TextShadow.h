@@ -11,7 +11,7 @@ class QString;
 
 namespace lh {
 
-class TShadow : public QObject {
+class TextShadow : public QObject {
     Q_OBJECT
     Q_PROPERTY(QColor Color READ Color WRITE SetColor NOTIFY OnChange)
     Q_PROPERTY(int OffsetLeft READ OffsetLeft WRITE SetOffsetLeft NOTIFY OnChange)
@@ -22,7 +22,7 @@ public:
     static constexpr QRgb kDefaultColor = 0x808080;
     static constexpr int kDefaultOffset = 10;
 
-    explicit TShadow(QObject* parent = nullptr);
+    explicit TextShadow(QObject* parent = nullptr);
 
     QColor Color() const { return m_color; }
     int OffsetLeft() const { return m_offsetLeft; }
