@@ -4,6 +4,7 @@
 #include "app/CollectionView.h"
 #include "app/GaugeBar.h"
 #include "app/MainWindow.h"
+#include "app/StatusBarPanels.h"
 #include "controls/Gauge.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/BarSettingsDialog.h"
@@ -112,7 +113,7 @@ TEST_F(MainWindowCommands, urlScan_appendsNewAddressesAndShowsTheEntryRowAtTheBo
     ScanFile("page.htm", text);
     Select(1, 3);
 
-    w->Item("EditFileURLItem")->trigger();
+    w->Actions().scanUrls->trigger();
 
     const TableStore& table = w->Doc().Table();
     EXPECT_EQ(table.RecordCount(), 81);
@@ -136,13 +137,13 @@ TEST_F(MainWindowCommands, emailScan_marksTheCaptionOnlyWhenSomethingWasAdded) {
     Select(w->Doc().Table().EntryRow(), 1);
     w->Grid()->scrollToTop();
     ScanFile("known.txt", "write to Name@HOST today\r\n");
-    w->Item("EditFileEMItem")->trigger();
+    w->Actions().scanEmails->trigger();
     EXPECT_EQ(w->Doc().Table().RecordCount(), 41);
     EXPECT_FALSE(w->Doc().IsModified());
     ExpectEntryRowCurrentAtTheBottom(); // also when nothing was added
 
     ScanFile("new.txt", "a@b@c\r\n");
-    w->Item("EditFileEMItem")->trigger();
+    w->Actions().scanEmails->trigger();
     EXPECT_EQ(w->Doc().Table().Cell(43, 2), "mailto:b@c");
     EXPECT_TRUE(w->Doc().IsModified());
     EXPECT_EQ(CurrentRow(), 44);
@@ -166,7 +167,7 @@ TEST_F(MainWindowCommands, doubleClick_opensARecordsAddressWithoutAnEditorButNot
 }
 
 TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
-    QAction* item = w->Item("SetStatusVisItem");
+    QAction* item = w->Actions().statusBarShown;
     item->trigger();
     EXPECT_TRUE(w->statusBar()->isHidden());
     EXPECT_FALSE(item->isChecked());
@@ -188,9 +189,9 @@ TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) 
         Child<QRadioButton>(box, "RadioButton2")->click();
         Child<QPushButton>(box, "BitBtn1")->click();
     });
-    w->Item("SetToolItem")->trigger();
-    EXPECT_EQ(w->CaretPanelWidth(), 0);
-    EXPECT_TRUE(w->PositionPanel()->isHidden());
+    w->Actions().statusBarSettings->trigger();
+    EXPECT_EQ(w->StatusPanels().CaretPanelWidth(), 0);
+    EXPECT_TRUE(w->StatusPanels().PositionPanel()->isHidden());
     EXPECT_TRUE(w->Progress()->ProgressBar1()->isHidden());
     EXPECT_FALSE(w->Progress()->Gauge1()->isHidden());
 }
@@ -198,18 +199,18 @@ TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) 
 TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_clearedHistoryAtOnce) {
     w->RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
     w->Files().RebuildHistoryMenu();
-    ASSERT_TRUE(w->Item("File1Item")->isVisible());
+    ASSERT_TRUE(w->Actions().history[0]->isVisible());
     WhenOpened<OtherSettingsDialog>([](OtherSettingsDialog& box) {
         Child<QPushButton>(box, "Button1")->click();
         Child<QCheckBox>(box, "CheckBox10")->click();
         Child<QRadioButton>(box, "RadioButton2")->click();
         Child<QPushButton>(box, "BitBtn1")->click();
     });
-    w->Item("SetOthersItem")->trigger();
+    w->Actions().otherSettings->trigger();
     EXPECT_EQ(w->Files().Options().backFile, 2);
     EXPECT_EQ(w->RecentFiles().Slot(0), "");
-    EXPECT_FALSE(w->Item("File1Item")->isVisible());
-    EXPECT_FALSE(w->Item("N2")->isVisible());
+    EXPECT_FALSE(w->Actions().history[0]->isVisible());
+    EXPECT_FALSE(w->Actions().historySeparator->isVisible());
 }
 
 TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
@@ -228,6 +229,6 @@ TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
         QTest::mouseDClick(Child<QLabel>(box, "Image1"), Qt::LeftButton);
         box.accept();
     });
-    w->Item("HelpAboutItem")->trigger();
+    w->Actions().about->trigger();
     EXPECT_EQ(owner, "AboutBox");
 }
