@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -231,4 +234,120 @@ TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
     });
     w->Actions().about->trigger();
     EXPECT_EQ(owner, "AboutBox");
+}
+
+// Commands that read, replace or append to the records store the text being typed into a cell
+// first; the others leave the editor open with its text.
+TEST_F(MainWindowCommands, commands_storeTheCellBeingTypedOnlyWhenTheyUseTheRecords) {
+    const MainActions& a = w->Actions();
+    const auto cancelOpen = [this] { chooser.AnswerOpen(std::nullopt); };
+    struct Case {
+        const char* what;
+        QAction* action;
+        std::function<void()> prepare;
+        bool stored;
+    };
+    const Case cases[] = {
+        {"access", a.access, [] {}, true},
+        {"URL scan", a.scanUrls, cancelOpen, true},
+        {"e-mail scan", a.scanEmails, cancelOpen, true},
+        {"import", a.importRecords, cancelOpen, true},
+        {"export", a.exportRecords, [this] { chooser.AnswerSave(std::nullopt); }, true},
+        {"help topics", a.helpTopics, [] {}, false},
+        {"https option", a.httpsScan, [] {}, false},
+    };
+    AddRecords({"http://a/"});
+    int typedCount = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before(w->Doc().Table().CellView(1, 2));
+        Select(1, 2);
+        w->Grid()->setFocus();
+        w->Grid()->edit(w->Grid()->currentIndex());
+        auto* editor = qobject_cast<QLineEdit*>(w->Grid()->indexWidget(w->Grid()->currentIndex()));
+        ASSERT_NE(editor, nullptr);
+        const std::string typed = "http://typed" + std::to_string(++typedCount) + "/";
+        editor->setText(QString::fromStdString(typed));
+        c.prepare();
+
+        c.action->trigger();
+
+        EXPECT_EQ(w->Doc().Table().CellView(1, 2), c.stored ? typed : before);
+        if (c.action == a.access) {
+            EXPECT_EQ(opened, std::vector<std::string>{typed}) << "the typed address is opened";
+        }
+        w->Grid()->FinishEditing();
+    }
+}
+
+TEST_F(MainWindowCommands, encodingItems_standForTheirEncodingAndShowTheStoredChoice) {
+    struct Case {
+        EncodingChoice choice;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {EncodingChoice::Auto, "自動判別"}, {EncodingChoice::Cp932, "Shift_JIS"},
+        {EncodingChoice::Utf8, "UTF-8"},    {EncodingChoice::Utf16, "UTF-16"},
+        {EncodingChoice::EucJp, "EUC-JP"},  {EncodingChoice::Iso2022Jp, "ISO-2022-JP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        QAction* item = w->Actions().Encoding(c.choice);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->text(), QString::fromUtf8(c.caption));
+        item->trigger();
+        EXPECT_EQ(w->Options().scan.encoding, c.choice);
+        EXPECT_EQ(keys::kScanEncoding.Read(), EncodingChoiceName(c.choice));
+        for (const Case& other : cases)
+            EXPECT_EQ(w->Actions().Encoding(other.choice)->isChecked(), other.choice == c.choice);
+    }
+}
+
+// Every item of the menus is reachable through its member, so no command is left unwired.
+TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
+    const MainActions& a = w->Actions();
+    std::vector<const QAction*> members = {a.newFile,
+                                           a.open,
+                                           a.save,
+                                           a.saveAs,
+                                           a.reopen,
+                                           a.importRecords,
+                                           a.exportRecords,
+                                           a.print,
+                                           a.printerSetup,
+                                           a.exit,
+                                           a.deleteRecord,
+                                           a.insertRecord,
+                                           a.scanUrls,
+                                           a.scanEmails,
+                                           a.httpsScan,
+                                           a.openPage,
+                                           a.access,
+                                           a.statusBarShown,
+                                           a.statusBarSettings,
+                                           a.font,
+                                           a.otherSettings,
+                                           a.title,
+                                           a.helpTopics,
+                                           a.helpUsage,
+                                           a.homePage,
+                                           a.homeShortcut,
+                                           a.about,
+                                           a.printSeparator,
+                                           a.historySeparator,
+                                           a.encodingMenu->menuAction()};
+    members.insert(members.end(), a.history.begin(), a.history.end());
+    members.insert(members.end(), a.encodings.begin(), a.encodings.end());
+    const QMenu* menus[] = {a.fileMenu, a.editMenu, a.settingsMenu, a.helpMenu, a.encodingMenu};
+    for (const QMenu* menu : menus) {
+        ASSERT_NE(menu, nullptr);
+        for (const QAction* item : menu->actions()) {
+            // Plain separators between groups carry nothing to reach.
+            if (item->isSeparator() && item != a.printSeparator && item != a.historySeparator)
+                continue;
+            EXPECT_NE(std::find(members.begin(), members.end(), item), members.end())
+                << item->text().toStdString();
+        }
+    }
+    EXPECT_EQ(std::count(members.begin(), members.end(), nullptr), 0);
 }
