@@ -65,6 +65,7 @@ public:
     CollectionModel* Model() const noexcept { return m_model; }
     GaugeBar* Progress() const noexcept { return m_gaugeBar; }
     const MainActions& Actions() const noexcept { return m_actions; }
+    QLabel* PositionPanel() const noexcept { return m_positionPanel; }
     StatusBarPanels& StatusPanels() noexcept { return *m_statusBar; }
     const StatusBarPanels& StatusPanels() const noexcept { return *m_statusBar; }
     DisplayFontAndTitle& FontAndTitle() noexcept { return *m_fontAndTitle; }

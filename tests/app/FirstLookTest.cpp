@@ -191,7 +191,7 @@ TEST_F(StartedWindow, numberColumnAndCaretPanelGrowWithTheRowCount) {
         EXPECT_EQ(w->Grid()->ColumnWidth(0), setNumberWidth);
 
         w->SelectCell(4, records + 1);
-        QLabel* panel = w->StatusPanels().PositionPanel();
+        QLabel* panel = w->PositionPanel();
         EXPECT_EQ(panel->text().toStdString(), CellPositionText(records + 1, 4));
         EXPECT_GE(panel->contentsRect().width(),
                   panel->fontMetrics().horizontalAdvance(panel->text()))

@@ -2,7 +2,6 @@
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
-#include "app/StatusBarPanels.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -148,11 +147,11 @@ TEST_F(GridEditing, cellWithBrokenBytes_survivesAnEditorLeftUnchanged) {
 
 TEST_F(GridEditing, selection_showsRowAndColumnInTheFirstPanel) {
     AddRecords({"http://a", "http://b", "http://c"});
-    EXPECT_EQ(w->StatusPanels().PositionPanel()->text(), QStringLiteral("    0:    0"));
+    EXPECT_EQ(w->PositionPanel()->text(), QStringLiteral("    0:    0"));
     Select(3, 2);
-    EXPECT_EQ(w->StatusPanels().PositionPanel()->text(), QStringLiteral("    3:    2"));
+    EXPECT_EQ(w->PositionPanel()->text(), QStringLiteral("    3:    2"));
     QTest::keyClick(w->Grid(), Qt::Key_Tab);
-    EXPECT_EQ(w->StatusPanels().PositionPanel()->text(), QStringLiteral("    3:    3"));
+    EXPECT_EQ(w->PositionPanel()->text(), QStringLiteral("    3:    3"));
 }
 
 TEST_F(GridEditing, deleteWithScriptedAnswers_keepsTheCurrentRow) {

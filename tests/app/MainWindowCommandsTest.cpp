@@ -194,7 +194,7 @@ TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) 
     });
     w->Actions().statusBarSettings->trigger();
     EXPECT_EQ(w->StatusPanels().CaretPanelWidth(), 0);
-    EXPECT_TRUE(w->StatusPanels().PositionPanel()->isHidden());
+    EXPECT_TRUE(w->PositionPanel()->isHidden());
     EXPECT_TRUE(w->Progress()->ProgressBar1()->isHidden());
     EXPECT_FALSE(w->Progress()->Gauge1()->isHidden());
 }

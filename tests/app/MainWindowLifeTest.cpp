@@ -181,7 +181,7 @@ TEST_F(MainWindowLife, startUp_absurdStoredSizes_giveAUsableWindow) {
     EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 2 * keys::kMaxFontSize);
     for (int c = 0; c < 5; ++c)
         EXPECT_EQ(w->Grid()->ColumnWidth(c), keys::kMaxStoredWidth) << "column " << c;
-    EXPECT_EQ(w->StatusPanels().PositionPanel()->width(), keys::kMaxStoredWidth);
+    EXPECT_EQ(w->PositionPanel()->width(), keys::kMaxStoredWidth);
 }
 
 TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
@@ -219,9 +219,7 @@ TEST_F(MainWindowLife, creation_setsThePositionPanelWidth) {
     // The set width, widened where the font needs more for the row and column it shows.
     const auto panelWidth = [] {
         const MainWindow w;
-        EXPECT_EQ(w.StatusPanels().PositionPanel()->isHidden()
-                      ? 0
-                      : w.StatusPanels().PositionPanel()->width(),
+        EXPECT_EQ(w.PositionPanel()->isHidden() ? 0 : w.PositionPanel()->width(),
                   w.StatusPanels().CaretPanelWidth() == 0
                       ? 0
                       : std::max(w.StatusPanels().CaretPanelWidth(),

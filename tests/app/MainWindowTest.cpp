@@ -4,7 +4,6 @@
 #include "TestEnvironment.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
-#include "app/StatusBarPanels.h"
 #include "core/CollectionFile.h"
 
 #include <QAction>
@@ -33,7 +32,7 @@ TEST(MainWindow, beforeStartUp_showsTheBareCaptionAndTheSystemChosenPlace) {
     EXPECT_EQ(w.geometry(), StartupAndClose::SystemChosenGeometry(
                                 QGuiApplication::primaryScreen()->availableGeometry()));
     EXPECT_TRUE(w.Grid()->isHidden());
-    EXPECT_EQ(w.StatusPanels().PositionPanel()->text(), Utf8("    0:    0"));
+    EXPECT_EQ(w.PositionPanel()->text(), Utf8("    0:    0"));
     EXPECT_EQ(w.statusBar()->height(), 19);
     EXPECT_EQ(w.statusBar()->statusTip(), Utf8("ここに（行:列）（説明）が表示されます"));
 }
