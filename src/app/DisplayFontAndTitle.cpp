@@ -5,8 +5,8 @@
 #include "RefusedCharacter.h"
 #include "core/DisplayFont.h"
 #include "core/Document.h"
-#include "core/UserInterface.h"
 #include "core/TableLayout.h"
+#include "core/UserInterface.h"
 #include "util/Codec.h"
 #include "util/SettingKeys.h"
 
@@ -120,8 +120,9 @@ void DisplayFontAndTitle::ApplyFontColor() {
 
 void DisplayFontAndTitle::ChooseFont() {
     const int oldSize = PointSize(m_displayFont);
-    const std::optional<QFont> chosen =
-        m_fontChooser ? m_fontChooser(m_displayFont) : ChooseFontWithDialog(m_displayFont, &m_window);
+    const std::optional<QFont> chosen = m_fontChooser
+                                            ? m_fontChooser(m_displayFont)
+                                            : ChooseFontWithDialog(m_displayFont, &m_window);
     if (!chosen)
         return;
     QFont font = *chosen;
@@ -132,7 +133,7 @@ void DisplayFontAndTitle::ChooseFont() {
     m_grid.SetDefaultRowHeight(RowHeightForFont(newSize));
     for (int column = 0; column < TableStore::kColumnCount; ++column)
         m_grid.SetColumnWidth(column,
-                               RescaleColumnWidth(m_grid.ColumnWidth(column), newSize, oldSize));
+                              RescaleColumnWidth(m_grid.ColumnWidth(column), newSize, oldSize));
     m_displayFont = font;
 
     // The dialog offers no colour, so the stored one is kept; the default face keeps its name.
@@ -168,7 +169,7 @@ void DisplayFontAndTitle::EditTitle() {
     if (!bytes) {
         const std::optional<char32_t> refused = FirstUnencodableCharacter(*entered);
         m_messages.ShowMessageBox(RefusedTitleCharacterText(refused.value_or(U'\uFFFD')),
-                                   std::string(), mb::kOk | mb::kIconExclamation);
+                                  std::string(), mb::kOk | mb::kIconExclamation);
         return;
     }
     m_doc.SetDocumentTitle(std::move(*bytes));

@@ -10,21 +10,14 @@
 #include "QtFileChooser.h"
 #include "QtMessageBox.h"
 #include "StatusBarPanels.h"
-#include "core/RecordCommands.h"
-#include "core/TableLayout.h"
 #include "dialogs/FormFont.h"
-#include "util/SettingKeys.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QEvent>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 

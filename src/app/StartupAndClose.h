@@ -44,7 +44,6 @@ public:
     // `available` (the screen without panels and docks).
     static QRect SystemChosenGeometry(const QRect& available);
 
-    StartedAs Started() const noexcept { return m_startedAs; }
     // The stored placement, or the system's choice; at creation.
     void RestorePlacement();
 

@@ -186,6 +186,21 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
     EXPECT_EQ(keys::kStatusVisible.Read(), 1);
 }
 
+TEST_F(MainWindowCommands, statusBarToggledDuringAPass_takesEffectWhenThePassEnds) {
+    QAction* item = w->Actions().statusBarShown;
+    w->ProgressDisplay().ProgressStart(10, "x");
+    ASSERT_TRUE(w->statusBar()->isHidden()) << "the strip holds the bar's place";
+    item->trigger(); // off
+    w->ProgressDisplay().ProgressEnd();
+    EXPECT_TRUE(w->statusBar()->isHidden());
+
+    w->ProgressDisplay().ProgressStart(10, "x");
+    item->trigger(); // on
+    EXPECT_TRUE(w->statusBar()->isHidden()) << "never over the running strip";
+    w->ProgressDisplay().ProgressEnd();
+    EXPECT_FALSE(w->statusBar()->isHidden());
+}
+
 TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) {
     WhenOpened<BarSettingsDialog>([](BarSettingsDialog& box) {
         Child<QCheckBox>(box, "CheckBox5")->click();
