@@ -20,6 +20,11 @@ fail() {
   exit 1
 }
 
+if [ -z "${LINKHIVE_SMOKE_ON_DISPLAY:-}" ]; then
+  LINKHIVE_SMOKE_ON_DISPLAY=1 exec xvfb-run -a -s '-screen 0 1280x900x24' "$0" "$@"
+fi
+rm -f "$build_dir/window-wine-failure.png"
+
 # The program's picture as its icon: a group of six sizes among the program's resources.
 icons=$(x86_64-w64-mingw32-objdump -p "$portable/linkhive.exe" | awk '
   /^[0-9a-f]+   Entry: ID: 0x00000e,/ { group = 1 }
@@ -27,10 +32,6 @@ icons=$(x86_64-w64-mingw32-objdump -p "$portable/linkhive.exe" | awk '
   icon && /Name Table/ { sub(/.*IDs: /, ""); count = $0; icon = 0 }
   END { if (group) print count + 0; else print 0 }')
 [ "$icons" = 6 ] || fail "linkhive.exe holds $icons icon images in an icon group (6 expected)"
-
-if [ -z "${LINKHIVE_SMOKE_ON_DISPLAY:-}" ]; then
-  LINKHIVE_SMOKE_ON_DISPLAY=1 exec xvfb-run -a -s '-screen 0 1280x900x24' "$0" "$@"
-fi
 
 export WINEPREFIX=$build_dir/wineprefix-window WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
