@@ -3,6 +3,7 @@
 #include "util/Cp932Fit.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace lh {
 
@@ -216,21 +217,9 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
             while (q < size && IsSpace(m_page[q]))
                 ++q;
             if (q < size && (m_page[q] == '"' || m_page[q] == '\'')) {
-                const char quote = m_page[q];
-                std::size_t close = m_page.find(quote, q + 1);
-                std::size_t resume = close + 1;
-                // A value that would run past the end of its line, where a ">" still stands on
-                // it, has lost its closing quote: it ends at that ">" rather than swallowing the
-                // entries that follow (bookmark files hold one entry a line).
-                const std::size_t lineEnd = m_page.find('\n', q + 1);
-                const std::size_t gt = m_page.find('>', q + 1);
-                if (close == std::string_view::npos ||
-                    (lineEnd != std::string_view::npos && close > lineEnd && gt < lineEnd)) {
-                    close = gt == std::string_view::npos ? size : gt;
-                    resume = close;
-                }
+                const std::size_t close = QuotedValueEnd(q);
                 attribute.rawValue = m_page.substr(q + 1, close - q - 1);
-                p = resume;
+                p = close < size && m_page[close] == m_page[q] ? close + 1 : close;
             } else {
                 const std::size_t valueFrom = q;
                 while (q < size && !IsSpace(m_page[q]) && m_page[q] != '>')
@@ -245,6 +234,27 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
     if (token.Is(MarkupToken::Kind::StartTag, "script") ||
         token.Is(MarkupToken::Kind::StartTag, "style"))
         SkipRawText(token.name);
+}
+
+std::size_t MarkupTokenizer::QuotedValueEnd(std::size_t open) const noexcept {
+    const char* const page = m_page.data();
+    const std::size_t size = m_page.size();
+    const auto find = [page](char c, std::size_t from, std::size_t to) {
+        const void* hit = std::memchr(page + from, c, to - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - page) : to;
+    };
+    // A value that would run past the end of its line, where a ">" still stands on it, has lost
+    // its closing quote: it ends at that ">" rather than swallowing the entries that follow
+    // (bookmark files hold one entry a line). Each search stops at the closing quote or that
+    // line's end, so a page without line breaks is still read in one linear pass.
+    const std::size_t close = find(m_page[open], open + 1, size);
+    if (close == size)
+        return find('>', open + 1, size);
+    const std::size_t lineEnd = find('\n', open + 1, close);
+    if (lineEnd == close)
+        return close;
+    const std::size_t gt = find('>', open + 1, lineEnd);
+    return gt < lineEnd ? gt : close;
 }
 
 void MarkupTokenizer::SkipRawText(std::string_view tagName) {
