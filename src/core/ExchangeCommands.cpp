@@ -40,6 +40,10 @@ std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming
 ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool keepDuplicates) {
     ImportOutcome outcome;
     TableStore& table = document.Table();
+    // The first lookup builds the address index; reserving after it sizes the index once
+    // instead of letting it double and rehash as the records go in.
+    if (!keepDuplicates)
+        (void)table.HoldsAddress({}, 0);
     table.Reserve(incoming.RecordCount());
     for (TableStore::Row r = 1; r < incoming.EntryRow(); ++r) {
         const std::string_view address = incoming.CellView(r, 2);

@@ -75,10 +75,11 @@ std::uint16_t SjisForm(char32_t cp) {
     return slot;
 }
 
-void AppendForm(std::string& out, std::uint16_t form) {
+char* PutForm(char* w, std::uint16_t form) noexcept {
     if (form >= 0x100)
-        out += static_cast<char>(form >> 8);
-    out += static_cast<char>(form & 0xFF);
+        *w++ = static_cast<char>(form >> 8);
+    *w++ = static_cast<char>(form & 0xFF);
+    return w;
 }
 
 // End of the run of ASCII bytes starting at `i`, eight bytes at a time.
@@ -95,24 +96,35 @@ std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
     return i;
 }
 
-// Runs of ASCII are copied whole; everything else goes one character at a time.
+// No conversion here makes more than three bytes of one (a byte that does not decode becomes
+// U+FFFD or %XX), so the output is written into room made once instead of byte by byte.
+constexpr std::size_t kMostGrowth = 3;
+
+// Runs of ASCII are copied whole; everything else goes one character at a time: `onOther(i, w)`
+// writes at `w`, moves it on, and returns the bytes of `s` it used.
 template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
-    out.reserve(out.size() + s.size());
+    const std::size_t base = out.size();
+    out.resize(base + s.size() * kMostGrowth);
+    char* const start = out.data();
+    char* w = start + base;
     std::size_t i = 0;
     while (i < s.size()) {
         const std::size_t j = AsciiRunEnd(s, i);
-        out.append(s.data() + i, j - i);
+        std::memcpy(w, s.data() + i, j - i);
+        w += j - i;
         i = j;
         if (i < s.size())
-            i += onOther(i);
+            i += onOther(i, w);
     }
+    out.resize(static_cast<std::size_t>(w - start));
 }
 
-void AppendPercent(std::string& out, unsigned char b) {
+char* PutPercent(char* w, unsigned char b) noexcept {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[b >> 4];
-    out += kHex[b & 0x0F];
+    *w++ = '%';
+    *w++ = kHex[b >> 4];
+    *w++ = kHex[b & 0x0F];
+    return w;
 }
 
 bool IsLead(unsigned char b) noexcept {
@@ -164,38 +176,39 @@ void AppendUtf8Char(std::string& out, char32_t cp) {
 }
 
 void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced) {
-    Walk(out, utf8, [&](std::size_t i) {
+    Walk(out, utf8, [&](std::size_t i, char*& w) {
         std::size_t length = 1;
         const char32_t cp = DecodeUtf8(utf8, i, length);
         const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
         if (form == kNoForm) {
-            out += kSjisGetaMark;
+            std::memcpy(w, kSjisGetaMark.data(), kSjisGetaMark.size());
+            w += kSjisGetaMark.size();
             ++replaced;
         } else {
-            AppendForm(out, form);
+            w = PutForm(w, form);
         }
         return length;
     });
 }
 
 void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded) {
-    Walk(out, utf8, [&](std::size_t i) {
+    Walk(out, utf8, [&](std::size_t i, char*& w) {
         std::size_t length = 1;
         const char32_t cp = DecodeUtf8(utf8, i, length);
         const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
         if (form == kNoForm) {
             for (std::size_t k = 0; k < length; ++k)
-                AppendPercent(out, static_cast<unsigned char>(utf8[i + k]));
+                w = PutPercent(w, static_cast<unsigned char>(utf8[i + k]));
             ++encoded;
         } else {
-            AppendForm(out, form);
+            w = PutForm(w, form);
         }
         return length;
     });
 }
 
 void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& lossy) {
-    Walk(out, sjis, [&](std::size_t i) -> std::size_t {
+    Walk(out, sjis, [&](std::size_t i, char*& w) -> std::size_t {
         const auto b = static_cast<unsigned char>(sjis[i]);
         const bool pair =
             IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
@@ -204,13 +217,14 @@ void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& los
         const std::uint32_t form = Utf8Form(key, sjis.substr(i, pair ? 2 : 1));
         if (form == kNoText) {
             // Like the codec's lossy reading: one byte is replaced and the next read afresh.
-            out += "\xEF\xBF\xBD";
+            std::memcpy(w, "\xEF\xBF\xBD", 3);
+            w += 3;
             ++lossy;
             return 1;
         }
         const std::size_t n = form >> 24;
         for (std::size_t k = 0; k < n; ++k)
-            out += static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
+            *w++ = static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
         return pair ? 2 : 1;
     });
 }
