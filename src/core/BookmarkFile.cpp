@@ -275,8 +275,21 @@ private:
         m_link.address.clear();
         m_link.when.reset();
         m_link.skip = false;
-        const std::string_view* href = t.Attribute("href");
-        const std::string_view* feed = t.Attribute("feedurl");
+        // One pass over the attributes; the first of each name counts.
+        const std::string_view* href = nullptr;
+        const std::string_view* feed = nullptr;
+        const std::string_view* lastVisit = nullptr;
+        const std::string_view* added = nullptr;
+        for (const MarkupAttribute& a : t.attributes) {
+            const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
+                if (!slot && EqualsIgnoringCase(a.name, lower))
+                    slot = &a.rawValue;
+            };
+            take(href, "href");
+            take(feed, "feedurl");
+            take(lastVisit, "last_visit");
+            take(added, "add_date");
+        }
         if (feed) {
             ++m_tally.feeds;
             // The site's address opens in a browser; the feed's only in a reader.
@@ -295,9 +308,9 @@ private:
             ++m_tally.scriptsSkipped;
             return;
         }
-        m_link.when = EpochSeconds(t.Attribute("last_visit"));
+        m_link.when = EpochSeconds(lastVisit);
         if (!m_link.when)
-            m_link.when = EpochSeconds(t.Attribute("add_date"));
+            m_link.when = EpochSeconds(added);
     }
 
     // The text of an element mostly comes as one piece, which stays a view into the page; only

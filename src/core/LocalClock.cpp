@@ -49,17 +49,16 @@ std::int64_t ShiftAt(std::int64_t t) {
 } // namespace
 
 std::int64_t LocalClock::ShiftOfSpan(std::int64_t span) {
-    if (span == m_lastSpan)
-        return m_lastShift;
-    auto known = m_shifts.find(span);
-    if (known == m_shifts.end()) {
+    if (m_places.empty())
+        m_places.resize(kPlaces);
+    Place& place = m_places[static_cast<std::size_t>(span) & (kPlaces - 1)];
+    if (place.span != span) {
         const std::int64_t first = span * kSpan;
         const std::int64_t shift = ShiftAt(first);
-        known = m_shifts.emplace(span, shift == ShiftAt(first + kSpan - 1) ? shift : kMixed).first;
+        place.span = span;
+        place.shift = shift == ShiftAt(first + kSpan - 1) ? shift : kMixed;
     }
-    m_lastSpan = span;
-    m_lastShift = known->second;
-    return m_lastShift;
+    return place.shift;
 }
 
 std::tm LocalClock::At(std::time_t t) {

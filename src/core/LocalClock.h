@@ -9,9 +9,10 @@
 // its fields follow from plain calendar arithmetic. Spans holding a change are asked instant by
 // instant.
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <unordered_map>
+#include <vector>
 
 namespace lh {
 
@@ -24,13 +25,18 @@ public:
 private:
     static constexpr std::int64_t kSpan = 6 * 3600;
     static constexpr std::int64_t kMixed = INT64_MIN; // the offset changes within the span
+    // Spans remembered, each in the place its number picks: 8,192 spans cover five and a half
+    // years without two of them meeting.
+    static constexpr std::size_t kPlaces = 8192;
+
+    struct Place {
+        std::int64_t span = kMixed; // kMixed: empty
+        std::int64_t shift = 0;     // local minus universal seconds, or kMixed
+    };
 
     std::int64_t ShiftOfSpan(std::int64_t span);
 
-    // Local minus universal seconds of each span met so far, or kMixed.
-    std::unordered_map<std::int64_t, std::int64_t> m_shifts;
-    std::int64_t m_lastSpan = kMixed;
-    std::int64_t m_lastShift = 0;
+    std::vector<Place> m_places;
 };
 
 } // namespace lh

@@ -82,8 +82,16 @@ char* PutForm(char* w, std::uint16_t form) noexcept {
     return w;
 }
 
-// End of the run of ASCII bytes starting at `i`, eight bytes at a time.
+// End of the run of ASCII bytes starting at `i`, 32 and then eight bytes at a time (whole
+// pages are mostly ASCII markup).
 std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
+    while (i + 32 <= s.size()) {
+        std::uint64_t w[4];
+        std::memcpy(w, s.data() + i, sizeof w);
+        if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ULL)
+            break;
+        i += 32;
+    }
     while (i + 8 <= s.size()) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
