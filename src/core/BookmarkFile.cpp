@@ -282,7 +282,7 @@ private:
         const std::string_view* added = nullptr;
         for (const MarkupAttribute& a : t.attributes) {
             const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
-                if (!slot && EqualsIgnoringCase(a.name, lower))
+                if (!slot && a.name.size() == lower.size() && EqualsIgnoringCase(a.name, lower))
                     slot = &a.rawValue;
             };
             take(href, "href");

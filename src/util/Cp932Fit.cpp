@@ -2,7 +2,9 @@
 
 #include "Codec.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace lh {
@@ -105,26 +107,39 @@ std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
 }
 
 // No conversion here makes more than three bytes of one (a byte that does not decode becomes
-// U+FFFD or %XX), so the output is written into room made once instead of byte by byte.
+// U+FFFD or %XX), so the output is written into room of that size made once, instead of byte by
+// byte; the room is this thread's scratch, which needs no clearing as a string's would.
 constexpr std::size_t kMostGrowth = 3;
+
+char* Scratch(std::size_t size) {
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local std::size_t capacity = 0;
+    if (capacity < size) {
+        capacity = std::max(size, 2 * capacity);
+        buffer = std::make_unique_for_overwrite<char[]>(capacity);
+    }
+    return buffer.get();
+}
 
 // Runs of ASCII are copied whole; everything else goes one character at a time: `onOther(i, w)`
 // writes at `w`, moves it on, and returns the bytes of `s` it used.
 template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
-    const std::size_t base = out.size();
-    out.resize(base + s.size() * kMostGrowth);
-    char* const start = out.data();
-    char* w = start + base;
-    std::size_t i = 0;
+    std::size_t i = AsciiRunEnd(s, 0);
+    if (i == s.size()) {
+        out.append(s);
+        return;
+    }
+    char* const start = Scratch(s.size() * kMostGrowth);
+    std::memcpy(start, s.data(), i);
+    char* w = start + i;
     while (i < s.size()) {
+        i += onOther(i, w);
         const std::size_t j = AsciiRunEnd(s, i);
         std::memcpy(w, s.data() + i, j - i);
         w += j - i;
         i = j;
-        if (i < s.size())
-            i += onOther(i, w);
     }
-    out.resize(static_cast<std::size_t>(w - start));
+    out.append(start, static_cast<std::size_t>(w - start));
 }
 
 char* PutPercent(char* w, unsigned char b) noexcept {
