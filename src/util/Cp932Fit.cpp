@@ -253,15 +253,28 @@ void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& los
 }
 
 bool IsUtf8(std::string_view text) noexcept {
+    const auto* u = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < text.size()) {
+    while (i < n) {
         i = AsciiRunEnd(text, i);
-        if (i == text.size())
-            break;
-        std::size_t length = 1;
-        if (DecodeUtf8(text, i, length) == kInvalid)
-            return false;
-        i += length;
+        // The characters up to the next ASCII byte; kana and kanji (three bytes) are checked
+        // here, without decoding them in full.
+        while (i < n && u[i] >= 0x80) {
+            if (n - i >= 3 && (u[i] & 0xF0) == 0xE0 && (u[i + 1] & 0xC0) == 0x80 &&
+                (u[i + 2] & 0xC0) == 0x80) {
+                // The lead and the next byte decide whether the form is overlong or a surrogate.
+                const unsigned high = (u[i] & 0x0Fu) << 12 | (u[i + 1] & 0x3Fu) << 6;
+                if (high < 0x800 || (high >= 0xD800 && high <= 0xDFFF))
+                    return false;
+                i += 3;
+                continue;
+            }
+            std::size_t length = 1;
+            if (DecodeUtf8(text, i, length) == kInvalid)
+                return false;
+            i += length;
+        }
     }
     return true;
 }
