@@ -2,6 +2,7 @@
 
 #include "util/Cp932Fit.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -9,17 +10,51 @@ namespace lh {
 
 namespace {
 
+// What each byte can be in markup, one bit per question: the tag loops ask one table lookup
+// per byte instead of a chain of comparisons.
+enum ByteClass : unsigned char {
+    kLetter = 1,        // ASCII letter
+    kNameByte = 2,      // in a tag name: letters, digits, "-", "_", ":", "."
+    kSpace = 4,         // blank or line break
+    kAttributeEnd = 8,  // ends an attribute name: blank, "=", ">", "/"
+    kBareValueEnd = 16, // ends an unquoted value: blank, ">"
+};
+
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+        unsigned char k = 0;
+        if (letter)
+            k |= kLetter;
+        if (letter || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' || c == '.')
+            k |= kNameByte;
+        if (space)
+            k |= kSpace | kAttributeEnd | kBareValueEnd;
+        if (c == '=' || c == '/')
+            k |= kAttributeEnd;
+        if (c == '>')
+            k |= kAttributeEnd | kBareValueEnd;
+        classes[static_cast<std::size_t>(c)] = k;
+    }
+    return classes;
+}();
+
+bool Is(char c, ByteClass what) noexcept {
+    return (kByteClasses[static_cast<unsigned char>(c)] & what) != 0;
+}
+
 bool IsAsciiLetter(char c) noexcept {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return Is(c, kLetter);
 }
 
 bool IsNameChar(char c) noexcept {
-    return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' ||
-           c == '.';
+    return Is(c, kNameByte);
 }
 
 bool IsSpace(char c) noexcept {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    return Is(c, kSpace);
 }
 
 char Lower(char c) noexcept {
@@ -203,8 +238,7 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
             break;
         }
         const std::size_t attrFrom = p;
-        while (p < size && !IsSpace(m_page[p]) && m_page[p] != '=' && m_page[p] != '>' &&
-               m_page[p] != '/')
+        while (p < size && !Is(m_page[p], kAttributeEnd))
             ++p;
         if (p == attrFrom)
             ++p; // a "=" where a name should be: step over it
@@ -222,7 +256,7 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
                 p = close < size && m_page[close] == m_page[q] ? close + 1 : close;
             } else {
                 const std::size_t valueFrom = q;
-                while (q < size && !IsSpace(m_page[q]) && m_page[q] != '>')
+                while (q < size && !Is(m_page[q], kBareValueEnd))
                     ++q;
                 attribute.rawValue = m_page.substr(valueFrom, q - valueFrom);
                 p = q;
