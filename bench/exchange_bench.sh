@@ -35,11 +35,12 @@ copy_synced() { cp "$1" "$2" && sync "$2"; }
 
 : >"$work/cp"
 : >"$work/cpsync"
-for k in "${!builds[@]}"; do : >"$work/import$k"; : >"$work/export$k"; done
+for k in "${!builds[@]}"; do : >"$work/import$k"; : >"$work/cpu$k"; : >"$work/export$k"; done
 for _ in $(seq "$rounds"); do
   for k in "${!builds[@]}"; do
     out=$("${builds[$k]}/bench/exchange_bench" "$work" "$bookmarks" "$records" 3)
     field import <<<"$out" >>"$work/import$k"
+    field import-cpu <<<"$out" >>"$work/cpu$k"
     field export <<<"$out" >>"$work/export$k"
   done
   page=$(field page <<<"$out")
@@ -65,8 +66,9 @@ for k in "${!builds[@]}"; do
   label=""
   [ -z "$before" ] || label=$([ "$k" = 0 ] && echo " before" || echo " after")
   awk -v l="$label" -v i="$(median <"$work/import$k")" -v e="$(median <"$work/export$k")" \
-      -v cp="$cp_page" -v cc="$cp_csv" 'BEGIN {
+      -v c="$(median <"$work/cpu$k")" -v cp="$cp_page" -v cc="$cp_csv" 'BEGIN {
     printf "%-38s %8.3f %8.2f  (vs cp)\n", "import (read, parse, append)" l, i, i / cp
+    printf "%-38s %8.3f\n", "  processor time of the import" l, c
     printf "%-38s %8.3f %8.2f  (vs cp + sync)\n", "export to CSV (flushed)" l, e, e / cc
   }'
 done
