@@ -2,7 +2,7 @@
 
 // The main window: the collection grid over the document's table store, the progress strip,
 // the status bar with its two panels, and the menus. Split by subsystem: MainWindow.cpp (layout,
-// caption), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record editing),
+// caption), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (record editing, done by the grid),
 // MainWindowStartup.cpp (creation and deferred start-up), MainWindowClose.cpp (close check, Esc,
 // pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
 // (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
@@ -43,7 +43,7 @@ class QTimer;
 namespace lh {
 
 class ActivationServer;
-class CollectionDelegate;
+class CollectionGrid;
 class CollectionModel;
 class CollectionView;
 class GaugeBar;
@@ -70,7 +70,8 @@ public:
 
     Document& Doc() noexcept { return m_doc; }
     CollectionView* Grid() const noexcept { return m_grid; }
-    CollectionModel* Model() const noexcept { return m_model; }
+    CollectionModel* Model() const noexcept;
+    CollectionGrid& GridEditing() const noexcept { return *m_collectionGrid; }
     GaugeBar* Progress() const noexcept { return m_gaugeBar; }
     QLabel* PositionPanel() const noexcept { return m_positionPanel; }
     QLabel* HintPanel() const noexcept { return m_hintPanel; }
@@ -98,11 +99,6 @@ public:
     void TableSetup(const QFont& displayFont);
     // A new, empty collection after the change prompt, as the New command does it.
     void NewDocument();
-
-    // Grid handlers, in grid coordinates (row 0 headings, column 0 numbers).
-    void BeginCellEdit(int aCol, qint64 aRow, const QString& value);
-    void CommitCellText(int aCol, qint64 aRow, const QString& value, QLineEdit* editor);
-    void SelectCell(int aCol, qint64 aRow);
 
     // Record editing.
     void DeleteRecord();
@@ -204,8 +200,6 @@ private:
     void RunFileCommand(void (FileCommands::*command)());
     void DisplayHint(const QString& longHint);
     void ApplyCaption(const std::string& caption);
-    qint64 CurrentGridRow() const;
-    void SetCurrentCell(qint64 gridRow, int gridColumn);
     // Start-up and close.
     void RestoreOptions();
     void RestoreScanOptions();
@@ -223,9 +217,8 @@ private:
     void FitCaretPanel();
 
     Document m_doc;
-    CollectionModel* m_model = nullptr;
-    CollectionView* m_grid = nullptr;
-    CollectionDelegate* m_delegate = nullptr;
+    CollectionGrid* m_collectionGrid = nullptr;
+    CollectionView* m_grid = nullptr; // the grid's view
     GaugeBar* m_gaugeBar = nullptr;
     QLabel* m_positionPanel = nullptr;
     QLabel* m_hintPanel = nullptr;
@@ -248,7 +241,6 @@ private:
     bool m_statusWanted = true;
     int m_caretPanelWidth = 65; // as set (the stored "PanelVisible1"); the panel may be wider
     int m_caretDigits = 0;      // digits of the row count the panel was fitted to
-    bool m_selectedOnce = false;
     QString m_helpFile;
     QString m_statusReport; // what the last scan or drop did, shown while nothing else is
     int m_activations = 0;

@@ -1,6 +1,7 @@
 #include "CollectionView.h"
 #include "MainWindow.h"
 #include "core/CloseSettings.h"
+#include "core/TableLayout.h"
 #include "core/UsageRecord.h"
 #include "util/SettingKeys.h"
 
@@ -42,7 +43,7 @@ bool MainWindow::ConfirmClose() {
         return false;
 
     CloseState state;
-    for (int column = 0; column < TableStore::kColumnCount; ++column)
+    for (int column = 0; column < kGridColumnCount; ++column)
         state.columnWidths[static_cast<std::size_t>(column)] = m_grid->ColumnWidth(column);
     state.windowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     // Only the normal state's placement is stored, and then the geometry is the normal one.

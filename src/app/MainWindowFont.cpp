@@ -104,7 +104,7 @@ void MainWindow::ChooseFont() {
 
     SetGridFont(m_grid, font);
     m_grid->SetDefaultRowHeight(RowHeightForFont(newSize));
-    for (int column = 0; column < TableStore::kColumnCount; ++column)
+    for (int column = 0; column < kGridColumnCount; ++column)
         m_grid->SetColumnWidth(column,
                                RescaleColumnWidth(m_grid->ColumnWidth(column), newSize, oldSize));
     m_displayFont = font;

@@ -1,3 +1,4 @@
+#include "CollectionGrid.h"
 #include "CollectionView.h"
 #include "MainWindow.h"
 #include "dialogs/BarSettingsDialog.h"
@@ -35,7 +36,7 @@ void MainWindow::ConnectLaunchCommands() {
 
 void MainWindow::AccessRecord() {
     m_grid->FinishEditing();
-    m_launch->AccessRecord(CurrentGridRow());
+    m_launch->AccessRecord(m_collectionGrid->CurrentRecord());
 }
 
 void MainWindow::OpenCollectionPage() {

@@ -104,7 +104,7 @@ int MainWindow::CaretPanelWidthFor(int rowDigits) const {
 }
 
 void MainWindow::FitCaretPanel() {
-    const int rows = m_model ? m_model->rowCount() : 0;
+    const int rows = m_grid && m_grid->model() ? m_grid->model()->rowCount() : 0;
     const int digits = CollectionView::NumberDigits(rows);
     if (digits == m_caretDigits)
         return;

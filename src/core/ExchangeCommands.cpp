@@ -26,8 +26,8 @@ std::string Count(std::int64_t n) {
 std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming) {
     std::unordered_set<std::string> seen;
     std::int64_t duplicates = 0;
-    for (TableStore::Row r = 1; r < incoming.EntryRow(); ++r) {
-        const std::string_view address = incoming.CellView(r, 2);
+    for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
+        const std::string_view address = incoming.Text(r, TableStore::kAddress);
         if (address.empty())
             continue;
         if (table.HoldsAddress(address, TableStore::AddressHash(address)) ||
@@ -41,16 +41,17 @@ ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool
     ImportOutcome outcome;
     TableStore& table = document.Table();
     table.Reserve(incoming.RecordCount());
-    for (TableStore::Row r = 1; r < incoming.EntryRow(); ++r) {
-        const std::string_view address = incoming.CellView(r, 2);
+    for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
+        const std::string_view address = incoming.Text(r, TableStore::kAddress);
         // Records appended here take part in the test, so a file's own repeats go in once.
         if (!keepDuplicates && !address.empty() &&
             table.HoldsAddress(address, TableStore::AddressHash(address))) {
             ++outcome.duplicates;
             continue;
         }
-        table.AppendRecord(incoming.CellView(r, 1), address, incoming.CellView(r, 3),
-                           incoming.CellView(r, 4));
+        table.AppendRecord(incoming.Text(r, TableStore::kName), address,
+                           incoming.Text(r, TableStore::kAccess),
+                           incoming.Text(r, TableStore::kRemark));
         ++outcome.added;
     }
     if (outcome.added > 0)
