@@ -23,8 +23,26 @@ CollectionGrid::CollectionGrid(Document& document, MessageBoxService& messages, 
     m_delegate = new CollectionDelegate(m_view);
     m_view->setItemDelegate(m_delegate);
     connect(m_model, &CollectionModel::TextRefused, this, &CollectionGrid::ShowRefusal);
+    FollowCurrentCell();
+}
+
+void CollectionGrid::FollowCurrentCell() {
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &CollectionGrid::CurrentCellChanged);
+}
+
+void CollectionGrid::ShowThrough(QAbstractProxyModel* proxy) {
+    FinishEditing();
+    QAbstractItemModel* shown = m_model;
+    if (proxy) {
+        proxy->setSourceModel(m_model);
+        shown = proxy;
+    }
+    // The view makes a new selection model for the new model and leaves the old one to us.
+    QItemSelectionModel* old = m_view->selectionModel();
+    m_view->setModel(shown);
+    delete old;
+    FollowCurrentCell();
 }
 
 CollectionGrid::~CollectionGrid() {

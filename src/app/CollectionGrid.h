@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QString>
 
+class QAbstractProxyModel;
 class QWidget;
 
 namespace lh {
@@ -32,6 +33,9 @@ public:
 
     CollectionView* View() const noexcept;
     CollectionModel* Model() const noexcept { return m_model; }
+    // Shows the model through `proxy` (a sort or a filter), or directly for none. The grid does
+    // not own the proxy, which must stay until another one (or none) takes its place.
+    void ShowThrough(QAbstractProxyModel* proxy);
 
     // The record of the current cell (RecordCount() for the entry row, -1 for none) and its
     // field (-1 for none).
@@ -69,6 +73,8 @@ private:
 
     Document& m_document;
     MessageBoxService& m_messages;
+    void FollowCurrentCell();
+
     CollectionModel* m_model = nullptr;
     QPointer<CollectionView> m_view;
     CollectionDelegate* m_delegate = nullptr;

@@ -4,10 +4,12 @@
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSortFilterProxyModel>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -240,4 +242,40 @@ TEST_F(GridEditing, deleteWhileEditing_storesTheTypedTextFirst) {
     EXPECT_EQ(w->Doc().Table().RecordCount(), 1);
     EXPECT_EQ(Text(0, TableStore::kAddress), "http://b");
     EXPECT_EQ(Text(0, TableStore::kName), "");
+}
+
+// A sort/filter proxy between the model and the view: the editor, the current cell and the
+// record commands reach the record shown, not the one at the same position in the document.
+TEST_F(GridEditing, throughASortingProxy_editsAndCommandsReachTheRecordShown) {
+    AddRecords({"http://c", "http://a", "http://b"});
+    QSortFilterProxyModel proxy;
+    w->GridEditing().ShowThrough(&proxy);
+    QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    proxy.sort(TableStore::kAddress); // the empty entry row first, then a, b, c
+
+    w->GridEditing().SetCurrentCell(1, TableStore::kName); // http://a
+    EXPECT_EQ(w->Grid()->currentIndex().row(), 1);
+    EXPECT_EQ(w->PositionPanel()->text(), QStringLiteral("    2:    1")); // where it is shown
+    QLineEdit* editor = OpenEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("name a"));
+    Close(editor);
+    EXPECT_EQ(Text(1, TableStore::kName), "name a");
+    EXPECT_EQ(w->GridEditing().CurrentRecord(), 1);
+
+    boxes.Answer(mb::kIdYes);
+    w->Item("EditRecDelItem")->trigger();
+    EXPECT_EQ(w->Doc().Table().RecordCount(), 2);
+    EXPECT_EQ(Text(0, TableStore::kAddress), "http://c");
+    EXPECT_EQ(Text(1, TableStore::kAddress), "http://b");
+    EXPECT_TRUE(boxes.AllAnswered());
+
+    // Typing into the entry row through the proxy still appends a record.
+    w->GridEditing().SetCurrentCell(2, TableStore::kAddress);
+    editor = OpenEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("http://d"));
+    Close(editor);
+    EXPECT_EQ(Text(2, TableStore::kAddress), "http://d");
+    w->GridEditing().ShowThrough(nullptr);
 }
