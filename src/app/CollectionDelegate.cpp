@@ -2,6 +2,7 @@
 
 #include "CollectionModel.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <algorithm>
@@ -66,6 +67,18 @@ void CollectionDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
     // Once per editor: the view may ask again while the editor closes.
     line->setProperty(kChangedProperty, false);
     model->setData(index, line->text(), Qt::EditRole);
+}
+
+bool CollectionDelegate::eventFilter(QObject* object, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (auto* editor = qobject_cast<QWidget*>(object)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 } // namespace lh

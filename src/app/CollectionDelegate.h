@@ -19,6 +19,10 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+
+protected:
+    // Esc leaves the editor keeping what was typed, as every other way out does.
+    bool eventFilter(QObject* object, QEvent* event) override;
 };
 
 } // namespace lh

@@ -279,3 +279,16 @@ TEST_F(GridEditing, throughASortingProxy_editsAndCommandsReachTheRecordShown) {
     EXPECT_EQ(Text(2, TableStore::kAddress), "http://d");
     w->GridEditing().ShowThrough(nullptr);
 }
+
+TEST_F(GridEditing, escapeInTheEditor_keepsWhatWasTyped) {
+    AddRecords({"http://a"});
+    Select(0, TableStore::kRemark);
+    QLineEdit* editor = OpenEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("note"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_EQ(Text(0, TableStore::kRemark), "note");
+    EXPECT_TRUE(w->Doc().IsModified());
+}
