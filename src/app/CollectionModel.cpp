@@ -136,7 +136,7 @@ void CollectionModel::EndReset() {
     endResetModel();
 }
 
-void CollectionModel::RowsAboutToBeInserted(TableStore::Row first, TableStore::Row count) {
+void CollectionModel::RecordsAboutToBeInserted(TableStore::Row first, TableStore::Row count) {
     if (first == EntryRow()) {
         m_appending = true;
         return;
@@ -144,7 +144,7 @@ void CollectionModel::RowsAboutToBeInserted(TableStore::Row first, TableStore::R
     beginInsertRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first + count - 1));
 }
 
-void CollectionModel::RowsInserted(TableStore::Row first, TableStore::Row /*count*/) {
+void CollectionModel::RecordsInserted(TableStore::Row first, TableStore::Row /*count*/) {
     if (m_appending) {
         m_appending = false;
         // The entry row's position now shows the first new record; the rest, and the entry
@@ -164,11 +164,11 @@ void CollectionModel::RowsInserted(TableStore::Row first, TableStore::Row /*coun
     endInsertRows();
 }
 
-void CollectionModel::RowsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) {
+void CollectionModel::RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) {
     beginRemoveRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first + count - 1));
 }
 
-void CollectionModel::RowsRemoved(TableStore::Row /*first*/, TableStore::Row /*count*/) {
+void CollectionModel::RecordsRemoved(TableStore::Row /*first*/, TableStore::Row /*count*/) {
     m_rows = StoreRows();
     endRemoveRows();
 }

@@ -63,10 +63,10 @@ signals:
 private:
     void BeginReset() override;
     void EndReset() override;
-    void RowsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override;
-    void RowsInserted(TableStore::Row first, TableStore::Row count) override;
-    void RowsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override;
-    void RowsRemoved(TableStore::Row first, TableStore::Row count) override;
+    void RecordsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override;
+    void RecordsInserted(TableStore::Row first, TableStore::Row count) override;
+    void RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override;
+    void RecordsRemoved(TableStore::Row first, TableStore::Row count) override;
     void RecordsChanged(TableStore::Row first, TableStore::Row last) override;
 
     // The cp932 bytes `text` stands for in the cell at `index`; none (and TextRefused) when code

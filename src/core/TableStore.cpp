@@ -213,10 +213,10 @@ void TableStore::AppendRecord(std::string_view name, std::string_view address,
     if (m_rows.size() == m_rows.capacity())
         m_rows.reserve(std::max<std::size_t>(16, m_rows.capacity() * 2));
     const Row at = RecordCount();
-    Notify([&](Observer& o) { o.RowsAboutToBeInserted(at, 1); });
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, 1); });
     m_rows.push_back(std::move(record));
     IndexAdd(m_rows.back().get());
-    Notify([&](Observer& o) { o.RowsInserted(at, 1); });
+    Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
 }
 
 void TableStore::Reserve(Row records) {
@@ -231,20 +231,20 @@ void TableStore::Reserve(Row records) {
 void TableStore::RemoveRecord(Row record) {
     if (record < 0 || record >= RecordCount())
         return;
-    Notify([&](Observer& o) { o.RowsAboutToBeRemoved(record, 1); });
+    Notify([&](Observer& o) { o.RecordsAboutToBeRemoved(record, 1); });
     const auto idx = static_cast<std::size_t>(record);
     IndexRemove(m_rows[idx].get());
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(idx));
-    Notify([&](Observer& o) { o.RowsRemoved(record, 1); });
+    Notify([&](Observer& o) { o.RecordsRemoved(record, 1); });
 }
 
 void TableStore::InsertEmptyRecord(Row record) {
     if (record < 0 || record > RecordCount())
         return;
-    Notify([&](Observer& o) { o.RowsAboutToBeInserted(record, 1); });
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(record, 1); });
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(record), RecordPtr());
     IndexAdd(nullptr); // an empty record
-    Notify([&](Observer& o) { o.RowsInserted(record, 1); });
+    Notify([&](Observer& o) { o.RecordsInserted(record, 1); });
 }
 
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {

@@ -32,10 +32,10 @@ public:
         virtual ~Observer() = default;
         virtual void BeginReset() {}
         virtual void EndReset() {}
-        virtual void RowsAboutToBeInserted(Row /*first*/, Row /*count*/) {}
-        virtual void RowsInserted(Row /*first*/, Row /*count*/) {} // after the fact
-        virtual void RowsAboutToBeRemoved(Row /*first*/, Row /*count*/) {}
-        virtual void RowsRemoved(Row /*first*/, Row /*count*/) {} // after the fact
+        virtual void RecordsAboutToBeInserted(Row /*first*/, Row /*count*/) {}
+        virtual void RecordsInserted(Row /*first*/, Row /*count*/) {} // after the fact
+        virtual void RecordsAboutToBeRemoved(Row /*first*/, Row /*count*/) {}
+        virtual void RecordsRemoved(Row /*first*/, Row /*count*/) {} // after the fact
         virtual void RecordsChanged(Row /*first*/, Row /*last*/) {}
     };
 

@@ -100,7 +100,7 @@ TEST_F(GridEditing, typingIntoEntryRow_appendsOneRecordAndANumberedEntryRow) {
 // Counts what the store is told, to see how often an editor writes to it.
 struct ChangeCounter : TableStore::Observer {
     int changes = 0;
-    void RowsInserted(TableStore::Row, TableStore::Row) override { ++changes; }
+    void RecordsInserted(TableStore::Row, TableStore::Row) override { ++changes; }
     void RecordsChanged(TableStore::Row, TableStore::Row) override { ++changes; }
 };
 

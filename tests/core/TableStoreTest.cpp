@@ -31,19 +31,19 @@ struct RecordingObserver : TableStore::Observer {
     std::vector<std::string> events;
     void BeginReset() override { events.push_back("beginReset"); }
     void EndReset() override { events.push_back("endReset"); }
-    void RowsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override {
+    void RecordsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override {
         events.push_back("aboutInsert " + std::to_string(first) + " " + std::to_string(count) +
                          " records=" + std::to_string(store->RecordCount()));
     }
-    void RowsInserted(TableStore::Row first, TableStore::Row count) override {
+    void RecordsInserted(TableStore::Row first, TableStore::Row count) override {
         events.push_back("inserted " + std::to_string(first) + " " + std::to_string(count) +
                          " records=" + std::to_string(store->RecordCount()));
     }
-    void RowsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override {
+    void RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override {
         events.push_back("aboutRemove " + std::to_string(first) + " " + std::to_string(count) +
                          " records=" + std::to_string(store->RecordCount()));
     }
-    void RowsRemoved(TableStore::Row first, TableStore::Row count) override {
+    void RecordsRemoved(TableStore::Row first, TableStore::Row count) override {
         events.push_back("removed " + std::to_string(first) + " " + std::to_string(count) +
                          " records=" + std::to_string(store->RecordCount()));
     }
