@@ -3,6 +3,7 @@
 
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
+#include "core/Document.h"
 #include "core/TableStore.h"
 
 #include <QApplication>
@@ -24,8 +25,9 @@ void Fill(TableStore& t) {
 }
 
 struct Grid {
-    TableStore store;
-    CollectionModel model{store};
+    Document document;
+    TableStore& store = document.Table();
+    CollectionModel model{document};
     CollectionView view;
     Grid() {
         view.setModel(&model);
@@ -46,8 +48,9 @@ Grid& MillionGrid() {
 void BM_GridTakesOverMillion(benchmark::State& state) {
     TableStore loaded;
     Fill(loaded);
-    TableStore store;
-    CollectionModel model(store);
+    Document document;
+    TableStore& store = document.Table();
+    CollectionModel model(document);
     CollectionView view;
     view.setModel(&model);
     view.resize(800, 600);
@@ -83,9 +86,9 @@ BENCHMARK(BM_GridEditCellNearTop)->Unit(benchmark::kMillisecond);
 void BM_GridInsertAndDeleteNearTop(benchmark::State& state) {
     Grid& g = MillionGrid();
     for (auto _ : state) {
-        g.store.InsertRowShift(2);
+        g.store.InsertEmptyRecord(1);
         g.view.repaint();
-        g.store.DeleteRowShift(2);
+        g.store.RemoveRecord(1);
         g.view.repaint();
     }
 }

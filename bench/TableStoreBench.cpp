@@ -43,7 +43,7 @@ void BM_AppendMillion(benchmark::State& state) {
     for (auto _ : state) {
         TableStore t;
         Fill(t, kMillion);
-        benchmark::DoNotOptimize(t.RowCount());
+        benchmark::DoNotOptimize(t.RecordCount());
     }
     state.SetItemsProcessed(state.iterations() * kMillion);
 }
@@ -52,9 +52,9 @@ BENCHMARK(BM_AppendMillion)->Unit(benchmark::kMillisecond);
 void BM_InsertNearTopOfMillion(benchmark::State& state) {
     TableStore& t = MillionTable();
     for (auto _ : state) {
-        t.InsertRowShift(2);
+        t.InsertEmptyRecord(1);
         state.PauseTiming();
-        t.DeleteRowShift(2);
+        t.RemoveRecord(1);
         state.ResumeTiming();
     }
 }
@@ -64,9 +64,9 @@ void BM_DeleteNearTopOfMillion(benchmark::State& state) {
     TableStore& t = MillionTable();
     for (auto _ : state) {
         state.PauseTiming();
-        t.InsertRowShift(2);
+        t.InsertEmptyRecord(1);
         state.ResumeTiming();
-        t.DeleteRowShift(2);
+        t.RemoveRecord(1);
     }
 }
 BENCHMARK(BM_DeleteNearTopOfMillion)->Unit(benchmark::kMicrosecond);
@@ -75,7 +75,7 @@ void BM_EditCellOfMillion(benchmark::State& state) {
     TableStore& t = MillionTable();
     int i = 0;
     for (auto _ : state)
-        t.SetCell(500000, 4, (++i & 1) ? "edited" : "");
+        t.SetText(499999, TableStore::kRemark, (++i & 1) ? "edited" : "");
 }
 BENCHMARK(BM_EditCellOfMillion)->Unit(benchmark::kMicrosecond);
 
@@ -92,9 +92,9 @@ BENCHMARK(BM_DuplicateTestInMillion);
 void BM_MemoryPerRecord(benchmark::State& state) {
     const TableStore& t = MillionTable();
     std::size_t text = 0;
-    for (TableStore::Row r = 1; r <= t.RecordCount(); ++r)
-        for (int c = 1; c <= 4; ++c)
-            text += t.CellView(r, c).size();
+    for (TableStore::Row r = 0; r < t.RecordCount(); ++r)
+        for (int f = 0; f < TableStore::kFieldCount; ++f)
+            text += t.Text(r, f).size();
     for (auto _ : state)
         benchmark::DoNotOptimize(t.MemoryUsage());
     const double records = static_cast<double>(t.RecordCount());

@@ -65,17 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LH_FUZZ_CHECK(ReadCollection(output, second, titleAgain, progress, error));
     LH_FUZZ_CHECK(titleAgain == title);
     LH_FUZZ_CHECK(second.RecordCount() == first.RecordCount());
-    for (TableStore::Row r = 1; r <= first.RecordCount(); ++r) {
+    for (TableStore::Row r = 0; r < first.RecordCount(); ++r) {
         bool markup = false;
-        for (int c = 1; c <= 4; ++c)
-            markup = markup || HoldsMarkup(first.CellView(r, c));
+        for (int f = 0; f < TableStore::kFieldCount; ++f)
+            markup = markup || HoldsMarkup(first.Text(r, f));
         // An address that begins with '>' meets the link's opening quote as its closing '">':
         // the page format cannot carry it, and nothing the program finds in a scan begins so.
-        markup = markup || first.CellView(r, 2).starts_with('>');
+        markup = markup || first.Text(r, TableStore::kAddress).starts_with('>');
         if (markup)
             continue;
-        for (int c = 1; c <= 4; ++c)
-            LH_FUZZ_CHECK(second.CellView(r, c) == first.CellView(r, c));
+        for (int f = 0; f < TableStore::kFieldCount; ++f)
+            LH_FUZZ_CHECK(second.Text(r, f) == first.Text(r, f));
     }
     return 0;
 }

@@ -41,10 +41,10 @@ std::string Written(const CollectionFormat& format, const TableStore& records,
 bool SameRecords(const TableStore& a, const TableStore& b) {
     if (a.RecordCount() != b.RecordCount())
         return false;
-    for (TableStore::Row r = 1; r < a.EntryRow(); ++r)
-        for (int c = 1; c < TableStore::kColumnCount; ++c)
-            if (a.CellView(r, c) != b.CellView(r, c) &&
-                SjisToUtf8Lossy(a.CellView(r, c)) != SjisToUtf8Lossy(b.CellView(r, c)))
+    for (TableStore::Row r = 0; r < a.RecordCount(); ++r)
+        for (int f = 0; f < TableStore::kFieldCount; ++f)
+            if (a.Text(r, f) != b.Text(r, f) &&
+                SjisToUtf8Lossy(a.Text(r, f)) != SjisToUtf8Lossy(b.Text(r, f)))
                 return false;
     return true;
 }

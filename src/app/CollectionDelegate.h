@@ -1,11 +1,10 @@
 #pragma once
 
-// In-place editor of the collection grid. It reports the editor's text when the editor is
-// loaded, at every change the user makes (keystroke, deletion, paste) and when it closes; the
-// window decides what the cell keeps. It never writes to the model itself.
+// In-place editor of the collection grid. While the user types it asks the model whether the
+// cell would take the text (a refused change is undone in the editor at once, so nothing typed
+// before it is lost); when the editor closes after a change it commits the text with one
+// setData. An editor opened and closed without a change commits nothing.
 
-#include <QLineEdit>
-#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
 namespace lh {
@@ -21,11 +20,9 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
 
-signals:
-    void EditTextLoaded(const QModelIndex& index, const QString& text);
-    // `closing` is true for the final report when the editor closes.
-    void EditTextChanged(const QModelIndex& index, const QString& text, QLineEdit* editor,
-                         bool closing);
+protected:
+    // Esc leaves the editor keeping what was typed, as every other way out does.
+    bool eventFilter(QObject* object, QEvent* event) override;
 };
 
 } // namespace lh

@@ -1,23 +1,28 @@
 #include "CollectionModel.h"
 
+#include "RefusedCharacter.h"
+#include "core/ColumnHeadings.h"
+#include "core/RecordCommands.h"
 #include "util/Codec.h"
 
+#include <QAbstractProxyModel>
 #include <climits>
 
 namespace lh {
 
-CollectionModel::CollectionModel(TableStore& store, QObject* parent)
-    : QAbstractTableModel(parent), m_store(store), m_rows(StoreRows()) {
-    m_store.SetObserver(this);
+CollectionModel::CollectionModel(Document& document, QObject* parent)
+    : QAbstractTableModel(parent), m_document(document), m_store(document.Table()),
+      m_rows(StoreRows()) {
+    m_store.AddObserver(this);
 }
 
 CollectionModel::~CollectionModel() {
-    m_store.SetObserver(nullptr);
+    m_store.RemoveObserver(this);
 }
 
 int CollectionModel::StoreRows() const {
     // Item views count rows in int; a table beyond that is far past anything a file can hold.
-    const TableStore::Row rows = m_store.RowCount() - 1;
+    const TableStore::Row rows = m_store.RecordCount() + 1;
     return rows > INT_MAX ? INT_MAX : static_cast<int>(rows);
 }
 
@@ -26,13 +31,34 @@ int CollectionModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CollectionModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : TableStore::kColumnCount - 1;
+    return parent.isValid() ? 0 : TableStore::kFieldCount;
 }
 
-QModelIndex CollectionModel::IndexAt(TableStore::Row gridRow, int gridColumn) const {
-    if (gridRow < 1 || gridRow > m_rows)
+QModelIndex CollectionModel::SourceIndex(const QModelIndex& index) const {
+    QModelIndex at = index;
+    while (at.isValid() && at.model() != this) {
+        const auto* proxy = qobject_cast<const QAbstractProxyModel*>(at.model());
+        if (!proxy)
+            return {};
+        at = proxy->mapToSource(at);
+    }
+    return at;
+}
+
+TableStore::Row CollectionModel::RecordAt(const QModelIndex& index) const {
+    const QModelIndex at = SourceIndex(index);
+    return at.isValid() ? at.row() : -1;
+}
+
+int CollectionModel::FieldAt(const QModelIndex& index) const {
+    const QModelIndex at = SourceIndex(index);
+    return at.isValid() ? at.column() : -1;
+}
+
+QModelIndex CollectionModel::IndexOf(TableStore::Row record, int field) const {
+    if (record < 0 || record >= m_rows)
         return {};
-    return index(static_cast<int>(gridRow - 1), gridColumn - 1);
+    return index(static_cast<int>(record), field);
 }
 
 QVariant CollectionModel::data(const QModelIndex& index, int role) const {
@@ -40,7 +66,7 @@ QVariant CollectionModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    return ToDisplay(m_store.CellView(GridRow(index), GridColumn(index)));
+    return ToDisplay(m_store.Text(index.row(), index.column())); // empty in the entry row
 }
 
 QVariant CollectionModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -48,7 +74,7 @@ QVariant CollectionModel::headerData(int section, Qt::Orientation orientation, i
         if (section < 0 || section >= columnCount())
             return {};
         if (role == Qt::DisplayRole)
-            return ToDisplay(TableStore::Heading(section + 1));
+            return ToDisplay(FieldHeading(section));
         return {};
     }
     if (section < 0 || section >= m_rows)
@@ -66,14 +92,27 @@ Qt::ItemFlags CollectionModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
 }
 
+std::optional<std::string> CollectionModel::BytesFor(const QModelIndex& index,
+                                                     const QString& text) {
+    const std::string_view current = m_store.Text(index.row(), index.column());
+    // A text that reads as the cell does keeps the cell's bytes, even undecodable ones.
+    if (text == ToDisplay(current))
+        return std::string(current);
+    std::optional<std::string> bytes = ToCell(text);
+    if (!bytes)
+        emit TextRefused(FirstUnencodableCharacter(text).value_or(U'\uFFFD'));
+    return bytes;
+}
+
 bool CollectionModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole ||
+    if ((role != Qt::EditRole && role != kCheckTextRole) ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
-    const std::optional<std::string> bytes = ToCell(value.toString());
+    const std::optional<std::string> bytes = BytesFor(index, value.toString());
     if (!bytes)
         return false;
-    m_store.SetCell(GridRow(index), GridColumn(index), *bytes);
+    if (role == Qt::EditRole)
+        CommitCellText(m_document, index.row(), index.column(), *bytes);
     return true;
 }
 
@@ -97,31 +136,48 @@ void CollectionModel::EndReset() {
     endResetModel();
 }
 
-void CollectionModel::RowsAboutToBeInserted(TableStore::Row first, TableStore::Row count) {
-    beginInsertRows(QModelIndex(), static_cast<int>(first - 1),
-                    static_cast<int>(first - 1 + count - 1));
+void CollectionModel::RecordsAboutToBeInserted(TableStore::Row first, TableStore::Row count) {
+    if (first == EntryRow()) {
+        m_appending = true;
+        return;
+    }
+    beginInsertRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first + count - 1));
 }
 
-void CollectionModel::RowsInserted(TableStore::Row /*first*/, TableStore::Row /*count*/) {
+void CollectionModel::RecordsInserted(TableStore::Row first, TableStore::Row /*count*/) {
+    if (m_appending) {
+        m_appending = false;
+        // The entry row's position now shows the first new record; the rest, and the entry
+        // row, are new rows behind it.
+        const int last = m_rows - 1;
+        emit dataChanged(index(static_cast<int>(first), 0), index(last, columnCount() - 1),
+                         {Qt::DisplayRole, Qt::EditRole});
+        const int added = StoreRows() - m_rows;
+        if (added <= 0)
+            return;
+        beginInsertRows(QModelIndex(), m_rows, m_rows + added - 1);
+        m_rows = StoreRows();
+        endInsertRows();
+        return;
+    }
     m_rows = StoreRows();
     endInsertRows();
 }
 
-void CollectionModel::RowsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) {
-    beginRemoveRows(QModelIndex(), static_cast<int>(first - 1),
-                    static_cast<int>(first - 1 + count - 1));
+void CollectionModel::RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) {
+    beginRemoveRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first + count - 1));
 }
 
-void CollectionModel::RowsRemoved(TableStore::Row /*first*/, TableStore::Row /*count*/) {
+void CollectionModel::RecordsRemoved(TableStore::Row /*first*/, TableStore::Row /*count*/) {
     m_rows = StoreRows();
     endRemoveRows();
 }
 
-void CollectionModel::CellsChanged(TableStore::Row firstRow, TableStore::Row lastRow) {
+void CollectionModel::RecordsChanged(TableStore::Row first, TableStore::Row last) {
     // Whole rows: the view then leaves an open editor's text alone (it only reloads an editor
     // for a change of exactly its own cell), which keeps the text the editor started with.
-    emit dataChanged(index(static_cast<int>(firstRow - 1), 0),
-                     index(static_cast<int>(lastRow - 1), columnCount() - 1),
+    emit dataChanged(index(static_cast<int>(first), 0),
+                     index(static_cast<int>(last), columnCount() - 1),
                      {Qt::DisplayRole, Qt::EditRole});
 }
 

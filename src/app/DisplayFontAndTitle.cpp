@@ -3,6 +3,7 @@
 #include "CollectionModel.h"
 #include "CollectionView.h"
 #include "RefusedCharacter.h"
+#include "core/ColumnHeadings.h"
 #include "core/DisplayFont.h"
 #include "core/Document.h"
 #include "core/TableLayout.h"
@@ -87,8 +88,8 @@ void DisplayFontAndTitle::SetUpTable() {
     const int size = font.pointSize() > 0 ? font.pointSize() : keys::kFontSize.def;
     m_grid.SetDefaultRowHeight(RowHeightForFont(size));
     m_doc.SetDocumentTitle(Document::kDefaultTitle);
-    m_grid.SetCornerText(CollectionModel::ToDisplay(TableStore::Heading(0)));
-    for (int column = 0; column < TableStore::kColumnCount; ++column)
+    m_grid.SetCornerText(CollectionModel::ToDisplay(kNumberHeading));
+    for (int column = 0; column < kGridColumnCount; ++column)
         m_grid.SetColumnWidth(column, ColumnWidthFor(column, keys::kCell[column].Read(), size));
 }
 
@@ -131,7 +132,7 @@ void DisplayFontAndTitle::ChooseFont() {
 
     SetGridFont(&m_grid, font);
     m_grid.SetDefaultRowHeight(RowHeightForFont(newSize));
-    for (int column = 0; column < TableStore::kColumnCount; ++column)
+    for (int column = 0; column < kGridColumnCount; ++column)
         m_grid.SetColumnWidth(column,
                               RescaleColumnWidth(m_grid.ColumnWidth(column), newSize, oldSize));
     m_displayFont = font;

@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
 #include "ActivationChannel.h"
-#include "CollectionDelegate.h"
+#include "CollectionGrid.h"
 #include "CollectionModel.h"
 #include "CollectionView.h"
 #include "DisplayFontAndTitle.h"
@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -60,8 +61,7 @@ MainWindow::MainWindow(StartedAs startedAs, QWidget* parent)
             [this] { RunCommand(OpenEditor::Commit, [this] { AccessRecord(); }); });
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
-    m_doc.SetCaptionListener(
-        [this](const std::string& caption) { m_fontAndTitle->ApplyCaption(caption); });
+    m_doc.AddStateObserver([this] { m_fontAndTitle->ApplyCaption(m_doc.Caption()); });
 
     m_startupTimer = new QTimer(this);
     m_startupTimer->setObjectName(QStringLiteral("StartupTimer"));
@@ -89,10 +89,9 @@ MainWindow::MainWindow(StartedAs startedAs, QWidget* parent)
 MainWindow::~MainWindow() {
     QCoreApplication::instance()->removeEventFilter(this);
     // The model stops observing before the document's table goes away with this object.
-    delete m_grid;
+    delete m_collectionGrid;
+    m_collectionGrid = nullptr;
     m_grid = nullptr;
-    delete m_model;
-    m_model = nullptr;
 }
 
 void MainWindow::CreateGrid() {
@@ -104,14 +103,13 @@ void MainWindow::CreateGrid() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_model = new CollectionModel(m_doc.Table(), this);
-    m_grid = new CollectionView(client);
-    m_grid->setModel(m_model);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &MainWindow::FitCaretPanel);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::FitCaretPanel);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::FitCaretPanel);
-    m_delegate = new CollectionDelegate(m_grid);
-    m_grid->setItemDelegate(m_delegate);
+    m_collectionGrid = new CollectionGrid(m_doc, m_forwardingMessages, client, this);
+    m_grid = m_collectionGrid->View();
+    const CollectionModel* model = m_collectionGrid->Model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &MainWindow::FitCaretPanel);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::FitCaretPanel);
+    connect(model, &QAbstractItemModel::modelReset, this, &MainWindow::FitCaretPanel);
+    connect(m_collectionGrid, &CollectionGrid::PositionChanged, m_positionPanel, &QLabel::setText);
     m_grid->hide();
     layout->addWidget(m_grid, 1);
     layout->addStretch(0);
@@ -121,24 +119,10 @@ void MainWindow::CreateGrid() {
         [this] { return m_statusBar->IsStatusBarWanted(); });
     layout->addWidget(m_gaugeBar);
     setCentralWidget(client);
+}
 
-    connect(m_delegate, &CollectionDelegate::EditTextLoaded, this,
-            [this](const QModelIndex& index, const QString& text) {
-                BeginCellEdit(CollectionModel::GridColumn(index), CollectionModel::GridRow(index),
-                              text);
-            });
-    connect(m_delegate, &CollectionDelegate::EditTextChanged, this,
-            [this](const QModelIndex& index, const QString& text, QLineEdit* editor, bool) {
-                CommitCellText(CollectionModel::GridColumn(index), CollectionModel::GridRow(index),
-                               text, editor);
-            });
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (!current.isValid())
-                    return;
-                m_selectedOnce = true;
-                SelectCell(CollectionModel::GridColumn(current), CollectionModel::GridRow(current));
-            });
+CollectionModel* MainWindow::Model() const noexcept {
+    return m_collectionGrid->Model();
 }
 
 void MainWindow::SetMessageBoxService(MessageBoxService* service) noexcept {
@@ -172,21 +156,7 @@ void MainWindow::ShowTable(bool visible) {
 
 void MainWindow::TableReplaced() {
     m_statusBar->ForgetReport(); // it told of the document that is gone
-    // Row 1, column 1 becomes current. Before the user has selected anything the position
-    // panel keeps its initial text; afterwards it follows.
-    const QModelIndex first = m_model->IndexAt(1, 1);
-    {
-        const QSignalBlocker quiet(m_grid->selectionModel());
-        m_grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
-    }
-    m_grid->viewport()->update();
-    // The first data row and the first data column come to the top left.
-    m_grid->scrollToTop();
-    m_grid->horizontalScrollBar()->setValue(m_grid->horizontalScrollBar()->minimum());
-    if (m_selectedOnce)
-        SelectCell(1, 1);
-    if (m_grid->isVisible())
-        m_grid->setFocus();
+    m_collectionGrid->ShowFirstCell();
 }
 
 void MainWindow::HistoryChanged() {
@@ -232,7 +202,7 @@ void MainWindow::DeferredStartup() {
 }
 
 void MainWindow::FitCaretPanel() {
-    m_statusBar->FitCaretPanel(m_model ? m_model->rowCount() : 0);
+    m_statusBar->FitCaretPanel(m_collectionGrid ? Model()->rowCount() : 0);
 }
 
 } // namespace lh

@@ -1,13 +1,14 @@
 #pragma once
 
 // The main window: it creates the grid, the progress strip, the status bar, the menus and the
-// command objects, and wires them together. Its parts: StatusBarPanels (status bar),
-// DisplayFontAndTitle (display font, document title, caption), StartupAndClose (start-up and
-// close sequence), MainActions (the menus' commands, made in MainWindowMenus.cpp). The rest is
-// split by subsystem: MainWindowEdit.cpp (grid handlers and record editing), MainWindowEvents.cpp
-// (close request, Esc, pointer hints), MainWindowLaunch.cpp (access, browser view, help),
-// MainWindowSettings.cpp (settings dialogs, about box), MainWindowScan.cpp (scan options and the
-// grid after a scan), MainWindowDrop.cpp (files and links dropped on the window).
+// command objects, and wires them together. Its parts: CollectionGrid (the grid and its
+// editing), StatusBarPanels (status bar), DisplayFontAndTitle (display font, document title,
+// caption), StartupAndClose (start-up and close sequence), MainActions (the menus' commands, made
+// in MainWindowMenus.cpp). The rest is split by subsystem: MainWindowEdit.cpp (record commands
+// handed to the grid), MainWindowEvents.cpp (close request, Esc, pointer hints),
+// MainWindowLaunch.cpp (access, browser view, help), MainWindowSettings.cpp (settings dialogs,
+// about box), MainWindowScan.cpp (scan options and the grid after a scan), MainWindowDrop.cpp
+// (files and links dropped on the window).
 
 #include "ForwardingFileChooser.h"
 #include "ForwardingMessageBox.h"
@@ -40,7 +41,7 @@ class QTimer;
 namespace lh {
 
 class ActivationServer;
-class CollectionDelegate;
+class CollectionGrid;
 class CollectionModel;
 class CollectionView;
 class DisplayFontAndTitle;
@@ -62,7 +63,8 @@ public:
 
     Document& Doc() noexcept { return m_doc; }
     CollectionView* Grid() const noexcept { return m_grid; }
-    CollectionModel* Model() const noexcept { return m_model; }
+    CollectionModel* Model() const noexcept;
+    CollectionGrid& GridEditing() const noexcept { return *m_collectionGrid; }
     GaugeBar* Progress() const noexcept { return m_gaugeBar; }
     const MainActions& Actions() const noexcept { return m_actions; }
     QLabel* PositionPanel() const noexcept { return m_positionPanel; }
@@ -89,11 +91,6 @@ public:
     // Collection table.
     void MarkModified();
     void ClearTable();
-
-    // Grid handlers, in grid coordinates (row 0 headings, column 0 numbers).
-    void BeginCellEdit(int aCol, qint64 aRow, const QString& value);
-    void CommitCellText(int aCol, qint64 aRow, const QString& value, QLineEdit* editor);
-    void SelectCell(int aCol, qint64 aRow);
 
     // Record editing.
     void DeleteRecord();
@@ -145,8 +142,6 @@ private:
     void FinishScan() override;
     void ShowScanReport(const ScanOutcome& outcome) override;
 
-    qint64 CurrentGridRow() const;
-    void SetCurrentCell(qint64 gridRow, int gridColumn);
     void FitCaretPanel();
     // Commands of the menus and the grid.
     void AccessRecord();
@@ -165,9 +160,8 @@ private:
     void ShowHintFor(QWidget* widget);
 
     Document m_doc;
-    CollectionModel* m_model = nullptr;
-    CollectionView* m_grid = nullptr;
-    CollectionDelegate* m_delegate = nullptr;
+    CollectionGrid* m_collectionGrid = nullptr;
+    CollectionView* m_grid = nullptr; // the grid's view
     GaugeBar* m_gaugeBar = nullptr;
     // The status bar's caret-position panel, which the grid's handlers write.
     QLabel* m_positionPanel = nullptr;
@@ -191,7 +185,6 @@ private:
     std::unique_ptr<LaunchCommands> m_launch;
     std::unique_ptr<ScanCommands> m_scans;
     std::unique_ptr<ExchangeCommands> m_exchange;
-    bool m_selectedOnce = false;
     int m_activations = 0;
     bool m_hintsBound = false;
     std::vector<std::string> m_startupParameters;

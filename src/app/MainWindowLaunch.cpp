@@ -1,3 +1,4 @@
+#include "CollectionGrid.h"
 #include "MainWindow.h"
 #include "dialogs/BarSettingsDialog.h"
 #include "dialogs/OtherSettingsDialog.h"
@@ -16,7 +17,7 @@ const char* HelpAnchorFor(int topic) {
 } // namespace
 
 void MainWindow::AccessRecord() {
-    m_launch->AccessRecord(CurrentGridRow());
+    m_launch->AccessRecord(m_collectionGrid->CurrentRecord());
 }
 
 void MainWindow::OpenCollectionPage() {

@@ -1,4 +1,4 @@
-#include "CollectionModel.h"
+#include "CollectionGrid.h"
 #include "CollectionView.h"
 #include "MainWindow.h"
 #include "StatusBarPanels.h"
@@ -26,18 +26,7 @@ void MainWindow::SetScanEncoding(EncodingChoice choice) {
 }
 
 void MainWindow::FinishScan() {
-    TableStore& table = m_doc.Table();
-    const TableStore::Row entry = table.EntryRow();
-    for (int column = 1; column < TableStore::kColumnCount; ++column)
-        if (!table.CellView(entry, column).empty())
-            table.SetCell(entry, column, {});
-
-    const QModelIndex current = m_grid->currentIndex();
-    const int column = current.isValid() ? CollectionModel::GridColumn(current) : 1;
-    const QModelIndex target = m_model->IndexAt(entry, column);
-    m_grid->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-    m_grid->ScrollEndIntoView();
-    m_grid->viewport()->repaint();
+    m_collectionGrid->ShowEntryRow();
 }
 
 void MainWindow::ShowScanReport(const ScanOutcome& outcome) {

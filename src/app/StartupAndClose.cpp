@@ -9,6 +9,7 @@
 #include "core/History.h"
 #include "core/MainOptions.h"
 #include "core/StartupRules.h"
+#include "core/TableLayout.h"
 #include "core/UsageRecord.h"
 #include "dialogs/SplashStep.h"
 #include "util/SettingKeys.h"
@@ -150,7 +151,7 @@ bool StartupAndClose::ConfirmClose() {
 
     const QMainWindow& window = m_parts.window;
     CloseState state;
-    for (int column = 0; column < TableStore::kColumnCount; ++column)
+    for (int column = 0; column < kGridColumnCount; ++column)
         state.columnWidths[static_cast<std::size_t>(column)] = m_parts.grid.ColumnWidth(column);
     state.windowState = window.isMinimized() ? 1 : window.isMaximized() ? 2 : 0;
     // Only the normal state's placement is stored, and then the geometry is the normal one.

@@ -31,14 +31,14 @@ bool IsAscii(std::string_view text) noexcept {
 void CellTexts::Prepare(const TableStore& table, TableStore::Row first, TableStore::Row end,
                         int& lossy) {
     m_first = first;
-    m_views.assign(static_cast<std::size_t>(end - first) * 4, {});
+    m_views.assign(static_cast<std::size_t>(end - first) * TableStore::kFieldCount, {});
     m_joined.clear();
     std::vector<std::size_t> joined;
     std::vector<std::size_t> alone;
     for (TableStore::Row r = first; r < end; ++r) {
-        for (int c = 1; c <= 4; ++c) {
-            const std::size_t i = Slot(r, c);
-            const std::string_view cell = table.CellView(r, c);
+        for (int f = 0; f < TableStore::kFieldCount; ++f) {
+            const std::size_t i = Slot(r, f);
+            const std::string_view cell = table.Text(r, f);
             m_views[i] = cell;
             if (IsAscii(cell))
                 continue;

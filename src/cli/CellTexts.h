@@ -17,12 +17,13 @@ class CellTexts {
 public:
     // Converts the cells of records first..end-1; `lossy` grows by the cells that needed U+FFFD.
     void Prepare(const TableStore& table, TableStore::Row first, TableStore::Row end, int& lossy);
-    // Column 1..4 of a record of the run; valid until the next Prepare.
-    std::string_view Get(TableStore::Row r, int c) const { return m_views[Slot(r, c)]; }
+    // A text (TableStore::Field) of a record of the run; valid until the next Prepare.
+    std::string_view Get(TableStore::Row r, int field) const { return m_views[Slot(r, field)]; }
 
 private:
-    std::size_t Slot(TableStore::Row r, int c) const {
-        return static_cast<std::size_t>(r - m_first) * 4 + static_cast<std::size_t>(c - 1);
+    std::size_t Slot(TableStore::Row r, int field) const {
+        return static_cast<std::size_t>(r - m_first) * TableStore::kFieldCount +
+               static_cast<std::size_t>(field);
     }
 
     TableStore::Row m_first = 0;

@@ -88,7 +88,7 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
             ComplainIo(s, error.path.empty() ? path : error.path, error.code);
         return false;
     }
-    document.SetFileCaption(path);
+    document.ResetState(path);
     return true;
 }
 
@@ -131,7 +131,7 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
 
     TerminalProgress progress(s.progressOnTerminal);
     Document document;
-    document.SetFileCaption({});
+    document.ResetState({});
     platform::FileWriteLock lock;
     SaveGuard guard;
     LockForUpdate(collection, lock, guard, s);

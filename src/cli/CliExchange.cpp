@@ -88,7 +88,7 @@ int RunImport(const CliArgs& args, const CliStreams& s) {
     guard.expected = platform::ReadFileIdentity(collection);
 
     Document document;
-    document.SetFileCaption({});
+    document.ResetState({});
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
     if (existed) {

@@ -134,25 +134,28 @@ void WriteListing(std::FILE* out, const TableStore& table, ListingFormat format,
     CellTexts texts;
     if (json)
         platform::WriteText(out, table.RecordCount() == 0 ? "[" : "[\n");
-    static constexpr std::string_view kKeys[5] = {"no", "name", "address", "access", "remark"};
-    for (TableStore::Row r = 1; r < table.EntryRow(); ++r) {
-        if ((r - 1) % kRunRecords == 0)
-            texts.Prepare(table, r, std::min(r + kRunRecords, table.EntryRow()), lossyCells);
+    static constexpr std::string_view kKeys[TableStore::kFieldCount] = {"name", "address", "access",
+                                                                        "remark"};
+    const TableStore::Row records = table.RecordCount();
+    for (TableStore::Row r = 0; r < records; ++r) {
+        if (r % kRunRecords == 0)
+            texts.Prepare(table, r, std::min(r + kRunRecords, records), lossyCells);
+        // Records are numbered by position from 1, as the page numbers them.
         if (json) {
             block += "  {\"no\": ";
-            PutNumber(block, r);
-            for (int c = 1; c <= 4; ++c) {
+            PutNumber(block, r + 1);
+            for (int f = 0; f < TableStore::kFieldCount; ++f) {
                 block += ", \"";
-                block += kKeys[c];
+                block += kKeys[f];
                 block += "\": ";
-                PutJsonString(block, texts.Get(r, c));
+                PutJsonString(block, texts.Get(r, f));
             }
-            block += r + 1 < table.EntryRow() ? "},\n" : "}\n";
+            block += r + 1 < records ? "},\n" : "}\n";
         } else {
-            PutNumber(block, r);
-            for (int c = 1; c <= 4; ++c) {
+            PutNumber(block, r + 1);
+            for (int f = 0; f < TableStore::kFieldCount; ++f) {
                 block += '\t';
-                PutTsvField(block, texts.Get(r, c));
+                PutTsvField(block, texts.Get(r, f));
             }
             block += '\n';
         }

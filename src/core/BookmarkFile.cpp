@@ -343,7 +343,7 @@ private:
             if (m_describable) {
                 m_name.clear();
                 AppendUtf8AsSjis(m_name, Decoded(m_text, m_rawText), m_tally.replacedCharacters);
-                m_into.SetCell(m_into.EntryRow() - 1, 4, m_name);
+                m_into.SetText(m_into.RecordCount() - 1, TableStore::kRemark, m_name);
             }
             m_describable = false;
             break;
@@ -482,28 +482,29 @@ bool BookmarkFormat::Write(std::FILE* out, const TableStore& records, const std:
     AppendSjisAsUtf8(utf8, title, tally.lossyCharacters);
     AppendEscaped(b, utf8);
     b += "</H3>\n    <DL><p>\n";
-    for (TableStore::Row r = 1; r < records.EntryRow(); ++r) {
+    for (TableStore::Row r = 0; r < records.RecordCount(); ++r) {
         b += "        <DT><A HREF=\"";
         utf8.clear();
-        AppendSjisAsUtf8(utf8, records.CellView(r, 2), tally.lossyCharacters);
+        AppendSjisAsUtf8(utf8, records.Text(r, TableStore::kAddress), tally.lossyCharacters);
         AppendEscaped(b, utf8);
         b += '"';
-        if (const std::optional<std::time_t> when = TimeFromAccessText(records.CellView(r, 3))) {
+        if (const std::optional<std::time_t> when =
+                TimeFromAccessText(records.Text(r, TableStore::kAccess))) {
             const std::string t = std::to_string(static_cast<long long>(*when));
             b += " ADD_DATE=\"" + t + "\" LAST_VISIT=\"" + t + "\"";
         }
         b += '>';
         utf8.clear();
-        AppendSjisAsUtf8(utf8, records.CellView(r, 1), tally.lossyCharacters);
+        AppendSjisAsUtf8(utf8, records.Text(r, TableStore::kName), tally.lossyCharacters);
         AppendEscaped(b, utf8);
         // Every record gets its description, even an empty one, so that reading the file back
         // gives the remark and not the folder's name.
         b += "</A>\n        <DD>";
         utf8.clear();
-        AppendSjisAsUtf8(utf8, records.CellView(r, 4), tally.lossyCharacters);
+        AppendSjisAsUtf8(utf8, records.Text(r, TableStore::kRemark), tally.lossyCharacters);
         AppendEscaped(b, utf8);
         b += '\n';
-        if ((r & 4095) == 0)
+        if (((r + 1) & 4095) == 0)
             progress.ProgressStep(4096);
         if (!writer.Pump())
             return false;

@@ -1,5 +1,6 @@
 #include "CollectionFile.h"
 
+#include "ColumnHeadings.h"
 #include "LineReader.h"
 #include "PathText.h"
 #include "platform/AtomicFile.h"
@@ -405,16 +406,17 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
     line({kCharsetDeclaration, "Copyright (C) Tessella, all rights reserved.<BR>"});
     line({"<P>"});
     line({"<TABLE BORDER=\"1\">"});
-    line({"<TR><TH>", TableStore::Heading(0), "</TH><TH>", TableStore::Heading(1), "</TH><TH>",
-          TableStore::Heading(2), "</TH><TH>", TableStore::Heading(3), "</TH><TH>",
-          TableStore::Heading(4), "</TH>"});
+    line({"<TR><TH>", kNumberHeading, "</TH><TH>", kFieldHeadings[TableStore::kName], "</TH><TH>",
+          kFieldHeadings[TableStore::kAddress], "</TH><TH>", kFieldHeadings[TableStore::kAccess],
+          "</TH><TH>", kFieldHeadings[TableStore::kRemark], "</TH>"});
     const TableStore::Row records = table.RecordCount();
-    for (TableStore::Row r = 1; r <= records && page.Ok(); ++r) {
-        const std::string_view address = table.CellView(r, 2);
+    for (TableStore::Row r = 0; r < records && page.Ok(); ++r) {
+        const std::string_view address = table.Text(r, TableStore::kAddress);
         page.Put("<TR><TD>");
-        page.Number(r);
-        line({"</TD><TD>", table.CellView(r, 1), "</TD><TD><A HREF=\"", address, "\">", address,
-              "</A></TD><TD>", table.CellView(r, 3), "</TD><TD>", table.CellView(r, 4), "</TD>"});
+        page.Number(r + 1); // the number of the row's position, counted from 1
+        line({"</TD><TD>", table.Text(r, TableStore::kName), "</TD><TD><A HREF=\"", address, "\">",
+              address, "</A></TD><TD>", table.Text(r, TableStore::kAccess), "</TD><TD>",
+              table.Text(r, TableStore::kRemark), "</TD>"});
     }
     line({"</TABLE><BR CLEAR=\"all\">"});
     line({"</BODY>"});

@@ -1,5 +1,6 @@
 #include "CsvFile.h"
 
+#include "ColumnHeadings.h"
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
@@ -180,21 +181,21 @@ bool CsvFormat::Write(std::FILE* out, const TableStore& records, const std::stri
     std::string& b = writer.Buffer();
     std::string scratch;
     b += kUtf8Bom;
-    for (int c = 0; c < TableStore::kColumnCount; ++c) {
-        if (c > 0)
-            b += ',';
-        AppendField(b, TableStore::Heading(c), scratch, tally);
+    AppendField(b, kNumberHeading, scratch, tally);
+    for (const std::string_view heading : kFieldHeadings) {
+        b += ',';
+        AppendField(b, heading, scratch, tally);
     }
     b += "\r\n";
-    for (TableStore::Row r = 1; r < records.EntryRow(); ++r) {
+    for (TableStore::Row r = 0; r < records.RecordCount(); ++r) {
         char number[24];
-        b.append(number, std::to_chars(number, number + sizeof number, r).ptr);
-        for (int c = 1; c < TableStore::kColumnCount; ++c) {
+        b.append(number, std::to_chars(number, number + sizeof number, r + 1).ptr);
+        for (int f = 0; f < TableStore::kFieldCount; ++f) {
             b += ',';
-            AppendField(b, records.CellView(r, c), scratch, tally);
+            AppendField(b, records.Text(r, f), scratch, tally);
         }
         b += "\r\n";
-        if ((r & 4095) == 0)
+        if (((r + 1) & 4095) == 0)
             progress.ProgressStep(4096);
         if (!writer.Pump())
             return false;

@@ -95,10 +95,10 @@ DropResult AddDroppedLink(Document& document, const DroppedLink& link) {
     if (table.HoldsAddress(*address, TableStore::AddressHash(*address)))
         return DropResult::AlreadyHeld;
     const std::optional<std::string> name = Utf8ToSjis(link.title);
-    const TableStore::Row row = table.EntryRow();
+    const TableStore::Row record = table.RecordCount();
     AppendAddressRow(document, *address);
     if (name && !name->empty())
-        table.SetCell(row, 1, *name);
+        table.SetText(record, TableStore::kName, *name);
     return name ? DropResult::Added : DropResult::AddedNoName;
 }
 

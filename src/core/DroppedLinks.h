@@ -1,7 +1,7 @@
 #pragma once
 
 // Links dragged from a browser onto the window: what the drag carries, read into addresses and
-// titles, and each one made a record at the entry row.
+// titles, and each one made a record after the last one.
 
 #include "Document.h"
 

@@ -26,8 +26,8 @@ std::string Count(std::int64_t n) {
 std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming) {
     std::unordered_set<std::string> seen;
     std::int64_t duplicates = 0;
-    for (TableStore::Row r = 1; r < incoming.EntryRow(); ++r) {
-        const std::string_view address = incoming.CellView(r, 2);
+    for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
+        const std::string_view address = incoming.Text(r, TableStore::kAddress);
         if (address.empty())
             continue;
         if (table.HoldsAddress(address, TableStore::AddressHash(address)) ||
@@ -50,16 +50,16 @@ ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool
     constexpr TableStore::Row kAhead = 8;
     std::uint64_t hashes[kAhead] = {};
     const auto hashAhead = [&](TableStore::Row r) {
-        if (keepDuplicates || r >= incoming.EntryRow())
+        if (keepDuplicates || r >= incoming.RecordCount())
             return;
-        const std::uint64_t hash = TableStore::AddressHash(incoming.CellView(r, 2));
+        const std::uint64_t hash = TableStore::AddressHash(incoming.Text(r, TableStore::kAddress));
         hashes[r % kAhead] = hash;
         table.PrefetchSlots(hash);
     };
-    for (TableStore::Row r = 1; r < 1 + kAhead; ++r)
+    for (TableStore::Row r = 0; r < kAhead; ++r)
         hashAhead(r);
-    for (TableStore::Row r = 1; r < incoming.EntryRow(); ++r) {
-        const std::string_view address = incoming.CellView(r, 2);
+    for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
+        const std::string_view address = incoming.Text(r, TableStore::kAddress);
         const std::uint64_t hash = hashes[r % kAhead];
         hashAhead(r + kAhead);
         // Records appended here take part in the test, so a file's own repeats go in once.
@@ -67,8 +67,9 @@ ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool
             ++outcome.duplicates;
             continue;
         }
-        table.AppendRecord(incoming.CellView(r, 1), address, incoming.CellView(r, 3),
-                           incoming.CellView(r, 4));
+        table.AppendRecord(incoming.Text(r, TableStore::kName), address,
+                           incoming.Text(r, TableStore::kAccess),
+                           incoming.Text(r, TableStore::kRemark));
         ++outcome.added;
     }
     if (outcome.added > 0)

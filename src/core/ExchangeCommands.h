@@ -25,7 +25,7 @@ struct ImportOutcome {
 // Addresses of `incoming` the table holds already, or an earlier record of `incoming` has.
 std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming);
 
-// Appends the records of `incoming` at the entry row in one step (so that it can be undone as
+// Appends the records of `incoming` after the last record in one step (so that it can be undone as
 // one), skipping those whose address the table holds already (the scans' duplicate test, letter
 // case ignored) unless `keepDuplicates`. Marks the document modified when something was added.
 ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool keepDuplicates);

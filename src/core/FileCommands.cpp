@@ -75,7 +75,7 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
         m_document.SetCurrentFile({});
         m_diskVersionPath.clear();
         m_document.SetHint({});
-        m_document.SetFileCaption({});
+        m_document.ResetState({});
         m_view.ShowTable(true);
         m_view.TableReplaced();
         UpdateReloadCommand();
@@ -124,7 +124,7 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     const bool foreign = summary.NotACollection();
     const bool readOnly =
         mode == OpenMode::ReadOnly || foreign || (found && st.attributes.readOnly);
-    m_document.SetFileCaption(path, readOnly);
+    m_document.ResetState(path, readOnly);
     if (m_options.fileHistOpen) {
         m_history.AddToHistory(path, m_openDialog.dir);
         m_view.HistoryChanged();
@@ -198,7 +198,7 @@ bool FileCommands::SaveDocument(bool askName) {
         }
         return false;
     }
-    m_document.SetFileCaption(target);
+    m_document.ResetState(target);
     if (m_options.fileHistSave) {
         m_history.AddToHistory(target, m_openDialog.dir);
         m_view.HistoryChanged();

@@ -286,21 +286,22 @@ void AppendJsonString(std::string& out, std::string_view sjis, std::string& scra
 
 bool JsonFormat::Write(std::FILE* out, const TableStore& records, const std::string&,
                        ProgressSink& progress, ExchangeTally& tally) const {
-    static constexpr const char* kKeys[5] = {"no", "name", "address", "access", "remark"};
+    static constexpr const char* kKeys[TableStore::kFieldCount] = {"name", "address", "access",
+                                                                   "remark"};
     BlockWriter writer(out);
     std::string& b = writer.Buffer();
     std::string scratch;
     b += records.RecordCount() == 0 ? "[" : "[\n";
-    for (TableStore::Row r = 1; r < records.EntryRow(); ++r) {
-        b += "  {\"no\": " + std::to_string(r);
-        for (int c = 1; c < TableStore::kColumnCount; ++c) {
+    for (TableStore::Row r = 0; r < records.RecordCount(); ++r) {
+        b += "  {\"no\": " + std::to_string(r + 1);
+        for (int f = 0; f < TableStore::kFieldCount; ++f) {
             b += ", \"";
-            b += kKeys[c];
+            b += kKeys[f];
             b += "\": ";
-            AppendJsonString(b, records.CellView(r, c), scratch, tally);
+            AppendJsonString(b, records.Text(r, f), scratch, tally);
         }
-        b += r + 1 < records.EntryRow() ? "},\n" : "}\n";
-        if ((r & 4095) == 0)
+        b += r + 1 < records.RecordCount() ? "},\n" : "}\n";
+        if (((r + 1) & 4095) == 0)
             progress.ProgressStep(4096);
         if (!writer.Pump())
             return false;

@@ -79,11 +79,11 @@ void LaunchCommands::OpenAsked(const std::string& file,
         Open(file);
 }
 
-bool LaunchCommands::AccessRecord(TableStore::Row row) {
+bool LaunchCommands::AccessRecord(TableStore::Row record) {
     TableStore& table = m_document.Table();
-    if (row < 1 || row >= table.EntryRow())
+    if (record < 0 || record >= table.RecordCount())
         return false;
-    const std::string_view cell = table.CellView(row, 2);
+    const std::string_view cell = table.Text(record, TableStore::kAddress);
     if (cell.empty())
         return false;
     // Cells are cp932; the desktop takes UTF-8. A cell that does not decode is passed as well as
@@ -99,7 +99,7 @@ bool LaunchCommands::AccessRecord(TableStore::Row row) {
     // A locale whose date text cp932 cannot hold still gets a readable stamp, never an empty one
     // over the previous access time.
     const std::optional<std::string> stamp = Utf8ToSjis(m_timeText());
-    table.SetCell(row, 3, stamp ? *stamp : AsciiTimeText());
+    table.SetText(record, TableStore::kAccess, stamp ? *stamp : AsciiTimeText());
     m_document.MarkModified();
     return true;
 }

@@ -33,11 +33,11 @@ public:
     explicit LaunchCommands(Document& document, Opener opener = {}, TimeText timeText = {},
                             MessageBoxService* messages = nullptr, ProgramTest isProgram = {});
 
-    // Opens the address of `row` and stamps its access time; false when there is no address
-    // (the entry row, an empty cell) and nothing happened. An address that names a program is
-    // started only when the user says Yes to a question naming it and its arguments; arguments
-    // that cannot be passed are asked about, never dropped silently.
-    bool AccessRecord(TableStore::Row row);
+    // Opens the address of `record` and stamps its access time; false when there is no address
+    // (no such record, as for the entry row, or an empty one) and nothing happened. An address that
+    // names a program is started only when the user says Yes to a question naming it and its
+    // arguments; arguments that cannot be passed are asked about, never dropped silently.
+    bool AccessRecord(TableStore::Row record);
     // Opens the saved collection when the change prompt lets the command go on (asking first
     // when the file is in fact a program).
     void OpenCollectionPage(const std::function<bool()>& changePrompt);

@@ -1,41 +1,41 @@
 #include "RecordCommands.h"
 
-#include <string>
-
 namespace lh {
 
-void BeginCellEdit(Document& doc, int /*aCol*/, TableStore::Row /*aRow*/, std::string_view value) {
-    doc.SetEditStartText(std::string(value));
-}
-
-void CommitCellText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value) {
+bool CommitCellText(Document& doc, TableStore::Row record, int field, std::string_view text) {
     TableStore& table = doc.Table();
-    if (aRow < 1 || aRow >= table.RowCount() || aCol < 1 || aCol >= TableStore::kColumnCount)
-        return;
-    table.SetCell(aRow, aCol, value);
-    if (value != doc.EditStartText())
-        doc.MarkModified();
-    if (!value.empty() && aRow == table.EntryRow())
-        table.AppendRow();
-}
-
-bool DeleteRecord(Document& doc, TableStore::Row row, MessageBoxService& ui) {
-    TableStore& table = doc.Table();
-    if (row < 1 || row > table.RowCount() - 2)
+    if (record < 0 || record > table.RecordCount() || field < 0 || field >= TableStore::kFieldCount)
         return false;
-    if (!table.CellView(row, 2).empty() &&
-        ui.ShowMessageBox(kDeleteRowQuestion, "", mb::kStyleConfirm) != mb::kIdYes)
-        return false;
-    table.DeleteRowShift(row);
+    if (record == table.RecordCount()) {
+        if (text.empty())
+            return false;
+        std::string_view texts[TableStore::kFieldCount];
+        texts[field] = text;
+        table.AppendRecord(texts[0], texts[1], texts[2], texts[3]);
+    } else {
+        table.SetText(record, field, text);
+    }
     doc.MarkModified();
     return true;
 }
 
-bool InsertRecord(Document& doc, TableStore::Row row) {
+bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui) {
     TableStore& table = doc.Table();
-    if (row < 1 || row >= table.RowCount() - 1)
+    if (record < 0 || record >= table.RecordCount())
         return false;
-    table.InsertRowShift(row);
+    if (!table.Text(record, TableStore::kAddress).empty() &&
+        ui.ShowMessageBox(kDeleteRowQuestion, "", mb::kStyleConfirm) != mb::kIdYes)
+        return false;
+    table.RemoveRecord(record);
+    doc.MarkModified();
+    return true;
+}
+
+bool InsertRecord(Document& doc, TableStore::Row record) {
+    TableStore& table = doc.Table();
+    if (record < 0 || record >= table.RecordCount())
+        return false;
+    table.InsertEmptyRecord(record);
     doc.MarkModified();
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
-// Editing the collection table: the in-place editor's rules and the record commands. They work
-// on the document alone and ask the user through MessageBoxService, so tests run them unchanged.
+// Editing the collection: the end of an edit of one text, and the record commands. They work on
+// the document alone and ask the user through MessageBoxService, so tests run them unchanged.
+// Records are counted from 0; the index RecordCount() stands for the entry row, the empty row a
+// view shows after the records.
 
 #include "Document.h"
 #include "TableStore.h"
@@ -14,17 +16,15 @@ namespace lh {
 // Text of the question before a record with an address is deleted (UTF-8).
 inline constexpr const char* kDeleteRowQuestion = "この行を削除しますか？";
 
-// The in-place editor was loaded with `value` (cp932) from the cell at grid row/column.
-void BeginCellEdit(Document& doc, int aCol, TableStore::Row aRow, std::string_view value);
+// An edit that changed the text of `field` ended with `text` (cp932): the record takes it and the
+// document is marked modified, also when the text came back to what it was. In the entry row a
+// non-empty text becomes a new record and an empty one changes nothing. False when nothing was
+// stored (no such record or field, or an empty text in the entry row).
+bool CommitCellText(Document& doc, TableStore::Row record, int field, std::string_view text);
 
-// The editor's text changed or the editor closed: the cell takes `value` (cp932); a text that
-// differs from the one the editor was loaded with marks the document, and a non-empty text in
-// the entry row turns it into a record with a new entry row after it.
-void CommitCellText(Document& doc, int aCol, TableStore::Row aRow, std::string_view value);
-
-// Deletes record `row`, asking first when it has an address. True when the table changed.
-bool DeleteRecord(Document& doc, TableStore::Row row, MessageBoxService& ui);
-// Inserts an empty record above record `row`. True when the table changed.
-bool InsertRecord(Document& doc, TableStore::Row row);
+// Deletes `record`, asking first when it has an address. True when the table changed.
+bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui);
+// Inserts an empty record in front of `record`. True when the table changed.
+bool InsertRecord(Document& doc, TableStore::Row record);
 
 } // namespace lh

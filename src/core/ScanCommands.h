@@ -29,8 +29,8 @@ struct ScanOutcome {
     std::int64_t Duplicates() const noexcept { return found - added; }
 };
 
-// What the window does after a scan, whether or not something was added (FinishScan): clear the
-// entry row, make it current and bring the end of the table into view.
+// What the window does after a scan, whether or not something was added (FinishScan): make the
+// entry row current and bring the end of the table into view.
 class ScanFinisher {
 public:
     virtual ~ScanFinisher() = default;
@@ -96,8 +96,7 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
 // 932, then how many addresses were found, added, already held and passed over as too long.
 std::string ScanReportText(const ScanOutcome& outcome);
 
-// Turns the entry row into a record holding `address`, adds a new entry row and marks the
-// document modified.
+// Appends a record holding `address` alone and marks the document modified.
 void AppendAddressRow(Document& document, std::string_view address);
 
 // "URL Add (...)" or "E-Mail Add (...)" with the file's description line.

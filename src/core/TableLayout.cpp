@@ -22,7 +22,7 @@ int RowHeightForFont(int pointSize) {
 int ColumnWidthFor(int column, int storedWidth, int pointSize) {
     if (storedWidth >= 1)
         return std::min(storedWidth, keys::kMaxStoredWidth);
-    if (column < 0 || column >= TableStore::kColumnCount)
+    if (column < 0 || column >= kGridColumnCount)
         return 0;
     return static_cast<int>(FontSizeInRange(pointSize) * keys::kCellBaseWidth[column] / 9);
 }

@@ -9,6 +9,9 @@
 
 namespace lh {
 
+// Columns of the grid: the record number, then the record's texts (TableStore::Field order).
+inline constexpr int kGridColumnCount = 1 + TableStore::kFieldCount;
+
 // Default row height for a font of `pointSize` points: twice the point size. Sizes outside the
 // font dialog's range count as its nearest end.
 int RowHeightForFont(int pointSize);

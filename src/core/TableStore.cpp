@@ -2,6 +2,7 @@
 
 #include "util/Mbcs.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -154,98 +155,68 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     return RecordPtr(r);
 }
 
-TableStore::TableStore() {
-    m_rows.emplace_back();
-}
+TableStore::TableStore() = default;
 TableStore::~TableStore() = default;
 TableStore::TableStore(TableStore&&) noexcept = default;
 TableStore& TableStore::operator=(TableStore&&) noexcept = default;
 
-std::string_view TableStore::Heading(int col) noexcept {
-    // cp932 bytes of "No.", "名前", "URL/E-Mail", "ｱｸｾｽ日時", "備考".
-    static constexpr std::string_view headings[kColumnCount] = {
-        "No.", "\x96\xBC\x91\x4F", "URL/E-Mail", "\xB1\xB8\xBE\xBD\x93\xFA\x8E\x9E",
-        "\x94\xF5\x8D\x6C"};
-    return (col >= 0 && col < kColumnCount) ? headings[col] : std::string_view();
+void TableStore::AddObserver(Observer* observer) {
+    if (observer &&
+        std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
 }
 
-std::string_view TableStore::CellView(Row row, int col) const noexcept {
-    if (row < 1 || row >= RowCount() || col < 1 || col > 4)
+void TableStore::RemoveObserver(Observer* observer) noexcept {
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
+                      m_observers.end());
+}
+
+std::string_view TableStore::Text(Row record, int field) const noexcept {
+    if (record < 0 || record >= RecordCount() || field < 0 || field >= kFieldCount)
         return {};
-    const Record* r = m_rows[static_cast<std::size_t>(row - 1)].get();
-    return r ? r->Get(col - 1) : std::string_view();
+    const Record* r = m_rows[static_cast<std::size_t>(record)].get();
+    return r ? r->Get(field) : std::string_view();
 }
 
-std::string TableStore::Cell(Row row, int col) const {
-    if (row == 0)
-        return std::string(Heading(col));
-    if (col == 0)
-        return (row >= 1 && row < RowCount()) ? std::to_string(row) : std::string();
-    return std::string(CellView(row, col));
-}
-
-void TableStore::SetCell(Row row, int col, std::string_view text) {
-    if (row < 1 || row >= RowCount() || col < 1 || col > 4)
+void TableStore::SetText(Row record, int field, std::string_view text) {
+    if (record < 0 || record >= RecordCount() || field < 0 || field >= kFieldCount)
         return;
-    RecordPtr& slot = m_rows[static_cast<std::size_t>(row - 1)];
-    std::string_view cur[4];
-    for (int i = 0; i < 4; ++i)
+    RecordPtr& slot = m_rows[static_cast<std::size_t>(record)];
+    std::string_view cur[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i)
         cur[i] = slot ? slot->Get(i) : std::string_view();
-    if (cur[col - 1] == text)
+    if (cur[field] == text)
         return;
-    cur[col - 1] = text;
+    cur[field] = text;
     RecordPtr fresh = MakeRecord(cur[0], cur[1], cur[2], cur[3]);
-    // The index holds the record itself, so a record row's new record replaces the old one.
-    const bool isRecord = row < EntryRow();
-    if (isRecord)
-        IndexRemove(slot.get());
+    // The index holds the record itself, so the new record replaces the old one there.
+    IndexRemove(slot.get());
     slot = std::move(fresh);
-    if (isRecord)
-        IndexAdd(slot.get());
-    if (m_observer)
-        m_observer->CellsChanged(row, row);
+    IndexAdd(slot.get());
+    Notify([&](Observer& o) { o.RecordsChanged(record, record); });
 }
 
 void TableStore::Clear() {
-    if (m_observer)
-        m_observer->BeginReset();
+    Notify([](Observer& o) { o.BeginReset(); });
     m_rows.clear();
-    m_rows.emplace_back();
     m_indexSlots.clear();
     m_indexCount = 0;
     m_emptyAddressRecords = 0;
     m_indexBuilt = false;
-    if (m_observer)
-        m_observer->EndReset();
-}
-
-void TableStore::AppendRow() {
-    // The entry row becomes a record: its address now counts for the duplicate test.
-    if (m_observer)
-        m_observer->RowsAboutToBeInserted(RowCount(), 1);
-    IndexAdd(m_rows.back().get());
-    m_rows.emplace_back();
-    if (m_observer)
-        m_observer->RowsInserted(RowCount() - 1, 1);
+    Notify([](Observer& o) { o.EndReset(); });
 }
 
 void TableStore::AppendRecord(std::string_view name, std::string_view address,
                               std::string_view access, std::string_view remark) {
     RecordPtr record = MakeRecord(name, address, access, remark);
-    // Grow ahead (geometrically) so the new entry row cannot fail once the record is placed.
+    // Grow ahead (geometrically) so nothing can fail once views were told of the insertion.
     if (m_rows.size() == m_rows.capacity())
-        m_rows.reserve(m_rows.capacity() * 2);
-    // The entry row takes the record first, then a new entry row follows: views see a cell
-    // change and then an insertion, each complete.
-    m_rows.back() = std::move(record);
+        m_rows.reserve(std::max<std::size_t>(16, m_rows.capacity() * 2));
+    const Row at = RecordCount();
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, 1); });
+    m_rows.push_back(std::move(record));
     IndexAdd(m_rows.back().get());
-    if (m_observer) {
-        m_observer->CellsChanged(RowCount() - 1, RowCount() - 1);
-        m_observer->RowsAboutToBeInserted(RowCount(), 1);
-    }
-    m_rows.emplace_back();
-    if (m_observer)
-        m_observer->RowsInserted(RowCount() - 1, 1);
+    Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
 }
 
 void TableStore::Reserve(Row records) {
@@ -257,28 +228,23 @@ void TableStore::Reserve(Row records) {
         IndexReserve(m_indexCount + more);
 }
 
-void TableStore::DeleteRowShift(Row r) {
-    if (r < 1 || r > RowCount() - 2)
+void TableStore::RemoveRecord(Row record) {
+    if (record < 0 || record >= RecordCount())
         return;
-    if (m_observer)
-        m_observer->RowsAboutToBeRemoved(r, 1);
-    const auto idx = static_cast<std::size_t>(r - 1);
+    Notify([&](Observer& o) { o.RecordsAboutToBeRemoved(record, 1); });
+    const auto idx = static_cast<std::size_t>(record);
     IndexRemove(m_rows[idx].get());
-    // The entry row stays last, so it still does not count for the duplicate test.
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(idx));
-    if (m_observer)
-        m_observer->RowsRemoved(r, 1);
+    Notify([&](Observer& o) { o.RecordsRemoved(record, 1); });
 }
 
-void TableStore::InsertRowShift(Row r) {
-    if (r < 1 || r >= RowCount() - 1)
+void TableStore::InsertEmptyRecord(Row record) {
+    if (record < 0 || record > RecordCount())
         return;
-    if (m_observer)
-        m_observer->RowsAboutToBeInserted(r, 1);
-    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(r - 1), RecordPtr());
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(record, 1); });
+    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(record), RecordPtr());
     IndexAdd(nullptr); // an empty record
-    if (m_observer)
-        m_observer->RowsInserted(r, 1);
+    Notify([&](Observer& o) { o.RecordsInserted(record, 1); });
 }
 
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
@@ -339,15 +305,13 @@ bool TableStore::HoldsAddress(std::string_view address, std::uint64_t hash) cons
 }
 
 void TableStore::Swap(TableStore& other) noexcept {
-    if (m_observer)
-        m_observer->BeginReset();
+    Notify([](Observer& o) { o.BeginReset(); });
     m_rows.swap(other.m_rows);
     m_indexSlots.swap(other.m_indexSlots);
     std::swap(m_indexCount, other.m_indexCount);
     std::swap(m_emptyAddressRecords, other.m_emptyAddressRecords);
     std::swap(m_indexBuilt, other.m_indexBuilt);
-    if (m_observer)
-        m_observer->EndReset();
+    Notify([](Observer& o) { o.EndReset(); });
 }
 
 void TableStore::IndexReserve(std::size_t records) const {
@@ -383,8 +347,8 @@ void TableStore::EnsureIndex() const {
     m_indexCount = 0;
     m_emptyAddressRecords = 0;
     IndexReserve(m_rows.size());
-    for (std::size_t i = 0; i + 1 < m_rows.size(); ++i)
-        IndexAddBuilt(m_rows[i].get());
+    for (const RecordPtr& record : m_rows)
+        IndexAddBuilt(record.get());
 }
 
 void TableStore::IndexAdd(const Record* record) {

@@ -1,5 +1,6 @@
 #include "ScriptedUi.h"
 #include "WidgetTestSupport.h"
+#include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/JapaneseTranslator.h"
@@ -190,7 +191,7 @@ TEST_F(StartedWindow, numberColumnAndCaretPanelGrowWithTheRowCount) {
         EXPECT_GE(numbers->width(), setNumberWidth);
         EXPECT_EQ(w->Grid()->ColumnWidth(0), setNumberWidth);
 
-        w->SelectCell(4, records + 1);
+        w->GridEditing().SetCurrentCell(records, TableStore::kRemark); // the entry row
         QLabel* panel = w->PositionPanel();
         EXPECT_EQ(panel->text().toStdString(), CellPositionText(records + 1, 4));
         EXPECT_GE(panel->contentsRect().width(),

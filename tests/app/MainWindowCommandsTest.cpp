@@ -1,5 +1,6 @@
 #include "ScriptedUi.h"
 #include "WidgetTestSupport.h"
+#include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/GaugeBar.h"
@@ -53,7 +54,7 @@ protected:
     void AddRecords(std::initializer_list<const char*> addresses) {
         for (const char* a : addresses)
             w->Doc().Table().AppendRecord("", a, "", "");
-        w->Doc().SetFileCaption("");
+        w->Doc().ResetState("");
     }
 
     // Answers the next scan dialog with a file holding `text`.
@@ -62,16 +63,16 @@ protected:
         chooser.AnswerOpen(FileDialogResult{dir.File(name), 1, false});
     }
 
-    void Select(qint64 row, int col) {
-        w->Grid()->selectionModel()->setCurrentIndex(w->Model()->IndexAt(row, col),
+    void Select(TableStore::Row record, int field) {
+        w->Grid()->selectionModel()->setCurrentIndex(w->Model()->IndexOf(record, field),
                                                      QItemSelectionModel::ClearAndSelect);
     }
 
-    qint64 CurrentRow() const { return CollectionModel::GridRow(w->Grid()->currentIndex()); }
+    TableStore::Row CurrentRecord() const { return w->GridEditing().CurrentRecord(); }
 
     // Fully visible with no room left below it: the end of the table fills the view.
     void ExpectEntryRowCurrentAtTheBottom() const {
-        EXPECT_EQ(CurrentRow(), w->Doc().Table().EntryRow());
+        EXPECT_EQ(CurrentRecord(), w->Doc().Table().RecordCount());
         const QRect entry = w->Grid()->visualRect(w->Grid()->currentIndex());
         const int height = w->Grid()->viewport()->height();
         EXPECT_GE(entry.top(), 0);
@@ -79,8 +80,8 @@ protected:
         EXPECT_GE(entry.bottom() + entry.height(), height);
     }
 
-    void DoubleClick(qint64 row, int col) {
-        const QPoint at = w->Grid()->visualRect(w->Model()->IndexAt(row, col)).center();
+    void DoubleClick(TableStore::Row record, int field) {
+        const QPoint at = w->Grid()->visualRect(w->Model()->IndexOf(record, field)).center();
         // The first click's press and release come before the double click itself.
         QTest::mouseClick(w->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(w->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -114,16 +115,16 @@ TEST_F(MainWindowCommands, urlScan_appendsNewAddressesAndShowsTheEntryRowAtTheBo
     for (int i = 0; i < 80; ++i)
         text += "see http://host/" + std::to_string(i) + " and http://host/0\r\n";
     ScanFile("page.htm", text);
-    Select(1, 3);
+    Select(0, TableStore::kAccess);
 
     w->Actions().scanUrls->trigger();
 
     const TableStore& table = w->Doc().Table();
     EXPECT_EQ(table.RecordCount(), 81);
-    EXPECT_EQ(table.Cell(81, 2), "http://host/79");
+    EXPECT_EQ(table.Text(80, TableStore::kAddress), "http://host/79");
     EXPECT_TRUE(w->Doc().IsModified());
-    EXPECT_EQ(CurrentRow(), table.EntryRow());
-    EXPECT_EQ(CollectionModel::GridColumn(w->Grid()->currentIndex()), 3);
+    EXPECT_EQ(CurrentRecord(), table.RecordCount());
+    EXPECT_EQ(w->GridEditing().CurrentField(), TableStore::kAccess);
     ExpectEntryRowCurrentAtTheBottom();
     // The strip is gone again, and the file commands' dialog is as they left it.
     EXPECT_TRUE(w->Progress()->isHidden());
@@ -137,7 +138,7 @@ TEST_F(MainWindowCommands, emailScan_marksTheCaptionOnlyWhenSomethingWasAdded) {
     AddRecords({"mailto:name@host"});
     for (int i = 0; i < 40; ++i)
         w->Doc().Table().AppendRecord("", "", "", "");
-    Select(w->Doc().Table().EntryRow(), 1);
+    Select(w->Doc().Table().RecordCount(), TableStore::kName);
     w->Grid()->scrollToTop();
     ScanFile("known.txt", "write to Name@HOST today\r\n");
     w->Actions().scanEmails->trigger();
@@ -147,23 +148,23 @@ TEST_F(MainWindowCommands, emailScan_marksTheCaptionOnlyWhenSomethingWasAdded) {
 
     ScanFile("new.txt", "a@b@c\r\n");
     w->Actions().scanEmails->trigger();
-    EXPECT_EQ(w->Doc().Table().Cell(43, 2), "mailto:b@c");
+    EXPECT_EQ(w->Doc().Table().Text(42, TableStore::kAddress), "mailto:b@c");
     EXPECT_TRUE(w->Doc().IsModified());
-    EXPECT_EQ(CurrentRow(), 44);
+    EXPECT_EQ(CurrentRecord(), 43);
 }
 
 TEST_F(MainWindowCommands, doubleClick_opensARecordsAddressWithoutAnEditorButNotTheEntryRow) {
     AddRecords({"http://a.b/x", "mailto:name@host"});
-    DoubleClick(3, 2);
+    DoubleClick(2, TableStore::kAddress);
     EXPECT_TRUE(opened.empty());
     EXPECT_FALSE(w->Doc().IsModified());
-    EXPECT_EQ(w->Doc().Table().RowCount(), 4);
+    EXPECT_EQ(w->Doc().Table().RecordCount(), 2);
 
-    Select(2, 1); // a click on the current cell must not leave an editor behind either
-    DoubleClick(2, 1);
+    Select(1, TableStore::kName); // a click on the current cell must not leave an editor behind
+    DoubleClick(1, TableStore::kName);
     EXPECT_EQ(opened, std::vector<std::string>{"mailto:name@host"});
-    EXPECT_FALSE(w->Doc().Table().Cell(2, 3).empty());
-    EXPECT_TRUE(w->Doc().Table().Cell(1, 3).empty());
+    EXPECT_FALSE(w->Doc().Table().Text(1, TableStore::kAccess).empty());
+    EXPECT_TRUE(w->Doc().Table().Text(0, TableStore::kAccess).empty());
     EXPECT_TRUE(w->Doc().IsModified());
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     EXPECT_EQ(w->Grid()->indexWidget(w->Grid()->currentIndex()), nullptr);
@@ -275,19 +276,20 @@ TEST_F(MainWindowCommands, commands_storeTheCellBeingTypedOnlyWhenTheyUseTheReco
     int typedCount = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string before(w->Doc().Table().CellView(1, 2));
-        Select(1, 2);
+        const std::string before(w->Doc().Table().Text(0, TableStore::kAddress));
+        Select(0, TableStore::kAddress);
         w->Grid()->setFocus();
         w->Grid()->edit(w->Grid()->currentIndex());
         auto* editor = qobject_cast<QLineEdit*>(w->Grid()->indexWidget(w->Grid()->currentIndex()));
         ASSERT_NE(editor, nullptr);
         const std::string typed = "http://typed" + std::to_string(++typedCount) + "/";
-        editor->setText(QString::fromStdString(typed));
+        editor->selectAll();
+        QTest::keyClicks(editor, QString::fromStdString(typed)); // typed, as a user does
         c.prepare();
 
         c.action->trigger();
 
-        EXPECT_EQ(w->Doc().Table().CellView(1, 2), c.stored ? typed : before);
+        EXPECT_EQ(w->Doc().Table().Text(0, TableStore::kAddress), c.stored ? typed : before);
         if (c.action == a.access) {
             EXPECT_EQ(opened, std::vector<std::string>{typed}) << "the typed address is opened";
         }

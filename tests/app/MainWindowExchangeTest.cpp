@@ -1,5 +1,6 @@
 #include "ScriptedUi.h"
 #include "WidgetTestSupport.h"
+#include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
@@ -28,7 +29,8 @@ protected:
 
     // Types into the entry row's name without closing the editor.
     void TypeIntoEntryRow(const QString& text) {
-        const QModelIndex index = w->Model()->IndexAt(w->Doc().Table().EntryRow(), 1);
+        const QModelIndex index =
+            w->Model()->IndexOf(w->Doc().Table().RecordCount(), TableStore::kName);
         w->Grid()->setFocus();
         w->Grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         w->Grid()->edit(index);
@@ -55,10 +57,10 @@ TEST_F(MainWindowExchange, importKeepsTheTypedRowAndBringsTheNewEndIntoView) {
 
     const TableStore& table = w->Doc().Table();
     ASSERT_EQ(table.RecordCount(), 3);
-    EXPECT_EQ(table.Cell(1, 1), "typed");
-    EXPECT_EQ(table.Cell(3, 2), "mailto:someone@example.com");
+    EXPECT_EQ(table.Text(0, TableStore::kName), "typed");
+    EXPECT_EQ(table.Text(2, TableStore::kAddress), "mailto:someone@example.com");
     EXPECT_TRUE(w->Doc().IsModified());
-    EXPECT_EQ(CollectionModel::GridRow(w->Grid()->currentIndex()), table.EntryRow());
+    EXPECT_EQ(w->GridEditing().CurrentRecord(), table.RecordCount());
     EXPECT_EQ(chooser.openRequests.at(0).title, "ブックマークの取り込み");
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "2 件のレコードを追加しました。");
@@ -66,7 +68,7 @@ TEST_F(MainWindowExchange, importKeepsTheTypedRowAndBringsTheNewEndIntoView) {
 
 TEST_F(MainWindowExchange, exportWritesTheTableAndLeavesTheDocumentAsItWas) {
     w->Doc().Table().AppendRecord("n", "http://a/", "", "");
-    w->Doc().SetFileCaption({});
+    w->Doc().ResetState({});
     chooser.AnswerSave(FileDialogResult{dir.File("out.csv"), 2, false});
     boxes.Answer(mb::kIdOk);
 

@@ -47,11 +47,11 @@ protected:
         delete mime;
     }
 
-    std::vector<std::string> Column(int column) const {
+    std::vector<std::string> Column(int field) const {
         std::vector<std::string> cells;
         const TableStore& table = w->Doc().Table();
-        for (TableStore::Row r = 1; r < table.EntryRow(); ++r)
-            cells.push_back(table.Cell(r, column));
+        for (TableStore::Row r = 0; r < table.RecordCount(); ++r)
+            cells.emplace_back(table.Text(r, field));
         return cells;
     }
 
@@ -99,7 +99,7 @@ TEST_F(MainWindowScan, scanOfAUtf8File_findsHttpsWhenAskedAndReportsInTheStatusB
 
     w->Actions().scanUrls->trigger();
 
-    EXPECT_EQ(Column(2),
+    EXPECT_EQ(Column(TableStore::kAddress),
               (Cells{"http://a.example/x", "https://b.example/y", "http://c.example/z"}));
     const std::string report =
         "UTF-8 として読み込みました。3 件見つかり、2 件追加、1 件は登録済み。";
@@ -125,7 +125,7 @@ TEST_F(MainWindowScan, droppedFiles_areScannedInOrderAfterTheProgramQuestion) {
 
     Drop(mime);
 
-    EXPECT_EQ(Column(2), (Cells{"http://b/", "http://a/"}));
+    EXPECT_EQ(Column(TableStore::kAddress), (Cells{"http://b/", "http://a/"}));
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_NE(boxes.shown()[0].text.find("プログラムの可能性があります。"), std::string::npos);
     EXPECT_TRUE(w->Doc().IsModified());
@@ -163,9 +163,10 @@ TEST_F(MainWindowScan, droppedLinks_becomeRecordsNamedByTheirTitles) {
               "HTTP://HELD.example/ はすでに登録されています。");
     Drop(prose);
 
-    EXPECT_EQ(Column(2), (Cells{"http://held.example/", "https://ja.example/page",
-                                "http://list.example/a", "mailto:someone@example.jp"}));
+    EXPECT_EQ(Column(TableStore::kAddress),
+              (Cells{"http://held.example/", "https://ja.example/page", "http://list.example/a",
+                     "mailto:someone@example.jp"}));
     // "日本語のページ" in code page 932.
-    EXPECT_EQ(Column(1),
+    EXPECT_EQ(Column(TableStore::kName),
               (Cells{"", "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x79\x81\x5B\x83\x57", "", ""}));
 }

@@ -126,12 +126,12 @@ TEST(MainWindow, caption_followsModifiedAndWriteProtectStates) {
     w.MarkModified();
     EXPECT_EQ(w.windowTitle(), Utf8("*Linkhive for Windows - [NewFile]"));
 
-    w.Doc().SetFileCaption("/tmp/x/links.htm", true);
+    w.Doc().ResetState("/tmp/x/links.htm", true);
     w.MarkModified();
     EXPECT_EQ(w.windowTitle(), Utf8("*Linkhive for Windows - [links.htm] (上書禁止)"));
 
     // A file called "*" must not vanish into the toolkit's own modified placeholder.
-    w.Doc().SetFileCaption("/tmp/x/*");
+    w.Doc().ResetState("/tmp/x/*");
     EXPECT_EQ(w.windowTitle().remove(QStringLiteral("[*][*]")), Utf8("Linkhive for Windows - "));
 }
 
@@ -146,11 +146,11 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
 
     boxes.Answer(mb::kIdCancel);
     w.Actions().newFile->trigger();
-    EXPECT_EQ(w.Doc().Table().RowCount(), 3);
+    EXPECT_EQ(w.Doc().Table().RecordCount(), 1);
 
     boxes.Answer(mb::kIdNo);
     w.Actions().newFile->trigger();
-    EXPECT_EQ(w.Doc().Table().RowCount(), 2);
+    EXPECT_EQ(w.Doc().Table().RecordCount(), 0);
     EXPECT_EQ(w.Doc().DocumentTitle(), "Mine");
     EXPECT_EQ(w.Doc().CurrentFile(), "");
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));

@@ -36,8 +36,11 @@ void Fill(TableStore& t, const std::vector<Record>& records) {
 
 std::vector<Record> Records(const TableStore& t) {
     std::vector<Record> out;
-    for (TableStore::Row r = 1; r <= t.RecordCount(); ++r)
-        out.push_back({t.Cell(r, 1), t.Cell(r, 2), t.Cell(r, 3), t.Cell(r, 4)});
+    for (TableStore::Row r = 0; r < t.RecordCount(); ++r)
+        out.push_back({std::string(t.Text(r, TableStore::kName)),
+                       std::string(t.Text(r, TableStore::kAddress)),
+                       std::string(t.Text(r, TableStore::kAccess)),
+                       std::string(t.Text(r, TableStore::kRemark))});
     return out;
 }
 
@@ -72,7 +75,6 @@ Loaded ReadBytes(const std::string& bytes, const std::string& initialTitle = "Be
     NullProgress progress;
     l.ok = ReadCollection(path, t, l.title, progress, l.error);
     l.records = Records(t);
-    EXPECT_EQ(t.CellView(t.EntryRow(), 1), "");
     return l;
 }
 

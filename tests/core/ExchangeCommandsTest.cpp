@@ -21,12 +21,12 @@ struct Fixture {
     ExchangeCommands commands{document, chooser, messages,
                               progress, &cursor, [this] { ++imported; }};
 
-    Fixture() { document.SetFileCaption({}); }
+    Fixture() { document.ResetState({}); }
 
     std::vector<std::string> Addresses() const {
         std::vector<std::string> out;
-        for (TableStore::Row r = 1; r < document.Table().EntryRow(); ++r)
-            out.push_back(document.Table().Cell(r, 2));
+        for (TableStore::Row r = 0; r < document.Table().RecordCount(); ++r)
+            out.push_back(std::string(document.Table().Text(r, TableStore::kAddress)));
         return out;
     }
 };
@@ -54,25 +54,24 @@ TEST(ImportRecords, skipsAddressesTheTableOrTheFileHoldsUnlessAskedToKeepThem) {
     };
     for (const Case& c : cases) {
         Document doc;
-        doc.SetFileCaption({});
+        doc.ResetState({});
         doc.Table().AppendRecord("", "http://a/", "", "");
         const TableStore incoming = Incoming({"HTTP://A/", "http://b/", "http://B/", "", ""});
         EXPECT_EQ(CountDuplicates(doc.Table(), incoming), 2);
         const ImportOutcome outcome = ImportRecords(doc, incoming, c.keep);
         Strings got;
-        for (TableStore::Row r = 1; r < doc.Table().EntryRow(); ++r)
-            got.push_back(doc.Table().Cell(r, 2));
+        for (TableStore::Row r = 0; r < doc.Table().RecordCount(); ++r)
+            got.push_back(std::string(doc.Table().Text(r, TableStore::kAddress)));
         EXPECT_EQ(got, c.expected) << c.keep;
         EXPECT_EQ(outcome.duplicates, c.duplicates);
         EXPECT_EQ(outcome.added, static_cast<std::int64_t>(c.expected.size()) - 1);
         EXPECT_TRUE(doc.IsModified());
-        EXPECT_EQ(doc.Table().CellView(doc.Table().EntryRow(), 2), "");
     }
 }
 
 TEST(ImportRecords, nothingAddedLeavesTheDocumentClean) {
     Document doc;
-    doc.SetFileCaption({});
+    doc.ResetState({});
     doc.Table().AppendRecord("", "http://a/", "", "");
     const ImportOutcome outcome = ImportRecords(doc, Incoming({"http://A/"}), false);
     EXPECT_EQ(outcome.added, 0);

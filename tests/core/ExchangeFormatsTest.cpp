@@ -30,9 +30,11 @@ void PrintTo(const Rec& r, std::ostream* os) {
 
 std::vector<Rec> Records(const TableStore& t) {
     std::vector<Rec> out;
-    for (TableStore::Row r = 1; r < t.EntryRow(); ++r)
-        out.push_back({SjisToUtf8Lossy(t.CellView(r, 1)), SjisToUtf8Lossy(t.CellView(r, 2)),
-                       SjisToUtf8Lossy(t.CellView(r, 3)), SjisToUtf8Lossy(t.CellView(r, 4))});
+    for (TableStore::Row r = 0; r < t.RecordCount(); ++r)
+        out.push_back({SjisToUtf8Lossy(t.Text(r, TableStore::kName)),
+                       SjisToUtf8Lossy(t.Text(r, TableStore::kAddress)),
+                       SjisToUtf8Lossy(t.Text(r, TableStore::kAccess)),
+                       SjisToUtf8Lossy(t.Text(r, TableStore::kRemark))});
     return out;
 }
 
@@ -418,5 +420,6 @@ TEST(BookmarkFile, pageWithoutLineBreaksIsReadInOnePass) {
     ExchangeTally tally;
     ParseBookmarkPage(page, t, tally);
     ASSERT_EQ(t.RecordCount(), kBookmarks);
-    EXPECT_EQ(t.CellView(kBookmarks, 2), "http://a.example/" + std::to_string(kBookmarks - 1));
+    EXPECT_EQ(t.Text(kBookmarks - 1, TableStore::kAddress),
+              "http://a.example/" + std::to_string(kBookmarks - 1));
 }

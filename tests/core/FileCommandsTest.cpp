@@ -63,8 +63,8 @@ protected:
 
     std::string Names() const {
         std::string s;
-        for (TableStore::Row r = 1; r <= doc.Table().RecordCount(); ++r)
-            s += doc.Table().Cell(r, 1) + ";";
+        for (TableStore::Row r = 0; r < doc.Table().RecordCount(); ++r)
+            s += std::string(doc.Table().Text(r, TableStore::kName)) + ";";
         return s;
     }
 
@@ -87,7 +87,7 @@ TEST_F(FileCommandsTest, newOnCleanDocumentAsksNothingAndKeepsTheTitle) {
     EXPECT_TRUE(commands.OpenDocument("", OpenMode::Normal));
     EXPECT_TRUE(box.shown().empty());
     EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
-    EXPECT_EQ(doc.Table().RowCount(), 2);
+    EXPECT_EQ(doc.Table().RecordCount(), 0);
     EXPECT_EQ(doc.DocumentTitle(), "Mine");
     EXPECT_EQ(doc.CurrentFile(), "");
     EXPECT_TRUE(view.shown);

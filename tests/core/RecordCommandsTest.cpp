@@ -9,80 +9,71 @@ using namespace lh;
 
 namespace {
 
+constexpr int kAddress = TableStore::kAddress;
+
 // A new document with the given addresses as records.
 Document NewDocumentWith(std::initializer_list<const char*> addresses) {
     Document doc;
     for (const char* a : addresses)
         doc.Table().AppendRecord(std::string("name ") + a, a, "", "");
-    doc.SetFileCaption("");
+    doc.ResetState("");
     return doc;
-}
-
-// Types `text` into a cell the way the grid reports it: the editor is loaded, then every
-// keystroke reports the text so far, then the editor closes.
-void TypeInto(Document& doc, TableStore::Row row, int col, const std::string& text) {
-    BeginCellEdit(doc, col, row, doc.Table().CellView(row, col));
-    std::string sofar(doc.Table().CellView(row, col));
-    for (char c : text) {
-        sofar += c;
-        CommitCellText(doc, col, row, sofar);
-    }
-    CommitCellText(doc, col, row, sofar);
 }
 
 std::vector<std::string> Addresses(const Document& doc) {
     std::vector<std::string> out;
-    for (TableStore::Row r = 1; r <= doc.Table().RecordCount(); ++r)
-        out.emplace_back(doc.Table().CellView(r, 2));
+    for (TableStore::Row r = 0; r < doc.Table().RecordCount(); ++r)
+        out.emplace_back(doc.Table().Text(r, kAddress));
     return out;
 }
 
 } // namespace
 
-TEST(EditText, typingIntoEntryRow_appendsExactlyOneNumberedEntryRow) {
-    for (int col = 1; col <= 4; ++col) {
+TEST(EditText, textCommittedInTheEntryRow_appendsExactlyOneRecord) {
+    for (int field = 0; field < TableStore::kFieldCount; ++field) {
         Document doc = NewDocumentWith({});
-        TypeInto(doc, 1, col, "abc");
-        EXPECT_EQ(doc.Table().RowCount(), 3) << "column " << col;
-        EXPECT_EQ(doc.Table().Cell(2, 0), "2");
-        EXPECT_EQ(doc.Table().Cell(1, col), "abc");
-        EXPECT_EQ(doc.Table().Cell(2, col), "");
+        EXPECT_TRUE(CommitCellText(doc, 0, field, "abc"));
+        EXPECT_EQ(doc.Table().RecordCount(), 1) << "field " << field;
+        EXPECT_EQ(doc.Table().Text(0, field), "abc");
         EXPECT_TRUE(doc.IsModified());
+        // The next commit there goes into the record, not into another new one.
+        EXPECT_TRUE(CommitCellText(doc, 0, field, "abcd"));
+        EXPECT_EQ(doc.Table().RecordCount(), 1);
     }
 }
 
-TEST(EditText, emptyTextIntoEntryRow_addsNoRowAndDeletingTypedTextLeavesEmptyRecord) {
+TEST(EditText, emptyTextInTheEntryRow_addsNothingButEmptyingARecordKeepsIt) {
     Document doc = NewDocumentWith({});
-    BeginCellEdit(doc, 2, 1, "");
-    CommitCellText(doc, 2, 1, "");
-    EXPECT_EQ(doc.Table().RowCount(), 2);
+    EXPECT_FALSE(CommitCellText(doc, 0, kAddress, ""));
+    EXPECT_EQ(doc.Table().RecordCount(), 0);
     EXPECT_FALSE(doc.IsModified());
 
-    CommitCellText(doc, 2, 1, "h");
-    CommitCellText(doc, 2, 1, "");
-    EXPECT_EQ(doc.Table().RowCount(), 3);
+    CommitCellText(doc, 0, kAddress, "h");
+    CommitCellText(doc, 0, kAddress, "");
     EXPECT_EQ(doc.Table().RecordCount(), 1);
-    EXPECT_EQ(doc.Table().Cell(1, 2), "");
+    EXPECT_EQ(doc.Table().Text(0, kAddress), "");
 }
 
-TEST(EditText, leavingUnchanged_keepsCleanButChangingBack_marks) {
+TEST(EditText, anEditThatCameBackToTheSameText_stillMarks) {
     Document doc = NewDocumentWith({"http://a"});
-    BeginCellEdit(doc, 2, 1, "http://a");
-    CommitCellText(doc, 2, 1, "http://a"); // editor closed without a change
-    EXPECT_FALSE(doc.IsModified());
-
-    BeginCellEdit(doc, 2, 1, "http://a");
-    CommitCellText(doc, 2, 1, "http://ab");
-    CommitCellText(doc, 2, 1, "http://a");
+    EXPECT_TRUE(CommitCellText(doc, 0, kAddress, "http://a"));
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.Table().RowCount(), 3);
+    EXPECT_EQ(Addresses(doc), (std::vector<std::string>{"http://a"}));
+}
+
+TEST(EditText, outsideTheRecordsAndFields_changesNothing) {
+    Document doc = NewDocumentWith({"http://a"});
+    EXPECT_FALSE(CommitCellText(doc, 2, kAddress, "x"));
+    EXPECT_FALSE(CommitCellText(doc, -1, kAddress, "x"));
+    EXPECT_FALSE(CommitCellText(doc, 0, TableStore::kFieldCount, "x"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.Table().RecordCount(), 1);
 }
 
 TEST(EditText, editedAddress_isFoundByTheDuplicateTest) {
     Document doc = NewDocumentWith({"http://old"});
-    TypeInto(doc, 2, 2, "http://Typed");
-    BeginCellEdit(doc, 2, 1, "http://old");
-    CommitCellText(doc, 2, 1, "http://new");
+    CommitCellText(doc, 1, kAddress, "http://Typed");
+    CommitCellText(doc, 0, kAddress, "http://new");
     EXPECT_TRUE(doc.Table().AddressInTable("HTTP://TYPED"));
     EXPECT_TRUE(doc.Table().AddressInTable("HTTP://NEW"));
     EXPECT_FALSE(doc.Table().AddressInTable("HTTP://OLD"));
@@ -91,16 +82,16 @@ TEST(EditText, editedAddress_isFoundByTheDuplicateTest) {
 TEST(RecordDelete, asksOnlyForAnAddressAndHonoursTheAnswer) {
     struct Case {
         const char* name;
-        TableStore::Row row;
+        TableStore::Row record;
         int answer; // 0: no question expected
         std::vector<std::string> after;
         bool modified;
     };
     const Case cases[] = {
-        {"yes deletes and shifts up", 2, mb::kIdYes, {"http://a", "http://c"}, true},
-        {"no changes nothing", 2, mb::kIdNo, {"http://a", "http://b", "http://c"}, false},
-        {"entry row does nothing", 4, 0, {"http://a", "http://b", "http://c"}, false},
-        {"row 0 does nothing", 0, 0, {"http://a", "http://b", "http://c"}, false},
+        {"yes deletes and moves up", 1, mb::kIdYes, {"http://a", "http://c"}, true},
+        {"no changes nothing", 1, mb::kIdNo, {"http://a", "http://b", "http://c"}, false},
+        {"entry row does nothing", 3, 0, {"http://a", "http://b", "http://c"}, false},
+        {"no record does nothing", -1, 0, {"http://a", "http://b", "http://c"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,7 +99,7 @@ TEST(RecordDelete, asksOnlyForAnAddressAndHonoursTheAnswer) {
         test::ScriptedMessageBox ui;
         if (c.answer)
             ui.Answer(c.answer);
-        DeleteRecord(doc, c.row, ui);
+        DeleteRecord(doc, c.record, ui);
         EXPECT_EQ(Addresses(doc), c.after);
         EXPECT_EQ(doc.IsModified(), c.modified);
         ASSERT_EQ(ui.shown().size(), c.answer ? 1u : 0u);
@@ -122,40 +113,92 @@ TEST(RecordDelete, asksOnlyForAnAddressAndHonoursTheAnswer) {
 
 TEST(RecordDelete, recordWithoutAddress_goesWithoutQuestion) {
     Document doc = NewDocumentWith({"http://a"});
-    doc.Table().SetCell(1, 2, "");
+    doc.Table().SetText(0, kAddress, "");
     test::ScriptedMessageBox ui; // no answers: any question throws
-    EXPECT_TRUE(DeleteRecord(doc, 1, ui));
-    EXPECT_EQ(doc.Table().RowCount(), 2);
-    EXPECT_EQ(doc.Table().Cell(1, 0), "1");
-    EXPECT_EQ(doc.Table().Cell(1, 1), "");
+    EXPECT_TRUE(DeleteRecord(doc, 0, ui));
+    EXPECT_EQ(doc.Table().RecordCount(), 0);
     EXPECT_TRUE(doc.IsModified());
 }
 
 TEST(RecordInsert, insertsEmptyRecordAboveAndNeverOnTheEntryRow) {
     Document doc = NewDocumentWith({"http://a", "http://b"});
-    EXPECT_FALSE(InsertRecord(doc, 3));
+    EXPECT_FALSE(InsertRecord(doc, 2));
     EXPECT_FALSE(doc.IsModified());
 
-    EXPECT_TRUE(InsertRecord(doc, 1));
+    EXPECT_TRUE(InsertRecord(doc, 0));
     EXPECT_EQ(Addresses(doc), (std::vector<std::string>{"", "http://a", "http://b"}));
-    EXPECT_EQ(doc.Table().Cell(4, 0), "4");
-    EXPECT_EQ(doc.Table().Cell(4, 2), "");
+    EXPECT_EQ(doc.Table().Text(0, TableStore::kName), "");
     EXPECT_TRUE(doc.IsModified());
 }
 
-TEST(DocumentCaption, statesReadFromTheCaption) {
+TEST(DocumentCaption, isMadeFromTheFlags) {
+    struct Case {
+        const char* name;
+        const char* path;
+        bool writeProtected;
+        bool modified;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"new", "", false, false, "Linkhive for Windows - [NewFile]"},
+        {"new, modified", "", false, true, "*Linkhive for Windows - [NewFile]"},
+        {"file", "/data/links.htm", false, false, "Linkhive for Windows - [links.htm]"},
+        {"write-protected", "/data/links.htm", true, false,
+         "Linkhive for Windows - [links.htm] (上書禁止)"},
+        {"write-protected, modified", "/data/links.htm", true, true,
+         "*Linkhive for Windows - [links.htm] (上書禁止)"},
+        // A name that looks like a mark is only a name.
+        {"name like a mark", "/data/*(上書禁止)", false, false,
+         "Linkhive for Windows - [*(上書禁止)]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Document doc;
+        doc.ResetState(c.path, c.writeProtected);
+        if (c.modified) {
+            doc.MarkModified();
+            doc.MarkModified();
+        }
+        EXPECT_EQ(doc.Caption(), c.caption);
+        EXPECT_EQ(doc.IsModified(), c.modified);
+        EXPECT_EQ(doc.IsWriteProtected(), c.writeProtected);
+    }
+}
+
+TEST(DocumentCaption, beforeTheFirstDocument_isTheProgramsNameAndAResetClearsTheMark) {
     Document doc;
     EXPECT_EQ(doc.Caption(), "Linkhive for Windows");
-    doc.SetFileCaption("");
-    EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
+    doc.ResetState("/data/links.htm", true);
     doc.MarkModified();
-    doc.MarkModified();
-    EXPECT_EQ(doc.Caption(), "*Linkhive for Windows - [NewFile]");
+    doc.ResetState("/data/saved.htm");
+    EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [saved.htm]");
+    EXPECT_FALSE(doc.IsWriteProtected());
+}
 
-    doc.SetFileCaption("/data/links.htm", true);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(doc.IsWriteProtected());
+TEST(DocumentObservers, everyObserverIsToldUntilItIsRemoved) {
+    Document doc;
+    std::vector<std::string> heard;
+    const Document::ObserverId title =
+        doc.AddStateObserver([&] { heard.push_back("title " + doc.Caption()); });
+    doc.AddStateObserver([&] { heard.push_back("other " + doc.Caption()); });
+    doc.ResetState("");
     doc.MarkModified();
-    EXPECT_EQ(doc.Caption(), "*Linkhive for Windows - [links.htm] (上書禁止)");
-    EXPECT_TRUE(doc.IsWriteProtected());
+    doc.MarkModified(); // already marked: nothing to tell
+    doc.RemoveStateObserver(title);
+    doc.ResetState("/x/a.htm");
+    const std::vector<std::string> expected{
+        "title Linkhive for Windows - [NewFile]", "other Linkhive for Windows - [NewFile]",
+        "title *Linkhive for Windows - [NewFile]", "other *Linkhive for Windows - [NewFile]",
+        "other Linkhive for Windows - [a.htm]"};
+    EXPECT_EQ(heard, expected);
+}
+
+TEST(DocumentObservers, anObserverRemovedWhileOthersAreTold_isNotCalled) {
+    Document doc;
+    int laterCalls = 0;
+    Document::ObserverId later = 0;
+    doc.AddStateObserver([&] { doc.RemoveStateObserver(later); });
+    later = doc.AddStateObserver([&] { ++laterCalls; });
+    doc.MarkModified();
+    EXPECT_EQ(laterCalls, 0);
 }

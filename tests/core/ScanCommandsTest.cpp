@@ -2,6 +2,7 @@
 
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
+#include "core/RecordCommands.h"
 #include "util/Mbcs.h"
 
 #include <filesystem>
@@ -33,15 +34,15 @@ struct Fixture {
     ScanDialogMemory memory{"/start/folder", 3, {}};
     ScanCommands commands{document, chooser, messages, progress, &cursor, finisher, memory};
 
-    Fixture() { document.SetFileCaption({}); }
+    Fixture() { document.ResetState({}); }
 
     void Choose(const std::string& path, int filterIndex = 3) {
         chooser.AnswerOpen(FileDialogResult{path, filterIndex, false});
     }
     std::vector<std::string> Addresses() const {
         std::vector<std::string> out;
-        for (TableStore::Row r = 1; r < document.Table().EntryRow(); ++r)
-            out.push_back(document.Table().Cell(r, 2));
+        for (TableStore::Row r = 0; r < document.Table().RecordCount(); ++r)
+            out.push_back(std::string(document.Table().Text(r, TableStore::kAddress)));
         return out;
     }
 };
@@ -65,10 +66,9 @@ TEST(ScanCommands, urlScan_appendsNewAddressesOnceAndMarksModified) {
     EXPECT_EQ(outcome->found, 6);
     EXPECT_EQ(outcome->added, 3);
     EXPECT_TRUE(f.document.IsModified());
-    // New records have only their address; the entry row stays empty and last.
-    EXPECT_EQ(f.document.Table().Cell(2, 1), "");
-    EXPECT_EQ(f.document.Table().Cell(2, 0), "2");
-    EXPECT_EQ(f.document.Table().CellView(f.document.Table().EntryRow(), 2), "");
+    // New records have only their address.
+    EXPECT_EQ(f.document.Table().Text(1, TableStore::kName), "");
+    EXPECT_EQ(f.document.Table().Text(1, TableStore::kRemark), "");
 }
 
 TEST(ScanCommands, emailScan_storesMailtoLinksAndTestsThePrefixedKey) {
@@ -237,9 +237,9 @@ TEST(ScanCommands, addressIndex_agreesWithTheTableAfterEditsInsertsDeletesAndSca
             for (const std::string_view prefix :
                  {std::string_view(), std::string_view("MAILTO:")}) {
                 bool brute = false;
-                for (TableStore::Row r = 1; r < t.EntryRow(); ++r)
-                    brute = brute ||
-                            AsciiUpper(t.CellView(r, 2)) == std::string(prefix) + AsciiUpper(probe);
+                for (TableStore::Row r = 0; r < t.RecordCount(); ++r)
+                    brute = brute || AsciiUpper(t.Text(r, TableStore::kAddress)) ==
+                                         std::string(prefix) + AsciiUpper(probe);
                 ASSERT_EQ(t.AddressInTable(AsciiUpper(probe), prefix), brute)
                     << "step " << step << " probe " << probe << " prefix " << prefix;
             }
@@ -250,24 +250,21 @@ TEST(ScanCommands, addressIndex_agreesWithTheTableAfterEditsInsertsDeletesAndSca
         const TableStore::Row records = t.RecordCount();
         switch (rng() % 6) {
         case 0: { // typing into a record's address or into the entry row
-            const TableStore::Row r = 1 + static_cast<TableStore::Row>(rng() % (records + 1));
-            const std::string text = pick();
-            t.SetCell(r, 2, text);
-            if (r == t.EntryRow() && !text.empty())
-                t.AppendRow();
+            const auto r = static_cast<TableStore::Row>(rng() % (records + 1));
+            CommitCellText(f.document, r, TableStore::kAddress, pick());
             break;
         }
         case 1:
             if (records > 0)
-                t.InsertRowShift(1 + static_cast<TableStore::Row>(rng() % records));
+                t.InsertEmptyRecord(static_cast<TableStore::Row>(rng() % records));
             break;
         case 2:
             if (records > 0)
-                t.DeleteRowShift(1 + static_cast<TableStore::Row>(rng() % records));
+                t.RemoveRecord(static_cast<TableStore::Row>(rng() % records));
             break;
         case 3: { // the name column never counts
             if (records > 0)
-                t.SetCell(1 + static_cast<TableStore::Row>(rng() % records), 1, pick());
+                t.SetText(static_cast<TableStore::Row>(rng() % records), TableStore::kName, pick());
             break;
         }
         default: {
@@ -330,5 +327,5 @@ TEST(ScanCommands, manyRepeatedAddresses_areAddedOnceEach) {
     EXPECT_EQ(mails.found, 15000);
     EXPECT_EQ(mails.added, 5000);
     EXPECT_EQ(f.document.Table().RecordCount(), 1 + 4999 + 5000);
-    EXPECT_EQ(f.document.Table().Cell(2, 2), "http://site0/");
+    EXPECT_EQ(f.document.Table().Text(1, TableStore::kAddress), "http://site0/");
 }

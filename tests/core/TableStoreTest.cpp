@@ -1,5 +1,7 @@
 #include "core/TableStore.h"
 
+#include "core/ColumnHeadings.h"
+
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -9,21 +11,18 @@ using namespace lh;
 
 namespace {
 
-// Columns 1..4 of every row below the headings, as plain strings.
+// The four texts of every record, as plain strings.
 using Rows = std::vector<std::vector<std::string>>;
 
 Rows Snapshot(const TableStore& t) {
     Rows rows;
-    for (TableStore::Row r = 1; r < t.RowCount(); ++r)
-        rows.push_back({t.Cell(r, 1), t.Cell(r, 2), t.Cell(r, 3), t.Cell(r, 4)});
+    for (TableStore::Row r = 0; r < t.RecordCount(); ++r) {
+        std::vector<std::string> texts;
+        for (int f = 0; f < TableStore::kFieldCount; ++f)
+            texts.emplace_back(t.Text(r, f));
+        rows.push_back(std::move(texts));
+    }
     return rows;
-}
-
-void ExpectNumberedWithEmptyEntryRow(const TableStore& t) {
-    for (TableStore::Row r = 1; r < t.RowCount(); ++r)
-        ASSERT_EQ(t.Cell(r, 0), std::to_string(r)) << "row " << r;
-    for (int c = 1; c <= 4; ++c)
-        EXPECT_EQ(t.Cell(t.EntryRow(), c), "") << "entry row column " << c;
 }
 
 // Records every notification, so the order views rely on can be checked.
@@ -32,90 +31,85 @@ struct RecordingObserver : TableStore::Observer {
     std::vector<std::string> events;
     void BeginReset() override { events.push_back("beginReset"); }
     void EndReset() override { events.push_back("endReset"); }
-    void RowsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override {
+    void RecordsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override {
         events.push_back("aboutInsert " + std::to_string(first) + " " + std::to_string(count) +
-                         " rows=" + std::to_string(store->RowCount()));
+                         " records=" + std::to_string(store->RecordCount()));
     }
-    void RowsInserted(TableStore::Row first, TableStore::Row count) override {
+    void RecordsInserted(TableStore::Row first, TableStore::Row count) override {
         events.push_back("inserted " + std::to_string(first) + " " + std::to_string(count) +
-                         " rows=" + std::to_string(store->RowCount()));
+                         " records=" + std::to_string(store->RecordCount()));
     }
-    void RowsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override {
+    void RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override {
         events.push_back("aboutRemove " + std::to_string(first) + " " + std::to_string(count) +
-                         " rows=" + std::to_string(store->RowCount()));
+                         " records=" + std::to_string(store->RecordCount()));
     }
-    void RowsRemoved(TableStore::Row first, TableStore::Row count) override {
+    void RecordsRemoved(TableStore::Row first, TableStore::Row count) override {
         events.push_back("removed " + std::to_string(first) + " " + std::to_string(count) +
-                         " rows=" + std::to_string(store->RowCount()));
+                         " records=" + std::to_string(store->RecordCount()));
     }
-    void CellsChanged(TableStore::Row first, TableStore::Row last) override {
-        events.push_back("cells " + std::to_string(first) + " " + std::to_string(last));
+    void RecordsChanged(TableStore::Row first, TableStore::Row last) override {
+        events.push_back("changed " + std::to_string(first) + " " + std::to_string(last));
     }
 };
 
 } // namespace
 
-TEST(TableStore, newStore_hasHeadingAndNumberedEntryRow) {
+TEST(TableStore, newStore_holdsNoRecordsAndHeadingsAreFixedTexts) {
     TableStore t;
-    EXPECT_EQ(t.RowCount(), 2);
-    EXPECT_EQ(t.Cell(1, 0), "1");
-    EXPECT_EQ(t.Cell(0, 2), "URL/E-Mail");
-    EXPECT_EQ(t.Cell(0, 1), "\x96\xBC\x91\x4F"); // 名前 in cp932
+    EXPECT_EQ(t.RecordCount(), 0);
+    EXPECT_EQ(t.Text(0, TableStore::kName), "");
+    EXPECT_EQ(kNumberHeading, "No.");
+    EXPECT_EQ(FieldHeading(TableStore::kAddress), "URL/E-Mail");
+    EXPECT_EQ(FieldHeading(TableStore::kName), "\x96\xBC\x91\x4F"); // 名前 in cp932
+    EXPECT_EQ(FieldHeading(TableStore::kFieldCount), "");
 }
 
-TEST(TableStore, anyMixOfEdits_keepsNumbersByPositionAndAnEmptyEntryRow) {
-    // A plain vector of rows is the reference; the store must agree after every step.
+TEST(TableStore, anyMixOfEdits_agreesWithAPlainListOfRecords) {
+    // A plain vector of records is the reference; the store must agree after every step.
     std::mt19937 rng(1234);
     TableStore t;
-    Rows ref{{"", "", "", ""}};
+    Rows ref;
     for (int step = 0; step < 3000; ++step) {
-        const auto records = static_cast<TableStore::Row>(ref.size()) - 1;
-        const auto pick = [&] {
-            return records > 0 ? static_cast<TableStore::Row>(rng() % records) + 1 : 1;
-        };
+        const auto records = static_cast<TableStore::Row>(ref.size());
+        // Now and then one past the end, which every change must ignore or treat as an append.
+        const auto pick = [&] { return static_cast<TableStore::Row>(rng() % (records + 1)); };
         switch (rng() % 5) {
         case 0: {
             const std::string a = "http://h" + std::to_string(step);
             t.AppendRecord("n", a, "", "r");
-            ref.back() = {"n", a, "", "r"};
-            ref.push_back({"", "", "", ""});
+            ref.push_back({"n", a, "", "r"});
             break;
         }
         case 1: {
             const TableStore::Row r = pick();
-            t.DeleteRowShift(r);
-            if (records > 0)
-                ref.erase(ref.begin() + (r - 1));
+            t.RemoveRecord(r);
+            if (r < records)
+                ref.erase(ref.begin() + r);
             break;
         }
         case 2: {
             const TableStore::Row r = pick();
-            t.InsertRowShift(r);
-            if (records > 0)
-                ref.insert(ref.begin() + (r - 1), {"", "", "", ""});
+            t.InsertEmptyRecord(r);
+            ref.insert(ref.begin() + r, {"", "", "", ""});
             break;
         }
         case 3: {
             const TableStore::Row r = pick();
-            const int c = static_cast<int>(rng() % 4) + 1;
+            const int f = static_cast<int>(rng() % TableStore::kFieldCount);
             const std::string text = "x" + std::to_string(step);
-            t.SetCell(r, c, text);
-            if (records > 0)
-                ref[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)] = text;
+            t.SetText(r, f, text);
+            if (r < records)
+                ref[static_cast<std::size_t>(r)][static_cast<std::size_t>(f)] = text;
             break;
         }
         default:
-            // Typing into the entry row turns it into a record with a new entry row.
-            t.SetCell(t.EntryRow(), 2, "typed" + std::to_string(step));
-            t.AppendRow();
-            ref.back()[1] = "typed" + std::to_string(step);
-            ref.push_back({"", "", "", ""});
+            t.AppendRecord({}, "typed" + std::to_string(step), {}, {});
+            ref.push_back({"", "typed" + std::to_string(step), "", ""});
             break;
         }
-        ASSERT_EQ(t.RowCount(), static_cast<TableStore::Row>(ref.size()) + 1) << "step " << step;
+        ASSERT_EQ(t.RecordCount(), static_cast<TableStore::Row>(ref.size())) << "step " << step;
     }
     EXPECT_EQ(Snapshot(t), ref);
-    ExpectNumberedWithEmptyEntryRow(t);
 }
 
 TEST(TableStore, addressIndex_followsEveryChange) {
@@ -126,20 +120,22 @@ TEST(TableStore, addressIndex_followsEveryChange) {
     EXPECT_TRUE(t.AddressInTable("ONE", "HTTP://"));
 
     // Editing an address replaces its index entry.
-    t.SetCell(1, 2, "http://uno");
+    t.SetText(0, TableStore::kAddress, "http://uno");
     EXPECT_FALSE(t.AddressInTable("HTTP://ONE"));
     EXPECT_TRUE(t.AddressInTable("HTTP://UNO"));
 
-    // The entry row counts only once it has become a record.
-    t.SetCell(t.EntryRow(), 2, "http://three");
-    EXPECT_FALSE(t.AddressInTable("HTTP://THREE"));
-    t.AppendRow();
+    // An empty record counts for the empty address until it gets one.
+    EXPECT_FALSE(t.AddressInTable(""));
+    t.InsertEmptyRecord(2);
+    EXPECT_TRUE(t.AddressInTable(""));
+    t.SetText(2, TableStore::kAddress, "http://three");
+    EXPECT_FALSE(t.AddressInTable(""));
     EXPECT_TRUE(t.AddressInTable("HTTP://THREE"));
 
-    // Shifting rows keeps the entries; deleting drops exactly the deleted one.
-    t.InsertRowShift(1);
+    // Moving records keeps the entries; removing drops exactly the removed one.
+    t.InsertEmptyRecord(0);
     EXPECT_TRUE(t.AddressInTable("HTTP://UNO"));
-    t.DeleteRowShift(2);
+    t.RemoveRecord(1);
     EXPECT_FALSE(t.AddressInTable("HTTP://UNO"));
     EXPECT_TRUE(t.AddressInTable("HTTP://TWO"));
 
@@ -151,9 +147,9 @@ TEST(TableStore, duplicateAddresses_stayIndexedUntilTheLastGoes) {
     TableStore t;
     t.AppendRecord("", "http://same", "", "");
     t.AppendRecord("", "HTTP://SAME", "", "");
-    t.DeleteRowShift(1);
+    t.RemoveRecord(0);
     EXPECT_TRUE(t.AddressInTable("HTTP://SAME"));
-    t.DeleteRowShift(1);
+    t.RemoveRecord(0);
     EXPECT_FALSE(t.AddressInTable("HTTP://SAME"));
 }
 
@@ -185,7 +181,7 @@ TEST(TableStore, holdsAddress_ignoresOnlyTheCaseOfOneByteLetters) {
         t.AppendRecord("", c.stored, "", "");
         EXPECT_EQ(t.HoldsAddress(c.probe, TableStore::AddressHash(c.probe)), c.held)
             << c.stored << " / " << c.probe;
-        t.DeleteRowShift(2);
+        t.RemoveRecord(1);
         EXPECT_FALSE(t.HoldsAddress(c.probe, TableStore::AddressHash(c.probe))) << c.probe;
     }
 }
@@ -203,50 +199,61 @@ TEST(TableStore, candidateAddress_isTheStoredTextOfTheKeyOrNothing) {
     }
     for (const std::string key : {"http://site1000/", "http://site0", "mailto:site1/"})
         EXPECT_EQ(t.CandidateAddress(TableStore::AddressHash(key)), "") << key;
-    t.DeleteRowShift(1);
+    t.RemoveRecord(0);
     EXPECT_EQ(t.CandidateAddress(TableStore::AddressHash("http://site0/")), "");
 }
 
-TEST(TableStore, fixedCellsAndOutOfRangeRows_areIgnored) {
+TEST(TableStore, outOfRangeRecordsAndFields_areIgnored) {
     TableStore t;
-    t.SetCell(0, 1, "heading");
-    t.SetCell(1, 0, "99");
-    t.SetCell(5, 1, "beyond");
-    t.DeleteRowShift(1); // the entry row cannot be deleted
-    t.InsertRowShift(1); // nor can a row be inserted above it
-    EXPECT_EQ(t.RowCount(), 2);
-    EXPECT_EQ(t.Cell(1, 0), "1");
-    EXPECT_EQ(t.Cell(0, 1), std::string(TableStore::Heading(1)));
-    EXPECT_EQ(t.Cell(1, 1), "");
+    t.AppendRecord("keep", "", "", "");
+    t.SetText(-1, TableStore::kName, "before");
+    t.SetText(1, TableStore::kName, "beyond");
+    t.SetText(0, -1, "no field");
+    t.SetText(0, TableStore::kFieldCount, "no field");
+    t.RemoveRecord(1);
+    t.RemoveRecord(-1);
+    t.InsertEmptyRecord(2);
+    t.InsertEmptyRecord(-1);
+    EXPECT_EQ(t.RecordCount(), 1);
+    EXPECT_EQ(t.Text(0, TableStore::kName), "keep");
+    EXPECT_EQ(t.Text(0, TableStore::kFieldCount), "");
+    EXPECT_EQ(t.Text(1, TableStore::kName), "");
 }
 
-TEST(TableStore, observer_isToldBeforeAndAfterEachStructuralChange) {
+TEST(TableStore, observers_areEachToldBeforeAndAfterEachStructuralChange) {
     TableStore t;
-    RecordingObserver o;
-    o.store = &t;
-    t.SetObserver(&o);
+    RecordingObserver first;
+    RecordingObserver second;
+    first.store = &t;
+    second.store = &t;
+    t.AddObserver(&first);
+    t.AddObserver(&second);
+    t.AddObserver(&first); // once is enough
 
     t.AppendRecord("n", "http://a", "", "");
-    t.InsertRowShift(1);
-    t.DeleteRowShift(2);
-    t.SetCell(t.EntryRow(), 1, "x");
-    t.AppendRow();
+    t.InsertEmptyRecord(0);
+    t.RemoveRecord(1);
+    t.SetText(0, TableStore::kName, "x");
+    t.SetText(0, TableStore::kName, "x"); // no change, no word
     t.Clear();
+    t.RemoveObserver(&second);
+    t.AppendRecord("n", "http://b", "", "");
 
-    const std::vector<std::string> expected{"cells 1 1",
-                                            "aboutInsert 2 1 rows=2",
-                                            "inserted 2 1 rows=3",
-                                            "aboutInsert 1 1 rows=3",
-                                            "inserted 1 1 rows=4",
-                                            "aboutRemove 2 1 rows=4",
-                                            "removed 2 1 rows=3",
-                                            "cells 2 2",
-                                            "aboutInsert 3 1 rows=3",
-                                            "inserted 3 1 rows=4",
-                                            "beginReset",
-                                            "endReset"};
-    EXPECT_EQ(o.events, expected);
-    t.SetObserver(nullptr);
+    const std::vector<std::string> told{"aboutInsert 0 1 records=0",
+                                        "inserted 0 1 records=1",
+                                        "aboutInsert 0 1 records=1",
+                                        "inserted 0 1 records=2",
+                                        "aboutRemove 1 1 records=2",
+                                        "removed 1 1 records=1",
+                                        "changed 0 0",
+                                        "beginReset",
+                                        "endReset"};
+    std::vector<std::string> toldFirst = told;
+    toldFirst.push_back("aboutInsert 0 1 records=0");
+    toldFirst.push_back("inserted 0 1 records=1");
+    EXPECT_EQ(first.events, toldFirst);
+    EXPECT_EQ(second.events, told);
+    t.RemoveObserver(&first);
 }
 
 TEST(TableStore, swap_takesOverAFreshlyLoadedTable) {
@@ -257,10 +264,10 @@ TEST(TableStore, swap_takesOverAFreshlyLoadedTable) {
     loaded.AppendRecord("new2", "http://new2", "", "");
     shown.Swap(loaded);
     EXPECT_EQ(shown.RecordCount(), 2);
-    EXPECT_EQ(shown.Cell(2, 1), "new2");
+    EXPECT_EQ(shown.Text(1, TableStore::kName), "new2");
     EXPECT_TRUE(shown.AddressInTable("HTTP://NEW1"));
     EXPECT_FALSE(shown.AddressInTable("HTTP://OLD"));
-    ExpectNumberedWithEmptyEntryRow(shown);
+    EXPECT_EQ(loaded.Text(0, TableStore::kName), "old");
 }
 
 TEST(TableStore, memoryPerRecord_staysCloseToItsText) {

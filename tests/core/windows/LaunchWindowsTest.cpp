@@ -31,7 +31,7 @@ std::string ArgumentsReceived(const std::string& cellUtf8, const std::string& op
         test::SetEnv("LINKHIVE_OPENER", opener);
     Document doc;
     doc.Table().AppendRecord("", *Utf8ToSjis(cellUtf8), "", "");
-    LaunchCommands(doc, {}, {}, &questions).AccessRecord(1);
+    LaunchCommands(doc, {}, {}, &questions).AccessRecord(0);
     EXPECT_TRUE(questions.AllAnswered());
     test::UnsetEnv("LINKHIVE_OPENER");
     // The shell starts the program and returns at once; its record appears when it is done.

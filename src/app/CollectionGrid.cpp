@@ -1,0 +1,151 @@
+#include "CollectionGrid.h"
+
+#include "CollectionDelegate.h"
+#include "CollectionModel.h"
+#include "CollectionView.h"
+#include "RefusedCharacter.h"
+#include "core/RecordCommands.h"
+#include "core/TableLayout.h"
+
+#include <QAbstractProxyModel>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <vector>
+
+namespace lh {
+
+CollectionGrid::CollectionGrid(Document& document, MessageBoxService& messages, QWidget* viewParent,
+                               QObject* parent)
+    : QObject(parent), m_document(document), m_messages(messages),
+      m_model(new CollectionModel(document, this)), m_view(new CollectionView(viewParent)) {
+    m_view->setModel(m_model);
+    m_delegate = new CollectionDelegate(m_view);
+    m_view->setItemDelegate(m_delegate);
+    connect(m_model, &CollectionModel::TextRefused, this, &CollectionGrid::ShowRefusal);
+    FollowCurrentCell();
+}
+
+void CollectionGrid::FollowCurrentCell() {
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &CollectionGrid::CurrentCellChanged);
+}
+
+void CollectionGrid::ShowThrough(QAbstractProxyModel* proxy) {
+    FinishEditing();
+    QAbstractItemModel* shown = m_model;
+    if (proxy) {
+        proxy->setSourceModel(m_model);
+        shown = proxy;
+    }
+    // The view makes a new selection model for the new model and leaves the old one to us.
+    QItemSelectionModel* old = m_view->selectionModel();
+    m_view->setModel(shown);
+    delete old;
+    FollowCurrentCell();
+}
+
+CollectionGrid::~CollectionGrid() {
+    delete m_view.data();
+}
+
+CollectionView* CollectionGrid::View() const noexcept {
+    return m_view.data();
+}
+
+QModelIndex CollectionGrid::ViewIndexOf(TableStore::Row record, int field) const {
+    QModelIndex at = m_model->IndexOf(record, field);
+    // The proxies from the view's model down to ours, then mapped back up in turn.
+    std::vector<const QAbstractProxyModel*> proxies;
+    for (const QAbstractItemModel* m = m_view->model(); m && m != m_model;) {
+        const auto* proxy = qobject_cast<const QAbstractProxyModel*>(m);
+        if (!proxy)
+            return {};
+        proxies.push_back(proxy);
+        m = proxy->sourceModel();
+    }
+    for (auto p = proxies.rbegin(); p != proxies.rend() && at.isValid(); ++p)
+        at = (*p)->mapFromSource(at);
+    return at;
+}
+
+TableStore::Row CollectionGrid::CurrentRecord() const {
+    return m_model->RecordAt(m_view->currentIndex());
+}
+
+int CollectionGrid::CurrentField() const {
+    return m_model->FieldAt(m_view->currentIndex());
+}
+
+void CollectionGrid::SetCurrentCell(TableStore::Row record, int field) {
+    const QModelIndex index = ViewIndexOf(record, field);
+    if (!index.isValid())
+        return;
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_view->scrollTo(index);
+}
+
+void CollectionGrid::FinishEditing() {
+    m_view->FinishEditing();
+}
+
+void CollectionGrid::DeleteRecord() {
+    FinishEditing();
+    const TableStore::Row record = CurrentRecord();
+    const int field = record >= 0 ? CurrentField() : TableStore::kName;
+    if (lh::DeleteRecord(m_document, record, m_messages))
+        SetCurrentCell(record, field); // the row now holds the record that followed
+}
+
+void CollectionGrid::InsertRecord() {
+    FinishEditing();
+    const TableStore::Row record = CurrentRecord();
+    const int field = record >= 0 ? CurrentField() : TableStore::kName;
+    if (lh::InsertRecord(m_document, record))
+        SetCurrentCell(record, field); // the new empty record, not the one pushed down
+}
+
+void CollectionGrid::ShowFirstCell() {
+    const QModelIndex first = ViewIndexOf(0, TableStore::kName);
+    {
+        const QSignalBlocker quiet(m_view->selectionModel());
+        m_view->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
+    }
+    m_view->viewport()->update();
+    m_view->scrollToTop();
+    m_view->horizontalScrollBar()->setValue(m_view->horizontalScrollBar()->minimum());
+    if (m_selectedOnce)
+        ShowPosition(first);
+    if (m_view->isVisible())
+        m_view->setFocus();
+}
+
+void CollectionGrid::ShowEntryRow() {
+    const int field = CurrentField();
+    const QModelIndex target =
+        ViewIndexOf(m_document.Table().RecordCount(), field >= 0 ? field : TableStore::kName);
+    m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_view->ScrollEndIntoView();
+    m_view->viewport()->repaint();
+}
+
+void CollectionGrid::CurrentCellChanged(const QModelIndex& current) {
+    if (!current.isValid())
+        return;
+    m_selectedOnce = true;
+    ShowPosition(current);
+}
+
+void CollectionGrid::ShowPosition(const QModelIndex& viewIndex) {
+    // The grid counts its heading row and number column too.
+    const TableStore::Row row = viewIndex.isValid() ? viewIndex.row() + 1 : 0;
+    const int column = viewIndex.isValid() ? viewIndex.column() + 1 : 0;
+    emit PositionChanged(QString::fromStdString(CellPositionText(row, column)));
+}
+
+void CollectionGrid::ShowRefusal(char32_t character) {
+    m_messages.ShowMessageBox(RefusedCellCharacterText(character), std::string(),
+                              mb::kOk | mb::kIconExclamation);
+}
+
+} // namespace lh
