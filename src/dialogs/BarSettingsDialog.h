@@ -53,10 +53,12 @@ private:
 
     QCheckBox* m_statusBarBox = nullptr;
     QCheckBox* m_caretPanelBox = nullptr;
+    // Always ticked and disabled: the hint panel cannot be switched off.
     QCheckBox* m_hintPanelBox = nullptr;
     QGroupBox* m_progressGroup = nullptr;
     QCheckBox* m_progressDisplayBox = nullptr;
-    QCheckBox* m_progressLabelBox = nullptr;
+    QCheckBox* m_progressLabelBox = nullptr; // the description beside the bar
+    // The newer look (the platform's progress bar) or the older one (the drawn gauge).
     QRadioButton* m_systemBarButton = nullptr;
     QRadioButton* m_blockGaugeButton = nullptr;
     QProgressBar* m_systemBarPreview = nullptr;

@@ -52,9 +52,11 @@ private:
     QCheckBox* m_rememberPlacementBox = nullptr;
     QCheckBox* m_confirmExitBox = nullptr;
     QCheckBox* m_reopenLastFileBox = nullptr;
+    // The open and save dialogs share one folder and filter.
     QCheckBox* m_shareFileDialogsBox = nullptr;
     QCheckBox* m_exitOnEscBox = nullptr;
     QCheckBox* m_backupBox = nullptr;
+    // Backup extension ".bak", or one beginning with ".~".
     QRadioButton* m_bakBackupButton = nullptr;
     QRadioButton* m_tildeBackupButton = nullptr;
     QCheckBox* m_rememberOpenedBox = nullptr;
