@@ -4,7 +4,8 @@
 # the interface and the desktop's default-handler launcher. With --windows it adds what the
 # Windows cross-build and its test run need: MinGW, wine, GoogleTest's sources, a Japanese
 # locale to run under, NSIS for the window's installer, and a virtual display with a window
-# finder and screenshots for starting the window; with --fuzz what scripts/fuzz.sh needs.
+# finder and screenshots for starting the window; with --fuzz what scripts/fuzz.sh needs; with
+# --tidy what scripts/tidy.sh needs.
 set -euo pipefail
 # qt6-translations-l10n: the toolkit's own dialogs (buttons, file and font dialogs) in Japanese.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
@@ -16,6 +17,7 @@ case "${1:-}" in
                      nsis xvfb xauth xdotool imagemagick) ;;
 # clang and its libFuzzer and sanitizer runtimes, for scripts/fuzz.sh only.
 --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+--tidy) packages+=(clang-tidy) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

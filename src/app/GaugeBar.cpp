@@ -30,24 +30,24 @@ void ActivateLayouts(QWidget* w) {
 GaugeBar::GaugeBar(QWidget* parent, QWidget* statusBar, std::function<int()> clientWidth,
                    std::function<bool()> statusWanted)
     : QWidget(parent), m_statusBar(statusBar), m_clientWidth(std::move(clientWidth)),
-      m_statusWanted(std::move(statusWanted)), m_progressBar(new QProgressBar(this)),
-      m_gauge(new Gauge(this)), m_label(new QLabel(this)) {
+      m_statusWanted(std::move(statusWanted)), m_systemBar(new QProgressBar(this)),
+      m_blockGauge(new Gauge(this)), m_label(new QLabel(this)) {
     setObjectName(QStringLiteral("GaugeBar"));
     setFixedHeight(kHeight);
 
-    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progressBar->setRange(0, 100);
-    m_progressBar->setTextVisible(false);
-    m_progressBar->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
+    m_systemBar->setObjectName(QStringLiteral("systemBar"));
+    m_systemBar->setRange(0, 100);
+    m_systemBar->setTextVisible(false);
+    m_systemBar->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
 
     // The drawn gauge counts in whole percent: that is all it shows, and it redraws only when
     // the percentage changes.
-    m_gauge->setObjectName(QStringLiteral("Gauge1"));
-    m_gauge->SetMaxValue(100);
-    m_gauge->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
-    m_gauge->hide();
+    m_blockGauge->setObjectName(QStringLiteral("blockGauge"));
+    m_blockGauge->SetMaxValue(100);
+    m_blockGauge->setGeometry(kBarLeft, kBarTop, kGaugeDesignWidth, kBarHeight);
+    m_blockGauge->hide();
 
-    m_label->setObjectName(QStringLiteral("Label1"));
+    m_label->setObjectName(QStringLiteral("progressLabel"));
     m_label->move(kLabelDesignLeft, kLabelTop);
     m_label->setAttribute(Qt::WA_TranslucentBackground);
 
@@ -61,8 +61,8 @@ void GaugeBar::SetInfoVisible(bool on) {
 
 void GaugeBar::SetNewGauge(bool on) {
     m_newGauge = on;
-    m_progressBar->setVisible(on);
-    m_gauge->setVisible(!on);
+    m_systemBar->setVisible(on);
+    m_blockGauge->setVisible(!on);
 }
 
 void GaugeBar::ProgressStart(std::int64_t max, const std::string& label) {
@@ -71,24 +71,24 @@ void GaugeBar::ProgressStart(std::int64_t max, const std::string& label) {
     m_model.Start(max);
 
     const StripLayout layout = LayoutStrip(m_clientWidth(), m_labelShown, kBarLeft);
-    m_progressBar->resize(layout.barWidth, kBarHeight);
+    m_systemBar->resize(layout.barWidth, kBarHeight);
     if (m_labelShown) {
         m_label->move(layout.labelLeft, kLabelTop);
         m_label->setText(QString::fromStdString(label));
         m_label->adjustSize();
     }
-    m_gauge->resize(m_progressBar->width(), kBarHeight);
+    m_blockGauge->resize(m_systemBar->width(), kBarHeight);
 
     // The drawn gauge shows whole percents; the platform's bar moves by pixels, but redrawing
     // it more often than by whole percents shows nothing worth the time.
-    m_model.SetDisplaySteps(m_newGauge ? std::min(m_progressBar->width(), kPercentSteps)
+    m_model.SetDisplaySteps(m_newGauge ? std::min(m_systemBar->width(), kPercentSteps)
                                        : kPercentSteps);
     m_model.ShowingNow();
     if (m_newGauge) {
-        m_progressBar->setRange(0, m_model.BarMaximum());
-        m_progressBar->setValue(0);
+        m_systemBar->setRange(0, m_model.BarMaximum());
+        m_systemBar->setValue(0);
     }
-    m_gauge->SetProgress(0);
+    m_blockGauge->SetProgress(0);
 
     m_statusBar->hide();
     show();
@@ -106,9 +106,9 @@ void GaugeBar::ProgressStep(std::int64_t amount) {
         return;
     m_model.ShowingNow();
     if (m_newGauge)
-        m_progressBar->setValue(m_model.BarValue());
+        m_systemBar->setValue(m_model.BarValue());
     else
-        m_gauge->SetProgress(m_model.Percent());
+        m_blockGauge->SetProgress(m_model.Percent());
     // Each step that changes what the strip shows is on the screen before the pass goes on.
     RepaintNow();
 }

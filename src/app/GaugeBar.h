@@ -36,8 +36,8 @@ public:
     void ProgressStep(std::int64_t amount) override;
     void ProgressEnd() override;
 
-    QProgressBar* ProgressBar1() const noexcept { return m_progressBar; }
-    Gauge* Gauge1() const noexcept { return m_gauge; }
+    QProgressBar* SystemBar() const noexcept { return m_systemBar; }
+    Gauge* BlockGauge() const noexcept { return m_blockGauge; }
     QLabel* ProgressLabel() const noexcept { return m_label; }
     const ProgressModel& Model() const noexcept { return m_model; }
 
@@ -47,8 +47,8 @@ private:
     QWidget* m_statusBar;
     std::function<int()> m_clientWidth;
     std::function<bool()> m_statusWanted;
-    QProgressBar* m_progressBar;
-    Gauge* m_gauge;
+    QProgressBar* m_systemBar;
+    Gauge* m_blockGauge;
     QLabel* m_label;
     ProgressModel m_model;
     bool m_gaugeVisible = true;

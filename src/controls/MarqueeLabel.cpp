@@ -50,7 +50,7 @@ void MarqueeLabel::SetFontColor(const QColor& color) {
     update();
 }
 
-void MarqueeLabel::SetDirection(TDirection direction) {
+void MarqueeLabel::SetDirection(ScrollDirection direction) {
     m_direction = direction;
     update();
 }
@@ -92,12 +92,12 @@ void MarqueeLabel::TimerTick() {
     m_step = 0;
 }
 
-int MarqueeLabel::TextLeft(TDirection direction, int step, int steps, int labelWidth, int textWidth,
-                           const TextShadow& shadow) {
+int MarqueeLabel::TextLeft(ScrollDirection direction, int step, int steps, int labelWidth,
+                           int textWidth, const TextShadow& shadow) {
     const double f = static_cast<double>(step) / static_cast<double>(std::max(steps, 1));
     const double travel = static_cast<double>(labelWidth) + static_cast<double>(textWidth);
-    int x = direction == mlLeftToRight ? RoundHalfToEven(f * travel) - textWidth
-                                       : RoundHalfToEven((1.0 - f) * travel) - textWidth;
+    int x = direction == LeftToRight ? RoundHalfToEven(f * travel) - textWidth
+                                     : RoundHalfToEven((1.0 - f) * travel) - textWidth;
     const int offset = shadow.EffectiveOffsetLeft();
     if (offset < 0)
         x -= offset;

@@ -18,14 +18,14 @@ class MarqueeLabel : public QWidget {
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QColor Color READ Color WRITE SetColor)
     Q_PROPERTY(QColor FontColor READ FontColor WRITE SetFontColor)
-    Q_PROPERTY(TDirection Direction READ Direction WRITE SetDirection)
+    Q_PROPERTY(ScrollDirection Direction READ Direction WRITE SetDirection)
     Q_PROPERTY(lh::TextShadow* Shadow READ Shadow CONSTANT)
     Q_PROPERTY(int Speed READ Speed WRITE SetSpeed)
     Q_PROPERTY(int Steps READ Steps WRITE SetSteps)
 
 public:
-    enum TDirection { mlRightToLeft = 0, mlLeftToRight = 1 };
-    Q_ENUM(TDirection)
+    enum ScrollDirection { RightToLeft = 0, LeftToRight = 1 };
+    Q_ENUM(ScrollDirection)
 
     static constexpr int kDefaultSpeed = 100;
     static constexpr int kMinimumSpeed = 1;
@@ -40,8 +40,8 @@ public:
     void SetColor(const QColor& color);
     QColor FontColor() const;
     void SetFontColor(const QColor& color);
-    TDirection Direction() const { return m_direction; }
-    void SetDirection(TDirection direction);
+    ScrollDirection Direction() const { return m_direction; }
+    void SetDirection(ScrollDirection direction);
     TextShadow* Shadow() const { return m_shadow; }
     int Speed() const { return m_speed; }
     // Milliseconds per step, kept within 1 to 1000.
@@ -60,8 +60,8 @@ public:
 
     // Left edge of the text at `step` of `steps` in a label `labelWidth` wide, for a text of
     // `textWidth` (shadow width included). Rounds half to even.
-    static int TextLeft(TDirection direction, int step, int steps, int labelWidth, int textWidth,
-                        const TextShadow& shadow);
+    static int TextLeft(ScrollDirection direction, int step, int steps, int labelWidth,
+                        int textWidth, const TextShadow& shadow);
     // Top edge of a text `textHeight` high in a label `labelHeight` high.
     static int TextTop(int labelHeight, int textHeight, const TextShadow& shadow);
 
@@ -83,7 +83,7 @@ private:
     QString m_caption;
     QColor m_color;
     QColor m_fontColor;
-    TDirection m_direction = mlRightToLeft;
+    ScrollDirection m_direction = RightToLeft;
     int m_speed = kDefaultSpeed;
     int m_steps = kDefaultSteps;
     int m_step = 0;

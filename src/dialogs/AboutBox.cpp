@@ -56,65 +56,67 @@ AboutBox::AboutBox(AboutBoxContext context, QWidget* parent)
     setPalette(black);
     setFixedSize(354, 125);
 
-    m_image1 = new QLabel(this);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setGeometry(8, 8, 32, 32);
-    m_image1->setPixmap(ProgramPixmap());
-    m_image1->installEventFilter(this);
-    m_image2 = new QLabel(this);
-    m_image2->setObjectName(QStringLiteral("Image2"));
-    m_image2->setGeometry(8, 39, 32, 32);
-    m_image2->hide();
+    m_picture = new QLabel(this);
+    m_picture->setObjectName(QStringLiteral("picture"));
+    m_picture->setGeometry(8, 8, 32, 32);
+    m_picture->setPixmap(ProgramPixmap());
+    m_picture->installEventFilter(this);
+    m_blankPicture = new QLabel(this);
+    m_blankPicture->setObjectName(QStringLiteral("blankPicture"));
+    m_blankPicture->setGeometry(8, 39, 32, 32);
+    m_blankPicture->hide();
     // The empty picture takes the real one's place, so flipping the two makes it blink.
-    m_image2->move(m_image2->x(), m_image1->y());
+    m_blankPicture->move(m_blankPicture->x(), m_picture->y());
 
-    m_blinkLabel1 = new BlinkLabel(this);
-    m_blinkLabel1->setObjectName(QStringLiteral("BlinkLabel1"));
-    m_blinkLabel1->setGeometry(51, 3, 294, 30);
-    m_blinkLabel1->setFont(FormFont(24));
-    m_blinkLabel1->SetFontColor(Qt::black);
-    m_blinkLabel1->SetBlinkRate(0);
-    m_blinkLabel1->Shadow()->SetOffsetLeft(2);
-    m_blinkLabel1->Shadow()->SetOffsetTop(2);
-    m_blinkLabel1->SetCaption(QString::fromUtf8(kApplicationTitle));
-    connect(m_blinkLabel1, &BlinkLabel::OnDblClick, this, &AboutBox::BlinkLabel1DblClick);
+    m_titleLabel = new BlinkLabel(this);
+    m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    m_titleLabel->setGeometry(51, 3, 294, 30);
+    m_titleLabel->setFont(FormFont(24));
+    m_titleLabel->SetFontColor(Qt::black);
+    m_titleLabel->SetBlinkRate(0);
+    m_titleLabel->Shadow()->SetOffsetLeft(2);
+    m_titleLabel->Shadow()->SetOffsetTop(2);
+    m_titleLabel->SetCaption(QString::fromUtf8(kApplicationTitle));
+    connect(m_titleLabel, &BlinkLabel::OnDblClick, this, &AboutBox::ShowUsageStatistics);
 
-    m_blinkLabel2 = new BlinkLabel(this);
-    m_blinkLabel2->setObjectName(QStringLiteral("BlinkLabel2"));
-    m_blinkLabel2->setGeometry(61, 31, 204, 18);
-    m_blinkLabel2->SetFontColor(Qt::black);
-    m_blinkLabel2->Shadow()->SetOffsetLeft(1);
-    m_blinkLabel2->Shadow()->SetOffsetTop(1);
-    m_blinkLabel2->SetCaption(QString::fromUtf8(keys::kToolVersion));
+    m_versionLabel = new BlinkLabel(this);
+    m_versionLabel->setObjectName(QStringLiteral("versionLabel"));
+    m_versionLabel->setGeometry(61, 31, 204, 18);
+    m_versionLabel->SetFontColor(Qt::black);
+    m_versionLabel->Shadow()->SetOffsetLeft(1);
+    m_versionLabel->Shadow()->SetOffsetTop(1);
+    m_versionLabel->SetCaption(QString::fromUtf8(keys::kToolVersion));
 
-    AddCopyrightNotice(this, kCopyrightLine1, 101, 47)->setObjectName(QStringLiteral("Label3"));
-    AddCopyrightNotice(this, kCopyrightLine2, 101, 63)->setObjectName(QStringLiteral("Label4"));
+    AddCopyrightNotice(this, kCopyrightLine1, 101, 47)
+        ->setObjectName(QStringLiteral("copyrightLine1"));
+    AddCopyrightNotice(this, kCopyrightLine2, 101, 63)
+        ->setObjectName(QStringLiteral("copyrightLine2"));
 
     auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setObjectName(QStringLiteral("separator"));
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(32, 82, 289, 2);
 
-    m_marqueeLabel1 = new MarqueeLabel(this);
-    m_marqueeLabel1->setObjectName(QStringLiteral("MarqueeLabel1"));
-    m_marqueeLabel1->setGeometry(48, 107, 257, 17);
-    m_marqueeLabel1->SetFontColor(Qt::black);
-    m_marqueeLabel1->Shadow()->SetOffsetLeft(0);
-    m_marqueeLabel1->Shadow()->SetOffsetTop(0);
-    m_marqueeLabel1->SetCaption(QString::fromUtf8(kFreeUseLine));
+    m_scrollingLine = new MarqueeLabel(this);
+    m_scrollingLine->setObjectName(QStringLiteral("scrollingLine"));
+    m_scrollingLine->setGeometry(48, 107, 257, 17);
+    m_scrollingLine->SetFontColor(Qt::black);
+    m_scrollingLine->Shadow()->SetOffsetLeft(0);
+    m_scrollingLine->Shadow()->SetOffsetTop(0);
+    m_scrollingLine->SetCaption(QString::fromUtf8(kFreeUseLine));
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK(&Y)"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setGeometry(272, 32, 75, 25);
     ok->setDefault(true);
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    m_timer.setInterval(kTimerInterval);
-    connect(&m_timer, &QTimer::timeout, this, &AboutBox::Timer1Timer);
-    m_timer.start();
+    m_animationTimer.setInterval(kAnimationInterval);
+    connect(&m_animationTimer, &QTimer::timeout, this, &AboutBox::AnimationTick);
+    m_animationTimer.start();
 
     PlaceBySavedPosition(*this, keys::kAboutPlacement);
 }
@@ -139,17 +141,17 @@ std::string AboutBox::UsageStatisticsText(const std::string& startTimeText) {
     return text;
 }
 
-void AboutBox::Timer1Timer() {
-    m_image1->setVisible(!m_image1->isVisible());
-    m_image2->setVisible(!m_image2->isVisible());
-    m_marqueeLabel1->Start(-1);
+void AboutBox::AnimationTick() {
+    m_picture->setVisible(!m_picture->isVisible());
+    m_blankPicture->setVisible(!m_blankPicture->isVisible());
+    m_scrollingLine->Start(-1);
 }
 
-void AboutBox::Image1DblClick() {
+void AboutBox::ShowFeedbackNote() {
     ShowInformation(kFeedbackText, kApplicationTitle);
 }
 
-void AboutBox::BlinkLabel1DblClick() {
+void AboutBox::ShowUsageStatistics() {
     ShowInformation(UsageStatisticsText(m_context.startTimeText), kStatisticsCaption);
 }
 
@@ -162,15 +164,15 @@ void AboutBox::ShowInformation(const std::string& text, const std::string& capti
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_image1 && event->type() == QEvent::MouseButtonDblClick) {
-        Image1DblClick();
+    if (watched == m_picture && event->type() == QEvent::MouseButtonDblClick) {
+        ShowFeedbackNote();
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void AboutBox::done(int result) {
-    m_timer.stop();
+    m_animationTimer.stop();
     StorePosition(*this, keys::kAboutPlacement);
     QDialog::done(result);
 }

@@ -27,7 +27,7 @@ class AboutBox : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kTimerInterval = 500;
+    static constexpr int kAnimationInterval = 500;
 
     explicit AboutBox(AboutBoxContext context, QWidget* parent = nullptr);
 
@@ -39,9 +39,10 @@ public:
     static std::string UsageStatisticsText(const std::string& startTimeText);
 
     // One tick of the dialog's timer: blink the picture, ask the scrolling line for a pass.
-    void Timer1Timer();
-    void Image1DblClick();
-    void BlinkLabel1DblClick();
+    void AnimationTick();
+    // The hidden messages behind a double click on the picture and on the program name.
+    void ShowFeedbackNote();
+    void ShowUsageStatistics();
 
     void done(int result) override;
 
@@ -52,12 +53,13 @@ private:
     void ShowInformation(const std::string& text, const std::string& caption);
 
     AboutBoxContext m_context;
-    QTimer m_timer;
-    QLabel* m_image1 = nullptr;
-    QLabel* m_image2 = nullptr;
-    BlinkLabel* m_blinkLabel1 = nullptr;
-    BlinkLabel* m_blinkLabel2 = nullptr;
-    MarqueeLabel* m_marqueeLabel1 = nullptr;
+    QTimer m_animationTimer;
+    QLabel* m_picture = nullptr;
+    // An empty picture in the same place; showing it instead of the real one makes it blink.
+    QLabel* m_blankPicture = nullptr;
+    BlinkLabel* m_titleLabel = nullptr;
+    BlinkLabel* m_versionLabel = nullptr;
+    MarqueeLabel* m_scrollingLine = nullptr;
 };
 
 } // namespace lh

@@ -34,78 +34,83 @@ int Bit(bool on) {
 
 BarSettingsDialog::BarSettingsDialog(MainOptions& options, StatusBarHost& host, QWidget* parent)
     : QDialog(parent), m_options(options), m_host(host) {
-    setObjectName(QStringLiteral("SetBarBox"));
+    setObjectName(QStringLiteral("BarSettingsDialog"));
     setWindowTitle(QStringLiteral("ｽﾃｰﾀｽﾊﾞｰの設定"));
     setFont(FormFont());
     setFixedSize(417, 288);
 
     auto* pages = new QTabWidget(this);
-    pages->setObjectName(QStringLiteral("PageControl1"));
+    pages->setObjectName(QStringLiteral("pages"));
     pages->setGeometry(6, 6, 405, 243);
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet3"));
+    page->setObjectName(QStringLiteral("statusBarPage"));
     BuildPage(page);
     pages->addTab(page, QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ"));
     BuildButtons();
 
-    m_timer.setInterval(kPreviewInterval);
-    connect(&m_timer, &QTimer::timeout, this, &BarSettingsDialog::Timer1Timer);
+    m_previewTimer.setInterval(kPreviewInterval);
+    connect(&m_previewTimer, &QTimer::timeout, this, &BarSettingsDialog::AdvancePreviews);
 
     PlaceBySavedPosition(*this, keys::kSetBarPlacement);
     LoadState();
 }
 
 void BarSettingsDialog::BuildPage(QWidget* page) {
-    m_checkBox4 = AddButton<QCheckBox>(page, "CheckBox4", "表示する(&V)", 12, 12);
-    m_checkBox5 = AddButton<QCheckBox>(page, "CheckBox5", "ｷｬﾚｯﾄ(位置)(&P)", 32, 34);
-    m_checkBox7 = AddButton<QCheckBox>(page, "CheckBox7", "説明(&I)", 32, 56);
+    m_statusBarBox = AddButton<QCheckBox>(page, "statusBarBox", "表示する(&V)", 12, 12);
+    m_caretPanelBox = AddButton<QCheckBox>(page, "caretPanelBox", "ｷｬﾚｯﾄ(位置)(&P)", 32, 34);
+    m_hintPanelBox = AddButton<QCheckBox>(page, "hintPanelBox", "説明(&I)", 32, 56);
     // The hint panel cannot be switched off; the box only says that it is there.
-    m_checkBox7->setChecked(true);
-    m_checkBox7->setEnabled(false);
+    m_hintPanelBox->setChecked(true);
+    m_hintPanelBox->setEnabled(false);
 
-    m_groupBox1 = new QGroupBox(QStringLiteral("状況表示ﾊﾞｰ(&P)"), page);
-    m_groupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    m_groupBox1->setGeometry(12, 82, 375, 126);
-    m_checkBox8 = AddButton<QCheckBox>(m_groupBox1, "CheckBox8", "表示する(&S)", 12, 20);
-    m_checkBox9 = AddButton<QCheckBox>(m_groupBox1, "CheckBox9", "説明(&F)", 32, 44);
-    m_radioButton1 = AddButton<QRadioButton>(m_groupBox1, "RadioButton1", "Win95ﾗｲｸ(&9)", 32, 70);
-    m_radioButton2 = AddButton<QRadioButton>(m_groupBox1, "RadioButton2", "Win3.1ﾗｲｸ(&3)", 32, 96);
+    m_progressGroup = new QGroupBox(QStringLiteral("状況表示ﾊﾞｰ(&P)"), page);
+    m_progressGroup->setObjectName(QStringLiteral("progressGroup"));
+    m_progressGroup->setGeometry(12, 82, 375, 126);
+    m_progressDisplayBox =
+        AddButton<QCheckBox>(m_progressGroup, "progressDisplayBox", "表示する(&S)", 12, 20);
+    m_progressLabelBox =
+        AddButton<QCheckBox>(m_progressGroup, "progressLabelBox", "説明(&F)", 32, 44);
+    m_systemBarButton =
+        AddButton<QRadioButton>(m_progressGroup, "systemBarButton", "Win95ﾗｲｸ(&9)", 32, 70);
+    m_blockGaugeButton =
+        AddButton<QRadioButton>(m_progressGroup, "blockGaugeButton", "Win3.1ﾗｲｸ(&3)", 32, 96);
 
-    m_progressBar1 = new QProgressBar(m_groupBox1);
-    m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progressBar1->setGeometry(130, 70, 233, 17);
-    m_progressBar1->setRange(0, 100);
-    m_progressBar1->setValue(0);
-    m_progressBar1->setTextVisible(false);
+    m_systemBarPreview = new QProgressBar(m_progressGroup);
+    m_systemBarPreview->setObjectName(QStringLiteral("systemBarPreview"));
+    m_systemBarPreview->setGeometry(130, 70, 233, 17);
+    m_systemBarPreview->setRange(0, 100);
+    m_systemBarPreview->setValue(0);
+    m_systemBarPreview->setTextVisible(false);
 
-    m_gauge1 = new Gauge(m_groupBox1);
-    m_gauge1->setObjectName(QStringLiteral("Gauge1"));
-    m_gauge1->setGeometry(130, 96, 233, 17);
+    m_blockGaugePreview = new Gauge(m_progressGroup);
+    m_blockGaugePreview->setObjectName(QStringLiteral("blockGaugePreview"));
+    m_blockGaugePreview->setGeometry(130, 96, 233, 17);
 
-    m_checkBox4->setChecked(true);
-    m_checkBox8->setChecked(true);
-    connect(m_checkBox4, &QCheckBox::toggled, this, &BarSettingsDialog::CheckBox4Click);
-    connect(m_checkBox8, &QCheckBox::toggled, this, &BarSettingsDialog::CheckBox8Click);
+    m_statusBarBox->setChecked(true);
+    m_progressDisplayBox->setChecked(true);
+    connect(m_statusBarBox, &QCheckBox::toggled, this, &BarSettingsDialog::StatusBarBoxToggled);
+    connect(m_progressDisplayBox, &QCheckBox::toggled, this,
+            &BarSettingsDialog::ProgressDisplayBoxToggled);
 }
 
 void BarSettingsDialog::BuildButtons() {
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK(&Y)"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setGeometry(68, 256, 88, 25);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &BarSettingsDialog::BitBtn1Click);
+    connect(ok, &QPushButton::clicked, this, &BarSettingsDialog::AcceptSettings);
 
     auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                    QStringLiteral("ｷｬﾝｾﾙ(&N)"), this);
-    cancel->setObjectName(QStringLiteral("BitBtn2"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setGeometry(164, 256, 88, 25);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     m_helpButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
                                    QStringLiteral("ﾍﾙﾌﾟ(&H)"), this);
-    m_helpButton->setObjectName(QStringLiteral("BitBtn3"));
+    m_helpButton->setObjectName(QStringLiteral("helpButton"));
     m_helpButton->setGeometry(260, 256, 88, 25);
     m_helpButton->setAutoDefault(false);
     m_helpButton->setEnabled(false);
@@ -121,64 +126,66 @@ void BarSettingsDialog::SetHelpHandler(std::function<void(int)> showHelp) {
 }
 
 void BarSettingsDialog::LoadState() {
-    m_checkBox5->setChecked(m_host.CaretPanelWidth() > 0);
-    m_checkBox8->setChecked(m_options.gaugeVisible);
-    m_checkBox9->setChecked(m_options.infoVisible);
+    m_caretPanelBox->setChecked(m_host.CaretPanelWidth() > 0);
+    m_progressDisplayBox->setChecked(m_options.gaugeVisible);
+    m_progressLabelBox->setChecked(m_options.infoVisible);
     if (m_options.newGauge)
-        m_radioButton1->setChecked(true);
+        m_systemBarButton->setChecked(true);
     else
-        m_radioButton2->setChecked(true);
-    m_checkBox4->setChecked(m_host.IsStatusBarVisible());
-    if (m_checkBox8->isChecked())
-        m_timer.start();
+        m_blockGaugeButton->setChecked(true);
+    m_statusBarBox->setChecked(m_host.IsStatusBarVisible());
+    if (m_progressDisplayBox->isChecked())
+        m_previewTimer.start();
     else
-        m_timer.stop();
+        m_previewTimer.stop();
 }
 
-void BarSettingsDialog::CheckBox4Click() {
-    m_checkBox5->setEnabled(m_checkBox4->isChecked());
+void BarSettingsDialog::StatusBarBoxToggled() {
+    m_caretPanelBox->setEnabled(m_statusBarBox->isChecked());
 }
 
-void BarSettingsDialog::CheckBox8Click() {
-    const bool on = m_checkBox8->isChecked();
-    m_checkBox9->setEnabled(on);
-    m_radioButton1->setEnabled(on);
-    m_radioButton2->setEnabled(on);
-    m_progressBar1->setValue(0);
-    m_gauge1->SetProgress(0);
+void BarSettingsDialog::ProgressDisplayBoxToggled() {
+    const bool on = m_progressDisplayBox->isChecked();
+    m_progressLabelBox->setEnabled(on);
+    m_systemBarButton->setEnabled(on);
+    m_blockGaugeButton->setEnabled(on);
+    m_systemBarPreview->setValue(0);
+    m_blockGaugePreview->SetProgress(0);
     if (on)
-        m_timer.start();
+        m_previewTimer.start();
     else
-        m_timer.stop();
+        m_previewTimer.stop();
 }
 
-void BarSettingsDialog::Timer1Timer() {
-    const int next = m_progressBar1->value() >= 100 ? 0 : m_progressBar1->value() + kPreviewStep;
-    m_progressBar1->setValue(next);
-    m_gauge1->SetProgress(next);
+void BarSettingsDialog::AdvancePreviews() {
+    const int next =
+        m_systemBarPreview->value() >= 100 ? 0 : m_systemBarPreview->value() + kPreviewStep;
+    m_systemBarPreview->setValue(next);
+    m_blockGaugePreview->SetProgress(next);
 }
 
-void BarSettingsDialog::BitBtn1Click() {
-    const bool statusBar = m_checkBox4->isChecked();
+void BarSettingsDialog::AcceptSettings() {
+    const bool statusBar = m_statusBarBox->isChecked();
     m_host.SetStatusBarWanted(statusBar);
     keys::kStatusVisible.Write(Bit(statusBar));
 
-    const int panelWidth = CaretPanelWidthFor(m_checkBox5->isChecked(), m_host.StatusBarHeight());
+    const int panelWidth =
+        CaretPanelWidthFor(m_caretPanelBox->isChecked(), m_host.StatusBarHeight());
     m_host.SetCaretPanelWidth(panelWidth);
     keys::kPanelVisible1.Write(panelWidth);
 
-    m_options.gaugeVisible = m_checkBox8->isChecked();
+    m_options.gaugeVisible = m_progressDisplayBox->isChecked();
     keys::kGaugeVisible.Write(Bit(m_options.gaugeVisible));
-    m_options.infoVisible = m_checkBox9->isChecked();
+    m_options.infoVisible = m_progressLabelBox->isChecked();
     keys::kInfoVisible.Write(Bit(m_options.infoVisible));
-    m_options.newGauge = !m_radioButton2->isChecked();
+    m_options.newGauge = !m_blockGaugeButton->isChecked();
     keys::kNewGauge.Write(Bit(m_options.newGauge));
     m_host.ProgressLookChanged();
     accept();
 }
 
 void BarSettingsDialog::done(int result) {
-    m_timer.stop();
+    m_previewTimer.stop();
     StorePosition(*this, keys::kSetBarPlacement);
     QDialog::done(result);
 }

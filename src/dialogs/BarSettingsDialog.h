@@ -33,8 +33,8 @@ public:
     void SetHelpHandler(std::function<void(int topic)> showHelp);
 
     // One preview step; the dialog's timer calls it once a second while previews run.
-    void Timer1Timer();
-    bool IsPreviewRunning() const { return m_timer.isActive(); }
+    void AdvancePreviews();
+    bool IsPreviewRunning() const { return m_previewTimer.isActive(); }
 
     void done(int result) override;
 
@@ -42,25 +42,27 @@ private:
     void BuildPage(QWidget* page);
     void BuildButtons();
     void LoadState();
-    void CheckBox4Click();
-    void CheckBox8Click();
-    void BitBtn1Click();
+    void StatusBarBoxToggled();
+    void ProgressDisplayBoxToggled();
+    void AcceptSettings();
 
     MainOptions& m_options;
     StatusBarHost& m_host;
     std::function<void(int)> m_showHelp;
-    QTimer m_timer;
+    QTimer m_previewTimer;
 
-    QCheckBox* m_checkBox4 = nullptr;
-    QCheckBox* m_checkBox5 = nullptr;
-    QCheckBox* m_checkBox7 = nullptr;
-    QGroupBox* m_groupBox1 = nullptr;
-    QCheckBox* m_checkBox8 = nullptr;
-    QCheckBox* m_checkBox9 = nullptr;
-    QRadioButton* m_radioButton1 = nullptr;
-    QRadioButton* m_radioButton2 = nullptr;
-    QProgressBar* m_progressBar1 = nullptr;
-    Gauge* m_gauge1 = nullptr;
+    QCheckBox* m_statusBarBox = nullptr;
+    QCheckBox* m_caretPanelBox = nullptr;
+    // Always ticked and disabled: the hint panel cannot be switched off.
+    QCheckBox* m_hintPanelBox = nullptr;
+    QGroupBox* m_progressGroup = nullptr;
+    QCheckBox* m_progressDisplayBox = nullptr;
+    QCheckBox* m_progressLabelBox = nullptr; // the description beside the bar
+    // The newer look (the platform's progress bar) or the older one (the drawn gauge).
+    QRadioButton* m_systemBarButton = nullptr;
+    QRadioButton* m_blockGaugeButton = nullptr;
+    QProgressBar* m_systemBarPreview = nullptr;
+    Gauge* m_blockGaugePreview = nullptr;
     QPushButton* m_helpButton = nullptr;
 };
 

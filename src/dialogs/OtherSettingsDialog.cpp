@@ -34,13 +34,13 @@ OtherSettingsDialog::OtherSettingsDialog(MainOptions& options, bool historyEmpty
                                          std::function<void()> clearHistory, QWidget* parent)
     : QDialog(parent), m_options(options), m_historyEmpty(historyEmpty),
       m_clearHistory(std::move(clearHistory)) {
-    setObjectName(QStringLiteral("SetOtherBox"));
+    setObjectName(QStringLiteral("OtherSettingsDialog"));
     setWindowTitle(QStringLiteral("その他の設定"));
     setFont(FormFont());
     setFixedSize(328, 208);
 
     m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setObjectName(QStringLiteral("pages"));
     m_pages->setGeometry(6, 6, 315, 163);
     BuildStartPage();
     BuildFilePage();
@@ -55,72 +55,73 @@ OtherSettingsDialog::OtherSettingsDialog(MainOptions& options, bool historyEmpty
 
 void OtherSettingsDialog::BuildStartPage() {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet1"));
-    m_checkBox1 = AddCheckBox(page, "CheckBox1", "複数起動する(&O)", 0);
-    m_checkBox2 = AddCheckBox(page, "CheckBox2", "ｽﾌﾟﾗｯｼｭｳｨﾝﾄﾞｳ(ﾀｲﾄﾙﾛｺﾞ)を表示する(&S)", 1);
-    m_checkBox3 = AddCheckBox(page, "CheckBox3", "表示位置を記憶する(&P)", 2);
-    m_checkBox4 = AddCheckBox(page, "CheckBox4", "終了時にﾒｯｾｰｼﾞを表示する(&M)", 3);
-    m_checkBox5 = AddCheckBox(page, "CheckBox5", "終了時に開いていたﾌｧｲﾙを次の起動時に開く(&F)", 4);
+    page->setObjectName(QStringLiteral("startPage"));
+    m_multipleInstancesBox = AddCheckBox(page, "multipleInstancesBox", "複数起動する(&O)", 0);
+    m_splashBox = AddCheckBox(page, "splashBox", "ｽﾌﾟﾗｯｼｭｳｨﾝﾄﾞｳ(ﾀｲﾄﾙﾛｺﾞ)を表示する(&S)", 1);
+    m_rememberPlacementBox = AddCheckBox(page, "rememberPlacementBox", "表示位置を記憶する(&P)", 2);
+    m_confirmExitBox = AddCheckBox(page, "confirmExitBox", "終了時にﾒｯｾｰｼﾞを表示する(&M)", 3);
+    m_reopenLastFileBox =
+        AddCheckBox(page, "reopenLastFileBox", "終了時に開いていたﾌｧｲﾙを次の起動時に開く(&F)", 4);
     m_pages->addTab(page, QStringLiteral("起動"));
 }
 
 void OtherSettingsDialog::BuildFilePage() {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet2"));
-    m_checkBox7 =
-        AddCheckBox(page, "CheckBox7", "OpenﾀﾞｲｱﾛｸﾞとSaveﾀﾞｲｱﾛｸﾞの情報を同じにする(&I)", 0);
-    m_checkBox9 = AddCheckBox(page, "CheckBox9", "[ESC]でﾌﾟﾛｸﾞﾗﾑ終了(&E)", 1);
-    m_checkBox10 = AddCheckBox(page, "CheckBox10", "ﾊﾞｯｸﾌｧｲﾙを残す(&B)", 2);
+    page->setObjectName(QStringLiteral("filePage"));
+    m_shareFileDialogsBox = AddCheckBox(page, "shareFileDialogsBox",
+                                        "OpenﾀﾞｲｱﾛｸﾞとSaveﾀﾞｲｱﾛｸﾞの情報を同じにする(&I)", 0);
+    m_exitOnEscBox = AddCheckBox(page, "exitOnEscBox", "[ESC]でﾌﾟﾛｸﾞﾗﾑ終了(&E)", 1);
+    m_backupBox = AddCheckBox(page, "backupBox", "ﾊﾞｯｸﾌｧｲﾙを残す(&B)", 2);
     // The backup choice stands in the same row, after the box that enables it.
-    const int y = m_checkBox10->y();
-    int x = m_checkBox10->x() + m_checkBox10->width() + 16;
-    m_radioButton1 = new QRadioButton(QStringLiteral("BAK"), page);
-    m_radioButton1->setObjectName(QStringLiteral("RadioButton1"));
-    m_radioButton1->move(x, y);
-    m_radioButton1->adjustSize();
-    x += m_radioButton1->width() + 12;
-    m_radioButton2 = new QRadioButton(QStringLiteral("~**"), page);
-    m_radioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    m_radioButton2->move(x, y);
-    m_radioButton2->adjustSize();
+    const int y = m_backupBox->y();
+    int x = m_backupBox->x() + m_backupBox->width() + 16;
+    m_bakBackupButton = new QRadioButton(QStringLiteral("BAK"), page);
+    m_bakBackupButton->setObjectName(QStringLiteral("bakBackupButton"));
+    m_bakBackupButton->move(x, y);
+    m_bakBackupButton->adjustSize();
+    x += m_bakBackupButton->width() + 12;
+    m_tildeBackupButton = new QRadioButton(QStringLiteral("~**"), page);
+    m_tildeBackupButton->setObjectName(QStringLiteral("tildeBackupButton"));
+    m_tildeBackupButton->move(x, y);
+    m_tildeBackupButton->adjustSize();
 
-    m_checkBox10->setChecked(true);
-    m_radioButton1->setChecked(true);
-    connect(m_checkBox10, &QCheckBox::toggled, this, &OtherSettingsDialog::CheckBox10Click);
+    m_backupBox->setChecked(true);
+    m_bakBackupButton->setChecked(true);
+    connect(m_backupBox, &QCheckBox::toggled, this, &OtherSettingsDialog::BackupBoxToggled);
     m_pages->addTab(page, QStringLiteral("ﾌｧｲﾙ"));
 }
 
 void OtherSettingsDialog::BuildHistoryPage() {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet3"));
-    m_checkBox11 = AddCheckBox(page, "CheckBox11", "開いたﾌｧｲﾙを記憶する(&O)", 0);
-    m_checkBox12 = AddCheckBox(page, "CheckBox12", "保存したﾌｧｲﾙを記憶する(&S)", 1);
-    m_button1 = new QPushButton(QStringLiteral("すべて削除(&D)"), page);
-    m_button1->setObjectName(QStringLiteral("Button1"));
-    m_button1->setAutoDefault(false);
-    m_button1->setGeometry(12, 12 + 3 * kRowHeight, 120, 25);
-    connect(m_button1, &QPushButton::clicked, this, &OtherSettingsDialog::Button1Click);
+    page->setObjectName(QStringLiteral("historyPage"));
+    m_rememberOpenedBox = AddCheckBox(page, "rememberOpenedBox", "開いたﾌｧｲﾙを記憶する(&O)", 0);
+    m_rememberSavedBox = AddCheckBox(page, "rememberSavedBox", "保存したﾌｧｲﾙを記憶する(&S)", 1);
+    m_clearHistoryButton = new QPushButton(QStringLiteral("すべて削除(&D)"), page);
+    m_clearHistoryButton->setObjectName(QStringLiteral("clearHistoryButton"));
+    m_clearHistoryButton->setAutoDefault(false);
+    m_clearHistoryButton->setGeometry(12, 12 + 3 * kRowHeight, 120, 25);
+    connect(m_clearHistoryButton, &QPushButton::clicked, this, &OtherSettingsDialog::ClearHistory);
     m_pages->addTab(page, QStringLiteral("ﾋｽﾄﾘｰ"));
 }
 
 void OtherSettingsDialog::BuildButtons() {
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK(&Y)"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setGeometry(24, 176, 88, 25);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &OtherSettingsDialog::BitBtn1Click);
+    connect(ok, &QPushButton::clicked, this, &OtherSettingsDialog::AcceptSettings);
 
     auto* cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                    QStringLiteral("ｷｬﾝｾﾙ(&N)"), this);
-    cancel->setObjectName(QStringLiteral("BitBtn2"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setGeometry(120, 176, 88, 25);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     m_helpButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogHelpButton),
                                    QStringLiteral("ﾍﾙﾌﾟ(&H)"), this);
-    m_helpButton->setObjectName(QStringLiteral("BitBtn3"));
+    m_helpButton->setObjectName(QStringLiteral("helpButton"));
     m_helpButton->setGeometry(216, 176, 88, 25);
     m_helpButton->setAutoDefault(false);
     m_helpButton->setEnabled(false);
@@ -138,59 +139,59 @@ void OtherSettingsDialog::SetHelpHandler(std::function<void(int)> showHelp) {
 void OtherSettingsDialog::LoadState() {
     // "2ndStart" counts as on only when stored as 1: an absent value shows unticked here even
     // though the start-up lets further instances run then.
-    m_checkBox1->setChecked(keys::k2ndStartBox.IsOn());
-    m_checkBox2->setChecked(keys::kSplashVisible.IsOn());
-    m_checkBox3->setChecked(keys::kPositionMemory.IsOn());
-    m_checkBox4->setChecked(keys::kEndMsg.IsOn());
-    m_checkBox5->setChecked(keys::kEndFileOpen.IsOn());
+    m_multipleInstancesBox->setChecked(keys::k2ndStartBox.IsOn());
+    m_splashBox->setChecked(keys::kSplashVisible.IsOn());
+    m_rememberPlacementBox->setChecked(keys::kPositionMemory.IsOn());
+    m_confirmExitBox->setChecked(keys::kEndMsg.IsOn());
+    m_reopenLastFileBox->setChecked(keys::kEndFileOpen.IsOn());
 
-    m_checkBox7->setChecked(m_options.openToSave);
-    m_checkBox9->setChecked(m_options.escToClose);
-    m_checkBox10->setChecked(m_options.backFile != 0);
+    m_shareFileDialogsBox->setChecked(m_options.openToSave);
+    m_exitOnEscBox->setChecked(m_options.escToClose);
+    m_backupBox->setChecked(m_options.backFile != 0);
     if (m_options.backFile == 1)
-        m_radioButton1->setChecked(true);
+        m_bakBackupButton->setChecked(true);
     else if (m_options.backFile == 2)
-        m_radioButton2->setChecked(true);
+        m_tildeBackupButton->setChecked(true);
 
-    m_checkBox11->setChecked(m_options.fileHistOpen);
-    m_checkBox12->setChecked(m_options.fileHistSave);
-    m_button1->setEnabled(!m_historyEmpty);
+    m_rememberOpenedBox->setChecked(m_options.fileHistOpen);
+    m_rememberSavedBox->setChecked(m_options.fileHistSave);
+    m_clearHistoryButton->setEnabled(!m_historyEmpty);
 }
 
-void OtherSettingsDialog::CheckBox10Click() {
-    const bool on = m_checkBox10->isChecked();
-    m_radioButton1->setEnabled(on);
-    m_radioButton2->setEnabled(on);
+void OtherSettingsDialog::BackupBoxToggled() {
+    const bool on = m_backupBox->isChecked();
+    m_bakBackupButton->setEnabled(on);
+    m_tildeBackupButton->setEnabled(on);
 }
 
-void OtherSettingsDialog::Button1Click() {
-    m_button1->setEnabled(false);
+void OtherSettingsDialog::ClearHistory() {
+    m_clearHistoryButton->setEnabled(false);
     if (m_clearHistory)
         m_clearHistory();
 }
 
-void OtherSettingsDialog::BitBtn1Click() {
-    keys::k2ndStart.Write(Bit(m_checkBox1));
-    keys::kSplashVisible.Write(Bit(m_checkBox2));
-    keys::kPositionMemory.Write(Bit(m_checkBox3));
-    keys::kEndMsg.Write(Bit(m_checkBox4));
-    keys::kEndFileOpen.Write(Bit(m_checkBox5));
+void OtherSettingsDialog::AcceptSettings() {
+    keys::k2ndStart.Write(Bit(m_multipleInstancesBox));
+    keys::kSplashVisible.Write(Bit(m_splashBox));
+    keys::kPositionMemory.Write(Bit(m_rememberPlacementBox));
+    keys::kEndMsg.Write(Bit(m_confirmExitBox));
+    keys::kEndFileOpen.Write(Bit(m_reopenLastFileBox));
 
-    m_options.openToSave = m_checkBox7->isChecked();
-    keys::kOpenToSave.Write(Bit(m_checkBox7));
-    m_options.escToClose = m_checkBox9->isChecked();
-    keys::kEscToClose.Write(Bit(m_checkBox9));
+    m_options.openToSave = m_shareFileDialogsBox->isChecked();
+    keys::kOpenToSave.Write(Bit(m_shareFileDialogsBox));
+    m_options.escToClose = m_exitOnEscBox->isChecked();
+    keys::kEscToClose.Write(Bit(m_exitOnEscBox));
 
-    if (!m_checkBox10->isChecked())
+    if (!m_backupBox->isChecked())
         m_options.backFile = 0;
     else
-        m_options.backFile = m_radioButton2->isChecked() ? 2 : 1;
+        m_options.backFile = m_tildeBackupButton->isChecked() ? 2 : 1;
     keys::kBackFile.Write(m_options.backFile);
 
-    m_options.fileHistOpen = m_checkBox11->isChecked();
-    keys::kFileHistOpen.Write(Bit(m_checkBox11));
-    m_options.fileHistSave = m_checkBox12->isChecked();
-    keys::kFileHistSave.Write(Bit(m_checkBox12));
+    m_options.fileHistOpen = m_rememberOpenedBox->isChecked();
+    keys::kFileHistOpen.Write(Bit(m_rememberOpenedBox));
+    m_options.fileHistSave = m_rememberSavedBox->isChecked();
+    keys::kFileHistSave.Write(Bit(m_rememberSavedBox));
     accept();
 }
 

@@ -37,9 +37,9 @@ private:
     void BuildHistoryPage();
     void BuildButtons();
     void LoadState();
-    void CheckBox10Click();
-    void Button1Click();
-    void BitBtn1Click();
+    void BackupBoxToggled();
+    void ClearHistory();
+    void AcceptSettings();
 
     MainOptions& m_options;
     bool m_historyEmpty;
@@ -47,19 +47,21 @@ private:
     std::function<void(int)> m_showHelp;
 
     QTabWidget* m_pages = nullptr;
-    QCheckBox* m_checkBox1 = nullptr;
-    QCheckBox* m_checkBox2 = nullptr;
-    QCheckBox* m_checkBox3 = nullptr;
-    QCheckBox* m_checkBox4 = nullptr;
-    QCheckBox* m_checkBox5 = nullptr;
-    QCheckBox* m_checkBox7 = nullptr;
-    QCheckBox* m_checkBox9 = nullptr;
-    QCheckBox* m_checkBox10 = nullptr;
-    QRadioButton* m_radioButton1 = nullptr;
-    QRadioButton* m_radioButton2 = nullptr;
-    QCheckBox* m_checkBox11 = nullptr;
-    QCheckBox* m_checkBox12 = nullptr;
-    QPushButton* m_button1 = nullptr;
+    QCheckBox* m_multipleInstancesBox = nullptr;
+    QCheckBox* m_splashBox = nullptr;
+    QCheckBox* m_rememberPlacementBox = nullptr;
+    QCheckBox* m_confirmExitBox = nullptr;
+    QCheckBox* m_reopenLastFileBox = nullptr;
+    // The open and save dialogs share one folder and filter.
+    QCheckBox* m_shareFileDialogsBox = nullptr;
+    QCheckBox* m_exitOnEscBox = nullptr;
+    QCheckBox* m_backupBox = nullptr;
+    // Backup extension ".bak", or one beginning with ".~".
+    QRadioButton* m_bakBackupButton = nullptr;
+    QRadioButton* m_tildeBackupButton = nullptr;
+    QCheckBox* m_rememberOpenedBox = nullptr;
+    QCheckBox* m_rememberSavedBox = nullptr;
+    QPushButton* m_clearHistoryButton = nullptr;
     QPushButton* m_helpButton = nullptr;
 };
 

@@ -27,21 +27,21 @@ SplashWindow::SplashWindow(QWidget* parent)
     setCursor(Qt::WaitCursor);
 
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(QStringLiteral("panel"));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setGeometry(rect());
 
     auto* group = new QGroupBox(panel);
-    group->setObjectName(QStringLiteral("GroupBox1"));
+    group->setObjectName(QStringLiteral("frame"));
     group->setGeometry(8, 4, 337, 89);
 
-    auto* image = new QLabel(group);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(8, 16, 32, 32);
-    image->setPixmap(ProgramPixmap());
+    auto* picture = new QLabel(group);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setGeometry(8, 16, 32, 32);
+    picture->setPixmap(ProgramPixmap());
 
     auto* title = new BlinkLabel(group);
-    title->setObjectName(QStringLiteral("BlinkLabel1"));
+    title->setObjectName(QStringLiteral("titleLabel"));
     title->SetAutoSize(false);
     title->setGeometry(51, 11, 278, 30);
     title->setFont(FormFont(24));
@@ -51,18 +51,20 @@ SplashWindow::SplashWindow(QWidget* parent)
     title->SetCaption(QString::fromUtf8(kApplicationTitle));
 
     auto* version = new BlinkLabel(group);
-    version->setObjectName(QStringLiteral("BlinkLabel2"));
+    version->setObjectName(QStringLiteral("versionLabel"));
     version->SetAutoSize(false);
     version->setGeometry(61, 39, 268, 18);
     version->Shadow()->SetOffsetLeft(1);
     version->Shadow()->SetOffsetTop(1);
     version->SetCaption(QString::fromUtf8(keys::kToolVersion));
 
-    AddCopyrightNotice(group, kCopyrightLine1, 165, 55)->setObjectName(QStringLiteral("Label3"));
-    AddCopyrightNotice(group, kCopyrightLine2, 165, 71)->setObjectName(QStringLiteral("Label4"));
+    AddCopyrightNotice(group, kCopyrightLine1, 165, 55)
+        ->setObjectName(QStringLiteral("copyrightLine1"));
+    AddCopyrightNotice(group, kCopyrightLine2, 165, 71)
+        ->setObjectName(QStringLiteral("copyrightLine2"));
 
     auto* freeUse = new QLabel(QString::fromUtf8(kFreeUseLine), panel);
-    freeUse->setObjectName(QStringLiteral("Label6"));
+    freeUse->setObjectName(QStringLiteral("freeUseLabel"));
     freeUse->setGeometry(8, 115, 337, 16);
     freeUse->setAlignment(Qt::AlignCenter);
     QFont bold = font();

@@ -70,33 +70,33 @@ TEST_F(AboutBoxTest, layout_captionsAndSharedPicturePlace) {
     auto box = Open();
     EXPECT_EQ(box->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     EXPECT_EQ(box->size(), QSize(354, 125));
-    auto* title = Child<BlinkLabel>(*box, "BlinkLabel1");
+    auto* title = Child<BlinkLabel>(*box, "titleLabel");
     EXPECT_EQ(title->Caption(), QStringLiteral("Linkhive for Windows"));
     EXPECT_EQ(title->BlinkRate(), 0u);
-    auto* version = Child<BlinkLabel>(*box, "BlinkLabel2");
+    auto* version = Child<BlinkLabel>(*box, "versionLabel");
     EXPECT_EQ(version->Caption(), QStringLiteral("Tessella Tool   Ver1.00"));
     EXPECT_EQ(version->BlinkRate(), 500u);
-    EXPECT_EQ(Child<QLabel>(*box, "Image2")->y(), Child<QLabel>(*box, "Image1")->y());
-    EXPECT_FALSE(Child<QLabel>(*box, "Image1")->pixmap().isNull());
+    EXPECT_EQ(Child<QLabel>(*box, "blankPicture")->y(), Child<QLabel>(*box, "picture")->y());
+    EXPECT_FALSE(Child<QLabel>(*box, "picture")->pixmap().isNull());
 }
 
 TEST_F(AboutBoxTest, timer_blinksThePictureAndStartsOnePassAtATime) {
     auto box = Open();
     box->show();
-    auto* image1 = Child<QLabel>(*box, "Image1");
-    auto* image2 = Child<QLabel>(*box, "Image2");
-    auto* marquee = Child<MarqueeLabel>(*box, "MarqueeLabel1");
-    EXPECT_TRUE(image1->isVisible());
+    auto* picture = Child<QLabel>(*box, "picture");
+    auto* blankPicture = Child<QLabel>(*box, "blankPicture");
+    auto* marquee = Child<MarqueeLabel>(*box, "scrollingLine");
+    EXPECT_TRUE(picture->isVisible());
     EXPECT_FALSE(marquee->IsRunning());
-    box->Timer1Timer();
-    EXPECT_FALSE(image1->isVisible());
-    EXPECT_TRUE(image2->isVisible());
+    box->AnimationTick();
+    EXPECT_FALSE(picture->isVisible());
+    EXPECT_TRUE(blankPicture->isVisible());
     EXPECT_TRUE(marquee->IsRunning());
     marquee->TimerTick();
     marquee->TimerTick();
-    box->Timer1Timer();
-    EXPECT_TRUE(image1->isVisible());
-    EXPECT_FALSE(image2->isVisible());
+    box->AnimationTick();
+    EXPECT_TRUE(picture->isVisible());
+    EXPECT_FALSE(blankPicture->isVisible());
     EXPECT_EQ(marquee->CurrentStep(), 2);
 }
 
@@ -117,7 +117,7 @@ std::optional<std::pair<int, int>> InkColumns(MarqueeLabel& label) {
 TEST_F(AboutBoxTest, scrollingLine_carriesTheWholeTextAcrossTheLabel) {
     auto box = Open();
     box->show();
-    auto* marquee = Child<MarqueeLabel>(*box, "MarqueeLabel1");
+    auto* marquee = Child<MarqueeLabel>(*box, "scrollingLine");
     const int textWidth = marquee->fontMetrics().horizontalAdvance(marquee->Caption());
     ASSERT_LT(textWidth, marquee->width());
     marquee->Start(-1);
@@ -148,8 +148,8 @@ TEST_F(AboutBoxTest, doubleClicks_showTheHiddenMessages) {
     auto box = Open("");
     m_messages.Answer(mb::kIdOk);
     m_messages.Answer(mb::kIdOk);
-    QTest::mouseDClick(Child<QLabel>(*box, "Image1"), Qt::LeftButton);
-    QTest::mouseDClick(Child<BlinkLabel>(*box, "BlinkLabel1"), Qt::LeftButton);
+    QTest::mouseDClick(Child<QLabel>(*box, "picture"), Qt::LeftButton);
+    QTest::mouseDClick(Child<BlinkLabel>(*box, "titleLabel"), Qt::LeftButton);
     ASSERT_EQ(m_messages.shown().size(), 2u);
     EXPECT_EQ(m_messages.shown()[0].text, "御意見・御希望等、気軽にメールしてください。");
     EXPECT_EQ(m_messages.shown()[0].caption, "Linkhive for Windows");

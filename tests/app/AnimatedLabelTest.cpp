@@ -121,7 +121,7 @@ TEST(MarqueeLabel, properties_areClamped) {
     MarqueeLabel label;
     EXPECT_EQ(label.Speed(), 100);
     EXPECT_EQ(label.Steps(), 50);
-    EXPECT_EQ(label.Direction(), MarqueeLabel::mlRightToLeft);
+    EXPECT_EQ(label.Direction(), MarqueeLabel::RightToLeft);
     const struct {
         int set;
         int speed;
@@ -223,19 +223,19 @@ TEST(MarqueeLabel, textLeft_crossesTheLabelAndRoundsHalfToEven) {
     shadow.SetOffsetLeft(0);
     using M = MarqueeLabel;
     // At rest the text lies just outside, and at the last step just outside the other side.
-    EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 0, 50, 257, 100, shadow), 257);
-    EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 50, 50, 257, 100, shadow), -100);
-    EXPECT_EQ(M::TextLeft(M::mlLeftToRight, 0, 50, 257, 100, shadow), -100);
-    EXPECT_EQ(M::TextLeft(M::mlLeftToRight, 50, 50, 257, 100, shadow), 257);
+    EXPECT_EQ(M::TextLeft(M::RightToLeft, 0, 50, 257, 100, shadow), 257);
+    EXPECT_EQ(M::TextLeft(M::RightToLeft, 50, 50, 257, 100, shadow), -100);
+    EXPECT_EQ(M::TextLeft(M::LeftToRight, 0, 50, 257, 100, shadow), -100);
+    EXPECT_EQ(M::TextLeft(M::LeftToRight, 50, 50, 257, 100, shadow), 257);
     // Halves: 0.5 x 5 = 2.5 goes to 2, 0.5 x 7 = 3.5 goes to 4.
-    EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 1, 2, 3, 2, shadow), 0);
-    EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 1, 2, 5, 2, shadow), 2);
-    EXPECT_EQ(M::TextLeft(M::mlLeftToRight, 1, 2, 3, 2, shadow), 0);
+    EXPECT_EQ(M::TextLeft(M::RightToLeft, 1, 2, 3, 2, shadow), 0);
+    EXPECT_EQ(M::TextLeft(M::RightToLeft, 1, 2, 5, 2, shadow), 2);
+    EXPECT_EQ(M::TextLeft(M::LeftToRight, 1, 2, 3, 2, shadow), 0);
     // A shadow to the left moves the text right by its offset; one to the right does not.
     shadow.SetOffsetLeft(-3);
-    EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 0, 50, 257, 100, shadow), 260);
+    EXPECT_EQ(M::TextLeft(M::RightToLeft, 0, 50, 257, 100, shadow), 260);
     shadow.SetOffsetLeft(3);
-    EXPECT_EQ(M::TextLeft(M::mlRightToLeft, 0, 50, 257, 100, shadow), 257);
+    EXPECT_EQ(M::TextLeft(M::RightToLeft, 0, 50, 257, 100, shadow), 257);
 }
 
 TEST(MarqueeLabel, textTop_centresAndTruncatesTowardZero) {

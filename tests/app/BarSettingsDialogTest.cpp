@@ -33,7 +33,7 @@ public:
     int lookChanges = 0;
 };
 
-class SetBarBoxTest : public test::SettingsTest {
+class BarSettingsDialogTest : public test::SettingsTest {
 protected:
     MainOptions m_options;
     FakeStatusBar m_host;
@@ -43,7 +43,7 @@ protected:
     }
 };
 
-TEST_F(SetBarBoxTest, opening_reflectsTheMainWindow) {
+TEST_F(BarSettingsDialogTest, opening_reflectsTheMainWindow) {
     m_host.visible = m_host.wanted = false;
     m_host.panelWidth = 0;
     m_options.gaugeVisible = false;
@@ -51,37 +51,37 @@ TEST_F(SetBarBoxTest, opening_reflectsTheMainWindow) {
     m_options.newGauge = false;
     auto box = Open();
     EXPECT_EQ(box->windowTitle(), QStringLiteral("ｽﾃｰﾀｽﾊﾞｰの設定"));
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox4")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox5")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox5")->isEnabled());
-    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox7")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox7")->isEnabled());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox8")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox9")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox9")->isEnabled());
-    EXPECT_FALSE(Child<QRadioButton>(*box, "RadioButton1")->isEnabled());
-    EXPECT_TRUE(Child<QRadioButton>(*box, "RadioButton2")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "statusBarBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "caretPanelBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "caretPanelBox")->isEnabled());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "hintPanelBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "hintPanelBox")->isEnabled());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "progressDisplayBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "progressLabelBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "progressLabelBox")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(*box, "systemBarButton")->isEnabled());
+    EXPECT_TRUE(Child<QRadioButton>(*box, "blockGaugeButton")->isChecked());
     EXPECT_FALSE(box->IsPreviewRunning());
 }
 
-TEST_F(SetBarBoxTest, previews_cycleInStepsOfFiveWhileDisplayIsTicked) {
+TEST_F(BarSettingsDialogTest, previews_cycleInStepsOfFiveWhileDisplayIsTicked) {
     auto box = Open();
-    auto* bar = Child<QProgressBar>(*box, "ProgressBar1");
-    auto* gauge = Child<Gauge>(*box, "Gauge1");
+    auto* bar = Child<QProgressBar>(*box, "systemBarPreview");
+    auto* gauge = Child<Gauge>(*box, "blockGaugePreview");
     EXPECT_TRUE(box->IsPreviewRunning());
-    EXPECT_TRUE(Child<QRadioButton>(*box, "RadioButton1")->isChecked());
+    EXPECT_TRUE(Child<QRadioButton>(*box, "systemBarButton")->isChecked());
     for (int i = 0; i < 20; ++i)
-        box->Timer1Timer();
+        box->AdvancePreviews();
     EXPECT_EQ(bar->value(), 100);
     EXPECT_EQ(gauge->Progress(), 100);
-    box->Timer1Timer();
+    box->AdvancePreviews();
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(gauge->Progress(), 0);
-    box->Timer1Timer();
-    box->Timer1Timer();
+    box->AdvancePreviews();
+    box->AdvancePreviews();
     EXPECT_EQ(bar->value(), 10);
 
-    auto* display = Child<QCheckBox>(*box, "CheckBox8");
+    auto* display = Child<QCheckBox>(*box, "progressDisplayBox");
     display->setChecked(false);
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(gauge->Progress(), 0);
@@ -91,12 +91,12 @@ TEST_F(SetBarBoxTest, previews_cycleInStepsOfFiveWhileDisplayIsTicked) {
     EXPECT_EQ(bar->value(), 0);
 }
 
-TEST_F(SetBarBoxTest, ok_appliesEverySwitchAtOnce) {
+TEST_F(BarSettingsDialogTest, ok_appliesEverySwitchAtOnce) {
     auto box = Open();
-    Child<QCheckBox>(*box, "CheckBox4")->setChecked(false);
-    Child<QCheckBox>(*box, "CheckBox9")->setChecked(false);
-    Child<QRadioButton>(*box, "RadioButton2")->setChecked(true);
-    Child<QPushButton>(*box, "BitBtn1")->click();
+    Child<QCheckBox>(*box, "statusBarBox")->setChecked(false);
+    Child<QCheckBox>(*box, "progressLabelBox")->setChecked(false);
+    Child<QRadioButton>(*box, "blockGaugeButton")->setChecked(true);
+    Child<QPushButton>(*box, "okButton")->click();
     EXPECT_EQ(box->result(), QDialog::Accepted);
     EXPECT_FALSE(m_host.wanted);
     EXPECT_FALSE(m_host.visible);
@@ -108,7 +108,7 @@ TEST_F(SetBarBoxTest, ok_appliesEverySwitchAtOnce) {
     EXPECT_EQ(m_host.lookChanges, 1);
 }
 
-TEST_F(SetBarBoxTest, caretPanelWidth_scalesWithTheStatusBarHeight) {
+TEST_F(BarSettingsDialogTest, caretPanelWidth_scalesWithTheStatusBarHeight) {
     const struct {
         bool ticked;
         int height;
@@ -119,30 +119,30 @@ TEST_F(SetBarBoxTest, caretPanelWidth_scalesWithTheStatusBarHeight) {
         m_host.height = c.height;
         m_host.panelWidth = 65;
         auto box = Open();
-        Child<QCheckBox>(*box, "CheckBox5")->setChecked(c.ticked);
-        Child<QPushButton>(*box, "BitBtn1")->click();
+        Child<QCheckBox>(*box, "caretPanelBox")->setChecked(c.ticked);
+        Child<QPushButton>(*box, "okButton")->click();
         EXPECT_EQ(m_host.panelWidth, c.width) << c.height;
     }
 }
 
-TEST_F(SetBarBoxTest, cancel_changesNothing) {
+TEST_F(BarSettingsDialogTest, cancel_changesNothing) {
     auto box = Open();
-    Child<QCheckBox>(*box, "CheckBox4")->setChecked(false);
-    Child<QCheckBox>(*box, "CheckBox8")->setChecked(false);
-    Child<QPushButton>(*box, "BitBtn2")->click();
+    Child<QCheckBox>(*box, "statusBarBox")->setChecked(false);
+    Child<QCheckBox>(*box, "progressDisplayBox")->setChecked(false);
+    Child<QPushButton>(*box, "cancelButton")->click();
     EXPECT_TRUE(m_host.visible);
     EXPECT_TRUE(m_options.gaugeVisible);
     EXPECT_FALSE(box->IsPreviewRunning());
     EXPECT_EQ(m_host.lookChanges, 0);
 }
 
-TEST_F(SetBarBoxTest, ok_storesTheStatusBarKeys) {
+TEST_F(BarSettingsDialogTest, ok_storesTheStatusBarKeys) {
     m_host.height = 22;
     auto box = Open();
-    Child<QCheckBox>(*box, "CheckBox9")->setChecked(false);
-    Child<QRadioButton>(*box, "RadioButton2")->setChecked(true);
+    Child<QCheckBox>(*box, "progressLabelBox")->setChecked(false);
+    Child<QRadioButton>(*box, "blockGaugeButton")->setChecked(true);
     box->move(70, 80);
-    Child<QPushButton>(*box, "BitBtn1")->click();
+    Child<QPushButton>(*box, "okButton")->click();
     EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 1);
     EXPECT_EQ(keys::kPanelVisible1.ReadOr(-1), 75);
     EXPECT_EQ(keys::kGaugeVisible.ReadOr(-1), 1);
@@ -152,7 +152,7 @@ TEST_F(SetBarBoxTest, ok_storesTheStatusBarKeys) {
     EXPECT_EQ(keys::kSetBarLeft.Read(), 70);
 }
 
-TEST_F(SetBarBoxTest, cancel_storesOnlyThePlacement) {
+TEST_F(BarSettingsDialogTest, cancel_storesOnlyThePlacement) {
     auto box = Open();
     box->move(5, 6);
     box->reject();
@@ -162,7 +162,7 @@ TEST_F(SetBarBoxTest, cancel_storesOnlyThePlacement) {
     EXPECT_EQ(keys::kSetBarLeft.Read(), 5);
 }
 
-TEST_F(SetBarBoxTest, statusToggle_flipsTheBarAndStoresIt) {
+TEST_F(BarSettingsDialogTest, statusToggle_flipsTheBarAndStoresIt) {
     ToggleStatusBar(m_host);
     EXPECT_FALSE(m_host.wanted);
     EXPECT_FALSE(m_host.visible);
@@ -171,7 +171,7 @@ TEST_F(SetBarBoxTest, statusToggle_flipsTheBarAndStoresIt) {
     EXPECT_TRUE(m_host.visible);
 }
 
-TEST_F(SetBarBoxTest, statusToggle_storesVisible) {
+TEST_F(BarSettingsDialogTest, statusToggle_storesVisible) {
     ToggleStatusBar(m_host);
     EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 0);
     ToggleStatusBar(m_host);

@@ -49,7 +49,7 @@ TEST_F(ProgressDisplayTest, runningPass_replacesTheStatusBarAndBringsItBack) {
     EXPECT_EQ(bar->ProgressLabel()->text(), QStringLiteral("URL Add (x.txt)"));
     EXPECT_EQ(bar->height(), 19);
     bar->ProgressStep(250);
-    EXPECT_EQ(bar->ProgressBar1()->value(), 250);
+    EXPECT_EQ(bar->SystemBar()->value(), 250);
     bar->ProgressEnd();
     EXPECT_TRUE(bar->isHidden());
     EXPECT_FALSE(w->statusBar()->isHidden());
@@ -58,25 +58,25 @@ TEST_F(ProgressDisplayTest, runningPass_replacesTheStatusBarAndBringsItBack) {
 TEST_F(ProgressDisplayTest, layout_followsTheClientWidth) {
     w->resize(427, w->height());
     bar->ProgressStart(10, "File Open");
-    EXPECT_EQ(bar->ProgressBar1()->width(), 213);
+    EXPECT_EQ(bar->SystemBar()->width(), 213);
     EXPECT_EQ(bar->ProgressLabel()->x(), 221);
-    EXPECT_EQ(bar->Gauge1()->width(), 213);
+    EXPECT_EQ(bar->BlockGauge()->width(), 213);
     bar->ProgressEnd();
 
     bar->SetInfoVisible(false);
     bar->ProgressStart(10, "ignored");
-    EXPECT_EQ(bar->ProgressBar1()->width(), 427);
+    EXPECT_EQ(bar->SystemBar()->width(), 427);
     EXPECT_TRUE(bar->ProgressLabel()->isHidden());
     bar->ProgressEnd();
 }
 
 TEST_F(ProgressDisplayTest, maximumZero_standsForAThousandAndStepsStopAtFull) {
     bar->ProgressStart(0, "empty");
-    EXPECT_EQ(bar->ProgressBar1()->maximum(), 1000);
-    EXPECT_EQ(bar->ProgressBar1()->value(), 0);
+    EXPECT_EQ(bar->SystemBar()->maximum(), 1000);
+    EXPECT_EQ(bar->SystemBar()->value(), 0);
     bar->ProgressStep(998);
     bar->ProgressStep(4); // a last line without a line end
-    EXPECT_EQ(bar->ProgressBar1()->value(), 1000);
+    EXPECT_EQ(bar->SystemBar()->value(), 1000);
     bar->ProgressEnd();
 }
 
@@ -100,8 +100,8 @@ TEST_F(ProgressDisplayTest, statusBarSwitchedOffInItsMenu_staysHiddenAfterThePas
 TEST_F(ProgressDisplayTest, olderLook_drawsNavyToThePercentage) {
     bar->SetNewGauge(false);
     bar->ProgressStart(200, "save");
-    EXPECT_TRUE(bar->ProgressBar1()->isHidden());
-    Gauge& gauge = *bar->Gauge1();
+    EXPECT_TRUE(bar->SystemBar()->isHidden());
+    Gauge& gauge = *bar->BlockGauge();
     EXPECT_FALSE(gauge.isHidden());
     EXPECT_EQ(NavyPixels(gauge), 0);
 
@@ -121,13 +121,13 @@ TEST_F(ProgressDisplayTest, stepsThatChangeNothingVisible_leaveTheWidgetsAlone) 
         bar->SetNewGauge(newLook);
         bar->ProgressStart(1'000'000, "File Open (big.htm)");
         int barChanges = 0;
-        const auto counter = QObject::connect(bar->ProgressBar1(), &QProgressBar::valueChanged,
+        const auto counter = QObject::connect(bar->SystemBar(), &QProgressBar::valueChanged,
                                               [&barChanges] { ++barChanges; });
         int lastPercent = 0;
         int percentJumps = 0;
         for (int line = 0; line < 10'000; ++line) {
             bar->ProgressStep(100);
-            const int percent = bar->Gauge1()->PercentDone();
+            const int percent = bar->BlockGauge()->PercentDone();
             if (percent != lastPercent) {
                 EXPECT_EQ(percent, lastPercent + 1) << "a percent went unshown";
                 lastPercent = percent;
@@ -137,7 +137,7 @@ TEST_F(ProgressDisplayTest, stepsThatChangeNothingVisible_leaveTheWidgetsAlone) 
         QObject::disconnect(counter);
         if (newLook) {
             EXPECT_EQ(barChanges, 100); // whole percents, not 10,000 lines
-            EXPECT_EQ(bar->ProgressBar1()->value(), bar->ProgressBar1()->maximum());
+            EXPECT_EQ(bar->SystemBar()->value(), bar->SystemBar()->maximum());
         } else {
             EXPECT_EQ(barChanges, 0);
             EXPECT_EQ(percentJumps, 100);

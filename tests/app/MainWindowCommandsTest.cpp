@@ -204,15 +204,15 @@ TEST_F(MainWindowCommands, statusBarToggledDuringAPass_takesEffectWhenThePassEnd
 
 TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) {
     WhenOpened<BarSettingsDialog>([](BarSettingsDialog& box) {
-        Child<QCheckBox>(box, "CheckBox5")->click();
-        Child<QRadioButton>(box, "RadioButton2")->click();
-        Child<QPushButton>(box, "BitBtn1")->click();
+        Child<QCheckBox>(box, "caretPanelBox")->click();
+        Child<QRadioButton>(box, "blockGaugeButton")->click();
+        Child<QPushButton>(box, "okButton")->click();
     });
     w->Actions().statusBarSettings->trigger();
     EXPECT_EQ(w->StatusPanels().CaretPanelWidth(), 0);
     EXPECT_TRUE(w->PositionPanel()->isHidden());
-    EXPECT_TRUE(w->Progress()->ProgressBar1()->isHidden());
-    EXPECT_FALSE(w->Progress()->Gauge1()->isHidden());
+    EXPECT_TRUE(w->Progress()->SystemBar()->isHidden());
+    EXPECT_FALSE(w->Progress()->BlockGauge()->isHidden());
 }
 
 TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_clearedHistoryAtOnce) {
@@ -220,10 +220,10 @@ TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_cleared
     w->Files().RebuildHistoryMenu();
     ASSERT_TRUE(w->Actions().history[0]->isVisible());
     WhenOpened<OtherSettingsDialog>([](OtherSettingsDialog& box) {
-        Child<QPushButton>(box, "Button1")->click();
-        Child<QCheckBox>(box, "CheckBox10")->click();
-        Child<QRadioButton>(box, "RadioButton2")->click();
-        Child<QPushButton>(box, "BitBtn1")->click();
+        Child<QPushButton>(box, "clearHistoryButton")->click();
+        Child<QCheckBox>(box, "backupBox")->click();
+        Child<QRadioButton>(box, "tildeBackupButton")->click();
+        Child<QPushButton>(box, "okButton")->click();
     });
     w->Actions().otherSettings->trigger();
     EXPECT_EQ(w->Files().Options().backFile, 2);
@@ -245,7 +245,7 @@ TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
                     message->accept();
                 }
         });
-        QTest::mouseDClick(Child<QLabel>(box, "Image1"), Qt::LeftButton);
+        QTest::mouseDClick(Child<QLabel>(box, "picture"), Qt::LeftButton);
         box.accept();
     });
     w->Actions().about->trigger();

@@ -15,7 +15,7 @@ namespace {
 
 using test::Child;
 
-class SetOtherBoxTest : public test::SettingsTest {
+class OtherSettingsDialogTest : public test::SettingsTest {
 protected:
     MainOptions m_options;
     bool m_historyEmpty = true;
@@ -27,20 +27,20 @@ protected:
     }
 };
 
-TEST_F(SetOtherBoxTest, opening_absent2ndStartShowsUnticked_emptyHistoryNoClearButton) {
+TEST_F(OtherSettingsDialogTest, opening_absent2ndStartShowsUnticked_emptyHistoryNoClearButton) {
     auto box = Open();
     EXPECT_EQ(box->windowTitle(), QStringLiteral("その他の設定"));
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox1")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox2")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox3")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox4")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox5")->isChecked());
-    EXPECT_EQ(Child<QTabWidget>(*box, "PageControl1")->currentIndex(), 0);
+    EXPECT_FALSE(Child<QCheckBox>(*box, "multipleInstancesBox")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "splashBox")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "rememberPlacementBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "confirmExitBox")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>(*box, "reopenLastFileBox")->isChecked());
+    EXPECT_EQ(Child<QTabWidget>(*box, "pages")->currentIndex(), 0);
     // An empty history leaves nothing to clear.
-    EXPECT_FALSE(Child<QPushButton>(*box, "Button1")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(*box, "clearHistoryButton")->isEnabled());
 }
 
-TEST_F(SetOtherBoxTest, backupBox_enablesTheRadioButtons) {
+TEST_F(OtherSettingsDialogTest, backupBox_enablesTheRadioButtons) {
     const struct {
         int backFile;
         bool ticked;
@@ -49,9 +49,9 @@ TEST_F(SetOtherBoxTest, backupBox_enablesTheRadioButtons) {
     for (const auto& c : cases) {
         m_options.backFile = c.backFile;
         auto box = Open();
-        auto* backup = Child<QCheckBox>(*box, "CheckBox10");
-        auto* bak = Child<QRadioButton>(*box, "RadioButton1");
-        auto* tilde = Child<QRadioButton>(*box, "RadioButton2");
+        auto* backup = Child<QCheckBox>(*box, "backupBox");
+        auto* bak = Child<QRadioButton>(*box, "bakBackupButton");
+        auto* tilde = Child<QRadioButton>(*box, "tildeBackupButton");
         EXPECT_EQ(backup->isChecked(), c.ticked) << c.backFile;
         EXPECT_EQ(bak->isEnabled(), c.ticked) << c.backFile;
         EXPECT_EQ(tilde->isEnabled(), c.ticked) << c.backFile;
@@ -61,14 +61,14 @@ TEST_F(SetOtherBoxTest, backupBox_enablesTheRadioButtons) {
     }
 }
 
-TEST_F(SetOtherBoxTest, ok_changesMainOptionsAtOnce) {
+TEST_F(OtherSettingsDialogTest, ok_changesMainOptionsAtOnce) {
     m_options.backFile = 0;
     auto box = Open();
-    Child<QCheckBox>(*box, "CheckBox7")->setChecked(true);
-    Child<QCheckBox>(*box, "CheckBox9")->setChecked(true);
-    Child<QCheckBox>(*box, "CheckBox10")->setChecked(true);
-    Child<QCheckBox>(*box, "CheckBox11")->setChecked(false);
-    Child<QPushButton>(*box, "BitBtn1")->click();
+    Child<QCheckBox>(*box, "shareFileDialogsBox")->setChecked(true);
+    Child<QCheckBox>(*box, "exitOnEscBox")->setChecked(true);
+    Child<QCheckBox>(*box, "backupBox")->setChecked(true);
+    Child<QCheckBox>(*box, "rememberOpenedBox")->setChecked(false);
+    Child<QPushButton>(*box, "okButton")->click();
     EXPECT_EQ(box->result(), QDialog::Accepted);
     EXPECT_TRUE(m_options.openToSave);
     EXPECT_TRUE(m_options.escToClose);
@@ -77,42 +77,42 @@ TEST_F(SetOtherBoxTest, ok_changesMainOptionsAtOnce) {
     EXPECT_TRUE(m_options.fileHistSave);
 }
 
-TEST_F(SetOtherBoxTest, ok_untickedBackupForgetsTheRadioChoice) {
+TEST_F(OtherSettingsDialogTest, ok_untickedBackupForgetsTheRadioChoice) {
     m_options.backFile = 1;
     auto box = Open();
-    Child<QRadioButton>(*box, "RadioButton2")->setChecked(true);
-    Child<QCheckBox>(*box, "CheckBox10")->setChecked(false);
-    Child<QPushButton>(*box, "BitBtn1")->click();
+    Child<QRadioButton>(*box, "tildeBackupButton")->setChecked(true);
+    Child<QCheckBox>(*box, "backupBox")->setChecked(false);
+    Child<QPushButton>(*box, "okButton")->click();
     EXPECT_EQ(m_options.backFile, 0);
 }
 
-TEST_F(SetOtherBoxTest, cancel_keepsOptions_butClearedHistoryStaysCleared) {
+TEST_F(OtherSettingsDialogTest, cancel_keepsOptions_butClearedHistoryStaysCleared) {
     m_historyEmpty = false;
     m_options.backFile = 2;
     const MainOptions before = m_options;
     auto box = Open();
-    auto* clear = Child<QPushButton>(*box, "Button1");
+    auto* clear = Child<QPushButton>(*box, "clearHistoryButton");
     EXPECT_TRUE(clear->isEnabled());
-    Child<QCheckBox>(*box, "CheckBox9")->setChecked(true);
-    Child<QCheckBox>(*box, "CheckBox10")->setChecked(false);
+    Child<QCheckBox>(*box, "exitOnEscBox")->setChecked(true);
+    Child<QCheckBox>(*box, "backupBox")->setChecked(false);
     clear->click();
     EXPECT_EQ(m_clears, 1);
     EXPECT_FALSE(clear->isEnabled());
-    Child<QPushButton>(*box, "BitBtn2")->click();
+    Child<QPushButton>(*box, "cancelButton")->click();
     EXPECT_EQ(box->result(), QDialog::Rejected);
     EXPECT_EQ(m_options.escToClose, before.escToClose);
     EXPECT_EQ(m_options.backFile, 2);
 }
 
-TEST_F(SetOtherBoxTest, ok_storesEveryBoxAsOneOrZero) {
+TEST_F(OtherSettingsDialogTest, ok_storesEveryBoxAsOneOrZero) {
     keys::kEndMsg.Write(1);
     keys::kSplashVisible.Write(2); // only 1 counts as on
     auto box = Open();
-    EXPECT_TRUE(Child<QCheckBox>(*box, "CheckBox4")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*box, "CheckBox2")->isChecked());
-    Child<QCheckBox>(*box, "CheckBox3")->setChecked(false);
-    Child<QCheckBox>(*box, "CheckBox12")->setChecked(false);
-    Child<QPushButton>(*box, "BitBtn1")->click();
+    EXPECT_TRUE(Child<QCheckBox>(*box, "confirmExitBox")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(*box, "splashBox")->isChecked());
+    Child<QCheckBox>(*box, "rememberPlacementBox")->setChecked(false);
+    Child<QCheckBox>(*box, "rememberSavedBox")->setChecked(false);
+    Child<QPushButton>(*box, "okButton")->click();
     // An untouched absent "2ndStart" is stored as 0.
     EXPECT_EQ(keys::k2ndStart.Read(), 0);
     EXPECT_EQ(keys::kSplashVisible.Read(), 0);
@@ -126,34 +126,34 @@ TEST_F(SetOtherBoxTest, ok_storesEveryBoxAsOneOrZero) {
     EXPECT_EQ(keys::kFileHistSave.Read(), 0);
 }
 
-TEST_F(SetOtherBoxTest, cancel_storesNothingButPlacementAndPage) {
+TEST_F(OtherSettingsDialogTest, cancel_storesNothingButPlacementAndPage) {
     auto box = Open();
-    Child<QCheckBox>(*box, "CheckBox1")->setChecked(true);
-    Child<QTabWidget>(*box, "PageControl1")->setCurrentIndex(2);
+    Child<QCheckBox>(*box, "multipleInstancesBox")->setChecked(true);
+    Child<QTabWidget>(*box, "pages")->setCurrentIndex(2);
     box->move(40, 50);
-    Child<QPushButton>(*box, "BitBtn2")->click();
+    Child<QPushButton>(*box, "cancelButton")->click();
     EXPECT_EQ(keys::k2ndStart.ReadOr(-5), -5);
     EXPECT_EQ(keys::kSetOtherTab.Read(), 3);
     EXPECT_EQ(keys::kSetOtherTop.Read(), 50);
     EXPECT_EQ(keys::kSetOtherLeft.Read(), 40);
     // The next opening comes up on that page and place.
     auto again = Open();
-    EXPECT_EQ(Child<QTabWidget>(*again, "PageControl1")->currentIndex(), 2);
+    EXPECT_EQ(Child<QTabWidget>(*again, "pages")->currentIndex(), 2);
     EXPECT_EQ(again->pos(), QPoint(40, 50));
 }
 
-TEST_F(SetOtherBoxTest, storedPage_outsideOneToThreeOpensPageOne) {
+TEST_F(OtherSettingsDialogTest, storedPage_outsideOneToThreeOpensPageOne) {
     for (const int stored : {7, 0, -1}) {
         keys::kSetOtherTab.Write(stored);
         auto box = Open();
-        EXPECT_EQ(Child<QTabWidget>(*box, "PageControl1")->currentIndex(), 0) << stored;
-        Child<QTabWidget>(*box, "PageControl1")->setCurrentIndex(1);
+        EXPECT_EQ(Child<QTabWidget>(*box, "pages")->currentIndex(), 0) << stored;
+        Child<QTabWidget>(*box, "pages")->setCurrentIndex(1);
         box->reject();
         EXPECT_EQ(keys::kSetOtherTab.Read(), 2) << stored;
     }
 }
 
-TEST_F(SetOtherBoxTest, escape_closesAndStoresPlacement) {
+TEST_F(OtherSettingsDialogTest, escape_closesAndStoresPlacement) {
     auto box = Open();
     box->show();
     box->move(12, 34);

@@ -5,6 +5,9 @@
 #include "util/SettingKeys.h"
 
 #include <gtest/gtest.h>
+#include <iomanip>
+#include <ostream>
+#include <string>
 
 using namespace lh;
 
@@ -14,6 +17,25 @@ struct FormatCase {
     double value;
     const char* text;
 };
+
+// Failure messages show the case, not its bytes.
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << std::setprecision(17) << c.value << " -> \"" << c.text << '"';
+}
+
+// A test name from the expected text: "-1.5E-6" becomes "minus1point5Eminus6".
+std::string NameOfCase(const ::testing::TestParamInfo<FormatCase>& info) {
+    std::string name;
+    for (const char* p = info.param.text; *p; ++p) {
+        if (*p == '-')
+            name += "minus";
+        else if (*p == '.')
+            name += "point";
+        else
+            name += *p;
+    }
+    return name;
+}
 
 class GeneralNumberFormatTest : public ::testing::TestWithParam<FormatCase> {};
 
@@ -30,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{0.000001, "1E-6"}, FormatCase{0.0000015, "1.5E-6"},
                       FormatCase{123456789012345.0, "123456789012345"},
                       FormatCase{1234567890123456.0, "1.23456789012346E15"},
-                      FormatCase{1e20, "1E20"}));
+                      FormatCase{1e20, "1E20"}),
+    NameOfCase);
 
 TEST(GeneralNumberFormat, usesTheGivenDecimalSeparator) {
     EXPECT_EQ(GeneralNumberFormat(3.5, ","), "3,5");

@@ -82,7 +82,7 @@ TEST(TextEncoding, aFixedChoiceOnlyLearnsTheByteOrder) {
         {EncodingChoice::Cp932, "\xEF\xBB\xBFx", Charset::Cp932, 0},
         {EncodingChoice::Utf8, "\xEF\xBB\xBFx", Charset::Utf8, 3},
         {EncodingChoice::Utf8, "\x82\xA0", Charset::Utf8, 0},
-        {EncodingChoice::Utf16, "h\0", Charset::Utf16Le, 0},
+        {EncodingChoice::Utf16, std::string("h\0", 2), Charset::Utf16Le, 0},
         {EncodingChoice::Utf16, "\xFE\xFF", Charset::Utf16Be, 2},
         {EncodingChoice::EucJp, "\xEF\xBB\xBF", Charset::EucJp, 0},
         {EncodingChoice::Iso2022Jp, "x", Charset::Iso2022Jp, 0},
