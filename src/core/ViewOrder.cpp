@@ -118,9 +118,15 @@ void SortText(std::vector<TextEntry>& entries, const RecordCells& cells, GridCol
         pending.pop_back();
         const auto first = entries.begin() + static_cast<std::ptrdiff_t>(g.first);
         const auto last = entries.begin() + static_cast<std::ptrdiff_t>(g.last);
-        for (auto it = first; it != last; ++it)
+        bool allAlike = true;
+        for (auto it = first; it != last; ++it) {
             LoadChunk(*it, cells.Cell(it->record, column), g.depth);
-        std::sort(first, last, before);
+            allAlike = allAlike && it->chunk == first->chunk && it->length == first->length;
+        }
+        // A group arrives in record order; when these bytes tell none of it apart (every
+        // address begins "HTTP://W"), that order stands and sorting would only confirm it.
+        if (!allAlike)
+            std::sort(first, last, before);
         for (std::size_t i = g.first; i < g.last;) {
             std::size_t j = i + 1;
             while (j < g.last && entries[j].chunk == entries[i].chunk &&
