@@ -151,6 +151,17 @@ std::vector<std::size_t> MatchingRecords(const RecordCells& cells, const RecordM
     return found;
 }
 
+std::vector<std::size_t> MatchingRecords(const RecordCells& cells, const RecordMatcher& matcher,
+                                         std::span<const std::size_t> candidates) {
+    std::vector<std::size_t> found;
+    found.reserve(matcher.MatchesEverything() ? candidates.size() : 0);
+    for (std::size_t r : candidates) {
+        if (r < cells.Count() && matcher.RecordMatches(cells, r))
+            found.push_back(r);
+    }
+    return found;
+}
+
 std::optional<std::size_t> NextMatchingRecord(const RecordCells& cells,
                                               const RecordMatcher& matcher, std::size_t from,
                                               FindDirection direction) {

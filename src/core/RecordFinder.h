@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,11 @@ private:
 
 // The matching records in collection order.
 std::vector<std::size_t> MatchingRecords(const RecordCells& cells, const RecordMatcher& matcher);
+// The matching records among `candidates`, in their order: a sorted view keeps its order, and a
+// query that only grew by whole characters at its end (the same columns chosen) needs to look
+// at the previous query's matches alone.
+std::vector<std::size_t> MatchingRecords(const RecordCells& cells, const RecordMatcher& matcher,
+                                         std::span<const std::size_t> candidates);
 
 // The first matching record after `from` (Forward) or before it (Backward), going round past the
 // end; `from` itself comes last, so a lone match is found again. A `from` past the last record

@@ -81,11 +81,21 @@ TEST(RecordMatcher, looksOnlyInTheChosenColumns) {
         EXPECT_EQ(lh::MatchingRecords(cells, RecordMatcher("ALPHA", c.columns)), c.found);
 }
 
-TEST(RecordMatcher, emptyQueryShowsEveryRecord) {
+TEST(RecordMatcher, filtersEveryRecordOrJustTheCandidatesInTheirOrder) {
     const auto records =
-        lh::test::ColumnRows(GridColumn::Address, {"", "http://a/", "", "http://b/"});
-    EXPECT_EQ(lh::MatchingRecords(records.Cells(), RecordMatcher("", FindColumns{})),
-              (std::vector<std::size_t>{0, 1, 2, 3}));
+        lh::test::ColumnRows(GridColumn::Address, {"", "http://a/", "http://ab/", "http://b/"});
+    const lh::RecordCells cells = records.Cells();
+    const RecordMatcher everything("", FindColumns{});
+    const RecordMatcher a("//A", FindColumns{});
+    const std::vector<std::size_t> sorted = {3, 2, 1, 0, 7}; // 7: gone since the order was made
+    EXPECT_EQ(lh::MatchingRecords(cells, everything), (std::vector<std::size_t>{0, 1, 2, 3}));
+    EXPECT_EQ(lh::MatchingRecords(cells, everything, sorted),
+              (std::vector<std::size_t>{3, 2, 1, 0}));
+    EXPECT_EQ(lh::MatchingRecords(cells, a), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(lh::MatchingRecords(cells, a, sorted), (std::vector<std::size_t>{2, 1}));
+    EXPECT_EQ(lh::MatchingRecords(cells, RecordMatcher("//AB", FindColumns{}),
+                                  lh::MatchingRecords(cells, a, sorted)),
+              (std::vector<std::size_t>{2}));
 }
 
 TEST(NextMatchingRecord, stepsThroughMatchesAndGoesRound) {
