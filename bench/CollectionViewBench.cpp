@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using namespace lh;
 
@@ -76,6 +77,24 @@ BENCHMARK_CAPTURE(BM_FindKeystroke, many_matches, "EXAMPLE.com/1")->Unit(benchma
 BENCHMARK_CAPTURE(BM_FindKeystroke, few_matches, "site1234")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FindKeystroke, no_match, "missing")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FindKeystroke, japanese, "\x83\x79\x81\x5B\x83\x57")
+    ->Unit(benchmark::kMillisecond);
+
+// A keystroke that adds a character to the query: only the shorter query's matches are looked at.
+void BM_FindNarrowingKeystroke(benchmark::State& state, const char* before, const char* query) {
+    const RecordCells cells = Cells(MillionRecords());
+    const std::vector<std::size_t> shown = MatchingRecords(cells, RecordMatcher(before, {}));
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const RecordMatcher matcher(query, FindColumns{});
+        found = MatchingRecords(cells, matcher, shown).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["shown"] = static_cast<double>(shown.size());
+    state.counters["matches"] = static_cast<double>(found);
+}
+BENCHMARK_CAPTURE(BM_FindNarrowingKeystroke, second_letter, "e", "ex")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FindNarrowingKeystroke, many_matches, "EXAMPLE.com/", "EXAMPLE.com/1")
     ->Unit(benchmark::kMillisecond);
 
 void BM_SortView(benchmark::State& state, GridColumn column, SortDirection direction) {
