@@ -27,7 +27,7 @@ std::uint32_t Scramble(std::uint32_t x) {
     return x;
 }
 
-// Records in no particular order: about one address in four repeats an earlier one (in another
+// Records in no particular order: about two addresses in five repeat an earlier one (in another
 // letter case now and then), names mix ASCII and Japanese, most records carry an access stamp.
 TableStore& MillionRecords() {
     static TableStore table = [] {

@@ -118,6 +118,8 @@ void SortText(std::vector<TextEntry>& entries, const RecordCells& cells, GridCol
         pending.pop_back();
         const auto first = entries.begin() + static_cast<std::ptrdiff_t>(g.first);
         const auto last = entries.begin() + static_cast<std::ptrdiff_t>(g.last);
+        if (g.last - g.first < 2)
+            continue;
         bool allAlike = true;
         for (auto it = first; it != last; ++it) {
             LoadChunk(*it, cells.Cell(it->record, column), g.depth);
