@@ -1,6 +1,7 @@
 #include "BookmarkFile.h"
 
 #include "AccessStampLayout.h"
+#include "LocalClock.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
 #include "util/Codec.h"
@@ -36,6 +37,17 @@ std::string_view TrimLayout(std::string_view s) noexcept {
 void Decode(std::string& out, std::string_view raw) {
     out.clear();
     AppendDecodedMarkup(out, TrimLayout(raw));
+}
+
+// `raw` trimmed and decoded: the trimmed text itself when it holds no reference, else decoded
+// into `scratch`.
+std::string_view Decoded(std::string& scratch, std::string_view raw) {
+    raw = TrimLayout(raw);
+    if (raw.find('&') == std::string_view::npos)
+        return raw;
+    scratch.clear();
+    AppendDecodedMarkup(scratch, raw);
+    return scratch;
 }
 
 bool StartsWithIgnoringCase(std::string_view s, std::string_view lower) noexcept {
@@ -77,10 +89,13 @@ void CutUtf8(std::string& s, std::size_t bytes) {
 // way is asked for in full.
 class AccessStamps {
 public:
-    std::string Text(std::time_t t) {
-        const std::tm tm = platform::LocalTime(t);
-        if (m_unusual)
-            return AccessTextFromTime(t);
+    // Appends the access text of `t` to `out`.
+    void Append(std::string& out, std::time_t t) {
+        if (m_unusual) {
+            out += AccessTextFromTime(t);
+            return;
+        }
+        const std::tm tm = m_clock.At(t);
         const int day = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
         auto known = m_datePart.find(day);
         if (known == m_datePart.end()) {
@@ -88,13 +103,13 @@ public:
             std::string datePart;
             if (!Learn(full, tm, datePart)) {
                 m_unusual = true;
-                return full;
+                out += full;
+                return;
             }
             known = m_datePart.emplace(day, std::move(datePart)).first;
         }
-        std::string text = known->second;
-        AppendClock(text, tm);
-        return text;
+        out += known->second;
+        AppendClock(out, tm);
     }
 
 private:
@@ -139,6 +154,7 @@ private:
     std::string m_separator;                         // between hours, minutes and seconds
     bool m_separatorKnown = false;
     bool m_unusual = false;
+    LocalClock m_clock;
 };
 
 // The elements a bookmark page is built of; every other tag is inline markup.
@@ -172,7 +188,7 @@ public:
             using Kind = MarkupToken::Kind;
             if (t.kind == Kind::Text) {
                 if (m_collecting != Collecting::Nothing)
-                    m_raw.append(t.text);
+                    CollectText(t.text);
                 continue;
             }
             const Tag tag = TagOf(t.name);
@@ -254,12 +270,26 @@ private:
     void BeginLink(const MarkupToken& t) {
         m_describable = false;
         m_collecting = Collecting::Link;
-        m_raw.clear();
+        m_rawText = {};
+        m_rawPieces = 0;
         m_link.address.clear();
         m_link.when.reset();
         m_link.skip = false;
-        const std::string_view* href = t.Attribute("href");
-        const std::string_view* feed = t.Attribute("feedurl");
+        // One pass over the attributes; the first of each name counts.
+        const std::string_view* href = nullptr;
+        const std::string_view* feed = nullptr;
+        const std::string_view* lastVisit = nullptr;
+        const std::string_view* added = nullptr;
+        for (const MarkupAttribute& a : t.attributes) {
+            const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
+                if (!slot && a.name.size() == lower.size() && EqualsIgnoringCase(a.name, lower))
+                    slot = &a.rawValue;
+            };
+            take(href, "href");
+            take(feed, "feedurl");
+            take(lastVisit, "last_visit");
+            take(added, "add_date");
+        }
         if (feed) {
             ++m_tally.feeds;
             // The site's address opens in a browser; the feed's only in a reader.
@@ -278,9 +308,22 @@ private:
             ++m_tally.scriptsSkipped;
             return;
         }
-        m_link.when = EpochSeconds(t.Attribute("last_visit"));
+        m_link.when = EpochSeconds(lastVisit);
         if (!m_link.when)
-            m_link.when = EpochSeconds(t.Attribute("add_date"));
+            m_link.when = EpochSeconds(added);
+    }
+
+    // The text of an element mostly comes as one piece, which stays a view into the page; only
+    // text broken up by inline markup is gathered in a copy.
+    void CollectText(std::string_view text) {
+        if (m_rawPieces++ == 0) {
+            m_rawText = text;
+            return;
+        }
+        if (m_rawPieces == 2)
+            m_raw.assign(m_rawText);
+        m_raw.append(text);
+        m_rawText = m_raw;
     }
 
     void FinishText() {
@@ -290,29 +333,26 @@ private:
         case Collecting::Nothing:
             return;
         case Collecting::Folder:
-            Decode(m_text, m_raw);
-            m_pendingFolder = m_text;
+            m_pendingFolder = std::string(Decoded(m_text, m_rawText));
             break;
         case Collecting::Link:
-            if (!m_link.skip) {
-                Decode(m_text, m_raw);
-                AddRecord(m_text);
-            }
+            if (!m_link.skip)
+                AddRecord(Decoded(m_text, m_rawText));
             break;
         case Collecting::Description:
             if (m_describable) {
-                Decode(m_text, m_raw);
                 m_name.clear();
-                AppendUtf8AsSjis(m_name, m_text, m_tally.replacedCharacters);
+                AppendUtf8AsSjis(m_name, Decoded(m_text, m_rawText), m_tally.replacedCharacters);
                 m_into.SetCell(m_into.EntryRow() - 1, 4, m_name);
             }
             m_describable = false;
             break;
         }
-        m_raw.clear();
+        m_rawText = {};
+        m_rawPieces = 0;
     }
 
-    void AddRecord(const std::string& title) {
+    void AddRecord(std::string_view title) {
         m_name.clear();
         AppendUtf8AsSjis(m_name, title, m_tally.replacedCharacters);
         m_address.clear();
@@ -324,7 +364,7 @@ private:
         }
         if (m_cutLevels > 0)
             ++m_tally.cutFolderPaths;
-        const std::string access = m_link.when ? AccessText(*m_link.when) : std::string();
+        const std::string_view access = m_link.when ? AccessText(*m_link.when) : std::string_view();
         m_into.AppendRecord(m_name, m_address, access, m_remark);
         m_describable = true;
     }
@@ -332,7 +372,8 @@ private:
     const std::string& AccessText(std::time_t t) {
         if (t != m_lastTime || m_lastAccess.empty()) {
             m_lastTime = t;
-            m_lastAccess = m_stamps.Text(t);
+            m_lastAccess.clear();
+            m_stamps.Append(m_lastAccess, t);
         }
         return m_lastAccess;
     }
@@ -346,8 +387,10 @@ private:
     TableStore& m_into;
     ExchangeTally& m_tally;
     Collecting m_collecting = Collecting::Nothing;
-    std::string m_raw;
-    std::string m_text; // m_raw decoded
+    std::string_view m_rawText; // the text collected so far, references not yet decoded
+    std::size_t m_rawPieces = 0;
+    std::string m_raw;  // m_rawText when it came in more than one piece
+    std::string m_text; // m_rawText decoded, where decoding changed it
     Link m_link;
     std::optional<std::string> m_pendingFolder;
     std::string m_path; // UTF-8, folders joined by "/"

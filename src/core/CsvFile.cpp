@@ -4,6 +4,7 @@
 #include "util/Cp932Fit.h"
 
 #include <array>
+#include <charconv>
 
 namespace lh {
 
@@ -126,18 +127,28 @@ bool NeedsFormulaGuard(std::string_view field) {
 // test runs on the document bytes: no second byte of a double-byte character is below 0x40.
 void AppendQuotedField(std::string& out, std::string_view sjis, std::string& scratch,
                        ExchangeTally& tally) {
-    bool quote = !sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' ');
-    bool quotes = false;
-    for (const char c : sjis) {
-        if (c == ',' || c == '\r' || c == '\n') {
-            quote = true;
-        } else if (c == '"') {
-            quote = true;
-            quotes = true;
-        }
-    }
+    // What each byte asks for, found in one pass: most cells are plain ASCII and go out as
+    // they are.
+    enum : unsigned char { kQuote = 1, kQuoteMark = 2, kConvert = 4 };
+    static constexpr auto kNeeds = [] {
+        std::array<unsigned char, 256> needs{};
+        needs[','] = needs['\r'] = needs['\n'] = kQuote;
+        needs['"'] = kQuote | kQuoteMark;
+        for (std::size_t b = 0x80; b < 256; ++b)
+            needs[b] = kConvert;
+        return needs;
+    }();
+    unsigned needs = 0;
+    for (const char c : sjis)
+        needs |= kNeeds[static_cast<unsigned char>(c)];
+    const bool quote =
+        (needs & kQuote) != 0 || (!sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' '));
+    const bool quotes = (needs & kQuoteMark) != 0;
     if (!quote) {
-        AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
+        if ((needs & kConvert) != 0)
+            AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
+        else
+            out.append(sjis);
         return;
     }
     out += '"';
@@ -176,7 +187,8 @@ bool CsvFormat::Write(std::FILE* out, const TableStore& records, const std::stri
     }
     b += "\r\n";
     for (TableStore::Row r = 1; r < records.EntryRow(); ++r) {
-        b += std::to_string(r);
+        char number[24];
+        b.append(number, std::to_chars(number, number + sizeof number, r).ptr);
         for (int c = 1; c < TableStore::kColumnCount; ++c) {
             b += ',';
             AppendField(b, records.CellView(r, c), scratch, tally);

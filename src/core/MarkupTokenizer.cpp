@@ -2,23 +2,59 @@
 
 #include "util/Cp932Fit.h"
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace lh {
 
 namespace {
 
+// What each byte can be in markup, one bit per question: the tag loops ask one table lookup
+// per byte instead of a chain of comparisons.
+enum ByteClass : unsigned char {
+    kLetter = 1,        // ASCII letter
+    kNameByte = 2,      // in a tag name: letters, digits, "-", "_", ":", "."
+    kSpace = 4,         // blank or line break
+    kAttributeEnd = 8,  // ends an attribute name: blank, "=", ">", "/"
+    kBareValueEnd = 16, // ends an unquoted value: blank, ">"
+};
+
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+        unsigned char k = 0;
+        if (letter)
+            k |= kLetter;
+        if (letter || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' || c == '.')
+            k |= kNameByte;
+        if (space)
+            k |= kSpace | kAttributeEnd | kBareValueEnd;
+        if (c == '=' || c == '/')
+            k |= kAttributeEnd;
+        if (c == '>')
+            k |= kAttributeEnd | kBareValueEnd;
+        classes[static_cast<std::size_t>(c)] = k;
+    }
+    return classes;
+}();
+
+bool Is(char c, ByteClass what) noexcept {
+    return (kByteClasses[static_cast<unsigned char>(c)] & what) != 0;
+}
+
 bool IsAsciiLetter(char c) noexcept {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return Is(c, kLetter);
 }
 
 bool IsNameChar(char c) noexcept {
-    return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' ||
-           c == '.';
+    return Is(c, kNameByte);
 }
 
 bool IsSpace(char c) noexcept {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    return Is(c, kSpace);
 }
 
 char Lower(char c) noexcept {
@@ -202,8 +238,7 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
             break;
         }
         const std::size_t attrFrom = p;
-        while (p < size && !IsSpace(m_page[p]) && m_page[p] != '=' && m_page[p] != '>' &&
-               m_page[p] != '/')
+        while (p < size && !Is(m_page[p], kAttributeEnd))
             ++p;
         if (p == attrFrom)
             ++p; // a "=" where a name should be: step over it
@@ -216,24 +251,12 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
             while (q < size && IsSpace(m_page[q]))
                 ++q;
             if (q < size && (m_page[q] == '"' || m_page[q] == '\'')) {
-                const char quote = m_page[q];
-                std::size_t close = m_page.find(quote, q + 1);
-                std::size_t resume = close + 1;
-                // A value that would run past the end of its line, where a ">" still stands on
-                // it, has lost its closing quote: it ends at that ">" rather than swallowing the
-                // entries that follow (bookmark files hold one entry a line).
-                const std::size_t lineEnd = m_page.find('\n', q + 1);
-                const std::size_t gt = m_page.find('>', q + 1);
-                if (close == std::string_view::npos ||
-                    (lineEnd != std::string_view::npos && close > lineEnd && gt < lineEnd)) {
-                    close = gt == std::string_view::npos ? size : gt;
-                    resume = close;
-                }
+                const std::size_t close = QuotedValueEnd(q);
                 attribute.rawValue = m_page.substr(q + 1, close - q - 1);
-                p = resume;
+                p = close < size && m_page[close] == m_page[q] ? close + 1 : close;
             } else {
                 const std::size_t valueFrom = q;
-                while (q < size && !IsSpace(m_page[q]) && m_page[q] != '>')
+                while (q < size && !Is(m_page[q], kBareValueEnd))
                     ++q;
                 attribute.rawValue = m_page.substr(valueFrom, q - valueFrom);
                 p = q;
@@ -245,6 +268,27 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
     if (token.Is(MarkupToken::Kind::StartTag, "script") ||
         token.Is(MarkupToken::Kind::StartTag, "style"))
         SkipRawText(token.name);
+}
+
+std::size_t MarkupTokenizer::QuotedValueEnd(std::size_t open) const noexcept {
+    const char* const page = m_page.data();
+    const std::size_t size = m_page.size();
+    const auto find = [page](char c, std::size_t from, std::size_t to) {
+        const void* hit = std::memchr(page + from, c, to - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - page) : to;
+    };
+    // A value that would run past the end of its line, where a ">" still stands on it, has lost
+    // its closing quote: it ends at that ">" rather than swallowing the entries that follow
+    // (bookmark files hold one entry a line). Each search stops at the closing quote or that
+    // line's end, so a page without line breaks is still read in one linear pass.
+    const std::size_t close = find(m_page[open], open + 1, size);
+    if (close == size)
+        return find('>', open + 1, size);
+    const std::size_t lineEnd = find('\n', open + 1, close);
+    if (lineEnd == close)
+        return close;
+    const std::size_t gt = find('>', open + 1, lineEnd);
+    return gt < lineEnd ? gt : close;
 }
 
 void MarkupTokenizer::SkipRawText(std::string_view tagName) {

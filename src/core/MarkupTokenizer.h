@@ -41,6 +41,9 @@ public:
 private:
     void ReadTag(MarkupToken& token);
     void SkipRawText(std::string_view tagName);
+    // Where the quoted attribute value opened at `open` ends: its closing quote, or the ">" or
+    // end of page that stands in for a lost one.
+    std::size_t QuotedValueEnd(std::size_t open) const noexcept;
 
     std::string_view m_page;
     std::size_t m_pos = 0;

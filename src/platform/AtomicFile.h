@@ -68,6 +68,7 @@ private:
     std::string m_target;
     std::string m_tempName; // empty while the file has no name of its own
     std::FILE* m_stream = nullptr;
+    int m_fd = -1; // the stream's descriptor where the system has them
     FileIdentity m_identity;
 };
 

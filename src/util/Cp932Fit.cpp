@@ -2,7 +2,9 @@
 
 #include "Codec.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace lh {
@@ -75,14 +77,23 @@ std::uint16_t SjisForm(char32_t cp) {
     return slot;
 }
 
-void AppendForm(std::string& out, std::uint16_t form) {
+char* PutForm(char* w, std::uint16_t form) noexcept {
     if (form >= 0x100)
-        out += static_cast<char>(form >> 8);
-    out += static_cast<char>(form & 0xFF);
+        *w++ = static_cast<char>(form >> 8);
+    *w++ = static_cast<char>(form & 0xFF);
+    return w;
 }
 
-// End of the run of ASCII bytes starting at `i`, eight bytes at a time.
+// End of the run of ASCII bytes starting at `i`, 32 and then eight bytes at a time (whole
+// pages are mostly ASCII markup).
 std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
+    while (i + 32 <= s.size()) {
+        std::uint64_t w[4];
+        std::memcpy(w, s.data() + i, sizeof w);
+        if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ULL)
+            break;
+        i += 32;
+    }
     while (i + 8 <= s.size()) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
@@ -95,24 +106,48 @@ std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
     return i;
 }
 
-// Runs of ASCII are copied whole; everything else goes one character at a time.
-template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
-    out.reserve(out.size() + s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const std::size_t j = AsciiRunEnd(s, i);
-        out.append(s.data() + i, j - i);
-        i = j;
-        if (i < s.size())
-            i += onOther(i);
+// No conversion here makes more than three bytes of one (a byte that does not decode becomes
+// U+FFFD or %XX), so the output is written into room of that size made once, instead of byte by
+// byte; the room is this thread's scratch, which needs no clearing as a string's would.
+constexpr std::size_t kMostGrowth = 3;
+
+char* Scratch(std::size_t size) {
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local std::size_t capacity = 0;
+    if (capacity < size) {
+        capacity = std::max(size, 2 * capacity);
+        buffer = std::make_unique_for_overwrite<char[]>(capacity);
     }
+    return buffer.get();
 }
 
-void AppendPercent(std::string& out, unsigned char b) {
+// Runs of ASCII are copied whole; everything else goes one character at a time: `onOther(i, w)`
+// writes at `w`, moves it on, and returns the bytes of `s` it used.
+template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
+    std::size_t i = AsciiRunEnd(s, 0);
+    if (i == s.size()) {
+        out.append(s);
+        return;
+    }
+    char* const start = Scratch(s.size() * kMostGrowth);
+    std::memcpy(start, s.data(), i);
+    char* w = start + i;
+    while (i < s.size()) {
+        i += onOther(i, w);
+        const std::size_t j = AsciiRunEnd(s, i);
+        std::memcpy(w, s.data() + i, j - i);
+        w += j - i;
+        i = j;
+    }
+    out.append(start, static_cast<std::size_t>(w - start));
+}
+
+char* PutPercent(char* w, unsigned char b) noexcept {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[b >> 4];
-    out += kHex[b & 0x0F];
+    *w++ = '%';
+    *w++ = kHex[b >> 4];
+    *w++ = kHex[b & 0x0F];
+    return w;
 }
 
 bool IsLead(unsigned char b) noexcept {
@@ -164,38 +199,39 @@ void AppendUtf8Char(std::string& out, char32_t cp) {
 }
 
 void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced) {
-    Walk(out, utf8, [&](std::size_t i) {
+    Walk(out, utf8, [&](std::size_t i, char*& w) {
         std::size_t length = 1;
         const char32_t cp = DecodeUtf8(utf8, i, length);
         const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
         if (form == kNoForm) {
-            out += kSjisGetaMark;
+            std::memcpy(w, kSjisGetaMark.data(), kSjisGetaMark.size());
+            w += kSjisGetaMark.size();
             ++replaced;
         } else {
-            AppendForm(out, form);
+            w = PutForm(w, form);
         }
         return length;
     });
 }
 
 void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded) {
-    Walk(out, utf8, [&](std::size_t i) {
+    Walk(out, utf8, [&](std::size_t i, char*& w) {
         std::size_t length = 1;
         const char32_t cp = DecodeUtf8(utf8, i, length);
         const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
         if (form == kNoForm) {
             for (std::size_t k = 0; k < length; ++k)
-                AppendPercent(out, static_cast<unsigned char>(utf8[i + k]));
+                w = PutPercent(w, static_cast<unsigned char>(utf8[i + k]));
             ++encoded;
         } else {
-            AppendForm(out, form);
+            w = PutForm(w, form);
         }
         return length;
     });
 }
 
 void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& lossy) {
-    Walk(out, sjis, [&](std::size_t i) -> std::size_t {
+    Walk(out, sjis, [&](std::size_t i, char*& w) -> std::size_t {
         const auto b = static_cast<unsigned char>(sjis[i]);
         const bool pair =
             IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
@@ -204,27 +240,41 @@ void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& los
         const std::uint32_t form = Utf8Form(key, sjis.substr(i, pair ? 2 : 1));
         if (form == kNoText) {
             // Like the codec's lossy reading: one byte is replaced and the next read afresh.
-            out += "\xEF\xBF\xBD";
+            std::memcpy(w, "\xEF\xBF\xBD", 3);
+            w += 3;
             ++lossy;
             return 1;
         }
         const std::size_t n = form >> 24;
         for (std::size_t k = 0; k < n; ++k)
-            out += static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
+            *w++ = static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
         return pair ? 2 : 1;
     });
 }
 
 bool IsUtf8(std::string_view text) noexcept {
+    const auto* u = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < text.size()) {
+    while (i < n) {
         i = AsciiRunEnd(text, i);
-        if (i == text.size())
-            break;
-        std::size_t length = 1;
-        if (DecodeUtf8(text, i, length) == kInvalid)
-            return false;
-        i += length;
+        // The characters up to the next ASCII byte; kana and kanji (three bytes) are checked
+        // here, without decoding them in full.
+        while (i < n && u[i] >= 0x80) {
+            if (n - i >= 3 && (u[i] & 0xF0) == 0xE0 && (u[i + 1] & 0xC0) == 0x80 &&
+                (u[i + 2] & 0xC0) == 0x80) {
+                // The lead and the next byte decide whether the form is overlong or a surrogate.
+                const unsigned high = (u[i] & 0x0Fu) << 12 | (u[i + 1] & 0x3Fu) << 6;
+                if (high < 0x800 || (high >= 0xD800 && high <= 0xDFFF))
+                    return false;
+                i += 3;
+                continue;
+            }
+            std::size_t length = 1;
+            if (DecodeUtf8(text, i, length) == kInvalid)
+                return false;
+            i += length;
+        }
     }
     return true;
 }

@@ -378,3 +378,45 @@ TEST(MarkupTokenizer, endsOnEveryTruncatedPiece) {
         EXPECT_EQ(tokenizer.Position(), n);
     }
 }
+
+TEST(MarkupTokenizer, quotedValuesEndAtTheirQuoteOrStandInForALostOne) {
+    struct Case {
+        const char* what;
+        std::string tag;
+        std::vector<std::string> values; // of the first tag's attributes
+    };
+    const Case cases[] = {
+        {"closed", "<A HREF=\"v\" B='w'>", {"v", "w"}},
+        {"lost quote, the line's \">\" ends it",
+         "<A HREF=\"http://a/>A</A>\n<B X=\"y\">",
+         {"http://a/"}},
+        {"over a line break without \">\" before it", "<A T=\"one\ntwo\" U=1>", {"one\ntwo", "1"}},
+        {"\">\" only after the line break", "<A T='one\ntw>o' U=1>", {"one\ntw>o", "1"}},
+        {"never closed, \">\" later", "<A T=\"abc>def", {"abc"}},
+        {"never closed, no \">\"", "<A T=\"abc", {"abc"}},
+    };
+    for (const Case& c : cases) {
+        MarkupTokenizer tokenizer(c.tag);
+        MarkupToken token;
+        ASSERT_TRUE(tokenizer.Next(token)) << c.what;
+        std::vector<std::string> values;
+        for (const MarkupAttribute& a : token.attributes)
+            values.emplace_back(a.rawValue);
+        EXPECT_EQ(values, c.values) << c.what;
+    }
+}
+
+TEST(BookmarkFile, pageWithoutLineBreaksIsReadInOnePass) {
+    // Searching each value's line end anew on a page of one line would take minutes here.
+    std::string page = "<DL>";
+    constexpr int kBookmarks = 100000;
+    for (int i = 0; i < kBookmarks; ++i)
+        page += "<DT><A HREF=\"http://a.example/" + std::to_string(i) +
+                "\" ADD_DATE=\"1700000000\" ICON=\"data:x\">n</A>";
+    page += "</DL>";
+    TableStore t;
+    ExchangeTally tally;
+    ParseBookmarkPage(page, t, tally);
+    ASSERT_EQ(t.RecordCount(), kBookmarks);
+    EXPECT_EQ(t.CellView(kBookmarks, 2), "http://a.example/" + std::to_string(kBookmarks - 1));
+}

@@ -64,3 +64,48 @@ TEST(Cp932Fit, utf8CheckRejectsOverlongAndSurrogates) {
     EXPECT_FALSE(IsUtf8("\xED\xA0\x80")); // a surrogate
     EXPECT_FALSE(IsUtf8(Sjis("日本語"))); // Shift-JIS bytes
 }
+
+TEST(Cp932Fit, utf8CheckDecidesEveryThreeByteFormAsTheFullDecoderDoes) {
+    struct Case {
+        const char* bytes;
+        bool utf8;
+    };
+    const Case cases[] = {
+        {"\xE0\xA0\x80", true},
+        {"\xE0\x9F\xBF", false}, // smallest form, overlong
+        {"\xED\x9F\xBF", true},
+        {"\xED\xA0\x80", false}, // below the surrogates, the first
+        {"\xED\xBF\xBF", false},
+        {"\xEE\x80\x80", true}, // the last surrogate, above them
+        {"\xEF\xBF\xBF", true},
+        {"\xE3\x81", false}, // the top, cut short
+        {"\xE3\x81z", false},
+        {"\xE3z\x81", false}, // an ASCII byte inside
+        {"\xE3\x81\x82\xE3\x81\x84", true},
+    };
+    for (const Case& c : cases) {
+        // Alone, and inside long ASCII text on both sides, where the check runs its fast path.
+        const std::string padding(45, 'a');
+        EXPECT_EQ(IsUtf8(c.bytes), c.utf8) << c.bytes;
+        EXPECT_EQ(IsUtf8(padding + c.bytes + padding), c.utf8) << c.bytes;
+        EXPECT_EQ(IsUtf8(padding + "日本" + c.bytes + "語" + padding), c.utf8) << c.bytes;
+    }
+}
+
+TEST(Cp932Fit, longConversionsGiveWhatTheirPiecesGive) {
+    // Short and long texts alternate, so the room the conversions write into is grown and
+    // reused, and each result is appended to what the output already holds.
+    std::string piecewise;
+    std::string whole;
+    std::string text;
+    std::int64_t replaced = 0;
+    for (int k = 0; k < 200; ++k) {
+        const std::string piece =
+            k % 3 == 0 ? std::string(k * 50, 'x') + "日本語😀" : "名前 " + std::to_string(k) + " ｱ";
+        AppendUtf8AsSjis(piecewise, piece, replaced);
+        text += piece;
+    }
+    AppendUtf8AsSjis(whole, text, replaced);
+    EXPECT_EQ(whole, piecewise);
+    EXPECT_EQ(replaced, 2 * 67); // the emoji of every third piece, counted both times
+}

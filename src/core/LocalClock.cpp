@@ -1,0 +1,89 @@
+#include "LocalClock.h"
+
+#include "platform/Locale.h"
+
+namespace lh {
+
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) noexcept {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
+std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) noexcept {
+    y -= m <= 2;
+    const std::int64_t era = FloorDiv(y, 400);
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(std::int64_t z, std::tm& tm) noexcept {
+    z += 719468;
+    const std::int64_t era = FloorDiv(z, 146097);
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t y = yoe + era * 400 + (m <= 2);
+    tm.tm_year = static_cast<int>(y - 1900);
+    tm.tm_mon = static_cast<int>(m - 1);
+    tm.tm_mday = static_cast<int>(d);
+}
+
+// The local fields of `t` read as if they were UTC, minus `t`: the zone's offset, plus any leap
+// seconds the zone counts.
+std::int64_t ShiftAt(std::int64_t t) {
+    const std::tm tm = platform::LocalTime(static_cast<std::time_t>(t));
+    const std::int64_t local =
+        DaysFromCivil(tm.tm_year + 1900LL, tm.tm_mon + 1, tm.tm_mday) * 86400 +
+        tm.tm_hour * 3600LL + tm.tm_min * 60LL + tm.tm_sec;
+    return local - t;
+}
+
+} // namespace
+
+std::int64_t LocalClock::ShiftOfSpan(std::int64_t span) {
+    if (m_places.empty())
+        m_places.resize(kPlaces);
+    Place& place = m_places[static_cast<std::size_t>(span) & (kPlaces - 1)];
+    if (place.span != span) {
+        const std::int64_t first = span * kSpan;
+        const std::int64_t shift = ShiftAt(first);
+        place.span = span;
+        place.shift = shift == ShiftAt(first + kSpan - 1) ? shift : kMixed;
+    }
+    return place.shift;
+}
+
+std::tm LocalClock::At(std::time_t t) {
+    const auto when = static_cast<std::int64_t>(t);
+    const std::int64_t shift = ShiftOfSpan(FloorDiv(when, kSpan));
+    if (shift == kMixed) {
+        const std::tm full = platform::LocalTime(t);
+        std::tm tm{};
+        tm.tm_year = full.tm_year;
+        tm.tm_mon = full.tm_mon;
+        tm.tm_mday = full.tm_mday;
+        tm.tm_hour = full.tm_hour;
+        tm.tm_min = full.tm_min;
+        tm.tm_sec = full.tm_sec;
+        return tm;
+    }
+    const std::int64_t local = when + shift;
+    const std::int64_t days = FloorDiv(local, 86400);
+    const std::int64_t seconds = local - days * 86400;
+    std::tm tm{};
+    CivilFromDays(days, tm);
+    tm.tm_hour = static_cast<int>(seconds / 3600);
+    tm.tm_min = static_cast<int>(seconds / 60 % 60);
+    tm.tm_sec = static_cast<int>(seconds % 60);
+    return tm;
+}
+
+} // namespace lh
