@@ -600,7 +600,7 @@ const std::optional<AccessStampLayout>& LocaleStampLayout() {
 
 } // namespace
 
-std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
+std::optional<AccessStampLayout::Fields> AccessFieldsFromText(std::string_view text) {
     // The locale's own layout first: a year-first stamp may still count the hours to twelve.
     std::optional<AccessStampLayout::Fields> parts;
     if (const std::optional<AccessStampLayout>& layout = LocaleStampLayout())
@@ -609,6 +609,13 @@ std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
         parts = YearFirstFields(text);
     if (!parts || (*parts)[0] < 1970 || (*parts)[1] < 1 || (*parts)[1] > 12 || (*parts)[2] < 1 ||
         (*parts)[2] > 31 || (*parts)[3] > 23 || (*parts)[4] > 59 || (*parts)[5] > 60)
+        return std::nullopt;
+    return parts;
+}
+
+std::optional<std::time_t> TimeFromAccessText(std::string_view text) {
+    const std::optional<AccessStampLayout::Fields> parts = AccessFieldsFromText(text);
+    if (!parts)
         return std::nullopt;
     std::tm tm{};
     tm.tm_year = (*parts)[0] - 1900;

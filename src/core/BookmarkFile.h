@@ -10,6 +10,7 @@
 // Writing: one folder named after the collection's title holding every record, its remark as
 // the description, which is how the reader above gets the same records back.
 
+#include "AccessStampLayout.h"
 #include "CollectionFormat.h"
 
 #include <ctime>
@@ -31,5 +32,8 @@ std::string AccessTextFromTime(std::time_t t);
 // the order year, month, day, hour, minute, second with any separators between them. Empty for
 // any other text.
 std::optional<std::time_t> TimeFromAccessText(std::string_view text);
+// The same reading as local date and time fields, without turning them into a time: for ordering
+// many stamps, where the fields order like the times.
+std::optional<AccessStampLayout::Fields> AccessFieldsFromText(std::string_view text);
 
 } // namespace lh
