@@ -57,7 +57,7 @@ TableStore& MillionRecords() {
 RecordCells Cells(const TableStore& t) {
     return RecordCells(
         static_cast<std::size_t>(t.RecordCount()), [&t](std::size_t r, GridColumn c) {
-            return t.CellView(static_cast<TableStore::Row>(r) + 1, static_cast<int>(c));
+            return t.Text(static_cast<TableStore::Row>(r), static_cast<int>(c) - 1);
         });
 }
 
