@@ -12,6 +12,7 @@
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -211,7 +212,8 @@ void MainWindow::TableSetup(const QFont& displayFont) {
     m_doc.SetDocumentTitle(Document::kDefaultTitle);
     m_grid->SetCornerText(CollectionModel::ToDisplay(TableStore::Heading(0)));
     for (int column = 0; column < TableStore::kColumnCount; ++column)
-        m_grid->SetColumnWidth(column, ColumnWidthFor(column, keys::kCell[column].Read(), size));
+        m_grid->SetColumnWidth(
+            column, ColumnWidthFor(column, keys::kCell[column].Read(ProgramSettings()), size));
 }
 
 void MainWindow::ShowTable(bool visible) {

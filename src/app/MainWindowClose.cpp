@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 #include "core/CloseSettings.h"
 #include "core/UsageRecord.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QCloseEvent>
@@ -37,7 +38,7 @@ bool MainWindow::ConfirmClose() {
     m_grid->FinishEditing();
     if (!m_files->OpenDocument({}, OpenMode::QueryOnly))
         return false;
-    if (keys::kEndMsg.IsOn() &&
+    if (keys::kEndMsg.IsOn(ProgramSettings()) &&
         m_messages->ShowMessageBox(kExitQuestion, std::string(), mb::kStyleConfirm) != mb::kIdYes)
         return false;
 
@@ -56,7 +57,7 @@ bool MainWindow::ConfirmClose() {
     state.saveDialog = {m_files->SaveDialog().dir, m_files->SaveDialog().filterIndex};
     state.addDialog = {m_options.addDir, m_options.addFilter};
     state.currentFile = m_doc.CurrentFile();
-    WriteCloseSettings(state, ProcessUsageRecord(), *m_messages);
+    WriteCloseSettings(ProgramSettings(), state, ProcessUsageRecord(), *m_messages);
     return true;
 }
 

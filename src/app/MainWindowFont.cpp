@@ -3,6 +3,7 @@
 #include "RefusedCharacter.h"
 #include "core/DisplayFont.h"
 #include "core/TableLayout.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/Codec.h"
 #include "util/SettingKeys.h"
 
@@ -67,7 +68,7 @@ void SetGridFont(CollectionView* grid, const QFont& font) {
 } // namespace
 
 void MainWindow::RestoreDisplayFont() {
-    const StoredFont stored = ReadStoredFont();
+    const StoredFont stored = ReadStoredFont(ProgramSettings());
     m_fontColor = stored.color;
     m_fontName = stored.name;
     QFont font(FaceFamily(stored.name), stored.size);
@@ -120,7 +121,7 @@ void MainWindow::ChooseFont() {
     stored.italic = font.italic();
     stored.underline = font.underline();
     stored.strikeOut = font.strikeOut();
-    WriteStoredFont(stored);
+    WriteStoredFont(ProgramSettings(), stored);
 }
 
 void MainWindow::EditTitle() {

@@ -1,6 +1,7 @@
 #include "CollectionModel.h"
 #include "CollectionView.h"
 #include "MainWindow.h"
+#include "dialogs/ProgramSettings.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,9 +23,9 @@ void MainWindow::ConnectScanCommands() {
 }
 
 void MainWindow::RestoreScanOptions() {
-    m_options.scan.encoding =
-        EncodingChoiceNamed(keys::kScanEncoding.Read()).value_or(EncodingChoice::Auto);
-    m_options.scan.https = keys::kScanHttps.IsOn();
+    m_options.scan.encoding = EncodingChoiceNamed(keys::kScanEncoding.Read(ProgramSettings()))
+                                  .value_or(EncodingChoice::Auto);
+    m_options.scan.https = keys::kScanHttps.IsOn(ProgramSettings());
     ShowScanOptions();
 }
 
@@ -39,13 +40,13 @@ void MainWindow::ShowScanOptions() {
 
 void MainWindow::ToggleHttpsScan() {
     m_options.scan.https = !m_options.scan.https;
-    keys::kScanHttps.Write(m_options.scan.https ? 1 : 0);
+    keys::kScanHttps.Write(ProgramSettings(), m_options.scan.https ? 1 : 0);
     ShowScanOptions();
 }
 
 void MainWindow::SetScanEncoding(EncodingChoice choice) {
     m_options.scan.encoding = choice;
-    keys::kScanEncoding.Write(EncodingChoiceName(choice));
+    keys::kScanEncoding.Write(ProgramSettings(), EncodingChoiceName(choice));
     ShowScanOptions();
 }
 

@@ -4,6 +4,7 @@
 #include "PlatformPath.h"
 #include "core/ProcessState.h"
 #include "core/StartupRules.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SplashStep.h"
 #include "platform/FileSystem.h"
 #include "util/SettingKeys.h"
@@ -33,14 +34,15 @@ void MainWindow::RestoreWindowState() {
     // writes back), so a window comes back exactly where it was, frame or none.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize();
-    const MainPlacement placement = RestoreMainPlacement(SecondInstance, screenSize.width(),
-                                                         screenSize.height(), width(), height());
+    const MainPlacement placement =
+        RestoreMainPlacement(ProgramSettings(), SecondInstance, screenSize.width(),
+                             screenSize.height(), width(), height());
     if (!placement.systemChooses)
         setGeometry(placement.left, placement.top, placement.width, placement.height);
     else if (screen)
         setGeometry(SystemChosenGeometry(screen->availableGeometry()));
 
-    const int panelWidth = lh::CaretPanelWidth(statusBar()->height());
+    const int panelWidth = lh::CaretPanelWidth(ProgramSettings(), statusBar()->height());
     if (panelWidth >= 0)
         SetCaretPanelWidth(panelWidth);
 
@@ -65,17 +67,19 @@ void MainWindow::DeferredStartup() {
     m_hintsBound = true;
 
     RestoreOptions();
-    m_history.LoadFromSettings();
-    m_files->OpenDialog() = {keys::kOpenDir.Read(), keys::kOpenFilter.Read()};
-    m_files->SaveDialog() = {keys::kSaveDir.Read(), keys::kSaveFilter.Read()};
-    m_options.addDir = keys::kAddDir.Read();
-    m_options.addFilter = keys::kAddFilter.Read();
+    m_history.LoadFromSettings(ProgramSettings());
+    m_files->OpenDialog() = {keys::kOpenDir.Read(ProgramSettings()),
+                             keys::kOpenFilter.Read(ProgramSettings())};
+    m_files->SaveDialog() = {keys::kSaveDir.Read(ProgramSettings()),
+                             keys::kSaveFilter.Read(ProgramSettings())};
+    m_options.addDir = keys::kAddDir.Read(ProgramSettings());
+    m_options.addFilter = keys::kAddFilter.Read(ProgramSettings());
     RestoreScanOptions();
     m_files->RebuildHistoryMenu();
 
-    m_options.gaugeVisible = keys::kGaugeVisible.IsOn();
-    m_options.infoVisible = keys::kInfoVisible.IsOn();
-    m_options.newGauge = keys::kNewGauge.IsNotOff();
+    m_options.gaugeVisible = keys::kGaugeVisible.IsOn(ProgramSettings());
+    m_options.infoVisible = keys::kInfoVisible.IsOn(ProgramSettings());
+    m_options.newGauge = keys::kNewGauge.IsNotOff(ProgramSettings());
     m_gaugeBar->SetGaugeVisible(m_options.gaugeVisible);
     m_gaugeBar->SetInfoVisible(m_options.infoVisible);
     m_gaugeBar->SetNewGauge(m_options.newGauge);
@@ -83,7 +87,8 @@ void MainWindow::DeferredStartup() {
     RestoreDisplayFont();
     TableSetup(m_displayFont);
 
-    m_files->OpenStartupDocument(StartupDocument(StartupFileName(m_startupParameters)));
+    m_files->OpenStartupDocument(
+        StartupDocument(ProgramSettings(), StartupFileName(m_startupParameters)));
 
     ReleaseSplash();
     ApplyStartupWindowState();
@@ -98,19 +103,19 @@ void MainWindow::DeferredStartup() {
 }
 
 void MainWindow::RestoreOptions() {
-    m_options.escToClose = keys::kEscToClose.IsOn();
-    m_options.openToSave = keys::kOpenToSave.IsOn();
-    m_options.backFile = keys::kBackFile.Read();
+    m_options.escToClose = keys::kEscToClose.IsOn(ProgramSettings());
+    m_options.openToSave = keys::kOpenToSave.IsOn(ProgramSettings());
+    m_options.backFile = keys::kBackFile.Read(ProgramSettings());
     // Pop-up hints stay on unless switched off with exactly 0.
-    m_showHints = keys::kShowHint.IsNotOff();
-    m_options.fileHistOpen = keys::kFileHistOpen.IsOn();
-    m_options.fileHistSave = keys::kFileHistSave.IsOn();
+    m_showHints = keys::kShowHint.IsNotOff(ProgramSettings());
+    m_options.fileHistOpen = keys::kFileHistOpen.IsOn(ProgramSettings());
+    m_options.fileHistSave = keys::kFileHistSave.IsOn(ProgramSettings());
 }
 
 void MainWindow::ApplyStartupWindowState() {
     // How the launcher or the window system brought the window up, in the stored codes.
     const int launchState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    switch (StartupWindowState(launchState)) {
+    switch (StartupWindowState(ProgramSettings(), launchState)) {
     case 1:
         setWindowState(windowState() | Qt::WindowMinimized);
         break;

@@ -8,6 +8,7 @@
 #include "dialogs/Copyright.h"
 #include "dialogs/CopyrightNotice.h"
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/Codec.h"
 #include "util/SettingKeys.h"
@@ -29,7 +30,7 @@ constexpr const char* kStatisticsCaption = "裏ﾊﾞｰｼﾞｮﾝ情報";
 // A usage-record value for display, or "不明" when none is stored.
 std::string UsageValue(const StringSetting& key) {
     const std::string unknown = keys::kUsageUnknown;
-    const std::string stored = key.ReadOr(unknown);
+    const std::string stored = key.ReadOr(ProgramSettings(), unknown);
     if (stored == unknown)
         return unknown;
 #ifdef _WIN32

@@ -2,6 +2,7 @@
 
 #include "controls/Gauge.h"
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/SettingKeys.h"
 
@@ -161,18 +162,18 @@ void BarSettingsDialog::Timer1Timer() {
 void BarSettingsDialog::BitBtn1Click() {
     const bool statusBar = m_checkBox4->isChecked();
     m_host.SetStatusBarWanted(statusBar);
-    keys::kStatusVisible.Write(Bit(statusBar));
+    keys::kStatusVisible.Write(ProgramSettings(), Bit(statusBar));
 
     const int panelWidth = CaretPanelWidthFor(m_checkBox5->isChecked(), m_host.StatusBarHeight());
     m_host.SetCaretPanelWidth(panelWidth);
-    keys::kPanelVisible1.Write(panelWidth);
+    keys::kPanelVisible1.Write(ProgramSettings(), panelWidth);
 
     m_options.gaugeVisible = m_checkBox8->isChecked();
-    keys::kGaugeVisible.Write(Bit(m_options.gaugeVisible));
+    keys::kGaugeVisible.Write(ProgramSettings(), Bit(m_options.gaugeVisible));
     m_options.infoVisible = m_checkBox9->isChecked();
-    keys::kInfoVisible.Write(Bit(m_options.infoVisible));
+    keys::kInfoVisible.Write(ProgramSettings(), Bit(m_options.infoVisible));
     m_options.newGauge = !m_radioButton2->isChecked();
-    keys::kNewGauge.Write(Bit(m_options.newGauge));
+    keys::kNewGauge.Write(ProgramSettings(), Bit(m_options.newGauge));
     m_host.ProgressLookChanged();
     accept();
 }

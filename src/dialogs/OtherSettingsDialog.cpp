@@ -1,6 +1,7 @@
 #include "OtherSettingsDialog.h"
 
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/SettingKeys.h"
 
@@ -48,7 +49,7 @@ OtherSettingsDialog::OtherSettingsDialog(MainOptions& options, bool historyEmpty
     BuildButtons();
 
     PlaceBySavedPosition(*this, keys::kSetOtherPlacement);
-    const int tab = keys::kSetOtherTab.Read();
+    const int tab = keys::kSetOtherTab.Read(ProgramSettings());
     m_pages->setCurrentIndex(tab == 2 || tab == 3 ? tab - 1 : 0);
     LoadState();
 }
@@ -138,11 +139,11 @@ void OtherSettingsDialog::SetHelpHandler(std::function<void(int)> showHelp) {
 void OtherSettingsDialog::LoadState() {
     // "2ndStart" counts as on only when stored as 1: an absent value shows unticked here even
     // though the start-up lets further instances run then.
-    m_checkBox1->setChecked(keys::k2ndStartBox.IsOn());
-    m_checkBox2->setChecked(keys::kSplashVisible.IsOn());
-    m_checkBox3->setChecked(keys::kPositionMemory.IsOn());
-    m_checkBox4->setChecked(keys::kEndMsg.IsOn());
-    m_checkBox5->setChecked(keys::kEndFileOpen.IsOn());
+    m_checkBox1->setChecked(keys::k2ndStartBox.IsOn(ProgramSettings()));
+    m_checkBox2->setChecked(keys::kSplashVisible.IsOn(ProgramSettings()));
+    m_checkBox3->setChecked(keys::kPositionMemory.IsOn(ProgramSettings()));
+    m_checkBox4->setChecked(keys::kEndMsg.IsOn(ProgramSettings()));
+    m_checkBox5->setChecked(keys::kEndFileOpen.IsOn(ProgramSettings()));
 
     m_checkBox7->setChecked(m_options.openToSave);
     m_checkBox9->setChecked(m_options.escToClose);
@@ -170,34 +171,34 @@ void OtherSettingsDialog::Button1Click() {
 }
 
 void OtherSettingsDialog::BitBtn1Click() {
-    keys::k2ndStart.Write(Bit(m_checkBox1));
-    keys::kSplashVisible.Write(Bit(m_checkBox2));
-    keys::kPositionMemory.Write(Bit(m_checkBox3));
-    keys::kEndMsg.Write(Bit(m_checkBox4));
-    keys::kEndFileOpen.Write(Bit(m_checkBox5));
+    keys::k2ndStart.Write(ProgramSettings(), Bit(m_checkBox1));
+    keys::kSplashVisible.Write(ProgramSettings(), Bit(m_checkBox2));
+    keys::kPositionMemory.Write(ProgramSettings(), Bit(m_checkBox3));
+    keys::kEndMsg.Write(ProgramSettings(), Bit(m_checkBox4));
+    keys::kEndFileOpen.Write(ProgramSettings(), Bit(m_checkBox5));
 
     m_options.openToSave = m_checkBox7->isChecked();
-    keys::kOpenToSave.Write(Bit(m_checkBox7));
+    keys::kOpenToSave.Write(ProgramSettings(), Bit(m_checkBox7));
     m_options.escToClose = m_checkBox9->isChecked();
-    keys::kEscToClose.Write(Bit(m_checkBox9));
+    keys::kEscToClose.Write(ProgramSettings(), Bit(m_checkBox9));
 
     if (!m_checkBox10->isChecked())
         m_options.backFile = 0;
     else
         m_options.backFile = m_radioButton2->isChecked() ? 2 : 1;
-    keys::kBackFile.Write(m_options.backFile);
+    keys::kBackFile.Write(ProgramSettings(), m_options.backFile);
 
     m_options.fileHistOpen = m_checkBox11->isChecked();
-    keys::kFileHistOpen.Write(Bit(m_checkBox11));
+    keys::kFileHistOpen.Write(ProgramSettings(), Bit(m_checkBox11));
     m_options.fileHistSave = m_checkBox12->isChecked();
-    keys::kFileHistSave.Write(Bit(m_checkBox12));
+    keys::kFileHistSave.Write(ProgramSettings(), Bit(m_checkBox12));
     accept();
 }
 
 void OtherSettingsDialog::done(int result) {
     // Every way of closing passes here: OK, Cancel, Esc and the close box.
     StorePosition(*this, keys::kSetOtherPlacement);
-    keys::kSetOtherTab.Write(m_pages->currentIndex() + 1);
+    keys::kSetOtherTab.Write(ProgramSettings(), m_pages->currentIndex() + 1);
     QDialog::done(result);
 }
 

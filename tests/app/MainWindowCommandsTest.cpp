@@ -8,6 +8,7 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/BarSettingsDialog.h"
 #include "dialogs/OtherSettingsDialog.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -170,7 +171,7 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
     item->trigger();
     EXPECT_TRUE(w->statusBar()->isHidden());
     EXPECT_FALSE(item->isChecked());
-    EXPECT_EQ(keys::kStatusVisible.Read(), 0);
+    EXPECT_EQ(keys::kStatusVisible.Read(ProgramSettings()), 0);
     // A long pass ends with the bar still hidden.
     w->ProgressDisplay().ProgressStart(10, "x");
     w->ProgressDisplay().ProgressEnd();
@@ -179,7 +180,7 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
     item->trigger();
     EXPECT_FALSE(w->statusBar()->isHidden());
     EXPECT_TRUE(item->isChecked());
-    EXPECT_EQ(keys::kStatusVisible.Read(), 1);
+    EXPECT_EQ(keys::kStatusVisible.Read(ProgramSettings()), 1);
 }
 
 TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) {

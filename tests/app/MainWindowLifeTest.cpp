@@ -3,6 +3,7 @@
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
 #include "core/ProcessState.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -65,19 +66,19 @@ protected:
 // ---- start-up ------------------------------------------------------------------------------
 
 TEST_F(MainWindowLife, startUp_restoresOptionsHistoryAndDialogPlaces) {
-    keys::kEscToClose.Write(1);
-    keys::kOpenToSave.Write(1);
-    keys::kBackFile.Write(2);
-    keys::kFileHistOpen.Write(0);
-    keys::kMenuFile[0].Write("/d/a.htm");
-    keys::kMenuFile[2].Write("/d/c.htm"); // after an empty slot: not read
-    keys::kOpenDir.Write("/open");
-    keys::kOpenFilter.Write(2);
-    keys::kSaveDir.Write("/save");
-    keys::kAddDir.Write("/add");
-    keys::kAddFilter.Write(2);
-    keys::kInfoVisible.Write(0);
-    keys::kShowHint.Write(0);
+    keys::kEscToClose.Write(ProgramSettings(), 1);
+    keys::kOpenToSave.Write(ProgramSettings(), 1);
+    keys::kBackFile.Write(ProgramSettings(), 2);
+    keys::kFileHistOpen.Write(ProgramSettings(), 0);
+    keys::kMenuFile[0].Write(ProgramSettings(), "/d/a.htm");
+    keys::kMenuFile[2].Write(ProgramSettings(), "/d/c.htm"); // after an empty slot: not read
+    keys::kOpenDir.Write(ProgramSettings(), "/open");
+    keys::kOpenFilter.Write(ProgramSettings(), 2);
+    keys::kSaveDir.Write(ProgramSettings(), "/save");
+    keys::kAddDir.Write(ProgramSettings(), "/add");
+    keys::kAddFilter.Write(ProgramSettings(), 2);
+    keys::kInfoVisible.Write(ProgramSettings(), 0);
+    keys::kShowHint.Write(ProgramSettings(), 0);
     const auto w = Started();
 
     const MainOptions& o = w->Options();
@@ -136,7 +137,7 @@ TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        keys::kEndFile.Write(row.endFile);
+        keys::kEndFile.Write(ProgramSettings(), row.endFile);
         test::ScriptedMessageBox messages;
         messages.Answer(mb::kIdOk);
         MainWindow w;
@@ -152,11 +153,11 @@ TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
 }
 
 TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
-    keys::kFontSize.Write(12);
-    keys::kFontBold.Write(1);
-    keys::kFontItalic.Write(2); // only exactly 1 counts
-    keys::kFontUnderline.Write(1);
-    keys::kCell[2].Write(300);
+    keys::kFontSize.Write(ProgramSettings(), 12);
+    keys::kFontBold.Write(ProgramSettings(), 1);
+    keys::kFontItalic.Write(ProgramSettings(), 2); // only exactly 1 counts
+    keys::kFontUnderline.Write(ProgramSettings(), 1);
+    keys::kCell[2].Write(ProgramSettings(), 300);
     const auto w = Started();
     const QFont& font = w->DisplayFont();
     EXPECT_EQ(font.pointSize(), 12);
@@ -172,10 +173,10 @@ TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
 }
 
 TEST_F(MainWindowLife, startUp_absurdStoredSizes_giveAUsableWindow) {
-    keys::kFontSize.Write(INT32_MAX);
+    keys::kFontSize.Write(ProgramSettings(), INT32_MAX);
     for (int c = 0; c < 5; ++c)
-        keys::kCell[c].Write(INT32_MAX);
-    keys::kPanelVisible1.Write(INT32_MAX);
+        keys::kCell[c].Write(ProgramSettings(), INT32_MAX);
+    keys::kPanelVisible1.Write(ProgramSettings(), INT32_MAX);
     const auto w = Started();
     EXPECT_EQ(w->DisplayFont().pointSize(), keys::kMaxFontSize);
     EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 2 * keys::kMaxFontSize);
@@ -202,10 +203,10 @@ TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        keys::kMainTop.Write(c.top);
-        keys::kMainLeft.Write(c.left);
-        keys::kMainHeight.Write(c.height);
-        keys::kMainWidth.Write(c.width);
+        keys::kMainTop.Write(ProgramSettings(), c.top);
+        keys::kMainLeft.Write(ProgramSettings(), c.left);
+        keys::kMainHeight.Write(ProgramSettings(), c.height);
+        keys::kMainWidth.Write(ProgramSettings(), c.width);
         SecondInstance = c.second;
         MainWindow w;
         SecondInstance = false;
@@ -227,16 +228,16 @@ TEST_F(MainWindowLife, creation_setsThePositionPanelWidth) {
         return w.CaretPanelWidth();
     };
     EXPECT_EQ(panelWidth(), 65);
-    keys::kPanelVisible1.Write(0);
+    keys::kPanelVisible1.Write(ProgramSettings(), 0);
     EXPECT_EQ(panelWidth(), 0);
-    keys::kPanelVisible1.Write(-1);
+    keys::kPanelVisible1.Write(ProgramSettings(), -1);
     EXPECT_EQ(panelWidth(), 65);
-    keys::kPanelVisible1.Write(200);
+    keys::kPanelVisible1.Write(ProgramSettings(), 200);
     EXPECT_EQ(panelWidth(), 200);
 }
 
 TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
-    keys::kMainWinState.Write(1);
+    keys::kMainWinState.Write(ProgramSettings(), 1);
     {
         const auto w = Started();
         EXPECT_TRUE(w->isMinimized());
@@ -245,10 +246,11 @@ TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
         EXPECT_EQ(w->parentWidget(), nullptr);
         EXPECT_EQ(w->windowType(), Qt::Window);
     }
-    keys::kMainWinState.Write(2);
+    keys::kMainWinState.Write(ProgramSettings(), 2);
     EXPECT_TRUE(Started()->isMaximized());
 
-    keys::kPositionMemory.Write(0); // the launch state decides, the stored one is ignored
+    keys::kPositionMemory.Write(ProgramSettings(),
+                                0); // the launch state decides, the stored one is ignored
     EXPECT_FALSE(Started()->isMaximized());
     MainWindow launchedMaximised;
     launchedMaximised.setWindowState(Qt::WindowMaximized);
@@ -259,8 +261,8 @@ TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
 // ---- close check ---------------------------------------------------------------------------
 
 TEST_F(MainWindowLife, refusedClose_writesNothingAndKeepsTheWindow) {
-    keys::kEndMsg.Write(1);
-    keys::kEndFile.Write("/gone.htm");
+    keys::kEndMsg.Write(ProgramSettings(), 1);
+    keys::kEndFile.Write(ProgramSettings(), "/gone.htm");
     const auto w = Started();
     w->show();
     w->MarkModified();
@@ -281,26 +283,27 @@ TEST_F(MainWindowLife, refusedClose_writesNothingAndKeepsTheWindow) {
     boxes.Answer(mb::kIdYes);
     EXPECT_TRUE(w->close());
     EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(keys::kCell[1].ReadOr(-1), 111);
+    EXPECT_EQ(keys::kCell[1].ReadOr(ProgramSettings(), -1), 111);
     EXPECT_NE((Stored() + "\n").find("\n\"EndFile\"=\"\"\n"), std::string::npos)
         << "a never-saved collection leaves none to reopen";
 }
 
 TEST_F(MainWindowLife, closeBeforeStartUp_waitsForTheRestoredSettings) {
-    keys::kMenuFile[0].Write("/d/a.htm");
+    keys::kMenuFile[0].Write(ProgramSettings(), "/d/a.htm");
     MainWindow w;
     w.SetMessageBoxService(&boxes);
     EXPECT_FALSE(w.close());
-    EXPECT_EQ(keys::kCell[0].ReadOr(-1), -1) << "nothing written from unrestored defaults";
+    EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), -1)
+        << "nothing written from unrestored defaults";
     w.DeferredStartup();
-    EXPECT_EQ(keys::kCell[0].ReadOr(-1), 38);
-    EXPECT_EQ(keys::kMenuFile[0].Read(), "/d/a.htm");
+    EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), 38);
+    EXPECT_EQ(keys::kMenuFile[0].Read(ProgramSettings()), "/d/a.htm");
 }
 
 TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) {
     for (const bool escToClose : {false, true}) {
         SCOPED_TRACE(escToClose);
-        keys::kEscToClose.Write(escToClose ? 1 : 0);
+        keys::kEscToClose.Write(ProgramSettings(), escToClose ? 1 : 0);
         const auto w = Started();
         w->show();
         w->activateWindow();
@@ -314,7 +317,7 @@ TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) 
         QTest::keyClick(editor, Qt::Key_Escape);
         QApplication::processEvents();
         EXPECT_EQ(w->isVisible(), !escToClose);
-        EXPECT_EQ(keys::kCell[0].ReadOr(-1), escToClose ? 38 : -1);
+        EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), escToClose ? 38 : -1);
         EXPECT_TRUE(boxes.AllAnswered());
     }
 }
@@ -322,7 +325,7 @@ TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) 
 // ---- font and title ------------------------------------------------------------------------
 
 TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
-    keys::kCell[1].Write(100);
+    keys::kCell[1].Write(ProgramSettings(), 100);
     const auto w = Started();
     std::optional<QFont> answer;
     w->SetFontChooser([&answer](const QFont& current) {
@@ -331,7 +334,7 @@ TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
     });
     w->Item("SetFontItem")->trigger(); // cancelled
     EXPECT_EQ(w->Grid()->ColumnWidth(1), 100);
-    EXPECT_EQ(keys::kFontSize.ReadOr(-1), -1);
+    EXPECT_EQ(keys::kFontSize.ReadOr(ProgramSettings(), -1), -1);
 
     QFont chosen(QApplication::font().family(), 12);
     chosen.setBold(true);
@@ -342,13 +345,14 @@ TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
     EXPECT_EQ(w->Grid()->ColumnWidth(0), 45); // 38 * 12 / 10, truncated
     EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 24);
     EXPECT_EQ(w->DisplayFont(), chosen);
-    EXPECT_EQ(keys::kFontSize.Read(), 12);
-    EXPECT_EQ(keys::kFontName.Read(), "System") << "the default face keeps its stored name";
-    EXPECT_EQ(keys::kFontBold.Read(), 1);
-    EXPECT_EQ(keys::kFontItalic.ReadOr(-1), 0);
-    EXPECT_EQ(keys::kFontUnderline.Read(), 1);
-    EXPECT_EQ(keys::kFontStrikeOut.ReadOr(-1), 0);
-    EXPECT_EQ(keys::kFontColor.Read(), keys::kFontColor.def);
+    EXPECT_EQ(keys::kFontSize.Read(ProgramSettings()), 12);
+    EXPECT_EQ(keys::kFontName.Read(ProgramSettings()), "System")
+        << "the default face keeps its stored name";
+    EXPECT_EQ(keys::kFontBold.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kFontItalic.ReadOr(ProgramSettings(), -1), 0);
+    EXPECT_EQ(keys::kFontUnderline.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kFontStrikeOut.ReadOr(ProgramSettings(), -1), 0);
+    EXPECT_EQ(keys::kFontColor.Read(ProgramSettings()), keys::kFontColor.def);
 }
 
 TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified) {
@@ -398,7 +402,7 @@ TEST_F(MainWindowLife, hints_showWhatIsUnderThePointerOnceStartedUp) {
     newItem->showStatusText(w.menuBar());
     EXPECT_EQ(w.HintPanel()->text(), QString()) << "not bound before the start-up";
 
-    keys::kShowHint.Write(0);
+    keys::kShowHint.Write(ProgramSettings(), 0);
     w.SetMessageBoxService(&boxes);
     w.DeferredStartup();
     newItem->showStatusText(w.menuBar());

@@ -1,8 +1,9 @@
 #include "ScriptedUi.h"
 #include "WidgetTestSupport.h"
 #include "app/MainWindow.h"
+#include "dialogs/ProgramSettings.h"
+#include "util/RegistrySettingsStore.h"
 #include "util/SettingKeys.h"
-#include "util/Settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -79,8 +80,8 @@ TEST_F(MainWindowScan, editMenuOptions_startAsStoredAndAreStoredWhenChanged) {
     EXPECT_TRUE(https->isChecked());
     EXPECT_TRUE(utf8->isChecked());
     EXPECT_FALSE(automatic->isChecked());
-    EXPECT_EQ(ReadSetInteger("OtherSet", "ScanHttps", -1), 1);
-    EXPECT_EQ(ReadSetString("OtherSet", "ScanEncoding", ""), "utf-8");
+    EXPECT_EQ(ProgramSettings().ReadInteger("OtherSet", "ScanHttps", -1), 1);
+    EXPECT_EQ(ProgramSettings().ReadText("OtherSet", "ScanEncoding", ""), "utf-8");
 
     // A new window starts with what was stored.
     Start();
