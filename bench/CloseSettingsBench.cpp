@@ -25,9 +25,9 @@ double Seconds(const std::chrono::steady_clock::time_point& since) {
 
 class NoMessages final : public MessageBoxService {
 public:
-    int ShowMessageBox(const std::string& text, const std::string&, int) override {
+    Answer ShowMessageBox(const std::string& text, const std::string&, MessageStyle) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
-        return mb::kIdOk;
+        return Answer::Ok;
     }
 };
 

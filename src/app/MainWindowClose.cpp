@@ -39,7 +39,7 @@ bool MainWindow::ConfirmClose() {
     if (!m_files->OpenDocument({}, OpenMode::QueryOnly))
         return false;
     if (keys::kEndMsg.IsOn(ProgramSettings()) &&
-        m_messages->ShowMessageBox(kExitQuestion, std::string(), mb::kStyleConfirm) != mb::kIdYes)
+        m_messages->ShowMessageBox(kExitQuestion, std::string(), kConfirmStyle) != Answer::Yes)
         return false;
 
     CloseState state;

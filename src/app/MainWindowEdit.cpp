@@ -32,7 +32,7 @@ void MainWindow::CommitCellText(int aCol, qint64 aRow, const QString& value, QLi
         }
         const std::optional<char32_t> refused = FirstUnencodableCharacter(value);
         m_messages->ShowMessageBox(RefusedCellCharacterText(refused.value_or(U'\uFFFD')),
-                                   std::string(), mb::kOk | mb::kIconExclamation);
+                                   std::string(), kWarningStyle);
         return;
     }
     lh::CommitCellText(m_doc, aCol, aRow, *bytes);

@@ -144,7 +144,7 @@ void MainWindow::EditTitle() {
     if (!bytes) {
         const std::optional<char32_t> refused = FirstUnencodableCharacter(*entered);
         m_messages->ShowMessageBox(RefusedTitleCharacterText(refused.value_or(U'\uFFFD')),
-                                   std::string(), mb::kOk | mb::kIconExclamation);
+                                   std::string(), kWarningStyle);
         return;
     }
     m_doc.SetDocumentTitle(std::move(*bytes));

@@ -64,7 +64,7 @@ void WriteCloseSettings(SettingsStore& settings, const CloseState& s, UsageRecor
     if (batch.Finish() == platform::StoreResult::TooLarge)
         messages.ShowMessageBox(std::string(kStoreTooLarge1) +
                                     PathForDisplay(platform::SettingsFilePath()) + kStoreTooLarge2,
-                                std::string(), mb::kOk | mb::kIconExclamation);
+                                std::string(), kWarningStyle);
 }
 
 } // namespace lh

@@ -24,7 +24,7 @@ bool DeleteRecord(Document& doc, TableStore::Row row, MessageBoxService& ui) {
     if (row < 1 || row > table.RowCount() - 2)
         return false;
     if (!table.CellView(row, 2).empty() &&
-        ui.ShowMessageBox(kDeleteRowQuestion, "", mb::kStyleConfirm) != mb::kIdYes)
+        ui.ShowMessageBox(kDeleteRowQuestion, "", kConfirmStyle) != Answer::Yes)
         return false;
     table.DeleteRowShift(row);
     doc.MarkModified();

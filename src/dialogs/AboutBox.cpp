@@ -156,7 +156,7 @@ void AboutBox::BlinkLabel1DblClick() {
 
 void AboutBox::ShowInformation(const std::string& text, const std::string& caption) {
     if (m_context.messages) {
-        m_context.messages->ShowMessageBox(text, caption, mb::kOk | mb::kIconAsterisk);
+        m_context.messages->ShowMessageBox(text, caption, kInformationStyle);
         return;
     }
     QMessageBox::information(this, QString::fromUtf8(caption), QString::fromUtf8(text));

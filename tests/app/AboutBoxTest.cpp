@@ -147,19 +147,19 @@ TEST_F(AboutBoxTest, scrollingLine_carriesTheWholeTextAcrossTheLabel) {
 
 TEST_F(AboutBoxTest, doubleClicks_showTheHiddenMessages) {
     auto box = Open("");
-    m_messages.Answer(mb::kIdOk);
-    m_messages.Answer(mb::kIdOk);
+    m_messages.Answer(Answer::Ok);
+    m_messages.Answer(Answer::Ok);
     QTest::mouseDClick(Child<QLabel>(*box, "Image1"), Qt::LeftButton);
     QTest::mouseDClick(Child<BlinkLabel>(*box, "BlinkLabel1"), Qt::LeftButton);
     ASSERT_EQ(m_messages.shown().size(), 2u);
     EXPECT_EQ(m_messages.shown()[0].text, "御意見・御希望等、気軽にメールしてください。");
     EXPECT_EQ(m_messages.shown()[0].caption, "Linkhive for Windows");
-    EXPECT_EQ(m_messages.shown()[0].style, mb::kOk | mb::kIconAsterisk);
+    EXPECT_EQ(m_messages.shown()[0].style, kInformationStyle);
     EXPECT_EQ(m_messages.shown()[1].caption, "裏ﾊﾞｰｼﾞｮﾝ情報");
     // This run's start was not recorded: unknown rather than a date of 1899.
     EXPECT_EQ(m_messages.shown()[1].text, AboutBox::UsageStatisticsText(""));
     EXPECT_NE(m_messages.shown()[1].text.find("今回起動日(時間)： 不明\n"), std::string::npos);
-    EXPECT_EQ(m_messages.shown()[1].style, mb::kOk | mb::kIconAsterisk);
+    EXPECT_EQ(m_messages.shown()[1].style, kInformationStyle);
 }
 
 TEST_F(AboutBoxTest, escape_closesAndTheNextOpeningComesUpThere) {

@@ -123,7 +123,7 @@ TEST_F(GridEditing, textCp932CannotHold_isRefusedAndTheCellKeepsItsText) {
     QLineEdit* editor = OpenEditor();
     ASSERT_NE(editor, nullptr);
     TypeText(editor, QString::fromUtf8("日本"));
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Ok);
     TypeText(editor, QString::fromUtf8("\xF0\x9F\x98\x80")); // an emoji
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_NE(boxes.shown()[0].text.find("932"), std::string::npos);
@@ -158,12 +158,12 @@ TEST_F(GridEditing, deleteWithScriptedAnswers_keepsTheCurrentRow) {
     AddRecords({"http://a", "http://b", "http://c"});
     Select(2, 3);
 
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
     w->Item("EditRecDelItem")->trigger();
     EXPECT_EQ(Cell(2, 2), "http://b");
     EXPECT_FALSE(w->Doc().IsModified());
 
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::Yes);
     w->Item("EditRecDelItem")->trigger();
     EXPECT_EQ(Cell(2, 2), "http://c");
     EXPECT_EQ(w->Doc().Table().RowCount(), 4);

@@ -49,7 +49,7 @@ protected:
 TEST_F(MainWindowExchange, importKeepsTheTypedRowAndBringsTheNewEndIntoView) {
     TypeIntoEntryRow(QStringLiteral("typed"));
     chooser.AnswerOpen(FileDialogResult{test::DataPath("edge-bookmarks.html"), 1, false});
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Ok);
 
     w->Item("FileImportItem")->trigger();
 
@@ -68,7 +68,7 @@ TEST_F(MainWindowExchange, exportWritesTheTableAndLeavesTheDocumentAsItWas) {
     w->Doc().Table().AppendRecord("n", "http://a/", "", "");
     w->Doc().SetFileCaption({});
     chooser.AnswerSave(FileDialogResult{dir.File("out.csv"), 2, false});
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Ok);
 
     w->Item("FileExportItem")->trigger();
 

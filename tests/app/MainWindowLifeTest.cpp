@@ -139,7 +139,7 @@ TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
         SCOPED_TRACE(row.what);
         keys::kEndFile.Write(ProgramSettings(), row.endFile);
         test::ScriptedMessageBox messages;
-        messages.Answer(mb::kIdOk);
+        messages.Answer(Answer::Ok);
         MainWindow w;
         w.SetMessageBoxService(&messages);
         w.SetStartupParameters(row.parameters);
@@ -268,19 +268,19 @@ TEST_F(MainWindowLife, refusedClose_writesNothingAndKeepsTheWindow) {
     w->MarkModified();
     const std::string before = Stored();
 
-    boxes.Answer(mb::kIdCancel); // the change prompt
+    boxes.Answer(Answer::Cancel); // the change prompt
     EXPECT_FALSE(w->close());
-    boxes.Answer(mb::kIdNo); // do not save ...
-    boxes.Answer(mb::kIdNo); // ... but do not end either
+    boxes.Answer(Answer::No); // do not save ...
+    boxes.Answer(Answer::No); // ... but do not end either
     w->Item("FileExitItem")->trigger();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(Stored(), before);
     ASSERT_EQ(boxes.shown().size(), 3u);
     EXPECT_EQ(boxes.shown()[2].text, "プログラムを終了してもよろしいですか？");
-    EXPECT_EQ(boxes.shown()[2].style, mb::kStyleConfirm);
+    EXPECT_EQ(boxes.shown()[2].style, kConfirmStyle);
 
-    boxes.Answer(mb::kIdNo);
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::No);
+    boxes.Answer(Answer::Yes);
     EXPECT_TRUE(w->close());
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(keys::kCell[1].ReadOr(ProgramSettings(), -1), 111);
@@ -313,7 +313,7 @@ TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) 
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         ASSERT_NE(editor, nullptr);
         if (escToClose)
-            boxes.Answer(mb::kIdNo); // the typed record is not saved
+            boxes.Answer(Answer::No); // the typed record is not saved
         QTest::keyClick(editor, Qt::Key_Escape);
         QApplication::processEvents();
         EXPECT_EQ(w->isVisible(), !escToClose);
@@ -382,7 +382,7 @@ TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified)
             return c.entered;
         });
         if (c.refused)
-            boxes.Answer(mb::kIdOk);
+            boxes.Answer(Answer::Ok);
         w->Item("SetTitleItem")->trigger();
         EXPECT_EQ(w->Doc().DocumentTitle(), c.title);
         EXPECT_EQ(w->Doc().IsModified(), c.modified);

@@ -121,7 +121,7 @@ TEST_F(MainWindowScan, droppedFiles_areScannedInOrderAfterTheProgramQuestion) {
     mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(File("b.txt", "http://b/\r\n"))),
                    QUrl::fromLocalFile(QString::fromStdString(File("tool.exe", "http://x/"))),
                    QUrl::fromLocalFile(QString::fromStdString(File("a.txt", "http://a/ a@b")))});
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
 
     Drop(mime);
 

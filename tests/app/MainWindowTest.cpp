@@ -145,11 +145,11 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     w.Doc().SetDocumentTitle("Mine");
     w.MarkModified();
 
-    boxes.Answer(mb::kIdCancel);
+    boxes.Answer(Answer::Cancel);
     w.Item("FileNewItem")->trigger();
     EXPECT_EQ(w.Doc().Table().RowCount(), 3);
 
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
     w.Item("FileNewItem")->trigger();
     EXPECT_EQ(w.Doc().Table().RowCount(), 2);
     EXPECT_EQ(w.Doc().DocumentTitle(), "Mine");
@@ -157,7 +157,7 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
     EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
     ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[0].style, mb::kStyleSavePrompt);
+    EXPECT_EQ(boxes.shown()[0].style, kSavePromptStyle);
 }
 
 TEST(MainWindow, loadingAFile_bringsTheFirstRowAndColumnToTheTopLeft) {

@@ -189,7 +189,7 @@ TEST_F(CloseSettingsTest, neverSavedCollection_emptiesEndFile) {
 TEST_F(CloseSettingsTest, batchTooLarge_isReportedOnceAndWritesNothing) {
     keys::kEndMsg.Write(m_settings, 0);
     m_settings.FailNextBatch(platform::StoreResult::TooLarge);
-    m_messages.Answer(mb::kIdOk);
+    m_messages.Answer(Answer::Ok);
     WriteCloseSettings(m_settings, State(), m_usage, m_messages);
     ASSERT_EQ(m_messages.shown().size(), 1u);
     EXPECT_NE(m_messages.shown()[0].text.find("保存されませんでした"), std::string::npos);
@@ -215,7 +215,7 @@ TEST_F(CloseSettingsFileTest, storeTooLargeToRead_isReportedOnceAndLeftAlone) {
     std::string huge = "REGEDIT4\n";
     huge += std::string(17 * 1024 * 1024, ';');
     test::WriteFileBytes(m_file.Path(), huge);
-    m_messages.Answer(mb::kIdOk);
+    m_messages.Answer(Answer::Ok);
     WriteCloseSettings(m_fileStore, State(), m_fileUsage, m_messages);
     ASSERT_EQ(m_messages.shown().size(), 1u);
     const std::string& text = m_messages.shown()[0].text;
