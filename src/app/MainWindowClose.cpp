@@ -36,7 +36,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::ConfirmClose() {
     // The change prompt must see what is being typed into a cell.
     m_grid->FinishEditing();
-    if (!m_files->OpenDocument({}, OpenMode::QueryOnly))
+    if (!m_files->OfferToSaveChanges())
         return false;
     if (keys::kEndMsg.IsOn(ProgramSettings()) &&
         m_messages->ShowMessageBox(kExitQuestion, std::string(), kConfirmStyle) != Answer::Yes)

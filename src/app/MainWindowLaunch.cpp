@@ -40,8 +40,7 @@ void MainWindow::AccessRecord() {
 
 void MainWindow::OpenCollectionPage() {
     m_grid->FinishEditing();
-    m_launch->OpenCollectionPage(
-        [this] { return m_files->OpenDocument(std::string(), OpenMode::QueryOnly); });
+    m_launch->OpenCollectionPage([this] { return m_files->OfferToSaveChanges(); });
 }
 
 void MainWindow::ShowHelpTopic(int topic) {

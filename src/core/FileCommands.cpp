@@ -52,7 +52,7 @@ FileCommands::FileCommands(Document& document, MainOptions& options, MessageBoxS
     : m_document(document), m_options(options), m_messages(messages), m_chooser(chooser),
       m_progress(progress), m_busy(busy), m_history(history), m_view(view) {}
 
-bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
+bool FileCommands::OfferToSaveChanges() {
     if (m_document.IsModified()) {
         const std::string name = m_document.CurrentFile().empty()
                                      ? std::string(Document::kNewFileName)
@@ -67,9 +67,12 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
             return false;
         }
     }
-    if (mode == OpenMode::QueryOnly)
-        return true;
+    return true;
+}
 
+bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
+    if (!OfferToSaveChanges())
+        return false;
     if (path.empty()) {
         m_document.Table().Clear();
         m_document.SetCurrentFile({});

@@ -126,7 +126,7 @@ TEST_F(FileCommandsTest, yesOnNewFileGoesThroughTheSaveDialogAndStopsWhenItIsCan
     Edit("typed");
     box.Answer(Answer::Yes);
     chooser.AnswerSave(std::nullopt);
-    EXPECT_FALSE(commands.OpenDocument("", OpenMode::QueryOnly));
+    EXPECT_FALSE(commands.OfferToSaveChanges());
     EXPECT_EQ(box.shown()[0].text, "「NewFile」は変更されています。\n保存しますか？");
     EXPECT_EQ(chooser.saveRequests.size(), 1u);
     EXPECT_TRUE(doc.IsModified());
@@ -135,7 +135,7 @@ TEST_F(FileCommandsTest, yesOnNewFileGoesThroughTheSaveDialogAndStopsWhenItIsCan
 
 TEST_F(FileCommandsTest, queryOnlyOnCleanDocumentReturnsAtOnce) {
     commands.OpenDocument("", OpenMode::Normal);
-    EXPECT_TRUE(commands.OpenDocument("", OpenMode::QueryOnly));
+    EXPECT_TRUE(commands.OfferToSaveChanges());
     EXPECT_TRUE(box.shown().empty());
 }
 
@@ -542,7 +542,7 @@ TEST_F(FileCommandsTest, saveOverAnotherProgramsVersionAsksAndNoKeepsThatVersion
     // Closing the window goes through the change prompt: its Yes must not overwrite unasked.
     box.Answer(Answer::Yes);
     box.Answer(Answer::No);
-    EXPECT_FALSE(commands.OpenDocument("", OpenMode::QueryOnly));
+    EXPECT_FALSE(commands.OfferToSaveChanges());
     ASSERT_EQ(box.shown().size(), 2u);
     EXPECT_EQ(box.shown()[1].text,
               "「" + file +
