@@ -193,7 +193,7 @@ bool FileCommands::SaveDocument(bool askName) {
     IoError error;
     if (!WriteTarget(target, label, error)) {
         // A refused overwrite of another program's version is the user's own choice.
-        if (error.code != kIoChangedOnDisk) {
+        if (error.code != IoErrorKind::ChangedOnDisk) {
             if (error.path.empty())
                 error.path = target;
             ShowIoError(error);
@@ -232,7 +232,7 @@ bool FileCommands::WriteTarget(const std::string& target, const std::string& lab
             m_diskVersion = guard.written;
             return true;
         }
-        if (error.code != kIoChangedOnDisk)
+        if (error.code != IoErrorKind::ChangedOnDisk)
             return false;
         // No is the default: the other program's version stays unless the user says otherwise.
         if (m_messages.ShowMessageBox(

@@ -153,7 +153,7 @@ bool IsProgramFile(const std::string& path) {
         return true;
     // A stream or device is not looked into: reading it here would take what the scan needs,
     // or never end.
-    int code = 0;
+    IoCode code;
     std::FILE* f = OpenForReading(path, false, code);
     if (!f)
         return false;

@@ -9,6 +9,8 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include "platform/IoCode.h"
+
 #include <string>
 #include <string_view>
 #include <windows.h>
@@ -25,6 +27,6 @@ std::string EnvironmentText(const wchar_t* name);
 
 // The program's I/O code for a system error: 2 not found, 3 bad name, 4 too many open files,
 // 5 access denied, 101 disk full; other codes pass unchanged.
-int IoCodeOf(DWORD error) noexcept;
+IoCode IoCodeOf(DWORD error) noexcept;
 
 } // namespace lh::platform::win

@@ -1,3 +1,4 @@
+#include "IoCodeOutput.h"
 #include "TestEnvironment.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
@@ -14,7 +15,7 @@ using platform::Utf8ToWide;
 
 namespace {
 
-std::FILE* OpenToRead(const std::string& path, int& code) {
+std::FILE* OpenToRead(const std::string& path, IoCode& code) {
     platform::InputKind kind = platform::InputKind::Missing;
     return platform::OpenInputFile(path, false, kind, code);
 }
@@ -39,11 +40,11 @@ TEST(FileSystemWindows, namesInAnyScriptAreFoundWhateverTheSystemCodePage) {
         ASSERT_TRUE(platform::StatFile(path, st)) << path;
         EXPECT_EQ(st.size, 5);
         EXPECT_TRUE(platform::IsRegularFile(path));
-        int code = -1;
+        IoCode code{IoErrorKind::Other, -1};
         std::FILE* f = OpenToRead(path, code);
         ASSERT_NE(f, nullptr) << path;
         std::fclose(f);
-        EXPECT_EQ(code, 0);
+        EXPECT_EQ(code, IoErrorKind::None);
         EXPECT_EQ(platform::FileNamePart(path), name);
     }
 }
@@ -54,7 +55,7 @@ TEST(FileSystemWindows, pathsBeyond260CharactersWork) {
     const std::string path = folder + "\\links.htm";
     ASSERT_GT(path.size(), 300u);
 
-    int code = 0;
+    IoCode code;
     platform::AtomicFile file;
     ASSERT_TRUE(file.Create(path, code)) << "code " << code;
     std::fputs("<HTML>", file.Stream());
@@ -104,18 +105,18 @@ TEST(FileSystemWindows, badNameErrorsMapToTheProgramsCode) {
     const std::string badNames[] = {dir.File("a<b>.htm"), dir.File("a|b.htm"),
                                     dir.File("a<b>\\links.htm"), dir.File("plain.txt\\links.htm")};
     for (const std::string& bad : badNames) {
-        int code = 0;
+        IoCode code;
         EXPECT_EQ(OpenToRead(bad, code), nullptr);
-        EXPECT_EQ(code, 3) << bad;
+        EXPECT_EQ(code, IoErrorKind::BadName) << bad;
         platform::FileStat st;
         EXPECT_FALSE(platform::StatFile(bad, st));
-        EXPECT_EQ(platform::LastIoErrorCode(), 3) << bad;
+        EXPECT_EQ(platform::LastIoErrorCode(), IoErrorKind::BadName) << bad;
     }
     for (const std::string& target : {dir.File("a<b>\\links.htm"), dir.File("plain.txt\\x.htm")}) {
-        int code = 0;
+        IoCode code;
         platform::AtomicFile file;
         EXPECT_FALSE(file.Create(target, code));
-        EXPECT_EQ(code, 3) << target;
+        EXPECT_EQ(code, IoErrorKind::BadName) << target;
     }
 }
 
