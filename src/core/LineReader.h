@@ -44,7 +44,7 @@ public:
     // skipped without being held in memory.
     void SetLineLimit(std::size_t maxBytes) noexcept { m_limit = maxBytes; }
 
-    // Program I/O code of the failure (2 not found, 5 access denied, ...), 0 when none.
+    // Why the file failed (not found, access denied, ...); None when it did not.
     IoCode ErrorCode() const noexcept { return m_error; }
 
 private:

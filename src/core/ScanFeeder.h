@@ -38,7 +38,7 @@ public:
                std::size_t blockSize = kDefaultBlockSize);
 
     // Scans a file. False when it cannot be opened or read; `errorCode` then holds the
-    // program's I/O code (2 not found, 5 access denied, ...). Only regular files are read, and a
+    // reason (not found, access denied, ...). Only regular files are read, and a
     // pipe when `acceptStream`; a folder or device is refused before any read. Addresses found
     // before a read error have been reported.
     bool FeedFile(const std::string& path, IoCode& errorCode, bool acceptStream = false);

@@ -2,8 +2,7 @@
 
 // Replacing a file without ever leaving it half written: the new version is written to a file
 // of its own beside the target, flushed to the disk, and only then moved over the target in one
-// step, so the target's name always holds one whole version. Error codes are the program's I/O
-// codes (see IoCode.h).
+// step, so the target's name always holds one whole version. Failures come as an IoCode.
 
 #include "platform/IoCode.h"
 
@@ -62,7 +61,7 @@ public:
     // Moves the finished file over the target in one step and makes the change durable. With a
     // `backup` name the previous target lives on under it (an older file of that name goes),
     // and the target's name never stands empty meanwhile. A target that cannot be kept is still
-    // replaced, except a read-only one: that stays as it is, and the call fails with code 5.
+    // replaced, except a read-only one: that stays as it is, and the call fails with AccessDenied.
     bool Commit(IoCode& errorCode, const std::string& backup = {});
     void Discard() noexcept;
 
