@@ -3,7 +3,8 @@
 # the whole test suite under wine with a Japanese locale (code page 932) and again with code page
 # 1252, and a smoke test of the companion (scan, rewrite, list, a Japanese file name, an error
 # exit) in both. When a Qt for MinGW is found (scripts/windows-window-build.sh) the window is
-# built too, with its portable folder and installer, and started under wine.
+# built too, with its portable folder, installer and tests; the tests run under wine in both
+# code pages and the window is started under wine.
 #   LINKHIVE_WINDOWS_BUILD_DIR  build folder (default build-windows)
 #   LINKHIVE_WINDOWS_NO_RUN=1   build only
 set -euo pipefail
@@ -77,5 +78,13 @@ scripts/windows-smoke-test.sh "$build_dir/src/cli/linkhive-cli.exe"
 LANG=C.UTF-8 LC_ALL=C.UTF-8 scripts/windows-smoke-test.sh "$build_dir/src/cli/linkhive-cli.exe"
 
 if [ -n "$portable" ]; then
-  scripts/windows-window-smoke-test.sh "$portable" "$(dirname "$portable")/linkhive-setup.exe"
+  # The window's tests, offscreen (no display), against the Qt for MinGW they were built with,
+  # in both code pages; the programs they start take their settings from the tests' scratch key.
+  gui_build=$(dirname "$portable")
+  qt=$(sed -n 's/^LINKHIVE_QT_MINGW:[A-Z]*=//p' "$gui_build/CMakeCache.txt")
+  for lang in ja_JP.UTF-8 C.UTF-8; do
+    WINEPATH="Z:$qt/bin;Z:/usr/x86_64-w64-mingw32/lib" LANG=$lang LC_ALL=$lang \
+      ctest --test-dir "$gui_build" -R '^(app|widgets)_tests$' --output-on-failure --timeout 600
+  done
+  scripts/windows-window-smoke-test.sh "$portable" "$gui_build/linkhive-setup.exe"
 fi

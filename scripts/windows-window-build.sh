@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the window (linkhive.exe) against a Qt for MinGW and lays out the portable folder
-# and the installer. Does nothing when no Qt for MinGW is found.
+# and the installer; builds the window's tests (app_tests, widgets_tests) beside it, which
+# check-windows-build.sh runs under wine. Does nothing when no Qt for MinGW is found.
 #   LINKHIVE_QT_MINGW              a Qt 6 for MinGW (the folder holding lib/cmake/Qt6); else
 #                                  ../shared/qt6-mingw/qt6-mingw.tar.xz beside the repository is
 #                                  unpacked into the build folder
@@ -38,12 +39,17 @@ fi
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
   -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+# A build folder made before the tests were built here is configured again.
+if ! grep -qs '^LINKHIVE_BUILD_TESTS:BOOL=ON' "$build_dir/CMakeCache.txt"; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-qt6.toolchain.cmake" \
-    -DLINKHIVE_QT_MINGW="$qt" -DCMAKE_BUILD_TYPE=Release -DLINKHIVE_BUILD_TESTS=OFF \
-    -DLINKHIVE_WERROR=ON "${launcher[@]}" >&2
+    -DLINKHIVE_QT_MINGW="$qt" -DCMAKE_BUILD_TYPE=Release -DLINKHIVE_WERROR=ON \
+    -DLINKHIVE_BUILD_TESTS=ON -DLINKHIVE_GTEST_SOURCE_DIR=/usr/src/googletest \
+    `# wine shows the Linux root as drive Z:, and the tests find their fixtures there` \
+    -DLINKHIVE_TEST_DATA_DIR="Z:$root/tests/data" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+    "${launcher[@]}" >&2
 fi
-cmake --build "$build_dir" --parallel "$(nproc)" --target linkhive linkhive-cli >&2
+cmake --build "$build_dir" --parallel "$(nproc)" \
+  --target linkhive linkhive-cli app_tests widgets_tests >&2
 
 # The portable folder: everything the window needs beside it, nothing from the build machine.
 portable=$build_dir/Linkhive

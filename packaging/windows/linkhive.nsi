@@ -15,6 +15,9 @@ ManifestDPIAware true
 !define SETTINGS_KEY "Software\Tessella\Linkhive"
 !include MultiUser.nsh
 !include MUI2.nsh
+; The program's picture on the installer and the uninstaller too.
+!define MUI_ICON "${__FILEDIR__}/../../src/app/windows/linkhive.ico"
+!define MUI_UNICON "${__FILEDIR__}/../../src/app/windows/linkhive.ico"
 
 Name "Linkhive"
 OutFile "${OUT_FILE}"

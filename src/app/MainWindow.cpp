@@ -4,44 +4,40 @@
 #include "CollectionDelegate.h"
 #include "CollectionModel.h"
 #include "CollectionView.h"
+#include "DisplayFontAndTitle.h"
 #include "GaugeBar.h"
 #include "QtBusyCursor.h"
 #include "QtFileChooser.h"
 #include "QtMessageBox.h"
-#include "core/ProcessState.h"
-#include "core/RecordCommands.h"
-#include "core/TableLayout.h"
+#include "StatusBarPanels.h"
 #include "dialogs/FormFont.h"
-#include "dialogs/ProgramSettings.h"
-#include "util/SettingKeys.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QEvent>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace lh {
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(StartedAs startedAs, QWidget* parent)
     : QMainWindow(parent), m_ownMessages(std::make_unique<QtMessageBox>(this)),
       m_fileChooser(std::make_unique<QtFileChooser>(this)),
       m_busyCursor(std::make_unique<QtBusyCursor>()), m_messages(m_ownMessages.get()),
       m_chooser(m_fileChooser.get()) {
-    setObjectName(QStringLiteral("LinkhiveMainForm"));
+    setObjectName(QStringLiteral("MainWindow"));
     setFont(FormFont(12));
 
-    CreateStatusBar();
+    m_statusBar = std::make_unique<StatusBarPanels>(statusBar(), m_options);
+    m_positionPanel = m_statusBar->PositionPanel();
     CreateGrid();
-    SetCaretPanelWidth(m_caretPanelWidth);
+    FitCaretPanel();
     setAcceptDrops(true);
+    m_fontAndTitle =
+        std::make_unique<DisplayFontAndTitle>(*this, *m_grid, m_doc, m_forwardingMessages);
     m_files = std::make_unique<FileCommands>(m_doc, m_options, m_forwardingMessages,
                                              m_forwardingChooser, *m_gaugeBar, m_busyCursor.get(),
                                              m_history, static_cast<DocumentView&>(*this));
@@ -53,32 +49,41 @@ MainWindow::MainWindow(QWidget* parent)
     m_exchange = std::make_unique<ExchangeCommands>(m_doc, m_forwardingChooser,
                                                     m_forwardingMessages, *m_gaugeBar,
                                                     m_busyCursor.get(), [this] { FinishScan(); });
+    m_lifecycle = std::make_unique<StartupAndClose>(
+        StartupAndClose::Parts{*this, m_doc, m_options, m_history, *m_files, *m_gaugeBar, *m_grid,
+                               *m_fontAndTitle, m_forwardingMessages},
+        startedAs);
     CreateMenus();
-    ConnectScanCommands();
-    ConnectLaunchCommands();
-    ConnectSettingsCommands();
+    m_statusBar->Attach(m_gaugeBar, m_actions.statusBarShown);
+    // Header cells are no items: a double click there never reaches this signal.
+    connect(m_grid, &QAbstractItemView::doubleClicked, this,
+            [this] { RunCommand(OpenEditor::Commit, [this] { AccessRecord(); }); });
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
-    m_doc.SetCaptionListener([this](const std::string& caption) { ApplyCaption(caption); });
+    m_doc.SetCaptionListener(
+        [this](const std::string& caption) { m_fontAndTitle->ApplyCaption(caption); });
 
     m_startupTimer = new QTimer(this);
-    m_startupTimer->setObjectName(QStringLiteral("Timer1"));
+    m_startupTimer->setObjectName(QStringLiteral("StartupTimer"));
     m_startupTimer->setSingleShot(true);
     m_startupTimer->setInterval(1);
     connect(m_startupTimer, &QTimer::timeout, this, &MainWindow::DeferredStartup);
     m_startupTimer->start();
 
+    const bool second = startedAs == StartedAs::SecondInstance;
     m_activation = new ActivationServer(
         [this] { ActivateFromAnotherStart(); },
-        [this] {
+        [this, second] {
             return QByteArray("activations=") + QByteArray::number(m_activations) +
                    QByteArray(" minimized=") + QByteArray(isMinimized() ? "1" : "0") +
-                   QByteArray(" second=") + QByteArray(SecondInstance ? "1" : "0");
+                   QByteArray(" second=") + QByteArray(second ? "1" : "0");
         },
         [this] { return windowTitle().toUtf8(); }, this);
     m_activation->Listen();
 
-    RestoreWindowState();
+    m_fontAndTitle->ApplyCaption(m_doc.Caption());
+    m_lifecycle->RestorePlacement();
+    m_statusBar->RestoreCaretPanelWidth();
 }
 
 MainWindow::~MainWindow() {
@@ -112,7 +117,8 @@ void MainWindow::CreateGrid() {
     layout->addStretch(0);
 
     m_gaugeBar = new GaugeBar(
-        client, statusBar(), [this] { return width(); }, [this] { return m_statusWanted; });
+        client, statusBar(), [this] { return width(); },
+        [this] { return m_statusBar->IsStatusBarWanted(); });
     layout->addWidget(m_gaugeBar);
     setCentralWidget(client);
 
@@ -135,54 +141,16 @@ void MainWindow::CreateGrid() {
             });
 }
 
-void MainWindow::CreateStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar"));
-    bar->setFixedHeight(kStatusBarHeight);
-    bar->setStatusTip(QStringLiteral("ここに（行:列）（説明）が表示されます"));
-
-    m_positionPanel = new QLabel(QStringLiteral("    0:    0"), bar);
-    m_positionPanel->setObjectName(QStringLiteral("StatusPanel0"));
-    m_positionPanel->setAlignment(Qt::AlignCenter);
-    m_positionPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bar->addWidget(m_positionPanel);
-
-    m_hintPanel = new QLabel(bar);
-    m_hintPanel->setObjectName(QStringLiteral("StatusPanel1"));
-    m_hintPanel->setMinimumWidth(50);
-    m_hintPanel->setFrameStyle(QFrame::NoFrame);
-    bar->addWidget(m_hintPanel, 1);
-}
-
-QAction* MainWindow::Item(const char* name) const {
-    return findChild<QAction*>(QString::fromLatin1(name));
-}
-
 void MainWindow::SetMessageBoxService(MessageBoxService* service) noexcept {
     m_messages = service ? service : m_ownMessages.get();
-}
-
-FileChooser& MainWindow::FileDialogs() noexcept {
-    return *m_chooser;
 }
 
 void MainWindow::SetFileChooser(FileChooser* chooser) noexcept {
     m_chooser = chooser ? chooser : m_fileChooser.get();
 }
 
-BusyCursor& MainWindow::Busy() noexcept {
-    return *m_busyCursor;
-}
-
 ProgressSink& MainWindow::ProgressDisplay() noexcept {
     return *m_gaugeBar;
-}
-
-void MainWindow::ApplyCaption(const std::string& caption) {
-    // "[*]" is the toolkit's placeholder for its own modified mark; a file name may hold it.
-    QString title = QString::fromStdString(caption);
-    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-    setWindowTitle(title);
 }
 
 void MainWindow::MarkModified() {
@@ -194,26 +162,8 @@ void MainWindow::ClearTable() {
     m_doc.Table().Clear();
 }
 
-void MainWindow::UpdateReloadCommand() {
-    m_files->UpdateReloadCommand();
-}
-
 void MainWindow::UpdateReloadCommand(bool enabled) {
-    if (QAction* reload = Item("FileOpenReItem"))
-        reload->setEnabled(enabled);
-}
-
-void MainWindow::TableSetup(const QFont& displayFont) {
-    m_grid->setFont(displayFont);
-    m_grid->horizontalHeader()->setFont(displayFont);
-    m_grid->verticalHeader()->setFont(displayFont);
-    const int size = displayFont.pointSize() > 0 ? displayFont.pointSize() : keys::kFontSize.def;
-    m_grid->SetDefaultRowHeight(RowHeightForFont(size));
-    m_doc.SetDocumentTitle(Document::kDefaultTitle);
-    m_grid->SetCornerText(CollectionModel::ToDisplay(TableStore::Heading(0)));
-    for (int column = 0; column < TableStore::kColumnCount; ++column)
-        m_grid->SetColumnWidth(
-            column, ColumnWidthFor(column, keys::kCell[column].Read(ProgramSettings()), size));
+    m_actions.reopen->setEnabled(enabled);
 }
 
 void MainWindow::ShowTable(bool visible) {
@@ -221,7 +171,7 @@ void MainWindow::ShowTable(bool visible) {
 }
 
 void MainWindow::TableReplaced() {
-    m_statusReport.clear(); // it told of the document that is gone
+    m_statusBar->ForgetReport(); // it told of the document that is gone
     // Row 1, column 1 becomes current. Before the user has selected anything the position
     // panel keeps its initial text; afterwards it follows.
     const QModelIndex first = m_model->IndexAt(1, 1);
@@ -241,28 +191,15 @@ void MainWindow::TableReplaced() {
 
 void MainWindow::HistoryChanged() {
     const History::MenuState& menu = m_history.Menu();
-    if (QAction* separator = Item("N2"))
-        separator->setVisible(menu.separatorVisible);
-    static constexpr const char* kNames[History::kSlotCount] = {
-        "File1Item", "File2Item", "File3Item", "File4Item", "File5Item"};
-    for (int slot = 0; slot < History::kSlotCount; ++slot) {
-        QAction* item = Item(kNames[slot]);
-        if (!item)
-            continue;
-        const History::MenuItem& state = menu.items[static_cast<std::size_t>(slot)];
+    m_actions.historySeparator->setVisible(menu.separatorVisible);
+    static_assert(MainActions::kHistorySlots == History::kSlotCount);
+    for (std::size_t slot = 0; slot < MainActions::kHistorySlots; ++slot) {
+        QAction* item = m_actions.history[slot];
+        const History::MenuItem& state = menu.items[slot];
         item->setText(QString::fromStdString(state.caption));
         ApplyHint(item, state.hint);
         item->setVisible(state.visible);
     }
-}
-
-void MainWindow::NewDocument() {
-    RunFileCommand(&FileCommands::NewCollection);
-}
-
-void MainWindow::RunFileCommand(void (FileCommands::*command)()) {
-    m_grid->FinishEditing();
-    ((*m_files).*command)();
 }
 
 void MainWindow::ApplyHint(QAction* item, const std::string& hint) {
@@ -281,25 +218,21 @@ void MainWindow::ActivateFromAnotherStart() {
     activateWindow();
 }
 
-void MainWindow::DisplayHint(const QString& longHint) {
-    // A scan's report stays until a hint of something else takes its place: the idle hints
-    // (none, or the document's own) bring it back.
-    if (!m_statusReport.isEmpty() &&
-        (longHint.isEmpty() || longHint == QString::fromStdString(m_doc.Hint()))) {
-        m_hintPanel->setText(m_statusReport);
+void MainWindow::DeferredStartup() {
+    m_startupTimer->stop();
+    if (!m_lifecycle->BeginStartup())
         return;
-    }
-    m_hintPanel->setText(longHint);
+    // Hints of what lies under the pointer or is highlighted go to the status bar from now on;
+    // the same filter sees Esc before the focused control does.
+    QCoreApplication::instance()->installEventFilter(this);
+    m_hintsBound = true;
+    m_lifecycle->RestoreSettings();
+    ShowScanOptions();
+    m_lifecycle->OpenStartupDocument(m_startupParameters);
 }
 
-bool MainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        // Taken here in every case: the toolkit's own handling would cover the panels.
-        if (m_hintsBound)
-            DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    return QMainWindow::event(event);
+void MainWindow::FitCaretPanel() {
+    m_statusBar->FitCaretPanel(m_model ? m_model->rowCount() : 0);
 }
 
 } // namespace lh

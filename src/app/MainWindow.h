@@ -1,16 +1,18 @@
 #pragma once
 
-// The main window: the collection grid over the document's table store, the progress strip,
-// the status bar with its two panels, and the menus. Split by subsystem: MainWindow.cpp (layout,
-// caption), MainWindowMenus.cpp (menus), MainWindowEdit.cpp (grid handlers and record editing),
-// MainWindowStartup.cpp (creation and deferred start-up), MainWindowClose.cpp (close check, Esc,
-// pointer hints), MainWindowFont.cpp (display font and document title), MainWindowLaunch.cpp
-// (access, browser view, help), MainWindowSettings.cpp (status bar, settings dialogs, about box),
-// MainWindowScan.cpp (filling the table from a file, scan options), MainWindowDrop.cpp (files and
-// links dropped on the window), MainWindowExchange.cpp (import and export).
+// The main window: it creates the grid, the progress strip, the status bar, the menus and the
+// command objects, and wires them together. Its parts: StatusBarPanels (status bar),
+// DisplayFontAndTitle (display font, document title, caption), StartupAndClose (start-up and
+// close sequence), MainActions (the menus' commands, made in MainWindowMenus.cpp). The rest is
+// split by subsystem: MainWindowEdit.cpp (grid handlers and record editing), MainWindowEvents.cpp
+// (close request, Esc, pointer hints), MainWindowLaunch.cpp (access, browser view, help),
+// MainWindowSettings.cpp (settings dialogs, about box), MainWindowScan.cpp (scan options and the
+// grid after a scan), MainWindowDrop.cpp (files and links dropped on the window).
 
 #include "ForwardingFileChooser.h"
 #include "ForwardingMessageBox.h"
+#include "MainActions.h"
+#include "StartupAndClose.h"
 #include "core/Document.h"
 #include "core/DroppedLinks.h"
 #include "core/ExchangeCommands.h"
@@ -19,16 +21,11 @@
 #include "core/LaunchCommands.h"
 #include "core/ScanCommands.h"
 #include "core/UserInterface.h"
-#include "dialogs/StatusBarHost.h"
 
-#include <QFont>
+#include <QKeySequence>
 #include <QMainWindow>
-#include <QRect>
-#include <QStringList>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,58 +43,52 @@ class ActivationServer;
 class CollectionDelegate;
 class CollectionModel;
 class CollectionView;
+class DisplayFontAndTitle;
 class GaugeBar;
 class QtBusyCursor;
 class QtFileChooser;
 class QtMessageBox;
+class StatusBarPanels;
 
-class MainWindow : public QMainWindow,
-                   public StatusBarHost,
-                   private DocumentView,
-                   private ScanFinisher {
+class MainWindow : public QMainWindow, private DocumentView, private ScanFinisher {
     Q_OBJECT
 public:
     // Designed client area below the menu bar.
     static constexpr int kClientWidth = 427;
     static constexpr int kClientHeight = 252;
-    static constexpr int kStatusBarHeight = 19;
 
-    explicit MainWindow(QWidget* parent = nullptr);
-    // Placement of a window whose size and place are left to the system, on the screen area
-    // `available` (the screen without panels and docks).
-    static QRect SystemChosenGeometry(const QRect& available);
+    explicit MainWindow(StartedAs startedAs = StartedAs::FirstInstance, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Document& Doc() noexcept { return m_doc; }
     CollectionView* Grid() const noexcept { return m_grid; }
     CollectionModel* Model() const noexcept { return m_model; }
     GaugeBar* Progress() const noexcept { return m_gaugeBar; }
+    const MainActions& Actions() const noexcept { return m_actions; }
     QLabel* PositionPanel() const noexcept { return m_positionPanel; }
-    QLabel* HintPanel() const noexcept { return m_hintPanel; }
-    QAction* Item(const char* name) const;
+    StatusBarPanels& StatusPanels() noexcept { return *m_statusBar; }
+    const StatusBarPanels& StatusPanels() const noexcept { return *m_statusBar; }
+    DisplayFontAndTitle& FontAndTitle() noexcept { return *m_fontAndTitle; }
+    const StartupAndClose& Lifecycle() const noexcept { return *m_lifecycle; }
     // A hint is "short|long": the long part is the status-bar text, the short one the tooltip.
     static void ApplyHint(QAction* item, const std::string& hint);
 
     // The ways core routines reach the user. Tests put scripted stand-ins in place.
     MessageBoxService& MessageBoxes() noexcept { return *m_messages; }
     void SetMessageBoxService(MessageBoxService* service) noexcept;
-    FileChooser& FileDialogs() noexcept;
     void SetFileChooser(FileChooser* chooser) noexcept;
-    BusyCursor& Busy() noexcept;
     ProgressSink& ProgressDisplay() noexcept;
+    // Replaces how addresses and documents go to the desktop's handlers (tests record them).
+    void SetOpener(LaunchCommands::Opener opener);
 
     FileCommands& Files() noexcept { return *m_files; }
     History& RecentFiles() noexcept { return m_history; }
     MainOptions& Options() noexcept { return m_options; }
+    ExchangeCommands& Exchange() noexcept { return *m_exchange; }
 
     // Collection table.
     void MarkModified();
     void ClearTable();
-    void UpdateReloadCommand();
-    // Font, row height, title, column widths; the grid stays hidden until a document is set up.
-    void TableSetup(const QFont& displayFont);
-    // A new, empty collection after the change prompt, as the New command does it.
-    void NewDocument();
 
     // Grid handlers, in grid coordinates (row 0 headings, column 0 numbers).
     void BeginCellEdit(int aCol, qint64 aRow, const QString& value);
@@ -108,72 +99,17 @@ public:
     void DeleteRecord();
     void InsertRecord();
 
+    // The command-line parameters after the program's name, as the platform's path strings (not
+    // decoded, so a name in any encoding the file system holds reaches the start-up unchanged).
+    void SetStartupParameters(std::vector<std::string> parameters) {
+        m_startupParameters = std::move(parameters);
+    }
     // The deferred start-up, run once by the one-shot timer as soon as the event loop runs.
     void DeferredStartup();
 
     // A refused start asked this window to come to the front.
     void ActivateFromAnotherStart();
     int ActivationCount() const noexcept { return m_activations; }
-
-    void SetHelpFile(const QString& path) { m_helpFile = path; }
-    const QString& HelpFile() const noexcept { return m_helpFile; }
-
-    // Start-up, close and display commands.
-    // The command-line parameters after the program's name, as the platform's path strings (not
-    // decoded, so a name in any encoding the file system holds reaches the start-up unchanged).
-    void SetStartupParameters(std::vector<std::string> parameters) {
-        m_startupParameters = std::move(parameters);
-    }
-    void ChooseFont();
-    void EditTitle();
-    // The font the font dialog starts with, which is the grid's font.
-    const QFont& DisplayFont() const noexcept { return m_displayFont; }
-    bool PopupHintsShown() const noexcept { return m_showHints; }
-    // The font dialog and the input box; tests put scripted stand-ins in place.
-    using FontChooser = std::function<std::optional<QFont>(const QFont& current)>;
-    using TextInput = std::function<std::optional<QString>(
-        const QString& caption, const QString& prompt, const QString& text, int maxLength)>;
-    void SetFontChooser(FontChooser chooser) { m_fontChooser = std::move(chooser); }
-    void SetTextInput(TextInput input) { m_textInput = std::move(input); }
-
-    // Filling the table from a file, and the grid's steps after it.
-    void ScanFileForUrls();
-    void ScanFileForEmails();
-    void FinishScan() override;
-    void ShowScanReport(const ScanOutcome& outcome) override;
-    // Scan options of the Edit menu: each change is stored at once.
-    void ToggleHttpsScan();
-    void SetScanEncoding(EncodingChoice choice);
-    // What the status bar's text panel says after a scan or a drop.
-    QString StatusReport() const;
-
-    // Records in from bookmark, CSV and JSON files, and out to them.
-    void ImportFromFile();
-    void ExportToFile();
-    ExchangeCommands& Exchange() noexcept { return *m_exchange; }
-
-    // Launching, settings and about commands.
-    void AccessRecord();
-    void OpenCollectionPage();
-    void ToggleStatusBar();
-    void ShowBarSettings();
-    void ShowOtherSettings();
-    void ShowAbout();
-    // The help document's part for a dialog's help topic.
-    void ShowHelpTopic(int topic);
-    // Replaces how addresses and documents go to the desktop's handlers (tests record them).
-    void SetOpener(LaunchCommands::Opener opener);
-
-    // StatusBarHost: the status bar, its menu item and the progress display's look.
-    bool IsStatusBarWanted() const override { return m_statusWanted; }
-    void SetStatusBarWanted(bool on) override;
-    bool IsStatusBarVisible() const override;
-    int StatusBarHeight() const override;
-    int CaretPanelWidth() const override;
-    void SetCaretPanelWidth(int width) override;
-    // Width the caret panel needs for row numbers of `rowDigits` digits in its font.
-    int CaretPanelWidthFor(int rowDigits) const;
-    void ProgressLookChanged() override;
 
 protected:
     bool event(QEvent* event) override;
@@ -183,52 +119,58 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void RestoreWindowState();
+    // Whether a command first stores the text being typed into a cell.
+    enum class OpenEditor { Commit, Leave };
+    struct CommandText {
+        const char* caption;
+        const char* hint;                           // "short|long", or none
+        QKeyCombination shortcut = Qt::Key_unknown; // none
+    };
+    // Makes a menu command with its texts and handler, connected to run through RunCommand.
+    QAction* AddCommand(QMenu* menu, const CommandText& text, OpenEditor editor,
+                        std::function<void()> handler);
+    void RunCommand(OpenEditor editor, const std::function<void()>& command);
     void CreateGrid();
-    void CreateStatusBar();
     void CreateMenus();
     void CreateFileMenu();
     void CreateEditMenu();
     void CreateSettingsMenu();
     void CreateHelpMenu();
-    void ConnectScanCommands();
-    void ConnectLaunchCommands();
-    void ConnectSettingsCommands();
     // DocumentView: how the file commands reach the window.
     void ShowTable(bool visible) override;
     void TableReplaced() override;
     void UpdateReloadCommand(bool enabled) override;
     void HistoryChanged() override;
+    // ScanFinisher: the grid and the status bar after a scan.
+    void FinishScan() override;
+    void ShowScanReport(const ScanOutcome& outcome) override;
 
-    // Runs a file command with the grid's editor closed first.
-    void RunFileCommand(void (FileCommands::*command)());
-    void DisplayHint(const QString& longHint);
-    void ApplyCaption(const std::string& caption);
     qint64 CurrentGridRow() const;
     void SetCurrentCell(qint64 gridRow, int gridColumn);
-    // Start-up and close.
-    void RestoreOptions();
-    void RestoreScanOptions();
+    void FitCaretPanel();
+    // Commands of the menus and the grid.
+    void AccessRecord();
+    void OpenCollectionPage();
+    void ShowHelpTopic(int topic);
+    void ShowBarSettings();
+    void ShowOtherSettings();
+    void ShowAbout();
+    // Scan options of the Edit menu: each change is stored at once.
+    void ToggleHttpsScan();
+    void SetScanEncoding(EncodingChoice choice);
     void ShowScanOptions();
-    void ShowStatusReport(const QString& text);
     // Files dropped are scanned for URLs in order; links become records.
     void DropFiles(const std::vector<std::string>& paths);
     void DropLinks(const std::vector<DroppedLink>& links);
-    void RestoreDisplayFont();
-    void ApplyFontColor();
-    void ApplyStartupWindowState();
-    bool ConfirmClose();
     void ShowHintFor(QWidget* widget);
-    // Widens the caret panel while the largest row number would not fit in the set width.
-    void FitCaretPanel();
 
     Document m_doc;
     CollectionModel* m_model = nullptr;
     CollectionView* m_grid = nullptr;
     CollectionDelegate* m_delegate = nullptr;
     GaugeBar* m_gaugeBar = nullptr;
+    // The status bar's caret-position panel, which the grid's handlers write.
     QLabel* m_positionPanel = nullptr;
-    QLabel* m_hintPanel = nullptr;
     QTimer* m_startupTimer = nullptr;
     ActivationServer* m_activation = nullptr;
     std::unique_ptr<QtMessageBox> m_ownMessages;
@@ -241,30 +183,18 @@ private:
     ForwardingFileChooser m_forwardingChooser{&m_chooser};
     History m_history;
     MainOptions m_options;
+    MainActions m_actions;
+    std::unique_ptr<StatusBarPanels> m_statusBar;
+    std::unique_ptr<DisplayFontAndTitle> m_fontAndTitle;
+    std::unique_ptr<StartupAndClose> m_lifecycle;
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<LaunchCommands> m_launch;
     std::unique_ptr<ScanCommands> m_scans;
     std::unique_ptr<ExchangeCommands> m_exchange;
-    bool m_statusWanted = true;
-    int m_caretPanelWidth = 65; // as set (the stored "PanelVisible1"); the panel may be wider
-    int m_caretDigits = 0;      // digits of the row count the panel was fitted to
     bool m_selectedOnce = false;
-    QString m_helpFile;
-    QString m_statusReport; // what the last scan or drop did, shown while nothing else is
     int m_activations = 0;
-    bool m_startedUp = false;
-    // Start-up, close and display state.
-    std::vector<std::string> m_startupParameters;
-    QFont m_displayFont;
-    std::int32_t m_fontColor = 0;
-    std::string m_fontName; // as stored: "System" stands for the toolkit's default face
-    FontChooser m_fontChooser;
-    TextInput m_textInput;
     bool m_hintsBound = false;
-    bool m_showHints = true;
-    bool m_startupDone = false;
-    bool m_closeChecking = false;
-    bool m_closePending = false;
+    std::vector<std::string> m_startupParameters;
 };
 
 } // namespace lh

@@ -1,10 +1,9 @@
-#include "CollectionView.h"
 #include "MainWindow.h"
 #include "PlatformPath.h"
+#include "StatusBarPanels.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 
@@ -57,8 +56,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
     QMetaObject::invokeMethod(
         this,
         [this, files = std::move(files), links = std::move(links)] {
-            DropFiles(files);
-            DropLinks(links);
+            RunCommand(OpenEditor::Commit, [&] {
+                DropFiles(files);
+                DropLinks(links);
+            });
         },
         Qt::QueuedConnection);
 }
@@ -66,7 +67,6 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::DropFiles(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
-    m_grid->FinishEditing();
     for (const std::string& path : paths)
         m_scans->ScanDroppedFile(AddressKind::Url, path);
 }
@@ -74,16 +74,11 @@ void MainWindow::DropFiles(const std::vector<std::string>& paths) {
 void MainWindow::DropLinks(const std::vector<DroppedLink>& links) {
     if (links.empty())
         return;
-    m_grid->FinishEditing();
     QString report;
     for (const DroppedLink& link : links)
         report = QString::fromStdString(DropResultText(AddDroppedLink(m_doc, link), link));
     FinishScan();
-    ShowStatusReport(report);
-}
-
-QString MainWindow::StatusReport() const {
-    return m_hintPanel->text();
+    m_statusBar->ShowReport(report);
 }
 
 } // namespace lh

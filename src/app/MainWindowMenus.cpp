@@ -1,5 +1,7 @@
 #include "CollectionView.h"
+#include "DisplayFontAndTitle.h"
 #include "MainWindow.h"
+#include "StatusBarPanels.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -11,58 +13,56 @@ namespace lh {
 
 namespace {
 
-void SetHint(QAction* item, const char* hint) {
-    MainWindow::ApplyHint(item, hint);
-}
-
-QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, const char* hint) {
+QMenu* AddMenu(QMenuBar* bar, const char* caption, const char* hint) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
-    menu->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
     if (hint)
-        SetHint(menu->menuAction(), hint);
+        MainWindow::ApplyHint(menu->menuAction(), hint);
     return menu;
 }
 
-QAction* AddItem(QWidget* owner, QMenu* menu, const char* name, const char* caption,
-                 const char* hint, const QKeySequence& shortcut = QKeySequence()) {
-    auto* item = new QAction(QString::fromUtf8(caption), owner);
-    item->setObjectName(QString::fromLatin1(name));
-    if (hint)
-        SetHint(item, hint);
-    if (!shortcut.isEmpty())
-        item->setShortcut(shortcut);
-    menu->addAction(item);
-    return item;
+QAction* AddSeparator(QObject* owner, QMenu* menu) {
+    QAction* separator = menu->addSeparator();
+    separator->setParent(owner);
+    return separator;
 }
 
 struct EncodingMenuEntry {
-    const char* name;
     const char* caption;
     EncodingChoice choice;
 };
 
-// The encodings a scan may read files in, "自動判別" first.
+// The encodings a scan may read files in, in the order of EncodingChoice.
 constexpr EncodingMenuEntry kEncodingMenu[] = {
-    {"EditEncodingAutoItem", "自動判別", EncodingChoice::Auto},
-    {"EditEncodingCp932Item", "Shift_JIS", EncodingChoice::Cp932},
-    {"EditEncodingUtf8Item", "UTF-8", EncodingChoice::Utf8},
-    {"EditEncodingUtf16Item", "UTF-16", EncodingChoice::Utf16},
-    {"EditEncodingEucJpItem", "EUC-JP", EncodingChoice::EucJp},
-    {"EditEncodingIso2022JpItem", "ISO-2022-JP", EncodingChoice::Iso2022Jp},
+    {"自動判別", EncodingChoice::Auto}, {"Shift_JIS", EncodingChoice::Cp932},
+    {"UTF-8", EncodingChoice::Utf8},    {"UTF-16", EncodingChoice::Utf16},
+    {"EUC-JP", EncodingChoice::EucJp},  {"ISO-2022-JP", EncodingChoice::Iso2022Jp},
 };
-
-QAction* AddSeparator(QWidget* owner, QMenu* menu, const char* name) {
-    QAction* separator = menu->addSeparator();
-    separator->setParent(owner);
-    separator->setObjectName(QString::fromLatin1(name));
-    return separator;
-}
 
 } // namespace
 
+QAction* MainWindow::AddCommand(QMenu* menu, const CommandText& text, OpenEditor editor,
+                                std::function<void()> handler) {
+    auto* item = new QAction(QString::fromUtf8(text.caption), this);
+    if (text.hint)
+        ApplyHint(item, text.hint);
+    if (text.shortcut.key() != Qt::Key_unknown)
+        item->setShortcut(QKeySequence(text.shortcut));
+    menu->addAction(item);
+    if (handler)
+        connect(item, &QAction::triggered, this,
+                [this, editor, handler = std::move(handler)] { RunCommand(editor, handler); });
+    return item;
+}
+
+void MainWindow::RunCommand(OpenEditor editor, const std::function<void()>& command) {
+    // The text being typed into a cell is stored before a command that reads, replaces or
+    // appends to the records, or that may ask to save them.
+    if (editor == OpenEditor::Commit)
+        m_grid->FinishEditing();
+    command();
+}
+
 void MainWindow::CreateMenus() {
-    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     CreateFileMenu();
     CreateEditMenu();
     CreateSettingsMenu();
@@ -70,122 +70,144 @@ void MainWindow::CreateMenus() {
 }
 
 void MainWindow::CreateFileMenu() {
-    QMenu* file = AddMenu(menuBar(), "FileMenu", "ﾌｧｲﾙ(&F)", "ﾌｧｲﾙ操作に関するｺﾏﾝﾄﾞ");
-    const auto command = [this](QAction* item, void (FileCommands::*run)()) {
-        connect(item, &QAction::triggered, this, [this, run] { RunFileCommand(run); });
-        return item;
+    MainActions& a = m_actions;
+    a.fileMenu = AddMenu(menuBar(), "ﾌｧｲﾙ(&F)", "ﾌｧｲﾙ操作に関するｺﾏﾝﾄﾞ");
+    QMenu* file = a.fileMenu;
+    const auto fileCommand = [this](void (FileCommands::*run)()) {
+        return [this, run] { ((*m_files).*run)(); };
     };
-    command(AddItem(this, file, "FileNewItem", "新規作成(&N)", "新しいﾌｧｲﾙの作成",
-                    QKeySequence(Qt::CTRL | Qt::Key_N)),
-            &FileCommands::NewCollection);
-    command(AddItem(this, file, "FileOpenItem", "開く(&O)...", "既存のﾌｧｲﾙを開く",
-                    QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &FileCommands::OpenChosenFile);
-    command(AddItem(this, file, "FileSaveItem", "上書き保存(&S)", "ﾌｧｲﾙを保存する",
-                    QKeySequence(Qt::CTRL | Qt::Key_S)),
-            &FileCommands::Save);
-    command(AddItem(this, file, "FileSaveAsItem", "名前を付けて保存(&A)...",
-                    "ﾌｧｲﾙに別の名前を付けて保存する"),
-            &FileCommands::SaveAs);
-    command(AddItem(this, file, "FileOpenReItem", "読み直し(&R)", "このﾌｧｲﾙを読み直す"),
-            &FileCommands::Reopen)
-        ->setEnabled(false);
-    AddSeparator(this, file, "N4");
-    connect(AddItem(this, file, "FileImportItem", "ブックマークの取り込み(&I)...",
-                    "ﾌﾞﾗｳｻﾞのﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙからﾚｺｰﾄﾞを追加する"),
-            &QAction::triggered, this, &MainWindow::ImportFromFile);
-    connect(AddItem(this, file, "FileExportItem", "エクスポート(&E)...",
-                    "ﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙにﾚｺｰﾄﾞを書き出す"),
-            &QAction::triggered, this, &MainWindow::ExportToFile);
+    const OpenEditor commit = OpenEditor::Commit;
+    a.newFile = AddCommand(file, {"新規作成(&N)", "新しいﾌｧｲﾙの作成", Qt::CTRL | Qt::Key_N}, commit,
+                           fileCommand(&FileCommands::NewCollection));
+    a.open = AddCommand(file, {"開く(&O)...", "既存のﾌｧｲﾙを開く", Qt::CTRL | Qt::Key_O}, commit,
+                        fileCommand(&FileCommands::OpenChosenFile));
+    a.save = AddCommand(file, {"上書き保存(&S)", "ﾌｧｲﾙを保存する", Qt::CTRL | Qt::Key_S}, commit,
+                        fileCommand(&FileCommands::Save));
+    a.saveAs = AddCommand(file, {"名前を付けて保存(&A)...", "ﾌｧｲﾙに別の名前を付けて保存する"},
+                          commit, fileCommand(&FileCommands::SaveAs));
+    a.reopen = AddCommand(file, {"読み直し(&R)", "このﾌｧｲﾙを読み直す"}, commit,
+                          fileCommand(&FileCommands::Reopen));
+    a.reopen->setEnabled(false);
+    AddSeparator(this, file);
+    // Records go in behind the row being typed into.
+    a.importRecords = AddCommand(
+        file,
+        {"ブックマークの取り込み(&I)...", "ﾌﾞﾗｳｻﾞのﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙからﾚｺｰﾄﾞを追加する"},
+        commit, [this] { m_exchange->ImportWithDialog(); });
+    a.exportRecords =
+        AddCommand(file, {"エクスポート(&E)...", "ﾌﾞｯｸﾏｰｸ、CSV、JSONのﾌｧｲﾙにﾚｺｰﾄﾞを書き出す"},
+                   commit, [this] { m_exchange->ExportWithDialog(); });
 
     // Printing is not offered: the items exist but stay hidden, with their separator.
-    AddSeparator(this, file, "N1")->setVisible(false);
-    AddItem(this, file, "FilePrintItem", "印刷(&P)...", "文章を印刷する",
-            QKeySequence(Qt::CTRL | Qt::Key_P))
-        ->setVisible(false);
-    AddItem(this, file, "FilePrinterItem", "ﾌﾟﾘﾝﾀの設定(&R)...", "ﾌﾟﾘﾝﾀの設定をする")
-        ->setVisible(false);
+    a.printSeparator = AddSeparator(this, file);
+    a.printSeparator->setVisible(false);
+    a.print = AddCommand(file, {"印刷(&P)...", "文章を印刷する", Qt::CTRL | Qt::Key_P},
+                         OpenEditor::Leave, nullptr);
+    a.print->setVisible(false);
+    a.printerSetup =
+        AddCommand(file, {"ﾌﾟﾘﾝﾀの設定(&R)...", "ﾌﾟﾘﾝﾀの設定をする"}, OpenEditor::Leave, nullptr);
+    a.printerSetup->setVisible(false);
 
     // History items: hidden until the recent-file history fills them.
-    AddSeparator(this, file, "N2")->setVisible(false);
-    static constexpr const char* kHistoryNames[] = {"File1Item", "File2Item", "File3Item",
-                                                    "File4Item", "File5Item"};
-    static constexpr const char* kHistoryCaptions[] = {"&1", "&2", "&3", "&4", "&5"};
-    static constexpr const char* kHistoryHints[] = {"1 (なし)|", "2 (なし)|", "3 (なし)|",
-                                                    "4 (なし)|", "5 (なし)|"};
-    for (int slot = 0; slot < 5; ++slot) {
-        QAction* item =
-            AddItem(this, file, kHistoryNames[slot], kHistoryCaptions[slot], kHistoryHints[slot]);
+    a.historySeparator = AddSeparator(this, file);
+    a.historySeparator->setVisible(false);
+    static constexpr CommandText kHistory[] = {
+        {"&1", "1 (なし)|"}, {"&2", "2 (なし)|"}, {"&3", "3 (なし)|"},
+        {"&4", "4 (なし)|"}, {"&5", "5 (なし)|"},
+    };
+    static_assert(std::size(kHistory) == MainActions::kHistorySlots);
+    for (int slot = 0; slot < static_cast<int>(MainActions::kHistorySlots); ++slot) {
+        QAction* item = AddCommand(file, kHistory[slot], commit,
+                                   [this, slot] { m_files->OpenRecent(slot + 1); });
         item->setVisible(false);
-        connect(item, &QAction::triggered, this, [this, slot] {
-            m_grid->FinishEditing();
-            m_files->OpenRecent(slot + 1);
-        });
+        a.history[static_cast<std::size_t>(slot)] = item;
     }
-    AddSeparator(this, file, "N3");
+    AddSeparator(this, file);
 
-    connect(AddItem(this, file, "FileExitItem", "終了(&X)", "ｱﾌﾟﾘｹｰｼｮﾝの終了"), &QAction::triggered,
-            this, &QWidget::close);
+    // The close check stores the open cell itself.
+    a.exit =
+        AddCommand(file, {"終了(&X)", "ｱﾌﾟﾘｹｰｼｮﾝの終了"}, OpenEditor::Leave, [this] { close(); });
 }
 
 void MainWindow::CreateEditMenu() {
-    QMenu* edit = AddMenu(menuBar(), "EditMenu", "編集(&E)", "編集操作に関するｺﾏﾝﾄﾞ");
-    connect(AddItem(this, edit, "EditRecDelItem", "ﾚｺｰﾄﾞ削除(&D)", "現在の行を削除して上につめる"),
-            &QAction::triggered, this, &MainWindow::DeleteRecord);
-    connect(AddItem(this, edit, "EditRecInsItem", "ﾚｺｰﾄﾞ挿入(&I)", "現在の行の上に新しい行を作る"),
-            &QAction::triggered, this, &MainWindow::InsertRecord);
+    MainActions& a = m_actions;
+    a.editMenu = AddMenu(menuBar(), "編集(&E)", "編集操作に関するｺﾏﾝﾄﾞ");
+    QMenu* edit = a.editMenu;
+    const OpenEditor commit = OpenEditor::Commit;
+    a.deleteRecord = AddCommand(edit, {"ﾚｺｰﾄﾞ削除(&D)", "現在の行を削除して上につめる"}, commit,
+                                [this] { DeleteRecord(); });
+    a.insertRecord = AddCommand(edit, {"ﾚｺｰﾄﾞ挿入(&I)", "現在の行の上に新しい行を作る"}, commit,
+                                [this] { InsertRecord(); });
     edit->addSeparator();
-    AddItem(this, edit, "EditFileURLItem", "ﾌｧｲﾙから追加[URL](&U)",
-            "ﾌｧｲﾙからURL(http:)を探して追加する");
-    AddItem(this, edit, "EditFileEMItem", "ﾌｧｲﾙから追加[E-Mail](&E)",
-            "ﾌｧｲﾙからE-Mailｱﾄﾞﾚｽを探して追加する");
-    AddItem(this, edit, "EditHttpsItem", "https:// も追加する", "URLの検索でhttps://も探す")
-        ->setCheckable(true);
-    QMenu* encodings = edit->addMenu(QString::fromUtf8("読み込む文字ｺｰﾄﾞ(&C)"));
-    encodings->setObjectName(QStringLiteral("EditEncodingMenu"));
-    encodings->menuAction()->setObjectName(QStringLiteral("EditEncodingMenuItem"));
-    SetHint(encodings->menuAction(), "ﾌｧｲﾙから追加するときの文字ｺｰﾄﾞ");
-    auto* group = new QActionGroup(this);
-    group->setObjectName(QStringLiteral("EditEncodingGroup"));
+    // A scan appends behind the row being typed into.
+    a.scanUrls = AddCommand(edit, {"ﾌｧｲﾙから追加[URL](&U)", "ﾌｧｲﾙからURL(http:)を探して追加する"},
+                            commit, [this] { m_scans->ScanFileForUrls(); });
+    a.scanEmails =
+        AddCommand(edit, {"ﾌｧｲﾙから追加[E-Mail](&E)", "ﾌｧｲﾙからE-Mailｱﾄﾞﾚｽを探して追加する"},
+                   commit, [this] { m_scans->ScanFileForEmails(); });
+    a.httpsScan = AddCommand(edit, {"https:// も追加する", "URLの検索でhttps://も探す"},
+                             OpenEditor::Leave, [this] { ToggleHttpsScan(); });
+    a.httpsScan->setCheckable(true);
+    a.encodingMenu = edit->addMenu(QString::fromUtf8("読み込む文字ｺｰﾄﾞ(&C)"));
+    ApplyHint(a.encodingMenu->menuAction(), "ﾌｧｲﾙから追加するときの文字ｺｰﾄﾞ");
+    a.encodingGroup = new QActionGroup(this);
     for (const EncodingMenuEntry& entry : kEncodingMenu) {
-        QAction* item = AddItem(this, encodings, entry.name, entry.caption, nullptr);
+        const EncodingChoice choice = entry.choice;
+        QAction* item = AddCommand(a.encodingMenu, {entry.caption, nullptr}, OpenEditor::Leave,
+                                   [this, choice] { SetScanEncoding(choice); });
         item->setCheckable(true);
-        item->setData(static_cast<int>(entry.choice));
-        group->addAction(item);
+        a.encodingGroup->addAction(item);
+        a.encodings[static_cast<std::size_t>(choice)] = item;
     }
     edit->addSeparator();
-    AddItem(this, edit, "EditHtmlItem", "HTML表示(&H)", "このﾃﾞｰﾀをﾌﾞﾗｳｻﾞで開く",
-            QKeySequence(Qt::Key_F5));
-    AddItem(this, edit, "EditAccessItem", "ｱｸｾｽ(&A)    [DblClick]", "URL/E-Mailにｱｸｾｽする");
+    a.openPage = AddCommand(edit, {"HTML表示(&H)", "このﾃﾞｰﾀをﾌﾞﾗｳｻﾞで開く", Qt::Key_F5}, commit,
+                            [this] { OpenCollectionPage(); });
+    a.access = AddCommand(edit, {"ｱｸｾｽ(&A)    [DblClick]", "URL/E-Mailにｱｸｾｽする"}, commit,
+                          [this] { AccessRecord(); });
 }
 
 void MainWindow::CreateSettingsMenu() {
-    QMenu* settings = AddMenu(menuBar(), "SetMenu", "設定(&S)", nullptr);
-    QAction* statusVisible = AddItem(this, settings, "SetStatusVisItem", "ｽﾃｰﾀｽﾊﾞｰ(&S)",
-                                     "ｽﾃｰﾀｽﾊﾞｰの表示/非表示を切替えます");
-    statusVisible->setCheckable(true);
-    statusVisible->setChecked(true);
-    AddItem(this, settings, "SetToolItem", "ｽﾃｰﾀｽﾊﾞｰ(&B)...", "ｽﾃｰﾀｽﾊﾞｰを設定します");
+    MainActions& a = m_actions;
+    a.settingsMenu = AddMenu(menuBar(), "設定(&S)", nullptr);
+    QMenu* settings = a.settingsMenu;
+    const OpenEditor commit = OpenEditor::Commit;
+    // The item is checkable, so the toolkit has already flipped its tick; the wish kept with the
+    // status bar is what the toggle inverts, and it sets the tick again.
+    a.statusBarShown = AddCommand(settings, {"ｽﾃｰﾀｽﾊﾞｰ(&S)", "ｽﾃｰﾀｽﾊﾞｰの表示/非表示を切替えます"},
+                                  OpenEditor::Leave, [this] { lh::ToggleStatusBar(*m_statusBar); });
+    a.statusBarShown->setCheckable(true);
+    a.statusBarShown->setChecked(true);
+    a.statusBarSettings = AddCommand(settings, {"ｽﾃｰﾀｽﾊﾞｰ(&B)...", "ｽﾃｰﾀｽﾊﾞｰを設定します"}, commit,
+                                     [this] { ShowBarSettings(); });
     settings->addSeparator();
-    AddItem(this, settings, "SetFontItem", "ﾌｫﾝﾄ(&F)...", "表示ﾌｫﾝﾄを設定します");
-    AddItem(this, settings, "SetOthersItem", "その他(&O)...", "上記以外の設定をします");
+    a.font = AddCommand(settings, {"ﾌｫﾝﾄ(&F)...", "表示ﾌｫﾝﾄを設定します"}, OpenEditor::Leave,
+                        [this] { m_fontAndTitle->ChooseFont(); });
+    a.otherSettings = AddCommand(settings, {"その他(&O)...", "上記以外の設定をします"}, commit,
+                                 [this] { ShowOtherSettings(); });
     settings->addSeparator();
-    AddItem(this, settings, "SetTitleItem", "ﾀｲﾄﾙ(&T)...", nullptr);
+    a.title = AddCommand(settings, {"ﾀｲﾄﾙ(&T)...", nullptr}, commit,
+                         [this] { m_fontAndTitle->EditTitle(); });
 }
 
 void MainWindow::CreateHelpMenu() {
-    QMenu* help = AddMenu(menuBar(), "HelpMenu", "ﾍﾙﾌﾟ(&H)", nullptr);
-    AddItem(this, help, "HelpTopicItem", "ﾄﾋﾟｯｸの検索(&H)", "ﾍﾙﾌﾟのﾄﾋﾟｯｸの検索を表示します",
-            QKeySequence(Qt::Key_F1));
-    AddItem(this, help, "HelpUseItem", "ﾍﾙﾌﾟの使い方(&U)", "ﾍﾙﾌﾟの使い方を表示します");
+    MainActions& a = m_actions;
+    a.helpMenu = AddMenu(menuBar(), "ﾍﾙﾌﾟ(&H)", nullptr);
+    QMenu* help = a.helpMenu;
+    const OpenEditor leave = OpenEditor::Leave;
+    a.helpTopics =
+        AddCommand(help, {"ﾄﾋﾟｯｸの検索(&H)", "ﾍﾙﾌﾟのﾄﾋﾟｯｸの検索を表示します", Qt::Key_F1}, leave,
+                   [this] { m_launch->ShowHelpTopics(); });
+    a.helpUsage = AddCommand(help, {"ﾍﾙﾌﾟの使い方(&U)", "ﾍﾙﾌﾟの使い方を表示します"}, leave,
+                             [this] { m_launch->ShowUserGuide(); });
     help->addSeparator();
-    AddItem(this, help, "HelpHomeItem", "ｲﾝﾀｰﾈｯﾄ ﾛｰｶﾙﾌｧｲﾙ(&F)...",
-            "Tessellaのﾎｰﾑﾍﾟｰｼﾞにｱｸｾﾙします");
-    AddItem(this, help, "HelpHome2Item", "ｲﾝﾀｰﾈｯﾄ ｼｮｰﾄｶｯﾄ(&S)...",
-            "Tessellaのﾎｰﾑﾍﾟｰｼﾞに直接ｱｸｾﾙします");
+    a.homePage = AddCommand(help, {"ｲﾝﾀｰﾈｯﾄ ﾛｰｶﾙﾌｧｲﾙ(&F)...", "Tessellaのﾎｰﾑﾍﾟｰｼﾞにｱｸｾﾙします"},
+                            leave, [this] { m_launch->OpenHomePage(); });
+    a.homeShortcut =
+        AddCommand(help, {"ｲﾝﾀｰﾈｯﾄ ｼｮｰﾄｶｯﾄ(&S)...", "Tessellaのﾎｰﾑﾍﾟｰｼﾞに直接ｱｸｾﾙします"}, leave,
+                   [this] { m_launch->OpenHomeShortcut(); });
     help->addSeparator();
-    AddItem(this, help, "HelpAboutItem", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "ﾊﾞｰｼﾞｮﾝ情報を表示します",
-            QKeySequence(Qt::Key_F2));
+    a.about = AddCommand(help, {"ﾊﾞｰｼﾞｮﾝ情報(&A)...", "ﾊﾞｰｼﾞｮﾝ情報を表示します", Qt::Key_F2},
+                         OpenEditor::Commit, [this] { ShowAbout(); });
 }
 
 } // namespace lh

@@ -1,41 +1,17 @@
 #include "CollectionModel.h"
 #include "CollectionView.h"
 #include "MainWindow.h"
+#include "StatusBarPanels.h"
 #include "dialogs/ProgramSettings.h"
+#include "util/SettingKeys.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QLabel>
 
 namespace lh {
 
-void MainWindow::ConnectScanCommands() {
-    if (QAction* item = Item("EditFileURLItem"))
-        connect(item, &QAction::triggered, this, &MainWindow::ScanFileForUrls);
-    if (QAction* item = Item("EditFileEMItem"))
-        connect(item, &QAction::triggered, this, &MainWindow::ScanFileForEmails);
-    if (QAction* item = Item("EditHttpsItem"))
-        connect(item, &QAction::triggered, this, &MainWindow::ToggleHttpsScan);
-    if (auto* group = findChild<QActionGroup*>(QStringLiteral("EditEncodingGroup")))
-        connect(group, &QActionGroup::triggered, this, [this](QAction* item) {
-            SetScanEncoding(static_cast<EncodingChoice>(item->data().toInt()));
-        });
-}
-
-void MainWindow::RestoreScanOptions() {
-    m_options.scan.encoding = EncodingChoiceNamed(keys::kScanEncoding.Read(ProgramSettings()))
-                                  .value_or(EncodingChoice::Auto);
-    m_options.scan.https = keys::kScanHttps.IsOn(ProgramSettings());
-    ShowScanOptions();
-}
-
 void MainWindow::ShowScanOptions() {
-    if (QAction* item = Item("EditHttpsItem"))
-        item->setChecked(m_options.scan.https);
-    if (auto* group = findChild<QActionGroup*>(QStringLiteral("EditEncodingGroup")))
-        for (QAction* item : group->actions())
-            item->setChecked(static_cast<EncodingChoice>(item->data().toInt()) ==
-                             m_options.scan.encoding);
+    m_actions.httpsScan->setChecked(m_options.scan.https);
+    m_actions.Encoding(m_options.scan.encoding)->setChecked(true);
 }
 
 void MainWindow::ToggleHttpsScan() {
@@ -48,17 +24,6 @@ void MainWindow::SetScanEncoding(EncodingChoice choice) {
     m_options.scan.encoding = choice;
     keys::kScanEncoding.Write(ProgramSettings(), EncodingChoiceName(choice));
     ShowScanOptions();
-}
-
-void MainWindow::ScanFileForUrls() {
-    // An open editor's text is stored first: a scan appends behind the row being typed into.
-    m_grid->FinishEditing();
-    m_scans->ScanFileForUrls();
-}
-
-void MainWindow::ScanFileForEmails() {
-    m_grid->FinishEditing();
-    m_scans->ScanFileForEmails();
 }
 
 void MainWindow::FinishScan() {
@@ -77,13 +42,7 @@ void MainWindow::FinishScan() {
 }
 
 void MainWindow::ShowScanReport(const ScanOutcome& outcome) {
-    ShowStatusReport(QString::fromUtf8(ScanReportText(outcome)));
-}
-
-void MainWindow::ShowStatusReport(const QString& text) {
-    m_statusReport = text;
-    m_hintPanel->setText(text);
-    m_hintPanel->setToolTip(text);
+    m_statusBar->ShowReport(QString::fromUtf8(ScanReportText(outcome)));
 }
 
 } // namespace lh

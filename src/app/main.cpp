@@ -4,7 +4,6 @@
 #include "PlatformPath.h"
 #include "TerminationRequest.h"
 #include "controls/ProgramPicture.h"
-#include "core/ProcessState.h"
 #include "core/UserInterface.h"
 #include "dialogs/ProgramSettings.h"
 #include "dialogs/SplashStep.h"
@@ -43,7 +42,6 @@ int main(int argc, char** argv) {
         lh::ActivateRunningInstance();
         return 0;
     }
-    lh::SecondInstance = guardExisted;
     guard.Acquire();
 
     // A request to end the process is a close request like the close box: it runs the close
@@ -56,23 +54,23 @@ int main(int argc, char** argv) {
     });
 
     // 4. The main window; its creation restores caption and placement.
-    lh::MainWindow window;
+    lh::MainWindow window(guardExisted ? lh::StartedAs::SecondInstance
+                                       : lh::StartedAs::FirstInstance);
     mainWindow = &window;
     // What the toolkit left of argv; on Linux the bytes as given, not decoded.
     window.SetStartupParameters(lh::ArgumentsLeftByToolkit(originalArgv, words, argc, argv));
 
-    // 5. and 6. Application title and help file.
+    // 5. The application title.
     QApplication::setApplicationName(QString::fromUtf8(lh::kApplicationTitle));
-    window.SetHelpFile(QStringLiteral("Linkhive.hlp"));
 
-    // 7. The main window is a top-level window of its own, with its own taskbar entry; the
+    // 6. The main window is a top-level window of its own, with its own taskbar entry; the
     //    toolkit needs no hidden owner window.
 
-    // 8. The loop; the window's one-shot timer runs the deferred start-up.
+    // 7. The loop; the window's one-shot timer runs the deferred start-up.
     window.show();
     const int status = QApplication::exec();
 
-    // 9. Let go of the guard.
+    // 8. Let go of the guard.
     guard.Release();
     return status;
 }

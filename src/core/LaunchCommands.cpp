@@ -164,13 +164,26 @@ std::string ParametersForDisplay(const std::vector<std::string>& parameters) {
 
 std::string FileUrl(const std::string& path, const std::string& fragment) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    // A URL's path is separated by "/" whatever the system's separator; a drive path
+    // ("C:\x") is a local path like "/x" ("file:///C:/x") and a share ("\\host\x") names its
+    // host ("file://host/x"). Where "/" is the separator, a "\" is a character of the name.
+    const char separator = platform::PathSeparator();
+    const bool drive = separator != '/' && path.size() >= 2 && path[1] == ':';
+    std::string_view rest = path;
     std::string url = "file://";
-    for (const char ch : path) {
+    if (drive)
+        url += '/';
+    else if (separator != '/' && rest.size() >= 2 && rest[0] == separator && rest[1] == separator)
+        rest.remove_prefix(2);
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const char ch = rest[i];
         const auto c = static_cast<unsigned char>(ch);
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                            (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' || c == '.' ||
-                           c == '~';
-        if (plain) {
+                           c == '~' || (drive && i == 1);
+        if (ch == separator) {
+            url += '/';
+        } else if (plain) {
             url += ch;
         } else {
             url += '%';

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/QtMessageBox.h"
 #include "app/RefusedCharacter.h"
+#include "app/StatusBarPanels.h"
 #include "core/TableLayout.h"
 
 #include <QAbstractButton>
@@ -25,6 +26,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -125,7 +127,7 @@ TEST(FirstWindow, systemChoice_isThreeQuartersWideTwoThirdsHighAndCentred) {
         {QRect(1920, 0, 800, 600), QRect(2020, 100, 600, 400)}, // a second screen
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MainWindow::SystemChosenGeometry(c.available), c.placed) << c.available.x();
+        EXPECT_EQ(StartupAndClose::SystemChosenGeometry(c.available), c.placed) << c.available.x();
 }
 
 class FirstStart : public test::SettingsTest {};
@@ -133,7 +135,7 @@ class FirstStart : public test::SettingsTest {};
 TEST_F(FirstStart, nothingStored_windowTakesTheSystemsChoice) {
     MainWindow w;
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(w.geometry(), MainWindow::SystemChosenGeometry(available));
+    EXPECT_EQ(w.geometry(), StartupAndClose::SystemChosenGeometry(available));
 }
 
 namespace {
@@ -197,7 +199,7 @@ TEST_F(StartedWindow, numberColumnAndCaretPanelGrowWithTheRowCount) {
     }
     // Back to a short collection: the set widths again where they suffice.
     LoadRecords(0);
-    EXPECT_EQ(w->CaretPanelWidth(), 65);
+    EXPECT_EQ(w->StatusPanels().CaretPanelWidth(), 65);
 }
 
 TEST_F(StartedWindow, refusedCharacterIsNamedWithItsCodePoint) {
@@ -246,10 +248,9 @@ TEST(UserGuide, listsEveryMenuCommandInMenuOrder) {
             if (item->isSeparator())
                 continue;
             // The recent files are one entry; items never shown are no commands.
-            const bool history = QRegularExpression(QStringLiteral("^File[1-5]Item$"))
-                                     .match(item->objectName())
-                                     .hasMatch();
-            if (history) {
+            const auto& history = w.Actions().history;
+            const bool isHistory = std::find(history.begin(), history.end(), item) != history.end();
+            if (isHistory) {
                 if (!commands.contains(Utf8("1 ～ 5"))) {
                     commands << Utf8("1 ～ 5");
                     keys << QString();

@@ -91,7 +91,7 @@ TEST_F(ProgressDisplayTest, switchedOff_showsNothingAndKeepsTheStatusBar) {
 }
 
 TEST_F(ProgressDisplayTest, statusBarSwitchedOffInItsMenu_staysHiddenAfterThePass) {
-    w->Item("SetStatusVisItem")->trigger();
+    w->Actions().statusBarShown->trigger();
     bar->ProgressStart(100, "scan");
     bar->ProgressEnd();
     EXPECT_TRUE(w->statusBar()->isHidden());

@@ -159,12 +159,12 @@ TEST_F(GridEditing, deleteWithScriptedAnswers_keepsTheCurrentRow) {
     Select(2, 3);
 
     boxes.Answer(Answer::No);
-    w->Item("EditRecDelItem")->trigger();
+    w->Actions().deleteRecord->trigger();
     EXPECT_EQ(Cell(2, 2), "http://b");
     EXPECT_FALSE(w->Doc().IsModified());
 
     boxes.Answer(Answer::Yes);
-    w->Item("EditRecDelItem")->trigger();
+    w->Actions().deleteRecord->trigger();
     EXPECT_EQ(Cell(2, 2), "http://c");
     EXPECT_EQ(w->Doc().Table().RowCount(), 4);
     EXPECT_TRUE(w->Doc().IsModified());
@@ -176,8 +176,8 @@ TEST_F(GridEditing, deleteWithScriptedAnswers_keepsTheCurrentRow) {
 TEST_F(GridEditing, deleteAndInsertOnTheEntryRow_doNothing) {
     AddRecords({"http://a"});
     Select(2, 1);
-    w->Item("EditRecDelItem")->trigger();
-    w->Item("EditRecInsItem")->trigger();
+    w->Actions().deleteRecord->trigger();
+    w->Actions().insertRecord->trigger();
     EXPECT_EQ(w->Doc().Table().RowCount(), 3);
     EXPECT_FALSE(w->Doc().IsModified());
     EXPECT_TRUE(boxes.shown().empty());
@@ -186,7 +186,7 @@ TEST_F(GridEditing, deleteAndInsertOnTheEntryRow_doNothing) {
 TEST_F(GridEditing, insert_leavesTheCurrentCellOnTheNewEmptyRecord) {
     AddRecords({"http://a", "http://b"});
     Select(2, 2);
-    w->Item("EditRecInsItem")->trigger();
+    w->Actions().insertRecord->trigger();
     EXPECT_EQ(Cell(2, 2), "");
     EXPECT_EQ(Cell(3, 2), "http://b");
     EXPECT_EQ(w->Grid()->currentIndex(), w->Model()->IndexAt(2, 2));
@@ -200,7 +200,7 @@ TEST_F(GridEditing, deleteWhileEditing_storesTheTypedTextFirst) {
     QLineEdit* editor = OpenEditor();
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, QStringLiteral("name"));
-    w->Item("EditRecDelItem")->trigger(); // the address is empty: no question
+    w->Actions().deleteRecord->trigger(); // the address is empty: no question
     EXPECT_EQ(w->Doc().Table().RecordCount(), 1);
     EXPECT_EQ(Cell(1, 2), "http://b");
     EXPECT_EQ(Cell(1, 1), "");

@@ -5,18 +5,22 @@
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace lh;
 
 using test::Program;
 using test::ScopedRuntimeDir;
 
+// The guard and the windows' names are the session's on Windows.
+#define SKIP_BESIDE_A_RUNNING_PROGRAM()                                                            \
+    if (ScopedRuntimeDir::SharedWithARunningProgram())                                             \
+    GTEST_SKIP() << "a Linkhive is running in this session and would take part in the test"
+
 TEST(InstanceGuard, existsExactlyWhileSomeoneHoldsIt) {
     ScopedRuntimeDir dir;
+    SKIP_BESIDE_A_RUNNING_PROGRAM();
     EXPECT_FALSE(platform::InstanceGuard::Exists());
     {
         platform::InstanceGuard first;
@@ -33,41 +37,32 @@ TEST(InstanceGuard, existsExactlyWhileSomeoneHoldsIt) {
 
 TEST(InstanceGuard, vanishesWithACrashedHolder) {
     ScopedRuntimeDir dir;
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        platform::InstanceGuard guard;
-        guard.Acquire();
-        const char byte = 1;
-        (void)!::write(ready[1], &byte, 1);
-        ::pause(); // held until killed
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    SKIP_BESIDE_A_RUNNING_PROGRAM();
+    test::ScopedSettingsFile settings;
+    Program holder;
+    ASSERT_TRUE(holder.Start());
+    // The program takes the guard before it makes its window.
+    ASSERT_FALSE(holder.WaitForWindow().isEmpty());
     EXPECT_TRUE(platform::InstanceGuard::Exists());
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    holder.Process().kill(); // no chance to let go of it
+    ASSERT_TRUE(holder.Process().waitForFinished(30000));
     EXPECT_FALSE(platform::InstanceGuard::Exists());
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 TEST(SecondStart, withNothingStored_runsBesideTheFirst) {
     ScopedRuntimeDir dir;
+    SKIP_BESIDE_A_RUNNING_PROGRAM();
     test::ScopedSettingsFile settings;
     Program first;
     ASSERT_TRUE(first.Start());
-    const QString firstWindow = first.WaitForWindow(dir);
+    const QString firstWindow = first.WaitForWindow();
     ASSERT_FALSE(firstWindow.isEmpty());
     EXPECT_EQ(SendActivationRequest(firstWindow, kStatusRequest, 5000),
               QByteArray("activations=0 minimized=0 second=0"));
 
     Program second;
     ASSERT_TRUE(second.Start());
-    const QString secondWindow = second.WaitForWindow(dir);
+    const QString secondWindow = second.WaitForWindow();
     ASSERT_FALSE(secondWindow.isEmpty()) << "the second start should open its own window";
     EXPECT_EQ(second.Process().state(), QProcess::Running);
     EXPECT_EQ(SendActivationRequest(secondWindow, kStatusRequest, 5000),
@@ -78,15 +73,16 @@ TEST(SecondStart, withNothingStored_runsBesideTheFirst) {
 
 TEST(SecondStart, refusedByStoredZero_activatesTheFirstAndEndsQuietly) {
     ScopedRuntimeDir dir;
+    SKIP_BESIDE_A_RUNNING_PROGRAM();
     test::ScopedSettingsFile settings;
     if (!keys::k2ndStart.Write(ProgramSettings(), 0))
         GTEST_SKIP() << "the settings store cannot hold values yet";
 
     Program first;
     ASSERT_TRUE(first.Start());
-    const QString firstWindow = first.WaitForWindow(dir);
+    const QString firstWindow = first.WaitForWindow();
     ASSERT_FALSE(firstWindow.isEmpty());
-    const std::string storedBefore = test::ReadFileBytes(settings.Path());
+    const std::string storedBefore = test::SettingsStoreText();
 
     Program second;
     ASSERT_TRUE(second.Start());
@@ -96,10 +92,9 @@ TEST(SecondStart, refusedByStoredZero_activatesTheFirstAndEndsQuietly) {
 
     EXPECT_EQ(SendActivationRequest(firstWindow, kStatusRequest, 5000),
               QByteArray("activations=1 minimized=0 second=0"));
-    EXPECT_EQ(test::ReadFileBytes(settings.Path()), storedBefore)
-        << "a refused start stores nothing";
-    // Nothing of the refused start is left listening.
-    const QStringList sockets =
-        QDir(dir.Path()).entryList({QStringLiteral("TLinkhiveMainForm.*")}, QDir::System);
-    EXPECT_EQ(sockets.size(), 1);
+    EXPECT_EQ(test::SettingsStoreText(), storedBefore) << "a refused start stores nothing";
+    // Nothing of the refused start is left listening; the first still is.
+    EXPECT_FALSE(second.Listening());
+    EXPECT_FALSE(QFileInfo::exists(second.ServerName())) << "no socket file left behind";
+    EXPECT_TRUE(first.Listening());
 }

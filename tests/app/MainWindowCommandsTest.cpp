@@ -4,6 +4,7 @@
 #include "app/CollectionView.h"
 #include "app/GaugeBar.h"
 #include "app/MainWindow.h"
+#include "app/StatusBarPanels.h"
 #include "controls/Gauge.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/BarSettingsDialog.h"
@@ -15,6 +16,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +25,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -113,7 +117,7 @@ TEST_F(MainWindowCommands, urlScan_appendsNewAddressesAndShowsTheEntryRowAtTheBo
     ScanFile("page.htm", text);
     Select(1, 3);
 
-    w->Item("EditFileURLItem")->trigger();
+    w->Actions().scanUrls->trigger();
 
     const TableStore& table = w->Doc().Table();
     EXPECT_EQ(table.RecordCount(), 81);
@@ -137,13 +141,13 @@ TEST_F(MainWindowCommands, emailScan_marksTheCaptionOnlyWhenSomethingWasAdded) {
     Select(w->Doc().Table().EntryRow(), 1);
     w->Grid()->scrollToTop();
     ScanFile("known.txt", "write to Name@HOST today\r\n");
-    w->Item("EditFileEMItem")->trigger();
+    w->Actions().scanEmails->trigger();
     EXPECT_EQ(w->Doc().Table().RecordCount(), 41);
     EXPECT_FALSE(w->Doc().IsModified());
     ExpectEntryRowCurrentAtTheBottom(); // also when nothing was added
 
     ScanFile("new.txt", "a@b@c\r\n");
-    w->Item("EditFileEMItem")->trigger();
+    w->Actions().scanEmails->trigger();
     EXPECT_EQ(w->Doc().Table().Cell(43, 2), "mailto:b@c");
     EXPECT_TRUE(w->Doc().IsModified());
     EXPECT_EQ(CurrentRow(), 44);
@@ -167,7 +171,7 @@ TEST_F(MainWindowCommands, doubleClick_opensARecordsAddressWithoutAnEditorButNot
 }
 
 TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
-    QAction* item = w->Item("SetStatusVisItem");
+    QAction* item = w->Actions().statusBarShown;
     item->trigger();
     EXPECT_TRUE(w->statusBar()->isHidden());
     EXPECT_FALSE(item->isChecked());
@@ -183,14 +187,29 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
     EXPECT_EQ(keys::kStatusVisible.Read(ProgramSettings()), 1);
 }
 
+TEST_F(MainWindowCommands, statusBarToggledDuringAPass_takesEffectWhenThePassEnds) {
+    QAction* item = w->Actions().statusBarShown;
+    w->ProgressDisplay().ProgressStart(10, "x");
+    ASSERT_TRUE(w->statusBar()->isHidden()) << "the strip holds the bar's place";
+    item->trigger(); // off
+    w->ProgressDisplay().ProgressEnd();
+    EXPECT_TRUE(w->statusBar()->isHidden());
+
+    w->ProgressDisplay().ProgressStart(10, "x");
+    item->trigger(); // on
+    EXPECT_TRUE(w->statusBar()->isHidden()) << "never over the running strip";
+    w->ProgressDisplay().ProgressEnd();
+    EXPECT_FALSE(w->statusBar()->isHidden());
+}
+
 TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) {
     WhenOpened<BarSettingsDialog>([](BarSettingsDialog& box) {
         Child<QCheckBox>(box, "CheckBox5")->click();
         Child<QRadioButton>(box, "RadioButton2")->click();
         Child<QPushButton>(box, "BitBtn1")->click();
     });
-    w->Item("SetToolItem")->trigger();
-    EXPECT_EQ(w->CaretPanelWidth(), 0);
+    w->Actions().statusBarSettings->trigger();
+    EXPECT_EQ(w->StatusPanels().CaretPanelWidth(), 0);
     EXPECT_TRUE(w->PositionPanel()->isHidden());
     EXPECT_TRUE(w->Progress()->ProgressBar1()->isHidden());
     EXPECT_FALSE(w->Progress()->Gauge1()->isHidden());
@@ -199,18 +218,18 @@ TEST_F(MainWindowCommands, statusBarDialogOk_appliesPanelAndProgressLookAtOnce) 
 TEST_F(MainWindowCommands, otherSettingsOk_changesWhatTheFileCommandsSee_clearedHistoryAtOnce) {
     w->RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
     w->Files().RebuildHistoryMenu();
-    ASSERT_TRUE(w->Item("File1Item")->isVisible());
+    ASSERT_TRUE(w->Actions().history[0]->isVisible());
     WhenOpened<OtherSettingsDialog>([](OtherSettingsDialog& box) {
         Child<QPushButton>(box, "Button1")->click();
         Child<QCheckBox>(box, "CheckBox10")->click();
         Child<QRadioButton>(box, "RadioButton2")->click();
         Child<QPushButton>(box, "BitBtn1")->click();
     });
-    w->Item("SetOthersItem")->trigger();
+    w->Actions().otherSettings->trigger();
     EXPECT_EQ(w->Files().Options().backFile, 2);
     EXPECT_EQ(w->RecentFiles().Slot(0), "");
-    EXPECT_FALSE(w->Item("File1Item")->isVisible());
-    EXPECT_FALSE(w->Item("N2")->isVisible());
+    EXPECT_FALSE(w->Actions().history[0]->isVisible());
+    EXPECT_FALSE(w->Actions().historySeparator->isVisible());
 }
 
 TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
@@ -229,6 +248,122 @@ TEST_F(MainWindowCommands, aboutBox_hiddenMessageComesUpOverTheBoxItself) {
         QTest::mouseDClick(Child<QLabel>(box, "Image1"), Qt::LeftButton);
         box.accept();
     });
-    w->Item("HelpAboutItem")->trigger();
+    w->Actions().about->trigger();
     EXPECT_EQ(owner, "AboutBox");
+}
+
+// Commands that read, replace or append to the records store the text being typed into a cell
+// first; the others leave the editor open with its text.
+TEST_F(MainWindowCommands, commands_storeTheCellBeingTypedOnlyWhenTheyUseTheRecords) {
+    const MainActions& a = w->Actions();
+    const auto cancelOpen = [this] { chooser.AnswerOpen(std::nullopt); };
+    struct Case {
+        const char* what;
+        QAction* action;
+        std::function<void()> prepare;
+        bool stored;
+    };
+    const Case cases[] = {
+        {"access", a.access, [] {}, true},
+        {"URL scan", a.scanUrls, cancelOpen, true},
+        {"e-mail scan", a.scanEmails, cancelOpen, true},
+        {"import", a.importRecords, cancelOpen, true},
+        {"export", a.exportRecords, [this] { chooser.AnswerSave(std::nullopt); }, true},
+        {"help topics", a.helpTopics, [] {}, false},
+        {"https option", a.httpsScan, [] {}, false},
+    };
+    AddRecords({"http://a/"});
+    int typedCount = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before(w->Doc().Table().CellView(1, 2));
+        Select(1, 2);
+        w->Grid()->setFocus();
+        w->Grid()->edit(w->Grid()->currentIndex());
+        auto* editor = qobject_cast<QLineEdit*>(w->Grid()->indexWidget(w->Grid()->currentIndex()));
+        ASSERT_NE(editor, nullptr);
+        const std::string typed = "http://typed" + std::to_string(++typedCount) + "/";
+        editor->setText(QString::fromStdString(typed));
+        c.prepare();
+
+        c.action->trigger();
+
+        EXPECT_EQ(w->Doc().Table().CellView(1, 2), c.stored ? typed : before);
+        if (c.action == a.access) {
+            EXPECT_EQ(opened, std::vector<std::string>{typed}) << "the typed address is opened";
+        }
+        w->Grid()->FinishEditing();
+    }
+}
+
+TEST_F(MainWindowCommands, encodingItems_standForTheirEncodingAndShowTheStoredChoice) {
+    struct Case {
+        EncodingChoice choice;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {EncodingChoice::Auto, "自動判別"}, {EncodingChoice::Cp932, "Shift_JIS"},
+        {EncodingChoice::Utf8, "UTF-8"},    {EncodingChoice::Utf16, "UTF-16"},
+        {EncodingChoice::EucJp, "EUC-JP"},  {EncodingChoice::Iso2022Jp, "ISO-2022-JP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        QAction* item = w->Actions().Encoding(c.choice);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->text(), QString::fromUtf8(c.caption));
+        item->trigger();
+        EXPECT_EQ(w->Options().scan.encoding, c.choice);
+        EXPECT_EQ(keys::kScanEncoding.Read(ProgramSettings()), EncodingChoiceName(c.choice));
+        for (const Case& other : cases)
+            EXPECT_EQ(w->Actions().Encoding(other.choice)->isChecked(), other.choice == c.choice);
+    }
+}
+
+// Every item of the menus is reachable through its member, so no command is left unwired.
+TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
+    const MainActions& a = w->Actions();
+    std::vector<const QAction*> members = {a.newFile,
+                                           a.open,
+                                           a.save,
+                                           a.saveAs,
+                                           a.reopen,
+                                           a.importRecords,
+                                           a.exportRecords,
+                                           a.print,
+                                           a.printerSetup,
+                                           a.exit,
+                                           a.deleteRecord,
+                                           a.insertRecord,
+                                           a.scanUrls,
+                                           a.scanEmails,
+                                           a.httpsScan,
+                                           a.openPage,
+                                           a.access,
+                                           a.statusBarShown,
+                                           a.statusBarSettings,
+                                           a.font,
+                                           a.otherSettings,
+                                           a.title,
+                                           a.helpTopics,
+                                           a.helpUsage,
+                                           a.homePage,
+                                           a.homeShortcut,
+                                           a.about,
+                                           a.printSeparator,
+                                           a.historySeparator,
+                                           a.encodingMenu->menuAction()};
+    members.insert(members.end(), a.history.begin(), a.history.end());
+    members.insert(members.end(), a.encodings.begin(), a.encodings.end());
+    const QMenu* menus[] = {a.fileMenu, a.editMenu, a.settingsMenu, a.helpMenu, a.encodingMenu};
+    for (const QMenu* menu : menus) {
+        ASSERT_NE(menu, nullptr);
+        for (const QAction* item : menu->actions()) {
+            // Plain separators between groups carry nothing to reach.
+            if (item->isSeparator() && item != a.printSeparator && item != a.historySeparator)
+                continue;
+            EXPECT_NE(std::find(members.begin(), members.end(), item), members.end())
+                << item->text().toStdString();
+        }
+    }
+    EXPECT_EQ(std::count(members.begin(), members.end(), nullptr), 0);
 }

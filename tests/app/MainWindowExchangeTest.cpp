@@ -51,7 +51,7 @@ TEST_F(MainWindowExchange, importKeepsTheTypedRowAndBringsTheNewEndIntoView) {
     chooser.AnswerOpen(FileDialogResult{test::DataPath("edge-bookmarks.html"), 1, false});
     boxes.Answer(Answer::Ok);
 
-    w->Item("FileImportItem")->trigger();
+    w->Actions().importRecords->trigger();
 
     const TableStore& table = w->Doc().Table();
     ASSERT_EQ(table.RecordCount(), 3);
@@ -70,7 +70,7 @@ TEST_F(MainWindowExchange, exportWritesTheTableAndLeavesTheDocumentAsItWas) {
     chooser.AnswerSave(FileDialogResult{dir.File("out.csv"), 2, false});
     boxes.Answer(Answer::Ok);
 
-    w->Item("FileExportItem")->trigger();
+    w->Actions().exportRecords->trigger();
 
     EXPECT_EQ(test::ReadFileBytes(dir.File("out.csv")),
               "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n1,n,http://a/,,\r\n");

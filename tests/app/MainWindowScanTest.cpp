@@ -1,6 +1,7 @@
 #include "ScriptedUi.h"
 #include "WidgetTestSupport.h"
 #include "app/MainWindow.h"
+#include "app/StatusBarPanels.h"
 #include "dialogs/ProgramSettings.h"
 #include "util/RegistrySettingsStore.h"
 #include "util/SettingKeys.h"
@@ -66,9 +67,9 @@ using Cells = std::vector<std::string>;
 } // namespace
 
 TEST_F(MainWindowScan, editMenuOptions_startAsStoredAndAreStoredWhenChanged) {
-    QAction* https = w->Item("EditHttpsItem");
-    QAction* automatic = w->Item("EditEncodingAutoItem");
-    QAction* utf8 = w->Item("EditEncodingUtf8Item");
+    QAction* https = w->Actions().httpsScan;
+    QAction* automatic = w->Actions().Encoding(EncodingChoice::Auto);
+    QAction* utf8 = w->Actions().Encoding(EncodingChoice::Utf8);
     ASSERT_TRUE(https && automatic && utf8);
     EXPECT_TRUE(https->isCheckable());
     EXPECT_FALSE(https->isChecked());
@@ -85,8 +86,8 @@ TEST_F(MainWindowScan, editMenuOptions_startAsStoredAndAreStoredWhenChanged) {
 
     // A new window starts with what was stored.
     Start();
-    EXPECT_TRUE(w->Item("EditHttpsItem")->isChecked());
-    EXPECT_TRUE(w->Item("EditEncodingUtf8Item")->isChecked());
+    EXPECT_TRUE(w->Actions().httpsScan->isChecked());
+    EXPECT_TRUE(w->Actions().Encoding(EncodingChoice::Utf8)->isChecked());
 }
 
 TEST_F(MainWindowScan, scanOfAUtf8File_findsHttpsWhenAskedAndReportsInTheStatusBar) {
@@ -94,26 +95,26 @@ TEST_F(MainWindowScan, scanOfAUtf8File_findsHttpsWhenAskedAndReportsInTheStatusB
     // "あhttp://a.example/x", "いhttps://b.example/y", "うhttp://c.example/z" with LF line ends.
     const std::string text = "\xE3\x81\x82http://a.example/x\n\xE3\x81\x84https://b.example/y\n"
                              "\xE3\x81\x86http://c.example/z\n";
-    w->Item("EditHttpsItem")->trigger();
+    w->Actions().httpsScan->trigger();
     chooser.AnswerOpen(FileDialogResult{File("u.txt", text), 1, false});
 
-    w->Item("EditFileURLItem")->trigger();
+    w->Actions().scanUrls->trigger();
 
     EXPECT_EQ(Column(2),
               (Cells{"http://a.example/x", "https://b.example/y", "http://c.example/z"}));
     const std::string report =
         "UTF-8 として読み込みました。3 件見つかり、2 件追加、1 件は登録済み。";
-    EXPECT_EQ(w->StatusReport().toStdString(), report);
+    EXPECT_EQ(w->StatusPanels().HintText().toStdString(), report);
     // The pointer passing over the table (no hint of its own) leaves the report in place; a
     // menu's hint shows, and the report comes back when the hint goes.
     QStatusTipEvent idle(QString{});
     QCoreApplication::sendEvent(w.get(), &idle);
-    EXPECT_EQ(w->StatusReport().toStdString(), report);
+    EXPECT_EQ(w->StatusPanels().HintText().toStdString(), report);
     QStatusTipEvent hint(QStringLiteral("a menu hint"));
     QCoreApplication::sendEvent(w.get(), &hint);
-    EXPECT_EQ(w->StatusReport(), QStringLiteral("a menu hint"));
+    EXPECT_EQ(w->StatusPanels().HintText(), QStringLiteral("a menu hint"));
     QCoreApplication::sendEvent(w.get(), &idle);
-    EXPECT_EQ(w->StatusReport().toStdString(), report);
+    EXPECT_EQ(w->StatusPanels().HintText().toStdString(), report);
 }
 
 TEST_F(MainWindowScan, droppedFiles_areScannedInOrderAfterTheProgramQuestion) {
@@ -156,9 +157,11 @@ TEST_F(MainWindowScan, droppedLinks_becomeRecordsNamedByTheirTitles) {
     Drop(moz);
     Drop(list);
     Drop(text);
-    EXPECT_EQ(w->StatusReport().toStdString(), "mailto:someone@example.jp を追加しました。");
+    EXPECT_EQ(w->StatusPanels().HintText().toStdString(),
+              "mailto:someone@example.jp を追加しました。");
     Drop(held);
-    EXPECT_EQ(w->StatusReport().toStdString(), "HTTP://HELD.example/ はすでに登録されています。");
+    EXPECT_EQ(w->StatusPanels().HintText().toStdString(),
+              "HTTP://HELD.example/ はすでに登録されています。");
     Drop(prose);
 
     EXPECT_EQ(Column(2), (Cells{"http://held.example/", "https://ja.example/page",

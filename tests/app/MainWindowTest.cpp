@@ -29,7 +29,7 @@ TEST(MainWindow, beforeStartUp_showsTheBareCaptionAndTheSystemChosenPlace) {
     MainWindow w;
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows"));
     // Nothing stored: not the designed 427 x 270, but the place the system would give it.
-    EXPECT_EQ(w.geometry(), MainWindow::SystemChosenGeometry(
+    EXPECT_EQ(w.geometry(), StartupAndClose::SystemChosenGeometry(
                                 QGuiApplication::primaryScreen()->availableGeometry()));
     EXPECT_TRUE(w.Grid()->isHidden());
     EXPECT_EQ(w.PositionPanel()->text(), Utf8("    0:    0"));
@@ -47,55 +47,54 @@ TEST(MainWindow, menus_haveTheirCaptionsInOrder) {
 }
 
 TEST(MainWindow, menuItems_carryCaptionShortcutHintAndVisibility) {
+    MainWindow w;
+    const MainActions& a = w.Actions();
     struct Item {
-        const char* name;
+        const QAction* action;
         const char* caption;
         const char* shortcut;
         const char* hint;
         bool visible;
     };
     const Item items[] = {
-        {"FileNewItem", "新規作成(&N)", "Ctrl+N", "新しいﾌｧｲﾙの作成", true},
-        {"FileOpenItem", "開く(&O)...", "Ctrl+O", "既存のﾌｧｲﾙを開く", true},
-        {"FileSaveItem", "上書き保存(&S)", "Ctrl+S", "ﾌｧｲﾙを保存する", true},
-        {"FileSaveAsItem", "名前を付けて保存(&A)...", "", "ﾌｧｲﾙに別の名前を付けて保存する", true},
-        {"FileOpenReItem", "読み直し(&R)", "", "このﾌｧｲﾙを読み直す", true},
-        {"FilePrintItem", "印刷(&P)...", "Ctrl+P", "文章を印刷する", false},
-        {"FilePrinterItem", "ﾌﾟﾘﾝﾀの設定(&R)...", "", "ﾌﾟﾘﾝﾀの設定をする", false},
-        {"File1Item", "&1", "", "", false},
-        {"File5Item", "&5", "", "", false},
-        {"FileExitItem", "終了(&X)", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了", true},
-        {"EditRecDelItem", "ﾚｺｰﾄﾞ削除(&D)", "", "現在の行を削除して上につめる", true},
-        {"EditRecInsItem", "ﾚｺｰﾄﾞ挿入(&I)", "", "現在の行の上に新しい行を作る", true},
-        {"EditFileURLItem", "ﾌｧｲﾙから追加[URL](&U)", "", "ﾌｧｲﾙからURL(http:)を探して追加する",
-         true},
-        {"EditFileEMItem", "ﾌｧｲﾙから追加[E-Mail](&E)", "", "ﾌｧｲﾙからE-Mailｱﾄﾞﾚｽを探して追加する",
-         true},
-        {"EditHtmlItem", "HTML表示(&H)", "F5", "このﾃﾞｰﾀをﾌﾞﾗｳｻﾞで開く", true},
-        {"EditAccessItem", "ｱｸｾｽ(&A)    [DblClick]", "", "URL/E-Mailにｱｸｾｽする", true},
-        {"SetStatusVisItem", "ｽﾃｰﾀｽﾊﾞｰ(&S)", "", "ｽﾃｰﾀｽﾊﾞｰの表示/非表示を切替えます", true},
-        {"SetToolItem", "ｽﾃｰﾀｽﾊﾞｰ(&B)...", "", "ｽﾃｰﾀｽﾊﾞｰを設定します", true},
-        {"SetFontItem", "ﾌｫﾝﾄ(&F)...", "", "表示ﾌｫﾝﾄを設定します", true},
-        {"SetOthersItem", "その他(&O)...", "", "上記以外の設定をします", true},
-        {"SetTitleItem", "ﾀｲﾄﾙ(&T)...", "", "", true},
-        {"HelpTopicItem", "ﾄﾋﾟｯｸの検索(&H)", "F1", "ﾍﾙﾌﾟのﾄﾋﾟｯｸの検索を表示します", true},
-        {"HelpUseItem", "ﾍﾙﾌﾟの使い方(&U)", "", "ﾍﾙﾌﾟの使い方を表示します", true},
-        {"HelpHomeItem", "ｲﾝﾀｰﾈｯﾄ ﾛｰｶﾙﾌｧｲﾙ(&F)...", "", "Tessellaのﾎｰﾑﾍﾟｰｼﾞにｱｸｾﾙします", true},
-        {"HelpHome2Item", "ｲﾝﾀｰﾈｯﾄ ｼｮｰﾄｶｯﾄ(&S)...", "", "Tessellaのﾎｰﾑﾍﾟｰｼﾞに直接ｱｸｾﾙします", true},
-        {"HelpAboutItem", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "F2", "ﾊﾞｰｼﾞｮﾝ情報を表示します", true},
+        {a.newFile, "新規作成(&N)", "Ctrl+N", "新しいﾌｧｲﾙの作成", true},
+        {a.open, "開く(&O)...", "Ctrl+O", "既存のﾌｧｲﾙを開く", true},
+        {a.save, "上書き保存(&S)", "Ctrl+S", "ﾌｧｲﾙを保存する", true},
+        {a.saveAs, "名前を付けて保存(&A)...", "", "ﾌｧｲﾙに別の名前を付けて保存する", true},
+        {a.reopen, "読み直し(&R)", "", "このﾌｧｲﾙを読み直す", true},
+        {a.print, "印刷(&P)...", "Ctrl+P", "文章を印刷する", false},
+        {a.printerSetup, "ﾌﾟﾘﾝﾀの設定(&R)...", "", "ﾌﾟﾘﾝﾀの設定をする", false},
+        {a.history[0], "&1", "", "", false},
+        {a.history[4], "&5", "", "", false},
+        {a.exit, "終了(&X)", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了", true},
+        {a.deleteRecord, "ﾚｺｰﾄﾞ削除(&D)", "", "現在の行を削除して上につめる", true},
+        {a.insertRecord, "ﾚｺｰﾄﾞ挿入(&I)", "", "現在の行の上に新しい行を作る", true},
+        {a.scanUrls, "ﾌｧｲﾙから追加[URL](&U)", "", "ﾌｧｲﾙからURL(http:)を探して追加する", true},
+        {a.scanEmails, "ﾌｧｲﾙから追加[E-Mail](&E)", "", "ﾌｧｲﾙからE-Mailｱﾄﾞﾚｽを探して追加する", true},
+        {a.openPage, "HTML表示(&H)", "F5", "このﾃﾞｰﾀをﾌﾞﾗｳｻﾞで開く", true},
+        {a.access, "ｱｸｾｽ(&A)    [DblClick]", "", "URL/E-Mailにｱｸｾｽする", true},
+        {a.statusBarShown, "ｽﾃｰﾀｽﾊﾞｰ(&S)", "", "ｽﾃｰﾀｽﾊﾞｰの表示/非表示を切替えます", true},
+        {a.statusBarSettings, "ｽﾃｰﾀｽﾊﾞｰ(&B)...", "", "ｽﾃｰﾀｽﾊﾞｰを設定します", true},
+        {a.font, "ﾌｫﾝﾄ(&F)...", "", "表示ﾌｫﾝﾄを設定します", true},
+        {a.otherSettings, "その他(&O)...", "", "上記以外の設定をします", true},
+        {a.title, "ﾀｲﾄﾙ(&T)...", "", "", true},
+        {a.helpTopics, "ﾄﾋﾟｯｸの検索(&H)", "F1", "ﾍﾙﾌﾟのﾄﾋﾟｯｸの検索を表示します", true},
+        {a.helpUsage, "ﾍﾙﾌﾟの使い方(&U)", "", "ﾍﾙﾌﾟの使い方を表示します", true},
+        {a.homePage, "ｲﾝﾀｰﾈｯﾄ ﾛｰｶﾙﾌｧｲﾙ(&F)...", "", "Tessellaのﾎｰﾑﾍﾟｰｼﾞにｱｸｾﾙします", true},
+        {a.homeShortcut, "ｲﾝﾀｰﾈｯﾄ ｼｮｰﾄｶｯﾄ(&S)...", "", "Tessellaのﾎｰﾑﾍﾟｰｼﾞに直接ｱｸｾﾙします", true},
+        {a.about, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "F2", "ﾊﾞｰｼﾞｮﾝ情報を表示します", true},
     };
-    MainWindow w;
     for (const Item& item : items) {
-        SCOPED_TRACE(item.name);
-        const QAction* a = w.Item(item.name);
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->text(), Utf8(item.caption));
-        EXPECT_EQ(a->shortcut().toString(QKeySequence::PortableText), Utf8(item.shortcut));
-        EXPECT_EQ(a->statusTip(), Utf8(item.hint));
-        EXPECT_EQ(a->isVisible(), item.visible);
+        SCOPED_TRACE(item.caption);
+        ASSERT_NE(item.action, nullptr);
+        EXPECT_EQ(item.action->text(), Utf8(item.caption));
+        EXPECT_EQ(item.action->shortcut().toString(QKeySequence::PortableText),
+                  Utf8(item.shortcut));
+        EXPECT_EQ(item.action->statusTip(), Utf8(item.hint));
+        EXPECT_EQ(item.action->isVisible(), item.visible);
     }
-    EXPECT_TRUE(w.Item("SetStatusVisItem")->isChecked());
-    EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
+    EXPECT_TRUE(w.Actions().statusBarShown->isChecked());
+    EXPECT_FALSE(w.Actions().reopen->isEnabled());
 }
 
 TEST(MainWindow, startUp_setsUpTheTableAndOpensANewCollection) {
@@ -146,16 +145,16 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     w.MarkModified();
 
     boxes.Answer(Answer::Cancel);
-    w.Item("FileNewItem")->trigger();
+    w.Actions().newFile->trigger();
     EXPECT_EQ(w.Doc().Table().RowCount(), 3);
 
     boxes.Answer(Answer::No);
-    w.Item("FileNewItem")->trigger();
+    w.Actions().newFile->trigger();
     EXPECT_EQ(w.Doc().Table().RowCount(), 2);
     EXPECT_EQ(w.Doc().DocumentTitle(), "Mine");
     EXPECT_EQ(w.Doc().CurrentFile(), "");
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
-    EXPECT_FALSE(w.Item("FileOpenReItem")->isEnabled());
+    EXPECT_FALSE(w.Actions().reopen->isEnabled());
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_EQ(boxes.shown()[0].style, kSavePromptStyle);
 }
@@ -194,10 +193,10 @@ TEST(MainWindow, historyMenu_followsTheRecentFiles) {
     w.DeferredStartup();
     w.RecentFiles().AddToHistory("/data/a.htm", "/elsewhere");
     w.Files().RebuildHistoryMenu();
-    EXPECT_TRUE(w.Item("N2")->isVisible());
-    EXPECT_TRUE(w.Item("File1Item")->isVisible());
-    EXPECT_TRUE(w.Item("File1Item")->text().startsWith(QStringLiteral("&1 ")));
-    EXPECT_FALSE(w.Item("File2Item")->isVisible());
+    EXPECT_TRUE(w.Actions().historySeparator->isVisible());
+    EXPECT_TRUE(w.Actions().history[0]->isVisible());
+    EXPECT_TRUE(w.Actions().history[0]->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_FALSE(w.Actions().history[1]->isVisible());
 }
 
 TEST(MainWindow, activationByAnotherStart_restoresAMinimisedWindow) {

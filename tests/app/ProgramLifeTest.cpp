@@ -1,3 +1,4 @@
+#include "Portable.h"
 #include "ProgramProcess.h"
 #include "app/ActivationChannel.h"
 #include "app/MainWindow.h"
@@ -23,17 +24,23 @@ protected:
     test::ScopedSettingsFile m_settings;
     test::TempDir m_dir;
 
+    void SetUp() override {
+        // The guard is the session's on Windows: the program would start as a second instance.
+        if (test::ScopedRuntimeDir::SharedWithARunningProgram())
+            GTEST_SKIP() << "a Linkhive is running in this session and would take part in the test";
+    }
+
     // Runs the program until its window is up, then ends it the orderly way.
     void RunAndClose(const QStringList& arguments = {}) {
         test::Program program(arguments);
         ASSERT_TRUE(program.Start());
-        ASSERT_FALSE(program.WaitForWindow(m_runtime).isEmpty());
+        ASSERT_FALSE(program.WaitForWindow().isEmpty());
         EXPECT_TRUE(program.Terminate());
     }
 
     // Whether the settings file holds this exact value line (an empty text reads as missing).
     bool Holds(const std::string& line) const {
-        const std::string text = test::ReadFileBytes(m_settings.Path()) + "\n";
+        const std::string text = "\n" + test::SettingsStoreText() + "\n";
         return text.find("\n" + line + "\n") != std::string::npos;
     }
 
@@ -78,7 +85,7 @@ TEST_F(ProgramLifeTest, firstStart_storesDefaultLayoutNewCollectionAndUsageRecor
     EXPECT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(ProgramSettings()), hours));
     EXPECT_GE(hours, 0);
     EXPECT_NE(keys::kLastStartDay.Read(ProgramSettings()), "");
-    const std::string stored = test::ReadFileBytes(m_settings.Path());
+    const std::string stored = test::SettingsStoreText();
     EXPECT_EQ(stored.find("\"EndFile\""), std::string::npos) << "a new collection leaves none";
     EXPECT_EQ(stored.find("\"MenuFile"), std::string::npos);
     EXPECT_EQ(keys::kOpenFilter.Read(ProgramSettings()), 1);
@@ -110,9 +117,10 @@ TEST_F(ProgramLifeTest, storedHeightBelowTheLimit_leavesPlacementAndSizeToTheSys
 
 TEST_F(ProgramLifeTest, commandLineNameWithBlanks_isJoinedAndOpened) {
     std::filesystem::create_directory(m_dir.Path() / "My Links");
-    const std::string list = MakeCollection(m_dir.File("My Links/list.htm"));
+    const std::string list = MakeCollection(m_dir.File(test::NativePath("My Links/list.htm")));
     const std::string other = MakeCollection(m_dir.File("other.htm"));
-    RunAndClose({QString::fromStdString(m_dir.File("My")), QStringLiteral("Links/list.htm"),
+    RunAndClose({QString::fromStdString(m_dir.File("My")),
+                 QString::fromStdString(test::NativePath("Links/list.htm")),
                  QString::fromStdString(other)});
     EXPECT_EQ(keys::kEndFile.Read(ProgramSettings()), list);
     EXPECT_EQ(keys::kMenuFile[0].Read(ProgramSettings()), list);
@@ -137,10 +145,10 @@ TEST_F(ProgramLifeTest, secondInstance_runsMaximisedAndKeepsTheStoredPlacement) 
     keys::kMainWinState.Write(ProgramSettings(), 2);
     test::Program first;
     ASSERT_TRUE(first.Start());
-    ASSERT_FALSE(first.WaitForWindow(m_runtime).isEmpty());
+    ASSERT_FALSE(first.WaitForWindow().isEmpty());
     test::Program second;
     ASSERT_TRUE(second.Start());
-    const QString secondWindow = second.WaitForWindow(m_runtime);
+    const QString secondWindow = second.WaitForWindow();
     ASSERT_FALSE(secondWindow.isEmpty());
     EXPECT_TRUE(SendActivationRequest(secondWindow, kStatusRequest, 5000).endsWith("second=1"));
 
@@ -160,7 +168,7 @@ TEST_F(ProgramLifeTest, captionQuery_namesTheStartupFileOnceItIsLoaded) {
     const std::string list = MakeCollection(m_dir.File("list.htm"));
     test::Program program({QString::fromStdString(list)});
     ASSERT_TRUE(program.Start());
-    const QString window = program.WaitForWindow(m_runtime);
+    const QString window = program.WaitForWindow();
     ASSERT_FALSE(window.isEmpty());
     // An early answer may come before the start-up has run; the load's caption follows.
     QByteArray caption;

@@ -3,6 +3,7 @@
 #include "Portable.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
+#include "platform/FileSystem.h"
 #include "platform/Opener.h"
 #include "util/Codec.h"
 
@@ -219,6 +220,26 @@ TEST_F(LaunchCommandsTest, htmlView_opensTheSavedFileOnlyWhenThePromptLetsItGoOn
 TEST(FileUrl, encodesWhatAUrlCannotHold) {
     EXPECT_EQ(FileUrl("/a b/リンク.html", "usehelp"),
               "file:///a%20b/%E3%83%AA%E3%83%B3%E3%82%AF.html#usehelp");
+}
+
+// The system's own paths: drive paths and shares on Windows, where "\\" separates.
+TEST(FileUrl, separatesWithSlashesAndKeepsTheDrive) {
+    const bool windows = platform::PathSeparator() == '\\';
+    struct Case {
+        std::string path;
+        std::string url;
+    };
+    const Case cases[] = {
+        {test::NativePath("/help/Linkhive.html"),
+         windows ? "file:///C:/help/Linkhive.html" : "file:///help/Linkhive.html"},
+        {test::NativePath("/a b/c.html"),
+         windows ? "file:///C:/a%20b/c.html" : "file:///a%20b/c.html"},
+        {"\\\\host\\share\\x.html",
+         windows ? "file://host/share/x.html" : "file://%5C%5Chost%5Cshare%5Cx.html"},
+        {"/d/x:y.html", "file:///d/x%3Ay.html"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FileUrl(c.path), c.url) << c.path;
 }
 
 #if LINKHIVE_POSIX_TESTS

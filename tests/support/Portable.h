@@ -4,6 +4,7 @@
 // on: environment variables, scratch folders, read-only files, file times and a settings store
 // of the test's own (a settings file on Linux, a redirected current-user registry on Windows).
 
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -43,5 +44,19 @@ void UseUtcTimeZone();
 void UseFreshSettingsStore(const std::filesystem::path& folder);
 // Where the store lives when it is a file ($LINKHIVE_SETTINGS); empty for the registry.
 std::string SettingsStoreFile();
+// The store in use (its file, or the registry key standing in for the current user's), to come
+// back to later with ReturnToSettingsStore.
+std::string CurrentSettingsStore();
+void ReturnToSettingsStore(const std::string& store);
+// Everything in the store as text, one `"Name"=value` line per value: the file itself, or a
+// listing of the redirected registry. For comparing before and after and for finding one value
+// as stored (an empty text and a missing value read the same through the settings keys).
+std::string SettingsStoreText();
+
+// Asks a running program to end the orderly way its system does, so it runs its close check
+// and stores its settings: SIGTERM on Linux; on Windows a quit message to its main thread,
+// which the toolkit's loop turns into closing the windows (native or offscreen). False when
+// the request could not be delivered.
+bool AskProgramToEnd(std::int64_t processId);
 
 } // namespace lh::test

@@ -24,15 +24,15 @@ TempDir::~TempDir() {
     fs::remove_all(m_path, ec);
 }
 
-ScopedSettingsFile::ScopedSettingsFile() : m_previous(SettingsStoreFile()) {
+ScopedSettingsFile::ScopedSettingsFile() : m_previous(CurrentSettingsStore()) {
     UseFreshSettingsStore(m_dir.Path());
 }
 
 ScopedSettingsFile::~ScopedSettingsFile() {
-    // Back to the process's store; where that is a file, it is the same file as before. A
-    // registry store starts empty again, which no test relies on either way.
+    // Back to the store in use before, with what it held: a test may look at its own store
+    // again after a nested one (a window built on nothing stored) is gone.
     if (!m_previous.empty())
-        SetEnv("LINKHIVE_SETTINGS", m_previous);
+        ReturnToSettingsStore(m_previous);
     else
         UseFreshSettingsStore(m_dir.Path());
 }

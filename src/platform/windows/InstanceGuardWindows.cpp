@@ -3,6 +3,8 @@
 #include "platform/WideText.h"
 
 #include <string_view>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 namespace lh::platform {
 
@@ -21,6 +23,42 @@ std::string UserSuffix() {
 
 std::wstring GuardName() {
     return Utf8ToWide(kInstanceGuardName);
+}
+
+// The file name this process was started from ("linkhive.exe").
+std::wstring OwnProgramName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// The names the other processes of this program would listen on, for a system that does not
+// list its pipes (wine): every process started from a file of the same name.
+std::vector<std::string> NamesOfSameProgramProcesses(const std::string& prefix) {
+    std::vector<std::string> names;
+    const std::wstring own = OwnProgramName();
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (own.empty() || snapshot == INVALID_HANDLE_VALUE)
+        return names;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID != ::GetCurrentProcessId() &&
+            ::CompareStringOrdinal(entry.szExeFile, -1, own.c_str(), -1, TRUE) == CSTR_EQUAL)
+            names.push_back(prefix + std::to_string(entry.th32ProcessID));
+    ::CloseHandle(snapshot);
+    return names;
 }
 } // namespace
 
@@ -67,14 +105,18 @@ std::vector<std::string> MainWindowServerNames() {
     const std::string prefix = std::string(kServerBase) + "." + UserSuffix() + ".";
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW(L"\\\\.\\pipe\\*", &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = WideToUtf8(data.cFileName);
-        if (name.compare(0, prefix.size(), prefix) == 0)
-            names.push_back(name);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = WideToUtf8(data.cFileName);
+            if (name.compare(0, prefix.size(), prefix) == 0)
+                names.push_back(name);
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    // Nothing listed may mean the system lists no pipes at all: ask the same program's
+    // processes by the names they would use (connecting to one that has none fails at once).
+    if (names.empty())
+        names = NamesOfSameProgramProcesses(prefix);
     return names;
 }
 

@@ -1,6 +1,9 @@
 #include "Portable.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -70,6 +73,25 @@ void UseFreshSettingsStore(const std::filesystem::path& folder) {
 
 std::string SettingsStoreFile() {
     return GetEnv("LINKHIVE_SETTINGS");
+}
+
+std::string CurrentSettingsStore() {
+    return SettingsStoreFile();
+}
+
+void ReturnToSettingsStore(const std::string& store) {
+    SetEnv("LINKHIVE_SETTINGS", store);
+}
+
+std::string SettingsStoreText() {
+    std::ifstream in(SettingsStoreFile(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool AskProgramToEnd(std::int64_t processId) {
+    return processId > 0 && ::kill(static_cast<pid_t>(processId), SIGTERM) == 0;
 }
 
 } // namespace lh::test

@@ -1,13 +1,18 @@
 #include "Portable.h"
 #include "platform/WideText.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 namespace lh::test {
 
@@ -34,6 +39,95 @@ void RemoveScratchKeys() {
         if (subKeys == 0)
             ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\LinkhiveTests");
     }
+}
+
+// One stored value as the settings file would write it.
+std::string ValueText(DWORD type, const std::vector<BYTE>& data, DWORD size) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::wstring wide(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        while (!wide.empty() && wide.back() == L'\0')
+            wide.pop_back();
+        return (type == REG_EXPAND_SZ ? "expand:\"" : "\"") + WideToUtf8(wide) + "\"";
+    }
+    if (type == REG_DWORD && size == sizeof(DWORD)) {
+        DWORD value = 0;
+        std::memcpy(&value, data.data(), sizeof value);
+        char text[16];
+        std::snprintf(text, sizeof text, "dword:%08lx", static_cast<unsigned long>(value));
+        return text;
+    }
+    std::string text = "hex(" + std::to_string(type) + "):";
+    for (DWORD i = 0; i < size; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", data[i]);
+        text += byte;
+    }
+    return text;
+}
+
+void ListKey(HKEY key, const std::wstring& path, std::string& text) {
+    text += "[" + WideToUtf8(path) + "]\n";
+    DWORD subKeys = 0, longestSubKey = 0, values = 0, longestName = 0, largestData = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr,
+                           &values, &longestName, &largestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    for (DWORD i = 0; i < values; ++i) {
+        std::wstring name(longestName + 1, L'\0');
+        DWORD nameLength = longestName + 1;
+        std::vector<BYTE> data(largestData + sizeof(wchar_t));
+        DWORD size = largestData;
+        DWORD type = REG_NONE;
+        if (::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) !=
+            ERROR_SUCCESS)
+            continue;
+        name.resize(nameLength);
+        text += "\"" + WideToUtf8(name) + "\"=" + ValueText(type, data, size) + "\n";
+    }
+    for (DWORD i = 0; i < subKeys; ++i) {
+        std::wstring name(longestSubKey + 1, L'\0');
+        DWORD nameLength = longestSubKey + 1;
+        if (::RegEnumKeyExW(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        name.resize(nameLength);
+        HKEY sub = nullptr;
+        if (::RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS)
+            continue;
+        ListKey(sub, path + L"\\" + name, text);
+        ::RegCloseKey(sub);
+    }
+}
+
+// The thread that made the process's first window: the one that started first.
+DWORD MainThreadOf(DWORD processId) {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD mainThread = 0;
+    ULONGLONG earliest = ~0ull;
+    THREADENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId)
+            continue;
+        const HANDLE thread =
+            ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        if (!thread)
+            continue;
+        FILETIME created, exited, kernel, user;
+        if (::GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+            const ULONGLONG start =
+                (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+            if (start < earliest) {
+                earliest = start;
+                mainThread = entry.th32ThreadID;
+            }
+        }
+        ::CloseHandle(thread);
+    }
+    ::CloseHandle(snapshot);
+    return mainThread;
 }
 
 } // namespace
@@ -136,22 +230,51 @@ void UseFreshSettingsStore(const std::filesystem::path&) {
     // own, which stands in for HKEY_CURRENT_USER until the process ends.
     static bool cleanupRegistered = false;
     static unsigned generation = 0;
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    const std::wstring path = ScratchRoot() + L"\\" + std::to_wstring(++generation);
-    HKEY scratch = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, &scratch, nullptr) != ERROR_SUCCESS ||
-        ::RegOverridePredefKey(HKEY_CURRENT_USER, scratch) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot redirect the current user's registry");
-    ::RegCloseKey(scratch);
+    ReturnToSettingsStore(WideToUtf8(ScratchRoot() + L"\\" + std::to_wstring(++generation)));
     if (!cleanupRegistered) {
         std::atexit(RemoveScratchKeys);
         cleanupRegistered = true;
     }
 }
 
+std::string CurrentSettingsStore() {
+    return GetEnv("LINKHIVE_TEST_REGISTRY_KEY");
+}
+
+void ReturnToSettingsStore(const std::string& store) {
+    const std::wstring path = Utf8ToWide(store);
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    HKEY scratch = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, &scratch, nullptr) != ERROR_SUCCESS ||
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, scratch) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot redirect the current user's registry");
+    ::RegCloseKey(scratch);
+    // A program a test starts works on the same key (the copy of the program the tests start
+    // redirects itself to it before its main runs).
+    SetEnv("LINKHIVE_TEST_REGISTRY_KEY", store);
+}
+
 std::string SettingsStoreFile() {
     return {};
+}
+
+std::string SettingsStoreText() {
+    std::string text;
+    const wchar_t* root = L"Software\\Tessella\\Linkhive";
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, root, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return text;
+    ListKey(key, root, text);
+    ::RegCloseKey(key);
+    return text;
+}
+
+bool AskProgramToEnd(std::int64_t processId) {
+    // The toolkit's loop answers a quit message by closing every window, as the close box
+    // would; unlike a close message to a window it needs no native window (offscreen).
+    const DWORD thread = MainThreadOf(static_cast<DWORD>(processId));
+    return thread != 0 && ::PostThreadMessageW(thread, WM_QUIT, 0, 0);
 }
 
 } // namespace lh::test

@@ -1,8 +1,12 @@
+#include "DisplayFontAndTitle.h"
+
+#include "CollectionModel.h"
 #include "CollectionView.h"
-#include "MainWindow.h"
 #include "RefusedCharacter.h"
 #include "core/DisplayFont.h"
+#include "core/Document.h"
 #include "core/TableLayout.h"
+#include "core/UserInterface.h"
 #include "dialogs/ProgramSettings.h"
 #include "util/Codec.h"
 #include "util/SettingKeys.h"
@@ -67,7 +71,30 @@ void SetGridFont(CollectionView* grid, const QFont& font) {
 
 } // namespace
 
-void MainWindow::RestoreDisplayFont() {
+DisplayFontAndTitle::DisplayFontAndTitle(QWidget& window, CollectionView& grid, Document& doc,
+                                         MessageBoxService& messages)
+    : m_window(window), m_grid(grid), m_doc(doc), m_messages(messages) {}
+
+void DisplayFontAndTitle::ApplyCaption(const std::string& caption) {
+    // "[*]" is the toolkit's placeholder for its own modified mark; a file name may hold it.
+    QString title = QString::fromStdString(caption);
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    m_window.setWindowTitle(title);
+}
+
+void DisplayFontAndTitle::SetUpTable() {
+    const QFont& font = m_displayFont;
+    SetGridFont(&m_grid, font);
+    const int size = font.pointSize() > 0 ? font.pointSize() : keys::kFontSize.def;
+    m_grid.SetDefaultRowHeight(RowHeightForFont(size));
+    m_doc.SetDocumentTitle(Document::kDefaultTitle);
+    m_grid.SetCornerText(CollectionModel::ToDisplay(TableStore::Heading(0)));
+    for (int column = 0; column < TableStore::kColumnCount; ++column)
+        m_grid.SetColumnWidth(
+            column, ColumnWidthFor(column, keys::kCell[column].Read(ProgramSettings()), size));
+}
+
+void DisplayFontAndTitle::RestoreDisplayFont() {
     const StoredFont stored = ReadStoredFont(ProgramSettings());
     m_fontColor = stored.color;
     m_fontName = stored.name;
@@ -80,34 +107,35 @@ void MainWindow::RestoreDisplayFont() {
     ApplyFontColor();
 }
 
-void MainWindow::ApplyFontColor() {
-    QPalette palette = m_grid->palette();
+void DisplayFontAndTitle::ApplyFontColor() {
+    QPalette palette = m_grid.palette();
     if (IsSystemColor(m_fontColor)) {
-        palette.setColor(QPalette::Text, QApplication::palette(m_grid).color(QPalette::Text));
+        palette.setColor(QPalette::Text, QApplication::palette(&m_grid).color(QPalette::Text));
     } else {
         const auto rgb = static_cast<std::uint32_t>(m_fontColor);
         palette.setColor(QPalette::Text,
                          QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
                                 static_cast<int>((rgb >> 16) & 0xFF)));
     }
-    m_grid->setPalette(palette);
+    m_grid.setPalette(palette);
 }
 
-void MainWindow::ChooseFont() {
+void DisplayFontAndTitle::ChooseFont() {
     const int oldSize = PointSize(m_displayFont);
-    const std::optional<QFont> chosen =
-        m_fontChooser ? m_fontChooser(m_displayFont) : ChooseFontWithDialog(m_displayFont, this);
+    const std::optional<QFont> chosen = m_fontChooser
+                                            ? m_fontChooser(m_displayFont)
+                                            : ChooseFontWithDialog(m_displayFont, &m_window);
     if (!chosen)
         return;
     QFont font = *chosen;
     const int newSize = PointSize(font);
     font.setPointSize(newSize);
 
-    SetGridFont(m_grid, font);
-    m_grid->SetDefaultRowHeight(RowHeightForFont(newSize));
+    SetGridFont(&m_grid, font);
+    m_grid.SetDefaultRowHeight(RowHeightForFont(newSize));
     for (int column = 0; column < TableStore::kColumnCount; ++column)
-        m_grid->SetColumnWidth(column,
-                               RescaleColumnWidth(m_grid->ColumnWidth(column), newSize, oldSize));
+        m_grid.SetColumnWidth(column,
+                              RescaleColumnWidth(m_grid.ColumnWidth(column), newSize, oldSize));
     m_displayFont = font;
 
     // The dialog offers no colour, so the stored one is kept; the default face keeps its name.
@@ -124,8 +152,7 @@ void MainWindow::ChooseFont() {
     WriteStoredFont(ProgramSettings(), stored);
 }
 
-void MainWindow::EditTitle() {
-    m_grid->FinishEditing();
+void DisplayFontAndTitle::EditTitle() {
     const std::string& title = m_doc.DocumentTitle();
     const std::optional<std::string> decoded = SjisToUtf8(title);
     const QString shown = QString::fromStdString(decoded ? *decoded : SjisToUtf8Lossy(title));
@@ -135,7 +162,7 @@ void MainWindow::EditTitle() {
     const QString prompt = QString::fromUtf8(kTitlePrompt);
     const std::optional<QString> entered =
         m_textInput ? m_textInput(caption, prompt, shown, maxLength)
-                    : InputWithDialog(this, caption, prompt, shown, maxLength);
+                    : InputWithDialog(&m_window, caption, prompt, shown, maxLength);
     if (!entered || entered->isEmpty())
         return;
     // Unchanged text keeps the title's bytes, even where they do not decode cleanly.
@@ -143,12 +170,12 @@ void MainWindow::EditTitle() {
         *entered == shown ? std::optional<std::string>(title) : Utf8ToSjis(entered->toStdString());
     if (!bytes) {
         const std::optional<char32_t> refused = FirstUnencodableCharacter(*entered);
-        m_messages->ShowMessageBox(RefusedTitleCharacterText(refused.value_or(U'\uFFFD')),
-                                   std::string(), kWarningStyle);
+        m_messages.ShowMessageBox(RefusedTitleCharacterText(refused.value_or(U'\uFFFD')),
+                                  std::string(), kWarningStyle);
         return;
     }
     m_doc.SetDocumentTitle(std::move(*bytes));
-    MarkModified();
+    m_doc.MarkModified();
 }
 
 } // namespace lh
