@@ -145,7 +145,8 @@ inline constexpr PlacementKeys kAboutPlacement{kAboutTop, kAboutLeft};
 // read it, and a reader that chooses to would find the bar shown by default.
 inline constexpr IntSetting kStatusVisible{sec::kStatusBar, "Visible", 1};
 // Width of the caret-position panel. Its default depends on the status bar's height:
-// kPanelVisible1.ReadOr(PanelWidthForHeight(height)); def is the width at the designed height.
+// kPanelVisible1.ReadOr(store, PanelWidthForHeight(height)); def is the width at the designed
+// height.
 inline constexpr int kPanelDesignWidth = 65;
 inline constexpr int kStatusBarDesignHeight = 19;
 constexpr std::int32_t PanelWidthForHeight(std::int32_t statusBarHeight) {
