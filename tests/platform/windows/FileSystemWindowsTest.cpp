@@ -5,9 +5,11 @@
 #include "platform/InputFile.h"
 #include "platform/InstanceGuard.h"
 #include "platform/WideText.h"
+#include "platform/windows/WinText.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <windows.h>
 
 using namespace lh;
@@ -118,6 +120,24 @@ TEST(FileSystemWindows, badNameErrorsMapToTheProgramsCode) {
         EXPECT_FALSE(file.Create(target, code));
         EXPECT_EQ(code, IoErrorKind::BadName) << target;
     }
+}
+
+// System errors without a kind of their own keep their number for the message, and no number
+// passes for a kind it does not mean (101 is a semaphore error here, not a full disk).
+TEST(FileSystemWindows, systemErrorsMapToKinds) {
+    const std::pair<DWORD, IoCode> cases[] = {
+        {ERROR_SUCCESS, IoErrorKind::None},
+        {ERROR_FILE_NOT_FOUND, IoErrorKind::NotFound},
+        {ERROR_PATH_NOT_FOUND, IoErrorKind::BadName},
+        {ERROR_TOO_MANY_OPEN_FILES, IoErrorKind::TooManyOpenFiles},
+        {ERROR_ACCESS_DENIED, IoErrorKind::AccessDenied},
+        {ERROR_SHARING_VIOLATION, IoErrorKind::AccessDenied},
+        {ERROR_DISK_FULL, IoErrorKind::DiskFull},
+        {ERROR_EXCL_SEM_ALREADY_OWNED, {IoErrorKind::Other, 101}},
+        {ERROR_NOT_ENOUGH_QUOTA, {IoErrorKind::Other, 1816}},
+    };
+    for (const auto& [error, code] : cases)
+        EXPECT_EQ(platform::win::IoCodeOf(error), code) << error;
 }
 
 TEST(FileSystemWindows, programPathAndFoldersComeAsUtf8) {
