@@ -6,6 +6,7 @@
 #include "core/CloseSettings.h"
 #include "core/UsageRecord.h"
 #include "core/UserInterface.h"
+#include "util/RegistrySettingsStore.h"
 #include "util/SettingKeys.h"
 
 #include <chrono>
@@ -24,9 +25,9 @@ double Seconds(const std::chrono::steady_clock::time_point& since) {
 
 class NoMessages final : public MessageBoxService {
 public:
-    int ShowMessageBox(const std::string& text, const std::string&, int) override {
+    Answer ShowMessageBox(const std::string& text, const std::string&, MessageStyle) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
-        return mb::kIdOk;
+        return Answer::Ok;
     }
 };
 
@@ -46,30 +47,30 @@ CloseState TypicalClose(int round) {
 }
 
 // The same values as the close writes, each on its own, as the close did before batching.
-void WriteOneByOne(const CloseState& s, UsageRecord& usage) {
+void WriteOneByOne(SettingsStore& store, const CloseState& s, UsageRecord& usage) {
     for (int i = 0; i < 5; ++i)
-        keys::kCell[i].Write(s.columnWidths[static_cast<std::size_t>(i)]);
-    if (keys::kPositionMemory.IsOn()) {
-        keys::kMainTop.Write(s.top);
-        keys::kMainLeft.Write(s.left);
-        keys::kMainHeight.Write(s.height);
-        keys::kMainWidth.Write(s.width);
-        keys::kMainWinState.Write(0);
+        keys::kCell[i].Write(store, s.columnWidths[static_cast<std::size_t>(i)]);
+    if (keys::kPositionMemory.IsOn(store)) {
+        keys::kMainTop.Write(store, s.top);
+        keys::kMainLeft.Write(store, s.left);
+        keys::kMainHeight.Write(store, s.height);
+        keys::kMainWidth.Write(store, s.width);
+        keys::kMainWinState.Write(store, 0);
     }
     for (int n = 0; n < keys::kHistorySlotCount; ++n) {
         const std::string& slot = s.historySlots[static_cast<std::size_t>(n)];
-        if (slot.empty() && keys::kMenuFile[n].Read().empty())
+        if (slot.empty() && keys::kMenuFile[n].Read(store).empty())
             continue;
-        keys::kMenuFile[n].Write(slot);
+        keys::kMenuFile[n].Write(store, slot);
     }
-    keys::kOpenDir.Write(s.openDialog.folder);
-    keys::kOpenFilter.Write(s.openDialog.filterIndex);
-    keys::kSaveDir.Write(s.saveDialog.folder);
-    keys::kSaveFilter.Write(s.saveDialog.filterIndex);
-    keys::kAddDir.Write(s.addDialog.folder);
-    keys::kAddFilter.Write(s.addDialog.filterIndex);
-    if (keys::kEndFileOpen.IsOn())
-        keys::kEndFile.Write(s.currentFile);
+    keys::kOpenDir.Write(store, s.openDialog.folder);
+    keys::kOpenFilter.Write(store, s.openDialog.filterIndex);
+    keys::kSaveDir.Write(store, s.saveDialog.folder);
+    keys::kSaveFilter.Write(store, s.saveDialog.filterIndex);
+    keys::kAddDir.Write(store, s.addDialog.folder);
+    keys::kAddFilter.Write(store, s.addDialog.filterIndex);
+    if (keys::kEndFileOpen.IsOn(store))
+        keys::kEndFile.Write(store, s.currentFile);
     usage.RecordExit();
 }
 
@@ -98,16 +99,17 @@ int main(int argc, char** argv) {
         }
     }
 
-    UsageRecord usage([] { return 46000.5; });
+    RegistrySettingsStore store;
+    UsageRecord usage(store, [] { return 46000.5; });
     NoMessages messages;
     double oneByOne = 1e9;
     double batched = 1e9;
     for (int r = 0; r < rounds; ++r) {
         auto start = std::chrono::steady_clock::now();
-        WriteOneByOne(TypicalClose(2 * r), usage);
+        WriteOneByOne(store, TypicalClose(2 * r), usage);
         oneByOne = std::min(oneByOne, Seconds(start));
         start = std::chrono::steady_clock::now();
-        WriteCloseSettings(TypicalClose(2 * r + 1), usage, messages);
+        WriteCloseSettings(store, TypicalClose(2 * r + 1), usage, messages);
         batched = std::min(batched, Seconds(start));
     }
     std::printf("close-values-one-by-one %.3f\n", oneByOne);

@@ -55,10 +55,10 @@ TableStore& MillionRecords() {
 }
 
 RecordCells Cells(const TableStore& t) {
-    return RecordCells(
-        static_cast<std::size_t>(t.RecordCount()), [&t](std::size_t r, GridColumn c) {
-            return t.Text(static_cast<TableStore::Row>(r), static_cast<int>(c) - 1);
-        });
+    return RecordCells(static_cast<std::size_t>(t.RecordCount()),
+                       [&t](std::size_t r, GridColumn c) {
+                           return t.Text(static_cast<TableStore::Row>(r), static_cast<int>(c) - 1);
+                       });
 }
 
 // One keystroke: the filter over name, address and remark for the query typed so far.

@@ -144,8 +144,7 @@ void CollectionGrid::ShowPosition(const QModelIndex& viewIndex) {
 }
 
 void CollectionGrid::ShowRefusal(char32_t character) {
-    m_messages.ShowMessageBox(RefusedCellCharacterText(character), std::string(),
-                              mb::kOk | mb::kIconExclamation);
+    m_messages.ShowMessageBox(RefusedCellCharacterText(character), std::string(), kWarningStyle);
 }
 
 } // namespace lh

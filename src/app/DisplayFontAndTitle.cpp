@@ -8,6 +8,7 @@
 #include "core/Document.h"
 #include "core/TableLayout.h"
 #include "core/UserInterface.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/Codec.h"
 #include "util/SettingKeys.h"
 
@@ -90,11 +91,12 @@ void DisplayFontAndTitle::SetUpTable() {
     m_doc.SetDocumentTitle(Document::kDefaultTitle);
     m_grid.SetCornerText(CollectionModel::ToDisplay(kNumberHeading));
     for (int column = 0; column < kGridColumnCount; ++column)
-        m_grid.SetColumnWidth(column, ColumnWidthFor(column, keys::kCell[column].Read(), size));
+        m_grid.SetColumnWidth(
+            column, ColumnWidthFor(column, keys::kCell[column].Read(ProgramSettings()), size));
 }
 
 void DisplayFontAndTitle::RestoreDisplayFont() {
-    const StoredFont stored = ReadStoredFont();
+    const StoredFont stored = ReadStoredFont(ProgramSettings());
     m_fontColor = stored.color;
     m_fontName = stored.name;
     QFont font(FaceFamily(stored.name), stored.size);
@@ -148,7 +150,7 @@ void DisplayFontAndTitle::ChooseFont() {
     stored.italic = font.italic();
     stored.underline = font.underline();
     stored.strikeOut = font.strikeOut();
-    WriteStoredFont(stored);
+    WriteStoredFont(ProgramSettings(), stored);
 }
 
 void DisplayFontAndTitle::EditTitle() {
@@ -170,7 +172,7 @@ void DisplayFontAndTitle::EditTitle() {
     if (!bytes) {
         const std::optional<char32_t> refused = FirstUnencodableCharacter(*entered);
         m_messages.ShowMessageBox(RefusedTitleCharacterText(refused.value_or(U'\uFFFD')),
-                                  std::string(), mb::kOk | mb::kIconExclamation);
+                                  std::string(), kWarningStyle);
         return;
     }
     m_doc.SetDocumentTitle(std::move(*bytes));

@@ -10,7 +10,8 @@ namespace lh {
 class ForwardingMessageBox final : public MessageBoxService {
 public:
     explicit ForwardingMessageBox(MessageBoxService** target) : m_target(target) {}
-    int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
+    Answer ShowMessageBox(const std::string& text, const std::string& caption,
+                          MessageStyle style) override {
         return (*m_target)->ShowMessageBox(text, caption, style);
     }
 

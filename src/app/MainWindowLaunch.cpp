@@ -21,8 +21,7 @@ void MainWindow::AccessRecord() {
 }
 
 void MainWindow::OpenCollectionPage() {
-    m_launch->OpenCollectionPage(
-        [this] { return m_files->OpenDocument(std::string(), OpenMode::QueryOnly); });
+    m_launch->OpenCollectionPage([this] { return m_files->OfferToSaveChanges(); });
 }
 
 void MainWindow::ShowHelpTopic(int topic) {

@@ -2,6 +2,7 @@
 #include "CollectionView.h"
 #include "MainWindow.h"
 #include "StatusBarPanels.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -15,13 +16,13 @@ void MainWindow::ShowScanOptions() {
 
 void MainWindow::ToggleHttpsScan() {
     m_options.scan.https = !m_options.scan.https;
-    keys::kScanHttps.Write(m_options.scan.https ? 1 : 0);
+    keys::kScanHttps.Write(ProgramSettings(), m_options.scan.https ? 1 : 0);
     ShowScanOptions();
 }
 
 void MainWindow::SetScanEncoding(EncodingChoice choice) {
     m_options.scan.encoding = choice;
-    keys::kScanEncoding.Write(EncodingChoiceName(choice));
+    keys::kScanEncoding.Write(ProgramSettings(), EncodingChoiceName(choice));
     ShowScanOptions();
 }
 

@@ -104,7 +104,7 @@ std::optional<FileDialogResult> QtFileChooser::ChooseSaveFile(const FileDialogRe
             QtMessageBox(&dialog).ShowMessageBox("「" + path +
                                                      "」\nこのファイルは読み取り専用です。" +
                                                      "\n別の名前を指定してください。",
-                                                 "", mb::kOk | mb::kIconExclamation);
+                                                 "", kWarningStyle);
             continue;
         }
         FileDialogResult result;

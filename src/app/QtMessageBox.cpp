@@ -7,66 +7,64 @@ namespace lh {
 
 namespace {
 
-constexpr int kIdAbort = 3;
-constexpr int kIdRetry = 4;
-constexpr int kIdIgnore = 5;
-
-struct ButtonCode {
+struct ButtonAnswer {
     QMessageBox::StandardButton button;
-    int id;
+    Answer answer;
 };
 
 // Buttons of each button set, in the order the platform places them.
-std::vector<ButtonCode> ButtonsOf(int style) {
-    switch (style & 0xF) {
-    case mb::kOkCancel:
-        return {{QMessageBox::Ok, mb::kIdOk}, {QMessageBox::Cancel, mb::kIdCancel}};
-    case 0x2:
-        return {{QMessageBox::Abort, kIdAbort},
-                {QMessageBox::Retry, kIdRetry},
-                {QMessageBox::Ignore, kIdIgnore}};
-    case mb::kYesNoCancel:
-        return {{QMessageBox::Yes, mb::kIdYes},
-                {QMessageBox::No, mb::kIdNo},
-                {QMessageBox::Cancel, mb::kIdCancel}};
-    case mb::kYesNo:
-        return {{QMessageBox::Yes, mb::kIdYes}, {QMessageBox::No, mb::kIdNo}};
-    case 0x5:
-        return {{QMessageBox::Retry, kIdRetry}, {QMessageBox::Cancel, mb::kIdCancel}};
-    default:
-        return {{QMessageBox::Ok, mb::kIdOk}};
+std::vector<ButtonAnswer> ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        return {{QMessageBox::Ok, Answer::Ok}, {QMessageBox::Cancel, Answer::Cancel}};
+    case MessageButtons::AbortRetryIgnore:
+        return {{QMessageBox::Abort, Answer::Abort},
+                {QMessageBox::Retry, Answer::Retry},
+                {QMessageBox::Ignore, Answer::Ignore}};
+    case MessageButtons::YesNoCancel:
+        return {{QMessageBox::Yes, Answer::Yes},
+                {QMessageBox::No, Answer::No},
+                {QMessageBox::Cancel, Answer::Cancel}};
+    case MessageButtons::YesNo:
+        return {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}};
+    case MessageButtons::RetryCancel:
+        return {{QMessageBox::Retry, Answer::Retry}, {QMessageBox::Cancel, Answer::Cancel}};
+    case MessageButtons::Ok:
+        break;
     }
+    return {{QMessageBox::Ok, Answer::Ok}};
 }
 
-QMessageBox::Icon IconOf(int style) {
-    switch (style & 0xF0) {
-    case mb::kIconHand:
+QMessageBox::Icon IconOf(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Error:
         return QMessageBox::Critical;
-    case mb::kIconQuestion:
+    case MessageIcon::Question:
         return QMessageBox::Question;
-    case mb::kIconExclamation:
+    case MessageIcon::Warning:
         return QMessageBox::Warning;
-    case mb::kIconAsterisk:
+    case MessageIcon::Information:
         return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case MessageIcon::None:
+        break;
     }
+    return QMessageBox::NoIcon;
 }
 
 } // namespace
 
 std::unique_ptr<QMessageBox> QtMessageBox::Build(const std::string& text,
-                                                 const std::string& caption, int style,
+                                                 const std::string& caption, MessageStyle style,
                                                  QWidget* owner) {
     auto box = std::make_unique<QMessageBox>(owner);
     box->setWindowTitle(QString::fromStdString(caption.empty() ? kApplicationTitle : caption));
     box->setText(QString::fromStdString(text));
     box->setTextFormat(Qt::PlainText);
-    box->setIcon(IconOf(style));
-    const std::vector<ButtonCode> buttons = ButtonsOf(style);
-    for (const ButtonCode& b : buttons)
+    box->setIcon(IconOf(style.icon));
+    const std::vector<ButtonAnswer> buttons = ButtonsOf(style.buttons);
+    for (const ButtonAnswer& b : buttons)
         box->addButton(b.button);
-    const std::size_t def = static_cast<std::size_t>((style & 0xF00) >> 8);
+    const auto def = static_cast<std::size_t>(style.defaultButton);
     box->setDefaultButton(buttons[def < buttons.size() ? def : 0].button);
     // Esc answers Cancel where there is one; otherwise the box picks No (or the only button),
     // the answer that changes nothing.
@@ -75,32 +73,33 @@ std::unique_ptr<QMessageBox> QtMessageBox::Build(const std::string& text,
     return box;
 }
 
-int QtMessageBox::ResultOf(const QMessageBox& box) {
+Answer QtMessageBox::ResultOf(const QMessageBox& box) {
     QAbstractButton* clicked = box.clickedButton();
     switch (clicked ? box.standardButton(clicked) : QMessageBox::NoButton) {
     case QMessageBox::Ok:
-        return mb::kIdOk;
+        return Answer::Ok;
     case QMessageBox::Cancel:
-        return mb::kIdCancel;
+        return Answer::Cancel;
     case QMessageBox::Abort:
-        return kIdAbort;
+        return Answer::Abort;
     case QMessageBox::Retry:
-        return kIdRetry;
+        return Answer::Retry;
     case QMessageBox::Ignore:
-        return kIdIgnore;
+        return Answer::Ignore;
     case QMessageBox::Yes:
-        return mb::kIdYes;
+        return Answer::Yes;
     case QMessageBox::No:
-        return mb::kIdNo;
+        return Answer::No;
     default:
         // Closed without a button: the safe answer of the set.
-        return box.button(QMessageBox::Cancel) ? mb::kIdCancel
-               : box.button(QMessageBox::No)   ? mb::kIdNo
-                                               : mb::kIdOk;
+        return box.button(QMessageBox::Cancel) ? Answer::Cancel
+               : box.button(QMessageBox::No)   ? Answer::No
+                                               : Answer::Ok;
     }
 }
 
-int QtMessageBox::ShowMessageBox(const std::string& text, const std::string& caption, int style) {
+Answer QtMessageBox::ShowMessageBox(const std::string& text, const std::string& caption,
+                                    MessageStyle style) {
     const std::unique_ptr<QMessageBox> box = Build(text, caption, style, m_owner);
     box->exec();
     return ResultOf(*box);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Message boxes with the platform's style codes (buttons, icon, default button).
+// Message boxes of a given style (buttons, icon, default button).
 
 #include "core/UserInterface.h"
 
@@ -13,12 +13,13 @@ class QtMessageBox final : public MessageBoxService {
 public:
     explicit QtMessageBox(QWidget* owner = nullptr) : m_owner(owner) {}
 
-    int ShowMessageBox(const std::string& text, const std::string& caption, int style) override;
+    Answer ShowMessageBox(const std::string& text, const std::string& caption,
+                          MessageStyle style) override;
 
-    // The box for a style, not yet shown; ResultOf maps the button pressed to its result code.
+    // The box for a style, not yet shown; ResultOf maps the button pressed to its answer.
     static std::unique_ptr<QMessageBox> Build(const std::string& text, const std::string& caption,
-                                              int style, QWidget* owner);
-    static int ResultOf(const QMessageBox& box);
+                                              MessageStyle style, QWidget* owner);
+    static Answer ResultOf(const QMessageBox& box);
 
 private:
     QWidget* m_owner;

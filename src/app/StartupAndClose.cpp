@@ -11,6 +11,7 @@
 #include "core/StartupRules.h"
 #include "core/TableLayout.h"
 #include "core/UsageRecord.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SplashStep.h"
 #include "util/SettingKeys.h"
 
@@ -43,9 +44,9 @@ void StartupAndClose::RestorePlacement() {
     QMainWindow& window = m_parts.window;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize();
-    const MainPlacement placement =
-        RestoreMainPlacement(m_startedAs == StartedAs::SecondInstance, screenSize.width(),
-                             screenSize.height(), window.width(), window.height());
+    const MainPlacement placement = RestoreMainPlacement(
+        ProgramSettings(), m_startedAs == StartedAs::SecondInstance, screenSize.width(),
+        screenSize.height(), window.width(), window.height());
     if (!placement.systemChooses)
         window.setGeometry(placement.left, placement.top, placement.width, placement.height);
     else if (screen)
@@ -63,19 +64,21 @@ void StartupAndClose::RestoreSettings() {
     MainOptions& options = m_parts.options;
     FileCommands& files = m_parts.files;
     RestoreOptions();
-    m_parts.history.LoadFromSettings();
-    files.OpenDialog() = {keys::kOpenDir.Read(), keys::kOpenFilter.Read()};
-    files.SaveDialog() = {keys::kSaveDir.Read(), keys::kSaveFilter.Read()};
-    options.addDir = keys::kAddDir.Read();
-    options.addFilter = keys::kAddFilter.Read();
-    options.scan.encoding =
-        EncodingChoiceNamed(keys::kScanEncoding.Read()).value_or(EncodingChoice::Auto);
-    options.scan.https = keys::kScanHttps.IsOn();
+    m_parts.history.LoadFromSettings(ProgramSettings());
+    files.OpenDialog() = {keys::kOpenDir.Read(ProgramSettings()),
+                          keys::kOpenFilter.Read(ProgramSettings())};
+    files.SaveDialog() = {keys::kSaveDir.Read(ProgramSettings()),
+                          keys::kSaveFilter.Read(ProgramSettings())};
+    options.addDir = keys::kAddDir.Read(ProgramSettings());
+    options.addFilter = keys::kAddFilter.Read(ProgramSettings());
+    options.scan.encoding = EncodingChoiceNamed(keys::kScanEncoding.Read(ProgramSettings()))
+                                .value_or(EncodingChoice::Auto);
+    options.scan.https = keys::kScanHttps.IsOn(ProgramSettings());
     files.RebuildHistoryMenu();
 
-    options.gaugeVisible = keys::kGaugeVisible.IsOn();
-    options.infoVisible = keys::kInfoVisible.IsOn();
-    options.newGauge = keys::kNewGauge.IsNotOff();
+    options.gaugeVisible = keys::kGaugeVisible.IsOn(ProgramSettings());
+    options.infoVisible = keys::kInfoVisible.IsOn(ProgramSettings());
+    options.newGauge = keys::kNewGauge.IsNotOff(ProgramSettings());
     m_parts.progress.SetGaugeVisible(options.gaugeVisible);
     m_parts.progress.SetInfoVisible(options.infoVisible);
     m_parts.progress.SetNewGauge(options.newGauge);
@@ -86,17 +89,18 @@ void StartupAndClose::RestoreSettings() {
 
 void StartupAndClose::RestoreOptions() {
     MainOptions& options = m_parts.options;
-    options.escToClose = keys::kEscToClose.IsOn();
-    options.openToSave = keys::kOpenToSave.IsOn();
-    options.backFile = keys::kBackFile.Read();
+    options.escToClose = keys::kEscToClose.IsOn(ProgramSettings());
+    options.openToSave = keys::kOpenToSave.IsOn(ProgramSettings());
+    options.backFile = keys::kBackFile.Read(ProgramSettings());
     // Pop-up hints stay on unless switched off with exactly 0.
-    m_showHints = keys::kShowHint.IsNotOff();
-    options.fileHistOpen = keys::kFileHistOpen.IsOn();
-    options.fileHistSave = keys::kFileHistSave.IsOn();
+    m_showHints = keys::kShowHint.IsNotOff(ProgramSettings());
+    options.fileHistOpen = keys::kFileHistOpen.IsOn(ProgramSettings());
+    options.fileHistSave = keys::kFileHistSave.IsOn(ProgramSettings());
 }
 
 void StartupAndClose::OpenStartupDocument(const std::vector<std::string>& parameters) {
-    m_parts.files.OpenStartupDocument(StartupDocument(StartupFileName(parameters)));
+    m_parts.files.OpenStartupDocument(
+        StartupDocument(ProgramSettings(), StartupFileName(parameters)));
 
     ReleaseSplash();
     ApplyStartupWindowState();
@@ -114,7 +118,7 @@ void StartupAndClose::ApplyStartupWindowState() {
     QMainWindow& window = m_parts.window;
     // How the launcher or the window system brought the window up, in the stored codes.
     const int launchState = window.isMinimized() ? 1 : window.isMaximized() ? 2 : 0;
-    switch (StartupWindowState(launchState)) {
+    switch (StartupWindowState(ProgramSettings(), launchState)) {
     case 1:
         window.setWindowState(window.windowState() | Qt::WindowMinimized);
         break;
@@ -143,10 +147,10 @@ bool StartupAndClose::ConfirmClose() {
     // The change prompt must see what is being typed into a cell.
     m_parts.grid.FinishEditing();
     FileCommands& files = m_parts.files;
-    if (!files.OpenDocument({}, OpenMode::QueryOnly))
+    if (!files.OfferToSaveChanges())
         return false;
-    if (keys::kEndMsg.IsOn() && m_parts.messages.ShowMessageBox(kExitQuestion, std::string(),
-                                                                mb::kStyleConfirm) != mb::kIdYes)
+    if (keys::kEndMsg.IsOn(ProgramSettings()) &&
+        m_parts.messages.ShowMessageBox(kExitQuestion, std::string(), kConfirmStyle) != Answer::Yes)
         return false;
 
     const QMainWindow& window = m_parts.window;
@@ -165,7 +169,7 @@ bool StartupAndClose::ConfirmClose() {
     state.saveDialog = {files.SaveDialog().dir, files.SaveDialog().filterIndex};
     state.addDialog = {m_parts.options.addDir, m_parts.options.addFilter};
     state.currentFile = m_parts.doc.CurrentFile();
-    WriteCloseSettings(state, ProcessUsageRecord(), m_parts.messages);
+    WriteCloseSettings(ProgramSettings(), state, ProcessUsageRecord(), m_parts.messages);
     return true;
 }
 

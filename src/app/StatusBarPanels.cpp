@@ -4,6 +4,7 @@
 #include "GaugeBar.h"
 #include "core/MainOptions.h"
 #include "core/StartupRules.h"
+#include "dialogs/ProgramSettings.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -41,7 +42,7 @@ void StatusBarPanels::Attach(GaugeBar* progress, QAction* toggle) {
 }
 
 void StatusBarPanels::RestoreCaretPanelWidth() {
-    const int width = lh::CaretPanelWidth(m_bar->height());
+    const int width = lh::CaretPanelWidth(ProgramSettings(), m_bar->height());
     if (width >= 0)
         SetCaretPanelWidth(width);
 }

@@ -5,6 +5,7 @@
 #include "TerminationRequest.h"
 #include "controls/ProgramPicture.h"
 #include "core/UserInterface.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SplashStep.h"
 #include "platform/Console.h"
 #include "platform/InstanceGuard.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     //    anything.
     lh::platform::InstanceGuard guard;
     const bool guardExisted = lh::platform::InstanceGuard::Exists();
-    if (guardExisted && lh::keys::k2ndStart.Read() == 0) {
+    if (guardExisted && lh::keys::k2ndStart.Read(lh::ProgramSettings()) == 0) {
         lh::ActivateRunningInstance();
         return 0;
     }

@@ -39,7 +39,7 @@ std::string Named(const CliStreams& s, const std::string& path) {
 }
 
 // Every file error of the companion is told here, with the file it concerns.
-void ComplainIo(const CliStreams& s, const std::string& path, int code) {
+void ComplainIo(const CliStreams& s, const std::string& path, IoCode code) {
     Complain(s, Named(s, path) + ": " + IoErrorText(code, IoLanguage(s.language)));
 }
 
@@ -53,7 +53,7 @@ std::string ProgressLabel(const CliStreams& s, const Text& verb, const std::stri
 bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
     if (platform::InputKindOf(path) == platform::InputKind::Stream)
         return true;
-    int code = 0;
+    IoCode code;
     std::FILE* f = OpenForReading(path, false, code);
     if (!f) {
         ComplainIo(s, path, code);
@@ -108,7 +108,7 @@ bool SaveCollection(const std::string& path, const Document& document, BackupKin
     IoError error;
     if (!SaveCollectionFile(path, document.Table(), document.DocumentTitle(), backup, progress,
                             error, &guard)) {
-        if (error.code == kIoChangedOnDisk)
+        if (error.code == IoErrorKind::ChangedOnDisk)
             Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, path)}));
         else
             ComplainIo(s, error.path.empty() ? path : error.path, error.code);

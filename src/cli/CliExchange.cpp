@@ -111,7 +111,7 @@ int RunImport(const CliArgs& args, const CliStreams& s) {
                                progress, saveError, &guard);
         progress.ProgressEnd();
         if (!saved) {
-            if (saveError.code == kIoChangedOnDisk)
+            if (saveError.code == IoErrorKind::ChangedOnDisk)
                 Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, collection)}));
             else
                 ComplainIo(s, saveError, collection);

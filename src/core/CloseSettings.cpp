@@ -18,44 +18,45 @@ constexpr const char* kStoreTooLarge2 =
 
 } // namespace
 
-void WriteCloseSettings(const CloseState& s, UsageRecord& usage, MessageBoxService& messages) {
-    SettingsBatch batch;
+void WriteCloseSettings(SettingsStore& settings, const CloseState& s, UsageRecord& usage,
+                        MessageBoxService& messages) {
+    SettingsBatch batch(settings);
     for (int i = 0; i < 5; ++i)
-        keys::kCell[i].Write(s.columnWidths[static_cast<std::size_t>(i)]);
+        keys::kCell[i].Write(settings, s.columnWidths[static_cast<std::size_t>(i)]);
 
-    if (keys::kPositionMemory.IsOn()) {
+    if (keys::kPositionMemory.IsOn(settings)) {
         // A minimised or maximised window keeps the placement of an earlier normal close.
         if (s.windowState == 1 || s.windowState == 2) {
-            keys::kMainWinState.Write(s.windowState);
+            keys::kMainWinState.Write(settings, s.windowState);
         } else {
-            keys::kMainTop.Write(s.top);
-            keys::kMainLeft.Write(s.left);
-            keys::kMainHeight.Write(s.height);
-            keys::kMainWidth.Write(s.width);
-            keys::kMainWinState.Write(0);
+            keys::kMainTop.Write(settings, s.top);
+            keys::kMainLeft.Write(settings, s.left);
+            keys::kMainHeight.Write(settings, s.height);
+            keys::kMainWidth.Write(settings, s.width);
+            keys::kMainWinState.Write(settings, 0);
         }
     }
 
     for (int n = 0; n < keys::kHistorySlotCount; ++n) {
         const std::string& slot = s.historySlots[static_cast<std::size_t>(n)];
         // An emptied slot must also empty the stored name; untouched empty keys stay untouched.
-        if (slot.empty() && keys::kMenuFile[n].Read().empty())
+        if (slot.empty() && keys::kMenuFile[n].Read(settings).empty())
             continue;
-        keys::kMenuFile[n].Write(slot);
+        keys::kMenuFile[n].Write(settings, slot);
     }
 
-    keys::kOpenDir.Write(s.openDialog.folder);
-    keys::kOpenFilter.Write(s.openDialog.filterIndex);
-    keys::kSaveDir.Write(s.saveDialog.folder);
-    keys::kSaveFilter.Write(s.saveDialog.filterIndex);
-    keys::kAddDir.Write(s.addDialog.folder);
-    keys::kAddFilter.Write(s.addDialog.filterIndex);
+    keys::kOpenDir.Write(settings, s.openDialog.folder);
+    keys::kOpenFilter.Write(settings, s.openDialog.filterIndex);
+    keys::kSaveDir.Write(settings, s.saveDialog.folder);
+    keys::kSaveFilter.Write(settings, s.saveDialog.filterIndex);
+    keys::kAddDir.Write(settings, s.addDialog.folder);
+    keys::kAddFilter.Write(settings, s.addDialog.filterIndex);
 
-    if (keys::kEndFileOpen.IsOn()) {
+    if (keys::kEndFileOpen.IsOn(settings)) {
         if (!s.currentFile.empty() && platform::IsRegularFile(s.currentFile))
-            keys::kEndFile.Write(s.currentFile);
-        else if (!keys::kEndFile.Read().empty())
-            keys::kEndFile.Write("");
+            keys::kEndFile.Write(settings, s.currentFile);
+        else if (!keys::kEndFile.Read(settings).empty())
+            keys::kEndFile.Write(settings, "");
     }
 
     usage.RecordExit();
@@ -63,7 +64,7 @@ void WriteCloseSettings(const CloseState& s, UsageRecord& usage, MessageBoxServi
     if (batch.Finish() == platform::StoreResult::TooLarge)
         messages.ShowMessageBox(std::string(kStoreTooLarge1) +
                                     PathForDisplay(platform::SettingsFilePath()) + kStoreTooLarge2,
-                                std::string(), mb::kOk | mb::kIconExclamation);
+                                std::string(), kWarningStyle);
 }
 
 } // namespace lh

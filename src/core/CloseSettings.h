@@ -13,6 +13,7 @@
 namespace lh {
 
 class MessageBoxService;
+class SettingsStore;
 class UsageRecord;
 
 struct DialogPlace {
@@ -36,6 +37,7 @@ struct CloseState {
 
 // Store failures stay silent, as every settings write does, except a store too large to read:
 // then nothing of this close can be kept, and the user is told so once.
-void WriteCloseSettings(const CloseState& state, UsageRecord& usage, MessageBoxService& messages);
+void WriteCloseSettings(SettingsStore& settings, const CloseState& state, UsageRecord& usage,
+                        MessageBoxService& messages);
 
 } // namespace lh

@@ -317,7 +317,7 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
         const bool isTitle = IsTitleLine(line);
         const bool record = !isTitle && ParseRecordLine(line, cells);
         if ((isTitle || record) && reader.LineCut()) {
-            error = {kIoLineTooLong, path};
+            error = {IoErrorKind::LineTooLong, path};
             return false;
         }
         if (isTitle) {
@@ -329,7 +329,7 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
         }
         progress.ProgressStep(reader.LineLength() + 2);
     }
-    if (reader.ErrorCode() != 0) {
+    if (reader.ErrorCode()) {
         error = {reader.ErrorCode(), path};
         return false;
     }
@@ -430,9 +430,9 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     error = {};
     std::string real;
     bool dangling = false;
-    int code = 0;
+    IoCode code;
     if (!platform::ResolveSaveTarget(target, real, dangling, code)) {
-        error = {dangling ? kIoDanglingLink : code, target};
+        error = {dangling ? IoCode(IoErrorKind::DanglingLink) : code, target};
         return false;
     }
     const SaveGuard unguarded;
@@ -442,7 +442,7 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     };
     // Asked before writing a byte, so that a refused save costs nothing.
     if (changedOnDisk()) {
-        error = {kIoChangedOnDisk, target};
+        error = {IoErrorKind::ChangedOnDisk, target};
         return false;
     }
     const bool existed = platform::FileExists(real);
@@ -452,7 +452,9 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     if (!file.Create(real, code)) {
         // A folder that refuses new files cannot have its existing file replaced either: say so
         // the way every other unreplaceable target is reported.
-        error = {(existed && code == 5) ? kIoCannotReplace : code, target};
+        error = {(existed && code == IoErrorKind::AccessDenied) ? IoCode(IoErrorKind::CannotReplace)
+                                                                : code,
+                 target};
         return false;
     }
     errno = 0;
@@ -468,16 +470,16 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     platform::FileWriteLock lock;
     if (!check.lockHeld &&
         lock.Acquire(real, check.lockWaitMilliseconds) == platform::FileWriteLock::Result::Busy) {
-        error = {kIoWriterBusy, target};
+        error = {IoErrorKind::WriterBusy, target};
         return false;
     }
     if (changedOnDisk()) {
-        error = {kIoChangedOnDisk, target};
+        error = {IoErrorKind::ChangedOnDisk, target};
         return false;
     }
     platform::FileStat st;
     if (platform::StatFile(real, st) && st.attributes.directory) {
-        error = {kIoCannotReplace, target};
+        error = {IoErrorKind::CannotReplace, target};
         return false;
     }
     // A target that already bears its backup name ("list.bak" under ".bak" backups, in any
@@ -491,12 +493,13 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
     }
     // A read-only file is never replaced, except that with a backup it lives on as that.
     if (existed && st.attributes.readOnly && backupName.empty()) {
-        error = {kIoCannotReplace, target};
+        error = {IoErrorKind::CannotReplace, target};
         return false;
     }
     // Refused access at this step means the target is held or protected: it cannot be replaced.
     if (!file.Commit(code, backupName)) {
-        error = {code == 5 ? kIoCannotReplace : code, target};
+        error = {code == IoErrorKind::AccessDenied ? IoCode(IoErrorKind::CannotReplace) : code,
+                 target};
         return false;
     }
     if (guard)

@@ -62,7 +62,7 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
 // tells about the version it wrote.
 struct SaveGuard {
     // The target as it was read (`exists` false: there was none). A target that differs on disk
-    // is left alone with kIoChangedOnDisk. Unset: no comparison.
+    // is left alone with IoErrorKind::ChangedOnDisk. Unset: no comparison.
     std::optional<platform::FileIdentity> expected;
     // The caller holds the target's write lock already (from its load on).
     bool lockHeld = false;
@@ -76,8 +76,8 @@ struct SaveGuard {
 // `target` is a symbolic link, which stays one), flushes it to the disk, keeps the previous
 // version under its backup name when asked (the target's name always holding a whole file), and
 // only then moves the new file into place. On failure `target` is as it was and no stray file is
-// left; a target that cannot be replaced (read-only, a folder) gives kIoCannotReplace, a link
-// that leads nowhere kIoDanglingLink.
+// left; a target that cannot be replaced (read-only, a folder) gives IoErrorKind::CannotReplace, a
+// link that leads nowhere IoErrorKind::DanglingLink.
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
                         IoError& error, SaveGuard* guard = nullptr);

@@ -78,14 +78,14 @@ bool ExportToFile(const CollectionFormat& format, const std::string& target,
     error = {};
     std::string real;
     bool dangling = false;
-    int code = 0;
+    IoCode code;
     if (!platform::ResolveSaveTarget(target, real, dangling, code)) {
-        error = {dangling ? kIoDanglingLink : code, target};
+        error = {dangling ? IoCode(IoErrorKind::DanglingLink) : code, target};
         return false;
     }
     platform::FileStat st;
     if (platform::StatFile(real, st) && (st.attributes.directory || st.attributes.readOnly)) {
-        error = {kIoCannotReplace, target};
+        error = {IoErrorKind::CannotReplace, target};
         return false;
     }
     platform::AtomicFile file;
@@ -107,7 +107,7 @@ bool ExportToFile(const CollectionFormat& format, const std::string& target,
 bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& progress,
                    IoError& error) {
     bytes.clear();
-    int code = 0;
+    IoCode code;
     std::FILE* f = OpenForReading(path, false, code);
     if (!f) {
         error = {code, path};
@@ -130,7 +130,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& pr
         bytes.resize(have + got);
         progress.ProgressStep(static_cast<std::int64_t>(got));
         if (static_cast<std::int64_t>(bytes.size()) >= kLargestImport) {
-            error = {kIoFileTooLarge, path};
+            error = {IoErrorKind::FileTooLarge, path};
             ok = false;
             break;
         }

@@ -79,7 +79,7 @@ bool ExportToFile(const CollectionFormat& format, const std::string& target,
                   IoError& error, ExchangeTally& tally);
 
 // The whole of a regular file, stepping `progress` by the bytes read. Files of 1 GiB and more
-// are refused (kIoFileTooLarge): other programs' exports are a few tens of megabytes.
+// are refused (IoErrorKind::FileTooLarge): other programs' exports are a few tens of megabytes.
 bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& progress,
                    IoError& error);
 

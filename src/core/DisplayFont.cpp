@@ -6,29 +6,29 @@
 
 namespace lh {
 
-StoredFont ReadStoredFont() {
+StoredFont ReadStoredFont(const SettingsStore& settings) {
     StoredFont font;
-    font.color = keys::kFontColor.Read();
-    font.name = keys::kFontName.Read();
-    font.size = keys::kFontSize.Read();
+    font.color = keys::kFontColor.Read(settings);
+    font.name = keys::kFontName.Read(settings);
+    font.size = keys::kFontSize.Read(settings);
     if (font.size < keys::kMinFontSize)
         font.size = keys::kFontSize.def;
     font.size = std::min(font.size, keys::kMaxFontSize);
-    font.bold = keys::kFontBold.IsOn();
-    font.italic = keys::kFontItalic.IsOn();
-    font.underline = keys::kFontUnderline.IsOn();
-    font.strikeOut = keys::kFontStrikeOut.IsOn();
+    font.bold = keys::kFontBold.IsOn(settings);
+    font.italic = keys::kFontItalic.IsOn(settings);
+    font.underline = keys::kFontUnderline.IsOn(settings);
+    font.strikeOut = keys::kFontStrikeOut.IsOn(settings);
     return font;
 }
 
-void WriteStoredFont(const StoredFont& font) {
-    keys::kFontColor.Write(font.color);
-    keys::kFontName.Write(font.name);
-    keys::kFontSize.Write(font.size);
-    keys::kFontBold.Write(font.bold ? 1 : 0);
-    keys::kFontItalic.Write(font.italic ? 1 : 0);
-    keys::kFontUnderline.Write(font.underline ? 1 : 0);
-    keys::kFontStrikeOut.Write(font.strikeOut ? 1 : 0);
+void WriteStoredFont(SettingsStore& settings, const StoredFont& font) {
+    keys::kFontColor.Write(settings, font.color);
+    keys::kFontName.Write(settings, font.name);
+    keys::kFontSize.Write(settings, font.size);
+    keys::kFontBold.Write(settings, font.bold ? 1 : 0);
+    keys::kFontItalic.Write(settings, font.italic ? 1 : 0);
+    keys::kFontUnderline.Write(settings, font.underline ? 1 : 0);
+    keys::kFontStrikeOut.Write(settings, font.strikeOut ? 1 : 0);
 }
 
 int RescaleColumnWidth(int width, int newSize, int oldSize) {

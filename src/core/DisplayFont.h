@@ -8,6 +8,8 @@
 
 namespace lh {
 
+class SettingsStore;
+
 struct StoredFont {
     std::int32_t color = 0; // 0x00BBGGRR, or a system colour (high bit set)
     std::string name;       // face name as a platform string; "System" is the default face
@@ -21,9 +23,9 @@ struct StoredFont {
 // Reads the stored font with its defaults. A style flag counts only when exactly 1; a size below
 // 1 (only possible by editing the store) counts as the default, so no later rescale divides by 0,
 // and one above the font dialog's largest counts as that largest.
-StoredFont ReadStoredFont();
+StoredFont ReadStoredFont(const SettingsStore& settings);
 // Writes colour, name, size and the four style flags (1 or 0), in that order.
-void WriteStoredFont(const StoredFont& font);
+void WriteStoredFont(SettingsStore& settings, const StoredFont& font);
 
 // True for the colour values that name a system colour rather than a red-green-blue value.
 constexpr bool IsSystemColor(std::int32_t color) {

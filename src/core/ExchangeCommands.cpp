@@ -183,20 +183,22 @@ std::optional<ImportOutcome> ExchangeCommands::ImportFile(const std::string& pat
     if (!ok) {
         if (error.path.empty())
             error.path = path;
-        m_messages.ShowMessageBox(IoErrorMessage(error), kApplicationTitle, mb::kStyleError);
+        m_messages.ShowMessageBox(IoErrorMessage(error), kApplicationTitle, kErrorStyle);
         return std::nullopt;
     }
     bool keepDuplicates = false;
     if (const std::int64_t duplicates = CountDuplicates(m_document.Table(), content.records);
         duplicates > 0) {
-        const int answer = m_messages.ShowMessageBox(
+        const Answer answer = m_messages.ShowMessageBox(
             Quoted(path) + "\nの " + Count(duplicates) +
                 " 件は、表にすでにあるか、ファイルの中で重なっているアドレスです。\n"
                 "それらも追加しますか？ (いいえ: 追加しない)",
-            kApplicationTitle, mb::kYesNoCancel | mb::kIconQuestion | mb::kDefButton2);
-        if (answer != mb::kIdYes && answer != mb::kIdNo)
+            kApplicationTitle,
+            MessageStyle{MessageButtons::YesNoCancel, MessageIcon::Question,
+                         DefaultButton::Second});
+        if (answer != Answer::Yes && answer != Answer::No)
             return std::nullopt;
-        keepDuplicates = answer == mb::kIdYes;
+        keepDuplicates = answer == Answer::Yes;
     }
     ImportOutcome outcome;
     {
@@ -207,7 +209,7 @@ std::optional<ImportOutcome> ExchangeCommands::ImportFile(const std::string& pat
     }
     outcome.tally = content.tally;
     m_messages.ShowMessageBox(ImportSummaryText(outcome, MessageLanguage::Japanese),
-                              kApplicationTitle, mb::kOk | mb::kIconAsterisk);
+                              kApplicationTitle, kInformationStyle);
     return outcome;
 }
 
@@ -241,12 +243,12 @@ bool ExchangeCommands::ExportWithDialog() {
         m_progress.ProgressEnd();
     }
     if (!ok) {
-        m_messages.ShowMessageBox(IoErrorMessage(error), kApplicationTitle, mb::kStyleError);
+        m_messages.ShowMessageBox(IoErrorMessage(error), kApplicationTitle, kErrorStyle);
         return false;
     }
     m_messages.ShowMessageBox(
         ExportSummaryText(target, records.RecordCount(), tally, MessageLanguage::Japanese),
-        kApplicationTitle, mb::kOk | mb::kIconAsterisk);
+        kApplicationTitle, kInformationStyle);
     return true;
 }
 

@@ -52,24 +52,27 @@ FileCommands::FileCommands(Document& document, MainOptions& options, MessageBoxS
     : m_document(document), m_options(options), m_messages(messages), m_chooser(chooser),
       m_progress(progress), m_busy(busy), m_history(history), m_view(view) {}
 
-bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
+bool FileCommands::OfferToSaveChanges() {
     if (m_document.IsModified()) {
         const std::string name = m_document.CurrentFile().empty()
                                      ? std::string(Document::kNewFileName)
                                      : m_document.CurrentFile();
-        const int answer = m_messages.ShowMessageBox(
-            Quoted(name) + "は変更されています。\n保存しますか？", {}, mb::kStyleSavePrompt);
+        const Answer answer = m_messages.ShowMessageBox(
+            Quoted(name) + "は変更されています。\n保存しますか？", {}, kSavePromptStyle);
         // Only an explicit No discards the changes; a closed box counts as Cancel.
-        if (answer == mb::kIdYes) {
+        if (answer == Answer::Yes) {
             if (!SaveDocument(false))
                 return false;
-        } else if (answer != mb::kIdNo) {
+        } else if (answer != Answer::No) {
             return false;
         }
     }
-    if (mode == OpenMode::QueryOnly)
-        return true;
+    return true;
+}
 
+bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
+    if (!OfferToSaveChanges())
+        return false;
     if (path.empty()) {
         m_document.Table().Clear();
         m_document.SetCurrentFile({});
@@ -83,13 +86,12 @@ bool FileCommands::OpenDocument(const std::string& path, OpenMode mode) {
     }
     // A folder or device gets past here and is refused by the read, which names what it is.
     if (!platform::FileExists(path)) {
-        m_messages.ShowMessageBox(Quoted(path) + "\nファイルが見つかりません。", {},
-                                  mb::kStyleError);
+        m_messages.ShowMessageBox(Quoted(path) + "\nファイルが見つかりません。", {}, kErrorStyle);
         return false;
     }
     if (IsProgramFile(path) &&
         m_messages.ShowMessageBox(Quoted(path) + "\nプログラムの可能性があります。\n開きますか？",
-                                  {}, mb::kStyleProgramWarning) != mb::kIdYes)
+                                  {}, kProgramWarningStyle) != Answer::Yes)
         return false;
     return LoadDocument(path, mode);
 }
@@ -131,7 +133,7 @@ bool FileCommands::LoadDocument(const std::string& path, OpenMode mode) {
     }
     UpdateReloadCommand();
     if (foreign)
-        m_messages.ShowMessageBox(NotACollectionText(path), {}, mb::kOk | mb::kIconExclamation);
+        m_messages.ShowMessageBox(NotACollectionText(path), {}, kWarningStyle);
     return true;
 }
 
@@ -161,7 +163,7 @@ std::string FileCommands::ChooseSaveTarget() {
             m_messages.ShowMessageBox(
                 Quoted(chosen->path) +
                     "\nこのﾌｧｲﾙは読み取り専用です。\n別の名前を指定してください。",
-                {}, mb::kStyleError);
+                {}, kErrorStyle);
             request.fileName = chosen->path;
             request.filterIndex = chosen->filterIndex;
             continue;
@@ -191,7 +193,7 @@ bool FileCommands::SaveDocument(bool askName) {
     IoError error;
     if (!WriteTarget(target, label, error)) {
         // A refused overwrite of another program's version is the user's own choice.
-        if (error.code != kIoChangedOnDisk) {
+        if (error.code != IoErrorKind::ChangedOnDisk) {
             if (error.path.empty())
                 error.path = target;
             ShowIoError(error);
@@ -230,14 +232,14 @@ bool FileCommands::WriteTarget(const std::string& target, const std::string& lab
             m_diskVersion = guard.written;
             return true;
         }
-        if (error.code != kIoChangedOnDisk)
+        if (error.code != IoErrorKind::ChangedOnDisk)
             return false;
         // No is the default: the other program's version stays unless the user says otherwise.
         if (m_messages.ShowMessageBox(
                 Quoted(target) +
                     "\nこのファイルは読み込んだ後に他のプログラムによって変更されています。"
                     "\n上書きすると、その変更は失われます。上書きしますか？",
-                {}, mb::kStyleProgramWarning) != mb::kIdYes)
+                {}, kProgramWarningStyle) != Answer::Yes)
             return false;
         // Whatever is there now is what the user agreed to replace.
         guard.expected = platform::ReadFileIdentity(target);
@@ -272,7 +274,7 @@ void FileCommands::Reopen() {
     if (m_document.IsModified() &&
         m_messages.ShowMessageBox(
             PathForDisplay(path) + "\nファイルから読み直すと、現在の変更を破棄します。続けますか？",
-            {}, mb::kStyleWarnYesNo) != mb::kIdYes)
+            {}, kWarnYesNoStyle) != Answer::Yes)
         return;
     LoadDocument(path, mode);
 }
@@ -295,7 +297,7 @@ void FileCommands::RebuildHistoryMenu() {
 }
 
 void FileCommands::ShowIoError(const IoError& error) {
-    m_messages.ShowMessageBox(IoErrorMessage(error), {}, mb::kStyleError);
+    m_messages.ShowMessageBox(IoErrorMessage(error), {}, kErrorStyle);
 }
 
 } // namespace lh

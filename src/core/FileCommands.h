@@ -15,7 +15,7 @@
 
 namespace lh {
 
-enum class OpenMode { Normal = 0, ReadOnly = 1, QueryOnly = 100 };
+enum class OpenMode { Normal, ReadOnly };
 
 // What the window shows of the document besides the table's contents and the caption.
 class DocumentView {
@@ -52,8 +52,11 @@ public:
     DialogState& OpenDialog() noexcept { return m_openDialog; }
     DialogState& SaveDialog() noexcept { return m_saveDialog; }
 
-    // New document (empty path), open a file, or with QueryOnly only offer to save the changes.
-    // True when the caller may go on.
+    // Offers to save a modified document first; true when the caller may go on (nothing to
+    // save, saved, or the changes given up).
+    bool OfferToSaveChanges();
+    // New document (empty path) or open a file, after OfferToSaveChanges. True when the caller
+    // may go on.
     bool OpenDocument(const std::string& path, OpenMode mode);
     // Reads an existing file; a failure leaves the open document exactly as it was. A file that
     // is no collection is opened write-protected, with a word to the user.

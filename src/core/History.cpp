@@ -96,13 +96,13 @@ void History::Store(const SlotReader& stored, const SlotWriter& write) const {
     }
 }
 
-void History::LoadFromSettings() {
-    Load([](int i) { return keys::kMenuFile[i].Read(); });
+void History::LoadFromSettings(const SettingsStore& settings) {
+    Load([&settings](int i) { return keys::kMenuFile[i].Read(settings); });
 }
 
-void History::StoreToSettings() const {
-    Store([](int i) { return keys::kMenuFile[i].Read(); },
-          [](int i, const std::string& v) { keys::kMenuFile[i].Write(v); });
+void History::StoreToSettings(SettingsStore& settings) const {
+    Store([&settings](int i) { return keys::kMenuFile[i].Read(settings); },
+          [&settings](int i, const std::string& v) { keys::kMenuFile[i].Write(settings, v); });
 }
 
 } // namespace lh

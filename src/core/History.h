@@ -9,6 +9,8 @@
 
 namespace lh {
 
+class SettingsStore;
+
 class History {
 public:
     static constexpr int kSlotCount = 5;
@@ -52,8 +54,8 @@ public:
     // the program ran is stored empty.
     void Store(const SlotReader& stored, const SlotWriter& write) const;
     // The same against the settings store.
-    void LoadFromSettings();
-    void StoreToSettings() const;
+    void LoadFromSettings(const SettingsStore& settings);
+    void StoreToSettings(SettingsStore& settings) const;
 
 private:
     std::array<std::string, kSlotCount> m_slots;

@@ -5,20 +5,20 @@
 
 namespace lh {
 
-std::FILE* OpenForReading(const std::string& path, bool acceptStream, int& code) {
+std::FILE* OpenForReading(const std::string& path, bool acceptStream, IoCode& code) {
     platform::InputKind kind = platform::InputKind::Missing;
     std::FILE* f = platform::OpenInputFile(path, acceptStream, kind, code);
-    if (f || code != 0)
+    if (f || code)
         return f;
     switch (kind) {
     case platform::InputKind::Folder:
-        code = kIoIsFolder;
+        code = IoErrorKind::IsFolder;
         break;
     case platform::InputKind::Missing:
-        code = 2;
+        code = IoErrorKind::NotFound;
         break;
     default:
-        code = kIoNotRegularFile;
+        code = IoErrorKind::NotRegularFile;
         break;
     }
     return nullptr;

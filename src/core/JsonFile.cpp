@@ -247,7 +247,7 @@ public:
             return false;
         into.summary.fileBytes = static_cast<std::int64_t>(text.size());
         if (!ParseJsonRecords(text, into.records, into.tally)) {
-            error = {kIoNotThisFormat, path};
+            error = {IoErrorKind::NotThisFormat, path};
             return false;
         }
         return true;

@@ -46,8 +46,8 @@ bool LaunchCommands::Open(const std::string& target, const std::vector<std::stri
     return m_opener(target, parameters);
 }
 
-bool LaunchCommands::Ask(const std::string& text, int style) {
-    return m_messages && m_messages->ShowMessageBox(text, kApplicationTitle, style) == mb::kIdYes;
+bool LaunchCommands::Ask(const std::string& text, MessageStyle style) {
+    return m_messages && m_messages->ShowMessageBox(text, kApplicationTitle, style) == Answer::Yes;
 }
 
 std::string LaunchCommands::ProgramQuestion(const std::string& shownFile,
@@ -61,11 +61,11 @@ void LaunchCommands::OpenAsked(const std::string& file,
                                const std::vector<std::string>& parameters) {
     if (m_isProgram(file)) {
         // A collection may come from anyone; its addresses must not run programs unasked.
-        if (!Ask(ProgramQuestion(file, parameters), mb::kStyleProgramWarning))
+        if (!Ask(ProgramQuestion(file, parameters), kProgramWarningStyle))
             return;
         if (!Open(file, parameters) && !parameters.empty() && m_messages)
             m_messages->ShowMessageBox("「" + file + "」\nを引数付きで起動できませんでした。",
-                                       kApplicationTitle, mb::kStyleError);
+                                       kApplicationTitle, kErrorStyle);
         return;
     }
     if (parameters.empty()) {
@@ -75,7 +75,7 @@ void LaunchCommands::OpenAsked(const std::string& file,
     // A document handler takes the file alone: the user decides whether it opens without them.
     if (Ask("「" + file + "」\nプログラムではないため、引数を渡せません。\n引数: " +
                 ParametersForDisplay(parameters) + "\n引数なしで開きますか？",
-            mb::kStyleProgramWarning))
+            kProgramWarningStyle))
         Open(file);
 }
 
@@ -110,8 +110,7 @@ void LaunchCommands::OpenCollectionPage(const std::function<bool()>& changePromp
     const std::string& file = m_document.CurrentFile();
     if (PathCharLength(file) <= 3)
         return;
-    if (m_isProgram(file) &&
-        !Ask(ProgramQuestion(PathForDisplay(file), {}), mb::kStyleProgramWarning))
+    if (m_isProgram(file) && !Ask(ProgramQuestion(PathForDisplay(file), {}), kProgramWarningStyle))
         return;
     Open(file);
 }

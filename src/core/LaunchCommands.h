@@ -56,7 +56,7 @@ private:
 
     // Opens a target that may name a program, asking first as described at AccessRecord.
     void OpenAsked(const std::string& file, const std::vector<std::string>& parameters);
-    bool Ask(const std::string& text, int style);
+    bool Ask(const std::string& text, MessageStyle style);
     static std::string ProgramQuestion(const std::string& shownFile,
                                        const std::vector<std::string>& parameters);
 

@@ -30,7 +30,7 @@ bool LineReader::Open(const std::string& path) {
     Close();
     m_pos = m_end = m_eofMark = 0;
     m_done = m_skipLf = false;
-    m_error = 0;
+    m_error = {};
     m_file = OpenForReading(path, false, m_error);
     if (!m_file) {
         m_done = true;
@@ -47,7 +47,7 @@ void LineReader::Attach(std::FILE* stream) {
     m_file = stream;
     m_pos = m_end = m_eofMark = 0;
     m_done = m_skipLf = false;
-    m_error = 0;
+    m_error = {};
 }
 
 bool LineReader::Fill() {
@@ -99,7 +99,7 @@ bool LineReader::Next(std::string_view& line) {
             m_done = true;
             Close();
             // A last line without a line end still counts, an empty remainder does not.
-            if (m_error != 0 || m_lineLength == 0)
+            if (m_error || m_lineLength == 0)
                 return false;
             line = m_line;
             return true;

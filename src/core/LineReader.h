@@ -5,6 +5,8 @@
 // 0x1A ends the file, and the last line needs no line end. Reads in large chunks and hands out
 // views, copying only lines that straddle two chunks (into one reused buffer).
 
+#include "platform/IoCode.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -31,7 +33,7 @@ public:
     void Attach(std::FILE* stream);
 
     // The next line without its line end; the view stays valid until the next call. False at
-    // the end of the file or on a read error (then ErrorCode() is not 0).
+    // the end of the file or on a read error (then ErrorCode() is set).
     bool Next(std::string_view& line);
 
     // Byte length of the last line in the file, also when the view was cut short.
@@ -42,8 +44,8 @@ public:
     // skipped without being held in memory.
     void SetLineLimit(std::size_t maxBytes) noexcept { m_limit = maxBytes; }
 
-    // Program I/O code of the failure (2 not found, 5 access denied, ...), 0 when none.
-    int ErrorCode() const noexcept { return m_error; }
+    // Why the file failed (not found, access denied, ...); None when it did not.
+    IoCode ErrorCode() const noexcept { return m_error; }
 
 private:
     bool Fill();
@@ -63,7 +65,7 @@ private:
     bool m_cut = false;
     bool m_skipLf = false;
     bool m_done = false;
-    int m_error = 0;
+    IoCode m_error;
 };
 
 } // namespace lh

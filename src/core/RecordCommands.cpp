@@ -24,7 +24,7 @@ bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui) 
     if (record < 0 || record >= table.RecordCount())
         return false;
     if (!table.Text(record, TableStore::kAddress).empty() &&
-        ui.ShowMessageBox(kDeleteRowQuestion, "", mb::kStyleConfirm) != mb::kIdYes)
+        ui.ShowMessageBox(kDeleteRowQuestion, "", kConfirmStyle) != Answer::Yes)
         return false;
     table.RemoveRecord(record);
     doc.MarkModified();

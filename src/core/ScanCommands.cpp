@@ -153,7 +153,7 @@ bool IsProgramFile(const std::string& path) {
         return true;
     // A stream or device is not looked into: reading it here would take what the scan needs,
     // or never end.
-    int code = 0;
+    IoCode code;
     std::FILE* f = OpenForReading(path, false, code);
     if (!f)
         return false;
@@ -202,7 +202,7 @@ std::optional<std::string> ScanCommands::ChooseScanFile(const std::string& title
 bool ScanCommands::MayScan(const std::string& path) {
     return !IsProgramFile(path) ||
            m_messages.ShowMessageBox(ProgramWarningText(path), kApplicationTitle,
-                                     mb::kStyleProgramWarning) == mb::kIdYes;
+                                     kProgramWarningStyle) == Answer::Yes;
 }
 
 std::optional<ScanOutcome> ScanCommands::ScanDroppedFile(AddressKind kind,
@@ -233,7 +233,7 @@ ScanOutcome ScanCommands::ScanChosenFile(AddressKind kind, const std::string& pa
     }
     if (!outcome.ok)
         m_messages.ShowMessageBox(IoErrorMessage({outcome.errorCode, path}), kApplicationTitle,
-                                  mb::kStyleError);
+                                  kErrorStyle);
     m_finisher.ShowScanReport(outcome);
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include "Document.h"
 #include "MainOptions.h"
 #include "UserInterface.h"
+#include "platform/IoCode.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,7 +20,7 @@ enum class AddressKind { Url, Email };
 
 struct ScanOutcome {
     bool ok = true;                    // false: the file could not be opened or read to its end
-    int errorCode = 0;                 // the program's I/O code when !ok
+    IoCode errorCode;                  // why it failed, when !ok
     std::int64_t found = 0;            // addresses found, repeats included
     std::int64_t added = 0;            // records appended
     std::int64_t tooLong = 0;          // addresses passed over for their size

@@ -45,8 +45,8 @@ ScanFeeder::ScanFeeder(AddressScanner& scanner, ProgressSink& progress, std::siz
     : m_scanner(scanner), m_progress(progress), m_blockSize(blockSize < 1 ? 1 : blockSize),
       m_buffer(m_blockSize + AddressScanner::kMaxHeldBack) {}
 
-bool ScanFeeder::FeedFile(const std::string& path, int& errorCode, bool acceptStream) {
-    errorCode = 0;
+bool ScanFeeder::FeedFile(const std::string& path, IoCode& errorCode, bool acceptStream) {
+    errorCode = {};
     std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, acceptStream, errorCode));
     if (!file)
         return false;
@@ -54,7 +54,8 @@ bool ScanFeeder::FeedFile(const std::string& path, int& errorCode, bool acceptSt
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     errno = 0;
     if (!Run(&ReadFromFile, file.get())) {
-        errorCode = errno != 0 ? platform::MapErrnoToIoCode(errno) : 100;
+        errorCode =
+            errno != 0 ? platform::MapErrnoToIoCode(errno) : IoCode(IoErrorKind::ReadPastEnd);
         return false;
     }
     return true;

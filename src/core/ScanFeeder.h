@@ -17,6 +17,7 @@
 
 #include "AddressScanner.h"
 #include "UserInterface.h"
+#include "platform/IoCode.h"
 #include "util/TextEncoding.h"
 
 #include <cstddef>
@@ -37,10 +38,10 @@ public:
                std::size_t blockSize = kDefaultBlockSize);
 
     // Scans a file. False when it cannot be opened or read; `errorCode` then holds the
-    // program's I/O code (2 not found, 5 access denied, ...). Only regular files are read, and a
+    // reason (not found, access denied, ...). Only regular files are read, and a
     // pipe when `acceptStream`; a folder or device is refused before any read. Addresses found
     // before a read error have been reported.
-    bool FeedFile(const std::string& path, int& errorCode, bool acceptStream = false);
+    bool FeedFile(const std::string& path, IoCode& errorCode, bool acceptStream = false);
     // Scans bytes in memory as if they were a file.
     void FeedBytes(std::string_view bytes);
 

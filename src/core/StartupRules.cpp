@@ -47,30 +47,32 @@ std::string StartupFileName(const std::vector<std::string>& parameters) {
     return name;
 }
 
-std::string StartupDocument(const std::string& commandLineName) {
+std::string StartupDocument(const SettingsStore& settings, const std::string& commandLineName) {
     // A folder or device named here is still handed on, so the open can say what it is rather
     // than the program starting silently with something else.
     if (!commandLineName.empty() && platform::FileExists(commandLineName))
         return FullPath(commandLineName);
-    if (keys::kEndFileOpen.IsOn()) {
-        const std::string endFile = keys::kEndFile.Read();
+    if (keys::kEndFileOpen.IsOn(settings)) {
+        const std::string endFile = keys::kEndFile.Read(settings);
         if (!endFile.empty() && platform::FileExists(endFile))
             return endFile;
     }
     return {};
 }
 
-MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int screenHeight,
-                                   int designedWidth, int designedHeight) {
+MainPlacement RestoreMainPlacement(const SettingsStore& settings, bool secondInstance,
+                                   int screenWidth, int screenHeight, int designedWidth,
+                                   int designedHeight) {
     MainPlacement p;
-    if (secondInstance || !keys::kPositionMemory.IsOn())
+    if (secondInstance || !keys::kPositionMemory.IsOn(settings))
         return p;
-    const WindowPosition pos = RestorePlacement(keys::kMainPlacement, {screenWidth, screenHeight},
-                                                {designedWidth, designedHeight});
+    const WindowPosition pos =
+        RestorePlacement(settings, keys::kMainPlacement, {screenWidth, screenHeight},
+                         {designedWidth, designedHeight});
     p.top = pos.top;
     p.left = pos.left;
-    const int h = keys::kMainHeight.Read();
-    const int w = keys::kMainWidth.Read();
+    const int h = keys::kMainHeight.Read(settings);
+    const int w = keys::kMainWidth.Read(settings);
     if (h < keys::kMinMainHeight || h > screenHeight || w < keys::kMinMainWidth || w > screenWidth)
         return MainPlacement{};
     p.height = h;
@@ -79,14 +81,14 @@ MainPlacement RestoreMainPlacement(bool secondInstance, int screenWidth, int scr
     return p;
 }
 
-int CaretPanelWidth(int statusBarHeight) {
-    const int p = keys::kPanelVisible1.ReadOr(keys::PanelWidthForHeight(statusBarHeight));
+int CaretPanelWidth(const SettingsStore& settings, int statusBarHeight) {
+    const int p = keys::kPanelVisible1.ReadOr(settings, keys::PanelWidthForHeight(statusBarHeight));
     return p >= 0 ? std::min(p, keys::kMaxStoredWidth) : -1;
 }
 
-int StartupWindowState(int launchState) {
-    if (keys::kPositionMemory.IsOn()) {
-        const int s = keys::kMainWinState.Read();
+int StartupWindowState(const SettingsStore& settings, int launchState) {
+    if (keys::kPositionMemory.IsOn(settings)) {
+        const int s = keys::kMainWinState.Read(settings);
         return (s == 1 || s == 2) ? s : 0;
     }
     return (launchState == 1 || launchState == 2) ? launchState : 0;

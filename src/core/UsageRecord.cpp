@@ -2,7 +2,6 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
-#include "platform/Registry.h"
 #include "util/SettingKeys.h"
 
 #include <charconv>
@@ -143,7 +142,8 @@ bool ParseGeneralNumber(std::string_view text, double& out, std::string_view dec
     return true;
 }
 
-UsageRecord::UsageRecord(Clock clock) : m_clock(std::move(clock)) {}
+UsageRecord::UsageRecord(SettingsStore& settings, Clock clock)
+    : m_settings(settings), m_clock(std::move(clock)) {}
 
 DayTime UsageRecord::Now() const {
     return m_clock ? m_clock() : LocalNow();
@@ -152,18 +152,18 @@ DayTime UsageRecord::Now() const {
 void UsageRecord::RecordStart() {
     const std::string sep = platform::CurrentLocaleFormats().decimalSeparator;
     const DayTime now = Now();
-    if (platform::RegKeyHasSubKeys(platform::RootHive::CurrentUser, kProgramKey)) {
+    if (m_settings.HoldsAnySection()) {
         double n = 1;
         // A value that does not parse counts as missing, so the count goes on from 1.
-        if (!ParseGeneralNumber(keys::kNumber.Read(), n, sep))
+        if (!ParseGeneralNumber(keys::kNumber.Read(m_settings), n, sep))
             n = 1;
-        keys::kNumber.Write(GeneralNumberFormat(n + 1, sep));
+        keys::kNumber.Write(m_settings, GeneralNumberFormat(n + 1, sep));
     } else {
-        keys::kNumber.Write("1");
-        keys::kInstDay.Write(DateTimeText(now));
+        keys::kNumber.Write(m_settings, "1");
+        keys::kInstDay.Write(m_settings, DateTimeText(now));
     }
-    keys::kVersion.Write(keys::kToolVersion);
-    keys::kExeName.Write(platform::ProgramPath());
+    keys::kVersion.Write(m_settings, keys::kToolVersion);
+    keys::kExeName.Write(m_settings, platform::ProgramPath());
     m_startTime = now;
 }
 
@@ -176,17 +176,12 @@ void UsageRecord::RecordExit() {
     if (hours < 0)
         hours = 0;
     double total = 0;
-    if (!ParseGeneralNumber(keys::kAllTime.Read(), total, sep))
+    if (!ParseGeneralNumber(keys::kAllTime.Read(m_settings), total, sep))
         total = 0;
-    keys::kAllTime.Write(GeneralNumberFormat(total + hours, sep));
-    keys::kLastEndDay.Write(DateTimeText(now));
+    keys::kAllTime.Write(m_settings, GeneralNumberFormat(total + hours, sep));
+    keys::kLastEndDay.Write(m_settings, DateTimeText(now));
     if (m_startTime > 0)
-        keys::kLastStartDay.Write(DateTimeText(m_startTime));
-}
-
-UsageRecord& ProcessUsageRecord() {
-    static UsageRecord record;
-    return record;
+        keys::kLastStartDay.Write(m_settings, DateTimeText(m_startTime));
 }
 
 } // namespace lh

@@ -10,6 +10,8 @@
 
 namespace lh {
 
+class SettingsStore;
+
 // A date-time as days since 30 December 1899 with the time of day as the fraction, the form the
 // usage record's arithmetic has always used.
 using DayTime = double;
@@ -33,8 +35,9 @@ class UsageRecord {
 public:
     using Clock = std::function<DayTime()>;
 
-    // The clock defaults to the system's local time.
-    explicit UsageRecord(Clock clock = {});
+    // The record lives in `settings`, which must outlive it. The clock defaults to the system's
+    // local time.
+    explicit UsageRecord(SettingsStore& settings, Clock clock = {});
 
     void RecordStart();
     void RecordExit();
@@ -45,11 +48,9 @@ public:
 private:
     DayTime Now() const;
 
+    SettingsStore& m_settings;
     Clock m_clock;
     DayTime m_startTime = 0;
 };
-
-// The process's usage record (the entry point records the start, the close records the exit).
-UsageRecord& ProcessUsageRecord();
 
 } // namespace lh

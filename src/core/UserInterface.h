@@ -10,30 +10,32 @@
 
 namespace lh {
 
-// Message-box styles (platform flag sets) and results.
-namespace mb {
-constexpr int kOk = 0x0;
-constexpr int kOkCancel = 0x1;
-constexpr int kYesNoCancel = 0x3;
-constexpr int kYesNo = 0x4;
-constexpr int kIconHand = 0x10;
-constexpr int kIconQuestion = 0x20;
-constexpr int kIconExclamation = 0x30;
-constexpr int kIconAsterisk = 0x40;
-constexpr int kDefButton2 = 0x100;
-constexpr int kDefButton3 = 0x200;
+// The buttons of a message box, in the order the platform places them.
+enum class MessageButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
+enum class MessageIcon { None, Error, Question, Warning, Information };
+// The button Enter presses, counted along MessageButtons.
+enum class DefaultButton { First, Second, Third };
+// The button that closed a message box.
+enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 
-constexpr int kStyleError = kOk | kIconHand;                               // 16
-constexpr int kStyleSavePrompt = kYesNoCancel | kIconQuestion;             // 35
-constexpr int kStyleConfirm = kYesNo | kIconQuestion;                      // 36
-constexpr int kStyleWarnYesNo = kYesNo | kIconExclamation;                 // 52
-constexpr int kStyleProgramWarning = kYesNo | kIconQuestion | kDefButton2; // 292
+struct MessageStyle {
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    DefaultButton defaultButton = DefaultButton::First;
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
-} // namespace mb
+    constexpr bool operator==(const MessageStyle&) const = default;
+};
+
+// The styles the program's messages use.
+inline constexpr MessageStyle kErrorStyle{MessageButtons::Ok, MessageIcon::Error};
+inline constexpr MessageStyle kWarningStyle{MessageButtons::Ok, MessageIcon::Warning};
+inline constexpr MessageStyle kInformationStyle{MessageButtons::Ok, MessageIcon::Information};
+inline constexpr MessageStyle kSavePromptStyle{MessageButtons::YesNoCancel, MessageIcon::Question};
+inline constexpr MessageStyle kConfirmStyle{MessageButtons::YesNo, MessageIcon::Question};
+inline constexpr MessageStyle kWarnYesNoStyle{MessageButtons::YesNo, MessageIcon::Warning};
+// Starting something that may be a program: No is the default, so Enter starts nothing.
+inline constexpr MessageStyle kProgramWarningStyle{MessageButtons::YesNo, MessageIcon::Question,
+                                                   DefaultButton::Second};
 
 // Caption used when a message box is given none.
 inline constexpr const char* kApplicationTitle = "Linkhive for Windows";
@@ -41,8 +43,9 @@ inline constexpr const char* kApplicationTitle = "Linkhive for Windows";
 class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
-    // text and caption are UTF-8; an empty caption shows kApplicationTitle. Returns mb::kId*.
-    virtual int ShowMessageBox(const std::string& text, const std::string& caption, int style) = 0;
+    // text and caption are UTF-8; an empty caption shows kApplicationTitle.
+    virtual Answer ShowMessageBox(const std::string& text, const std::string& caption,
+                                  MessageStyle style) = 0;
 };
 
 class ProgressSink {

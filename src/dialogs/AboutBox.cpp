@@ -8,6 +8,7 @@
 #include "dialogs/Copyright.h"
 #include "dialogs/CopyrightNotice.h"
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/Codec.h"
 #include "util/SettingKeys.h"
@@ -29,7 +30,7 @@ constexpr const char* kStatisticsCaption = "裏ﾊﾞｰｼﾞｮﾝ情報";
 // A usage-record value for display, or "不明" when none is stored.
 std::string UsageValue(const StringSetting& key) {
     const std::string unknown = keys::kUsageUnknown;
-    const std::string stored = key.ReadOr(unknown);
+    const std::string stored = key.ReadOr(ProgramSettings(), unknown);
     if (stored == unknown)
         return unknown;
 #ifdef _WIN32
@@ -157,7 +158,7 @@ void AboutBox::ShowUsageStatistics() {
 
 void AboutBox::ShowInformation(const std::string& text, const std::string& caption) {
     if (m_context.messages) {
-        m_context.messages->ShowMessageBox(text, caption, mb::kOk | mb::kIconAsterisk);
+        m_context.messages->ShowMessageBox(text, caption, kInformationStyle);
         return;
     }
     QMessageBox::information(this, QString::fromUtf8(caption), QString::fromUtf8(text));

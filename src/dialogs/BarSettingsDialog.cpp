@@ -2,6 +2,7 @@
 
 #include "controls/Gauge.h"
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/SettingKeys.h"
 
@@ -167,19 +168,19 @@ void BarSettingsDialog::AdvancePreviews() {
 void BarSettingsDialog::AcceptSettings() {
     const bool statusBar = m_statusBarBox->isChecked();
     m_host.SetStatusBarWanted(statusBar);
-    keys::kStatusVisible.Write(Bit(statusBar));
+    keys::kStatusVisible.Write(ProgramSettings(), Bit(statusBar));
 
     const int panelWidth =
         CaretPanelWidthFor(m_caretPanelBox->isChecked(), m_host.StatusBarHeight());
     m_host.SetCaretPanelWidth(panelWidth);
-    keys::kPanelVisible1.Write(panelWidth);
+    keys::kPanelVisible1.Write(ProgramSettings(), panelWidth);
 
     m_options.gaugeVisible = m_progressDisplayBox->isChecked();
-    keys::kGaugeVisible.Write(Bit(m_options.gaugeVisible));
+    keys::kGaugeVisible.Write(ProgramSettings(), Bit(m_options.gaugeVisible));
     m_options.infoVisible = m_progressLabelBox->isChecked();
-    keys::kInfoVisible.Write(Bit(m_options.infoVisible));
+    keys::kInfoVisible.Write(ProgramSettings(), Bit(m_options.infoVisible));
     m_options.newGauge = !m_blockGaugeButton->isChecked();
-    keys::kNewGauge.Write(Bit(m_options.newGauge));
+    keys::kNewGauge.Write(ProgramSettings(), Bit(m_options.newGauge));
     m_host.ProgressLookChanged();
     accept();
 }

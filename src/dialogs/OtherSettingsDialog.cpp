@@ -1,6 +1,7 @@
 #include "OtherSettingsDialog.h"
 
 #include "dialogs/FormFont.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SavedPlacement.h"
 #include "util/SettingKeys.h"
 
@@ -48,7 +49,7 @@ OtherSettingsDialog::OtherSettingsDialog(MainOptions& options, bool historyEmpty
     BuildButtons();
 
     PlaceBySavedPosition(*this, keys::kSetOtherPlacement);
-    const int tab = keys::kSetOtherTab.Read();
+    const int tab = keys::kSetOtherTab.Read(ProgramSettings());
     m_pages->setCurrentIndex(tab == 2 || tab == 3 ? tab - 1 : 0);
     LoadState();
 }
@@ -139,11 +140,11 @@ void OtherSettingsDialog::SetHelpHandler(std::function<void(int)> showHelp) {
 void OtherSettingsDialog::LoadState() {
     // "2ndStart" counts as on only when stored as 1: an absent value shows unticked here even
     // though the start-up lets further instances run then.
-    m_multipleInstancesBox->setChecked(keys::k2ndStartBox.IsOn());
-    m_splashBox->setChecked(keys::kSplashVisible.IsOn());
-    m_rememberPlacementBox->setChecked(keys::kPositionMemory.IsOn());
-    m_confirmExitBox->setChecked(keys::kEndMsg.IsOn());
-    m_reopenLastFileBox->setChecked(keys::kEndFileOpen.IsOn());
+    m_multipleInstancesBox->setChecked(keys::k2ndStartBox.IsOn(ProgramSettings()));
+    m_splashBox->setChecked(keys::kSplashVisible.IsOn(ProgramSettings()));
+    m_rememberPlacementBox->setChecked(keys::kPositionMemory.IsOn(ProgramSettings()));
+    m_confirmExitBox->setChecked(keys::kEndMsg.IsOn(ProgramSettings()));
+    m_reopenLastFileBox->setChecked(keys::kEndFileOpen.IsOn(ProgramSettings()));
 
     m_shareFileDialogsBox->setChecked(m_options.openToSave);
     m_exitOnEscBox->setChecked(m_options.escToClose);
@@ -171,34 +172,34 @@ void OtherSettingsDialog::ClearHistory() {
 }
 
 void OtherSettingsDialog::AcceptSettings() {
-    keys::k2ndStart.Write(Bit(m_multipleInstancesBox));
-    keys::kSplashVisible.Write(Bit(m_splashBox));
-    keys::kPositionMemory.Write(Bit(m_rememberPlacementBox));
-    keys::kEndMsg.Write(Bit(m_confirmExitBox));
-    keys::kEndFileOpen.Write(Bit(m_reopenLastFileBox));
+    keys::k2ndStart.Write(ProgramSettings(), Bit(m_multipleInstancesBox));
+    keys::kSplashVisible.Write(ProgramSettings(), Bit(m_splashBox));
+    keys::kPositionMemory.Write(ProgramSettings(), Bit(m_rememberPlacementBox));
+    keys::kEndMsg.Write(ProgramSettings(), Bit(m_confirmExitBox));
+    keys::kEndFileOpen.Write(ProgramSettings(), Bit(m_reopenLastFileBox));
 
     m_options.openToSave = m_shareFileDialogsBox->isChecked();
-    keys::kOpenToSave.Write(Bit(m_shareFileDialogsBox));
+    keys::kOpenToSave.Write(ProgramSettings(), Bit(m_shareFileDialogsBox));
     m_options.escToClose = m_exitOnEscBox->isChecked();
-    keys::kEscToClose.Write(Bit(m_exitOnEscBox));
+    keys::kEscToClose.Write(ProgramSettings(), Bit(m_exitOnEscBox));
 
     if (!m_backupBox->isChecked())
         m_options.backFile = 0;
     else
         m_options.backFile = m_tildeBackupButton->isChecked() ? 2 : 1;
-    keys::kBackFile.Write(m_options.backFile);
+    keys::kBackFile.Write(ProgramSettings(), m_options.backFile);
 
     m_options.fileHistOpen = m_rememberOpenedBox->isChecked();
-    keys::kFileHistOpen.Write(Bit(m_rememberOpenedBox));
+    keys::kFileHistOpen.Write(ProgramSettings(), Bit(m_rememberOpenedBox));
     m_options.fileHistSave = m_rememberSavedBox->isChecked();
-    keys::kFileHistSave.Write(Bit(m_rememberSavedBox));
+    keys::kFileHistSave.Write(ProgramSettings(), Bit(m_rememberSavedBox));
     accept();
 }
 
 void OtherSettingsDialog::done(int result) {
     // Every way of closing passes here: OK, Cancel, Esc and the close box.
     StorePosition(*this, keys::kSetOtherPlacement);
-    keys::kSetOtherTab.Write(m_pages->currentIndex() + 1);
+    keys::kSetOtherTab.Write(ProgramSettings(), m_pages->currentIndex() + 1);
     QDialog::done(result);
 }
 

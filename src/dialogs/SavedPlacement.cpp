@@ -1,5 +1,6 @@
 #include "SavedPlacement.h"
 
+#include "dialogs/ProgramSettings.h"
 #include "util/Placement.h"
 
 #include <QGuiApplication>
@@ -12,14 +13,15 @@ void PlaceBySavedPosition(QWidget& window, const PlacementKeys& keys) {
     const QSize outer = window.frameGeometry().size();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize area = screen ? screen->geometry().size() : outer;
-    const WindowPosition at = RestorePlacement(keys, Extent{area.width(), area.height()},
-                                               Extent{outer.width(), outer.height()});
+    const WindowPosition at =
+        RestorePlacement(ProgramSettings(), keys, Extent{area.width(), area.height()},
+                         Extent{outer.width(), outer.height()});
     window.move(at.left, at.top);
 }
 
 void StorePosition(const QWidget& window, const PlacementKeys& keys) {
     const QPoint at = window.pos();
-    StorePlacement(keys, WindowPosition{at.y(), at.x()});
+    StorePlacement(ProgramSettings(), keys, WindowPosition{at.y(), at.x()});
 }
 
 } // namespace lh

@@ -1,6 +1,7 @@
 #include "SplashStep.h"
 
 #include "core/UsageRecord.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SplashWindow.h"
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
@@ -27,12 +28,12 @@ bool ShowSplash(const SplashHooks& hooks) {
     const bool guardExists =
         hooks.guardExists ? hooks.guardExists() : platform::InstanceGuard::Exists();
     if (guardExists) {
-        if (keys::k2ndStart.Read() == 1)
+        if (keys::k2ndStart.Read(ProgramSettings()) == 1)
             RecordStart(hooks);
         return false;
     }
     RecordStart(hooks);
-    if (!keys::kSplashVisible.IsOn() || g_splashWindow)
+    if (!keys::kSplashVisible.IsOn(ProgramSettings()) || g_splashWindow)
         return false;
     g_splashWindow = new SplashWindow;
     g_splashWindow->show();

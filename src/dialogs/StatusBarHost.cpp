@@ -1,5 +1,6 @@
 #include "StatusBarHost.h"
 
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 namespace lh {
@@ -7,7 +8,7 @@ namespace lh {
 void ToggleStatusBar(StatusBarHost& host) {
     const bool on = !host.IsStatusBarWanted();
     host.SetStatusBarWanted(on);
-    keys::kStatusVisible.Write(on ? 1 : 0);
+    keys::kStatusVisible.Write(ProgramSettings(), on ? 1 : 0);
 }
 
 int CaretPanelWidthFor(bool shown, int height) {

@@ -2,8 +2,9 @@
 
 // Replacing a file without ever leaving it half written: the new version is written to a file
 // of its own beside the target, flushed to the disk, and only then moved over the target in one
-// step, so the target's name always holds one whole version. Error codes are the program's I/O
-// codes (see MapErrnoToIoCode).
+// step, so the target's name always holds one whole version. Failures come as an IoCode.
+
+#include "platform/IoCode.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -32,7 +33,7 @@ FileIdentity ReadFileIdentity(const std::string& path);
 // `danglingLink` set when a link leads nowhere; false with `errorCode` when the links cannot be
 // followed (a loop, a folder that cannot be searched).
 bool ResolveSaveTarget(const std::string& path, std::string& resolved, bool& danglingLink,
-                       int& errorCode);
+                       IoCode& errorCode);
 
 // True when both names lead to one existing file, compared by identity, so that letter case,
 // short names and links are seen through as the file system does.
@@ -51,17 +52,17 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // `target` is the file to replace, already resolved (ResolveSaveTarget).
-    bool Create(const std::string& target, int& errorCode);
+    bool Create(const std::string& target, IoCode& errorCode);
     std::FILE* Stream() const noexcept { return m_stream; }
     // Pushes everything written through to the disk and closes the stream.
-    bool Finish(int& errorCode);
+    bool Finish(IoCode& errorCode);
     // The finished file, which the target becomes on Commit().
     const FileIdentity& Identity() const noexcept { return m_identity; }
     // Moves the finished file over the target in one step and makes the change durable. With a
     // `backup` name the previous target lives on under it (an older file of that name goes),
     // and the target's name never stands empty meanwhile. A target that cannot be kept is still
-    // replaced, except a read-only one: that stays as it is, and the call fails with code 5.
-    bool Commit(int& errorCode, const std::string& backup = {});
+    // replaced, except a read-only one: that stays as it is, and the call fails with AccessDenied.
+    bool Commit(IoCode& errorCode, const std::string& backup = {});
     void Discard() noexcept;
 
 private:

@@ -7,6 +7,8 @@
 // holds for the superuser too), hidden = the name begins with ".", system and archive are never
 // set.
 
+#include "platform/IoCode.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -68,12 +70,12 @@ std::string ConfigHome(); // $XDG_CONFIG_HOME or ~/.config
 // per-user temporary folder; empty when none can be had.
 std::string RuntimeDir();
 
-// Code of the last failing call of this module in the program's I/O codes: 2 not found, 3 bad
-// name, 4 too many open files, 5 access denied, 101 disk full. On Windows other system error
-// codes pass unchanged; on Linux other errno values become kOtherIoErrorBase + errno, because
-// small errno values would otherwise pass for one of the codes above (EIO is 5).
+// What the last failing call of this module met, and what an errno value means to the program.
+// An error no kind stands for is Other with the system's number: the Windows error code as it is,
+// and on Linux kOtherIoErrorBase + errno, so that a message never shows a small errno value that
+// looks like one of the classic file error numbers (EIO is 5, "access denied" elsewhere).
 constexpr int kOtherIoErrorBase = 1000;
-int LastIoErrorCode();
-int MapErrnoToIoCode(int err);
+IoCode LastIoErrorCode();
+IoCode MapErrnoToIoCode(int err);
 
 } // namespace lh::platform

@@ -5,6 +5,8 @@
 // reading any of those as a document would hang the program or fill its memory. Only regular
 // files are read, and a pipe only where the caller can read a stream.
 
+#include "platform/IoCode.h"
+
 #include <cstdio>
 #include <string>
 
@@ -24,8 +26,8 @@ InputKind InputKindOf(const std::string& path);
 // Opens `path` for binary reading. Never waits in the open itself. A regular file always opens;
 // a stream only when `acceptStream`, and then the first read waits for its writer. Otherwise
 // nullptr, with `kind` telling what the name stands for and `errorCode` the program's I/O code
-// when the open itself failed (0 when the kind alone was refused).
+// when the open itself failed (None when the kind alone was refused).
 std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& kind,
-                         int& errorCode);
+                         IoCode& errorCode);
 
 } // namespace lh::platform

@@ -9,16 +9,17 @@ int PlacedCoordinate(std::int32_t stored, int screen, int window) {
     return static_cast<int>((static_cast<std::int64_t>(screen) - window) / 2);
 }
 
-WindowPosition RestorePlacement(const PlacementKeys& keys, Extent screen, Extent window) {
+WindowPosition RestorePlacement(const SettingsStore& store, const PlacementKeys& keys,
+                                Extent screen, Extent window) {
     WindowPosition p;
-    p.top = PlacedCoordinate(keys.top.Read(), screen.height, window.height);
-    p.left = PlacedCoordinate(keys.left.Read(), screen.width, window.width);
+    p.top = PlacedCoordinate(keys.top.Read(store), screen.height, window.height);
+    p.left = PlacedCoordinate(keys.left.Read(store), screen.width, window.width);
     return p;
 }
 
-bool StorePlacement(const PlacementKeys& keys, WindowPosition position) {
-    const bool top = keys.top.Write(position.top);
-    const bool left = keys.left.Write(position.left);
+bool StorePlacement(SettingsStore& store, const PlacementKeys& keys, WindowPosition position) {
+    const bool top = keys.top.Write(store, position.top);
+    const bool left = keys.left.Write(store, position.left);
     return top && left;
 }
 

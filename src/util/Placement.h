@@ -24,9 +24,10 @@ struct WindowPosition {
 int PlacedCoordinate(std::int32_t stored, int screen, int window);
 
 // Reads the top, then the left (each with its key's default) and places the window.
-WindowPosition RestorePlacement(const PlacementKeys& keys, Extent screen, Extent window);
+WindowPosition RestorePlacement(const SettingsStore& store, const PlacementKeys& keys,
+                                Extent screen, Extent window);
 
 // Stores the window's current top and left when it closes, however it is closed.
-bool StorePlacement(const PlacementKeys& keys, WindowPosition position);
+bool StorePlacement(SettingsStore& store, const PlacementKeys& keys, WindowPosition position);
 
 } // namespace lh

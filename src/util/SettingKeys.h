@@ -1,9 +1,10 @@
 #pragma once
 
 // Every setting the program reads or writes, with its section, type and default, in one place.
-// Code reads settings through these definitions and never repeats a literal default.
+// Code reads settings through these definitions, from the store it was given, and never repeats
+// a literal default.
 
-#include "Settings.h"
+#include "SettingsStore.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
@@ -16,14 +17,20 @@ struct IntSetting {
     const char* key;
     std::int32_t def;
 
-    std::int32_t Read() const { return ReadSetInteger(section, key, def); }
+    std::int32_t Read(const SettingsStore& store) const {
+        return store.ReadInteger(section, key, def);
+    }
     // Same key, another default (the few readers whose default is computed).
-    std::int32_t ReadOr(std::int32_t other) const { return ReadSetInteger(section, key, other); }
-    bool Write(std::int32_t v) const { return WriteSetInteger(section, key, v); }
+    std::int32_t ReadOr(const SettingsStore& store, std::int32_t other) const {
+        return store.ReadInteger(section, key, other);
+    }
+    bool Write(SettingsStore& store, std::int32_t v) const {
+        return store.WriteInteger(section, key, v);
+    }
     // Options count as on only when exactly 1.
-    bool IsOn() const { return Read() == 1; }
+    bool IsOn(const SettingsStore& store) const { return Read(store) == 1; }
     // The few options that count as on unless exactly 0.
-    bool IsNotOff() const { return Read() != 0; }
+    bool IsNotOff(const SettingsStore& store) const { return Read(store) != 0; }
 };
 
 // Text settings. A null default stands for the folder that holds the program file.
@@ -32,13 +39,15 @@ struct StringSetting {
     const char* key;
     const char* def;
 
-    std::string Read() const {
-        return ReadSetString(section, key, def ? std::string(def) : platform::ProgramDir());
+    std::string Read(const SettingsStore& store) const {
+        return store.ReadText(section, key, def ? std::string(def) : platform::ProgramDir());
     }
-    std::string ReadOr(const std::string& other) const {
-        return ReadSetString(section, key, other);
+    std::string ReadOr(const SettingsStore& store, const std::string& other) const {
+        return store.ReadText(section, key, other);
     }
-    bool Write(std::string_view v) const { return WriteSetString(section, key, v); }
+    bool Write(SettingsStore& store, std::string_view v) const {
+        return store.WriteText(section, key, v);
+    }
 };
 
 // Text settings that hold file paths. A null default stands for the folder that holds the
@@ -48,11 +57,15 @@ struct PathSetting {
     const char* key;
     const char* def;
 
-    std::string Read() const {
-        return ReadSetPath(section, key, def ? std::string(def) : platform::ProgramDir());
+    std::string Read(const SettingsStore& store) const {
+        return store.ReadPath(section, key, def ? std::string(def) : platform::ProgramDir());
     }
-    std::string ReadOr(const std::string& other) const { return ReadSetPath(section, key, other); }
-    bool Write(std::string_view v) const { return WriteSetPath(section, key, v); }
+    std::string ReadOr(const SettingsStore& store, const std::string& other) const {
+        return store.ReadPath(section, key, other);
+    }
+    bool Write(SettingsStore& store, std::string_view v) const {
+        return store.WritePath(section, key, v);
+    }
 };
 
 // The pair of "Position" keys where a window keeps its top and left (see Placement.h).
@@ -132,7 +145,8 @@ inline constexpr PlacementKeys kAboutPlacement{kAboutTop, kAboutLeft};
 // read it, and a reader that chooses to would find the bar shown by default.
 inline constexpr IntSetting kStatusVisible{sec::kStatusBar, "Visible", 1};
 // Width of the caret-position panel. Its default depends on the status bar's height:
-// kPanelVisible1.ReadOr(PanelWidthForHeight(height)); def is the width at the designed height.
+// kPanelVisible1.ReadOr(store, PanelWidthForHeight(height)); def is the width at the designed
+// height.
 inline constexpr int kPanelDesignWidth = 65;
 inline constexpr int kStatusBarDesignHeight = 19;
 constexpr std::int32_t PanelWidthForHeight(std::int32_t statusBarHeight) {

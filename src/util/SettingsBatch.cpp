@@ -2,8 +2,8 @@
 
 namespace lh {
 
-SettingsBatch::SettingsBatch() {
-    platform::RegBeginGroup();
+SettingsBatch::SettingsBatch(SettingsStore& store) : m_store(store) {
+    m_store.BeginBatch();
 }
 
 SettingsBatch::~SettingsBatch() {
@@ -14,7 +14,7 @@ platform::StoreResult SettingsBatch::Finish() {
     if (!m_open)
         return platform::StoreResult::Saved;
     m_open = false;
-    return platform::RegEndGroup();
+    return m_store.EndBatch();
 }
 
 } // namespace lh

@@ -4,13 +4,13 @@
 // reach the store together when it finishes, or none of them do. Reads inside the batch see its
 // writes. For callers that write many values at once, such as the close of the main window.
 
-#include "platform/Registry.h"
+#include "SettingsStore.h"
 
 namespace lh {
 
 class SettingsBatch {
 public:
-    SettingsBatch();
+    explicit SettingsBatch(SettingsStore& store);
     // Finishes the batch when Finish was not called.
     ~SettingsBatch();
     SettingsBatch(const SettingsBatch&) = delete;
@@ -20,6 +20,7 @@ public:
     platform::StoreResult Finish();
 
 private:
+    SettingsStore& m_store;
     bool m_open = true;
 };
 

@@ -4,6 +4,7 @@
 #include "WidgetTestSupport.h"
 #include "controls/BlinkLabel.h"
 #include "controls/MarqueeLabel.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QGuiApplication>
@@ -42,11 +43,11 @@ TEST_F(AboutBoxTest, statistics_withoutRecord_showUnknownWithoutUnits) {
 }
 
 TEST_F(AboutBoxTest, statistics_fromAPreparedRecord) {
-    keys::kInstDay.Write("2025/12/24 18:30:00");
-    keys::kNumber.Write("3");
-    keys::kAllTime.Write("3.50000000465661");
-    keys::kLastStartDay.Write("2026/02/28 8:00:00");
-    keys::kLastEndDay.Write("2026/02/28 9:30:00");
+    keys::kInstDay.Write(ProgramSettings(), "2025/12/24 18:30:00");
+    keys::kNumber.Write(ProgramSettings(), "3");
+    keys::kAllTime.Write(ProgramSettings(), "3.50000000465661");
+    keys::kLastStartDay.Write(ProgramSettings(), "2026/02/28 8:00:00");
+    keys::kLastEndDay.Write(ProgramSettings(), "2026/02/28 9:30:00");
     EXPECT_EQ(AboutBox::UsageStatisticsText("2026/03/01 9:00:00"),
               "インストール日(時間)： 2025/12/24 18:30:00\n"
               "\n"
@@ -59,8 +60,8 @@ TEST_F(AboutBoxTest, statistics_fromAPreparedRecord) {
 }
 
 TEST_F(AboutBoxTest, statistics_firstStart_countHasItsUnitTimeIsUnknown) {
-    keys::kInstDay.Write("2026/03/01 9:00:00");
-    keys::kNumber.Write("1");
+    keys::kInstDay.Write(ProgramSettings(), "2026/03/01 9:00:00");
+    keys::kNumber.Write(ProgramSettings(), "1");
     const std::string text = AboutBox::UsageStatisticsText("2026/03/01 9:00:00");
     EXPECT_NE(text.find("前回起動日(時間)： 不明\n前回終了日(時間)： 不明\n"), std::string::npos);
     EXPECT_NE(text.find("総起動回数： 1回\n総起動時間： 不明"), std::string::npos);
@@ -146,19 +147,19 @@ TEST_F(AboutBoxTest, scrollingLine_carriesTheWholeTextAcrossTheLabel) {
 
 TEST_F(AboutBoxTest, doubleClicks_showTheHiddenMessages) {
     auto box = Open("");
-    m_messages.Answer(mb::kIdOk);
-    m_messages.Answer(mb::kIdOk);
+    m_messages.Answer(Answer::Ok);
+    m_messages.Answer(Answer::Ok);
     QTest::mouseDClick(Child<QLabel>(*box, "picture"), Qt::LeftButton);
     QTest::mouseDClick(Child<BlinkLabel>(*box, "titleLabel"), Qt::LeftButton);
     ASSERT_EQ(m_messages.shown().size(), 2u);
     EXPECT_EQ(m_messages.shown()[0].text, "御意見・御希望等、気軽にメールしてください。");
     EXPECT_EQ(m_messages.shown()[0].caption, "Linkhive for Windows");
-    EXPECT_EQ(m_messages.shown()[0].style, mb::kOk | mb::kIconAsterisk);
+    EXPECT_EQ(m_messages.shown()[0].style, kInformationStyle);
     EXPECT_EQ(m_messages.shown()[1].caption, "裏ﾊﾞｰｼﾞｮﾝ情報");
     // This run's start was not recorded: unknown rather than a date of 1899.
     EXPECT_EQ(m_messages.shown()[1].text, AboutBox::UsageStatisticsText(""));
     EXPECT_NE(m_messages.shown()[1].text.find("今回起動日(時間)： 不明\n"), std::string::npos);
-    EXPECT_EQ(m_messages.shown()[1].style, mb::kOk | mb::kIconAsterisk);
+    EXPECT_EQ(m_messages.shown()[1].style, kInformationStyle);
 }
 
 TEST_F(AboutBoxTest, escape_closesAndTheNextOpeningComesUpThere) {
@@ -167,15 +168,15 @@ TEST_F(AboutBoxTest, escape_closesAndTheNextOpeningComesUpThere) {
     box->move(33, 44);
     QTest::keyClick(box.get(), Qt::Key_Escape);
     EXPECT_FALSE(box->isVisible());
-    EXPECT_EQ(keys::kAboutTop.Read(), 44);
-    EXPECT_EQ(keys::kAboutLeft.Read(), 33);
+    EXPECT_EQ(keys::kAboutTop.Read(ProgramSettings()), 44);
+    EXPECT_EQ(keys::kAboutLeft.Read(ProgramSettings()), 33);
     EXPECT_EQ(Open()->pos(), QPoint(33, 44));
 }
 
 TEST_F(AboutBoxTest, placementOffTheScreen_isCentred) {
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    keys::kAboutTop.Write(9999);
-    keys::kAboutLeft.Write(-20);
+    keys::kAboutTop.Write(ProgramSettings(), 9999);
+    keys::kAboutLeft.Write(ProgramSettings(), -20);
     auto box = Open();
     EXPECT_EQ(box->y(), (screen.height() - box->frameGeometry().height()) / 2);
     EXPECT_EQ(box->x(), (screen.width() - box->frameGeometry().width()) / 2);

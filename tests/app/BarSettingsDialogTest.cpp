@@ -3,6 +3,7 @@
 #include "WidgetTestSupport.h"
 #include "controls/Gauge.h"
 #include "core/MainOptions.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/StatusBarHost.h"
 #include "util/SettingKeys.h"
 
@@ -143,23 +144,23 @@ TEST_F(BarSettingsDialogTest, ok_storesTheStatusBarKeys) {
     Child<QRadioButton>(*box, "blockGaugeButton")->setChecked(true);
     box->move(70, 80);
     Child<QPushButton>(*box, "okButton")->click();
-    EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 1);
-    EXPECT_EQ(keys::kPanelVisible1.ReadOr(-1), 75);
-    EXPECT_EQ(keys::kGaugeVisible.ReadOr(-1), 1);
-    EXPECT_EQ(keys::kInfoVisible.ReadOr(-1), 0);
-    EXPECT_EQ(keys::kNewGauge.ReadOr(-1), 0);
-    EXPECT_EQ(keys::kSetBarTop.Read(), 80);
-    EXPECT_EQ(keys::kSetBarLeft.Read(), 70);
+    EXPECT_EQ(keys::kStatusVisible.ReadOr(ProgramSettings(), -1), 1);
+    EXPECT_EQ(keys::kPanelVisible1.ReadOr(ProgramSettings(), -1), 75);
+    EXPECT_EQ(keys::kGaugeVisible.ReadOr(ProgramSettings(), -1), 1);
+    EXPECT_EQ(keys::kInfoVisible.ReadOr(ProgramSettings(), -1), 0);
+    EXPECT_EQ(keys::kNewGauge.ReadOr(ProgramSettings(), -1), 0);
+    EXPECT_EQ(keys::kSetBarTop.Read(ProgramSettings()), 80);
+    EXPECT_EQ(keys::kSetBarLeft.Read(ProgramSettings()), 70);
 }
 
 TEST_F(BarSettingsDialogTest, cancel_storesOnlyThePlacement) {
     auto box = Open();
     box->move(5, 6);
     box->reject();
-    EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), -1);
-    EXPECT_EQ(keys::kNewGauge.ReadOr(-1), -1);
-    EXPECT_EQ(keys::kSetBarTop.Read(), 6);
-    EXPECT_EQ(keys::kSetBarLeft.Read(), 5);
+    EXPECT_EQ(keys::kStatusVisible.ReadOr(ProgramSettings(), -1), -1);
+    EXPECT_EQ(keys::kNewGauge.ReadOr(ProgramSettings(), -1), -1);
+    EXPECT_EQ(keys::kSetBarTop.Read(ProgramSettings()), 6);
+    EXPECT_EQ(keys::kSetBarLeft.Read(ProgramSettings()), 5);
 }
 
 TEST_F(BarSettingsDialogTest, statusToggle_flipsTheBarAndStoresIt) {
@@ -173,9 +174,9 @@ TEST_F(BarSettingsDialogTest, statusToggle_flipsTheBarAndStoresIt) {
 
 TEST_F(BarSettingsDialogTest, statusToggle_storesVisible) {
     ToggleStatusBar(m_host);
-    EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 0);
+    EXPECT_EQ(keys::kStatusVisible.ReadOr(ProgramSettings(), -1), 0);
     ToggleStatusBar(m_host);
-    EXPECT_EQ(keys::kStatusVisible.ReadOr(-1), 1);
+    EXPECT_EQ(keys::kStatusVisible.ReadOr(ProgramSettings(), -1), 1);
 }
 
 } // namespace

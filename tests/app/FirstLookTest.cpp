@@ -64,7 +64,7 @@ protected:
 // The tests run under C.UTF-8: the texts are Japanese because the program asks for them, from
 // the toolkit's catalogue when it is installed and from the program's own texts otherwise.
 TEST_F(JapaneseDialogs, messageBoxButtonsReadJapanese) {
-    const auto box = QtMessageBox::Build("?", "", mb::kYesNoCancel | mb::kIconQuestion, nullptr);
+    const auto box = QtMessageBox::Build("?", "", kSavePromptStyle, nullptr);
     EXPECT_EQ(Plain(box->button(QMessageBox::Yes)->text()), Utf8("はい"));
     EXPECT_EQ(Plain(box->button(QMessageBox::No)->text()), Utf8("いいえ"));
     EXPECT_EQ(Plain(box->button(QMessageBox::Cancel)->text()), Utf8("キャンセル"));

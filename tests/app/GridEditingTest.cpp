@@ -160,7 +160,7 @@ TEST_F(GridEditing, textCp932CannotHold_isRefusedAndTheCellKeepsItsText) {
     QLineEdit* editor = OpenEditor();
     ASSERT_NE(editor, nullptr);
     TypeText(editor, QString::fromUtf8("日本"));
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Ok);
     TypeText(editor, QString::fromUtf8("\xF0\x9F\x98\x80")); // an emoji
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_NE(boxes.shown()[0].text.find("932"), std::string::npos);
@@ -196,12 +196,12 @@ TEST_F(GridEditing, deleteWithScriptedAnswers_keepsTheCurrentRow) {
     AddRecords({"http://a", "http://b", "http://c"});
     Select(1, TableStore::kAccess);
 
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
     w->Actions().deleteRecord->trigger();
     EXPECT_EQ(Text(1, TableStore::kAddress), "http://b");
     EXPECT_FALSE(w->Doc().IsModified());
 
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::Yes);
     w->Actions().deleteRecord->trigger();
     EXPECT_EQ(Text(1, TableStore::kAddress), "http://c");
     EXPECT_EQ(w->Doc().Table().RecordCount(), 2);
@@ -263,7 +263,7 @@ TEST_F(GridEditing, throughASortingProxy_editsAndCommandsReachTheRecordShown) {
     EXPECT_EQ(Text(1, TableStore::kName), "name a");
     EXPECT_EQ(w->GridEditing().CurrentRecord(), 1);
 
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::Yes);
     w->Actions().deleteRecord->trigger();
     EXPECT_EQ(w->Doc().Table().RecordCount(), 2);
     EXPECT_EQ(Text(0, TableStore::kAddress), "http://c");

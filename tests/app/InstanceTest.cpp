@@ -1,6 +1,7 @@
 #include "ProgramProcess.h"
 #include "TestEnvironment.h"
 #include "app/ActivationChannel.h"
+#include "dialogs/ProgramSettings.h"
 #include "platform/InstanceGuard.h"
 #include "util/SettingKeys.h"
 
@@ -74,7 +75,7 @@ TEST(SecondStart, refusedByStoredZero_activatesTheFirstAndEndsQuietly) {
     ScopedRuntimeDir dir;
     SKIP_BESIDE_A_RUNNING_PROGRAM();
     test::ScopedSettingsFile settings;
-    if (!keys::k2ndStart.Write(0))
+    if (!keys::k2ndStart.Write(ProgramSettings(), 0))
         GTEST_SKIP() << "the settings store cannot hold values yet";
 
     Program first;

@@ -10,6 +10,7 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/BarSettingsDialog.h"
 #include "dialogs/OtherSettingsDialog.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -175,7 +176,7 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
     item->trigger();
     EXPECT_TRUE(w->statusBar()->isHidden());
     EXPECT_FALSE(item->isChecked());
-    EXPECT_EQ(keys::kStatusVisible.Read(), 0);
+    EXPECT_EQ(keys::kStatusVisible.Read(ProgramSettings()), 0);
     // A long pass ends with the bar still hidden.
     w->ProgressDisplay().ProgressStart(10, "x");
     w->ProgressDisplay().ProgressEnd();
@@ -184,7 +185,7 @@ TEST_F(MainWindowCommands, statusBarToggle_hidesShowsAndStoresVisible) {
     item->trigger();
     EXPECT_FALSE(w->statusBar()->isHidden());
     EXPECT_TRUE(item->isChecked());
-    EXPECT_EQ(keys::kStatusVisible.Read(), 1);
+    EXPECT_EQ(keys::kStatusVisible.Read(ProgramSettings()), 1);
 }
 
 TEST_F(MainWindowCommands, statusBarToggledDuringAPass_takesEffectWhenThePassEnds) {
@@ -314,7 +315,7 @@ TEST_F(MainWindowCommands, encodingItems_standForTheirEncodingAndShowTheStoredCh
         EXPECT_EQ(item->text(), QString::fromUtf8(c.caption));
         item->trigger();
         EXPECT_EQ(w->Options().scan.encoding, c.choice);
-        EXPECT_EQ(keys::kScanEncoding.Read(), EncodingChoiceName(c.choice));
+        EXPECT_EQ(keys::kScanEncoding.Read(ProgramSettings()), EncodingChoiceName(c.choice));
         for (const Case& other : cases)
             EXPECT_EQ(w->Actions().Encoding(other.choice)->isChecked(), other.choice == c.choice);
     }

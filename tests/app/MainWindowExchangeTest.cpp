@@ -51,7 +51,7 @@ protected:
 TEST_F(MainWindowExchange, importKeepsTheTypedRowAndBringsTheNewEndIntoView) {
     TypeIntoEntryRow(QStringLiteral("typed"));
     chooser.AnswerOpen(FileDialogResult{test::DataPath("edge-bookmarks.html"), 1, false});
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Ok);
 
     w->Actions().importRecords->trigger();
 
@@ -70,7 +70,7 @@ TEST_F(MainWindowExchange, exportWritesTheTableAndLeavesTheDocumentAsItWas) {
     w->Doc().Table().AppendRecord("n", "http://a/", "", "");
     w->Doc().ResetState({});
     chooser.AnswerSave(FileDialogResult{dir.File("out.csv"), 2, false});
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Ok);
 
     w->Actions().exportRecords->trigger();
 

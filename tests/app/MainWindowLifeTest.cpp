@@ -5,6 +5,7 @@
 #include "app/DisplayFontAndTitle.h"
 #include "app/MainWindow.h"
 #include "app/StatusBarPanels.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QAction>
@@ -67,19 +68,19 @@ protected:
 // ---- start-up ------------------------------------------------------------------------------
 
 TEST_F(MainWindowLife, startUp_restoresOptionsHistoryAndDialogPlaces) {
-    keys::kEscToClose.Write(1);
-    keys::kOpenToSave.Write(1);
-    keys::kBackFile.Write(2);
-    keys::kFileHistOpen.Write(0);
-    keys::kMenuFile[0].Write("/d/a.htm");
-    keys::kMenuFile[2].Write("/d/c.htm"); // after an empty slot: not read
-    keys::kOpenDir.Write("/open");
-    keys::kOpenFilter.Write(2);
-    keys::kSaveDir.Write("/save");
-    keys::kAddDir.Write("/add");
-    keys::kAddFilter.Write(2);
-    keys::kInfoVisible.Write(0);
-    keys::kShowHint.Write(0);
+    keys::kEscToClose.Write(ProgramSettings(), 1);
+    keys::kOpenToSave.Write(ProgramSettings(), 1);
+    keys::kBackFile.Write(ProgramSettings(), 2);
+    keys::kFileHistOpen.Write(ProgramSettings(), 0);
+    keys::kMenuFile[0].Write(ProgramSettings(), "/d/a.htm");
+    keys::kMenuFile[2].Write(ProgramSettings(), "/d/c.htm"); // after an empty slot: not read
+    keys::kOpenDir.Write(ProgramSettings(), "/open");
+    keys::kOpenFilter.Write(ProgramSettings(), 2);
+    keys::kSaveDir.Write(ProgramSettings(), "/save");
+    keys::kAddDir.Write(ProgramSettings(), "/add");
+    keys::kAddFilter.Write(ProgramSettings(), 2);
+    keys::kInfoVisible.Write(ProgramSettings(), 0);
+    keys::kShowHint.Write(ProgramSettings(), 0);
     const auto w = Started();
 
     const MainOptions& o = w->Options();
@@ -139,9 +140,9 @@ TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
 #endif
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        keys::kEndFile.Write(row.endFile);
+        keys::kEndFile.Write(ProgramSettings(), row.endFile);
         test::ScriptedMessageBox messages;
-        messages.Answer(mb::kIdOk);
+        messages.Answer(Answer::Ok);
         MainWindow w;
         w.SetMessageBoxService(&messages);
         w.SetStartupParameters(row.parameters);
@@ -155,11 +156,11 @@ TEST_F(MainWindowLife, startUp_namesWhatCannotBeOpenedAndStartsANewCollection) {
 }
 
 TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
-    keys::kFontSize.Write(12);
-    keys::kFontBold.Write(1);
-    keys::kFontItalic.Write(2); // only exactly 1 counts
-    keys::kFontUnderline.Write(1);
-    keys::kCell[2].Write(300);
+    keys::kFontSize.Write(ProgramSettings(), 12);
+    keys::kFontBold.Write(ProgramSettings(), 1);
+    keys::kFontItalic.Write(ProgramSettings(), 2); // only exactly 1 counts
+    keys::kFontUnderline.Write(ProgramSettings(), 1);
+    keys::kCell[2].Write(ProgramSettings(), 300);
     const auto w = Started();
     const QFont& font = w->FontAndTitle().DisplayFont();
     EXPECT_EQ(font.pointSize(), 12);
@@ -175,10 +176,10 @@ TEST_F(MainWindowLife, startUp_restoresFontWithRowHeightAndColumnWidths) {
 }
 
 TEST_F(MainWindowLife, startUp_absurdStoredSizes_giveAUsableWindow) {
-    keys::kFontSize.Write(INT32_MAX);
+    keys::kFontSize.Write(ProgramSettings(), INT32_MAX);
     for (int c = 0; c < 5; ++c)
-        keys::kCell[c].Write(INT32_MAX);
-    keys::kPanelVisible1.Write(INT32_MAX);
+        keys::kCell[c].Write(ProgramSettings(), INT32_MAX);
+    keys::kPanelVisible1.Write(ProgramSettings(), INT32_MAX);
     const auto w = Started();
     EXPECT_EQ(w->FontAndTitle().DisplayFont().pointSize(), keys::kMaxFontSize);
     EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 2 * keys::kMaxFontSize);
@@ -205,10 +206,10 @@ TEST_F(MainWindowLife, creation_placesTheWindowByTheStoredRules) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        keys::kMainTop.Write(c.top);
-        keys::kMainLeft.Write(c.left);
-        keys::kMainHeight.Write(c.height);
-        keys::kMainWidth.Write(c.width);
+        keys::kMainTop.Write(ProgramSettings(), c.top);
+        keys::kMainLeft.Write(ProgramSettings(), c.left);
+        keys::kMainHeight.Write(ProgramSettings(), c.height);
+        keys::kMainWidth.Write(ProgramSettings(), c.width);
         MainWindow w(c.second ? StartedAs::SecondInstance : StartedAs::FirstInstance);
         if (c.expected.isEmpty())
             EXPECT_EQ(w.geometry(), StartupAndClose::SystemChosenGeometry(
@@ -230,16 +231,16 @@ TEST_F(MainWindowLife, creation_setsThePositionPanelWidth) {
         return w.StatusPanels().CaretPanelWidth();
     };
     EXPECT_EQ(panelWidth(), 65);
-    keys::kPanelVisible1.Write(0);
+    keys::kPanelVisible1.Write(ProgramSettings(), 0);
     EXPECT_EQ(panelWidth(), 0);
-    keys::kPanelVisible1.Write(-1);
+    keys::kPanelVisible1.Write(ProgramSettings(), -1);
     EXPECT_EQ(panelWidth(), 65);
-    keys::kPanelVisible1.Write(200);
+    keys::kPanelVisible1.Write(ProgramSettings(), 200);
     EXPECT_EQ(panelWidth(), 200);
 }
 
 TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
-    keys::kMainWinState.Write(1);
+    keys::kMainWinState.Write(ProgramSettings(), 1);
     {
         const auto w = Started();
         EXPECT_TRUE(w->isMinimized());
@@ -248,10 +249,11 @@ TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
         EXPECT_EQ(w->parentWidget(), nullptr);
         EXPECT_EQ(w->windowType(), Qt::Window);
     }
-    keys::kMainWinState.Write(2);
+    keys::kMainWinState.Write(ProgramSettings(), 2);
     EXPECT_TRUE(Started()->isMaximized());
 
-    keys::kPositionMemory.Write(0); // the launch state decides, the stored one is ignored
+    keys::kPositionMemory.Write(ProgramSettings(),
+                                0); // the launch state decides, the stored one is ignored
     EXPECT_FALSE(Started()->isMaximized());
     MainWindow launchedMaximised;
     launchedMaximised.setWindowState(Qt::WindowMaximized);
@@ -262,48 +264,49 @@ TEST_F(MainWindowLife, startUp_takesTheStoredOrLaunchWindowState) {
 // ---- close check ---------------------------------------------------------------------------
 
 TEST_F(MainWindowLife, refusedClose_writesNothingAndKeepsTheWindow) {
-    keys::kEndMsg.Write(1);
-    keys::kEndFile.Write("/gone.htm");
+    keys::kEndMsg.Write(ProgramSettings(), 1);
+    keys::kEndFile.Write(ProgramSettings(), "/gone.htm");
     const auto w = Started();
     w->show();
     w->MarkModified();
     const std::string before = Stored();
 
-    boxes.Answer(mb::kIdCancel); // the change prompt
+    boxes.Answer(Answer::Cancel); // the change prompt
     EXPECT_FALSE(w->close());
-    boxes.Answer(mb::kIdNo); // do not save ...
-    boxes.Answer(mb::kIdNo); // ... but do not end either
+    boxes.Answer(Answer::No); // do not save ...
+    boxes.Answer(Answer::No); // ... but do not end either
     w->Actions().exit->trigger();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(Stored(), before);
     ASSERT_EQ(boxes.shown().size(), 3u);
     EXPECT_EQ(boxes.shown()[2].text, "プログラムを終了してもよろしいですか？");
-    EXPECT_EQ(boxes.shown()[2].style, mb::kStyleConfirm);
+    EXPECT_EQ(boxes.shown()[2].style, kConfirmStyle);
 
-    boxes.Answer(mb::kIdNo);
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::No);
+    boxes.Answer(Answer::Yes);
     EXPECT_TRUE(w->close());
     EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(keys::kCell[1].ReadOr(-1), 111);
+    EXPECT_EQ(keys::kCell[1].ReadOr(ProgramSettings(), -1), 111);
     EXPECT_NE((Stored() + "\n").find("\n\"EndFile\"=\"\"\n"), std::string::npos)
         << "a never-saved collection leaves none to reopen";
 }
 
 TEST_F(MainWindowLife, closeBeforeStartUp_waitsForTheRestoredSettings) {
-    keys::kMenuFile[0].Write("/d/a.htm");
+    keys::kMenuFile[0].Write(ProgramSettings(), "/d/a.htm");
     MainWindow w;
     w.SetMessageBoxService(&boxes);
     EXPECT_FALSE(w.close());
-    EXPECT_EQ(keys::kCell[0].ReadOr(-1), -1) << "nothing written from unrestored defaults";
+    EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), -1)
+        << "nothing written from unrestored defaults";
     w.DeferredStartup();
-    EXPECT_EQ(keys::kCell[0].ReadOr(-1), 38);
-    EXPECT_EQ(keys::kMenuFile[0].Read(), "/d/a.htm");
+    EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), 38);
+    EXPECT_EQ(keys::kMenuFile[0].Read(ProgramSettings()), "/d/a.htm");
 }
 
 TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) {
     for (const bool escToClose : {false, true}) {
         SCOPED_TRACE(escToClose);
-        keys::kEscToClose.Write(escToClose ? 1 : 0);
+        keys::kEscToClose.Write(ProgramSettings(), escToClose ? 1 : 0);
         const auto w = Started();
         w->show();
         w->activateWindow();
@@ -313,11 +316,11 @@ TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) 
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         ASSERT_NE(editor, nullptr);
         if (escToClose)
-            boxes.Answer(mb::kIdNo); // the typed record is not saved
+            boxes.Answer(Answer::No); // the typed record is not saved
         QTest::keyClick(editor, Qt::Key_Escape);
         QApplication::processEvents();
         EXPECT_EQ(w->isVisible(), !escToClose);
-        EXPECT_EQ(keys::kCell[0].ReadOr(-1), escToClose ? 38 : -1);
+        EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), escToClose ? 38 : -1);
         EXPECT_TRUE(boxes.AllAnswered());
     }
 }
@@ -325,7 +328,7 @@ TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) 
 // ---- font and title ------------------------------------------------------------------------
 
 TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
-    keys::kCell[1].Write(100);
+    keys::kCell[1].Write(ProgramSettings(), 100);
     const auto w = Started();
     std::optional<QFont> answer;
     w->FontAndTitle().SetFontChooser([&answer](const QFont& current) {
@@ -334,7 +337,7 @@ TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
     });
     w->Actions().font->trigger(); // cancelled
     EXPECT_EQ(w->Grid()->ColumnWidth(1), 100);
-    EXPECT_EQ(keys::kFontSize.ReadOr(-1), -1);
+    EXPECT_EQ(keys::kFontSize.ReadOr(ProgramSettings(), -1), -1);
 
     QFont chosen(QApplication::font().family(), 12);
     chosen.setBold(true);
@@ -345,13 +348,14 @@ TEST_F(MainWindowLife, fontCommand_rescalesColumnsAndStoresTheFont) {
     EXPECT_EQ(w->Grid()->ColumnWidth(0), 45); // 38 * 12 / 10, truncated
     EXPECT_EQ(w->Grid()->verticalHeader()->defaultSectionSize(), 24);
     EXPECT_EQ(w->FontAndTitle().DisplayFont(), chosen);
-    EXPECT_EQ(keys::kFontSize.Read(), 12);
-    EXPECT_EQ(keys::kFontName.Read(), "System") << "the default face keeps its stored name";
-    EXPECT_EQ(keys::kFontBold.Read(), 1);
-    EXPECT_EQ(keys::kFontItalic.ReadOr(-1), 0);
-    EXPECT_EQ(keys::kFontUnderline.Read(), 1);
-    EXPECT_EQ(keys::kFontStrikeOut.ReadOr(-1), 0);
-    EXPECT_EQ(keys::kFontColor.Read(), keys::kFontColor.def);
+    EXPECT_EQ(keys::kFontSize.Read(ProgramSettings()), 12);
+    EXPECT_EQ(keys::kFontName.Read(ProgramSettings()), "System")
+        << "the default face keeps its stored name";
+    EXPECT_EQ(keys::kFontBold.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kFontItalic.ReadOr(ProgramSettings(), -1), 0);
+    EXPECT_EQ(keys::kFontUnderline.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kFontStrikeOut.ReadOr(ProgramSettings(), -1), 0);
+    EXPECT_EQ(keys::kFontColor.Read(ProgramSettings()), keys::kFontColor.def);
 }
 
 TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified) {
@@ -381,7 +385,7 @@ TEST_F(MainWindowLife, titleCommand_setsEncodableNonEmptyTitlesAndMarksModified)
             return c.entered;
         });
         if (c.refused)
-            boxes.Answer(mb::kIdOk);
+            boxes.Answer(Answer::Ok);
         w->Actions().title->trigger();
         EXPECT_EQ(w->Doc().DocumentTitle(), c.title);
         EXPECT_EQ(w->Doc().IsModified(), c.modified);
@@ -401,7 +405,7 @@ TEST_F(MainWindowLife, hints_showWhatIsUnderThePointerOnceStartedUp) {
     newItem->showStatusText(w.menuBar());
     EXPECT_EQ(w.StatusPanels().HintPanel()->text(), QString()) << "not bound before the start-up";
 
-    keys::kShowHint.Write(0);
+    keys::kShowHint.Write(ProgramSettings(), 0);
     w.SetMessageBoxService(&boxes);
     w.DeferredStartup();
     newItem->showStatusText(w.menuBar());

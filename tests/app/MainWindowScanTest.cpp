@@ -2,8 +2,9 @@
 #include "WidgetTestSupport.h"
 #include "app/MainWindow.h"
 #include "app/StatusBarPanels.h"
+#include "dialogs/ProgramSettings.h"
+#include "util/RegistrySettingsStore.h"
 #include "util/SettingKeys.h"
-#include "util/Settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -80,8 +81,8 @@ TEST_F(MainWindowScan, editMenuOptions_startAsStoredAndAreStoredWhenChanged) {
     EXPECT_TRUE(https->isChecked());
     EXPECT_TRUE(utf8->isChecked());
     EXPECT_FALSE(automatic->isChecked());
-    EXPECT_EQ(ReadSetInteger("OtherSet", "ScanHttps", -1), 1);
-    EXPECT_EQ(ReadSetString("OtherSet", "ScanEncoding", ""), "utf-8");
+    EXPECT_EQ(ProgramSettings().ReadInteger("OtherSet", "ScanHttps", -1), 1);
+    EXPECT_EQ(ProgramSettings().ReadText("OtherSet", "ScanEncoding", ""), "utf-8");
 
     // A new window starts with what was stored.
     Start();
@@ -121,7 +122,7 @@ TEST_F(MainWindowScan, droppedFiles_areScannedInOrderAfterTheProgramQuestion) {
     mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(File("b.txt", "http://b/\r\n"))),
                    QUrl::fromLocalFile(QString::fromStdString(File("tool.exe", "http://x/"))),
                    QUrl::fromLocalFile(QString::fromStdString(File("a.txt", "http://a/ a@b")))});
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
 
     Drop(mime);
 

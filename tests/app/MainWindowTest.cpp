@@ -144,11 +144,11 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     w.Doc().SetDocumentTitle("Mine");
     w.MarkModified();
 
-    boxes.Answer(mb::kIdCancel);
+    boxes.Answer(Answer::Cancel);
     w.Actions().newFile->trigger();
     EXPECT_EQ(w.Doc().Table().RecordCount(), 1);
 
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
     w.Actions().newFile->trigger();
     EXPECT_EQ(w.Doc().Table().RecordCount(), 0);
     EXPECT_EQ(w.Doc().DocumentTitle(), "Mine");
@@ -156,7 +156,7 @@ TEST(MainWindow, newCommand_asksForChangesThenClearsTableButKeepsTheTitle) {
     EXPECT_EQ(w.windowTitle(), Utf8("Linkhive for Windows - [NewFile]"));
     EXPECT_FALSE(w.Actions().reopen->isEnabled());
     ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[0].style, mb::kStyleSavePrompt);
+    EXPECT_EQ(boxes.shown()[0].style, kSavePromptStyle);
 }
 
 TEST(MainWindow, loadingAFile_bringsTheFirstRowAndColumnToTheTopLeft) {

@@ -2,6 +2,7 @@
 
 #include "WidgetTestSupport.h"
 #include "core/MainOptions.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QCheckBox>
@@ -105,8 +106,8 @@ TEST_F(OtherSettingsDialogTest, cancel_keepsOptions_butClearedHistoryStaysCleare
 }
 
 TEST_F(OtherSettingsDialogTest, ok_storesEveryBoxAsOneOrZero) {
-    keys::kEndMsg.Write(1);
-    keys::kSplashVisible.Write(2); // only 1 counts as on
+    keys::kEndMsg.Write(ProgramSettings(), 1);
+    keys::kSplashVisible.Write(ProgramSettings(), 2); // only 1 counts as on
     auto box = Open();
     EXPECT_TRUE(Child<QCheckBox>(*box, "confirmExitBox")->isChecked());
     EXPECT_FALSE(Child<QCheckBox>(*box, "splashBox")->isChecked());
@@ -114,16 +115,16 @@ TEST_F(OtherSettingsDialogTest, ok_storesEveryBoxAsOneOrZero) {
     Child<QCheckBox>(*box, "rememberSavedBox")->setChecked(false);
     Child<QPushButton>(*box, "okButton")->click();
     // An untouched absent "2ndStart" is stored as 0.
-    EXPECT_EQ(keys::k2ndStart.Read(), 0);
-    EXPECT_EQ(keys::kSplashVisible.Read(), 0);
-    EXPECT_EQ(keys::kPositionMemory.Read(), 0);
-    EXPECT_EQ(keys::kEndMsg.Read(), 1);
-    EXPECT_EQ(keys::kEndFileOpen.Read(), 1);
-    EXPECT_EQ(keys::kOpenToSave.Read(), 0);
-    EXPECT_EQ(keys::kEscToClose.Read(), 0);
-    EXPECT_EQ(keys::kBackFile.Read(), 0);
-    EXPECT_EQ(keys::kFileHistOpen.Read(), 1);
-    EXPECT_EQ(keys::kFileHistSave.Read(), 0);
+    EXPECT_EQ(keys::k2ndStart.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kSplashVisible.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kPositionMemory.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kEndMsg.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kEndFileOpen.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kOpenToSave.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kEscToClose.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kBackFile.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kFileHistOpen.Read(ProgramSettings()), 1);
+    EXPECT_EQ(keys::kFileHistSave.Read(ProgramSettings()), 0);
 }
 
 TEST_F(OtherSettingsDialogTest, cancel_storesNothingButPlacementAndPage) {
@@ -132,10 +133,10 @@ TEST_F(OtherSettingsDialogTest, cancel_storesNothingButPlacementAndPage) {
     Child<QTabWidget>(*box, "pages")->setCurrentIndex(2);
     box->move(40, 50);
     Child<QPushButton>(*box, "cancelButton")->click();
-    EXPECT_EQ(keys::k2ndStart.ReadOr(-5), -5);
-    EXPECT_EQ(keys::kSetOtherTab.Read(), 3);
-    EXPECT_EQ(keys::kSetOtherTop.Read(), 50);
-    EXPECT_EQ(keys::kSetOtherLeft.Read(), 40);
+    EXPECT_EQ(keys::k2ndStart.ReadOr(ProgramSettings(), -5), -5);
+    EXPECT_EQ(keys::kSetOtherTab.Read(ProgramSettings()), 3);
+    EXPECT_EQ(keys::kSetOtherTop.Read(ProgramSettings()), 50);
+    EXPECT_EQ(keys::kSetOtherLeft.Read(ProgramSettings()), 40);
     // The next opening comes up on that page and place.
     auto again = Open();
     EXPECT_EQ(Child<QTabWidget>(*again, "pages")->currentIndex(), 2);
@@ -144,12 +145,12 @@ TEST_F(OtherSettingsDialogTest, cancel_storesNothingButPlacementAndPage) {
 
 TEST_F(OtherSettingsDialogTest, storedPage_outsideOneToThreeOpensPageOne) {
     for (const int stored : {7, 0, -1}) {
-        keys::kSetOtherTab.Write(stored);
+        keys::kSetOtherTab.Write(ProgramSettings(), stored);
         auto box = Open();
         EXPECT_EQ(Child<QTabWidget>(*box, "pages")->currentIndex(), 0) << stored;
         Child<QTabWidget>(*box, "pages")->setCurrentIndex(1);
         box->reject();
-        EXPECT_EQ(keys::kSetOtherTab.Read(), 2) << stored;
+        EXPECT_EQ(keys::kSetOtherTab.Read(ProgramSettings()), 2) << stored;
     }
 }
 
@@ -159,8 +160,8 @@ TEST_F(OtherSettingsDialogTest, escape_closesAndStoresPlacement) {
     box->move(12, 34);
     QTest::keyClick(box.get(), Qt::Key_Escape);
     EXPECT_FALSE(box->isVisible());
-    EXPECT_EQ(keys::kSetOtherTop.Read(), 34);
-    EXPECT_EQ(keys::kSetOtherLeft.Read(), 12);
+    EXPECT_EQ(keys::kSetOtherTop.Read(ProgramSettings()), 34);
+    EXPECT_EQ(keys::kSetOtherLeft.Read(ProgramSettings()), 12);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "core/CollectionFile.h"
 #include "core/UsageRecord.h"
+#include "dialogs/ProgramSettings.h"
 #include "util/SettingKeys.h"
 
 #include <QGuiApplication>
@@ -75,42 +76,43 @@ TEST_F(ProgramLifeTest, firstStart_storesDefaultLayoutNewCollectionAndUsageRecor
     RunAndClose();
     const int widths[] = {38, 111, 277, 133, 111};
     for (int c = 0; c < 5; ++c)
-        EXPECT_EQ(keys::kCell[c].Read(), widths[c]) << "column " << c;
-    EXPECT_EQ(keys::kMainWinState.Read(), 0);
-    EXPECT_EQ(keys::kMainWidth.Read(), SystemChosenSize().width());
-    EXPECT_EQ(keys::kMainHeight.Read(), SystemChosenSize().height());
-    EXPECT_EQ(keys::kNumber.Read(), "1");
+        EXPECT_EQ(keys::kCell[c].Read(ProgramSettings()), widths[c]) << "column " << c;
+    EXPECT_EQ(keys::kMainWinState.Read(ProgramSettings()), 0);
+    EXPECT_EQ(keys::kMainWidth.Read(ProgramSettings()), SystemChosenSize().width());
+    EXPECT_EQ(keys::kMainHeight.Read(ProgramSettings()), SystemChosenSize().height());
+    EXPECT_EQ(keys::kNumber.Read(ProgramSettings()), "1");
     double hours = -1;
-    EXPECT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), hours));
+    EXPECT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(ProgramSettings()), hours));
     EXPECT_GE(hours, 0);
-    EXPECT_NE(keys::kLastStartDay.Read(), "");
+    EXPECT_NE(keys::kLastStartDay.Read(ProgramSettings()), "");
     const std::string stored = test::SettingsStoreText();
     EXPECT_EQ(stored.find("\"EndFile\""), std::string::npos) << "a new collection leaves none";
     EXPECT_EQ(stored.find("\"MenuFile"), std::string::npos);
-    EXPECT_EQ(keys::kOpenFilter.Read(), 1);
+    EXPECT_EQ(keys::kOpenFilter.Read(ProgramSettings()), 1);
 }
 
 TEST_F(ProgramLifeTest, storedTopOffTheScreen_isCentredWithTheDesignedHeight) {
-    keys::kMainTop.Write(5000);
-    keys::kMainLeft.Write(10);
-    keys::kMainHeight.Write(400);
-    keys::kMainWidth.Write(600);
+    keys::kMainTop.Write(ProgramSettings(), 5000);
+    keys::kMainLeft.Write(ProgramSettings(), 10);
+    keys::kMainHeight.Write(ProgramSettings(), 400);
+    keys::kMainWidth.Write(ProgramSettings(), 600);
     RunAndClose();
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    EXPECT_EQ(keys::kMainTop.Read(), (screen.height() - DesignedSize().height()) / 2);
-    EXPECT_EQ(keys::kMainLeft.Read(), 10);
-    EXPECT_EQ(keys::kMainHeight.Read(), 400);
-    EXPECT_EQ(keys::kMainWidth.Read(), 600);
+    EXPECT_EQ(keys::kMainTop.Read(ProgramSettings()),
+              (screen.height() - DesignedSize().height()) / 2);
+    EXPECT_EQ(keys::kMainLeft.Read(ProgramSettings()), 10);
+    EXPECT_EQ(keys::kMainHeight.Read(ProgramSettings()), 400);
+    EXPECT_EQ(keys::kMainWidth.Read(ProgramSettings()), 600);
 }
 
 TEST_F(ProgramLifeTest, storedHeightBelowTheLimit_leavesPlacementAndSizeToTheSystem) {
-    keys::kMainTop.Write(10);
-    keys::kMainLeft.Write(10);
-    keys::kMainHeight.Write(20);
-    keys::kMainWidth.Write(600);
+    keys::kMainTop.Write(ProgramSettings(), 10);
+    keys::kMainLeft.Write(ProgramSettings(), 10);
+    keys::kMainHeight.Write(ProgramSettings(), 20);
+    keys::kMainWidth.Write(ProgramSettings(), 600);
     RunAndClose();
-    EXPECT_EQ(keys::kMainHeight.Read(), SystemChosenSize().height());
-    EXPECT_EQ(keys::kMainWidth.Read(), SystemChosenSize().width());
+    EXPECT_EQ(keys::kMainHeight.Read(ProgramSettings()), SystemChosenSize().height());
+    EXPECT_EQ(keys::kMainWidth.Read(ProgramSettings()), SystemChosenSize().width());
 }
 
 TEST_F(ProgramLifeTest, commandLineNameWithBlanks_isJoinedAndOpened) {
@@ -120,26 +122,27 @@ TEST_F(ProgramLifeTest, commandLineNameWithBlanks_isJoinedAndOpened) {
     RunAndClose({QString::fromStdString(m_dir.File("My")),
                  QString::fromStdString(test::NativePath("Links/list.htm")),
                  QString::fromStdString(other)});
-    EXPECT_EQ(keys::kEndFile.Read(), list);
-    EXPECT_EQ(keys::kMenuFile[0].Read(), list);
-    EXPECT_EQ(keys::kMenuFile[1].Read(), "");
+    EXPECT_EQ(keys::kEndFile.Read(ProgramSettings()), list);
+    EXPECT_EQ(keys::kMenuFile[0].Read(ProgramSettings()), list);
+    EXPECT_EQ(keys::kMenuFile[1].Read(ProgramSettings()), "");
 }
 
 TEST_F(ProgramLifeTest, endFileDeletedMeanwhile_opensNewAndForgetsIt) {
     const std::string history = MakeCollection(m_dir.File("kept.htm"));
-    keys::kEndFile.Write(m_dir.File("deleted.htm"));
-    keys::kMenuFile[0].Write(history);
+    keys::kEndFile.Write(ProgramSettings(), m_dir.File("deleted.htm"));
+    keys::kMenuFile[0].Write(ProgramSettings(), history);
     RunAndClose();
     EXPECT_TRUE(Holds("\"EndFile\"=\"\""));
-    EXPECT_EQ(keys::kMenuFile[0].Read(), history) << "the history is kept as it was";
+    EXPECT_EQ(keys::kMenuFile[0].Read(ProgramSettings()), history)
+        << "the history is kept as it was";
 }
 
 TEST_F(ProgramLifeTest, secondInstance_runsMaximisedAndKeepsTheStoredPlacement) {
-    keys::kMainTop.Write(40);
-    keys::kMainLeft.Write(50);
-    keys::kMainHeight.Write(300);
-    keys::kMainWidth.Write(500);
-    keys::kMainWinState.Write(2);
+    keys::kMainTop.Write(ProgramSettings(), 40);
+    keys::kMainLeft.Write(ProgramSettings(), 50);
+    keys::kMainHeight.Write(ProgramSettings(), 300);
+    keys::kMainWidth.Write(ProgramSettings(), 500);
+    keys::kMainWinState.Write(ProgramSettings(), 2);
     test::Program first;
     ASSERT_TRUE(first.Start());
     ASSERT_FALSE(first.WaitForWindow().isEmpty());
@@ -151,12 +154,13 @@ TEST_F(ProgramLifeTest, secondInstance_runsMaximisedAndKeepsTheStoredPlacement) 
 
     EXPECT_TRUE(second.Terminate());
     EXPECT_EQ(first.Process().state(), QProcess::Running);
-    EXPECT_EQ(keys::kMainWinState.Read(), 2);
-    EXPECT_EQ(keys::kMainTop.Read(), 40);
-    EXPECT_EQ(keys::kMainLeft.Read(), 50);
-    EXPECT_EQ(keys::kMainHeight.Read(), 300);
-    EXPECT_EQ(keys::kMainWidth.Read(), 500);
-    EXPECT_EQ(keys::kNumber.Read(), "3") << "both starts count on top of the prepared settings";
+    EXPECT_EQ(keys::kMainWinState.Read(ProgramSettings()), 2);
+    EXPECT_EQ(keys::kMainTop.Read(ProgramSettings()), 40);
+    EXPECT_EQ(keys::kMainLeft.Read(ProgramSettings()), 50);
+    EXPECT_EQ(keys::kMainHeight.Read(ProgramSettings()), 300);
+    EXPECT_EQ(keys::kMainWidth.Read(ProgramSettings()), 500);
+    EXPECT_EQ(keys::kNumber.Read(ProgramSettings()), "3")
+        << "both starts count on top of the prepared settings";
     EXPECT_TRUE(first.Terminate());
 }
 

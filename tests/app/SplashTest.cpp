@@ -1,4 +1,5 @@
 #include "WidgetTestSupport.h"
+#include "dialogs/ProgramSettings.h"
 #include "dialogs/SplashStep.h"
 #include "dialogs/SplashWindow.h"
 #include "util/SettingKeys.h"
@@ -57,8 +58,8 @@ TEST_F(SplashTest, settingsDecideRecordingAndWindow) {
         {true, 0, 1, 0, false}, {true, 1, 1, 1, false},  {true, 2, 1, 0, false},
     };
     for (const auto& c : cases) {
-        keys::k2ndStart.Write(c.secondStart);
-        keys::kSplashVisible.Write(c.splashVisible);
+        keys::k2ndStart.Write(ProgramSettings(), c.secondStart);
+        keys::kSplashVisible.Write(ProgramSettings(), c.splashVisible);
         m_recorded = 0;
         EXPECT_EQ(Step(c.guard), c.shown) << c.guard << c.secondStart << c.splashVisible;
         EXPECT_EQ(m_recorded, c.recorded) << c.guard << c.secondStart << c.splashVisible;
@@ -70,7 +71,7 @@ TEST_F(SplashTest, settingsDecideRecordingAndWindow) {
 TEST_F(SplashTest, release_letsTheWindowGoEvenIfTheSettingChangedMeanwhile) {
     ASSERT_TRUE(Step(false));
     QPointer<SplashWindow> splash = ActiveSplash();
-    keys::kSplashVisible.Write(0);
+    keys::kSplashVisible.Write(ProgramSettings(), 0);
     ReleaseSplash();
     EXPECT_EQ(ActiveSplash(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

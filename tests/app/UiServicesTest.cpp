@@ -9,23 +9,32 @@ using namespace lh;
 
 TEST(QtMessageBox, stylesGiveButtonsIconAndDefault) {
     struct Case {
-        int style;
+        MessageStyle style;
         QList<QMessageBox::StandardButton> buttons;
         QMessageBox::Icon icon;
         QMessageBox::StandardButton defaultButton;
     };
     const Case cases[] = {
-        {16, {QMessageBox::Ok}, QMessageBox::Critical, QMessageBox::Ok},
-        {35,
+        {kErrorStyle, {QMessageBox::Ok}, QMessageBox::Critical, QMessageBox::Ok},
+        {kSavePromptStyle,
          {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel},
          QMessageBox::Question,
          QMessageBox::Yes},
-        {36, {QMessageBox::Yes, QMessageBox::No}, QMessageBox::Question, QMessageBox::Yes},
-        {52, {QMessageBox::Yes, QMessageBox::No}, QMessageBox::Warning, QMessageBox::Yes},
-        {292, {QMessageBox::Yes, QMessageBox::No}, QMessageBox::Question, QMessageBox::No},
+        {kConfirmStyle,
+         {QMessageBox::Yes, QMessageBox::No},
+         QMessageBox::Question,
+         QMessageBox::Yes},
+        {kWarnYesNoStyle,
+         {QMessageBox::Yes, QMessageBox::No},
+         QMessageBox::Warning,
+         QMessageBox::Yes},
+        {kProgramWarningStyle,
+         {QMessageBox::Yes, QMessageBox::No},
+         QMessageBox::Question,
+         QMessageBox::No},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.style);
+        SCOPED_TRACE(static_cast<int>(c.buttons.size()) * 100 + static_cast<int>(c.icon));
         const auto box = QtMessageBox::Build("text", "", c.style, nullptr);
         QList<QMessageBox::StandardButton> buttons;
         for (QAbstractButton* b : box->buttons())
@@ -43,13 +52,15 @@ TEST(QtMessageBox, stylesGiveButtonsIconAndDefault) {
 }
 
 TEST(QtMessageBox, givenCaptionAndPressedButtonsMapToResultCodes) {
-    const auto box = QtMessageBox::Build("q", "Other", 35, nullptr);
+    const auto box = QtMessageBox::Build("q", "Other", kSavePromptStyle, nullptr);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Other"));
-    EXPECT_EQ(QtMessageBox::ResultOf(*box), mb::kIdCancel); // closed without a button
-    const std::pair<QMessageBox::StandardButton, int> presses[] = {
-        {QMessageBox::Yes, mb::kIdYes}, {QMessageBox::No, mb::kIdNo}, {QMessageBox::Cancel, 2}};
+    EXPECT_EQ(QtMessageBox::ResultOf(*box), Answer::Cancel); // closed without a button
+    const std::pair<QMessageBox::StandardButton, Answer> presses[] = {
+        {QMessageBox::Yes, Answer::Yes},
+        {QMessageBox::No, Answer::No},
+        {QMessageBox::Cancel, Answer::Cancel}};
     for (const auto& [button, id] : presses) {
-        const auto b = QtMessageBox::Build("q", "", 35, nullptr);
+        const auto b = QtMessageBox::Build("q", "", kSavePromptStyle, nullptr);
         b->show();
         b->button(button)->click();
         EXPECT_EQ(QtMessageBox::ResultOf(*b), id);

@@ -1,5 +1,6 @@
 #include "core/CollectionFile.h"
 
+#include "IoCodeOutput.h"
 #include "Portable.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
@@ -365,7 +366,7 @@ TEST(CollectionReader, missingFileFailsWithNotFound) {
     test::TempDir dir;
     const std::string missing = dir.File("a.htm");
     EXPECT_FALSE(ReadCollection(missing, t, title, progress, error));
-    EXPECT_EQ(error.code, 2);
+    EXPECT_EQ(error.code, IoErrorKind::NotFound);
     EXPECT_EQ(error.path, missing);
     EXPECT_EQ(title, "x");
 }
@@ -599,7 +600,7 @@ TEST(CollectionSave, readOnlyTargetIsRefusedAndLeftAlone) {
     test::WriteFileBytes(f.target, "previous");
     test::SetReadOnly(f.target, true);
     EXPECT_FALSE(f.Save());
-    EXPECT_EQ(f.error.code, kIoCannotReplace);
+    EXPECT_EQ(f.error.code, IoErrorKind::CannotReplace);
     EXPECT_EQ(f.error.path, f.target);
     EXPECT_EQ(test::ReadFileBytes(f.target), "previous");
     EXPECT_EQ(f.Names(), std::vector<std::string>{"links.htm"});
@@ -618,7 +619,7 @@ TEST(CollectionSave, folderInTheWayIsRefused) {
     SaveFixture f;
     fs::create_directory(f.target);
     EXPECT_FALSE(f.Save());
-    EXPECT_EQ(f.error.code, kIoCannotReplace);
+    EXPECT_EQ(f.error.code, IoErrorKind::CannotReplace);
     EXPECT_TRUE(fs::is_directory(f.target));
 }
 
@@ -647,7 +648,7 @@ TEST(CollectionSave, folderRefusingNewFilesReportsTheTargetAsUnreplaceable) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(200);
         const bool saved = f.Save();
-        ::_exit(!saved && f.error.code == kIoCannotReplace ? 0 : 1);
+        ::_exit(!saved && f.error.code == IoErrorKind::CannotReplace ? 0 : 1);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -675,7 +676,7 @@ TEST(CollectionSave, fullDiskLeavesTargetAndFolderUntouched) {
     const bool saved = SaveCollectionFile(f.target, big, "T", BackupKind::Bak, f.progress, f.error);
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(f.error.code, 101);
+    EXPECT_EQ(f.error.code, IoErrorKind::DiskFull);
     EXPECT_EQ(test::ReadFileBytes(f.target), previous);
     EXPECT_EQ(f.Names(), std::vector<std::string>{"links.htm"});
 }

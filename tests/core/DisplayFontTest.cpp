@@ -1,6 +1,7 @@
 #include "core/DisplayFont.h"
 
 #include "TestEnvironment.h"
+#include "util/MemorySettingsStore.h"
 #include "util/SettingKeys.h"
 
 #include <gtest/gtest.h>
@@ -28,18 +29,18 @@ TEST(DisplayFont, rescale_truncatesAndNeverDividesByZero) {
 }
 
 TEST(DisplayFont, storedFont_readsDefaultsFlagsOnlyWhenOneAndSizeZeroAsDefault) {
-    test::ScopedSettingsFile settings;
-    StoredFont font = ReadStoredFont();
+    MemorySettingsStore settings;
+    StoredFont font = ReadStoredFont(settings);
     EXPECT_EQ(font.name, "System");
     EXPECT_EQ(font.size, 10);
     EXPECT_EQ(font.color, keys::kFontColor.def);
     EXPECT_TRUE(IsSystemColor(font.color));
     EXPECT_FALSE(font.bold || font.italic || font.underline || font.strikeOut);
 
-    keys::kFontBold.Write(2);
-    keys::kFontStrikeOut.Write(1);
-    keys::kFontSize.Write(0);
-    font = ReadStoredFont();
+    keys::kFontBold.Write(settings, 2);
+    keys::kFontStrikeOut.Write(settings, 1);
+    keys::kFontSize.Write(settings, 0);
+    font = ReadStoredFont(settings);
     EXPECT_FALSE(font.bold);
     EXPECT_TRUE(font.strikeOut);
     EXPECT_EQ(font.size, 10);
@@ -48,18 +49,18 @@ TEST(DisplayFont, storedFont_readsDefaultsFlagsOnlyWhenOneAndSizeZeroAsDefault) 
     font.size = 14;
     font.color = 0x0000FF; // red
     font.italic = true;
-    WriteStoredFont(font);
-    const StoredFont back = ReadStoredFont();
+    WriteStoredFont(settings, font);
+    const StoredFont back = ReadStoredFont(settings);
     EXPECT_EQ(back.name, "IPAGothic");
     EXPECT_EQ(back.size, 14);
     EXPECT_EQ(back.color, 0x0000FF);
     EXPECT_FALSE(IsSystemColor(back.color));
-    EXPECT_EQ(keys::kFontItalic.Read(), 1);
-    EXPECT_EQ(keys::kFontBold.Read(), 0);
+    EXPECT_EQ(keys::kFontItalic.Read(settings), 1);
+    EXPECT_EQ(keys::kFontBold.Read(settings), 0);
 }
 
 TEST(DisplayFont, storedSize_isKeptWithinWhatTheFontDialogOffers) {
-    test::ScopedSettingsFile settings;
+    MemorySettingsStore settings;
     struct Case {
         std::int32_t stored, expected;
     };
@@ -71,7 +72,7 @@ TEST(DisplayFont, storedSize_isKeptWithinWhatTheFontDialogOffers) {
         {INT32_MIN, 10},
     };
     for (const Case& c : cases) {
-        keys::kFontSize.Write(c.stored);
-        EXPECT_EQ(ReadStoredFont().size, c.expected) << c.stored;
+        keys::kFontSize.Write(settings, c.stored);
+        EXPECT_EQ(ReadStoredFont(settings).size, c.expected) << c.stored;
     }
 }

@@ -96,19 +96,19 @@ TEST(ImportSummary, saysEveryCountThatIsNotZero) {
 
 TEST(ExchangeCommands, importAsksAboutDuplicatesAndAnswersDecide) {
     struct Case {
-        int answer;
+        Answer answer;
         Strings expected;
         bool summary;
     };
     const Case cases[] = {
-        {mb::kIdNo,
+        {Answer::No,
          {"http://old/", "https://www.example.co.jp/", "https://docs.example.net/a,b"},
          true},
-        {mb::kIdYes,
+        {Answer::Yes,
          {"http://old/", "https://www.example.co.jp/", "https://docs.example.net/a,b",
           "https://www.example.co.jp/"},
          true},
-        {mb::kIdCancel, {"http://old/"}, false},
+        {Answer::Cancel, {"http://old/"}, false},
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -116,9 +116,9 @@ TEST(ExchangeCommands, importAsksAboutDuplicatesAndAnswersDecide) {
         f.chooser.AnswerOpen(FileDialogResult{test::DataPath("chrome-bookmarks.html"), 1, false});
         f.messages.Answer(c.answer);
         if (c.summary)
-            f.messages.Answer(mb::kIdOk);
+            f.messages.Answer(Answer::Ok);
         const auto outcome = f.commands.ImportWithDialog();
-        EXPECT_EQ(f.Addresses(), c.expected) << c.answer;
+        EXPECT_EQ(f.Addresses(), c.expected) << static_cast<int>(c.answer);
         EXPECT_EQ(outcome.has_value(), c.summary);
         ASSERT_EQ(f.messages.shown().size(), c.summary ? 2u : 1u);
         EXPECT_NE(f.messages.shown()[0].text.find(
@@ -134,7 +134,7 @@ TEST(ExchangeCommands, importOfABrokenFileSaysSoAndChangesNothing) {
     test::WriteFileBytes(dir.File("list.json"), "[{\"name\": ");
     Fixture f;
     f.chooser.AnswerOpen(FileDialogResult{dir.File("list.json"), 4, false});
-    f.messages.Answer(mb::kIdOk);
+    f.messages.Answer(Answer::Ok);
     EXPECT_FALSE(f.commands.ImportWithDialog().has_value());
     ASSERT_EQ(f.messages.shown().size(), 1u);
     EXPECT_NE(f.messages.shown()[0].text.find("ﾌｧｲﾙの形式が正しくありません"), std::string::npos);
@@ -147,7 +147,7 @@ TEST(ExchangeCommands, exportWritesTheChosenFormatAndTellsHowMany) {
     Fixture f;
     f.document.Table().AppendRecord("n", "http://a/", "", "");
     f.chooser.AnswerSave(FileDialogResult{dir.File("out.json"), 3, false});
-    f.messages.Answer(mb::kIdOk);
+    f.messages.Answer(Answer::Ok);
     EXPECT_TRUE(f.commands.ExportWithDialog());
     EXPECT_EQ(test::ReadFileBytes(dir.File("out.json")),
               "[\n  {\"no\": 1, \"name\": \"n\", \"address\": \"http://a/\", \"access\": \"\", "

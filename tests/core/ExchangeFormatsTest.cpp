@@ -359,7 +359,7 @@ TEST(ExchangeFormats, exportLeavesReadOnlyTargetsAndFoldersAlone) {
     IoError error;
     ExchangeTally tally;
     EXPECT_FALSE(ExportToFile(CsvCollectionFormat(), locked, t, "", progress, error, tally));
-    EXPECT_EQ(error.code, kIoCannotReplace);
+    EXPECT_EQ(error.code, IoErrorKind::CannotReplace);
     EXPECT_EQ(test::ReadFileBytes(locked), "mine");
     EXPECT_FALSE(
         ExportToFile(CsvCollectionFormat(), dir.Path().string(), t, "", progress, error, tally));

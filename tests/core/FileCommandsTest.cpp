@@ -99,22 +99,22 @@ TEST_F(FileCommandsTest, changePromptAnswers) {
     ASSERT_TRUE(commands.OpenDocument(file, OpenMode::Normal));
     Edit("typed");
 
-    box.Answer(mb::kIdCancel);
+    box.Answer(Answer::Cancel);
     EXPECT_FALSE(commands.OpenDocument("", OpenMode::Normal));
     ASSERT_EQ(box.shown().size(), 1u);
     EXPECT_EQ(box.shown()[0].text, "「" + file + "」は変更されています。\n保存しますか？");
-    EXPECT_EQ(box.shown()[0].style, mb::kStyleSavePrompt);
+    EXPECT_EQ(box.shown()[0].style, kSavePromptStyle);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(Names(), "a;typed;");
 
-    box.Answer(mb::kIdYes); // saves over the file, then opens the new document
+    box.Answer(Answer::Yes); // saves over the file, then opens the new document
     EXPECT_TRUE(commands.OpenDocument("", OpenMode::Normal));
     EXPECT_TRUE(chooser.saveRequests.empty());
     EXPECT_NE(test::ReadFileBytes(file).find("typed"), std::string::npos);
     EXPECT_EQ(Names(), "");
 
     Edit("again");
-    box.Answer(mb::kIdNo);
+    box.Answer(Answer::No);
     EXPECT_TRUE(commands.OpenDocument("", OpenMode::Normal));
     EXPECT_EQ(Names(), "");
     EXPECT_FALSE(doc.IsModified());
@@ -124,9 +124,9 @@ TEST_F(FileCommandsTest, changePromptAnswers) {
 TEST_F(FileCommandsTest, yesOnNewFileGoesThroughTheSaveDialogAndStopsWhenItIsCancelled) {
     commands.OpenDocument("", OpenMode::Normal);
     Edit("typed");
-    box.Answer(mb::kIdYes);
+    box.Answer(Answer::Yes);
     chooser.AnswerSave(std::nullopt);
-    EXPECT_FALSE(commands.OpenDocument("", OpenMode::QueryOnly));
+    EXPECT_FALSE(commands.OfferToSaveChanges());
     EXPECT_EQ(box.shown()[0].text, "「NewFile」は変更されています。\n保存しますか？");
     EXPECT_EQ(chooser.saveRequests.size(), 1u);
     EXPECT_TRUE(doc.IsModified());
@@ -135,7 +135,7 @@ TEST_F(FileCommandsTest, yesOnNewFileGoesThroughTheSaveDialogAndStopsWhenItIsCan
 
 TEST_F(FileCommandsTest, queryOnlyOnCleanDocumentReturnsAtOnce) {
     commands.OpenDocument("", OpenMode::Normal);
-    EXPECT_TRUE(commands.OpenDocument("", OpenMode::QueryOnly));
+    EXPECT_TRUE(commands.OfferToSaveChanges());
     EXPECT_TRUE(box.shown().empty());
 }
 
@@ -144,22 +144,22 @@ TEST_F(FileCommandsTest, queryOnlyOnCleanDocumentReturnsAtOnce) {
 TEST_F(FileCommandsTest, missingFileIsReportedAndChangesNothing) {
     commands.OpenDocument("", OpenMode::Normal);
     const std::string missing = dir.File("gone.htm");
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     EXPECT_FALSE(commands.OpenDocument(missing, OpenMode::Normal));
     ASSERT_EQ(box.shown().size(), 1u);
     EXPECT_EQ(box.shown()[0].text, "「" + missing + "」\nファイルが見つかりません。");
-    EXPECT_EQ(box.shown()[0].style, mb::kStyleError);
+    EXPECT_EQ(box.shown()[0].style, kErrorStyle);
     EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
 }
 
 TEST_F(FileCommandsTest, programFilesWarnWithNoPreselected) {
     for (const std::string name : {"tool.EXE", "tool.com", "tool.Exe", "tool.cOm"}) {
         const std::string path = MakeCollection(name, {"p"});
-        box.Answer(mb::kIdNo);
+        box.Answer(Answer::No);
         EXPECT_FALSE(commands.OpenDocument(path, OpenMode::Normal)) << name;
         EXPECT_EQ(box.shown().back().text,
                   "「" + path + "」\nプログラムの可能性があります。\n開きますか？");
-        EXPECT_EQ(box.shown().back().style, mb::kStyleProgramWarning);
+        EXPECT_EQ(box.shown().back().style, kProgramWarningStyle);
         EXPECT_EQ(doc.CurrentFile(), "");
     }
     const std::string inner = MakeCollection("tool.exe.htm", {"q"});
@@ -167,7 +167,7 @@ TEST_F(FileCommandsTest, programFilesWarnWithNoPreselected) {
     EXPECT_EQ(box.shown().size(), 4u);
 
     const std::string program = dir.File("tool.EXE");
-    box.Answer(mb::kIdYes);
+    box.Answer(Answer::Yes);
     EXPECT_TRUE(commands.OpenDocument(program, OpenMode::Normal));
     EXPECT_EQ(doc.CurrentFile(), program);
 }
@@ -217,10 +217,10 @@ TEST_F(FileCommandsTest, failedLoadLeavesTheOpenDocumentExactlyAsItWas) {
     // A folder passes the open step's test for a name that exists, but is never read.
     const std::string folder = dir.File("folder.htm");
     fs::create_directory(folder);
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     EXPECT_FALSE(commands.LoadDocument(folder, OpenMode::Normal));
     EXPECT_EQ(box.shown().back().text, "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
-    EXPECT_EQ(box.shown().back().style, mb::kStyleError);
+    EXPECT_EQ(box.shown().back().style, kErrorStyle);
     EXPECT_EQ(Names(), "a;typed;");
     EXPECT_EQ(doc.DocumentTitle(), "Kept");
     EXPECT_EQ(doc.CurrentFile(), file);
@@ -331,11 +331,11 @@ TEST_F(FileCommandsTest, readOnlyFileWithAnotherAttributeStopsAtTheReplaceCheck)
     Edit("typed");
     test::SetReadOnly(file, true);
     const std::string before = test::ReadFileBytes(file);
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     EXPECT_FALSE(commands.SaveDocument(false));
     EXPECT_TRUE(chooser.saveRequests.empty());
     EXPECT_EQ(box.shown().back().text, "「" + file + "」\nファイルのオープンに失敗しました。");
-    EXPECT_EQ(box.shown().back().style, mb::kStyleError);
+    EXPECT_EQ(box.shown().back().style, kErrorStyle);
     EXPECT_EQ(test::ReadFileBytes(file), before);
     EXPECT_TRUE(doc.IsModified());
 
@@ -352,7 +352,7 @@ TEST_F(FileCommandsTest, saveDialogRefusesReadOnlyFiles) {
     commands.OpenDocument("", OpenMode::Normal);
     chooser.AnswerSave(Picked(locked));
     chooser.AnswerSave(std::nullopt);
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     EXPECT_FALSE(commands.SaveDocument(true));
     EXPECT_EQ(chooser.saveRequests.size(), 2u);
     EXPECT_EQ(doc.CurrentFile(), "");
@@ -391,14 +391,14 @@ TEST_F(FileCommandsTest, reloadKeepsWriteProtectAndAsksBeforeDiscarding) {
     EXPECT_TRUE(doc.IsWriteProtected());
 
     Edit("typed");
-    box.Answer(mb::kIdNo);
+    box.Answer(Answer::No);
     commands.Reopen();
     EXPECT_EQ(box.shown().back().text,
               file + "\nファイルから読み直すと、現在の変更を破棄します。続けますか？");
-    EXPECT_EQ(box.shown().back().style, mb::kStyleWarnYesNo);
+    EXPECT_EQ(box.shown().back().style, kWarnYesNoStyle);
     EXPECT_EQ(Names(), "a;typed;");
 
-    box.Answer(mb::kIdYes);
+    box.Answer(Answer::Yes);
     commands.Reopen();
     EXPECT_EQ(Names(), "a;");
     EXPECT_FALSE(doc.IsModified());
@@ -428,7 +428,7 @@ TEST_F(FileCommandsTest, historyItemOpensItsFileAndKeepsDeletedOnes) {
     EXPECT_EQ(history.Slot(1), b);
 
     fs::remove(b);
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     commands.OpenRecent(2);
     EXPECT_EQ(box.shown().back().text, "「" + b + "」\nファイルが見つかりません。");
     EXPECT_EQ(history.Slot(1), b);
@@ -444,14 +444,14 @@ TEST_F(FileCommandsTest, foreignFiles_openWriteProtectedWithAWordAndSurviveASave
         fs::copy_file(test::DataPath(name), path, fs::copy_options::overwrite_existing);
         const std::string before = test::ReadFileBytes(path);
         const std::size_t said = box.shown().size();
-        box.Answer(mb::kIdOk);
+        box.Answer(Answer::Ok);
         EXPECT_TRUE(commands.OpenDocument(path, OpenMode::Normal));
         ASSERT_EQ(box.shown().size(), said + 1);
         EXPECT_EQ(box.shown().back().text,
                   "「" + path +
                       "」\nLinkhiveのﾌｧｲﾙではありません(ﾀｲﾄﾙ行もﾚｺｰﾄﾞ行もありません)。\n"
                       "元のﾌｧｲﾙを守るため、上書禁止で開きます。");
-        EXPECT_EQ(box.shown().back().style, mb::kOk | mb::kIconExclamation);
+        EXPECT_EQ(box.shown().back().style, kWarningStyle);
         EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [" + name + "] (上書禁止)");
 
         // Save asks where to; cancelling leaves the user's file as it was.
@@ -497,11 +497,11 @@ TEST_F(FileCommandsTest, namesThatAreNoFile_areRefusedNamingThemWithoutReading) 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
         const std::size_t said = box.shown().size();
-        box.Answer(mb::kIdOk);
+        box.Answer(Answer::Ok);
         EXPECT_FALSE(commands.OpenDocument(row.path, OpenMode::Normal));
         ASSERT_EQ(box.shown().size(), said + 1);
         EXPECT_EQ(box.shown().back().text, "「" + row.path + "」\n" + row.text);
-        EXPECT_EQ(box.shown().back().style, mb::kStyleError);
+        EXPECT_EQ(box.shown().back().style, kErrorStyle);
         EXPECT_EQ(doc.CurrentFile(), kept);
         EXPECT_EQ(Names(), "k;");
     }
@@ -510,7 +510,7 @@ TEST_F(FileCommandsTest, namesThatAreNoFile_areRefusedNamingThemWithoutReading) 
 TEST_F(FileCommandsTest, startupOpen_fallsBackToANewCollectionWhenTheFileCannotBeOpened) {
     const std::string folder = dir.File("folder");
     fs::create_directory(folder);
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     commands.OpenStartupDocument(folder);
     EXPECT_EQ(box.shown().back().text, "「" + folder + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
     EXPECT_TRUE(view.shown);
@@ -519,7 +519,7 @@ TEST_F(FileCommandsTest, startupOpen_fallsBackToANewCollectionWhenTheFileCannotB
 
     // A program file the user chose not to open is no error: a new collection, nothing said.
     const std::string program = MakeCollection("tool.exe", {"p"});
-    box.Answer(mb::kIdNo);
+    box.Answer(Answer::No);
     commands.OpenStartupDocument(program);
     EXPECT_EQ(box.shown().size(), 2u);
     EXPECT_EQ(doc.Caption(), "Linkhive for Windows - [NewFile]");
@@ -540,20 +540,20 @@ TEST_F(FileCommandsTest, saveOverAnotherProgramsVersionAsksAndNoKeepsThatVersion
     const std::string theirs = test::ReadFileBytes(file);
 
     // Closing the window goes through the change prompt: its Yes must not overwrite unasked.
-    box.Answer(mb::kIdYes);
-    box.Answer(mb::kIdNo);
-    EXPECT_FALSE(commands.OpenDocument("", OpenMode::QueryOnly));
+    box.Answer(Answer::Yes);
+    box.Answer(Answer::No);
+    EXPECT_FALSE(commands.OfferToSaveChanges());
     ASSERT_EQ(box.shown().size(), 2u);
     EXPECT_EQ(box.shown()[1].text,
               "「" + file +
                   "」\nこのファイルは読み込んだ後に他のプログラムによって変更されています。\n"
                   "上書きすると、その変更は失われます。上書きしますか？");
-    EXPECT_EQ(box.shown()[1].style, mb::kStyleProgramWarning); // No is the default button
+    EXPECT_EQ(box.shown()[1].style, kProgramWarningStyle); // No is the default button
     EXPECT_EQ(test::ReadFileBytes(file), theirs);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(Names(), "a;mine;");
 
-    box.Answer(mb::kIdYes);
+    box.Answer(Answer::Yes);
     EXPECT_TRUE(commands.SaveDocument(false));
     EXPECT_NE(test::ReadFileBytes(file).find("mine"), std::string::npos);
     EXPECT_FALSE(doc.IsModified());
@@ -583,11 +583,11 @@ TEST_F(FileCommandsTest, saveThroughALinkThatLeadsNowhereNamesTheFileAndKeepsThe
     Edit("mine");
     fs::remove(file);
     fs::create_symlink("moved/links.htm", file);
-    box.Answer(mb::kIdOk);
+    box.Answer(Answer::Ok);
     EXPECT_FALSE(commands.SaveDocument(false));
     ASSERT_EQ(box.shown().size(), 1u);
     EXPECT_EQ(box.shown()[0].text, "「" + file + "」\nﾘﾝｸ先のﾌｧｲﾙがありません");
-    EXPECT_EQ(box.shown()[0].style, mb::kStyleError);
+    EXPECT_EQ(box.shown()[0].style, kErrorStyle);
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_TRUE(doc.IsModified());
 }

@@ -2,6 +2,7 @@
 
 #include "Portable.h"
 #include "TestEnvironment.h"
+#include "util/MemorySettingsStore.h"
 #include "util/SettingKeys.h"
 
 #include <gtest/gtest.h>
@@ -132,15 +133,15 @@ TEST(History, loadStopsAtFirstEmptySlotAndStoreEmptiesOnlyWhatWasStored) {
 }
 
 TEST(History, roundTripsThroughTheSettingsStore) {
-    test::ScopedSettingsFile settings;
+    MemorySettingsStore settings;
     History h;
     h.AddToHistory("/d/a.htm", "/");
     h.AddToHistory("/d/b.htm", "/");
-    h.StoreToSettings();
-    EXPECT_EQ(keys::kMenuFile[0].Read(), "/d/b.htm");
-    EXPECT_EQ(keys::kMenuFile[1].Read(), "/d/a.htm");
+    h.StoreToSettings(settings);
+    EXPECT_EQ(keys::kMenuFile[0].Read(settings), "/d/b.htm");
+    EXPECT_EQ(keys::kMenuFile[1].Read(settings), "/d/a.htm");
 
     History loaded;
-    loaded.LoadFromSettings();
+    loaded.LoadFromSettings(settings);
     EXPECT_EQ(loaded.HistorySlots(), (Slots{"/d/b.htm", "/d/a.htm", "", "", ""}));
 }

@@ -95,7 +95,7 @@ TEST_F(LaunchCommandsTest, access_programPathIsStartedWithItsArgumentsApart) {
     programs.insert(tool);
     doc.Table().AppendRecord("", tool + " -r \"list one.txt\"", "", "");
     openerSucceeds = true;
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::Yes);
     commands.AccessRecord(1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, tool);
@@ -109,14 +109,14 @@ TEST_F(LaunchCommandsTest, access_programIsStartedOnlyAfterYesToAQuestionNamingI
     struct Case {
         const char* what;
         MessageBoxService* messages;
-        int answer;
+        Answer answer;
         bool started;
     };
     const Case cases[] = {
-        {"No keeps it from running", &boxes, mb::kIdNo, false},
-        {"closing the box is no Yes", &boxes, mb::kIdCancel, false},
-        {"nobody to ask: never started", nullptr, 0, false},
-        {"Yes starts it with its arguments", &boxes, mb::kIdYes, true},
+        {"No keeps it from running", &boxes, Answer::No, false},
+        {"closing the box is no Yes", &boxes, Answer::Cancel, false},
+        {"nobody to ask: never started", nullptr, Answer::Yes, false},
+        {"Yes starts it with its arguments", &boxes, Answer::Yes, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -143,7 +143,7 @@ TEST_F(LaunchCommandsTest, access_programIsStartedOnlyAfterYesToAQuestionNamingI
             EXPECT_EQ(local.shown()[0].text,
                       "「" + shell +
                           "」\nプログラムを起動します。\n引数: -c \"rm -rf ~\"\n起動しますか？");
-            EXPECT_EQ(local.shown()[0].style, mb::kStyleProgramWarning); // No is the default
+            EXPECT_EQ(local.shown()[0].style, kProgramWarningStyle); // No is the default
         }
     }
 }
@@ -151,14 +151,14 @@ TEST_F(LaunchCommandsTest, access_programIsStartedOnlyAfterYesToAQuestionNamingI
 TEST_F(LaunchCommandsTest, access_argumentsADocumentCannotTakeAreAskedAboutNotDropped) {
     const std::string notes = test::NativePath("/data/notes.txt");
     doc.Table().AppendRecord("", notes + " --print now", "", "");
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
     commands.AccessRecord(1);
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "「" + notes +
                                          "」\nプログラムではないため、引数を渡せません。"
                                          "\n引数: --print now\n引数なしで開きますか？");
-    boxes.Answer(mb::kIdYes);
+    boxes.Answer(Answer::Yes);
     commands.AccessRecord(1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, notes);
@@ -171,8 +171,8 @@ TEST_F(LaunchCommandsTest, access_programThatCannotTakeItsArgumentsIsReported) {
     test::WriteFileBytes(tool, "#!/bin/sh\n");
     programs.insert(tool);
     doc.Table().AppendRecord("", tool + " x", "", "");
-    boxes.Answer(mb::kIdYes);
-    boxes.Answer(mb::kIdOk);
+    boxes.Answer(Answer::Yes);
+    boxes.Answer(Answer::Ok);
     commands.AccessRecord(1); // the opener fails
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_EQ(boxes.shown()[1].text, "「" + tool + "」\nを引数付きで起動できませんでした。");
@@ -192,7 +192,7 @@ TEST_F(LaunchCommandsTest, access_targetBeginningWithDashIsNeverAnOption) {
 TEST_F(LaunchCommandsTest, htmlView_asksBeforeStartingACollectionThatIsAProgram) {
     doc.SetCurrentFile("/data/links.htm");
     programs.insert("/data/links.htm");
-    boxes.Answer(mb::kIdNo);
+    boxes.Answer(Answer::No);
     commands.OpenCollectionPage([] { return true; });
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(boxes.shown().size(), 1u);

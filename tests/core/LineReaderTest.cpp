@@ -19,7 +19,7 @@ std::vector<std::string> ReadAll(const std::string& path, std::size_t chunk) {
     std::string_view line;
     while (reader.Next(line))
         lines.emplace_back(line);
-    EXPECT_EQ(reader.ErrorCode(), 0);
+    EXPECT_EQ(reader.ErrorCode(), IoErrorKind::None);
     return lines;
 }
 
@@ -94,15 +94,15 @@ TEST(LineReader, failsWithProgramCodes) {
     test::TempDir dir;
     LineReader missing;
     EXPECT_FALSE(missing.Open(dir.File("absent.htm")));
-    EXPECT_EQ(missing.ErrorCode(), 2);
+    EXPECT_EQ(missing.ErrorCode(), IoErrorKind::NotFound);
 
     // Folders and devices are refused before any read: a device may never end.
     LineReader folder;
     EXPECT_FALSE(folder.Open(dir.Path().string()));
-    EXPECT_EQ(folder.ErrorCode(), kIoIsFolder);
+    EXPECT_EQ(folder.ErrorCode(), IoErrorKind::IsFolder);
     LineReader device;
     EXPECT_FALSE(device.Open("/dev/zero"));
-    EXPECT_EQ(device.ErrorCode(), kIoNotRegularFile);
+    EXPECT_EQ(device.ErrorCode(), IoErrorKind::NotRegularFile);
     std::string_view line;
     EXPECT_FALSE(device.Next(line));
 }

@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace lh;
 
@@ -83,22 +84,22 @@ TEST(RecordDelete, asksOnlyForAnAddressAndHonoursTheAnswer) {
     struct Case {
         const char* name;
         TableStore::Row record;
-        int answer; // 0: no question expected
+        std::optional<Answer> answer; // none: no question expected
         std::vector<std::string> after;
         bool modified;
     };
     const Case cases[] = {
-        {"yes deletes and moves up", 1, mb::kIdYes, {"http://a", "http://c"}, true},
-        {"no changes nothing", 1, mb::kIdNo, {"http://a", "http://b", "http://c"}, false},
-        {"entry row does nothing", 3, 0, {"http://a", "http://b", "http://c"}, false},
-        {"no record does nothing", -1, 0, {"http://a", "http://b", "http://c"}, false},
+        {"yes deletes and moves up", 1, Answer::Yes, {"http://a", "http://c"}, true},
+        {"no changes nothing", 1, Answer::No, {"http://a", "http://b", "http://c"}, false},
+        {"entry row does nothing", 3, std::nullopt, {"http://a", "http://b", "http://c"}, false},
+        {"no record does nothing", -1, std::nullopt, {"http://a", "http://b", "http://c"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Document doc = NewDocumentWith({"http://a", "http://b", "http://c"});
         test::ScriptedMessageBox ui;
         if (c.answer)
-            ui.Answer(c.answer);
+            ui.Answer(*c.answer);
         DeleteRecord(doc, c.record, ui);
         EXPECT_EQ(Addresses(doc), c.after);
         EXPECT_EQ(doc.IsModified(), c.modified);
@@ -106,7 +107,7 @@ TEST(RecordDelete, asksOnlyForAnAddressAndHonoursTheAnswer) {
         if (c.answer) {
             EXPECT_EQ(ui.shown()[0].text, "この行を削除しますか？");
             EXPECT_EQ(ui.shown()[0].caption, "");
-            EXPECT_EQ(ui.shown()[0].style, 36);
+            EXPECT_EQ(ui.shown()[0].style, kConfirmStyle);
         }
     }
 }

@@ -1,3 +1,4 @@
+#include "IoCodeOutput.h"
 #include "Portable.h"
 #include "TestEnvironment.h"
 #include "core/CollectionFile.h"
@@ -102,11 +103,11 @@ TEST(SafeSave, danglingLinkIsAnErrorAndCreatesNothing) {
     Folder f;
     fs::create_symlink("gone/missing.htm", f.target);
     EXPECT_FALSE(f.Save());
-    EXPECT_EQ(f.error.code, kIoDanglingLink);
+    EXPECT_EQ(f.error.code, IoErrorKind::DanglingLink);
     EXPECT_EQ(f.error.path, f.target);
     EXPECT_TRUE(fs::is_symlink(f.target));
     EXPECT_EQ(f.Names(), std::vector<std::string>{"links.htm"});
-    EXPECT_NE(IoErrorText(kIoDanglingLink).find("ﾘﾝｸ"), std::string::npos);
+    EXPECT_NE(IoErrorText(IoErrorKind::DanglingLink).find("ﾘﾝｸ"), std::string::npos);
 }
 
 // ---- temporary files ---------------------------------------------------------------------
@@ -207,7 +208,7 @@ TEST(SafeSave, versionCheckRefusesToReplaceWhatAnotherWriterWrote) {
             f.target, f.table, "T", BackupKind::Bak,
             row.duringTheWrite ? static_cast<ProgressSink&>(during) : f.progress, f.error, &guard);
         EXPECT_FALSE(saved);
-        EXPECT_EQ(f.error.code, kIoChangedOnDisk);
+        EXPECT_EQ(f.error.code, IoErrorKind::ChangedOnDisk);
         EXPECT_EQ(test::ReadFileBytes(f.target), other);
         EXPECT_NE(other, "previous");
         // Neither a backup nor a temporary file: the other writer's folder is as it left it.
@@ -253,7 +254,7 @@ TEST(SafeSave, anotherWritersLockHeldThroughTheWaitIsReportedAndNothingIsReplace
     SaveGuard guard;
     guard.lockWaitMilliseconds = 0;
     EXPECT_FALSE(f.Save(BackupKind::Bak, &guard));
-    EXPECT_EQ(f.error.code, kIoWriterBusy);
+    EXPECT_EQ(f.error.code, IoErrorKind::WriterBusy);
     EXPECT_EQ(test::ReadFileBytes(f.target), "previous");
     EXPECT_EQ(f.Names(), std::vector<std::string>{"links.htm"});
     {

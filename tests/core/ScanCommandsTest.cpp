@@ -139,17 +139,17 @@ TEST(ScanCommands, programFiles_askFirstAndNoLeavesTheTableAlone) {
         test::WriteFileBytes(file, "http://a.b/");
         Fixture f;
         f.Choose(file);
-        f.messages.Answer(mb::kIdNo);
+        f.messages.Answer(Answer::No);
         EXPECT_FALSE(f.commands.ScanWithDialog(AddressKind::Url).has_value());
         ASSERT_EQ(f.messages.shown().size(), 1u);
         EXPECT_EQ(f.messages.shown()[0].text,
                   "「" + file + "」\nプログラムの可能性があります。\n開きますか？");
-        EXPECT_EQ(f.messages.shown()[0].style, mb::kStyleProgramWarning);
+        EXPECT_EQ(f.messages.shown()[0].style, kProgramWarningStyle);
         EXPECT_EQ(f.document.Table().RecordCount(), 0);
         EXPECT_EQ(f.progress.starts, 0);
 
         f.Choose(file);
-        f.messages.Answer(mb::kIdYes);
+        f.messages.Answer(Answer::Yes);
         f.commands.ScanFileForUrls();
         EXPECT_EQ(f.Addresses(), Addresses{"http://a.b/"});
     }
@@ -161,14 +161,14 @@ TEST(ScanCommands, unreadableFile_reportsTheErrorAndPutsTheDisplayBack) {
     TempDir dir;
     Fixture f;
     f.Choose(dir.Path().string()); // a folder
-    f.messages.Answer(mb::kIdOk);
+    f.messages.Answer(Answer::Ok);
     const auto outcome = f.commands.ScanWithDialog(AddressKind::Url);
     ASSERT_TRUE(outcome.has_value());
     EXPECT_FALSE(outcome->ok);
     ASSERT_EQ(f.messages.shown().size(), 1u);
     EXPECT_EQ(f.messages.shown()[0].text,
               "「" + dir.Path().string() + "」\nﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません");
-    EXPECT_EQ(f.messages.shown()[0].style, mb::kStyleError);
+    EXPECT_EQ(f.messages.shown()[0].style, kErrorStyle);
     EXPECT_EQ(f.progress.ends, 1);
     EXPECT_EQ(f.cursor.depth, 0);
     EXPECT_FALSE(f.document.IsModified());
@@ -184,11 +184,11 @@ TEST(ScanCommands, programSignatures_askLikeProgramNames) {
         EXPECT_TRUE(IsProgramFile(file));
         Fixture f;
         f.Choose(file);
-        f.messages.Answer(mb::kIdNo);
+        f.messages.Answer(Answer::No);
         EXPECT_FALSE(f.commands.ScanWithDialog(AddressKind::Url).has_value());
         ASSERT_EQ(f.messages.shown().size(), 1u);
         EXPECT_EQ(f.messages.shown()[0].text, ProgramWarningText(file));
-        EXPECT_EQ(f.messages.shown()[0].style, mb::kStyleProgramWarning);
+        EXPECT_EQ(f.messages.shown()[0].style, kProgramWarningStyle);
         EXPECT_EQ(f.document.Table().RecordCount(), 0);
     }
     for (const char* text : {"", "M", "MOZ",
@@ -211,7 +211,7 @@ TEST(ScanCommands, namesThatAreNoFile_areRefusedNamingThemWithoutReading) {
         SCOPED_TRACE(path);
         Fixture f;
         f.Choose(path);
-        f.messages.Answer(mb::kIdOk);
+        f.messages.Answer(Answer::Ok);
         const auto outcome = f.commands.ScanWithDialog(AddressKind::Email);
         ASSERT_TRUE(outcome.has_value());
         EXPECT_FALSE(outcome->ok);

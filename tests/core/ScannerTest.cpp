@@ -1,3 +1,4 @@
+#include "IoCodeOutput.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "core/EmailScanner.h"
@@ -353,20 +354,20 @@ TEST(ScanFeeder, fileErrorsGiveTheProgramsCodes) {
     UrlScanner scanner(sink);
     NullProgress progress;
     ScanFeeder feeder(scanner, progress);
-    int code = 0;
+    IoCode code;
     EXPECT_FALSE(feeder.FeedFile(dir.File("missing.txt"), code));
-    EXPECT_EQ(code, 2);
+    EXPECT_EQ(code, IoErrorKind::NotFound);
     EXPECT_FALSE(feeder.FeedFile(dir.Path().string(), code));
-    EXPECT_EQ(code, kIoIsFolder);
+    EXPECT_EQ(code, IoErrorKind::IsFolder);
     EXPECT_FALSE(feeder.FeedFile("/dev/zero", code, true)); // a device, not a stream
-    EXPECT_EQ(code, kIoNotRegularFile);
+    EXPECT_EQ(code, IoErrorKind::NotRegularFile);
     const std::string locked = dir.File("locked.txt");
     test::WriteFileBytes(locked, "http://a.b/");
 #if LINKHIVE_POSIX_TESTS
     ::chmod(locked.c_str(), 0);
     if (::geteuid() != 0) { // root reads anything
         EXPECT_FALSE(feeder.FeedFile(locked, code));
-        EXPECT_EQ(code, 5);
+        EXPECT_EQ(code, IoErrorKind::AccessDenied);
     }
     ::chmod(locked.c_str(), 0644);
 #endif

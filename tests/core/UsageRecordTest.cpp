@@ -1,7 +1,7 @@
 #include "core/UsageRecord.h"
 
 #include "TestEnvironment.h"
-#include "platform/Registry.h"
+#include "util/MemorySettingsStore.h"
 #include "util/SettingKeys.h"
 
 #include <gtest/gtest.h>
@@ -82,73 +82,73 @@ struct FakeClock {
 
 class UsageRecordTest : public ::testing::Test {
 protected:
-    test::ScopedSettingsFile m_settings;
+    MemorySettingsStore m_settings;
     FakeClock m_clock;
 };
 
 TEST_F(UsageRecordTest, firstStart_writesCountDayVersionAndPath) {
-    UsageRecord record(m_clock.Fn());
+    UsageRecord record(m_settings, m_clock.Fn());
     record.RecordStart();
-    EXPECT_EQ(keys::kNumber.Read(), "1");
-    EXPECT_NE(keys::kInstDay.ReadOr(""), "");
-    EXPECT_EQ(keys::kVersion.Read(), "Tessella Tool   Ver1.00");
-    EXPECT_NE(keys::kExeName.Read(), "");
-    EXPECT_EQ(keys::kAllTime.ReadOr("none"), "none");
-    EXPECT_EQ(keys::kLastEndDay.ReadOr("none"), "none");
+    EXPECT_EQ(keys::kNumber.Read(m_settings), "1");
+    EXPECT_NE(keys::kInstDay.ReadOr(m_settings, ""), "");
+    EXPECT_EQ(keys::kVersion.Read(m_settings), "Tessella Tool   Ver1.00");
+    EXPECT_NE(keys::kExeName.Read(m_settings), "");
+    EXPECT_EQ(keys::kAllTime.ReadOr(m_settings, "none"), "none");
+    EXPECT_EQ(keys::kLastEndDay.ReadOr(m_settings, "none"), "none");
     EXPECT_EQ(record.StartTime(), m_clock.now);
 }
 
 TEST_F(UsageRecordTest, threeStarts_countThreeAndKeepTheFirstDay) {
-    UsageRecord first(m_clock.Fn());
+    UsageRecord first(m_settings, m_clock.Fn());
     first.RecordStart();
-    const std::string instDay = keys::kInstDay.Read();
+    const std::string instDay = keys::kInstDay.Read(m_settings);
     m_clock.now += 1;
-    UsageRecord(m_clock.Fn()).RecordStart();
-    UsageRecord(m_clock.Fn()).RecordStart();
-    EXPECT_EQ(keys::kNumber.Read(), "3");
-    EXPECT_EQ(keys::kInstDay.Read(), instDay);
+    UsageRecord(m_settings, m_clock.Fn()).RecordStart();
+    UsageRecord(m_settings, m_clock.Fn()).RecordStart();
+    EXPECT_EQ(keys::kNumber.Read(m_settings), "3");
+    EXPECT_EQ(keys::kInstDay.Read(m_settings), instDay);
 }
 
 TEST_F(UsageRecordTest, ninetyMinutesAfterTwoHours_storesThreeAndAHalf) {
-    keys::kAllTime.Write("2");
-    UsageRecord record(m_clock.Fn());
+    keys::kAllTime.Write(m_settings, "2");
+    UsageRecord record(m_settings, m_clock.Fn());
     record.RecordStart();
     m_clock.now += 90.0 / (24 * 60);
     record.RecordExit();
     double total = 0;
-    ASSERT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), total));
+    ASSERT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(m_settings), total));
     EXPECT_NEAR(total, 3.5, 1e-9);
-    EXPECT_NE(keys::kLastStartDay.ReadOr(""), "");
-    EXPECT_NE(keys::kLastEndDay.ReadOr(""), "");
+    EXPECT_NE(keys::kLastStartDay.ReadOr(m_settings, ""), "");
+    EXPECT_NE(keys::kLastEndDay.ReadOr(m_settings, ""), "");
 }
 
 TEST_F(UsageRecordTest, clockSetBack_addsNothing) {
-    keys::kAllTime.Write("2");
-    UsageRecord record(m_clock.Fn());
+    keys::kAllTime.Write(m_settings, "2");
+    UsageRecord record(m_settings, m_clock.Fn());
     record.RecordStart();
     m_clock.now -= 1.0 / 24;
     record.RecordExit();
-    EXPECT_EQ(keys::kAllTime.Read(), "2");
+    EXPECT_EQ(keys::kAllTime.Read(m_settings), "2");
 }
 
 TEST_F(UsageRecordTest, exitWithoutRecordedStart_addsNoTime) {
-    keys::kAllTime.Write("2");
-    UsageRecord record(m_clock.Fn());
+    keys::kAllTime.Write(m_settings, "2");
+    UsageRecord record(m_settings, m_clock.Fn());
     record.RecordExit();
-    EXPECT_EQ(keys::kAllTime.Read(), "2");
-    EXPECT_EQ(keys::kLastStartDay.ReadOr("none"), "none");
+    EXPECT_EQ(keys::kAllTime.Read(m_settings), "2");
+    EXPECT_EQ(keys::kLastStartDay.ReadOr(m_settings, "none"), "none");
 }
 
 TEST_F(UsageRecordTest, damagedStoredNumbers_countAsMissing) {
-    keys::kNumber.Write("many");
-    keys::kAllTime.Write("lots");
-    UsageRecord record(m_clock.Fn());
+    keys::kNumber.Write(m_settings, "many");
+    keys::kAllTime.Write(m_settings, "lots");
+    UsageRecord record(m_settings, m_clock.Fn());
     record.RecordStart();
-    EXPECT_EQ(keys::kNumber.Read(), "2");
+    EXPECT_EQ(keys::kNumber.Read(m_settings), "2");
     m_clock.now += 1.0 / 24;
     record.RecordExit();
     double total = 0;
-    ASSERT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(), total));
+    ASSERT_TRUE(ParseGeneralNumber(keys::kAllTime.Read(m_settings), total));
     EXPECT_NEAR(total, 1.0, 1e-9);
 }
 

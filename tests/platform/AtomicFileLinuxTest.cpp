@@ -29,8 +29,8 @@ TEST(AtomicFile, largeFileWrittenInUnevenPiecesArrivesWhole) {
     const std::string target = dir.File("big.htm");
     const std::string bytes = Pattern(21 * 1024 * 1024 + 7);
     AtomicFile file;
-    int code = 0;
-    ASSERT_TRUE(file.Create(target, code)) << code;
+    lh::IoCode code;
+    ASSERT_TRUE(file.Create(target, code)) << static_cast<int>(code.kind);
     // Small writes through the stream's buffer and blocks larger than it, over several steps
     // at which the system is asked to start writing back.
     const std::size_t pieces[] = {1, 4095, 300000, 3 * 1024 * 1024 + 1, 17, 1 << 20};
@@ -40,9 +40,9 @@ TEST(AtomicFile, largeFileWrittenInUnevenPiecesArrivesWhole) {
         ASSERT_EQ(std::fwrite(bytes.data() + at, 1, n, file.Stream()), n);
         at += n;
     }
-    ASSERT_TRUE(file.Finish(code)) << code;
+    ASSERT_TRUE(file.Finish(code)) << static_cast<int>(code.kind);
     EXPECT_EQ(file.Identity().size, static_cast<std::int64_t>(bytes.size()));
-    ASSERT_TRUE(file.Commit(code)) << code;
+    ASSERT_TRUE(file.Commit(code)) << static_cast<int>(code.kind);
     EXPECT_TRUE(lh::test::ReadFileBytes(target) == bytes);
 }
 
@@ -65,12 +65,12 @@ TEST(AtomicFile, writeThatTheSystemRefusesFailsTheSaveAndLeavesTheTarget) {
     bool finished = true;
     {
         AtomicFile file;
-        int code = 0;
+        lh::IoCode code;
         if (file.Create(target, code)) {
             const std::string bytes = Pattern(3 * 1024 * 1024);
             std::fwrite(bytes.data(), 1, bytes.size(), file.Stream());
             finished = file.Finish(code);
-            EXPECT_NE(code, 0);
+            EXPECT_NE(code.kind, lh::IoErrorKind::None);
         }
     }
     ::setrlimit(RLIMIT_FSIZE, &saved);

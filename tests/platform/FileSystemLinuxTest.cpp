@@ -1,3 +1,4 @@
+#include "IoCodeOutput.h"
 #include "TestEnvironment.h"
 #include "platform/FileSystem.h"
 
@@ -7,30 +8,33 @@
 #include <sys/stat.h>
 
 using namespace lh::platform;
+using lh::IoCode;
+using lh::IoErrorKind;
 using lh::test::ReadFileBytes;
 using lh::test::TempDir;
 using lh::test::WriteFileBytes;
 
 TEST(MapErrnoToIoCode, givesTheProgramsCodes) {
     struct Case {
-        int err, code;
+        int err;
+        IoCode code;
     };
     const Case cases[] = {
-        {0, 0},
-        {ENOENT, 2},
-        {ENOTDIR, 3},
-        {ENAMETOOLONG, 3},
-        {EMFILE, 4},
-        {ENFILE, 4},
-        {EACCES, 5},
-        {EPERM, 5},
-        {EROFS, 5},
-        {EISDIR, 5},
-        {ENOSPC, 101},
-        {EDQUOT, 101},
+        {0, IoErrorKind::None},
+        {ENOENT, IoErrorKind::NotFound},
+        {ENOTDIR, IoErrorKind::BadName},
+        {ENAMETOOLONG, IoErrorKind::BadName},
+        {EMFILE, IoErrorKind::TooManyOpenFiles},
+        {ENFILE, IoErrorKind::TooManyOpenFiles},
+        {EACCES, IoErrorKind::AccessDenied},
+        {EPERM, IoErrorKind::AccessDenied},
+        {EROFS, IoErrorKind::AccessDenied},
+        {EISDIR, IoErrorKind::AccessDenied},
+        {ENOSPC, IoErrorKind::DiskFull},
+        {EDQUOT, IoErrorKind::DiskFull},
         // Raw numbers would pass for other codes: EIO is 5, ENETUNREACH 101.
-        {EIO, kOtherIoErrorBase + EIO},
-        {ENETUNREACH, kOtherIoErrorBase + ENETUNREACH},
+        {EIO, {IoErrorKind::Other, kOtherIoErrorBase + EIO}},
+        {ENETUNREACH, {IoErrorKind::Other, kOtherIoErrorBase + ENETUNREACH}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MapErrnoToIoCode(c.err), c.code) << "errno " << c.err;
@@ -40,14 +44,14 @@ TEST(FileSystemErrors, lastFailureIsReportedAsItsCode) {
     TempDir dir;
     FileStat st;
     EXPECT_FALSE(StatFile(dir.File("missing"), st));
-    EXPECT_EQ(LastIoErrorCode(), 2);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::NotFound);
     EXPECT_FALSE(StatFile(dir.File(std::string(5000, 'n')), st));
-    EXPECT_EQ(LastIoErrorCode(), 3);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::BadName);
     WriteFileBytes(dir.File("plain"), "x");
     EXPECT_FALSE(StatFile(dir.File("plain/below"), st));
-    EXPECT_EQ(LastIoErrorCode(), 3);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::BadName);
     EXPECT_FALSE(StatFile("", st));
-    EXPECT_EQ(LastIoErrorCode(), 2);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::NotFound);
 }
 
 TEST(FileAttributes, mapReadOnlyHiddenAndFolders) {
@@ -87,9 +91,9 @@ TEST(RemoveAndRename, neverDestroyAReadOnlyFile) {
     ::chmod(locked.c_str(), 0444);
 
     EXPECT_FALSE(RemoveFile(locked));
-    EXPECT_EQ(LastIoErrorCode(), 5);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::AccessDenied);
     EXPECT_FALSE(RenameFile(other, locked));
-    EXPECT_EQ(LastIoErrorCode(), 5);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::AccessDenied);
     EXPECT_EQ(ReadFileBytes(locked), "keep");
     EXPECT_EQ(ReadFileBytes(other), "new");
 
@@ -100,7 +104,7 @@ TEST(RemoveAndRename, neverDestroyAReadOnlyFile) {
     // Writable targets are replaced, and removal of missing files fails with "not found".
     EXPECT_TRUE(RenameFile(other, dir.File("locked.htm")));
     EXPECT_FALSE(RemoveFile(dir.File("missing")));
-    EXPECT_EQ(LastIoErrorCode(), 2);
+    EXPECT_EQ(LastIoErrorCode(), IoErrorKind::NotFound);
 }
 
 TEST(PathPieces, neverSplitACharacter) {

@@ -19,23 +19,24 @@ public:
     struct Shown {
         std::string text;
         std::string caption;
-        int style;
+        MessageStyle style;
     };
 
-    void Answer(int id) { m_answers.push_back(id); }
-    int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
+    void Answer(lh::Answer answer) { m_answers.push_back(answer); }
+    lh::Answer ShowMessageBox(const std::string& text, const std::string& caption,
+                              MessageStyle style) override {
         m_shown.push_back({text, caption, style});
         if (m_answers.empty())
             throw std::logic_error("unexpected message box: " + text);
-        const int id = m_answers.front();
+        const lh::Answer answer = m_answers.front();
         m_answers.pop_front();
-        return id;
+        return answer;
     }
     const std::vector<Shown>& shown() const { return m_shown; }
     bool AllAnswered() const { return m_answers.empty(); }
 
 private:
-    std::deque<int> m_answers;
+    std::deque<lh::Answer> m_answers;
     std::vector<Shown> m_shown;
 };
 

@@ -1,6 +1,7 @@
 #include "util/Placement.h"
 
 #include "TestEnvironment.h"
+#include "util/MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -29,38 +30,40 @@ TEST(Placement, placedCoordinate_usesValuesOnScreenAndCentresTheRest) {
 }
 
 TEST(Placement, restore_readsEachWindowsOwnKeys) {
-    test::ScopedSettingsFile settings;
+    MemorySettingsStore settings;
     const Extent screen{1920, 1080};
     const Extent window{400, 300};
 
-    WindowPosition p = RestorePlacement(keys::kAboutPlacement, screen, window);
+    WindowPosition p = RestorePlacement(settings, keys::kAboutPlacement, screen, window);
     EXPECT_EQ(p.top, 390);
     EXPECT_EQ(p.left, 760);
 
-    ASSERT_TRUE(keys::kAboutTop.Write(15));
-    ASSERT_TRUE(keys::kAboutLeft.Write(1920));
-    p = RestorePlacement(keys::kAboutPlacement, screen, window);
+    ASSERT_TRUE(keys::kAboutTop.Write(settings, 15));
+    ASSERT_TRUE(keys::kAboutLeft.Write(settings, 1920));
+    p = RestorePlacement(settings, keys::kAboutPlacement, screen, window);
     EXPECT_EQ(p.top, 15);
     EXPECT_EQ(p.left, 760);
 
     // Another window's keys are untouched by the about box's.
-    p = RestorePlacement(keys::kSetBarPlacement, screen, window);
+    p = RestorePlacement(settings, keys::kSetBarPlacement, screen, window);
     EXPECT_EQ(p.top, 390);
 }
 
 TEST(Placement, store_writesTopAndLeftForTheNextRestore) {
-    test::ScopedSettingsFile settings;
-    EXPECT_TRUE(StorePlacement(keys::kSetOtherPlacement, {120, 340}));
-    EXPECT_EQ(keys::kSetOtherTop.Read(), 120);
-    EXPECT_EQ(keys::kSetOtherLeft.Read(), 340);
-    const WindowPosition p = RestorePlacement(keys::kSetOtherPlacement, {1024, 768}, {200, 100});
+    MemorySettingsStore settings;
+    EXPECT_TRUE(StorePlacement(settings, keys::kSetOtherPlacement, {120, 340}));
+    EXPECT_EQ(keys::kSetOtherTop.Read(settings), 120);
+    EXPECT_EQ(keys::kSetOtherLeft.Read(settings), 340);
+    const WindowPosition p =
+        RestorePlacement(settings, keys::kSetOtherPlacement, {1024, 768}, {200, 100});
     EXPECT_EQ(p.top, 120);
     EXPECT_EQ(p.left, 340);
 
     // A window moved off the top-left is stored as it is and centred on the next start.
-    EXPECT_TRUE(StorePlacement(keys::kMainPlacement, {-8, -8}));
-    EXPECT_EQ(keys::kMainTop.Read(), -8);
-    const WindowPosition main = RestorePlacement(keys::kMainPlacement, {1024, 768}, {200, 100});
+    EXPECT_TRUE(StorePlacement(settings, keys::kMainPlacement, {-8, -8}));
+    EXPECT_EQ(keys::kMainTop.Read(settings), -8);
+    const WindowPosition main =
+        RestorePlacement(settings, keys::kMainPlacement, {1024, 768}, {200, 100});
     EXPECT_EQ(main.top, 334);
     EXPECT_EQ(main.left, 412);
 }

@@ -115,7 +115,7 @@ bool CanNameAnonymousFiles() {
     return can;
 }
 
-bool CopyFileContents(const std::string& from, const std::string& to, int& errorCode) {
+bool CopyFileContents(const std::string& from, const std::string& to, IoCode& errorCode) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         errorCode = MapErrnoToIoCode(errno);
@@ -164,7 +164,7 @@ bool CopyFileContents(const std::string& from, const std::string& to, int& error
 // Makes `backup` a second name of the current `target`, replacing an older backup, so that the
 // target itself never goes away. Copies where the file system refuses hard links. An older
 // backup that is read-only is kept, and then no backup is made (false).
-bool KeepAsBackup(const std::string& target, const std::string& backup, int& errorCode) {
+bool KeepAsBackup(const std::string& target, const std::string& backup, IoCode& errorCode) {
     RemoveFile(backup);
     if (::link(target.c_str(), backup.c_str()) == 0)
         return true;
@@ -244,7 +244,7 @@ FileIdentity ReadFileIdentity(const std::string& path) {
 }
 
 bool ResolveSaveTarget(const std::string& path, std::string& resolved, bool& danglingLink,
-                       int& errorCode) {
+                       IoCode& errorCode) {
     danglingLink = false;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
@@ -267,7 +267,7 @@ AtomicFile::~AtomicFile() {
     Discard();
 }
 
-bool AtomicFile::Create(const std::string& target, int& errorCode) {
+bool AtomicFile::Create(const std::string& target, IoCode& errorCode) {
     Discard();
     m_target = target;
     RemoveStaleTemporaries(target);
@@ -319,11 +319,11 @@ bool AtomicFile::Create(const std::string& target, int& errorCode) {
         return false;
     }
     m_fd = fd;
-    errorCode = 0;
+    errorCode = {};
     return true;
 }
 
-bool AtomicFile::Finish(int& errorCode) {
+bool AtomicFile::Finish(IoCode& errorCode) {
     if (!m_stream) {
         errorCode = MapErrnoToIoCode(EBADF);
         return false;
@@ -363,18 +363,18 @@ bool AtomicFile::Finish(int& errorCode) {
     return ok;
 }
 
-bool AtomicFile::Commit(int& errorCode, const std::string& backup) {
+bool AtomicFile::Commit(IoCode& errorCode, const std::string& backup) {
     if (m_stream || m_tempName.empty()) {
         errorCode = MapErrnoToIoCode(EBADF);
         return false;
     }
     // The backup is a second link made before the rename, so the target's name never stands
     // empty; a read-only target is replaced only when it lives on as that.
-    int ignored = 0;
+    IoCode ignored;
     if (!backup.empty() && !KeepAsBackup(m_target, backup, ignored)) {
         FileStat st;
         if (StatFile(m_target, st) && st.attributes.readOnly) {
-            errorCode = 5;
+            errorCode = IoErrorKind::AccessDenied;
             return false;
         }
     }

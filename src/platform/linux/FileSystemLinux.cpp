@@ -187,38 +187,38 @@ std::string RuntimeDir() {
     return IsPrivateFolder(dir) ? dir : std::string();
 }
 
-int MapErrnoToIoCode(int err) {
+IoCode MapErrnoToIoCode(int err) {
     switch (err) {
     case 0:
-        return 0;
+        return IoErrorKind::None;
     case ENOENT:
-        return 2;
+        return IoErrorKind::NotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
     case ELOOP:
     case EILSEQ:
-        return 3;
+        return IoErrorKind::BadName;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return IoErrorKind::TooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
     case EBUSY:
     case EISDIR: // opening a folder as a file is refused like this on Windows
-        return 5;
+        return IoErrorKind::AccessDenied;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return 101;
+        return IoErrorKind::DiskFull;
     default:
-        return kOtherIoErrorBase + err;
+        return {IoErrorKind::Other, kOtherIoErrorBase + err};
     }
 }
 
-int LastIoErrorCode() {
+IoCode LastIoErrorCode() {
     return MapErrnoToIoCode(g_lastError);
 }
 

@@ -41,8 +41,8 @@ InputKind InputKindOf(const std::string& path) {
 }
 
 std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& kind,
-                         int& errorCode) {
-    errorCode = 0;
+                         IoCode& errorCode) {
+    errorCode = {};
     // Looked at before the open, so a device is never opened at all (opening some has effects).
     kind = InputKindOf(path);
     if (kind == InputKind::Folder || kind == InputKind::Device ||
@@ -54,7 +54,7 @@ std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& 
         errorCode = MapErrnoToIoCode(errno);
         return nullptr;
     }
-    const auto fail = [&](int code) -> std::FILE* {
+    const auto fail = [&](IoCode code) -> std::FILE* {
         errorCode = code;
         ::close(fd);
         return nullptr;
@@ -64,7 +64,7 @@ std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& 
         return fail(MapErrnoToIoCode(errno));
     kind = KindOfMode(st.st_mode);
     if (kind != InputKind::Regular && !(kind == InputKind::Stream && acceptStream))
-        return fail(0);
+        return fail({});
     if (kind == InputKind::Stream && !AwaitWriter(fd))
         return fail(MapErrnoToIoCode(errno));
     const int flags = ::fcntl(fd, F_GETFL);

@@ -16,7 +16,7 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kReplaceFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
 
-bool Fail(int& errorCode, DWORD error) {
+bool Fail(IoCode& errorCode, DWORD error) {
     errorCode = win::IoCodeOf(error);
     return false;
 }
@@ -124,7 +124,7 @@ bool HeldByAnother(const std::wstring& file) {
 // not empty. The system's replace is one step and keeps what belongs to the file rather than to
 // its bytes: attributes such as hidden, its permissions and its other streams.
 bool ReplaceExisting(const std::string& from, const std::string& to, const std::string& backup,
-                     DWORD previous, int& errorCode) {
+                     DWORD previous, IoCode& errorCode) {
     const std::wstring target = win::WidePath(to);
     if (HeldByAnother(target))
         return Fail(errorCode, ERROR_SHARING_VIOLATION);
@@ -199,7 +199,7 @@ FileIdentity ReadFileIdentity(const std::string& path) {
 }
 
 bool ResolveSaveTarget(const std::string& path, std::string& resolved, bool& danglingLink,
-                       int& errorCode) {
+                       IoCode& errorCode) {
     danglingLink = false;
     const std::wstring wide = win::WidePath(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
@@ -237,7 +237,7 @@ AtomicFile::~AtomicFile() {
     Discard();
 }
 
-bool AtomicFile::Create(const std::string& target, int& errorCode) {
+bool AtomicFile::Create(const std::string& target, IoCode& errorCode) {
     Discard();
     m_target = target;
     // Made by hand rather than by the system's temporary-name service, which is limited to
@@ -263,17 +263,17 @@ bool AtomicFile::Create(const std::string& target, int& errorCode) {
             if (fd >= 0)
                 ::_close(fd);
             Discard();
-            errorCode = 4;
+            errorCode = IoErrorKind::TooManyOpenFiles;
             return false;
         }
-        errorCode = 0;
+        errorCode = {};
         return true;
     }
-    errorCode = 5;
+    errorCode = IoErrorKind::AccessDenied;
     return false;
 }
 
-bool AtomicFile::Finish(int& errorCode) {
+bool AtomicFile::Finish(IoCode& errorCode) {
     if (!m_stream) {
         errorCode = MapErrnoToIoCode(EBADF);
         return false;
@@ -291,7 +291,7 @@ bool AtomicFile::Finish(int& errorCode) {
     return ok;
 }
 
-bool AtomicFile::Commit(int& errorCode, const std::string& backup) {
+bool AtomicFile::Commit(IoCode& errorCode, const std::string& backup) {
     if (m_stream || m_tempName.empty()) {
         errorCode = MapErrnoToIoCode(EBADF);
         return false;

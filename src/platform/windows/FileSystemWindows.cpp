@@ -206,35 +206,35 @@ std::string RuntimeDir() {
     return WithoutTrailingSeparator(WideToUtf8(std::wstring_view(buf, n)));
 }
 
-int MapErrnoToIoCode(int err) {
+IoCode MapErrnoToIoCode(int err) {
     switch (err) {
     case 0:
-        return 0;
+        return IoErrorKind::None;
     case ENOENT:
-        return 2;
+        return IoErrorKind::NotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
     case EILSEQ:
-        return 3;
+        return IoErrorKind::BadName;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return IoErrorKind::TooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case EBUSY:
     case EISDIR:
-        return 5;
+        return IoErrorKind::AccessDenied;
     case ENOSPC:
     case EFBIG:
-        return 101;
+        return IoErrorKind::DiskFull;
     default:
-        return kOtherIoErrorBase + err;
+        return {IoErrorKind::Other, kOtherIoErrorBase + err};
     }
 }
 
-int LastIoErrorCode() {
+IoCode LastIoErrorCode() {
     return win::IoCodeOf(g_lastError);
 }
 

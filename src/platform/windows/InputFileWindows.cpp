@@ -37,8 +37,8 @@ InputKind InputKindOf(const std::string& path) {
 }
 
 std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& kind,
-                         int& errorCode) {
-    errorCode = 0;
+                         IoCode& errorCode) {
+    errorCode = {};
     kind = InputKindOf(path);
     if (kind == InputKind::Folder || path.empty())
         return nullptr;
@@ -58,13 +58,13 @@ std::FILE* OpenInputFile(const std::string& path, bool acceptStream, InputKind& 
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
     if (fd < 0) {
         ::CloseHandle(h);
-        errorCode = 4;
+        errorCode = IoErrorKind::TooManyOpenFiles;
         return nullptr;
     }
     std::FILE* f = ::_fdopen(fd, "rb");
     if (!f) {
         ::_close(fd);
-        errorCode = 4;
+        errorCode = IoErrorKind::TooManyOpenFiles;
     }
     return f;
 }

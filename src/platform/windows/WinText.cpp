@@ -48,24 +48,31 @@ std::string EnvironmentText(const wchar_t* name) {
     return WideToUtf8(value);
 }
 
-int IoCodeOf(DWORD error) noexcept {
+IoCode IoCodeOf(DWORD error) noexcept {
     switch (error) {
+    case ERROR_SUCCESS:
+        return IoErrorKind::None;
+    case ERROR_FILE_NOT_FOUND:
+        return IoErrorKind::NotFound;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return IoErrorKind::TooManyOpenFiles;
+    case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:         // 123
     case ERROR_BAD_PATHNAME:         // 161
     case ERROR_FILENAME_EXCED_RANGE: // 206
     case ERROR_DIRECTORY:            // 267
     case ERROR_INVALID_DRIVE:
-        return 3;
+        return IoErrorKind::BadName;
+    case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-        return 5;
+        return IoErrorKind::AccessDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        return 101;
+        return IoErrorKind::DiskFull;
     default:
-        // 2 (not found), 4 (too many open files) and 5 (access denied) are the program's codes.
-        return static_cast<int>(error);
+        return {IoErrorKind::Other, static_cast<int>(error)};
     }
 }
 

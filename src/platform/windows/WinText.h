@@ -9,6 +9,8 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include "platform/IoCode.h"
+
 #include <string>
 #include <string_view>
 #include <windows.h>
@@ -23,8 +25,7 @@ std::wstring WidePath(std::string_view path);
 // An environment variable as UTF-8; empty when it is not set.
 std::string EnvironmentText(const wchar_t* name);
 
-// The program's I/O code for a system error: 2 not found, 3 bad name, 4 too many open files,
-// 5 access denied, 101 disk full; other codes pass unchanged.
-int IoCodeOf(DWORD error) noexcept;
+// What a system error means to the program: its kind, or Other with the error's number.
+IoCode IoCodeOf(DWORD error) noexcept;
 
 } // namespace lh::platform::win

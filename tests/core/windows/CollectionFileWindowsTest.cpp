@@ -1,3 +1,4 @@
+#include "IoCodeOutput.h"
 #include "TestEnvironment.h"
 #include "core/CollectionFile.h"
 #include "core/ScanCommands.h"
@@ -125,7 +126,7 @@ TEST(CollectionSaveWindows, collectionHeldByAnotherProgramCannotBeReplaced) {
     const bool saved = f.Save();
     ::CloseHandle(held);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(f.error.code, kIoCannotReplace);
+    EXPECT_EQ(f.error.code, IoErrorKind::CannotReplace);
     EXPECT_EQ(IoErrorText(f.error.code), "ファイルのオープンに失敗しました。");
     EXPECT_EQ(test::ReadFileBytes(f.target), "previous");
     EXPECT_EQ(NamesIn(f.dir.Path().string()), std::vector<std::string>{"links.htm"});

@@ -50,7 +50,7 @@ TEST(LaunchWindows, addressOutsideAsciiArrivesAsItsCharacters) {
 // a quoted name with a blank intact.
 TEST(LaunchWindows, programArgumentsArriveOneByOne) {
     test::ScriptedMessageBox questions;
-    questions.Answer(mb::kIdYes);
+    questions.Answer(Answer::Yes);
     EXPECT_EQ(ArgumentsReceived(Recorder() + " -a -b C:\\out\\ \"C:\\my dir\\\"", {},
                                 std::move(questions)),
               "-a\n-b\nC:\\out\\\nC:\\my dir\\\n");

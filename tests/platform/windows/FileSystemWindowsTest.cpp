@@ -1,12 +1,15 @@
+#include "IoCodeOutput.h"
 #include "TestEnvironment.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InputFile.h"
 #include "platform/InstanceGuard.h"
 #include "platform/WideText.h"
+#include "platform/windows/WinText.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <windows.h>
 
 using namespace lh;
@@ -14,7 +17,7 @@ using platform::Utf8ToWide;
 
 namespace {
 
-std::FILE* OpenToRead(const std::string& path, int& code) {
+std::FILE* OpenToRead(const std::string& path, IoCode& code) {
     platform::InputKind kind = platform::InputKind::Missing;
     return platform::OpenInputFile(path, false, kind, code);
 }
@@ -39,11 +42,11 @@ TEST(FileSystemWindows, namesInAnyScriptAreFoundWhateverTheSystemCodePage) {
         ASSERT_TRUE(platform::StatFile(path, st)) << path;
         EXPECT_EQ(st.size, 5);
         EXPECT_TRUE(platform::IsRegularFile(path));
-        int code = -1;
+        IoCode code{IoErrorKind::Other, -1};
         std::FILE* f = OpenToRead(path, code);
         ASSERT_NE(f, nullptr) << path;
         std::fclose(f);
-        EXPECT_EQ(code, 0);
+        EXPECT_EQ(code, IoErrorKind::None);
         EXPECT_EQ(platform::FileNamePart(path), name);
     }
 }
@@ -54,7 +57,7 @@ TEST(FileSystemWindows, pathsBeyond260CharactersWork) {
     const std::string path = folder + "\\links.htm";
     ASSERT_GT(path.size(), 300u);
 
-    int code = 0;
+    IoCode code;
     platform::AtomicFile file;
     ASSERT_TRUE(file.Create(path, code)) << "code " << code;
     std::fputs("<HTML>", file.Stream());
@@ -104,19 +107,37 @@ TEST(FileSystemWindows, badNameErrorsMapToTheProgramsCode) {
     const std::string badNames[] = {dir.File("a<b>.htm"), dir.File("a|b.htm"),
                                     dir.File("a<b>\\links.htm"), dir.File("plain.txt\\links.htm")};
     for (const std::string& bad : badNames) {
-        int code = 0;
+        IoCode code;
         EXPECT_EQ(OpenToRead(bad, code), nullptr);
-        EXPECT_EQ(code, 3) << bad;
+        EXPECT_EQ(code, IoErrorKind::BadName) << bad;
         platform::FileStat st;
         EXPECT_FALSE(platform::StatFile(bad, st));
-        EXPECT_EQ(platform::LastIoErrorCode(), 3) << bad;
+        EXPECT_EQ(platform::LastIoErrorCode(), IoErrorKind::BadName) << bad;
     }
     for (const std::string& target : {dir.File("a<b>\\links.htm"), dir.File("plain.txt\\x.htm")}) {
-        int code = 0;
+        IoCode code;
         platform::AtomicFile file;
         EXPECT_FALSE(file.Create(target, code));
-        EXPECT_EQ(code, 3) << target;
+        EXPECT_EQ(code, IoErrorKind::BadName) << target;
     }
+}
+
+// System errors without a kind of their own keep their number for the message, and no number
+// passes for a kind it does not mean (101 is a semaphore error here, not a full disk).
+TEST(FileSystemWindows, systemErrorsMapToKinds) {
+    const std::pair<DWORD, IoCode> cases[] = {
+        {ERROR_SUCCESS, IoErrorKind::None},
+        {ERROR_FILE_NOT_FOUND, IoErrorKind::NotFound},
+        {ERROR_PATH_NOT_FOUND, IoErrorKind::BadName},
+        {ERROR_TOO_MANY_OPEN_FILES, IoErrorKind::TooManyOpenFiles},
+        {ERROR_ACCESS_DENIED, IoErrorKind::AccessDenied},
+        {ERROR_SHARING_VIOLATION, IoErrorKind::AccessDenied},
+        {ERROR_DISK_FULL, IoErrorKind::DiskFull},
+        {ERROR_EXCL_SEM_ALREADY_OWNED, {IoErrorKind::Other, 101}},
+        {ERROR_NOT_ENOUGH_QUOTA, {IoErrorKind::Other, 1816}},
+    };
+    for (const auto& [error, code] : cases)
+        EXPECT_EQ(platform::win::IoCodeOf(error), code) << error;
 }
 
 TEST(FileSystemWindows, programPathAndFoldersComeAsUtf8) {

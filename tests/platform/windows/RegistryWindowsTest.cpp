@@ -2,8 +2,8 @@
 #include "TestEnvironment.h"
 #include "platform/Registry.h"
 #include "platform/WideText.h"
+#include "util/RegistrySettingsStore.h"
 #include "util/SettingKeys.h"
-#include "util/Settings.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,6 +11,11 @@
 using namespace lh;
 
 namespace {
+
+RegistrySettingsStore& UserStore() {
+    static RegistrySettingsStore store;
+    return store;
+}
 
 constexpr const char* kSetupKey = "\\Software\\Tessella\\Linkhive\\Setup";
 
@@ -56,26 +61,26 @@ TEST_F(RegistryWindows, textCp932CannotHoldReadsAsTheDefault) {
 // Paths are UTF-8 and keep characters code page 932 has no form for.
 TEST_F(RegistryWindows, pathsKeepEveryScript) {
     const std::string path = "C:\\資料\\café 한.htm";
-    ASSERT_TRUE(keys::kEndFile.Write(path));
-    EXPECT_EQ(keys::kEndFile.Read(), path);
+    ASSERT_TRUE(keys::kEndFile.Write(UserStore(), path));
+    EXPECT_EQ(keys::kEndFile.Read(UserStore()), path);
     EXPECT_EQ(RawText(L"Software\\Tessella\\Linkhive\\History", L"EndFile"),
               platform::Utf8ToWide(path));
-    EXPECT_EQ(keys::kOpenDir.Read(), platform::ProgramDir()); // unset: the default
+    EXPECT_EQ(keys::kOpenDir.Read(UserStore()), platform::ProgramDir()); // unset: the default
 }
 
 TEST_F(RegistryWindows, integersAndSubKeysAsTheRegistryHasThem) {
     EXPECT_FALSE(platform::RegKeyHasSubKeys(platform::RootHive::CurrentUser, kProgramKey));
-    ASSERT_TRUE(WriteSetInteger("Position", "MainTop", -1));
-    EXPECT_EQ(ReadSetInteger("Position", "MainTop", 7), -1);
-    EXPECT_EQ(ReadSetString("Position", "MainTop", "text"), "text"); // wrong type: default
+    ASSERT_TRUE(UserStore().WriteInteger("Position", "MainTop", -1));
+    EXPECT_EQ(UserStore().ReadInteger("Position", "MainTop", 7), -1);
+    EXPECT_EQ(UserStore().ReadText("Position", "MainTop", "text"), "text"); // wrong type: default
     EXPECT_TRUE(platform::RegKeyHasSubKeys(platform::RootHive::CurrentUser, kProgramKey));
 }
 
 // Tests write a stand-in for the current user's hive; the real one is never touched.
 TEST(RegistryRedirection, testsNeverWriteTheRealHive) {
     const std::string marker = "marker-" + std::to_string(::GetCurrentProcessId());
-    ASSERT_TRUE(WriteSetInteger("OtherSet", marker, 1));
-    EXPECT_EQ(ReadSetInteger("OtherSet", marker, 0), 1);
+    ASSERT_TRUE(UserStore().WriteInteger("OtherSet", marker, 1));
+    EXPECT_EQ(UserStore().ReadInteger("OtherSet", marker, 0), 1);
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     DWORD value = 0;
     DWORD size = sizeof value;
