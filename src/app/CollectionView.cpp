@@ -11,7 +11,7 @@
 namespace lh {
 
 CollectionView::CollectionView(QWidget* parent) : QTableView(parent) {
-    setObjectName(QStringLiteral("StringGrid1"));
+    setObjectName(QStringLiteral("collectionGrid"));
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setSelectionBehavior(QAbstractItemView::SelectItems);
