@@ -278,9 +278,13 @@ bool AtomicFile::Finish(IoCode& errorCode) {
         errorCode = MapErrnoToIoCode(EBADF);
         return false;
     }
-    bool ok = std::fflush(m_stream) == 0 && ::_commit(::_fileno(m_stream)) == 0;
+    // A write refused on the way (a full disk) leaves its mark on the stream even when the
+    // writer did not look at what fwrite returned: such a file is never finished.
+    errno = 0;
+    bool ok =
+        std::fflush(m_stream) == 0 && !std::ferror(m_stream) && ::_commit(::_fileno(m_stream)) == 0;
     if (!ok)
-        errorCode = MapErrnoToIoCode(errno);
+        errorCode = MapErrnoToIoCode(errno ? errno : EIO);
     if (std::fclose(m_stream) != 0 && ok) {
         ok = false;
         errorCode = MapErrnoToIoCode(errno);
