@@ -3,7 +3,6 @@
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
-#include "core/RecordCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -147,22 +146,4 @@ TEST_F(UndoKeys, theMenuCommandStoresAnOpenEditFirstAndUndoesIt) {
     EXPECT_EQ(Text(0, kName), "earlier") << "only the step of the open edit is undone";
     EXPECT_TRUE(w->Doc().Edits().CanRedo());
     EXPECT_TRUE(Marked());
-}
-
-TEST_F(UndoKeys, deleteAndInsertOfRecordsAreUndone) {
-    Select(1, kAddress);
-    boxes.Answer(Answer::Yes);
-    w->DeleteRecord();
-    Select(0, kName);
-    w->InsertRecord();
-    ASSERT_EQ(w->Doc().Table().RecordCount(), 3);
-    EXPECT_EQ(w->Actions().undo->text(), QStringLiteral("元に戻す(&Z) - ﾚｺｰﾄﾞ挿入"));
-    Press(Qt::Key_Z, Qt::ControlModifier);
-    Press(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_EQ(w->Doc().Table().RecordCount(), 3);
-    EXPECT_EQ(Text(0, kAddress), "http://a/");
-    EXPECT_EQ(Text(1, kAddress), "http://b/");
-    EXPECT_EQ(Text(2, kAddress), "http://c/");
-    EXPECT_EQ(w->Model()->rowCount(), 4);
-    EXPECT_FALSE(Marked());
 }
