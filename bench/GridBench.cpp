@@ -4,11 +4,13 @@
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "core/Document.h"
+#include "core/RecordsAddedStep.h"
 #include "core/TableStore.h"
 
 #include <QApplication>
 #include <QScrollBar>
 #include <benchmark/benchmark.h>
+#include <memory>
 #include <string>
 
 using namespace lh;
@@ -93,6 +95,29 @@ void BM_GridInsertAndDeleteNearTop(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GridInsertAndDeleteNearTop)->Unit(benchmark::kMillisecond);
+
+// A scan that appended 400,000 records to the million, undone and redone with the view
+// following each time.
+void BM_GridUndoAndRedoOfScan(benchmark::State& state) {
+    Grid& g = MillionGrid();
+    const TableStore::Row first = g.store.RecordCount();
+    constexpr int kScanned = 400000;
+    for (int i = 0; i < kScanned; ++i)
+        g.store.AppendRecord({}, "http://www.example.org/logs/" + std::to_string(i) + "/page.html",
+                             {}, {});
+    g.document.RecordStep(std::make_unique<RecordsAddedStep>("scan", first, kScanned));
+    g.view.scrollToBottom();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        g.document.Undo();
+        g.view.repaint();
+        g.document.Redo();
+        g.view.repaint();
+    }
+    g.document.Undo();
+    QApplication::processEvents();
+}
+BENCHMARK(BM_GridUndoAndRedoOfScan)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

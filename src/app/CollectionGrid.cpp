@@ -8,9 +8,12 @@
 #include "core/TableLayout.h"
 
 #include <QAbstractProxyModel>
+#include <QAction>
 #include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <vector>
 
 namespace lh {
@@ -23,6 +26,12 @@ CollectionGrid::CollectionGrid(Document& document, MessageBoxService& messages, 
     m_delegate = new CollectionDelegate(m_view);
     m_view->setItemDelegate(m_delegate);
     connect(m_model, &CollectionModel::TextRefused, this, &CollectionGrid::ShowRefusal);
+    // Only while the grid itself has the focus: in the cell editor the key deletes characters.
+    auto* clearCells = new QAction(m_view);
+    clearCells->setShortcut(QKeySequence::Delete);
+    clearCells->setShortcutContext(Qt::WidgetShortcut);
+    m_view->addAction(clearCells);
+    connect(clearCells, &QAction::triggered, this, &CollectionGrid::ClearSelectedCells);
     FollowCurrentCell();
 }
 
@@ -103,6 +112,25 @@ void CollectionGrid::InsertRecord() {
     const int field = record >= 0 ? CurrentField() : TableStore::kName;
     if (lh::InsertRecord(m_document, record))
         SetCurrentCell(record, field); // the new empty record, not the one pushed down
+}
+
+void CollectionGrid::ClearSelectedCells() {
+    QModelIndexList chosen = m_view->selectionModel()->selectedIndexes();
+    if (chosen.isEmpty() && m_view->currentIndex().isValid())
+        chosen.push_back(m_view->currentIndex());
+    std::vector<CellRef> cells;
+    cells.reserve(static_cast<std::size_t>(chosen.size()));
+    for (const QModelIndex& index : chosen) {
+        const TableStore::Row record = m_model->RecordAt(index);
+        const int field = m_model->FieldAt(index);
+        if (record >= 0 && field >= 0)
+            cells.push_back({record, field});
+    }
+    // In document order, so undo shows the topmost cell.
+    std::sort(cells.begin(), cells.end(), [](const CellRef& a, const CellRef& b) {
+        return a.record != b.record ? a.record < b.record : a.field < b.field;
+    });
+    ClearCells(m_document, cells);
 }
 
 void CollectionGrid::ShowFirstCell() {

@@ -51,6 +51,9 @@ public:
     // The record commands on the current row; the current cell stays in its row.
     void DeleteRecord();
     void InsertRecord();
+    // The Delete key outside the cell editor: empties the selected cells (else the current
+    // one) as one undoable step.
+    void ClearSelectedCells();
 
     // A new or loaded table: the first cell becomes current without a word in the position
     // panel until the user has chosen a cell once, and the top left comes into view.

@@ -55,8 +55,17 @@ void CollectionView::setModel(QAbstractItemModel* model) {
         return;
     connect(model, &QAbstractItemModel::rowsInserted, this, &CollectionView::FitNumberColumn);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &CollectionView::FitNumberColumn);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &CollectionView::LayOutAfterRemoval);
     connect(model, &QAbstractItemModel::modelReset, this, &CollectionView::FitNumberColumn);
     FitNumberColumn();
+}
+
+void CollectionView::LayOutAfterRemoval() {
+    // Until the delayed layout runs, the scroll position may lie past the last row (an undone
+    // scan takes its whole block from the end), and a paint then draws every row heading.
+    const QHeaderView* rows = verticalHeader();
+    if (rows->offset() > std::max(0, rows->length() - viewport()->height()))
+        executeDelayedItemsLayout();
 }
 
 void CollectionView::SetCornerText(const QString& text) {

@@ -44,6 +44,7 @@ protected:
 
 private:
     void PaintCorner(QAbstractButton* corner);
+    void LayOutAfterRemoval();
 
     QAbstractButton* m_corner = nullptr;
     QString m_cornerText;

@@ -35,6 +35,9 @@ struct MainActions {
     QAction* exit = nullptr;
 
     QMenu* editMenu = nullptr;
+    // Their texts name the step they apply; Document state changes update them.
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
     QAction* deleteRecord = nullptr;
     QAction* insertRecord = nullptr;
     QAction* scanUrls = nullptr;

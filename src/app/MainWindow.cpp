@@ -144,6 +144,8 @@ void MainWindow::MarkModified() {
 void MainWindow::ClearTable() {
     m_grid->FinishEditing();
     m_doc.Table().Clear();
+    // The steps were made on records that are gone.
+    m_doc.ClearHistory();
 }
 
 void MainWindow::UpdateReloadCommand(bool enabled) {

@@ -57,8 +57,11 @@ void MainWindow::dropEvent(QDropEvent* event) {
         this,
         [this, files = std::move(files), links = std::move(links)] {
             RunCommand(OpenEditor::Commit, [&] {
+                // Whatever one drop brought is undone at once.
+                m_doc.BeginStepGroup(kDropStepName);
                 DropFiles(files);
                 DropLinks(links);
+                m_doc.EndStepGroup();
             });
         },
         Qt::QueuedConnection);

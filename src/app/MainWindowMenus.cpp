@@ -1,3 +1,4 @@
+#include "CollectionGrid.h"
 #include "CollectionView.h"
 #include "DisplayFontAndTitle.h"
 #include "MainWindow.h"
@@ -8,6 +9,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 
 namespace lh {
 
@@ -37,6 +39,17 @@ constexpr EncodingMenuEntry kEncodingMenu[] = {
     {"UTF-8", EncodingChoice::Utf8},    {"UTF-16", EncodingChoice::Utf16},
     {"EUC-JP", EncodingChoice::EucJp},  {"ISO-2022-JP", EncodingChoice::Iso2022Jp},
 };
+
+constexpr const char* kUndoCaption = "元に戻す(&Z)";
+constexpr const char* kRedoCaption = "やり直し(&Y)";
+
+// The caption of an undo or redo item: the command, then the step it would apply.
+QString StepCaption(const char* caption, const std::string& step) {
+    QString text = QString::fromUtf8(caption);
+    if (!step.empty())
+        text += QStringLiteral(" - ") + QString::fromStdString(step);
+    return text;
+}
 
 } // namespace
 
@@ -134,6 +147,33 @@ void MainWindow::CreateEditMenu() {
     a.editMenu = AddMenu(menuBar(), "編集(&E)", "編集操作に関するｺﾏﾝﾄﾞ");
     QMenu* edit = a.editMenu;
     const OpenEditor commit = OpenEditor::Commit;
+    // The text being typed is stored first, so undo takes back that edit as a whole; inside
+    // the cell editor the keys undo its typing instead.
+    const auto applyStep = [this](bool (Document::*apply)(TableStore::Row*)) {
+        return [this, apply] {
+            const int field = m_collectionGrid->CurrentField();
+            TableStore::Row where = -1;
+            if ((m_doc.*apply)(&where) && where >= 0)
+                m_collectionGrid->SetCurrentCell(std::min(where, m_doc.Table().RecordCount()),
+                                                 field >= 0 ? field : TableStore::kName);
+        };
+    };
+    a.undo = AddCommand(edit, {kUndoCaption, "直前の操作を取り消す", Qt::CTRL | Qt::Key_Z}, commit,
+                        applyStep(&Document::Undo));
+    a.redo = AddCommand(edit, {kRedoCaption, "取り消した操作をやり直す", Qt::CTRL | Qt::Key_Y},
+                        commit, applyStep(&Document::Redo));
+    a.redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    const auto showSteps = [this] {
+        const EditHistory& edits = m_doc.Edits();
+        m_actions.undo->setText(StepCaption(kUndoCaption, edits.UndoName()));
+        m_actions.undo->setEnabled(edits.CanUndo());
+        m_actions.redo->setText(StepCaption(kRedoCaption, edits.RedoName()));
+        m_actions.redo->setEnabled(edits.CanRedo());
+    };
+    showSteps();
+    m_doc.AddStateObserver(showSteps);
+    edit->addSeparator();
     a.deleteRecord = AddCommand(edit, {"ﾚｺｰﾄﾞ削除(&D)", "現在の行を削除して上につめる"}, commit,
                                 [this] { DeleteRecord(); });
     a.insertRecord = AddCommand(edit, {"ﾚｺｰﾄﾞ挿入(&I)", "現在の行の上に新しい行を作る"}, commit,

@@ -24,23 +24,68 @@ void Document::SetHint(std::string hint) {
 }
 
 void Document::MarkModified() {
-    if (m_modified)
-        return;
+    const bool was = IsModified();
     m_modified = true;
-    NotifyStateChanged();
+    if (!was)
+        NotifyStateChanged();
 }
 
-void Document::ResetState(const std::string& path, bool writeProtected) {
+void Document::SetFileState(const std::string& path, bool writeProtected) {
     m_hasDocument = true;
     m_captionName = path.empty() ? std::string(kNewFileName) : platform::FileNamePart(path);
     m_modified = false;
     m_writeProtected = writeProtected;
+}
+
+void Document::ResetState(const std::string& path, bool writeProtected) {
+    m_edits.Clear();
+    SetFileState(path, writeProtected);
+    NotifyStateChanged();
+}
+
+void Document::MarkSaved(const std::string& path) {
+    m_edits.MarkClean();
+    SetFileState(path, false);
+    NotifyStateChanged();
+}
+
+void Document::RecordStep(std::unique_ptr<EditStep> step) {
+    m_edits.Add(std::move(step), m_table);
+    NotifyStateChanged();
+}
+
+void Document::EndStepGroup() {
+    m_edits.EndGroup(m_table);
+    NotifyStateChanged();
+}
+
+bool Document::Undo(TableStore::Row* where) {
+    if (where)
+        *where = -1;
+    const bool done = m_edits.Undo(m_table, where);
+    NotifyStateChanged();
+    return done;
+}
+
+bool Document::Redo(TableStore::Row* where) {
+    if (where)
+        *where = -1;
+    const bool done = m_edits.Redo(m_table, where);
+    NotifyStateChanged();
+    return done;
+}
+
+void Document::ClearHistory() {
+    // A table that differed from its file still does.
+    if (!m_edits.IsClean())
+        m_modified = true;
+    m_edits.Clear();
     NotifyStateChanged();
 }
 
 std::string Document::Caption() const {
     std::string caption;
-    if (m_modified)
+    if (IsModified())
         caption += '*';
     caption += kCaptionBase;
     if (!m_hasDocument)

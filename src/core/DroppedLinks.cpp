@@ -1,8 +1,9 @@
 #include "DroppedLinks.h"
 
-#include "ScanCommands.h"
+#include "RecordsAddedStep.h"
 #include "util/Codec.h"
 
+#include <memory>
 #include <optional>
 
 namespace lh {
@@ -96,9 +97,8 @@ DropResult AddDroppedLink(Document& document, const DroppedLink& link) {
         return DropResult::AlreadyHeld;
     const std::optional<std::string> name = Utf8ToSjis(link.title);
     const TableStore::Row record = table.RecordCount();
-    AppendAddressRow(document, *address);
-    if (name && !name->empty())
-        table.SetText(record, TableStore::kName, *name);
+    table.AppendRecord(name ? *name : std::string_view(), *address, {}, {});
+    document.RecordStep(std::make_unique<RecordsAddedStep>(kDropStepName, record, 1));
     return name ? DropResult::Added : DropResult::AddedNoName;
 }
 

@@ -31,7 +31,11 @@ enum class DropResult {
     NotStorable, // the address has characters code page 932 cannot hold: nothing added
 };
 
-// Appends `link` as a record (name = title, address) unless the table holds its address.
+// Name of the undo step of a drop (UTF-8).
+inline constexpr const char* kDropStepName = "ドロップ";
+
+// Appends `link` as a record (name = title, address) unless the table holds its address, as one
+// undo step.
 DropResult AddDroppedLink(Document& document, const DroppedLink& link);
 
 // The status-bar text for one result (UTF-8).

@@ -3,10 +3,12 @@
 #include "BookmarkFile.h"
 #include "CsvFile.h"
 #include "JsonFile.h"
+#include "RecordsAddedStep.h"
 #include "platform/FileSystem.h"
 #include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 
+#include <memory>
 #include <unordered_set>
 
 namespace lh {
@@ -40,6 +42,7 @@ std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming
 ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool keepDuplicates) {
     ImportOutcome outcome;
     TableStore& table = document.Table();
+    const TableStore::Row firstNew = table.RecordCount();
     // The first lookup builds the address index; reserving after it sizes the index once
     // instead of letting it double and rehash as the records go in.
     if (!keepDuplicates)
@@ -73,7 +76,8 @@ ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool
         ++outcome.added;
     }
     if (outcome.added > 0)
-        document.MarkModified();
+        document.RecordStep(
+            std::make_unique<RecordsAddedStep>(kImportStepName, firstNew, outcome.added));
     return outcome;
 }
 

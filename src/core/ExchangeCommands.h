@@ -16,6 +16,9 @@
 
 namespace lh {
 
+// Name of the undo step of an import (UTF-8).
+inline constexpr const char* kImportStepName = "ブックマークの取り込み";
+
 struct ImportOutcome {
     std::int64_t added = 0;
     std::int64_t duplicates = 0; // skipped: the table held the address already
@@ -27,7 +30,8 @@ std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming
 
 // Appends the records of `incoming` after the last record in one step (so that it can be undone as
 // one), skipping those whose address the table holds already (the scans' duplicate test, letter
-// case ignored) unless `keepDuplicates`. Marks the document modified when something was added.
+// case ignored) unless `keepDuplicates`. Records one undo step (which marks the document
+// modified) when something was added.
 ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool keepDuplicates);
 
 // What the user is told after an import or an export (UTF-8).

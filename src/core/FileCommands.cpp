@@ -200,7 +200,8 @@ bool FileCommands::SaveDocument(bool askName) {
         }
         return false;
     }
-    m_document.ResetState(target);
+    // The history stays: undo can go back past the save, and back to it clears the mark.
+    m_document.MarkSaved(target);
     if (m_options.fileHistSave) {
         m_history.AddToHistory(target, m_openDialog.dir);
         m_view.HistoryChanged();

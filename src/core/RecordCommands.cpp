@@ -1,5 +1,11 @@
 #include "RecordCommands.h"
 
+#include "CellTextsStep.h"
+#include "RecordsAddedStep.h"
+#include "RecordsRemovedStep.h"
+
+#include <memory>
+
 namespace lh {
 
 bool CommitCellText(Document& doc, TableStore::Row record, int field, std::string_view text) {
@@ -12,11 +18,34 @@ bool CommitCellText(Document& doc, TableStore::Row record, int field, std::strin
         std::string_view texts[TableStore::kFieldCount];
         texts[field] = text;
         table.AppendRecord(texts[0], texts[1], texts[2], texts[3]);
-    } else {
-        table.SetText(record, field, text);
+        doc.RecordStep(std::make_unique<RecordsAddedStep>(kCellEditStepName, record, 1));
+        return true;
     }
-    doc.MarkModified();
+    // A session that ends with the text it began with still counts as an edit, and so marks
+    // the document; undoing it takes the mark back.
+    std::vector<CellTextsStep::Change> change{
+        {record, field, std::string(table.Text(record, field)), std::string(text)}};
+    table.SetText(record, field, text);
+    doc.RecordStep(std::make_unique<CellTextsStep>(kCellEditStepName, std::move(change)));
     return true;
+}
+
+std::size_t ClearCells(Document& doc, const std::vector<CellRef>& cells) {
+    TableStore& table = doc.Table();
+    std::vector<CellTextsStep::Change> changes;
+    for (const CellRef& cell : cells) {
+        if (cell.field < 0 || cell.field >= TableStore::kFieldCount)
+            continue;
+        const std::string_view text = table.Text(cell.record, cell.field);
+        if (text.empty())
+            continue;
+        changes.push_back({cell.record, cell.field, std::string(text), std::string()});
+        table.SetText(cell.record, cell.field, {});
+    }
+    const std::size_t cleared = changes.size();
+    if (cleared > 0)
+        doc.RecordStep(std::make_unique<CellTextsStep>(kClearCellsStepName, std::move(changes)));
+    return cleared;
 }
 
 bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui) {
@@ -26,8 +55,9 @@ bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui) 
     if (!table.Text(record, TableStore::kAddress).empty() &&
         ui.ShowMessageBox(kDeleteRowQuestion, "", kConfirmStyle) != Answer::Yes)
         return false;
-    table.RemoveRecord(record);
-    doc.MarkModified();
+    TableStore::Detached removed = table.TakeRecords(record, 1);
+    doc.RecordStep(
+        std::make_unique<RecordsRemovedStep>(kDeleteRecordStepName, record, std::move(removed)));
     return true;
 }
 
@@ -36,7 +66,7 @@ bool InsertRecord(Document& doc, TableStore::Row record) {
     if (record < 0 || record >= table.RecordCount())
         return false;
     table.InsertEmptyRecord(record);
-    doc.MarkModified();
+    doc.RecordStep(std::make_unique<RecordsAddedStep>(kInsertRecordStepName, record, 1));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "EmailScanner.h"
 #include "InputOpen.h"
 #include "IoError.h"
+#include "RecordsAddedStep.h"
 #include "ScanFeeder.h"
 #include "UrlScanner.h"
 #include "platform/FileSystem.h"
@@ -10,6 +11,7 @@
 #include "util/Mbcs.h"
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace lh {
@@ -106,13 +108,13 @@ private:
 
 void AppendAddressRow(Document& document, std::string_view address) {
     document.Table().AppendRecord({}, address, {}, {});
-    document.MarkModified();
 }
 
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
                                  ProgressSink& progress, const ScanOptions& options,
                                  bool acceptStream) {
     ScanOutcome outcome;
+    const TableStore::Row firstNew = document.Table().RecordCount();
     TableAppender appender(kind, document, outcome);
     UrlScanner urls(appender, options.https);
     EmailScanner mails(appender);
@@ -121,8 +123,12 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
     feeder.SetEncoding(options.encoding);
     outcome.ok = feeder.FeedFile(path, outcome.errorCode, acceptStream);
     outcome.encoding = feeder.EncodingRead();
-    // Also after a read error: what was found before it is kept.
+    // Also after a read error: what was found before it is kept, and undone as one.
     appender.Flush();
+    const TableStore::Row added = document.Table().RecordCount() - firstNew;
+    if (added > 0)
+        document.RecordStep(std::make_unique<RecordsAddedStep>(
+            kind == AddressKind::Url ? kUrlScanStepName : kEmailScanStepName, firstNew, added));
     return outcome;
 }
 

@@ -18,6 +18,10 @@ namespace lh {
 
 enum class AddressKind { Url, Email };
 
+// Names of the undo step of a whole scan (UTF-8).
+inline constexpr const char* kUrlScanStepName = "ﾌｧｲﾙから追加[URL]";
+inline constexpr const char* kEmailScanStepName = "ﾌｧｲﾙから追加[E-Mail]";
+
 struct ScanOutcome {
     bool ok = true;                    // false: the file could not be opened or read to its end
     IoCode errorCode;                  // why it failed, when !ok
@@ -87,8 +91,8 @@ private:
 };
 
 // Scans `path` and appends the new addresses (the progress steps go to `progress`; starting and
-// ending the display is the caller's). Addresses appended before a read error stay. Only a
-// regular file is scanned, or a pipe when `acceptStream`.
+// ending the display is the caller's), recorded as one undo step. Addresses appended before a
+// read error stay. Only a regular file is scanned, or a pipe when `acceptStream`.
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
                                  ProgressSink& progress, const ScanOptions& options = {},
                                  bool acceptStream = false);
@@ -97,7 +101,8 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
 // 932, then how many addresses were found, added, already held and passed over as too long.
 std::string ScanReportText(const ScanOutcome& outcome);
 
-// Appends a record holding `address` alone and marks the document modified.
+// Appends a record holding `address` alone; the caller records the undo step (which marks the
+// document modified).
 void AppendAddressRow(Document& document, std::string_view address);
 
 // "URL Add (...)" or "E-Mail Add (...)" with the file's description line.

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -245,6 +246,53 @@ void TableStore::InsertEmptyRecord(Row record) {
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(record), RecordPtr());
     IndexAdd(nullptr); // an empty record
     Notify([&](Observer& o) { o.RecordsInserted(record, 1); });
+}
+
+TableStore::Detached TableStore::TakeRecords(Row first, Row count) {
+    Detached taken;
+    if (first < 0 || first >= RecordCount() || count <= 0)
+        return taken;
+    count = std::min(count, RecordCount() - first);
+    const auto begin = m_rows.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = begin + static_cast<std::ptrdiff_t>(count);
+    taken.m_records.reserve(static_cast<std::size_t>(count));
+    Notify([&](Observer& o) { o.RecordsAboutToBeRemoved(first, count); });
+    for (auto it = begin; it != end; ++it) {
+        IndexRemove(it->get());
+        taken.m_records.push_back(std::move(*it));
+    }
+    m_rows.erase(begin, end);
+    Notify([&](Observer& o) { o.RecordsRemoved(first, count); });
+    return taken;
+}
+
+void TableStore::PutRecords(Row at, Detached&& records) {
+    std::vector<RecordPtr> incoming = std::move(records.m_records);
+    records.m_records.clear();
+    if (incoming.empty())
+        return;
+    if (at < 0 || at > RecordCount())
+        at = RecordCount();
+    const auto count = static_cast<Row>(incoming.size());
+    // Everything that can fail is done before views are told of the insertion.
+    m_rows.reserve(m_rows.size() + incoming.size());
+    if (m_indexBuilt)
+        IndexReserve(m_indexCount + incoming.size());
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, count); });
+    for (const RecordPtr& record : incoming)
+        IndexAdd(record.get());
+    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(at),
+                  std::make_move_iterator(incoming.begin()),
+                  std::make_move_iterator(incoming.end()));
+    Notify([&](Observer& o) { o.RecordsInserted(at, count); });
+}
+
+std::size_t TableStore::Detached::MemoryUsage() const noexcept {
+    std::size_t total = m_records.capacity() * sizeof(RecordPtr);
+    for (const auto& r : m_records)
+        if (r)
+            total += sizeof(Record) + r->len[0] + r->len[1] + r->len[2] + r->len[3];
+    return total;
 }
 
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {

@@ -65,6 +65,16 @@ public:
     // Inserts an empty record at `record` (0..RecordCount()); the ones from there move down.
     void InsertEmptyRecord(Row record);
 
+    // Records taken out of the store whole, so that they can be put back without a copy of
+    // their texts (undo and redo of insertions, deletions and scans).
+    class Detached;
+    // Takes the records first..first+count-1 out (clipped to the records), announced as one
+    // removal; the ones after them move up.
+    Detached TakeRecords(Row first, Row count);
+    // Puts records taken out before back in at `at` (0..RecordCount(), else the end), announced
+    // as one insertion; `records` is left empty.
+    void PutRecords(Row at, Detached&& records);
+
     // True when a record holds an address whose upper-cased text equals prefix + key.
     bool AddressInTable(std::string_view upperKey, std::string_view prefix = {}) const;
 
@@ -145,6 +155,18 @@ private:
     mutable std::size_t m_emptyAddressRecords = 0;
     mutable bool m_indexBuilt = false;
     std::vector<Observer*> m_observers;
+};
+
+class TableStore::Detached {
+public:
+    Detached() = default;
+    Row Count() const noexcept { return static_cast<Row>(m_records.size()); }
+    // Bytes held, counted as TableStore::MemoryUsage counts them.
+    std::size_t MemoryUsage() const noexcept;
+
+private:
+    friend class TableStore;
+    std::vector<RecordPtr> m_records;
 };
 
 } // namespace lh

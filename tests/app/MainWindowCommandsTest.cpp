@@ -334,6 +334,8 @@ TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
                                            a.print,
                                            a.printerSetup,
                                            a.exit,
+                                           a.undo,
+                                           a.redo,
                                            a.deleteRecord,
                                            a.insertRecord,
                                            a.scanUrls,

@@ -1,0 +1,115 @@
+// Undo and redo of a URL scan that appended 400,000 records to a collection of 1,000,000, and the
+// memory the history holds for it.
+// Usage: undo_bench <folder> [records] [scanned] [rounds]
+// Prints "<what> <value>" lines (times: best of the rounds) and whether each figure is within its
+// target: undo under 1 s, the step's memory under twice the text of the records it added.
+
+#include "core/Document.h"
+#include "core/ScanCommands.h"
+#include "core/UserInterface.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+using namespace lh;
+
+namespace {
+
+double Seconds(const std::chrono::steady_clock::time_point& since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+std::size_t TextBytes(const TableStore& table, TableStore::Row first) {
+    std::size_t bytes = 0;
+    for (TableStore::Row r = first; r < table.RecordCount(); ++r)
+        for (int f = 0; f < TableStore::kFieldCount; ++f)
+            bytes += table.Text(r, f).size();
+    return bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <folder> [records] [scanned] [rounds]\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const long records = argc > 2 ? std::atol(argv[2]) : 1000000;
+    const long scanned = argc > 3 ? std::atol(argv[3]) : 400000;
+    const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
+
+    // A log with every new address twice and one the collection holds, as scans meet them.
+    const std::string log = folder + "/undo-scan.log";
+    {
+        std::ofstream out(log, std::ios::binary);
+        for (long i = 1; i <= scanned; ++i) {
+            const std::string n = std::to_string(i);
+            out << "GET http://www.example.org/logs/" << n << "/page.html from "
+                << "http://www.example.com/pages/" << (i % 1000 + 1) << "/index.html\r\n"
+                << "again http://WWW.example.org/logs/" << n << "/page.html\r\n";
+        }
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", log.c_str());
+            return 1;
+        }
+    }
+
+    Document doc;
+    TableStore& table = doc.Table();
+    for (long i = 1; i <= records; ++i) {
+        const std::string n = std::to_string(i);
+        table.AppendRecord("Site " + n + " \x93\xFA\x96\x7B\x8C\xEA",
+                           "http://www.example.com/pages/" + n + "/index.html",
+                           "2024/05/01 9:05:08", "remark " + n);
+    }
+    doc.ResetState({});
+
+    NullProgress progress;
+    const TableStore::Row before = table.RecordCount();
+    const ScanOutcome outcome = ScanFileIntoDocument(AddressKind::Url, log, doc, progress);
+    const TableStore::Row added = table.RecordCount() - before;
+    if (!outcome.ok || added != scanned) {
+        std::fprintf(stderr, "the scan added %lld records, expected %ld\n",
+                     static_cast<long long>(added), scanned);
+        return 1;
+    }
+    const std::size_t text = TextBytes(table, before);
+    const std::size_t doneMemory = doc.Edits().MemoryUsage();
+    const std::size_t totalDone = table.MemoryUsage() + doneMemory;
+
+    double undo = 1e9;
+    double redo = 1e9;
+    std::size_t undoneMemory = 0;
+    std::size_t totalUndone = 0;
+    for (int r = 0; r < rounds; ++r) {
+        auto start = std::chrono::steady_clock::now();
+        if (!doc.Undo())
+            return 1;
+        undo = std::min(undo, Seconds(start));
+        undoneMemory = doc.Edits().MemoryUsage();
+        totalUndone = table.MemoryUsage() + undoneMemory;
+        if (table.RecordCount() != before || doc.IsModified())
+            return 1;
+        start = std::chrono::steady_clock::now();
+        if (!doc.Redo())
+            return 1;
+        redo = std::min(redo, Seconds(start));
+    }
+
+    const double ratio = static_cast<double>(undoneMemory) / static_cast<double>(text);
+    std::printf("records %ld, scan added %lld (%zu bytes of text)\n", records,
+                static_cast<long long>(added), text);
+    std::printf("undo of the scan %.4f s (target < 1 s: %s)\n", undo, undo < 1.0 ? "ok" : "OVER");
+    std::printf("redo of the scan %.4f s\n", redo);
+    std::printf("history while the scan is done %zu bytes\n", doneMemory);
+    std::printf("history while the scan is undone %zu bytes = %.2f x its text (target < 2: %s)\n",
+                undoneMemory, ratio, ratio < 2.0 ? "ok" : "OVER");
+    std::printf("table + history: done %zu bytes, undone %zu bytes\n", totalDone, totalUndone);
+    std::remove(log.c_str());
+    return undo < 1.0 && ratio < 2.0 ? 0 : 1;
+}

@@ -1,0 +1,76 @@
+#include "core/TableStore.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace lh;
+
+namespace {
+
+class Recorder final : public TableStore::Observer {
+public:
+    void RecordsAboutToBeInserted(TableStore::Row first, TableStore::Row count) override {
+        heard.push_back("insert " + std::to_string(first) + "+" + std::to_string(count));
+    }
+    void RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override {
+        heard.push_back("remove " + std::to_string(first) + "+" + std::to_string(count));
+    }
+    std::vector<std::string> heard;
+};
+
+std::string Addresses(const TableStore& t) {
+    std::string s;
+    for (TableStore::Row r = 0; r < t.RecordCount(); ++r)
+        s += std::string(t.Text(r, TableStore::kAddress)) + ";";
+    return s;
+}
+
+bool Holds(const TableStore& t, const std::string& address) {
+    return t.HoldsAddress(address, TableStore::AddressHash(address));
+}
+
+} // namespace
+
+TEST(TableStoreDetach, recordsTakenOutAndPutBackAreTheSameAndTheIndexFollows) {
+    TableStore t;
+    for (const char* a : {"a", "b", "c", "d", "e"})
+        t.AppendRecord("n", a, "", "r");
+    t.InsertEmptyRecord(2);
+    (void)Holds(t, "c"); // builds the index, which the moves must keep in step
+    Recorder recorder;
+    t.AddObserver(&recorder);
+
+    TableStore::Detached taken = t.TakeRecords(1, 3);
+    EXPECT_EQ(taken.Count(), 3);
+    EXPECT_EQ(Addresses(t), "a;d;e;");
+    EXPECT_FALSE(Holds(t, "B"));
+    EXPECT_FALSE(Holds(t, ""));
+    EXPECT_GT(taken.MemoryUsage(), 0u);
+
+    t.PutRecords(1, std::move(taken));
+    EXPECT_EQ(Addresses(t), "a;b;;c;d;e;");
+    EXPECT_EQ(t.Text(1, TableStore::kRemark), "r");
+    EXPECT_TRUE(Holds(t, "B"));
+    EXPECT_TRUE(Holds(t, ""));
+    EXPECT_EQ(recorder.heard, (std::vector<std::string>{"remove 1+3", "insert 1+3"}));
+    t.RemoveObserver(&recorder);
+}
+
+TEST(TableStoreDetach, rangesOutsideTheRecordsAreClippedOrIgnored) {
+    TableStore t;
+    for (const char* a : {"a", "b", "c"})
+        t.AppendRecord("", a, "", "");
+    EXPECT_EQ(t.TakeRecords(3, 1).Count(), 0);
+    EXPECT_EQ(t.TakeRecords(-1, 2).Count(), 0);
+    EXPECT_EQ(t.TakeRecords(0, 0).Count(), 0);
+    TableStore::Detached tail = t.TakeRecords(1, 100);
+    EXPECT_EQ(tail.Count(), 2);
+    EXPECT_EQ(Addresses(t), "a;");
+    // Beyond the end means at the end.
+    t.PutRecords(50, std::move(tail));
+    EXPECT_EQ(Addresses(t), "a;b;c;");
+    EXPECT_EQ(tail.Count(), 0);
+    t.PutRecords(0, std::move(tail)); // nothing to put
+    EXPECT_EQ(t.RecordCount(), 3);
+}
