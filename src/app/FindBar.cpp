@@ -1,23 +1,23 @@
 #include "FindBar.h"
 
-#include <QCheckBox>
+#include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 
 namespace lh {
 
 namespace {
 
-QCheckBox* AddColumnChoice(QWidget* parent, QHBoxLayout* layout, const char* caption,
-                           const char* name) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
-    box->setObjectName(QString::fromUtf8(name));
-    box->setChecked(true);
-    layout->addWidget(box);
-    return box;
+QAction* AddChoice(QMenu* menu, const char* caption, const char* name) {
+    QAction* item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromUtf8(name));
+    item->setCheckable(true);
+    item->setChecked(true);
+    return item;
 }
 
 QString Grouped(std::size_t n) {
@@ -45,12 +45,23 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     caption->setBuddy(m_query);
     layout->addWidget(m_query, 1);
 
-    m_name = AddColumnChoice(this, layout, "名前", "findInName");
-    m_address = AddColumnChoice(this, layout, "URL/E-Mail", "findInAddress");
-    m_remark = AddColumnChoice(this, layout, "備考", "findInRemark");
-    m_onlyMatches = AddColumnChoice(this, layout, "一致した行だけ表示", "findOnlyMatches");
+    m_query->setMinimumWidth(60);
+
+    m_options = new QToolButton(this);
+    m_options->setObjectName(QStringLiteral("findOptions"));
+    m_options->setText(QString::fromUtf8("列"));
+    m_options->setPopupMode(QToolButton::InstantPopup);
+    m_options->setStatusTip(QString::fromUtf8("探す列と、一致した行だけ表示するかを選ぶ"));
+    auto* choices = new QMenu(m_options);
+    m_name = AddChoice(choices, "名前", "findInName");
+    m_address = AddChoice(choices, "URL/E-Mail", "findInAddress");
+    m_remark = AddChoice(choices, "備考", "findInRemark");
+    choices->addSeparator();
+    m_onlyMatches = AddChoice(choices, "一致した行だけ表示", "findOnlyMatches");
     m_onlyMatches->setStatusTip(
         QString::fromUtf8("外すとすべての行を表示し、F3/Shift+F3で一致した行へ移る"));
+    m_options->setMenu(choices);
+    layout->addWidget(m_options);
 
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("findCount"));
@@ -64,8 +75,8 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_close);
 
     connect(m_query, &QLineEdit::textChanged, this, &FindBar::Changed);
-    for (QCheckBox* box : {m_name, m_address, m_remark, m_onlyMatches})
-        connect(box, &QCheckBox::toggled, this, &FindBar::Changed);
+    for (QAction* choice : {m_name, m_address, m_remark, m_onlyMatches})
+        connect(choice, &QAction::toggled, this, &FindBar::Changed);
     connect(m_close, &QToolButton::clicked, this, &FindBar::CloseRequested);
 }
 

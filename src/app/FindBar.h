@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <cstddef>
 
-class QCheckBox;
+class QAction;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -41,10 +41,12 @@ protected:
 
 private:
     QLineEdit* m_query = nullptr;
-    QCheckBox* m_name = nullptr;
-    QCheckBox* m_address = nullptr;
-    QCheckBox* m_remark = nullptr;
-    QCheckBox* m_onlyMatches = nullptr;
+    // The choices sit in the options button's menu, so the bar fits the narrowest window.
+    QToolButton* m_options = nullptr;
+    QAction* m_name = nullptr;
+    QAction* m_address = nullptr;
+    QAction* m_remark = nullptr;
+    QAction* m_onlyMatches = nullptr;
     QLabel* m_count = nullptr;
     QToolButton* m_close = nullptr;
 };

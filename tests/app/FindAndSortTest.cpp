@@ -6,8 +6,8 @@
 #include "app/FindBar.h"
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,7 +94,7 @@ TEST_F(FindAndSort, escInTheFindBar_closesTheBarNotTheWindowEvenWithEscToClose) 
 
 TEST_F(FindAndSort, f3_stepsThroughTheMatchesWhenTheFilterIsOff) {
     QTest::keyClick(w->Grid(), Qt::Key_F, Qt::ControlModifier);
-    w->Finder()->findChild<QCheckBox*>(QStringLiteral("findOnlyMatches"))->setChecked(false);
+    w->Finder()->findChild<QAction*>(QStringLiteral("findOnlyMatches"))->setChecked(false);
     QTest::keyClicks(Query(), QStringLiteral("alp"));
     EXPECT_EQ(Rows(), 5);
     EXPECT_EQ(Count(), QString::fromUtf8("2 / 4 件"));
