@@ -106,6 +106,15 @@ TEST_F(FindAndSort, f3_stepsThroughTheMatchesWhenTheFilterIsOff) {
     EXPECT_EQ(Current(), 1) << "round past the end";
     QTest::keyClick(w->Grid(), Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(Current(), 3);
+
+    // Filtered again, the close button shows every record and the current one stays.
+    w->Finder()->findChild<QAction*>(QStringLiteral("findOnlyMatches"))->setChecked(true);
+    EXPECT_EQ(Rows(), 3);
+    QTest::mouseClick(w->Finder()->findChild<QToolButton*>(QStringLiteral("findClose")),
+                      Qt::LeftButton);
+    EXPECT_FALSE(w->Finder()->isVisible());
+    EXPECT_EQ(Rows(), 5);
+    EXPECT_EQ(Current(), 3);
 }
 
 TEST_F(FindAndSort, headingClicks_sortAscendingDescendingThenCollectionOrder) {
