@@ -1,8 +1,10 @@
 // The collection grid over a million records, offscreen: taking over a loaded table, painting,
-// jumping to the end, and editing or inserting near the top while the view follows.
+// jumping to the end, and editing or inserting near the top while the view follows; then the
+// same grid seen through the view's sort and find filter.
 
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
+#include "app/CollectionViewProxy.h"
 #include "core/Document.h"
 #include "core/RecordsAddedStep.h"
 #include "core/TableStore.h"
@@ -118,6 +120,63 @@ void BM_GridUndoAndRedoOfScan(benchmark::State& state) {
     QApplication::processEvents();
 }
 BENCHMARK(BM_GridUndoAndRedoOfScan)->Unit(benchmark::kMillisecond);
+
+// The grid as the window shows it: through the proxy that sorts and filters.
+struct ProxiedGrid {
+    Document document;
+    TableStore& store = document.Table();
+    CollectionModel model{document};
+    CollectionViewProxy proxy{store};
+    CollectionView view;
+    ProxiedGrid() {
+        proxy.setSourceModel(&model);
+        view.setModel(&proxy);
+        view.resize(800, 600);
+        view.show();
+        TableStore loaded;
+        Fill(loaded);
+        store.Swap(loaded);
+        QApplication::processEvents();
+    }
+};
+
+ProxiedGrid& MillionProxiedGrid() {
+    static ProxiedGrid grid;
+    return grid;
+}
+
+// A heading's click: the sort, the view told of the new order, the first page painted.
+void BM_GridSortByAddress(benchmark::State& state) {
+    ProxiedGrid& g = MillionProxiedGrid();
+    Qt::SortOrder order = Qt::AscendingOrder;
+    for (auto _ : state) {
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+        g.proxy.sort(TableStore::kAddress, order);
+        g.view.repaint();
+    }
+    g.proxy.sort(-1);
+}
+BENCHMARK(BM_GridSortByAddress)->Unit(benchmark::kMillisecond);
+
+// One keystroke in the find bar, from the query before it: filter, count, paint.
+void BM_GridFindKeystroke(benchmark::State& state, const char* before, const char* query) {
+    ProxiedGrid& g = MillionProxiedGrid();
+    for (auto _ : state) {
+        state.PauseTiming();
+        g.proxy.SetQuery(std::string(before), FindColumns{}, true);
+        state.ResumeTiming();
+        g.proxy.SetQuery(std::string(query), FindColumns{}, true);
+        benchmark::DoNotOptimize(g.proxy.MatchCount());
+        g.view.repaint();
+    }
+    state.counters["shown"] = g.proxy.rowCount() - 1;
+    g.proxy.SetQuery(std::string(), FindColumns{}, true);
+}
+BENCHMARK_CAPTURE(BM_GridFindKeystroke, first_letter, "", "e")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GridFindKeystroke, narrowing, "pages/1", "pages/12")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GridFindKeystroke, widening, "pages/12", "pages/1")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

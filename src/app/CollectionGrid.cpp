@@ -3,12 +3,14 @@
 #include "CollectionDelegate.h"
 #include "CollectionModel.h"
 #include "CollectionView.h"
+#include "CollectionViewProxy.h"
 #include "RefusedCharacter.h"
 #include "core/RecordCommands.h"
 #include "core/TableLayout.h"
 
 #include <QAbstractProxyModel>
 #include <QAction>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QScrollBar>
@@ -21,8 +23,20 @@ namespace lh {
 CollectionGrid::CollectionGrid(Document& document, MessageBoxService& messages, QWidget* viewParent,
                                QObject* parent)
     : QObject(parent), m_document(document), m_messages(messages),
-      m_model(new CollectionModel(document, this)), m_view(new CollectionView(viewParent)) {
-    m_view->setModel(m_model);
+      m_model(new CollectionModel(document, this)),
+      m_viewOrder(new CollectionViewProxy(document.Table(), this)),
+      m_view(new CollectionView(viewParent)) {
+    m_viewOrder->setSourceModel(m_model);
+    m_view->setModel(m_viewOrder);
+    // A heading's click sorts: ascending, descending, then collection order again.
+    QHeaderView* headings = m_view->horizontalHeader();
+    headings->setSectionsClickable(true);
+    headings->setSortIndicatorShown(true);
+    headings->setSortIndicatorClearable(true);
+    headings->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(headings, &QHeaderView::sortIndicatorChanged, this, &CollectionGrid::SortBy);
+    connect(m_viewOrder, &CollectionViewProxy::SortChanged, this,
+            &CollectionGrid::ShowSortIndicator);
     m_delegate = new CollectionDelegate(m_view);
     m_view->setItemDelegate(m_delegate);
     connect(m_model, &CollectionModel::TextRefused, this, &CollectionGrid::ShowRefusal);
@@ -42,9 +56,9 @@ void CollectionGrid::FollowCurrentCell() {
 
 void CollectionGrid::ShowThrough(QAbstractProxyModel* proxy) {
     FinishEditing();
-    QAbstractItemModel* shown = m_model;
+    QAbstractItemModel* shown = m_viewOrder;
     if (proxy) {
-        proxy->setSourceModel(m_model);
+        proxy->setSourceModel(m_viewOrder);
         shown = proxy;
     }
     // The view makes a new selection model for the new model and leaves the old one to us.
@@ -169,6 +183,26 @@ void CollectionGrid::ShowPosition(const QModelIndex& viewIndex) {
     const TableStore::Row row = viewIndex.isValid() ? viewIndex.row() + 1 : 0;
     const int column = viewIndex.isValid() ? viewIndex.column() + 1 : 0;
     emit PositionChanged(QString::fromStdString(CellPositionText(row, column)));
+}
+
+void CollectionGrid::SortBy(int column, Qt::SortOrder order) {
+    FinishEditing();
+    const TableStore::Row record = CurrentRecord();
+    const int field = CurrentField();
+    m_viewOrder->sort(column, order);
+    // The current cell stays on its record, wherever the record now shows.
+    if (m_view->currentIndex().isValid())
+        m_view->scrollTo(m_view->currentIndex());
+    else if (record >= 0 && field >= 0)
+        SetCurrentCell(record, field);
+}
+
+void CollectionGrid::ShowSortIndicator(int column, Qt::SortOrder order) {
+    QHeaderView* headings = m_view->horizontalHeader();
+    if (headings->sortIndicatorSection() == column && headings->sortIndicatorOrder() == order)
+        return;
+    const QSignalBlocker quiet(headings);
+    headings->setSortIndicator(column, order);
 }
 
 void CollectionGrid::ShowRefusal(char32_t character) {

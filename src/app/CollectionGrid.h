@@ -21,6 +21,7 @@ namespace lh {
 class CollectionDelegate;
 class CollectionModel;
 class CollectionView;
+class CollectionViewProxy;
 
 class CollectionGrid final : public QObject {
     Q_OBJECT
@@ -33,8 +34,10 @@ public:
 
     CollectionView* View() const noexcept;
     CollectionModel* Model() const noexcept { return m_model; }
-    // Shows the model through `proxy` (a sort or a filter), or directly for none. The grid does
-    // not own the proxy, which must stay until another one (or none) takes its place.
+    // The view's sort and find filter, always between the model and the view.
+    CollectionViewProxy* ViewOrder() const noexcept { return m_viewOrder; }
+    // Shows the view order through `proxy` as well, or directly for none. The grid does not own
+    // the proxy, which must stay until another one (or none) takes its place.
     void ShowThrough(QAbstractProxyModel* proxy);
 
     // The record of the current cell (RecordCount() for the entry row, -1 for none) and its
@@ -44,6 +47,10 @@ public:
     // Makes a record's field the current cell and scrolls it into view; the record
     // RecordCount() is the entry row.
     void SetCurrentCell(TableStore::Row record, int field);
+
+    // The view's index of a record's field, through the proxy models between view and model;
+    // invalid for a record the view does not show.
+    QModelIndex ViewIndexOf(TableStore::Row record, int field) const;
 
     // Stores the open editor's text and closes it, so commands see every typed character.
     void FinishEditing();
@@ -68,17 +75,19 @@ signals:
     void PositionChanged(const QString& text);
 
 private:
-    // The view's index of a record's field, through any proxy models between view and model.
-    QModelIndex ViewIndexOf(TableStore::Row record, int field) const;
     void CurrentCellChanged(const QModelIndex& current);
     void ShowPosition(const QModelIndex& viewIndex);
     void ShowRefusal(char32_t character);
+    // A heading's click asked for another sort (column -1: collection order).
+    void SortBy(int column, Qt::SortOrder order);
+    void ShowSortIndicator(int column, Qt::SortOrder order);
 
     Document& m_document;
     MessageBoxService& m_messages;
     void FollowCurrentCell();
 
     CollectionModel* m_model = nullptr;
+    CollectionViewProxy* m_viewOrder = nullptr;
     QPointer<CollectionView> m_view;
     CollectionDelegate* m_delegate = nullptr;
     bool m_selectedOnce = false;

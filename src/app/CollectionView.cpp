@@ -125,9 +125,13 @@ int CollectionView::NumberColumnWidthFor(int digits) const {
 }
 
 void CollectionView::FitNumberColumn() {
-    // The largest number is the row count (the entry row is numbered too).
+    // The largest number is the entry row's, the last row; a filtered view shows fewer rows
+    // than that number.
     const int rows = model() ? model()->rowCount() : 0;
-    const int digits = NumberDigits(rows);
+    const qint64 largest =
+        rows > 0 ? std::max<qint64>(model()->headerData(rows - 1, Qt::Vertical).toLongLong(), rows)
+                 : 0;
+    const int digits = NumberDigits(largest);
     if (digits == m_numberDigits)
         return;
     m_numberDigits = digits;

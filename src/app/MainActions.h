@@ -49,6 +49,11 @@ struct MainActions {
     std::array<QAction*, kEncodingCount> encodings{};
     QAction* openPage = nullptr;
     QAction* access = nullptr;
+    QAction* find = nullptr;
+    QAction* findNext = nullptr;
+    QAction* findPrevious = nullptr;
+    // Makes the order the view is sorted in the collection's own.
+    QAction* applyViewOrder = nullptr;
 
     QMenu* settingsMenu = nullptr;
     QAction* statusBarShown = nullptr;

@@ -35,6 +35,7 @@ MainWindow::MainWindow(StartedAs startedAs, QWidget* parent)
     m_statusBar = std::make_unique<StatusBarPanels>(statusBar(), m_options);
     m_positionPanel = m_statusBar->PositionPanel();
     CreateGrid();
+    CreateFindBar();
     FitCaretPanel();
     setAcceptDrops(true);
     m_fontAndTitle =

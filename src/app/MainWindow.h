@@ -20,6 +20,7 @@
 #include "core/FileCommands.h"
 #include "core/History.h"
 #include "core/LaunchCommands.h"
+#include "core/RecordFinder.h"
 #include "core/ScanCommands.h"
 #include "core/UserInterface.h"
 
@@ -45,6 +46,7 @@ class CollectionGrid;
 class CollectionModel;
 class CollectionView;
 class DisplayFontAndTitle;
+class FindBar;
 class GaugeBar;
 class QtBusyCursor;
 class QtFileChooser;
@@ -65,6 +67,7 @@ public:
     CollectionView* Grid() const noexcept { return m_grid; }
     CollectionModel* Model() const noexcept;
     CollectionGrid& GridEditing() const noexcept { return *m_collectionGrid; }
+    FindBar* Finder() const noexcept { return m_findBar; }
     GaugeBar* Progress() const noexcept { return m_gaugeBar; }
     const MainActions& Actions() const noexcept { return m_actions; }
     QLabel* PositionPanel() const noexcept { return m_positionPanel; }
@@ -158,10 +161,21 @@ private:
     void DropFiles(const std::vector<std::string>& paths);
     void DropLinks(const std::vector<DroppedLink>& links);
     void ShowHintFor(QWidget* widget);
+    // The find bar and the view's order (MainWindowFind.cpp).
+    void CreateFindBar();
+    void CreateFindCommands(QMenu* edit);
+    void ShowFindBar();
+    void CloseFindBar();
+    void ApplyFind();
+    void ShowFindCount();
+    void StepToMatch(FindDirection direction);
+    void ApplyViewOrder();
 
     Document m_doc;
     CollectionGrid* m_collectionGrid = nullptr;
     CollectionView* m_grid = nullptr; // the grid's view
+    FindBar* m_findBar = nullptr;
+    bool m_findCountPending = false;
     GaugeBar* m_gaugeBar = nullptr;
     // The status bar's caret-position panel, which the grid's handlers write.
     QLabel* m_positionPanel = nullptr;

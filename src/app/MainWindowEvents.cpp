@@ -1,3 +1,4 @@
+#include "FindBar.h"
 #include "MainWindow.h"
 #include "StatusBarPanels.h"
 
@@ -28,9 +29,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool inThisWindow = widget && widget->window() == this;
     switch (event->type()) {
     case QEvent::KeyPress:
-        // Seen before the focused control, so Esc closes even from a cell's editor.
+        // Seen before the focused control, so Esc closes even from a cell's editor; in the
+        // find bar it closes the bar.
         if (inThisWindow && m_options.escToClose &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            !(m_findBar && m_findBar->isAncestorOf(widget))) {
             close();
             return true;
         }

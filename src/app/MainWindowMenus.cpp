@@ -204,6 +204,7 @@ void MainWindow::CreateEditMenu() {
                             [this] { OpenCollectionPage(); });
     a.access = AddCommand(edit, {"ｱｸｾｽ(&A)    [DblClick]", "URL/E-Mailにｱｸｾｽする"}, commit,
                           [this] { AccessRecord(); });
+    CreateFindCommands(edit);
 }
 
 void MainWindow::CreateSettingsMenu() {

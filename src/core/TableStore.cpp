@@ -295,6 +295,26 @@ std::size_t TableStore::Detached::MemoryUsage() const noexcept {
     return total;
 }
 
+bool TableStore::ReorderRecords(std::span<const std::size_t> order) {
+    const std::size_t count = m_rows.size();
+    if (order.size() != count)
+        return false;
+    std::vector<bool> seen(count, false);
+    for (const std::size_t from : order) {
+        if (from >= count || seen[from])
+            return false;
+        seen[from] = true;
+    }
+    std::vector<RecordPtr> reordered;
+    reordered.reserve(count);
+    Notify([](Observer& o) { o.BeginReset(); });
+    for (const std::size_t from : order)
+        reordered.push_back(std::move(m_rows[from]));
+    m_rows.swap(reordered);
+    Notify([](Observer& o) { o.EndReset(); });
+    return true;
+}
+
 bool TableStore::AddressInTable(std::string_view upperKey, std::string_view prefix) const {
     if (prefix.empty())
         return HoldsAddress(upperKey, AddressHash(upperKey));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,11 @@ public:
     void RemoveRecord(Row record);
     // Inserts an empty record at `record` (0..RecordCount()); the ones from there move down.
     void InsertEmptyRecord(Row record);
+    // Puts the records in the order `order` lists them: the record now at order[i] becomes
+    // record i. `order` must name every record once; otherwise nothing changes and the answer
+    // is false. The records themselves stay where they are in memory, so the address index
+    // stays valid and a million records move in one pass over pointers.
+    bool ReorderRecords(std::span<const std::size_t> order);
 
     // Records taken out of the store whole, so that they can be put back without a copy of
     // their texts (undo and redo of insertions, deletions and scans).

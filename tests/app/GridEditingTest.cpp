@@ -39,7 +39,7 @@ protected:
     // Makes a record's field current the way a click does; the record RecordCount() is the
     // entry row.
     void Select(TableStore::Row record, int field) {
-        const QModelIndex index = w->Model()->IndexOf(record, field);
+        const QModelIndex index = w->GridEditing().ViewIndexOf(record, field);
         w->Grid()->setFocus();
         w->Grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     }
@@ -206,7 +206,7 @@ TEST_F(GridEditing, deleteWithScriptedAnswers_keepsTheCurrentRow) {
     EXPECT_EQ(Text(1, TableStore::kAddress), "http://c");
     EXPECT_EQ(w->Doc().Table().RecordCount(), 2);
     EXPECT_TRUE(w->Doc().IsModified());
-    EXPECT_EQ(w->Grid()->currentIndex(), w->Model()->IndexOf(1, TableStore::kAccess));
+    EXPECT_EQ(w->Grid()->currentIndex(), w->GridEditing().ViewIndexOf(1, TableStore::kAccess));
     EXPECT_EQ(boxes.shown().size(), 2u);
     EXPECT_TRUE(boxes.AllAnswered());
 }
@@ -227,7 +227,7 @@ TEST_F(GridEditing, insert_leavesTheCurrentCellOnTheNewEmptyRecord) {
     w->Actions().insertRecord->trigger();
     EXPECT_EQ(Text(1, TableStore::kAddress), "");
     EXPECT_EQ(Text(2, TableStore::kAddress), "http://b");
-    EXPECT_EQ(w->Grid()->currentIndex(), w->Model()->IndexOf(1, TableStore::kAddress));
+    EXPECT_EQ(w->Grid()->currentIndex(), w->GridEditing().ViewIndexOf(1, TableStore::kAddress));
     EXPECT_EQ(w->Model()->headerData(3, Qt::Vertical).toString(), QStringLiteral("4"));
     EXPECT_TRUE(w->Doc().IsModified());
 }

@@ -65,7 +65,7 @@ protected:
     }
 
     void Select(TableStore::Row record, int field) {
-        w->Grid()->selectionModel()->setCurrentIndex(w->Model()->IndexOf(record, field),
+        w->Grid()->selectionModel()->setCurrentIndex(w->GridEditing().ViewIndexOf(record, field),
                                                      QItemSelectionModel::ClearAndSelect);
     }
 
@@ -82,7 +82,8 @@ protected:
     }
 
     void DoubleClick(TableStore::Row record, int field) {
-        const QPoint at = w->Grid()->visualRect(w->Model()->IndexOf(record, field)).center();
+        const QPoint at =
+            w->Grid()->visualRect(w->GridEditing().ViewIndexOf(record, field)).center();
         // The first click's press and release come before the double click itself.
         QTest::mouseClick(w->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(w->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -343,6 +344,10 @@ TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
                                            a.httpsScan,
                                            a.openPage,
                                            a.access,
+                                           a.find,
+                                           a.findNext,
+                                           a.findPrevious,
+                                           a.applyViewOrder,
                                            a.statusBarShown,
                                            a.statusBarSettings,
                                            a.font,

@@ -30,7 +30,7 @@ protected:
     // Types into the entry row's name without closing the editor.
     void TypeIntoEntryRow(const QString& text) {
         const QModelIndex index =
-            w->Model()->IndexOf(w->Doc().Table().RecordCount(), TableStore::kName);
+            w->GridEditing().ViewIndexOf(w->Doc().Table().RecordCount(), TableStore::kName);
         w->Grid()->setFocus();
         w->Grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         w->Grid()->edit(index);

@@ -36,11 +36,11 @@ protected:
     }
 
     void Select(TableStore::Row record, int field) {
-        const QModelIndex index = w->Model()->IndexOf(record, field);
+        const QModelIndex index = w->GridEditing().ViewIndexOf(record, field);
         w->Grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     }
     void AlsoSelect(TableStore::Row record, int field) {
-        w->Grid()->selectionModel()->select(w->Model()->IndexOf(record, field),
+        w->Grid()->selectionModel()->select(w->GridEditing().ViewIndexOf(record, field),
                                             QItemSelectionModel::Select);
     }
 

@@ -280,3 +280,37 @@ TEST(TableStore, memoryPerRecord_staysCloseToItsText) {
     // Lengths, the row pointer and one index node: a fixed few dozen bytes beside the text.
     EXPECT_LE(perRecord, text + 72) << "bytes per record " << perRecord;
 }
+
+TEST(TableStore, reorderRecords_movesEveryRecordAndKeepsTheAddressIndex) {
+    TableStore t;
+    t.AppendRecord("a", "http://a", "", "");
+    t.AppendRecord("", "", "", ""); // an empty record moves like any other
+    t.AppendRecord("c", "http://C", "2024/01/01 00:00:00", "r");
+    EXPECT_TRUE(t.AddressInTable("HTTP://A")); // the index is built before the move
+    RecordingObserver seen;
+    seen.store = &t;
+    t.AddObserver(&seen);
+    const std::vector<std::size_t> order = {2, 0, 1};
+    ASSERT_TRUE(t.ReorderRecords(order));
+    EXPECT_EQ(Snapshot(t), (Rows{{"c", "http://C", "2024/01/01 00:00:00", "r"},
+                                 {"a", "http://a", "", ""},
+                                 {"", "", "", ""}}));
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"beginReset", "endReset"}));
+    EXPECT_TRUE(t.AddressInTable("HTTP://C"));
+    t.RemoveRecord(0); // the index still finds the moved record's own bytes to remove
+    EXPECT_FALSE(t.AddressInTable("HTTP://C"));
+    EXPECT_TRUE(t.AddressInTable("HTTP://A"));
+    t.RemoveObserver(&seen);
+}
+
+TEST(TableStore, reorderRecords_refusesAnythingButAPermutation) {
+    TableStore t;
+    t.AppendRecord("a", "http://a", "", "");
+    t.AppendRecord("b", "http://b", "", "");
+    const Rows before = Snapshot(t);
+    const std::vector<std::vector<std::size_t>> bad = {{0}, {0, 0}, {1, 2}, {0, 1, 1}, {}};
+    for (const auto& order : bad) {
+        EXPECT_FALSE(t.ReorderRecords(order));
+        EXPECT_EQ(Snapshot(t), before);
+    }
+}

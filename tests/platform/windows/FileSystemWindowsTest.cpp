@@ -73,24 +73,6 @@ TEST(FileSystemWindows, pathsBeyond260CharactersWork) {
     EXPECT_TRUE(platform::RemoveFile(path));
 }
 
-// A write the system refused leaves the stream's error mark even when the writer ignored what
-// fwrite returned; reading from the write-only stream sets the same mark here.
-TEST(FileSystemWindows, saveWhoseStreamRecordedAnErrorFailsAndLeavesTheTarget) {
-    test::TempDir dir;
-    const std::string target = dir.File("kept.htm");
-    test::WriteFileBytes(target, "old");
-    IoCode code;
-    platform::AtomicFile file;
-    ASSERT_TRUE(file.Create(target, code)) << "code " << code;
-    std::fputs("<HTML>", file.Stream());
-    EXPECT_EQ(std::fgetc(file.Stream()), EOF);
-    ASSERT_NE(std::ferror(file.Stream()), 0);
-    EXPECT_FALSE(file.Finish(code));
-    EXPECT_TRUE(static_cast<bool>(code));
-    file.Discard();
-    EXPECT_EQ(test::ReadFileBytes(target), "old");
-}
-
 TEST(FileSystemWindows, sameFileFollowsTheFileSystemsRuleForLetterCase) {
     test::TempDir dir;
     test::WriteFileBytes(dir.File("LIST.BAK"), "x");
