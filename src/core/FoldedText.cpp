@@ -1,5 +1,6 @@
 #include "FoldedText.h"
 
+#include "EightBytes.h"
 #include "util/Mbcs.h"
 
 #include <algorithm>
@@ -10,32 +11,11 @@ namespace lh {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
-inline std::uint64_t Load8(const char* p) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// Upper-cases eight bytes below 0x80 at once: flags the bytes from 'a' to 'z' in their high bit,
-// then clears bit 0x20 in exactly those.
-inline std::uint64_t FoldEightAscii(std::uint64_t w) noexcept {
-    const std::uint64_t geA = w + kOnes * (0x80 - 'a');
-    const std::uint64_t gtZ = w + kOnes * (0x7F - 'z');
-    return w ^ (((geA & ~gtZ) & kHighBits) >> 2);
-}
-
-// The first eight bytes in memory order as a number that orders like them.
-inline std::uint64_t InByteOrder(std::uint64_t w) noexcept {
-    if constexpr (std::endian::native == std::endian::little) {
-        w = (w >> 32) | (w << 32);
-        w = ((w & 0xFFFF0000FFFF0000ull) >> 16) | ((w & 0x0000FFFF0000FFFFull) << 16);
-        w = ((w & 0xFF00FF00FF00FF00ull) >> 8) | ((w & 0x00FF00FF00FF00FFull) << 8);
-    }
-    return w;
-}
+using eight::FoldEightAscii;
+using eight::InByteOrder;
+using eight::kHighBits;
+using eight::kOnes;
+using eight::Load8;
 
 } // namespace
 

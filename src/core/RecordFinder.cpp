@@ -1,5 +1,6 @@
 #include "RecordFinder.h"
 
+#include "EightBytes.h"
 #include "FoldedText.h"
 #include "util/Mbcs.h"
 
@@ -11,14 +12,9 @@ namespace lh {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
-inline std::uint64_t Load8(const char* p) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
+using eight::kHighBits;
+using eight::kOnes;
+using eight::Load8;
 
 // Flags (in its high bit) the lowest byte of `w` that is zero; bytes above it may be flagged
 // falsely, so only the lowest flag counts.

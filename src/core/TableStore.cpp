@@ -1,5 +1,6 @@
 #include "TableStore.h"
 
+#include "EightBytes.h"
 #include "util/Mbcs.h"
 
 #include <algorithm>
@@ -32,24 +33,13 @@ void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
 
 namespace {
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+using eight::FoldEightAscii;
+using eight::kHighBits;
+using eight::kOnes;
+using eight::Load8;
+
 constexpr std::uint64_t kMul = 0x9e3779b97f4a7c15ull;
 constexpr std::uint64_t kMul2 = 0xc2b2ae3d27d4eb4full;
-
-inline std::uint64_t Load8(const char* p) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// Upper-cases eight bytes below 0x80 at once: flags the bytes from 'a' to 'z' in their high bit,
-// then clears bit 0x20 in exactly those.
-inline std::uint64_t FoldEightAscii(std::uint64_t w) noexcept {
-    const std::uint64_t geA = w + kOnes * (0x80 - 'a');
-    const std::uint64_t gtZ = w + kOnes * (0x7F - 'z');
-    return w ^ (((geA & ~gtZ) & kHighBits) >> 2);
-}
 
 inline unsigned char FoldByte(unsigned char b) noexcept {
     return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 'a' + 'A') : b;

@@ -1,5 +1,6 @@
 #include "ViewOrder.h"
 
+#include "EightBytes.h"
 #include "FoldedText.h"
 #include "util/Mbcs.h"
 
@@ -15,8 +16,11 @@ namespace lh {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+using eight::FoldEightAscii;
+using eight::InByteOrder;
+using eight::kHighBits;
+using eight::kOnes;
+using eight::Load8;
 
 // Sorting entries of 16 bytes keeps a million of them in a few cache-friendly megabytes.
 using RecordIndex = std::uint32_t;
@@ -44,27 +48,6 @@ struct TextEntry {
     std::uint8_t length; // bytes left from the depth, 9 standing for "more than eight"
     bool secondHalf;     // the byte at the depth is the second byte of a double-byte character
 };
-
-inline std::uint64_t Load8(const char* p) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-inline std::uint64_t FoldEightAscii(std::uint64_t w) noexcept {
-    const std::uint64_t geA = w + kOnes * (0x80 - 'a');
-    const std::uint64_t gtZ = w + kOnes * (0x7F - 'z');
-    return w ^ (((geA & ~gtZ) & kHighBits) >> 2);
-}
-
-inline std::uint64_t InByteOrder(std::uint64_t w) noexcept {
-    if constexpr (std::endian::native == std::endian::little) {
-        w = (w >> 32) | (w << 32);
-        w = ((w & 0xFFFF0000FFFF0000ull) >> 16) | ((w & 0x0000FFFF0000FFFFull) << 16);
-        w = ((w & 0xFF00FF00FF00FF00ull) >> 8) | ((w & 0x00FF00FF00FF00FFull) << 8);
-    }
-    return w;
-}
 
 // Fills the entry's chunk and length at `depth`, and leaves in secondHalf what holds for the
 // byte at depth + 8, so the next pass folds from there without walking from the start.
