@@ -80,6 +80,7 @@ void MainWindow::CreateMenus() {
     CreateEditMenu();
     CreateSettingsMenu();
     CreateHelpMenu();
+    CreateGridMenu();
 }
 
 void MainWindow::CreateFileMenu() {
@@ -178,6 +179,7 @@ void MainWindow::CreateEditMenu() {
                                 [this] { DeleteRecord(); });
     a.insertRecord = AddCommand(edit, {"ﾚｺｰﾄﾞ挿入(&I)", "現在の行の上に新しい行を作る"}, commit,
                                 [this] { InsertRecord(); });
+    CreateClipboardCommands(edit);
     edit->addSeparator();
     // A scan appends behind the row being typed into.
     a.scanUrls = AddCommand(edit, {"ﾌｧｲﾙから追加[URL](&U)", "ﾌｧｲﾙからURL(http:)を探して追加する"},

@@ -3,7 +3,9 @@
 #include "CellTextsStep.h"
 #include "RecordsAddedStep.h"
 #include "RecordsRemovedStep.h"
+#include "StepSequence.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace lh {
@@ -58,6 +60,44 @@ bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui) 
     TableStore::Detached removed = table.TakeRecords(record, 1);
     doc.RecordStep(
         std::make_unique<RecordsRemovedStep>(kDeleteRecordStepName, record, std::move(removed)));
+    return true;
+}
+
+std::string DeleteRowsQuestion(std::size_t count) {
+    return "選択した" + std::to_string(count) + "行を削除しますか？";
+}
+
+bool DeleteRecords(Document& doc, std::vector<TableStore::Row> records, MessageBoxService& ui) {
+    TableStore& table = doc.Table();
+    std::erase_if(records, [&](TableStore::Row r) { return r < 0 || r >= table.RecordCount(); });
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    if (records.empty())
+        return false;
+    if (records.size() == 1)
+        return DeleteRecord(doc, records.front(), ui);
+    const bool anyAddress = std::any_of(records.begin(), records.end(), [&](TableStore::Row r) {
+        return !table.Text(r, TableStore::kAddress).empty();
+    });
+    if (anyAddress &&
+        ui.ShowMessageBox(DeleteRowsQuestion(records.size()), "", kConfirmStyle) != Answer::Yes)
+        return false;
+    // Each run of adjacent records goes as one block, from the top: a later run sits higher by
+    // the records already taken. Undo puts the runs back from the bottom, each at its place.
+    std::vector<std::unique_ptr<EditStep>> steps;
+    TableStore::Row taken = 0;
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t end = i + 1;
+        while (end < records.size() && records[end] == records[end - 1] + 1)
+            ++end;
+        const TableStore::Row first = records[i] - taken;
+        const auto count = static_cast<TableStore::Row>(end - i);
+        steps.push_back(std::make_unique<RecordsRemovedStep>(kDeleteRecordStepName, first,
+                                                             table.TakeRecords(first, count)));
+        taken += count;
+        i = end;
+    }
+    doc.RecordStep(std::make_unique<StepSequence>(kDeleteRecordStepName, std::move(steps)));
     return true;
 }
 
