@@ -2,8 +2,8 @@
 
 #include "CellTextsStep.h"
 #include "RecordsAddedStep.h"
+#include "RecordsRemovedAtStep.h"
 #include "RecordsRemovedStep.h"
-#include "StepSequence.h"
 
 #include <algorithm>
 #include <memory>
@@ -82,22 +82,9 @@ bool DeleteRecords(Document& doc, std::vector<TableStore::Row> records, MessageB
     if (anyAddress &&
         ui.ShowMessageBox(DeleteRowsQuestion(records.size()), "", kConfirmStyle) != Answer::Yes)
         return false;
-    // Each run of adjacent records goes as one block, from the top: a later run sits higher by
-    // the records already taken. Undo puts the runs back from the bottom, each at its place.
-    std::vector<std::unique_ptr<EditStep>> steps;
-    TableStore::Row taken = 0;
-    for (std::size_t i = 0; i < records.size();) {
-        std::size_t end = i + 1;
-        while (end < records.size() && records[end] == records[end - 1] + 1)
-            ++end;
-        const TableStore::Row first = records[i] - taken;
-        const auto count = static_cast<TableStore::Row>(end - i);
-        steps.push_back(std::make_unique<RecordsRemovedStep>(kDeleteRecordStepName, first,
-                                                             table.TakeRecords(first, count)));
-        taken += count;
-        i = end;
-    }
-    doc.RecordStep(std::make_unique<StepSequence>(kDeleteRecordStepName, std::move(steps)));
+    TableStore::Detached removed = table.TakeRecordsAt(records);
+    doc.RecordStep(std::make_unique<RecordsRemovedAtStep>(kDeleteRecordStepName, std::move(records),
+                                                          std::move(removed)));
     return true;
 }
 

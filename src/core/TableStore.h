@@ -80,6 +80,13 @@ public:
     // Puts records taken out before back in at `at` (0..RecordCount(), else the end), announced
     // as one insertion; `records` is left empty.
     void PutRecords(Row at, Detached&& records);
+    // Takes out the records at `rows` (ascending, distinct, inside the table; else nothing is
+    // taken) in one pass over the table, however scattered they are. A few runs of adjacent
+    // records are announced one removal each, from the bottom; many as a reset.
+    Detached TakeRecordsAt(std::span<const Row> rows);
+    // Puts records that TakeRecordsAt took at `rows` back there, the others moving apart again,
+    // in one pass; announced as TakeRecordsAt announced the removal. `records` is left empty.
+    void PutRecordsAt(std::span<const Row> rows, Detached&& records);
 
     // True when a record holds an address whose upper-cased text equals prefix + key.
     bool AddressInTable(std::string_view upperKey, std::string_view prefix = {}) const;

@@ -305,3 +305,29 @@ TEST_F(GridKeys, contextMenuOffersTheGridCommands) {
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
 }
+
+TEST_F(GridKeys, ctrlAInAFilteredView_deletesEveryRecordShownAndUndoBringsAllBack) {
+    // Enough scattered runs that the table announces the removal as a reset.
+    for (int i = 0; i < 120; ++i)
+        w->Doc().Table().AppendRecord("n" + std::to_string(i), "http://x/" + std::to_string(i), "",
+                                      i % 3 == 0 ? "keep" : "gone");
+    w->Doc().ResetState("");
+    const Records before = All();
+    QAbstractItemModelTester tester(w->Grid()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    w->GridEditing().ViewOrder()->SetQuery(std::string("gone"), FindColumns{false, false, true},
+                                           true);
+    Press(Qt::Key_A, Qt::ControlModifier);
+    boxes.Answer(Answer::Yes);
+    w->Actions().deleteRecord->trigger();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, DeleteRowsQuestion(80));
+    Records kept(before.begin(), before.begin() + 6); // the six records shown before were "r"
+    for (std::size_t i = 6; i < before.size(); i += 3)
+        kept.push_back(before[i]);
+    EXPECT_EQ(All(), kept);
+    EXPECT_EQ(w->Grid()->model()->rowCount(), 1) << "only the entry row is shown";
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(All(), before);
+    EXPECT_FALSE(w->Doc().IsModified());
+}
