@@ -122,6 +122,17 @@ QItemSelectionModel::SelectionFlags CollectionView::selectionCommand(const QMode
     return command;
 }
 
+void CollectionView::ChooseRowForMenu(int row) {
+    if (!model() || row < 0 || row >= model()->rowCount() ||
+        selectionModel()->isRowSelected(row, QModelIndex()))
+        return;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    selectionModel()->setCurrentIndex(model()->index(row, column),
+                                      QItemSelectionModel::ClearAndSelect |
+                                          QItemSelectionModel::Rows);
+    m_selectingRows = true;
+}
+
 void CollectionView::PaintCorner(QAbstractButton* corner) {
     QStyleOptionHeader option;
     option.initFrom(corner);

@@ -31,6 +31,9 @@ public:
 
     // Stores the open editor's text and closes it, so commands see every typed character.
     void FinishEditing();
+    // A right click on a row heading: the row becomes current and selected whole, unless it
+    // is selected already (then the selection stays, for a command on all of it).
+    void ChooseRowForMenu(int row);
     // A cell's editor is open.
     bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
 

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QMenu>
 
 namespace lh {
@@ -55,11 +56,18 @@ void MainWindow::CreateGridMenu() {
     a.gridMenu->addAction(a.paste);
     a.gridMenu->addSeparator();
     a.gridMenu->addAction(a.find);
-    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        m_grid->FinishEditing();
-        m_actions.gridMenu->popup(m_grid->viewport()->mapToGlobal(at));
-    });
+    // Over the cells and over the row headings; both report viewport positions.
+    for (QAbstractScrollArea* area :
+         {static_cast<QAbstractScrollArea*>(m_grid),
+          static_cast<QAbstractScrollArea*>(m_grid->verticalHeader())}) {
+        area->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& at) {
+            m_grid->FinishEditing();
+            if (area == m_grid->verticalHeader())
+                m_grid->ChooseRowForMenu(m_grid->verticalHeader()->logicalIndexAt(at));
+            m_actions.gridMenu->popup(area->viewport()->mapToGlobal(at));
+        });
+    }
 }
 
 } // namespace lh

@@ -304,6 +304,21 @@ TEST_F(GridKeys, contextMenuOffersTheGridCommands) {
     emit w->Grid()->customContextMenuRequested(cell.center());
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
+
+    // On a row heading the menu's commands act on that row, or on the rows selected with it.
+    QHeaderView* rows = w->Grid()->verticalHeader();
+    const auto menuOnHeading = [&](int viewRow) {
+        emit rows->customContextMenuRequested(
+            QPoint(rows->width() / 2, rows->sectionViewportPosition(viewRow) + 5));
+        menu->hide();
+    };
+    menuOnHeading(4);
+    EXPECT_EQ(w->GridEditing().CurrentRecord(), 4);
+    EXPECT_EQ(w->Grid()->selectionModel()->selectedRows().size(), 1);
+    ClickRowHeading(1);
+    ClickRowHeading(2, Qt::ShiftModifier);
+    menuOnHeading(1);
+    EXPECT_EQ(w->Grid()->selectionModel()->selectedRows().size(), 2);
 }
 
 TEST_F(GridKeys, ctrlAInAFilteredView_deletesEveryRecordShownAndUndoBringsAllBack) {
