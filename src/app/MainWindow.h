@@ -98,6 +98,8 @@ public:
     // Record editing.
     void DeleteRecord();
     void InsertRecord();
+    // Records whose address repeats an earlier one's, as one undoable step, with a message.
+    void RemoveDuplicates();
     void CopyCells();
     void PasteRecords();
 

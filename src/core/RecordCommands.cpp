@@ -2,13 +2,21 @@
 
 #include "CellTextsStep.h"
 #include "RecordsAddedStep.h"
-#include "RecordsRemovedAtStep.h"
 #include "RecordsRemovedStep.h"
+#include "ScatteredRecordsRemovedStep.h"
+#include "StepSequence.h"
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace lh {
+
+namespace {
+// A few runs of deleted records are taken out one by one, so the view follows each removal and
+// keeps its sort; more would each cost a pass over the table, and go at once (views reset).
+constexpr std::size_t kMostRunsOneByOne = 32;
+} // namespace
 
 bool CommitCellText(Document& doc, TableStore::Row record, int field, std::string_view text) {
     TableStore& table = doc.Table();
@@ -82,9 +90,34 @@ bool DeleteRecords(Document& doc, std::vector<TableStore::Row> records, MessageB
     if (anyAddress &&
         ui.ShowMessageBox(DeleteRowsQuestion(records.size()), "", kConfirmStyle) != Answer::Yes)
         return false;
-    TableStore::Detached removed = table.TakeRecordsAt(records);
-    doc.RecordStep(std::make_unique<RecordsRemovedAtStep>(kDeleteRecordStepName, std::move(records),
-                                                          std::move(removed)));
+    // Runs of adjacent records, as [begin, end) in `records`.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t end = i + 1;
+        while (end < records.size() && records[end] == records[end - 1] + 1)
+            ++end;
+        runs.emplace_back(i, end);
+        i = end;
+    }
+    if (runs.size() > kMostRunsOneByOne) {
+        std::vector<std::size_t> places(records.begin(), records.end());
+        TableStore::Detached removed = table.TakeRecordsAt(places);
+        doc.RecordStep(std::make_unique<ScatteredRecordsRemovedStep>(
+            kDeleteRecordStepName, std::move(places), std::move(removed)));
+        return true;
+    }
+    // Each run goes as one block, from the top: a later run sits higher by the records already
+    // taken. Undo puts the runs back from the bottom, each at its place.
+    std::vector<std::unique_ptr<EditStep>> steps;
+    TableStore::Row taken = 0;
+    for (const auto& [begin, end] : runs) {
+        const TableStore::Row first = records[begin] - taken;
+        const auto count = static_cast<TableStore::Row>(end - begin);
+        steps.push_back(std::make_unique<RecordsRemovedStep>(kDeleteRecordStepName, first,
+                                                             table.TakeRecords(first, count)));
+        taken += count;
+    }
+    doc.RecordStep(std::make_unique<StepSequence>(kDeleteRecordStepName, std::move(steps)));
     return true;
 }
 

@@ -277,62 +277,26 @@ void TableStore::PutRecords(Row at, Detached&& records) {
     Notify([&](Observer& o) { o.RecordsInserted(at, count); });
 }
 
-namespace {
-
-// More runs than this are announced as a reset: each announced run costs views and the table a
-// pass over the rows after it.
-constexpr std::size_t kMostAnnouncedRuns = 32;
-
-// The runs of adjacent rows in an ascending list, as [begin, end) positions in the list.
-std::vector<std::pair<std::size_t, std::size_t>> Runs(std::span<const TableStore::Row> rows) {
-    std::vector<std::pair<std::size_t, std::size_t>> runs;
-    for (std::size_t i = 0; i < rows.size();) {
-        std::size_t end = i + 1;
-        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
-            ++end;
-        runs.emplace_back(i, end);
-        i = end;
-    }
-    return runs;
-}
-
-bool AscendingWithin(std::span<const TableStore::Row> rows, TableStore::Row count) {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i] < 0 || rows[i] >= count || (i > 0 && rows[i] <= rows[i - 1]))
-            return false;
-    return true;
-}
-
-} // namespace
-
-TableStore::Detached TableStore::TakeRecordsAt(std::span<const Row> rows) {
+TableStore::Detached TableStore::TakeRecordsAt(std::span<const std::size_t> records) {
     Detached taken;
-    if (rows.empty() || !AscendingWithin(rows, RecordCount()))
+    const std::size_t count = m_rows.size();
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i] >= count || (i > 0 && records[i] <= records[i - 1]))
+            return taken;
+    if (records.empty())
         return taken;
-    const auto runs = Runs(rows);
-    taken.m_records.reserve(rows.size());
-    if (runs.size() <= kMostAnnouncedRuns) {
-        // From the bottom, so the rows above each run keep their places.
-        std::vector<Detached> parts;
-        parts.reserve(runs.size());
-        for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-            parts.push_back(
-                TakeRecords(rows[run->first], static_cast<Row>(run->second - run->first)));
-        for (auto part = parts.rbegin(); part != parts.rend(); ++part)
-            for (RecordPtr& record : part->m_records)
-                taken.m_records.push_back(std::move(record));
-        return taken;
-    }
+    taken.m_records.reserve(records.size());
     Notify([](Observer& o) { o.BeginReset(); });
+    // Records move up over the gaps as the pass goes, so each moves once.
+    std::size_t kept = records.front();
     std::size_t next = 0;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (next < rows.size() && static_cast<Row>(i) == rows[next]) {
-            IndexRemove(m_rows[i].get());
-            taken.m_records.push_back(std::move(m_rows[i]));
+    for (std::size_t r = records.front(); r < count; ++r) {
+        if (next < records.size() && records[next] == r) {
+            IndexRemove(m_rows[r].get());
+            taken.m_records.push_back(std::move(m_rows[r]));
             ++next;
         } else {
-            m_rows[kept++] = std::move(m_rows[i]);
+            m_rows[kept++] = std::move(m_rows[r]);
         }
     }
     m_rows.resize(kept);
@@ -340,42 +304,39 @@ TableStore::Detached TableStore::TakeRecordsAt(std::span<const Row> rows) {
     return taken;
 }
 
-void TableStore::PutRecordsAt(std::span<const Row> rows, Detached&& records) {
-    std::vector<RecordPtr> incoming = std::move(records.m_records);
-    records.m_records.clear();
-    const Row total = RecordCount() + static_cast<Row>(incoming.size());
-    if (incoming.empty() || incoming.size() != rows.size() || !AscendingWithin(rows, total))
-        return;
-    const auto runs = Runs(rows);
-    if (runs.size() <= kMostAnnouncedRuns) {
-        // From the top: each run's rows count the runs above it as back in place.
-        for (const auto& [begin, end] : runs) {
-            Detached part;
-            part.m_records.reserve(end - begin);
-            for (std::size_t i = begin; i < end; ++i)
-                part.m_records.push_back(std::move(incoming[i]));
-            PutRecords(rows[begin], std::move(part));
-        }
-        return;
-    }
+bool TableStore::PutRecordsAt(std::span<const std::size_t> records, Detached&& taken) {
+    const std::size_t incoming = taken.m_records.size();
+    if (records.size() != incoming)
+        return false;
+    const std::size_t total = m_rows.size() + incoming;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i] >= total || (i > 0 && records[i] <= records[i - 1]))
+            return false;
+    if (incoming == 0)
+        return true;
     // Everything that can fail is done before views are told of the change.
-    std::vector<RecordPtr> merged;
-    merged.reserve(static_cast<std::size_t>(total));
+    m_rows.reserve(total);
     if (m_indexBuilt)
-        IndexReserve(m_indexCount + incoming.size());
+        IndexReserve(m_indexCount + incoming);
     Notify([](Observer& o) { o.BeginReset(); });
-    std::size_t next = 0;
-    std::size_t old = 0;
-    for (Row at = 0; at < total; ++at) {
-        if (next < rows.size() && rows[next] == at) {
-            IndexAdd(incoming[next].get());
-            merged.push_back(std::move(incoming[next++]));
+    const std::size_t oldCount = m_rows.size();
+    m_rows.resize(total);
+    // From the end backwards, so every record that stays moves down once, into room already
+    // left by those behind it.
+    std::size_t from = oldCount;
+    std::size_t next = incoming;
+    for (std::size_t to = total; to-- > records.front();) {
+        if (next > 0 && records[next - 1] == to) {
+            --next;
+            IndexAdd(taken.m_records[next].get());
+            m_rows[to] = std::move(taken.m_records[next]);
         } else {
-            merged.push_back(std::move(m_rows[old++]));
+            m_rows[to] = std::move(m_rows[--from]);
         }
     }
-    m_rows = std::move(merged);
+    taken.m_records.clear();
     Notify([](Observer& o) { o.EndReset(); });
+    return true;
 }
 
 std::size_t TableStore::Detached::MemoryUsage() const noexcept {

@@ -165,6 +165,35 @@ TEST(DeleteRecords, scatteredRecords_goAsOneStepAndUndoPutsEachBack) {
     EXPECT_EQ(Records(doc), left);
 }
 
+TEST(DeleteRecords, fewOrManyRuns_leaveTheSameRecordsAndUndoPutsEachBack) {
+    // A few runs are taken one by one, many at once; the outcome must not tell them apart.
+    for (const int every : {40, 3}) {
+        SCOPED_TRACE(every);
+        Document doc = DocumentWith(200);
+        const auto before = Records(doc);
+        std::vector<TableStore::Row> rows;
+        std::vector<std::array<std::string, 4>> left;
+        for (TableStore::Row r = 0; r < 200; ++r) {
+            if (r % every == 1 || r % every == 2 || r == 199)
+                rows.push_back(r);
+            else
+                left.push_back(before[static_cast<std::size_t>(r)]);
+        }
+        test::ScriptedMessageBox ui;
+        ui.Answer(Answer::Yes);
+        ASSERT_TRUE(DeleteRecords(doc, rows, ui));
+        EXPECT_EQ(Records(doc), left);
+        TableStore::Row where = -1;
+        ASSERT_TRUE(doc.Undo(&where));
+        EXPECT_EQ(Records(doc), before);
+        EXPECT_EQ(where, 1);
+        ASSERT_TRUE(doc.Redo());
+        EXPECT_EQ(Records(doc), left);
+        ASSERT_TRUE(doc.Undo());
+        EXPECT_TRUE(doc.Table().HoldsAddress("http://h/2", TableStore::AddressHash("http://h/2")));
+    }
+}
+
 TEST(DeleteRecords, answersAndSingleRecordRules) {
     {
         Document doc = DocumentWith(3);

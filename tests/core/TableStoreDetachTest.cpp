@@ -75,67 +75,47 @@ TEST(TableStoreDetach, rangesOutsideTheRecordsAreClippedOrIgnored) {
     EXPECT_EQ(t.RecordCount(), 3);
 }
 
-TEST(TableStoreDetach, scatteredRecordsTakenAtTheirRowsGoBackThereInFewOrManyRuns) {
-    struct Case {
-        const char* what;
-        int records;
-        int every; // every n-th record is taken
-        bool announcedAsReset;
-    };
-    const Case cases[] = {
-        {"few runs: one removal each", 12, 3, false},
-        {"many runs: a reset", 400, 2, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TableStore t;
-        for (int i = 0; i < c.records; ++i)
-            t.AppendRecord("n", "http://h/" + std::to_string(i), "", "");
-        t.InsertEmptyRecord(1);
-        (void)Holds(t, "x"); // builds the index, which must follow
-        const std::string before = Addresses(t);
-        // Every n-th record and the last one, so a run ends at the very end.
-        std::vector<TableStore::Row> rows;
-        std::string left;
-        const TableStore::Row last = t.RecordCount() - 1;
-        for (TableStore::Row r = 0; r <= last; ++r) {
-            if (r % c.every == 1 || r == last)
-                rows.push_back(r);
-            else
-                left += std::string(t.Text(r, TableStore::kAddress)) + ";";
-        }
+TEST(TableStoreDetach, scatteredRecordsTakenAndPutBackKeepTheirPlacesAndTheIndex) {
+    TableStore t;
+    for (const char* a : {"a", "b", "c", "d", "e", "f"})
+        t.AppendRecord("n", a, "", "r");
+    t.InsertEmptyRecord(3);
+    (void)Holds(t, "c");
+    const std::vector<std::size_t> places = {0, 3, 4, 6};
 
-        struct ResetRecorder final : TableStore::Observer {
-            void BeginReset() override { ++resets; }
-            void RecordsAboutToBeRemoved(TableStore::Row, TableStore::Row) override { ++runs; }
-            void RecordsAboutToBeInserted(TableStore::Row, TableStore::Row) override { ++runs; }
-            int resets = 0;
-            int runs = 0;
-        } heard;
-        t.AddObserver(&heard);
-        const std::string gone(t.Text(rows[1], TableStore::kAddress));
-        TableStore::Detached taken = t.TakeRecordsAt(rows);
-        EXPECT_EQ(taken.Count(), static_cast<TableStore::Row>(rows.size()));
-        EXPECT_EQ(Addresses(t), left);
-        EXPECT_FALSE(Holds(t, gone));
-        EXPECT_TRUE(Holds(t, "http://h/0"));
+    TableStore::Detached taken = t.TakeRecordsAt(places);
+    EXPECT_EQ(taken.Count(), 4);
+    EXPECT_EQ(Addresses(t), "b;c;e;");
+    EXPECT_FALSE(Holds(t, "A"));
+    EXPECT_FALSE(Holds(t, "F"));
+    EXPECT_FALSE(Holds(t, ""));
+    EXPECT_TRUE(Holds(t, "E"));
 
-        t.PutRecordsAt(rows, std::move(taken));
-        EXPECT_EQ(Addresses(t), before);
-        EXPECT_TRUE(Holds(t, gone));
-        EXPECT_EQ(heard.resets > 0, c.announcedAsReset);
-        EXPECT_EQ(heard.runs > 0, !c.announcedAsReset);
-        t.RemoveObserver(&heard);
-    }
+    EXPECT_TRUE(t.PutRecordsAt(places, std::move(taken)));
+    EXPECT_EQ(Addresses(t), "a;b;c;;d;e;f;");
+    for (const char* a : {"a", "d", "e", "f", ""})
+        EXPECT_TRUE(Holds(t, a)) << a;
 }
 
-TEST(TableStoreDetach, rowsNotAscendingOrOutsideTheRecords_takeNothing) {
+TEST(TableStoreDetach, scatteredPlacesThatDoNotFitChangeNothing) {
     TableStore t;
     for (const char* a : {"a", "b", "c"})
-        t.AppendRecord("", a, "", "");
-    for (const std::vector<TableStore::Row>& rows :
-         {std::vector<TableStore::Row>{2, 1}, {0, 0}, {1, 3}, {-1}}) {
-        EXPECT_EQ(t.TakeRecordsAt(rows).Count(), 0);
+        t.AppendRecord("n", a, "", "");
+    using Places = std::vector<std::size_t>;
+    for (const Places& bad : {Places{1, 1}, Places{2, 0}, Places{3}, Places{}}) {
+        EXPECT_EQ(t.TakeRecordsAt(bad).Count(), 0);
         EXPECT_EQ(Addresses(t), "a;b;c;");
     }
+    // Places past the end of the table the records would make, or not one per record.
+    for (const Places& bad : {Places{3}, Places{0, 1}, Places{}}) {
+        TableStore::Detached one = t.TakeRecordsAt(Places{1});
+        ASSERT_EQ(Addresses(t), "a;c;");
+        EXPECT_FALSE(t.PutRecordsAt(bad, std::move(one)));
+        EXPECT_EQ(Addresses(t), "a;c;");
+        t.InsertEmptyRecord(1);
+        t.SetText(1, TableStore::kAddress, "b");
+    }
+    TableStore::Detached one = t.TakeRecordsAt(Places{1});
+    EXPECT_TRUE(t.PutRecordsAt(Places{2}, std::move(one)));
+    EXPECT_EQ(Addresses(t), "a;c;b;");
 }
