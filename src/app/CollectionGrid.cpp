@@ -213,13 +213,14 @@ bool CollectionGrid::PasteText(const QString& text) {
         m_messages.ShowMessageBox(kPasteOnlyAtEntryRowText, std::string(), kInformationStyle);
         return false;
     }
-    if (const std::optional<char32_t> refused = FirstUnencodableCharacter(text)) {
-        m_messages.ShowMessageBox(RefusedPasteCharacterText(*refused), std::string(),
-                                  kWarningStyle);
+    // Converted whole; only a refused text is searched character by character for the culprit.
+    const std::optional<std::string> bytes = CollectionModel::ToCell(text);
+    if (!bytes) {
+        const char32_t refused = FirstUnencodableCharacter(text).value_or(U'\uFFFD');
+        m_messages.ShowMessageBox(RefusedPasteCharacterText(refused), std::string(), kWarningStyle);
         return false;
     }
-    const std::optional<std::string> bytes = CollectionModel::ToCell(text);
-    if (!bytes || PasteRecords(m_document, ParseTabText(*bytes)) == 0)
+    if (PasteRecords(m_document, ParseTabText(*bytes)) == 0)
         return false;
     ShowEntryRow();
     return true;
