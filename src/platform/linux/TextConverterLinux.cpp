@@ -221,7 +221,9 @@ private:
 
     struct Cache {
         Cache() { std::fill(std::begin(forms), std::end(forms), kUnknown); }
-        std::uint16_t forms[0x10000 + 2]; // the code page 932 form of each BMP character
+        // The code page 932 form of each BMP character, and two entries the vector lookups (four
+        // bytes at a time) may read past the end.
+        std::uint16_t forms[0x10000 + 2];
     };
 
     static Cache& ThreadCache() {

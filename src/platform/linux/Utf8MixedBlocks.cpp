@@ -69,8 +69,7 @@ DecodeBlocksAvx2(const unsigned char* in, std::size_t inSize, char* out, std::si
     std::size_t i = 0;
     std::size_t o = 0;
     while (inSize - i >= kMixedBlockMargin && outSize - o >= kMixedBlockMargin) {
-        const auto* at = reinterpret_cast<const __m256i*>(in + i);
-        const __m256i b0 = _mm256_loadu_si256(at);
+        const __m256i b0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
         const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(b0));
         if (high == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + o), b0);
@@ -115,15 +114,14 @@ DecodeBlocksAvx2(const unsigned char* in, std::size_t inSize, char* out, std::si
         std::size_t blockEnd = o;
         Pack16(_mm256_castsi256_si128(b0), keep & 0xFFFF, out, blockEnd);
         Pack16(_mm256_extracti128_si256(b0, 1), keep >> 16, out, blockEnd);
-        // Each character before this one gave up a byte: `to` steps back one for each.
-        char* to = out + blockStart;
         std::uint16_t allForms = 0xFFFF;
+        std::size_t dropped = 0; // each character before this one gave up a byte
         for (std::uint32_t rest = leads & inBlock; rest != 0; rest &= rest - 1) {
             const std::uint16_t form = forms[codePoints[std::countr_zero(rest)]];
             allForms &= form;
             const std::uint16_t leadFirst = __builtin_bswap16(form);
-            std::memcpy(to + std::countr_zero(rest), &leadFirst, 2);
-            --to;
+            std::memcpy(out + blockStart + std::countr_zero(rest) - dropped, &leadFirst, 2);
+            ++dropped;
         }
         if (!IsTwoByteForm(allForms))
             break; // one byte, none, or not yet asked: the careful loops know what to do
@@ -201,8 +199,10 @@ DecodeBlocksAvx512(const unsigned char* in, std::size_t inSize, char* out, std::
             _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(packedLo, 1)));
         const __m512i firstForms =
             _mm512_mask_i32gather_epi32(zero, static_cast<__mmask16>(used), firstPoints, forms, 2);
-        const __m512i secondForms = _mm512_mask_i32gather_epi32(
-            zero, static_cast<__mmask16>(used >> 16), secondPoints, forms, 2);
+        const __m512i secondForms =
+            count > 16 ? _mm512_mask_i32gather_epi32(zero, static_cast<__mmask16>(used >> 16),
+                                                     secondPoints, forms, 2)
+                       : zero;
         const __m512i formsFound =
             _mm512_inserti64x4(_mm512_zextsi256_si512(_mm512_cvtepi32_epi16(firstForms)),
                                _mm512_cvtepi32_epi16(secondForms), 1);

@@ -34,11 +34,10 @@ inline constexpr std::size_t kMixedBlockBytes = 64;
 inline constexpr std::size_t kMixedBlockMargin = 80;
 
 // Converts whole blocks of ASCII and three-byte characters from U+1000 up (U+D000..U+DFFF aside)
-// whose code page 932 form in `forms` (0x10000 entries, indexed by code point) is two bytes.
-// Stops at the first block holding anything else, a
-// character cut by the block's end aside (it starts the next block), and kMixedBlockMargin before
-// either end. Output bytes past `produced` may have been written.
-// At VectorLevel::None it takes nothing.
+// whose code page 932 form in `forms` (indexed by code point, readable up to index 0x10001) is
+// two bytes. Stops at the first block holding anything else and kMixedBlockMargin before either
+// end, always after a whole character. Output bytes past `produced` may have been written. At
+// VectorLevel::None it takes nothing.
 MixedBlocksStep DecodeMixedUtf8Blocks(VectorLevel level, const unsigned char* in,
                                       std::size_t inSize, char* out, std::size_t outSize,
                                       const std::uint16_t* forms) noexcept;
