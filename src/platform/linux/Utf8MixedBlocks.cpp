@@ -50,7 +50,7 @@ constexpr PackShuffles kPack = MakePackShuffles();
                                                static_cast<long long>(lowShuffle)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + o), packed);
     o += static_cast<std::size_t>(std::popcount(low));
-    _mm_storeh_pd(reinterpret_cast<double*>(out + o), _mm_castsi128_pd(packed));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + o), _mm_unpackhi_epi64(packed, packed));
     o += static_cast<std::size_t>(std::popcount(high));
 }
 
