@@ -73,8 +73,10 @@ bool CollectionDelegate::eventFilter(QObject* object, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         if (auto* editor = qobject_cast<QWidget*>(object)) {
-            emit commitData(editor);
-            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            // Nothing is committed later either: setModelData only stores a changed text, and
+            // the view forgets the editor as it closes.
+            editor->setProperty(kChangedProperty, false);
+            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
             return true;
         }
     }

@@ -21,7 +21,8 @@ public:
                       const QModelIndex& index) const override;
 
 protected:
-    // Esc leaves the editor keeping what was typed, as every other way out does.
+    // Esc closes the editor without storing anything: the cell keeps its old text and nothing
+    // is recorded or marked.
     bool eventFilter(QObject* object, QEvent* event) override;
 };
 

@@ -5,7 +5,9 @@
 #include "CollectionView.h"
 #include "CollectionViewProxy.h"
 #include "RefusedCharacter.h"
+#include "core/PastedRecords.h"
 #include "core/RecordCommands.h"
+#include "core/TabText.h"
 #include "core/TableLayout.h"
 
 #include <QAbstractProxyModel>
@@ -19,6 +21,12 @@
 #include <vector>
 
 namespace lh {
+
+namespace {
+constexpr const char* kPasteOnlyAtEntryRowText =
+    "ﾚｺｰﾄﾞの貼り付けは最後の空の行で行います。\n"
+    "ｾﾙに貼り付けるときは、Enterで編集を始めてから貼り付けてください。";
+} // namespace
 
 CollectionGrid::CollectionGrid(Document& document, MessageBoxService& messages, QWidget* viewParent,
                                QObject* parent)
@@ -112,12 +120,31 @@ void CollectionGrid::FinishEditing() {
     m_view->FinishEditing();
 }
 
+std::vector<TableStore::Row> CollectionGrid::SelectedRecords() const {
+    std::vector<TableStore::Row> records;
+    const TableStore::Row entry = m_document.Table().RecordCount();
+    for (const QModelIndex& row : m_view->selectionModel()->selectedRows()) {
+        const TableStore::Row record = m_model->RecordAt(row);
+        if (record >= 0 && record < entry)
+            records.push_back(record);
+    }
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
 void CollectionGrid::DeleteRecord() {
     FinishEditing();
-    const TableStore::Row record = CurrentRecord();
-    const int field = record >= 0 ? CurrentField() : TableStore::kName;
-    if (lh::DeleteRecord(m_document, record, m_messages))
-        SetCurrentCell(record, field); // the row now holds the record that followed
+    const TableStore::Row current = CurrentRecord();
+    const int field = current >= 0 ? CurrentField() : TableStore::kName;
+    const std::vector<TableStore::Row> selected = SelectedRecords();
+    if (selected.size() > 1) {
+        // The row of the topmost record deleted now holds the record that followed.
+        if (DeleteRecords(m_document, selected, m_messages))
+            SetCurrentCell(selected.front(), field >= 0 ? field : TableStore::kName);
+        return;
+    }
+    if (lh::DeleteRecord(m_document, current, m_messages))
+        SetCurrentCell(current, field); // the row now holds the record that followed
 }
 
 void CollectionGrid::InsertRecord() {
@@ -145,6 +172,58 @@ void CollectionGrid::ClearSelectedCells() {
         return a.record != b.record ? a.record < b.record : a.field < b.field;
     });
     ClearCells(m_document, cells);
+}
+
+QString CollectionGrid::SelectedCellsText() const {
+    QModelIndexList chosen = m_view->selectionModel()->selectedIndexes();
+    if (chosen.isEmpty() && m_view->currentIndex().isValid())
+        chosen.push_back(m_view->currentIndex());
+    const TableStore::Row entry = m_document.Table().RecordCount();
+    chosen.removeIf([&](const QModelIndex& i) { return m_model->RecordAt(i) >= entry; });
+    if (chosen.isEmpty())
+        return QString();
+    std::sort(chosen.begin(), chosen.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.row() != b.row() ? a.row() < b.row() : a.column() < b.column();
+    });
+    int left = chosen.front().column();
+    int right = left;
+    for (const QModelIndex& i : chosen) {
+        left = std::min(left, i.column());
+        right = std::max(right, i.column());
+    }
+    std::vector<TabRow> rows;
+    int lastRow = -1;
+    for (const QModelIndex& i : chosen) {
+        if (i.row() != lastRow) {
+            rows.emplace_back(static_cast<std::size_t>(right - left + 1));
+            lastRow = i.row();
+        }
+        rows.back()[static_cast<std::size_t>(i.column() - left)] =
+            m_document.Table().Text(m_model->RecordAt(i), m_model->FieldAt(i));
+    }
+    // Joined in code page 932 (its double-byte characters never hold a tab, a line break or a
+    // quote), then decoded once.
+    return CollectionModel::ToDisplay(FormatTabText(rows));
+}
+
+bool CollectionGrid::PasteText(const QString& text) {
+    FinishEditing();
+    const TableStore::Row current = CurrentRecord();
+    if (current >= 0 && current < m_document.Table().RecordCount()) {
+        m_messages.ShowMessageBox(kPasteOnlyAtEntryRowText, std::string(), kInformationStyle);
+        return false;
+    }
+    // Converted whole; only a refused text is searched character by character for the culprit.
+    const std::optional<std::string> bytes = CollectionModel::ToCell(text);
+    if (!bytes) {
+        const char32_t refused = FirstUnencodableCharacter(text).value_or(U'\uFFFD');
+        m_messages.ShowMessageBox(RefusedPasteCharacterText(refused), std::string(), kWarningStyle);
+        return false;
+    }
+    if (PasteRecords(m_document, ParseTabText(*bytes)) == 0)
+        return false;
+    ShowEntryRow();
+    return true;
 }
 
 void CollectionGrid::ShowFirstCell() {

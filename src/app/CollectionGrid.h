@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <vector>
 
 class QAbstractProxyModel;
 class QWidget;
@@ -55,12 +56,22 @@ public:
     // Stores the open editor's text and closes it, so commands see every typed character.
     void FinishEditing();
 
-    // The record commands on the current row; the current cell stays in its row.
+    // The record commands on the current row; the current cell stays in its row. With several
+    // whole rows selected, delete takes all their records as one step.
     void DeleteRecord();
     void InsertRecord();
     // The Delete key outside the cell editor: empties the selected cells (else the current
     // one) as one undoable step.
     void ClearSelectedCells();
+
+    // The selected cells (else the current one) as tab-separated text: the rows in view order,
+    // the columns from the leftmost to the rightmost selected, a cell not selected empty. The
+    // entry row gives nothing.
+    QString SelectedCellsText() const;
+    // Pasted text becomes records after the last one (one undo step) while the entry row is
+    // current. Elsewhere, or with text code page 932 cannot hold, the user is told why and
+    // nothing changes. True when records were added.
+    bool PasteText(const QString& text);
 
     // A new or loaded table: the first cell becomes current without a word in the position
     // panel until the user has chosen a cell once, and the top left comes into view.
@@ -75,6 +86,8 @@ signals:
     void PositionChanged(const QString& text);
 
 private:
+    // Records of the rows selected whole, in collection order, without the entry row.
+    std::vector<TableStore::Row> SelectedRecords() const;
     void CurrentCellChanged(const QModelIndex& current);
     void ShowPosition(const QModelIndex& viewIndex);
     void ShowRefusal(char32_t character);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
@@ -15,7 +16,8 @@ CollectionView::CollectionView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setSelectionMode(QAbstractItemView::ContiguousSelection); // rectangular ranges
+    // Rectangular ranges with Shift or a drag; Ctrl adds cells, or rows on the row headings.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setTabKeyNavigation(true);
     // Typing, the edit key or a click on the current cell opens the editor; a double click is
     // the access command (it also cancels the pending click edit).
@@ -37,7 +39,9 @@ CollectionView::CollectionView(QWidget* parent) : QTableView(parent) {
 
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Interactive);
-    rows->setSectionsClickable(false);
+    // A row heading selects its row; Shift extends the rows, Ctrl adds one.
+    rows->setSectionsClickable(true);
+    connect(rows, &QHeaderView::sectionPressed, this, [this] { m_selectingRows = true; });
     rows->setHighlightSections(false);
     rows->setDefaultAlignment(Qt::AlignCenter);
     // The toolkit's corner button draws a blank heading; the number column's heading goes there.
@@ -84,6 +88,49 @@ bool CollectionView::eventFilter(QObject* watched, QEvent* event) {
         FitNumberColumn();
     }
     return QTableView::eventFilter(watched, event);
+}
+
+void CollectionView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && state() != QAbstractItemView::EditingState &&
+        currentIndex().isValid()) {
+        if (edit(currentIndex(), QAbstractItemView::EditKeyPressed, event)) {
+            event->accept();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags CollectionView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+    QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+    if (event) {
+        // A click on a cell, or a move without Shift, goes back to choosing cells.
+        const auto type = event->type();
+        const bool press = type == QEvent::MouseButtonPress || type == QEvent::KeyPress;
+        const bool shift =
+            (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
+             type == QEvent::MouseMove) &&
+            static_cast<const QInputEvent*>(event)->modifiers().testFlag(Qt::ShiftModifier);
+        if (press && !shift)
+            m_selectingRows = false;
+    }
+    if (m_selectingRows && command.testFlag(QItemSelectionModel::Select))
+        command |= QItemSelectionModel::Rows;
+    return command;
+}
+
+void CollectionView::ChooseRowForMenu(int row) {
+    if (!model() || row < 0 || row >= model()->rowCount() ||
+        selectionModel()->isRowSelected(row, QModelIndex()))
+        return;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    selectionModel()->setCurrentIndex(model()->index(row, column),
+                                      QItemSelectionModel::ClearAndSelect |
+                                          QItemSelectionModel::Rows);
+    m_selectingRows = true;
 }
 
 void CollectionView::PaintCorner(QAbstractButton* corner) {

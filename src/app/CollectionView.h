@@ -31,6 +31,11 @@ public:
 
     // Stores the open editor's text and closes it, so commands see every typed character.
     void FinishEditing();
+    // A right click on a row heading: the row becomes current and selected whole, unless it
+    // is selected already (then the selection stays, for a command on all of it).
+    void ChooseRowForMenu(int row);
+    // A cell's editor is open.
+    bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
 
     // Makes the row that is `fit` rows from the end the top row, where `fit` is the number of
     // rows that fit fully in the view counted back from the last one: the end of the table is
@@ -41,6 +46,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter opens the editor on the current cell; inside an open editor it commits as before.
+    void keyPressEvent(QKeyEvent* event) override;
+    // After a row heading was chosen, Shift with the arrow keys or a click extends whole rows.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     void PaintCorner(QAbstractButton* corner);
@@ -50,6 +60,8 @@ private:
     QString m_cornerText;
     int m_numberWidth = 0;
     int m_numberDigits = 0;
+    // The selection was last made by row headings.
+    mutable bool m_selectingRows = false;
 };
 
 } // namespace lh

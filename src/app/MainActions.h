@@ -56,6 +56,12 @@ struct MainActions {
     QAction* findPrevious = nullptr;
     // Makes the order the view is sorted in the collection's own.
     QAction* applyViewOrder = nullptr;
+    // The selected cells to the clipboard as tab-separated text, and such text (or a list of
+    // addresses) from it as records at the entry row.
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    // The grid's context menu, made of the commands above.
+    QMenu* gridMenu = nullptr;
 
     QMenu* settingsMenu = nullptr;
     QAction* statusBarShown = nullptr;

@@ -100,6 +100,8 @@ public:
     void InsertRecord();
     // Records whose address repeats an earlier one's, as one undoable step, with a message.
     void RemoveDuplicates();
+    void CopyCells();
+    void PasteRecords();
 
     // The command-line parameters after the program's name, as the platform's path strings (not
     // decoded, so a name in any encoding the file system holds reaches the start-up unchanged).
@@ -138,6 +140,9 @@ private:
     void CreateEditMenu();
     void CreateSettingsMenu();
     void CreateHelpMenu();
+    // Copy and paste in the Edit menu, and the grid's context menu (MainWindowEdit.cpp).
+    void CreateClipboardCommands(QMenu* edit);
+    void CreateGridMenu();
     // DocumentView: how the file commands reach the window.
     void ShowTable(bool visible) override;
     void TableReplaced() override;
@@ -163,6 +168,8 @@ private:
     void DropFiles(const std::vector<std::string>& paths);
     void DropLinks(const std::vector<DroppedLink>& links);
     void ShowHintFor(QWidget* widget);
+    // `widget` is (inside) the open editor of a grid cell.
+    bool EditingCell(const QWidget* widget) const;
     // The find bar and the view's order (MainWindowFind.cpp).
     void CreateFindBar();
     void CreateFindCommands(QMenu* edit);

@@ -1,3 +1,4 @@
+#include "CollectionView.h"
 #include "FindBar.h"
 #include "MainWindow.h"
 #include "StatusBarPanels.h"
@@ -29,11 +30,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool inThisWindow = widget && widget->window() == this;
     switch (event->type()) {
     case QEvent::KeyPress:
-        // Seen before the focused control, so Esc closes even from a cell's editor; in the
-        // find bar it closes the bar.
+        // Seen before the focused control. In the find bar Esc closes the bar, in a cell's
+        // editor it cancels the edit; elsewhere it closes the window when so set.
         if (inThisWindow && m_options.escToClose &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-            !(m_findBar && m_findBar->isAncestorOf(widget))) {
+            !(m_findBar && m_findBar->isAncestorOf(widget)) && !EditingCell(widget)) {
             close();
             return true;
         }
@@ -50,6 +51,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::EditingCell(const QWidget* widget) const {
+    return m_grid->IsEditing() && m_grid->isAncestorOf(widget);
 }
 
 void MainWindow::ShowHintFor(QWidget* widget) {

@@ -80,6 +80,7 @@ void MainWindow::CreateMenus() {
     CreateEditMenu();
     CreateSettingsMenu();
     CreateHelpMenu();
+    CreateGridMenu();
 }
 
 void MainWindow::CreateFileMenu() {
@@ -181,6 +182,7 @@ void MainWindow::CreateEditMenu() {
     a.removeDuplicates =
         AddCommand(edit, {"重複の削除(&R)", "前のﾚｺｰﾄﾞと同じURL/E-Mailのﾚｺｰﾄﾞを削除する"}, commit,
                    [this] { RemoveDuplicates(); });
+    CreateClipboardCommands(edit);
     edit->addSeparator();
     // A scan appends behind the row being typed into.
     a.scanUrls = AddCommand(edit, {"ﾌｧｲﾙから追加[URL](&U)", "ﾌｧｲﾙからURL(http:)を探して追加する"},

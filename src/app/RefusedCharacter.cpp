@@ -49,4 +49,9 @@ std::string RefusedTitleCharacterText(char32_t character) {
            "\nﾀｲﾄﾙは変更されていません。";
 }
 
+std::string RefusedPasteCharacterText(char32_t character) {
+    return "貼り付ける文字列の" + CharacterName(character) + "は入力できません。\n" + kNotStorable +
+           "\nﾚｺｰﾄﾞは追加されていません。";
+}
+
 } // namespace lh

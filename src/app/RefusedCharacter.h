@@ -19,5 +19,6 @@ std::string CharacterName(char32_t character);
 // The refusal messages, one clause a line, so the message box never has to break a line.
 std::string RefusedCellCharacterText(char32_t character);
 std::string RefusedTitleCharacterText(char32_t character);
+std::string RefusedPasteCharacterText(char32_t character);
 
 } // namespace lh

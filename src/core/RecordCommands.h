@@ -9,6 +9,7 @@
 #include "TableStore.h"
 #include "UserInterface.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,13 @@ std::size_t ClearCells(Document& doc, const std::vector<CellRef>& cells);
 
 // Deletes `record`, asking first when it has an address. True when the table changed.
 bool DeleteRecord(Document& doc, TableStore::Row record, MessageBoxService& ui);
+// Deletes the records named in `records` (any order; repeats, the entry row and indices outside
+// the records are passed over) as one step. One record is deleted by the rules of
+// DeleteRecord; several are deleted after one question when any of them has an address. Undo
+// puts each back at its place. True when the table changed.
+bool DeleteRecords(Document& doc, std::vector<TableStore::Row> records, MessageBoxService& ui);
+// The question before several records are deleted (UTF-8).
+std::string DeleteRowsQuestion(std::size_t count);
 // Inserts an empty record in front of `record`. True when the table changed.
 bool InsertRecord(Document& doc, TableStore::Row record);
 

@@ -280,8 +280,10 @@ TEST_F(GridEditing, throughASortingProxy_editsAndCommandsReachTheRecordShown) {
     w->GridEditing().ShowThrough(nullptr);
 }
 
-TEST_F(GridEditing, escapeInTheEditor_keepsWhatWasTyped) {
+TEST_F(GridEditing, escapeInTheEditor_cancelsTheEditAndKeepsTheOldText) {
     AddRecords({"http://a"});
+    w->Doc().Table().SetText(0, TableStore::kRemark, "old");
+    w->Doc().ResetState("");
     Select(0, TableStore::kRemark);
     QLineEdit* editor = OpenEditor();
     ASSERT_NE(editor, nullptr);
@@ -289,6 +291,8 @@ TEST_F(GridEditing, escapeInTheEditor_keepsWhatWasTyped) {
     QTest::keyClick(editor, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_EQ(Editor(), nullptr);
-    EXPECT_EQ(Text(0, TableStore::kRemark), "note");
-    EXPECT_TRUE(w->Doc().IsModified());
+    EXPECT_EQ(Text(0, TableStore::kRemark), "old");
+    EXPECT_EQ(w->Grid()->currentIndex().data().toString(), QStringLiteral("old"));
+    EXPECT_FALSE(w->Doc().IsModified());
+    EXPECT_FALSE(w->Doc().Edits().CanUndo());
 }

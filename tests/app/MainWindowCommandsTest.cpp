@@ -364,6 +364,7 @@ TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
                                            a.encodingMenu->menuAction()};
     members.insert(members.end(), a.history.begin(), a.history.end());
     members.insert(members.end(), a.encodings.begin(), a.encodings.end());
+    members.insert(members.end(), {a.copy, a.paste});
     const QMenu* menus[] = {a.fileMenu, a.editMenu, a.settingsMenu, a.helpMenu, a.encodingMenu};
     for (const QMenu* menu : menus) {
         ASSERT_NE(menu, nullptr);

@@ -303,7 +303,7 @@ TEST_F(MainWindowLife, closeBeforeStartUp_waitsForTheRestoredSettings) {
     EXPECT_EQ(keys::kMenuFile[0].Read(ProgramSettings()), "/d/a.htm");
 }
 
-TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) {
+TEST_F(MainWindowLife, escWhileEditing_cancelsTheEditAndOnlyEscOutsideTheEditorCloses) {
     for (const bool escToClose : {false, true}) {
         SCOPED_TRACE(escToClose);
         keys::kEscToClose.Write(ProgramSettings(), escToClose ? 1 : 0);
@@ -315,9 +315,14 @@ TEST_F(MainWindowLife, escWhileEditing_closesThroughTheCheckOnlyWhenSwitchedOn) 
         QTest::keyClick(w->Grid(), Qt::Key_H); // opens the editor on the entry row's cell
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         ASSERT_NE(editor, nullptr);
-        if (escToClose)
-            boxes.Answer(Answer::No); // the typed record is not saved
         QTest::keyClick(editor, Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_TRUE(w->isVisible()) << "Esc in the editor only cancels the edit";
+        EXPECT_EQ(w->Doc().Table().RecordCount(), 0) << "the typed record is dropped";
+        EXPECT_FALSE(w->Doc().IsModified());
+        EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), -1);
+
+        QTest::keyClick(w->Grid(), Qt::Key_Escape);
         QApplication::processEvents();
         EXPECT_EQ(w->isVisible(), !escToClose);
         EXPECT_EQ(keys::kCell[0].ReadOr(ProgramSettings(), -1), escToClose ? 38 : -1);
