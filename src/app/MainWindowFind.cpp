@@ -51,7 +51,7 @@ void MainWindow::CreateFindCommands(QMenu* edit) {
     a.findNext = AddCommand(edit, {"次を検索(&N)", "次に一致する行へ移る", Qt::Key_F3},
                             OpenEditor::Commit, [this] { StepToMatch(FindDirection::Forward); });
     a.findPrevious =
-        AddCommand(edit, {"前を検索(&P)", "前に一致する行へ移る", Qt::SHIFT | Qt::Key_F3},
+        AddCommand(edit, {"前を検索(&B)", "前に一致する行へ移る", Qt::SHIFT | Qt::Key_F3},
                    OpenEditor::Commit, [this] { StepToMatch(FindDirection::Backward); });
     a.applyViewOrder =
         AddCommand(edit, {"この順序で並べ替える", "表示している並び順をﾚｺｰﾄﾞの順序にする"},

@@ -193,7 +193,7 @@ void MainWindow::CreateEditMenu() {
     a.httpsScan = AddCommand(edit, {"https:// も追加する", "URLの検索でhttps://も探す"},
                              OpenEditor::Leave, [this] { ToggleHttpsScan(); });
     a.httpsScan->setCheckable(true);
-    a.encodingMenu = edit->addMenu(QString::fromUtf8("読み込む文字ｺｰﾄﾞ(&C)"));
+    a.encodingMenu = edit->addMenu(QString::fromUtf8("読み込む文字ｺｰﾄﾞ(&K)"));
     ApplyHint(a.encodingMenu->menuAction(), "ﾌｧｲﾙから追加するときの文字ｺｰﾄﾞ");
     a.encodingGroup = new QActionGroup(this);
     for (const EncodingMenuEntry& entry : kEncodingMenu) {

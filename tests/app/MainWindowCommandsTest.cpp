@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 
 using namespace lh;
@@ -377,4 +378,25 @@ TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
         }
     }
     EXPECT_EQ(std::count(members.begin(), members.end(), nullptr), 0);
+}
+
+// Two visible items with the same access key make the key only cycle between them.
+TEST_F(MainWindowCommands, accessKeysAreUniqueWithinEachMenu) {
+    const MainActions& a = w->Actions();
+    const QMenu* menus[] = {a.fileMenu, a.editMenu, a.settingsMenu, a.helpMenu, a.encodingMenu};
+    for (const QMenu* menu : menus) {
+        std::map<QChar, QString> seen;
+        for (const QAction* item : menu->actions()) {
+            if (item->isSeparator() || !item->isVisible())
+                continue;
+            const QString text = item->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            if (amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar key = text.at(amp + 1).toUpper();
+            const auto [where, added] = seen.emplace(key, text);
+            EXPECT_TRUE(added) << menu->title().toStdString() << ": " << text.toStdString()
+                               << " and " << where->second.toStdString();
+        }
+    }
 }
