@@ -4,6 +4,7 @@
 #include "LineReader.h"
 #include "PageBuffer.h"
 #include "PathText.h"
+#include "RecordLineShape.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriteLock.h"
@@ -220,7 +221,7 @@ void TakeTitle(std::string_view line, std::string& title) {
         title = t.substr(start);
 }
 
-bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
+bool ParseRecordLineByMarkup(std::string_view line, std::string_view (&cells)[4]) {
     for (auto& c : cells)
         c = {};
     // The tags of the test hold no NUL, so the raw line answers it as its text would.
@@ -255,6 +256,13 @@ bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
         c = next == npos ? npos : markup.Find(t, kCellOpen, next);
     }
     return true;
+}
+
+bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
+    // Nearly every line of a page is one the writer made: those need no walk over the markup.
+    if (SplitWriterShape(line, cells) != std::string_view::npos)
+        return true;
+    return ParseRecordLineByMarkup(line, cells);
 }
 
 bool ReadCollection(const std::string& path, TableStore& into, std::string& title,

@@ -46,6 +46,9 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
 // Columns 1..4 of a record line (one starting "<TR><TD>"), as views into `line`. False when the
 // line is not a record line.
 bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]);
+// The same by the general reader alone, which walks the markup of any line; ParseRecordLine
+// takes a shortcut for lines in the writer's own shape.
+bool ParseRecordLineByMarkup(std::string_view line, std::string_view (&cells)[4]);
 
 // The line kinds the reader takes: a title line, and a record line ("<TR><TD>" not followed by
 // "N").

@@ -6,18 +6,11 @@
 
 #include "CollectionFile.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace lh {
-
-// Where the part of a record line after its number starts ("</TD><TD>..."), when the line is
-// exactly what PutRecordLine makes of the cells ParseRecordLine takes from it; npos otherwise
-// (the line then needs the full parse). Cheaper than the parse: it only checks that nothing in
-// the cells could be taken for markup.
-std::size_t WriterShapeTail(std::string_view line) noexcept;
 
 enum class RewriteOutcome {
     Done,
