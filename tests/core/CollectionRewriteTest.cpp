@@ -205,42 +205,36 @@ std::string DateLineOf(const std::string& page) {
 } // namespace
 
 TEST(CollectionRewrite, writesWhatALoadAndASaveWrite) {
-    TempDir dir;
-    const std::string source = dir.File("a.htm");
-    const std::string target = dir.File("b.htm");
-    WriteFileBytes(source, "<HTML>\r\n<TITLE>First</TITLE>\r\n<TITLE>My \x93\xFA</TITLE>\r\n"
-                           "<TR><TH>No.</TH>\r\n" +
-                               Line("9", "kept", "http://a/", "t", "r") + "\r\n" +
-                               "<TR><TDN>not a record\r\n" +
-                               Line("2", "<B>parsed</B>", "http://b/", "", "") + "\r" +
-                               Line("3", "lf\nend", "mailto:x@y", "", "\x82") + "\n\r\n" +
-                               "<TR><TD>short</TD>\r\nforeign text\r\n" +
-                               Line("4", "last", "http://c/", "", "") +
-                               "\r\n<TITLE>My \x93\xFA"
-                               "</TITLE>\r\n</HTML>");
-    NullProgress progress;
-    IoError error;
-    std::int64_t records = -1;
-    ASSERT_EQ(RewriteCollectionFile(source, target, "Linkhive", progress, error, nullptr, records),
-              RewriteOutcome::Done)
-        << error.code;
-    EXPECT_EQ(records, 5);
-    const std::string page = ReadFileBytes(target);
-    EXPECT_EQ(page, LoadedAndSaved(source, DateLineOf(page)));
-}
-
-TEST(CollectionRewrite, aPageWithoutRecordsOrTitleGetsTheGivenTitle) {
-    TempDir dir;
-    WriteFileBytes(dir.File("a.htm"), "just text\r\n");
-    NullProgress progress;
-    IoError error;
-    std::int64_t records = -1;
-    ASSERT_EQ(RewriteCollectionFile(dir.File("a.htm"), dir.File("b.htm"), "Linkhive", progress,
-                                    error, nullptr, records),
-              RewriteOutcome::Done);
-    EXPECT_EQ(records, 0);
-    const std::string page = ReadFileBytes(dir.File("b.htm"));
-    EXPECT_EQ(page, LoadedAndSaved(dir.File("a.htm"), DateLineOf(page)));
+    const struct {
+        const char* what;
+        std::string page;
+        std::int64_t records;
+    } cases[] = {
+        {"lines of every kind",
+         "<HTML>\r\n<TITLE>First</TITLE>\r\n<TITLE>My \x93\xFA</TITLE>\r\n<TR><TH>No.</TH>\r\n" +
+             Line("9", "kept", "http://a/", "t", "r") + "\r\n<TR><TDN>not a record\r\n" +
+             Line("2", "<B>parsed</B>", "http://b/", "", "") + "\r" +
+             Line("3", "lf\nend", "mailto:x@y", "", "\x82") + "\n\r\n<TR><TD>short</TD>\r\n" +
+             "foreign text\r\n" + Line("4", "last", "http://c/", "", "") +
+             "\r\n<TITLE>My \x93\xFA</TITLE>\r\n</HTML>",
+         5},
+        {"no title and no records", "just text\r\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        WriteFileBytes(dir.File("a.htm"), c.page);
+        NullProgress progress;
+        IoError error;
+        std::int64_t records = -1;
+        ASSERT_EQ(RewriteCollectionFile(dir.File("a.htm"), dir.File("b.htm"), "Linkhive", progress,
+                                        error, nullptr, records),
+                  RewriteOutcome::Done)
+            << error.code;
+        EXPECT_EQ(records, c.records);
+        const std::string page = ReadFileBytes(dir.File("b.htm"));
+        EXPECT_EQ(page, LoadedAndSaved(dir.File("a.htm"), DateLineOf(page)));
+    }
 }
 
 TEST(CollectionRewrite, aNewTitleAfterTheFirstRecordAsksForTheFullLoadAndWritesNothing) {
