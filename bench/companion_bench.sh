@@ -2,10 +2,13 @@
 # linkhive-cli rewrite and list against mawk doing the same work on the same collection, and the
 # peak memory of the companion's jobs. Runs alternate between ours and the peer, so the load of
 # a shared machine falls on both alike; medians and their ratios are printed.
-#   rewrite: mawk renumbers the record lines and writes the page
+#   rewrite: mawk renumbers the record lines and writes the page, then sync flushes it to the
+#            disk (our rewrite is a safe save, which flushes the new file before it replaces)
 #   list:    mawk cuts the record lines into tab-separated fields, iconv turns them into UTF-8
 # Usage: bench/companion_bench.sh [build-dir] [rounds] [records...]
 # (configure with -DLINKHIVE_BUILD_BENCH=ON, build linkhive-cli and collection_bench).
+# With BEFORE=<another linkhive-cli> that one runs in the same rounds too (columns "before" and
+# its ratio to the peer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -31,7 +34,7 @@ export LC_ALL=C
 mawk_rewrite() {
   mawk '/^<TR><TD>/ && substr($0, 9, 1) != "N" {
           n++; $0 = "<TR><TD>" n substr($0, index($0, "</TD>")) }
-        { print }' "$1" >"$2"
+        { print }' "$1" >"$2" && sync "$2"
 }
 mawk_list() {
   mawk '/^<TR><TD>/ && substr($0, 9, 1) != "N" {
@@ -42,6 +45,9 @@ mawk_list() {
 }
 ours_rewrite() { "$cli" rewrite "$1" "$2" >/dev/null; }
 ours_list() { "$cli" list "$1" >"$2"; }
+before=${BEFORE:-}
+before_rewrite() { "$before" rewrite "$1" "$2" >/dev/null; }
+before_list() { "$before" list "$1" >"$2"; }
 
 elapsed() { # seconds taken by "$@"
   local t0=$EPOCHREALTIME
@@ -51,20 +57,27 @@ elapsed() { # seconds taken by "$@"
 median() { tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END {
   print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-paired() { # label ours peer file: alternating runs, medians and ratio
-  local label=$1 ours=$2 peer=$3 file=$4 a=() b=() r
+paired() { # label ours peer [before] file: alternating runs, medians and ratios
+  local label=$1 file=${*: -1} jobs=("$2" "$3") r j
+  [ $# -eq 5 ] && jobs+=("$4")
+  local -a times=()
   for ((r = 0; r < rounds; r++)); do
-    rm -f "$work/o.out" "$work/p.out"
-    if ((r % 2 == 0)); then
-      a+=("$(elapsed "$ours" "$file" "$work/o.out")"); b+=("$(elapsed "$peer" "$file" "$work/p.out")")
-    else
-      b+=("$(elapsed "$peer" "$file" "$work/p.out")"); a+=("$(elapsed "$ours" "$file" "$work/o.out")")
-    fi
+    local order=(0 1 2)
+    ((r % 2)) && order=(2 1 0)
+    for j in "${order[@]}"; do
+      ((j < ${#jobs[@]})) || continue
+      rm -f "$work/out$j"
+      times[j]+=" $(elapsed "${jobs[j]}" "$file" "$work/out$j")"
+    done
   done
-  local ma mb
-  ma=$(echo "${a[@]}" | median)
-  mb=$(echo "${b[@]}" | median)
-  awk -v l="$label" -v a="$ma" -v b="$mb" 'BEGIN { printf "%-34s %8.3f %8.3f %7.2f\n", l, a, b, a / b }'
+  local ma mb mc=0
+  ma=$(echo ${times[0]} | median)
+  mb=$(echo ${times[1]} | median)
+  ((${#jobs[@]} == 3)) && mc=$(echo ${times[2]} | median)
+  awk -v l="$label" -v a="$ma" -v b="$mb" -v c="$mc" 'BEGIN {
+    printf "%-34s %8.3f %8.3f %7.2f", l, a, b, a / b
+    if (c > 0) printf " %8.3f %7.2f", c, c / b
+    printf "\n" }'
 }
 
 peak_kib() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
@@ -78,9 +91,15 @@ for n in "${sizes[@]}"; do
   cat "$file" >/dev/null
   bytes=$(stat -c %s "$file")
   echo "collection: $n records, $(awk -v s="$bytes" 'BEGIN { printf "%.1f MiB", s / 1048576 }'), median of $rounds"
-  printf "%-34s %8s %8s %7s\n" "job" "ours" "peer" "ratio"
-  paired "rewrite (vs mawk renumber)" ours_rewrite mawk_rewrite "$file"
-  paired "list (vs mawk + iconv)" ours_list mawk_list "$file"
+  if [ -n "$before" ]; then
+    printf "%-34s %8s %8s %7s %8s %7s\n" "job" "ours" "peer" "ratio" "before" "ratio"
+    paired "rewrite (vs mawk renumber + sync)" ours_rewrite mawk_rewrite before_rewrite "$file"
+    paired "list (vs mawk + iconv)" ours_list mawk_list before_list "$file"
+  else
+    printf "%-34s %8s %8s %7s\n" "job" "ours" "peer" "ratio"
+    paired "rewrite (vs mawk renumber + sync)" ours_rewrite mawk_rewrite "$file"
+    paired "list (vs mawk + iconv)" ours_list mawk_list "$file"
+  fi
 
   : >"$dir/empty.txt"
   load=$(peak_kib "$cli" scan-urls "$file" "$dir/empty.txt")

@@ -4,6 +4,7 @@
 #include "Listing.h"
 #include "TerminalProgress.h"
 #include "core/CollectionFormat.h"
+#include "core/CollectionRewrite.h"
 #include "core/Document.h"
 #include "core/InputOpen.h"
 #include "core/IoError.h"
@@ -103,15 +104,20 @@ void LockForUpdate(const std::string& path, platform::FileWriteLock& lock, SaveG
     guard.expected = platform::ReadFileIdentity(path);
 }
 
+// A failed save of `path`, or a failed read of the file `error` names on the way.
+void ComplainSave(const CliStreams& s, const std::string& path, const IoError& error) {
+    if (error.code == IoErrorKind::ChangedOnDisk)
+        Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, path)}));
+    else
+        ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+}
+
 bool SaveCollection(const std::string& path, const Document& document, BackupKind backup,
                     ProgressSink& progress, SaveGuard& guard, const CliStreams& s) {
     IoError error;
     if (!SaveCollectionFile(path, document.Table(), document.DocumentTitle(), backup, progress,
                             error, &guard)) {
-        if (error.code == IoErrorKind::ChangedOnDisk)
-            Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, path)}));
-        else
-            ComplainIo(s, error.path.empty() ? path : error.path, error.code);
+        ComplainSave(s, path, error);
         return false;
     }
     return true;
@@ -198,11 +204,24 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
     platform::FileWriteLock lock;
     SaveGuard guard;
     LockForUpdate(target, lock, guard, s);
-    if (!LoadCollection(source, document, progress, s) ||
-        !SaveCollection(target, document, BackupKind::None, progress, guard, s))
+    std::int64_t records = 0;
+    IoError error;
+    switch (RewriteCollectionFile(source, target, document.DocumentTitle(), progress, error, &guard,
+                                  records)) {
+    case RewriteOutcome::Done:
+        break;
+    case RewriteOutcome::Failed:
+        ComplainSave(s, target, error);
         return 1;
-    const std::string result = Say(s.language, msg::kRewriteResult,
-                                   {std::to_string(document.Table().RecordCount()), target});
+    case RewriteOutcome::NeedsFullLoad:
+        if (!LoadCollection(source, document, progress, s) ||
+            !SaveCollection(target, document, BackupKind::None, progress, guard, s))
+            return 1;
+        records = document.Table().RecordCount();
+        break;
+    }
+    const std::string result =
+        Say(s.language, msg::kRewriteResult, {std::to_string(records), target});
     Put(s.out, result + "\n");
     return 0;
 }

@@ -2,7 +2,9 @@
 
 #include "ColumnHeadings.h"
 #include "LineReader.h"
+#include "PageBuffer.h"
 #include "PathText.h"
+#include "RecordLineShape.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriteLock.h"
@@ -22,10 +24,6 @@ namespace lh {
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
-
-// A line of the page longer than this cannot be a record the program wrote; holding it whole
-// would only exhaust memory.
-constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
 
 constexpr std::int64_t kTypicalRecordBytes = 200;
 constexpr std::int64_t kMaxReserve = 4'000'000;
@@ -189,6 +187,20 @@ private:
     bool m_complete = true;
 };
 
+std::int64_t CountChars(std::string_view t) noexcept {
+    std::int64_t n = 0;
+    for (std::size_t p = 0; p < t.size(); p += CharLen(t, p))
+        ++n;
+    return n;
+}
+
+std::string ToSjisOr(std::string_view utf8, std::string_view fallback) {
+    auto s = Utf8ToSjis(utf8);
+    return s ? *s : std::string(fallback);
+}
+
+} // namespace
+
 bool IsTitleLine(std::string_view line) noexcept {
     return line.substr(0, kTitleOpen.size()) == kTitleOpen;
 }
@@ -196,13 +208,6 @@ bool IsTitleLine(std::string_view line) noexcept {
 bool IsRecordLine(std::string_view line) noexcept {
     return line.substr(0, kRecordStart.size()) == kRecordStart &&
            (line.size() == kRecordStart.size() || line[kRecordStart.size()] != 'N');
-}
-
-std::int64_t CountChars(std::string_view t) noexcept {
-    std::int64_t n = 0;
-    for (std::size_t p = 0; p < t.size(); p += CharLen(t, p))
-        ++n;
-    return n;
 }
 
 void TakeTitle(std::string_view line, std::string& title) {
@@ -216,47 +221,7 @@ void TakeTitle(std::string_view line, std::string& title) {
         title = t.substr(start);
 }
 
-// Accumulates the page in large pieces before handing it to the stream.
-class PageBuffer {
-public:
-    explicit PageBuffer(std::FILE* out) : m_out(out) { m_buf.reserve(kSize + 4096); }
-    void Put(std::string_view s) {
-        if (m_buf.size() + s.size() > kSize && !Flush())
-            return;
-        if (s.size() > kSize) {
-            m_ok = m_ok && std::fwrite(s.data(), 1, s.size(), m_out) == s.size();
-            return;
-        }
-        m_buf.append(s);
-    }
-    void Number(std::int64_t v) {
-        char digits[24];
-        const auto r = std::to_chars(digits, digits + sizeof digits, v);
-        Put(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
-    }
-    bool Flush() {
-        if (m_ok && !m_buf.empty())
-            m_ok = std::fwrite(m_buf.data(), 1, m_buf.size(), m_out) == m_buf.size();
-        m_buf.clear();
-        return m_ok;
-    }
-    bool Ok() const noexcept { return m_ok; }
-
-private:
-    static constexpr std::size_t kSize = std::size_t{1} << 20;
-    std::FILE* m_out;
-    std::string m_buf;
-    bool m_ok = true;
-};
-
-std::string ToSjisOr(std::string_view utf8, std::string_view fallback) {
-    auto s = Utf8ToSjis(utf8);
-    return s ? *s : std::string(fallback);
-}
-
-} // namespace
-
-bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
+bool ParseRecordLineByMarkup(std::string_view line, std::string_view (&cells)[4]) {
     for (auto& c : cells)
         c = {};
     // The tags of the test hold no NUL, so the raw line answers it as its text would.
@@ -293,13 +258,20 @@ bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
     return true;
 }
 
+bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]) {
+    // Nearly every line of a page is one the writer made: those need no walk over the markup.
+    if (SplitWriterShape(line, cells) != std::string_view::npos)
+        return true;
+    return ParseRecordLineByMarkup(line, cells);
+}
+
 bool ReadCollection(const std::string& path, TableStore& into, std::string& title,
                     ProgressSink& progress, IoError& error, ReadSummary* summary) {
     error = {};
     ReadSummary seen;
     into.Clear();
     LineReader reader;
-    reader.SetLineLimit(kMaxLineBytes);
+    reader.SetLineLimit(kMaxCollectionLineBytes);
     if (!reader.Open(path)) {
         error = {reader.ErrorCode(), path};
         return false;
@@ -381,9 +353,8 @@ std::int64_t CollectionLineCount(const TableStore& table) noexcept {
     return 18 + table.RecordCount();
 }
 
-bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
-                     std::string_view dateLine, ProgressSink& progress) {
-    PageBuffer page(out);
+void PutPageHead(PageBuffer& page, const std::string& title, std::string_view dateLine,
+                 ProgressSink& progress) {
     const auto line = [&](std::initializer_list<std::string_view> pieces) {
         for (const auto piece : pieces)
             page.Put(piece);
@@ -409,24 +380,54 @@ bool WriteCollection(std::FILE* out, const TableStore& table, const std::string&
     line({"<TR><TH>", kNumberHeading, "</TH><TH>", kFieldHeadings[TableStore::kName], "</TH><TH>",
           kFieldHeadings[TableStore::kAddress], "</TH><TH>", kFieldHeadings[TableStore::kAccess],
           "</TH><TH>", kFieldHeadings[TableStore::kRemark], "</TH>"});
+}
+
+void PutRecordLine(PageBuffer& page, std::int64_t number, std::string_view name,
+                   std::string_view address, std::string_view access, std::string_view remark) {
+    page.Put("<TR><TD>");
+    page.Number(number);
+    for (const std::string_view piece :
+         {std::string_view("</TD><TD>"), name, std::string_view("</TD><TD><A HREF=\""), address,
+          std::string_view("\">"), address, std::string_view("</A></TD><TD>"), access,
+          std::string_view("</TD><TD>"), remark, std::string_view("</TD>\r\n")})
+        page.Put(piece);
+}
+
+void PutPageTail(PageBuffer& page, ProgressSink& progress) {
+    for (const std::string_view line :
+         {"</TABLE><BR CLEAR=\"all\">\r\n", "</BODY>\r\n", "</HTML>\r\n"}) {
+        page.Put(line);
+        progress.ProgressStep(1);
+    }
+}
+
+bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
+                     std::string_view dateLine, ProgressSink& progress) {
+    PageBuffer page(out);
+    PutPageHead(page, title, dateLine, progress);
     const TableStore::Row records = table.RecordCount();
     for (TableStore::Row r = 0; r < records && page.Ok(); ++r) {
-        const std::string_view address = table.Text(r, TableStore::kAddress);
-        page.Put("<TR><TD>");
-        page.Number(r + 1); // the number of the row's position, counted from 1
-        line({"</TD><TD>", table.Text(r, TableStore::kName), "</TD><TD><A HREF=\"", address, "\">",
-              address, "</A></TD><TD>", table.Text(r, TableStore::kAccess), "</TD><TD>",
-              table.Text(r, TableStore::kRemark), "</TD>"});
+        // The number of the row's position, counted from 1.
+        PutRecordLine(page, r + 1, table.Text(r, TableStore::kName),
+                      table.Text(r, TableStore::kAddress), table.Text(r, TableStore::kAccess),
+                      table.Text(r, TableStore::kRemark));
+        progress.ProgressStep(1);
     }
-    line({"</TABLE><BR CLEAR=\"all\">"});
-    line({"</BODY>"});
-    line({"</HTML>"});
+    PutPageTail(page, progress);
     return page.Flush();
 }
 
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
                         IoError& error, SaveGuard* guard) {
+    return SavePageFile(target, backup, error, guard,
+                        [&](std::FILE* out, std::string_view dateLine, IoError&) {
+                            return WriteCollection(out, table, title, dateLine, progress);
+                        });
+}
+
+bool SavePageFile(const std::string& target, BackupKind backup, IoError& error, SaveGuard* guard,
+                  const PageWriter& write) {
     error = {};
     std::string real;
     bool dangling = false;
@@ -458,10 +459,13 @@ bool SaveCollectionFile(const std::string& target, const TableStore& table,
         return false;
     }
     errno = 0;
-    bool ok = WriteCollection(file.Stream(), table, title, dateLine, progress);
-    if (!ok)
-        code = platform::MapErrnoToIoCode(errno ? errno : EIO);
-    if (!ok || !file.Finish(code)) {
+    IoError writeError;
+    if (!write(file.Stream(), dateLine, writeError)) {
+        error = writeError.code ? writeError
+                                : IoError{platform::MapErrnoToIoCode(errno ? errno : EIO), target};
+        return false;
+    }
+    if (!file.Finish(code)) {
         error = {code, target};
         return false;
     }

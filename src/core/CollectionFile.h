@@ -12,11 +12,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace lh {
+
+class PageBuffer;
+
+// A line of the page longer than this cannot be a record the program wrote; holding it whole
+// would only exhaust memory.
+constexpr std::size_t kMaxCollectionLineBytes = std::size_t{256} << 20;
 
 // What a read met, to tell a collection from any other file.
 struct ReadSummary {
@@ -39,6 +46,16 @@ bool ReadCollection(const std::string& path, TableStore& into, std::string& titl
 // Columns 1..4 of a record line (one starting "<TR><TD>"), as views into `line`. False when the
 // line is not a record line.
 bool ParseRecordLine(std::string_view line, std::string_view (&cells)[4]);
+// The same by the general reader alone, which walks the markup of any line; ParseRecordLine
+// takes a shortcut for lines in the writer's own shape.
+bool ParseRecordLineByMarkup(std::string_view line, std::string_view (&cells)[4]);
+
+// The line kinds the reader takes: a title line, and a record line ("<TR><TD>" not followed by
+// "N").
+bool IsTitleLine(std::string_view line) noexcept;
+bool IsRecordLine(std::string_view line) noexcept;
+// The title a title line holds; `title` stays as it is when the line is too short to hold one.
+void TakeTitle(std::string_view line, std::string& title);
 
 enum class BackupKind { None = 0, Bak = 1, Tilde = 2 };
 
@@ -57,6 +74,14 @@ std::int64_t CollectionLineCount(const TableStore& table) noexcept;
 // Writes the page, stepping `progress` by 1 per line. False when the stream failed (errno tells).
 bool WriteCollection(std::FILE* out, const TableStore& table, const std::string& title,
                      std::string_view dateLine, ProgressSink& progress);
+
+// The page's pieces as WriteCollection puts them: the lines before the records (stepping
+// `progress` by 1 per line), one record line with its number, and the lines after the records.
+void PutPageHead(PageBuffer& page, const std::string& title, std::string_view dateLine,
+                 ProgressSink& progress);
+void PutRecordLine(PageBuffer& page, std::int64_t number, std::string_view name,
+                   std::string_view address, std::string_view access, std::string_view remark);
+void PutPageTail(PageBuffer& page, ProgressSink& progress);
 
 // What a save checks so that it never replaces another writer's version unseen, and what it
 // tells about the version it wrote.
@@ -81,5 +106,13 @@ struct SaveGuard {
 bool SaveCollectionFile(const std::string& target, const TableStore& table,
                         const std::string& title, BackupKind backup, ProgressSink& progress,
                         IoError& error, SaveGuard* guard = nullptr);
+
+// Writes the whole page to the stream, given the date line for it; false when it failed. When
+// it leaves `error` set, that is what the save reports; otherwise errno tells.
+using PageWriter = std::function<bool(std::FILE* out, std::string_view dateLine, IoError& error)>;
+
+// SaveCollectionFile with the page written by `write`.
+bool SavePageFile(const std::string& target, BackupKind backup, IoError& error, SaveGuard* guard,
+                  const PageWriter& write);
 
 } // namespace lh

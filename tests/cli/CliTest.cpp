@@ -375,6 +375,22 @@ TEST(CliRewrite, copiesTheCollectionAndRefusesAMissingSource) {
     EXPECT_EQ(Cli(dir, {"list", "nothing.htm"}).status, 1);
 }
 
+TEST(CliRewrite, aTitleAfterTheRecordsIsTheTitleOfTheRewrittenPage) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.htm"),
+                   "<TITLE>Old</TITLE>\r\n"
+                   "<TR><TD>5</TD><TD>n</TD><TD><A HREF=\"u\">u</A></TD><TD></TD><TD></TD>\r\n"
+                   "<TR><TD>6</TD><TD>m</TD><TD><A HREF=\"v\">v</A></TD><TD></TD><TD></TD>\r\n"
+                   "<TITLE>Later</TITLE>\r\n");
+    const CliRun r = Cli(dir, {"rewrite", "a.htm", "b.htm"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2 records written to b.htm\n");
+    const std::string page = ReadFileBytes(dir.File("b.htm"));
+    EXPECT_NE(page.find("<TITLE>Later</TITLE>"), std::string::npos);
+    EXPECT_NE(page.find("<TR><TD>1</TD><TD>n</TD>"), std::string::npos);
+    EXPECT_NE(page.find("<TR><TD>2</TD><TD>m</TD>"), std::string::npos);
+}
+
 TEST(CliScan, encodingAndHttpsOptions_readFilesAsTold) {
     TempDir dir;
     // "あhttp://a.example/x" and "いhttps://b.example/y" in UTF-8 with LF line ends.
