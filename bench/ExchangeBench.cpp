@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
         ParseBookmarkPage(page, parsed, parseTally);
         const double parse = Seconds(start);
         Document document;
-        const ImportOutcome outcome = ImportRecords(document, parsed, false);
+        const ImportOutcome outcome = ImportRecords(document, std::move(parsed), false);
         import = std::min(import, Seconds(start));
         importCpu =
             std::min(importCpu, static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);

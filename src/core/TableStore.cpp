@@ -210,6 +210,24 @@ void TableStore::AppendRecord(std::string_view name, std::string_view address,
     Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
 }
 
+void TableStore::AppendTakenRecord(TableStore& source, Row row) {
+    if (&source == this || row < 0 || row >= source.RecordCount())
+        return;
+    if (m_rows.size() == m_rows.capacity())
+        m_rows.reserve(std::max<std::size_t>(16, m_rows.capacity() * 2));
+    RecordPtr& from = source.m_rows[static_cast<std::size_t>(row)];
+    // The source's index points into the record's bytes: it lets go of them before they move.
+    source.IndexRemove(from.get());
+    RecordPtr record = std::move(from);
+    source.IndexAdd(nullptr);
+    source.Notify([&](Observer& o) { o.RecordsChanged(row, row); });
+    const Row at = RecordCount();
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, 1); });
+    m_rows.push_back(std::move(record));
+    IndexAdd(m_rows.back().get());
+    Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
+}
+
 void TableStore::Reserve(Row records) {
     if (records <= 0)
         return;

@@ -59,6 +59,10 @@ public:
     // Appends a record holding these texts (loading, scanning, typing into the entry row).
     void AppendRecord(std::string_view name, std::string_view address, std::string_view access,
                       std::string_view remark);
+    // Moves record `row` of `source` to the end of this store without copying its texts (an
+    // import hands over the records it staged); `source` keeps an empty record in its place.
+    // Ignored when `row` is outside `source`'s records or `source` is this store.
+    void AppendTakenRecord(TableStore& source, Row row);
     // Makes room for this many more records, so a load does not regrow the store as it goes.
     void Reserve(Row records);
     // Removes a record; the ones after it move up by one.
