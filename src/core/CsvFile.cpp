@@ -1,11 +1,14 @@
 #include "CsvFile.h"
 
 #include "ColumnHeadings.h"
+#include "EightBytes.h"
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace lh {
 
@@ -117,31 +120,78 @@ public:
 // that already bears the apostrophe that guards such a field. The apostrophe makes the
 // spreadsheet show the rest as text; the reader takes it off again, so nothing changes on the
 // way back.
-bool NeedsFormulaGuard(std::string_view field) {
+bool NeedsFormulaGuard(std::string_view field) noexcept {
     while (!field.empty() && field.front() == '\'')
         field.remove_prefix(1);
-    return !field.empty() &&
-           std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+    if (field.empty())
+        return false;
+    switch (field.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
 }
 
-// One field, quoted when it holds a comma, a quote or a line break, or blanks at an end. The
-// test runs on the document bytes: no second byte of a double-byte character is below 0x40.
+// What a field asks for before it goes out.
+enum FieldNeed : unsigned {
+    kQuote = 1,     // a comma, a quote or a line break: the field is quoted
+    kQuoteMark = 2, // a quote, doubled inside the quotes
+    kConvert = 4,   // double-byte text, converted to UTF-8
+};
+
+// The bytes of `w` equal to `c`, flagged in their high bit. Only whether any is flagged is
+// asked: a borrow may flag a byte above a true match, never one where there is none.
+std::uint64_t BytesEqual(std::uint64_t w, char c) noexcept {
+    const std::uint64_t v = w ^ (eight::kOnes * static_cast<unsigned char>(c));
+    return (v - eight::kOnes) & ~v & eight::kHighBits;
+}
+
+// The needs of a field, eight bytes at a time: most cells are plain ASCII and go out as they
+// are, and a byte-wise look at every cell cost more than writing it. The test runs on the
+// document bytes: no second byte of a double-byte character is below 0x40, so none is taken
+// for a comma, a quote or a line break.
+unsigned FieldNeeds(std::string_view sjis) noexcept {
+    std::uint64_t high = 0;
+    std::uint64_t marks = 0;
+    std::uint64_t breaks = 0;
+    const auto look = [&](std::uint64_t w) {
+        high |= w & eight::kHighBits;
+        marks |= BytesEqual(w, '"');
+        breaks |= BytesEqual(w, ',') | BytesEqual(w, '\r') | BytesEqual(w, '\n');
+    };
+    const char* p = sjis.data();
+    const std::size_t n = sjis.size();
+    if (n >= 8) {
+        std::size_t i = 0;
+        for (; n - i >= 8; i += 8)
+            look(eight::Load8(p + i));
+        if (i < n)
+            look(eight::Load8(p + n - 8)); // the last bytes again with some seen already
+    } else if (n > 0) {
+        std::uint64_t w = 0; // zero bytes match none of the characters asked for
+        std::memcpy(&w, p, n);
+        look(w);
+    }
+    unsigned needs = 0;
+    if (high)
+        needs |= kConvert;
+    if (marks)
+        needs |= kQuote | kQuoteMark;
+    if (breaks)
+        needs |= kQuote;
+    return needs;
+}
+
+// One field, quoted when it holds a comma, a quote or a line break, or blanks at an end.
 void AppendQuotedField(std::string& out, std::string_view sjis, std::string& scratch,
                        ExchangeTally& tally) {
-    // What each byte asks for, found in one pass: most cells are plain ASCII and go out as
-    // they are.
-    enum : unsigned char { kQuote = 1, kQuoteMark = 2, kConvert = 4 };
-    static constexpr auto kNeeds = [] {
-        std::array<unsigned char, 256> needs{};
-        needs[','] = needs['\r'] = needs['\n'] = kQuote;
-        needs['"'] = kQuote | kQuoteMark;
-        for (std::size_t b = 0x80; b < 256; ++b)
-            needs[b] = kConvert;
-        return needs;
-    }();
-    unsigned needs = 0;
-    for (const char c : sjis)
-        needs |= kNeeds[static_cast<unsigned char>(c)];
+    const unsigned needs = FieldNeeds(sjis);
     const bool quote =
         (needs & kQuote) != 0 || (!sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' '));
     const bool quotes = (needs & kQuoteMark) != 0;
@@ -190,9 +240,9 @@ bool CsvFormat::Write(std::FILE* out, const TableStore& records, const std::stri
     for (TableStore::Row r = 0; r < records.RecordCount(); ++r) {
         char number[24];
         b.append(number, std::to_chars(number, number + sizeof number, r + 1).ptr);
-        for (int f = 0; f < TableStore::kFieldCount; ++f) {
+        for (const std::string_view text : records.RecordTexts(r)) {
             b += ',';
-            AppendField(b, records.Text(r, f), scratch, tally);
+            AppendField(b, text, scratch, tally);
         }
         b += "\r\n";
         if (((r + 1) & 4095) == 0)

@@ -169,6 +169,22 @@ std::string_view TableStore::Text(Row record, int field) const noexcept {
     return r ? r->Get(field) : std::string_view();
 }
 
+std::array<std::string_view, TableStore::kFieldCount>
+TableStore::RecordTexts(Row record) const noexcept {
+    std::array<std::string_view, kFieldCount> texts{};
+    if (record < 0 || record >= RecordCount())
+        return texts;
+    const Record* r = m_rows[static_cast<std::size_t>(record)].get();
+    if (!r)
+        return texts;
+    const char* p = r->Data();
+    for (int i = 0; i < kFieldCount; ++i) {
+        texts[static_cast<std::size_t>(i)] = std::string_view(p, r->len[i]);
+        p += r->len[i];
+    }
+    return texts;
+}
+
 void TableStore::SetText(Row record, int field, std::string_view text) {
     if (record < 0 || record >= RecordCount() || field < 0 || field >= kFieldCount)
         return;

@@ -245,6 +245,40 @@ TEST(ExchangeFormats, csvIsWhatSpreadsheetsRead) {
               "2,,,,\r\n");
 }
 
+TEST(ExchangeFormats, csvQuotesACellWhereverTheCharacterThatAsksForItStands) {
+    // Cells are looked at a word at a time: each character that needs quoting or conversion, at
+    // every place of cells around the word's size, and cells that are plain.
+    struct Special {
+        std::string sjis;
+        std::string csv; // how it stands inside the quoted cell
+        bool quoted;
+    };
+    const Special specials[] = {{",", ",", true},   {"\"", "\"\"", true},      {"\r", "\r", true},
+                                {"\n", "\n", true}, {Sjis("名"), "名", false}, {"x", "x", false}};
+    TableStore t;
+    std::string expected = "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n";
+    for (std::size_t size = 1; size <= 17; ++size) {
+        for (std::size_t at = 0; at < size; ++at) {
+            for (const Special& special : specials) {
+                const std::string after(size - at - 1, 'b');
+                t.AppendRecord("", "", "", std::string(at, 'a') + special.sjis + after);
+                // A line break in front is what a formula guard is for.
+                const std::string inside = (at == 0 && special.sjis == "\r" ? "'" : "") +
+                                           std::string(at, 'a') + special.csv + after;
+                expected += std::to_string(t.RecordCount()) + ",,,," +
+                            (special.quoted ? "\"" + inside + "\"" : inside) + "\r\n";
+            }
+        }
+    }
+    TempDir dir;
+    NullProgress progress;
+    IoError error;
+    ExchangeTally tally;
+    ASSERT_TRUE(
+        ExportToFile(CsvCollectionFormat(), dir.File("a.csv"), t, "", progress, error, tally));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.csv")), expected);
+}
+
 TEST(ExchangeFormats, csvCellsASpreadsheetWouldRunAreWrittenAsTextAndReadBackAsTheyWere) {
     // A scanned page can put a formula into a name or remark; the spreadsheet must show it, not
     // run it. Cells that already begin with the guard's apostrophe keep it on the way back.
