@@ -133,18 +133,16 @@ char* Scratch(std::size_t size) {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
-// Runs of ASCII are copied whole; everything else goes one character at a time: `onOther(i, w)`
-// writes at `w`, moves it on, and returns the bytes of `s` it used.
-template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
-    std::size_t i = AsciiRunEnd(s, 0);
-    if (i == s.size()) {
-        out.append(s);
-        return;
-    }
+// Writes `s`, whose first `i` bytes are ASCII, at `w`, which has room for kMostGrowth bytes per
+// byte of `s`, and returns the end of what it wrote. Runs of ASCII are copied whole; everything
+// else goes one character at a time: `onOther(i, w)` writes at `w`, moves it on, and returns the
+// bytes of `s` it used.
+template <typename OnOther>
+char* WalkInto(char* w, std::string_view s, std::size_t i, OnOther&& onOther) {
     const std::size_t n = s.size();
-    char* const start = Scratch(n * kMostGrowth);
-    std::memcpy(start, s.data(), i);
-    char* w = start + i;
+    if (i > 0)
+        std::memcpy(w, s.data(), i);
+    w += i;
     while (i < n) {
         i += onOther(i, w);
         // The ASCII between two other characters (mostly a few bytes: digits, blanks) goes
@@ -170,7 +168,20 @@ template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOt
         while (i < n && static_cast<unsigned char>(s[i]) < 0x80 && n - i < 8)
             *w++ = s[i++];
     }
-    out.append(start, static_cast<std::size_t>(w - start));
+    return w;
+}
+
+// The same appended to `out`: text that is all ASCII as it is, other text through this thread's
+// scratch room.
+template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
+    const std::size_t i = AsciiRunEnd(s, 0);
+    if (i == s.size()) {
+        out.append(s);
+        return;
+    }
+    char* const start = Scratch(s.size() * kMostGrowth);
+    const char* const end = WalkInto(start, s, i, onOther);
+    out.append(start, static_cast<std::size_t>(end - start));
 }
 
 char* PutPercent(char* w, unsigned char b) noexcept {
@@ -271,26 +282,42 @@ void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& 
     });
 }
 
+namespace {
+
+// One character of document text as UTF-8 at `w`; returns the bytes of `sjis` it used.
+std::size_t PutSjisCharAsUtf8(std::uint32_t* forms, std::string_view sjis, std::size_t i, char*& w,
+                              std::int64_t& lossy) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    const bool pair =
+        IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
+    const std::uint16_t key =
+        pair ? static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(sjis[i + 1])) : b;
+    const std::uint32_t form = Utf8Form(forms, key, sjis.substr(i, pair ? 2 : 1));
+    if (form == kNoText) {
+        // Like the codec's lossy reading: one byte is replaced and the next read afresh.
+        std::memcpy(w, "\xEF\xBF\xBD", 3);
+        w += 3;
+        ++lossy;
+        return 1;
+    }
+    const std::size_t n = form >> 24;
+    for (std::size_t k = 0; k < n; ++k)
+        *w++ = static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
+    return pair ? 2 : 1;
+}
+
+} // namespace
+
 void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& lossy) {
     std::uint32_t* const forms = Utf8Forms();
-    Walk(out, sjis, [&](std::size_t i, char*& w) -> std::size_t {
-        const auto b = static_cast<unsigned char>(sjis[i]);
-        const bool pair =
-            IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
-        const std::uint16_t key =
-            pair ? static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(sjis[i + 1])) : b;
-        const std::uint32_t form = Utf8Form(forms, key, sjis.substr(i, pair ? 2 : 1));
-        if (form == kNoText) {
-            // Like the codec's lossy reading: one byte is replaced and the next read afresh.
-            std::memcpy(w, "\xEF\xBF\xBD", 3);
-            w += 3;
-            ++lossy;
-            return 1;
-        }
-        const std::size_t n = form >> 24;
-        for (std::size_t k = 0; k < n; ++k)
-            *w++ = static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
-        return pair ? 2 : 1;
+    Walk(out, sjis,
+         [&](std::size_t i, char*& w) { return PutSjisCharAsUtf8(forms, sjis, i, w, lossy); });
+}
+
+char* PutSjisAsUtf8(char* to, std::string_view sjis, std::int64_t& lossy) {
+    std::uint32_t* const forms = Utf8Forms();
+    return WalkInto(to, sjis, AsciiRunEnd(sjis, 0), [&](std::size_t i, char*& w) {
+        return PutSjisCharAsUtf8(forms, sjis, i, w, lossy);
     });
 }
 
