@@ -117,6 +117,9 @@ int main(int argc, char** argv) {
             return 1;
         }
 
+        // cp, the peer, writes a new file each round; so does the export. Replacing the last
+        // round's file would add the freeing of its hundred megabytes to the rename.
+        std::remove(csvPath.c_str());
         start = std::chrono::steady_clock::now();
         const std::clock_t exportCpuStart = std::clock();
         ExchangeTally tally;

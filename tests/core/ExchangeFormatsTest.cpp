@@ -1,3 +1,4 @@
+#include "Portable.h"
 #include "TestEnvironment.h"
 #include "core/BookmarkFile.h"
 #include "core/CollectionFormat.h"
@@ -6,6 +7,8 @@
 #include "core/MarkupTokenizer.h"
 #include "util/Codec.h"
 
+#include <cstdint>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -197,6 +200,46 @@ TEST(BookmarkFile, deepFoldersNeitherOverflowNorBloatRemarks) {
     EXPECT_LE(records[0].remark.size(), 256u);
     EXPECT_EQ(records[0].remark.substr(0, 14), "folder/folder/");
     EXPECT_EQ(records[1], (Rec{"top", "http://top/", "", ""}));
+}
+
+TEST(BookmarkFile, everyBookmarksAccessTextIsTheOneTheAccessCommandWouldStamp) {
+    // The reader keeps the date part of each local day it met; times in no order over a decade
+    // and every few minutes around the changes to and from summer time must still get exactly
+    // the text of the full conversion, in a zone with summer time and in one without.
+    std::vector<std::time_t> times;
+    std::uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 3000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        times.push_back(static_cast<std::time_t>(1400000000 + x % 400000000));
+    }
+    for (const std::time_t change : {std::time_t{1710054000}, std::time_t{1730613600}})
+        for (std::time_t t = change - 7 * 3600; t <= change + 7 * 3600; t += 97)
+            times.push_back(t);
+    std::string page = "<DL>";
+    for (const std::time_t t : times)
+        page += "<DT><A HREF=\"http://a.example/\" ADD_DATE=\"" + std::to_string(t) + "\">n</A>\n";
+    const std::string previous = test::GetEnv("TZ");
+    for (const char* zone : {"EST5EDT,M3.2.0,M11.1.0", "JST-9"}) {
+        test::SetEnv("TZ", zone);
+        tzset();
+        TableStore t;
+        ExchangeTally tally;
+        ParseBookmarkPage(page, t, tally);
+        ASSERT_EQ(t.RecordCount(), static_cast<TableStore::Row>(times.size())) << zone;
+        int mismatches = 0;
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const std::string expected = AccessTextFromTime(times[i]);
+            const auto got = t.Text(static_cast<TableStore::Row>(i), TableStore::kAccess);
+            if (got != expected && ++mismatches <= 5)
+                ADD_FAILURE() << zone << " at " << times[i] << ": " << got << " instead of "
+                              << expected;
+        }
+        EXPECT_EQ(mismatches, 0) << zone;
+    }
+    previous.empty() ? test::UnsetEnv("TZ") : test::SetEnv("TZ", previous);
+    tzset();
 }
 
 TEST(BookmarkFile, accessTextAndTimeAreCounterparts) {
