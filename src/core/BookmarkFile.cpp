@@ -7,6 +7,7 @@
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -132,6 +133,8 @@ public:
 
 private:
     static constexpr std::int64_t kDaySeconds = 86400;
+    // Longer separators make the stamp unusual: it is then asked for in full.
+    static constexpr std::size_t kLongestSeparator = 16;
     // Days remembered by number, each in the place its number picks: eleven years of them
     // without two meeting.
     static constexpr std::size_t kRecentDays = 4096;
@@ -141,20 +144,25 @@ private:
         const std::string* datePart = nullptr; // in m_datePart, whose entries stay put
     };
 
-    static void AppendTwoDigits(std::string& out, int v) {
-        out += static_cast<char>('0' + v / 10 % 10);
-        out += static_cast<char>('0' + v % 10);
-    }
-
-    // "H<sep>MM<sep>SS", the hour without a leading zero.
+    // "H<sep>MM<sep>SS", the hour without a leading zero: put together in place and appended
+    // once, as it is for every bookmark.
     void AppendClock(std::string& out, int hour, int minute, int second) const {
+        char clock[64];
+        char* w = clock;
         if (hour >= 10)
-            out += static_cast<char>('0' + hour / 10);
-        out += static_cast<char>('0' + hour % 10);
-        out += m_separator;
-        AppendTwoDigits(out, minute);
-        out += m_separator;
-        AppendTwoDigits(out, second);
+            *w++ = static_cast<char>('0' + hour / 10);
+        *w++ = static_cast<char>('0' + hour % 10);
+        // Learn keeps the separator within kLongestSeparator, so the clock fits its room.
+        const auto separate = [&] { w = std::copy(m_separator.begin(), m_separator.end(), w); };
+        const auto twoDigits = [&](int v) {
+            *w++ = static_cast<char>('0' + v / 10 % 10);
+            *w++ = static_cast<char>('0' + v % 10);
+        };
+        separate();
+        twoDigits(minute);
+        separate();
+        twoDigits(second);
+        out.append(clock, static_cast<std::size_t>(w - clock));
     }
 
     // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
@@ -168,6 +176,8 @@ private:
             return false;
         const std::string separator =
             full.substr(space + 1 + hourDigits, (clock - hourDigits - 4) / 2);
+        if (separator.size() > kLongestSeparator)
+            return false;
         if (!m_separatorKnown) {
             m_separator = separator;
             m_separatorKnown = true;

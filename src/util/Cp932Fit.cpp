@@ -94,21 +94,31 @@ char* PutForm(char* w, std::uint16_t form) noexcept {
     return w;
 }
 
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Where the first byte flagged in `high` (a word's high bits) stands in its word.
+std::size_t FirstFlaggedByte(std::uint64_t high) noexcept {
+    const int bit = std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                               : std::countl_zero(high);
+    return static_cast<std::size_t>(bit / 8);
+}
+
 // End of the run of ASCII bytes starting at `i`, 32 and then eight bytes at a time (whole
-// pages are mostly ASCII markup).
+// pages are mostly ASCII markup); the word that holds the end tells where, so short runs
+// between other characters cost a step or two.
 std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
     while (i + 32 <= s.size()) {
         std::uint64_t w[4];
         std::memcpy(w, s.data() + i, sizeof w);
-        if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ULL)
+        if ((w[0] | w[1] | w[2] | w[3]) & kHighBits)
             break;
         i += 32;
     }
     while (i + 8 <= s.size()) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080ULL)
-            break;
+        if (const std::uint64_t high = word & kHighBits)
+            return i + FirstFlaggedByte(high);
         i += 8;
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
@@ -131,8 +141,6 @@ char* Scratch(std::size_t size) {
     return buffer.get();
 }
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-
 // Writes `s`, whose first `i` bytes are ASCII, at `w`, which has room for kMostGrowth bytes per
 // byte of `s`, and returns the end of what it wrote. Runs of ASCII are copied whole; everything
 // else goes one character at a time: `onOther(i, w)` writes at `w`, moves it on, and returns the
@@ -154,11 +162,8 @@ char* WalkInto(char* w, std::string_view s, std::size_t i, OnOther&& onOther) {
             std::memcpy(w, &word, 8);
             const std::uint64_t high = word & kHighBits;
             if (high) {
-                const int ascii =
-                    (std::endian::native == std::endian::little ? std::countr_zero(high)
-                                                                : std::countl_zero(high)) /
-                    8;
-                i += static_cast<std::size_t>(ascii);
+                const std::size_t ascii = FirstFlaggedByte(high);
+                i += ascii;
                 w += ascii;
                 break;
             }

@@ -444,6 +444,37 @@ TEST(ExchangeFormats, exportLeavesReadOnlyTargetsAndFoldersAlone) {
                               error, tally));
 }
 
+TEST(MarkupTokenizer, namesMatchBlindToTheCaseOfLettersOnly) {
+    struct Case {
+        std::string_view name;
+        std::string_view lower;
+        bool same;
+    };
+    const Case cases[] = {
+        {"", "", true},
+        {"HREF", "href", true},
+        {"HrEf", "href", true},
+        {"ADD_DATE", "add_date", true},
+        {"ADD\x7F"
+         "DATE",
+         "add_date", false}, // "_" and DEL differ only in bit 0x20
+        {"@", "`", false},
+        {"ICON", "href", false},
+        {"HREF ", "href", false},
+        {"h\xC5"
+         "ef",
+         "h\xE5"
+         "ef",
+         false}, // a byte beyond ASCII is no letter
+        {"LAST_VISIT", "last_visit", true},
+        {"LAST_VISIt", "last_visit", true},
+        {"LAST-VISIT", "last_visit", false},
+        {"LAST_VISIX", "last_visit", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EqualsIgnoringCase(c.name, c.lower), c.same) << c.name;
+}
+
 TEST(MarkupTokenizer, endsOnEveryTruncatedPiece) {
     // Every prefix of a page full of constructs that span bytes must tokenize to the end.
     const std::string page = "<!DOCTYPE x><!-- c --><A HREF=\"v\" b='w' c=u d>t&amp;</A "
