@@ -6,8 +6,6 @@
 // over. Nothing is ever rejected: a stray "<" is text, a tag or comment cut off by the end of
 // the page ends there, a quoted attribute value without its closing quote ends at the tag's ">".
 
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,27 +54,10 @@ private:
 void AppendDecodedMarkup(std::string& out, std::string_view raw);
 
 // Inline: it is asked for every attribute and tag of pages with a hundred thousand entries.
-// Names of up to eight bytes are compared as one word: setting bit 0x20 of the bytes where
-// `lower` has a letter turns exactly the two cases of that letter into it.
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view lower) noexcept {
-    const std::size_t n = a.size();
-    if (n != lower.size())
+    if (a.size() != lower.size())
         return false;
-    if (n == 0)
-        return true; // an empty view may point nowhere, which copying from must not meet
-    if (n <= 8) {
-        char folds[8] = {};
-        for (std::size_t i = 0; i < n; ++i)
-            folds[i] = lower[i] >= 'a' && lower[i] <= 'z' ? 0x20 : 0;
-        std::uint64_t word = 0;
-        std::uint64_t want = 0;
-        std::uint64_t fold = 0;
-        std::memcpy(&word, a.data(), n);
-        std::memcpy(&want, lower.data(), n);
-        std::memcpy(&fold, folds, sizeof fold);
-        return (word | fold) == want;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
         const char c = a[i];
         if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i])
             return false;
