@@ -1,15 +1,19 @@
 // Undo and redo of a URL scan that appended 400,000 records to a collection of 1,000,000, and the
-// memory the history holds for it.
+// memory the history holds for it; then remove duplicates on a collection of as many records
+// where about two addresses in five repeat an earlier one, its undo and redo.
 // Usage: undo_bench <folder> [records] [scanned] [rounds]
 // Prints "<what> <value>" lines (times: best of the rounds) and whether each figure is within its
-// target: undo under 1 s, the step's memory under twice the text of the records it added.
+// target: undo under 1 s, the step's memory under twice the text of the records it added, remove
+// duplicates and its undo each under 1 s.
 
 #include "core/Document.h"
+#include "core/DuplicateRemoval.h"
 #include "core/ScanCommands.h"
 #include "core/UserInterface.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -29,6 +33,71 @@ std::size_t TextBytes(const TableStore& table, TableStore::Row first) {
         for (int f = 0; f < TableStore::kFieldCount; ++f)
             bytes += table.Text(r, f).size();
     return bytes;
+}
+
+std::uint32_t Scramble(std::uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
+}
+
+// Records in no particular order whose addresses come from 0.9 x as many sites, so about two in
+// five repeat an earlier one (in another letter case now and then).
+void FillWithRepeats(TableStore& table, long records) {
+    table.Reserve(records);
+    const auto sites = static_cast<std::uint32_t>(std::max(1L, records * 9 / 10));
+    for (long i = 0; i < records; ++i) {
+        const std::uint32_t h = Scramble(static_cast<std::uint32_t>(i));
+        const std::string site = std::to_string(h % sites);
+        std::string address = "http://www.site" + site + ".example.com/" + site + "/index.html";
+        if (h % 7 == 0)
+            address[7] = 'W';
+        table.AppendRecord("Site " + site + " \x83\x79\x81\x5B\x83\x57", address,
+                           h % 5 ? "2024/05/01 9:05:08" : "", h % 4 ? "" : "checked");
+    }
+}
+
+// Remove duplicates, its undo and its redo; false when a figure is over its target.
+bool BenchRemoveDuplicates(long records, int rounds) {
+    Document doc;
+    TableStore& table = doc.Table();
+    FillWithRepeats(table, records);
+    doc.ResetState({});
+    (void)table.HoldsAddress("x", TableStore::AddressHash("x")); // the index a scan had built
+
+    double dedupe = 1e9;
+    double undo = 1e9;
+    double redo = 1e9;
+    std::size_t removed = 0;
+    std::size_t memory = 0;
+    for (int r = 0; r < rounds; ++r) {
+        auto start = std::chrono::steady_clock::now();
+        removed = RemoveDuplicateRecords(doc).count;
+        dedupe = std::min(dedupe, Seconds(start));
+        memory = doc.Edits().MemoryUsage();
+        start = std::chrono::steady_clock::now();
+        if (!doc.Undo() || table.RecordCount() != records || doc.IsModified())
+            return false;
+        undo = std::min(undo, Seconds(start));
+        start = std::chrono::steady_clock::now();
+        if (!doc.Redo())
+            return false;
+        redo = std::min(redo, Seconds(start));
+        if (!doc.Undo())
+            return false;
+    }
+    std::printf("remove duplicates: %ld records, %zu removed (%.1f %%)\n", records, removed,
+                100.0 * static_cast<double>(removed) / static_cast<double>(records));
+    std::printf("remove duplicates %.4f s (target < 1 s: %s)\n", dedupe,
+                dedupe < 1.0 ? "ok" : "OVER");
+    std::printf("undo of remove duplicates %.4f s (target < 1 s: %s)\n", undo,
+                undo < 1.0 ? "ok" : "OVER");
+    std::printf("redo of remove duplicates %.4f s\n", redo);
+    std::printf("history while the removal is done %zu bytes\n", memory);
+    return dedupe < 1.0 && undo < 1.0;
 }
 
 } // namespace
@@ -111,5 +180,6 @@ int main(int argc, char** argv) {
                 undoneMemory, ratio, ratio < 2.0 ? "ok" : "OVER");
     std::printf("table + history: done %zu bytes, undone %zu bytes\n", totalDone, totalUndone);
     std::remove(log.c_str());
-    return undo < 1.0 && ratio < 2.0 ? 0 : 1;
+    const bool dedupeOk = BenchRemoveDuplicates(records, rounds);
+    return undo < 1.0 && ratio < 2.0 && dedupeOk ? 0 : 1;
 }

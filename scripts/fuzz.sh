@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_collection_reader fuzz_scanners fuzz_settings_parser fuzz_mbcs fuzz_exchange_parsers)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_collection_reader fuzz_scanners fuzz_settings_parser fuzz_mbcs fuzz_exchange_parsers
+  fuzz_utf8_converter)
 
 scripts/install-deps.sh --fuzz
 build_dir=${LINKHIVE_FUZZ_BUILD_DIR:-build-fuzz}

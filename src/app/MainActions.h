@@ -40,6 +40,8 @@ struct MainActions {
     QAction* redo = nullptr;
     QAction* deleteRecord = nullptr;
     QAction* insertRecord = nullptr;
+    // Removes every record whose address an earlier record has.
+    QAction* removeDuplicates = nullptr;
     QAction* scanUrls = nullptr;
     QAction* scanEmails = nullptr;
     QAction* httpsScan = nullptr;

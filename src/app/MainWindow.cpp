@@ -52,8 +52,8 @@ MainWindow::MainWindow(StartedAs startedAs, QWidget* parent)
                                                     m_forwardingMessages, *m_gaugeBar,
                                                     m_busyCursor.get(), [this] { FinishScan(); });
     m_lifecycle = std::make_unique<StartupAndClose>(
-        StartupAndClose::Parts{*this, m_doc, m_options, m_history, *m_files, *m_gaugeBar, *m_grid,
-                               *m_fontAndTitle, m_forwardingMessages},
+        StartupAndClose::Parts{*this, m_doc, m_options, m_history, *m_files, *m_exchange,
+                               *m_gaugeBar, *m_grid, *m_fontAndTitle, m_forwardingMessages},
         startedAs);
     CreateMenus();
     m_statusBar->Attach(m_gaugeBar, m_actions.statusBarShown);

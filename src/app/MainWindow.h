@@ -98,6 +98,8 @@ public:
     // Record editing.
     void DeleteRecord();
     void InsertRecord();
+    // Records whose address repeats an earlier one's, as one undoable step, with a message.
+    void RemoveDuplicates();
 
     // The command-line parameters after the program's name, as the platform's path strings (not
     // decoded, so a name in any encoding the file system holds reaches the start-up unchanged).

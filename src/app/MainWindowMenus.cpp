@@ -178,6 +178,9 @@ void MainWindow::CreateEditMenu() {
                                 [this] { DeleteRecord(); });
     a.insertRecord = AddCommand(edit, {"ﾚｺｰﾄﾞ挿入(&I)", "現在の行の上に新しい行を作る"}, commit,
                                 [this] { InsertRecord(); });
+    a.removeDuplicates =
+        AddCommand(edit, {"重複の削除(&R)", "前のﾚｺｰﾄﾞと同じURL/E-Mailのﾚｺｰﾄﾞを削除する"}, commit,
+                   [this] { RemoveDuplicates(); });
     edit->addSeparator();
     // A scan appends behind the row being typed into.
     a.scanUrls = AddCommand(edit, {"ﾌｧｲﾙから追加[URL](&U)", "ﾌｧｲﾙからURL(http:)を探して追加する"},

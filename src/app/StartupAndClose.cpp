@@ -5,6 +5,7 @@
 #include "GaugeBar.h"
 #include "core/CloseSettings.h"
 #include "core/Document.h"
+#include "core/ExchangeCommands.h"
 #include "core/FileCommands.h"
 #include "core/History.h"
 #include "core/MainOptions.h"
@@ -71,6 +72,10 @@ void StartupAndClose::RestoreSettings() {
                           keys::kSaveFilter.Read(ProgramSettings())};
     options.addDir = keys::kAddDir.Read(ProgramSettings());
     options.addFilter = keys::kAddFilter.Read(ProgramSettings());
+    m_parts.exchange.ImportDialog() = {keys::kImportDir.Read(ProgramSettings()),
+                                       keys::kImportFilter.Read(ProgramSettings())};
+    m_parts.exchange.ExportDialog() = {keys::kExportDir.Read(ProgramSettings()),
+                                       keys::kExportFilter.Read(ProgramSettings())};
     options.scan.encoding = EncodingChoiceNamed(keys::kScanEncoding.Read(ProgramSettings()))
                                 .value_or(EncodingChoice::Auto);
     options.scan.https = keys::kScanHttps.IsOn(ProgramSettings());
@@ -168,6 +173,9 @@ bool StartupAndClose::ConfirmClose() {
     state.openDialog = {files.OpenDialog().dir, files.OpenDialog().filterIndex};
     state.saveDialog = {files.SaveDialog().dir, files.SaveDialog().filterIndex};
     state.addDialog = {m_parts.options.addDir, m_parts.options.addFilter};
+    ExchangeCommands& exchange = m_parts.exchange;
+    state.importDialog = {exchange.ImportDialog().dir, exchange.ImportDialog().filterIndex};
+    state.exportDialog = {exchange.ExportDialog().dir, exchange.ExportDialog().filterIndex};
     state.currentFile = m_parts.doc.CurrentFile();
     WriteCloseSettings(ProgramSettings(), state, ProcessUsageRecord(), m_parts.messages);
     return true;

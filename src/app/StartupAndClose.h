@@ -15,6 +15,7 @@ namespace lh {
 class CollectionView;
 class DisplayFontAndTitle;
 class Document;
+class ExchangeCommands;
 class FileCommands;
 class GaugeBar;
 class History;
@@ -32,6 +33,7 @@ public:
         MainOptions& options;
         History& history;
         FileCommands& files;
+        ExchangeCommands& exchange;
         GaugeBar& progress;
         CollectionView& grid;
         DisplayFontAndTitle& fontAndTitle;

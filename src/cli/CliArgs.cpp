@@ -21,6 +21,8 @@ std::optional<Command> CommandNamed(const std::string& word) {
         return Command::Import;
     if (word == "export")
         return Command::Export;
+    if (word == "dedupe")
+        return Command::Dedupe;
     return std::nullopt;
 }
 
@@ -106,6 +108,14 @@ std::string JapaneseUsageText(Command command) {
                "csv: 表計算ソフト用 (UTF-8、BOM 付き、見出し行あり)。\n"
                "json: list --format json と同じ形の配列です。\n\n"
                "終了コード: 0 完了、1 ファイルのエラー、2 使い方の誤り\n";
+    case Command::Dedupe:
+        return "使い方: linkhive-cli dedupe COLLECTION [--backup none|bak|tilde]\n\n"
+               "アドレスが前のレコードと同じレコードを COLLECTION から削除し、\n"
+               "それぞれのアドレスの最初のレコードを残します。英字の大文字と\n"
+               "小文字の違いは同じとみなします。アドレスが空のレコードは残します。\n"
+               "書き込むのは、何か削除したときだけです。\n\n"
+               "終了コード: 0 完了、1 ファイルのエラー (何も書き込みません)、\n"
+               "2 使い方の誤り\n";
     case Command::None:
         break;
     }
@@ -116,7 +126,8 @@ std::string JapaneseUsageText(Command command) {
            "  rewrite     SOURCE TARGET\n"
            "  list        COLLECTION [--format tsv|json]\n"
            "  import      COLLECTION FILE [--format bookmarks|csv|json]\n"
-           "  export      COLLECTION FILE --format bookmarks|csv|json\n\n"
+           "  export      COLLECTION FILE --format bookmarks|csv|json\n"
+           "  dedupe      COLLECTION [--backup none|bak|tilde]\n\n"
            "各コマンドの説明は 'linkhive-cli COMMAND --help' で表示します。\n";
 }
 
@@ -177,7 +188,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
             a.exchangeFormat = *v;
         } else if (name == "--keep-duplicates" && a.command == Command::Import && !value) {
             a.keepDuplicates = true;
-        } else if (name == "--backup" && (IsScan(a.command) || a.command == Command::Import)) {
+        } else if (name == "--backup" && (IsScan(a.command) || a.command == Command::Import ||
+                                          a.command == Command::Dedupe)) {
             const std::optional<std::string> v = takeValue();
             if (v == "none")
                 a.backup = BackupKind::None;
@@ -225,6 +237,10 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& words, Language language
     case Command::List:
         if (n != 1)
             return Fail(Say(language, msg::kListOperands), a.command);
+        break;
+    case Command::Dedupe:
+        if (n != 1)
+            return Fail(Say(language, msg::kDedupeOperands), a.command);
         break;
     case Command::Import:
     case Command::Export:
@@ -301,6 +317,12 @@ std::string UsageText(Command command, Language language) {
                "csv: for spreadsheets (UTF-8 with BOM, header row). json: an array as\n"
                "list --format json prints it.\n\n"
                "Exit status: 0 done, 1 file error, 2 usage error.\n";
+    case Command::Dedupe:
+        return "usage: linkhive-cli dedupe COLLECTION [--backup none|bak|tilde]\n\n"
+               "Removes from COLLECTION every record whose address repeats that of an earlier\n"
+               "record, keeping the first of each address. Letter case does not count; records\n"
+               "with no address stay. COLLECTION is written only when something was removed.\n\n"
+               "Exit status: 0 done, 1 file error (nothing written), 2 usage error.\n";
     case Command::None:
         break;
     }
@@ -312,7 +334,8 @@ std::string UsageText(Command command, Language language) {
            "  rewrite     SOURCE TARGET\n"
            "  list        COLLECTION [--format tsv|json]\n"
            "  import      COLLECTION FILE [--format bookmarks|csv|json]\n"
-           "  export      COLLECTION FILE --format bookmarks|csv|json\n\n"
+           "  export      COLLECTION FILE --format bookmarks|csv|json\n"
+           "  dedupe      COLLECTION [--backup none|bak|tilde]\n\n"
            "'linkhive-cli COMMAND --help' describes a command.\n";
 }
 

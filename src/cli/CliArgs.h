@@ -9,6 +9,7 @@
 //   linkhive-cli import      COLLECTION FILE [--format bookmarks|csv|json] [--keep-duplicates]
 //                            [--backup none|bak|tilde]
 //   linkhive-cli export      COLLECTION FILE --format bookmarks|csv|json
+//   linkhive-cli dedupe      COLLECTION [--backup none|bak|tilde]
 // Options may stand anywhere after the command; "--" ends them.
 
 #include "CliLanguage.h"
@@ -20,7 +21,7 @@
 
 namespace lh::cli {
 
-enum class Command { None, ScanUrls, ScanEmails, Rewrite, List, Import, Export };
+enum class Command { None, ScanUrls, ScanEmails, Rewrite, List, Import, Export, Dedupe };
 enum class ListFormat { Tsv, Json };
 
 struct CliArgs {

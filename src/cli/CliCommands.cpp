@@ -250,6 +250,8 @@ int RunCli(const std::vector<std::string>& words, const CliStreams& s) {
         return RunImport(args, s);
     case Command::Export:
         return RunExport(args, s);
+    case Command::Dedupe:
+        return RunDedupe(args, s);
     case Command::None:
         break;
     }

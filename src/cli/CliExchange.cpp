@@ -3,6 +3,7 @@
 #include "TerminalProgress.h"
 #include "core/CollectionFormat.h"
 #include "core/Document.h"
+#include "core/DuplicateRemoval.h"
 #include "core/ExchangeCommands.h"
 #include "core/IoError.h"
 #include "platform/FileSystem.h"
@@ -55,6 +56,26 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
     return loaded;
 }
 
+// Writes the changed collection back, unless another program changed the file since it was read.
+bool SaveCollection(const std::string& collection, const Document& document, bool existed,
+                    BackupKind backup, SaveGuard& guard, ProgressSink& progress,
+                    const CliStreams& s) {
+    progress.ProgressStart(CollectionLineCount(document.Table()),
+                           existed ? Label(s, msg::kProgressOverWrite, FileInfoLine(collection))
+                                   : Label(s, msg::kProgressNewWrite, collection));
+    IoError saveError;
+    const bool saved = SaveCollectionFile(collection, document.Table(), document.DocumentTitle(),
+                                          backup, progress, saveError, &guard);
+    progress.ProgressEnd();
+    if (!saved) {
+        if (saveError.code == IoErrorKind::ChangedOnDisk)
+            Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, collection)}));
+        else
+            ComplainIo(s, saveError, collection);
+    }
+    return saved;
+}
+
 } // namespace
 
 int RunImport(const CliArgs& args, const CliStreams& s) {
@@ -103,24 +124,42 @@ int RunImport(const CliArgs& args, const CliStreams& s) {
     ImportOutcome outcome =
         ImportRecords(document, std::move(incoming.records), args.keepDuplicates);
     outcome.tally = incoming.tally;
-    if (outcome.added > 0 || !existed) {
-        progress.ProgressStart(CollectionLineCount(document.Table()),
-                               existed ? Label(s, msg::kProgressOverWrite, FileInfoLine(collection))
-                                       : Label(s, msg::kProgressNewWrite, collection));
-        IoError saveError;
-        const bool saved =
-            SaveCollectionFile(collection, document.Table(), document.DocumentTitle(), args.backup,
-                               progress, saveError, &guard);
-        progress.ProgressEnd();
-        if (!saved) {
-            if (saveError.code == IoErrorKind::ChangedOnDisk)
-                Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, collection)}));
-            else
-                ComplainIo(s, saveError, collection);
-            return 1;
-        }
-    }
+    if ((outcome.added > 0 || !existed) &&
+        !SaveCollection(collection, document, existed, args.backup, guard, progress, s))
+        return 1;
     std::fprintf(s.out, "%s\n", ImportSummaryText(outcome, IoLanguage(s.language)).c_str());
+    return 0;
+}
+
+int RunDedupe(const CliArgs& args, const CliStreams& s) {
+    const std::string& collection = args.operands[0];
+    TerminalProgress progress(s.progressOnTerminal);
+    platform::FileWriteLock lock;
+    lock.Acquire(collection, -1, [&] {
+        Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, collection)}));
+    });
+    SaveGuard guard;
+    guard.lockHeld = lock.Held();
+    guard.expected = platform::ReadFileIdentity(collection);
+
+    Document document;
+    document.ResetState({});
+    progress.ProgressStart(FileSizeByName(collection),
+                           Label(s, msg::kProgressOpen, FileInfoLine(collection)));
+    const bool loaded = LoadCollection(collection, document, progress, s);
+    progress.ProgressEnd();
+    if (!loaded)
+        return 1;
+
+    const DuplicatesRemoved removed = RemoveDuplicateRecords(document);
+    if (removed.count > 0 &&
+        !SaveCollection(collection, document, true, args.backup, guard, progress, s))
+        return 1;
+    std::fprintf(s.out, "%s\n",
+                 Say(s.language, msg::kDedupeResult,
+                     {std::to_string(removed.count), std::to_string(document.Table().RecordCount()),
+                      Named(s, collection)})
+                     .c_str());
     return 0;
 }
 

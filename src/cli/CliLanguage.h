@@ -58,6 +58,11 @@ inline constexpr Text kExchangeFormatValues{
     "--format には bookmarks、csv、json のいずれかを指定してください"};
 inline constexpr Text kExchangeOperands{"a collection and a file are needed",
                                         "コレクションとファイルを 1 つずつ指定してください"};
+inline constexpr Text kDedupeOperands{"dedupe takes one collection",
+                                      "dedupe にはコレクションを 1 つ指定してください"};
+inline constexpr Text kDedupeResult{
+    "%1 duplicate record(s) removed, %2 records in %3",
+    "重複した %1 件のレコードを削除しました。%3 のレコードは %2 件"};
 inline constexpr Text kListOperands{"list takes one collection",
                                     "list にはコレクションを 1 つ指定してください"};
 

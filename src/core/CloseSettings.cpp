@@ -51,6 +51,10 @@ void WriteCloseSettings(SettingsStore& settings, const CloseState& s, UsageRecor
     keys::kSaveFilter.Write(settings, s.saveDialog.filterIndex);
     keys::kAddDir.Write(settings, s.addDialog.folder);
     keys::kAddFilter.Write(settings, s.addDialog.filterIndex);
+    keys::kImportDir.Write(settings, s.importDialog.folder);
+    keys::kImportFilter.Write(settings, s.importDialog.filterIndex);
+    keys::kExportDir.Write(settings, s.exportDialog.folder);
+    keys::kExportFilter.Write(settings, s.exportDialog.filterIndex);
 
     if (keys::kEndFileOpen.IsOn(settings)) {
         if (!s.currentFile.empty() && platform::IsRegularFile(s.currentFile))

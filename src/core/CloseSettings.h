@@ -32,6 +32,8 @@ struct CloseState {
     DialogPlace openDialog;
     DialogPlace saveDialog;
     DialogPlace addDialog;
+    DialogPlace importDialog;
+    DialogPlace exportDialog;
     std::string currentFile;
 };
 

@@ -66,6 +66,10 @@ public:
     // "エクスポート(&E)...": a target and its format, then the records written and a summary.
     bool ExportWithDialog();
 
+    // Folder and filter each dialog starts with: restored at start-up, stored at close.
+    DialogState& ImportDialog() noexcept { return m_importDialog; }
+    DialogState& ExportDialog() noexcept { return m_exportDialog; }
+
 private:
     Document& m_document;
     FileChooser& m_chooser;

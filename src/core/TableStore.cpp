@@ -311,6 +311,68 @@ void TableStore::PutRecords(Row at, Detached&& records) {
     Notify([&](Observer& o) { o.RecordsInserted(at, count); });
 }
 
+TableStore::Detached TableStore::TakeRecordsAt(std::span<const std::size_t> records) {
+    Detached taken;
+    const std::size_t count = m_rows.size();
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i] >= count || (i > 0 && records[i] <= records[i - 1]))
+            return taken;
+    if (records.empty())
+        return taken;
+    taken.m_records.reserve(records.size());
+    Notify([](Observer& o) { o.BeginReset(); });
+    // Records move up over the gaps as the pass goes, so each moves once.
+    std::size_t kept = records.front();
+    std::size_t next = 0;
+    for (std::size_t r = records.front(); r < count; ++r) {
+        if (next < records.size() && records[next] == r) {
+            IndexRemove(m_rows[r].get());
+            taken.m_records.push_back(std::move(m_rows[r]));
+            ++next;
+        } else {
+            m_rows[kept++] = std::move(m_rows[r]);
+        }
+    }
+    m_rows.resize(kept);
+    Notify([](Observer& o) { o.EndReset(); });
+    return taken;
+}
+
+bool TableStore::PutRecordsAt(std::span<const std::size_t> records, Detached&& taken) {
+    const std::size_t incoming = taken.m_records.size();
+    if (records.size() != incoming)
+        return false;
+    const std::size_t total = m_rows.size() + incoming;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i] >= total || (i > 0 && records[i] <= records[i - 1]))
+            return false;
+    if (incoming == 0)
+        return true;
+    // Everything that can fail is done before views are told of the change.
+    m_rows.reserve(total);
+    if (m_indexBuilt)
+        IndexReserve(m_indexCount + incoming);
+    Notify([](Observer& o) { o.BeginReset(); });
+    const std::size_t oldCount = m_rows.size();
+    m_rows.resize(total);
+    // From the end backwards, so every record that stays moves down once, into room already
+    // left by those behind it.
+    std::size_t from = oldCount;
+    std::size_t next = incoming;
+    for (std::size_t to = total; to-- > records.front();) {
+        if (next > 0 && records[next - 1] == to) {
+            --next;
+            IndexAdd(taken.m_records[next].get());
+            m_rows[to] = std::move(taken.m_records[next]);
+        } else {
+            m_rows[to] = std::move(m_rows[--from]);
+        }
+    }
+    taken.m_records.clear();
+    Notify([](Observer& o) { o.EndReset(); });
+    return true;
+}
+
 std::size_t TableStore::Detached::MemoryUsage() const noexcept {
     std::size_t total = m_records.capacity() * sizeof(RecordPtr);
     for (const auto& r : m_records)

@@ -88,6 +88,14 @@ public:
     // Puts records taken out before back in at `at` (0..RecordCount(), else the end), announced
     // as one insertion; `records` is left empty.
     void PutRecords(Row at, Detached&& records);
+    // Takes out the records at `records` (indexes in ascending order, no repeats), in one pass
+    // over the table however they lie, announced as a reset. Nothing is taken, and the answer is
+    // empty, when an index repeats, goes back or lies outside the records.
+    Detached TakeRecordsAt(std::span<const std::size_t> records);
+    // Puts records taken by TakeRecordsAt back at the indexes they had (`records` as given to it;
+    // one index per record), in one pass, announced as a reset; `taken` is left empty. False,
+    // and nothing changes, when the indexes do not fit the records and the table.
+    bool PutRecordsAt(std::span<const std::size_t> records, Detached&& taken);
 
     // True when a record holds an address whose upper-cased text equals prefix + key.
     bool AddressInTable(std::string_view upperKey, std::string_view prefix = {}) const;

@@ -185,6 +185,11 @@ inline constexpr PathSetting kSaveDir{sec::kHistory, "SaveDir", nullptr};
 inline constexpr IntSetting kSaveFilter{sec::kHistory, "SaveFilter", 1};
 inline constexpr PathSetting kAddDir{sec::kHistory, "AddDir", nullptr};
 inline constexpr IntSetting kAddFilter{sec::kHistory, "AddFilter", 1};
+// The import and export dialogs; with nothing stored they open where the file dialog chooses.
+inline constexpr PathSetting kImportDir{sec::kHistory, "ImportDir", ""};
+inline constexpr IntSetting kImportFilter{sec::kHistory, "ImportFilter", 1};
+inline constexpr PathSetting kExportDir{sec::kHistory, "ExportDir", ""};
+inline constexpr IntSetting kExportFilter{sec::kHistory, "ExportFilter", 1};
 inline constexpr PathSetting kEndFile{sec::kHistory, "EndFile", ""};
 
 // "Setup": the usage record, all text.

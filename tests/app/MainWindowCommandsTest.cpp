@@ -339,6 +339,7 @@ TEST_F(MainWindowCommands, everyMenuItemIsAMemberOfTheActions) {
                                            a.redo,
                                            a.deleteRecord,
                                            a.insertRecord,
+                                           a.removeDuplicates,
                                            a.scanUrls,
                                            a.scanEmails,
                                            a.httpsScan,

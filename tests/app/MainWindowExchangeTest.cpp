@@ -4,6 +4,9 @@
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
+#include "dialogs/ProgramSettings.h"
+#include "platform/FileSystem.h"
+#include "util/SettingKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,4 +81,41 @@ TEST_F(MainWindowExchange, exportWritesTheTableAndLeavesTheDocumentAsItWas) {
               "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n1,n,http://a/,,\r\n");
     EXPECT_FALSE(w->Doc().IsModified());
     EXPECT_EQ(w->Doc().Table().RecordCount(), 1);
+}
+
+// Each dialog opens where it was last used, also after the program was closed and started again.
+TEST_F(MainWindowExchange, importAndExportDialogsOpenInTheFolderLastUsedForEach) {
+    const std::string data = test::DataPath("edge-bookmarks.html");
+    chooser.AnswerOpen(FileDialogResult{data, 4, false});
+    boxes.Answer(Answer::Ok);
+    w->Actions().importRecords->trigger();
+    ASSERT_TRUE(w->Doc().Undo()); // nothing to save at close
+    chooser.AnswerSave(FileDialogResult{dir.File("out.json"), 3, false});
+    boxes.Answer(Answer::Ok);
+    w->Actions().exportRecords->trigger();
+    const std::string dataFolder = platform::DirectoryPart(data);
+    const std::string exportFolder = platform::DirectoryPart(dir.File("out.json"));
+    ASSERT_NE(dataFolder, exportFolder);
+    EXPECT_EQ(chooser.openRequests.at(0).initialDir, "") << "nothing stored: the dialog's choice";
+    ASSERT_TRUE(w->close());
+    EXPECT_EQ(keys::kImportDir.Read(ProgramSettings()), dataFolder);
+    EXPECT_EQ(keys::kImportFilter.Read(ProgramSettings()), 4);
+    EXPECT_EQ(keys::kExportDir.Read(ProgramSettings()), exportFolder);
+    EXPECT_EQ(keys::kExportFilter.Read(ProgramSettings()), 3);
+
+    MainWindow next;
+    next.SetMessageBoxService(&boxes);
+    next.SetFileChooser(&chooser);
+    next.DeferredStartup();
+    chooser.AnswerOpen(std::nullopt);
+    next.Actions().importRecords->trigger();
+    chooser.AnswerSave(std::nullopt);
+    next.Actions().exportRecords->trigger();
+    ASSERT_EQ(chooser.openRequests.size(), 2u);
+    EXPECT_EQ(chooser.openRequests[1].initialDir, dataFolder);
+    EXPECT_EQ(chooser.openRequests[1].filterIndex, 4);
+    ASSERT_EQ(chooser.saveRequests.size(), 2u);
+    EXPECT_EQ(chooser.saveRequests[1].initialDir, exportFolder);
+    EXPECT_EQ(chooser.saveRequests[1].filterIndex, 3);
+    EXPECT_EQ(next.Doc().Table().RecordCount(), 0);
 }

@@ -113,3 +113,38 @@ TEST(CliExchange, refusalsWriteNothing) {
     EXPECT_FALSE(fs::exists(dir.File("x.csv")));
     EXPECT_EQ(ReadFileBytes(dir.File("notes.txt")), "just some notes\n");
 }
+
+TEST(CliExchange, dedupeKeepsTheFirstOfEachAddressAndWritesOnlyWhenSomethingWent) {
+    TempDir dir;
+    WriteFileBytes(dir.File("in.csv"), "name,url\n"
+                                       "a,http://a.example/\n"
+                                       "b,http://b.example/\n"
+                                       "a2,HTTP://A.EXAMPLE/\n"
+                                       "none,\n"
+                                       "none2,\n"
+                                       "b2,http://b.example/\n");
+    ASSERT_EQ(Companion(dir, {"import", "list.htm", "in.csv", "--keep-duplicates"}).status, 0);
+
+    CompanionRun r = Companion(dir, {"dedupe", "list.htm", "--backup", "bak"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2 duplicate record(s) removed, 4 records in \"list.htm\"\n");
+    EXPECT_TRUE(fs::exists(dir.File("list.bak")));
+    r = Companion(dir, {"list", "list.htm"});
+    EXPECT_EQ(r.out, "1\ta\thttp://a.example/\t\t\n"
+                     "2\tb\thttp://b.example/\t\t\n"
+                     "3\tnone\t\t\t\n"
+                     "4\tnone2\t\t\t\n");
+
+    fs::remove(dir.File("list.bak"));
+    const std::string before = ReadFileBytes(dir.File("list.htm"));
+    r = Companion(dir, {"dedupe", "list.htm", "--backup", "bak"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0 duplicate record(s) removed, 4 records in \"list.htm\"\n");
+    EXPECT_FALSE(fs::exists(dir.File("list.bak"))) << "nothing was written";
+    EXPECT_EQ(ReadFileBytes(dir.File("list.htm")), before);
+
+    EXPECT_EQ(Companion(dir, {"dedupe", "missing.htm"}).status, 1);
+    EXPECT_FALSE(fs::exists(dir.File("missing.htm")));
+    EXPECT_EQ(Companion(dir, {"dedupe"}).status, 2);
+    EXPECT_EQ(Companion(dir, {"dedupe", "list.htm", "in.csv"}).status, 2);
+}

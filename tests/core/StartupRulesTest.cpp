@@ -134,6 +134,8 @@ protected:
         s.openDialog = {"/o", 2};
         s.saveDialog = {"/s", 1};
         s.addDialog = {"/a", 7};
+        s.importDialog = {"/i", 4};
+        s.exportDialog = {"/e", 2};
         return s;
     }
     UsageRecord m_usage{m_settings, [] { return 46000.5; }};
@@ -161,6 +163,10 @@ TEST_F(CloseSettingsTest, normal_writesGeometryAndState) {
     EXPECT_EQ(keys::kMainWidth.Read(m_settings), 400);
     EXPECT_EQ(keys::kMainWinState.Read(m_settings), 0);
     EXPECT_EQ(keys::kOpenDir.Read(m_settings), "/o");
+    EXPECT_EQ(keys::kImportDir.Read(m_settings), "/i");
+    EXPECT_EQ(keys::kImportFilter.Read(m_settings), 4);
+    EXPECT_EQ(keys::kExportDir.Read(m_settings), "/e");
+    EXPECT_EQ(keys::kExportFilter.Read(m_settings), 2);
 }
 
 TEST_F(CloseSettingsTest, emptiedHistorySlotEmptiesItsStoredNameOnly) {

@@ -107,3 +107,48 @@ TEST(TableStoreDetach, aRecordTakenIntoAnotherStoreMovesWithItsIndexEntry) {
     EXPECT_EQ(heard.heard.size(), 1u);
     target.RemoveObserver(&heard);
 }
+
+TEST(TableStoreDetach, scatteredRecordsTakenAndPutBackKeepTheirPlacesAndTheIndex) {
+    TableStore t;
+    for (const char* a : {"a", "b", "c", "d", "e", "f"})
+        t.AppendRecord("n", a, "", "r");
+    t.InsertEmptyRecord(3);
+    (void)Holds(t, "c");
+    const std::vector<std::size_t> places = {0, 3, 4, 6};
+
+    TableStore::Detached taken = t.TakeRecordsAt(places);
+    EXPECT_EQ(taken.Count(), 4);
+    EXPECT_EQ(Addresses(t), "b;c;e;");
+    EXPECT_FALSE(Holds(t, "A"));
+    EXPECT_FALSE(Holds(t, "F"));
+    EXPECT_FALSE(Holds(t, ""));
+    EXPECT_TRUE(Holds(t, "E"));
+
+    EXPECT_TRUE(t.PutRecordsAt(places, std::move(taken)));
+    EXPECT_EQ(Addresses(t), "a;b;c;;d;e;f;");
+    for (const char* a : {"a", "d", "e", "f", ""})
+        EXPECT_TRUE(Holds(t, a)) << a;
+}
+
+TEST(TableStoreDetach, scatteredPlacesThatDoNotFitChangeNothing) {
+    TableStore t;
+    for (const char* a : {"a", "b", "c"})
+        t.AppendRecord("n", a, "", "");
+    using Places = std::vector<std::size_t>;
+    for (const Places& bad : {Places{1, 1}, Places{2, 0}, Places{3}, Places{}}) {
+        EXPECT_EQ(t.TakeRecordsAt(bad).Count(), 0);
+        EXPECT_EQ(Addresses(t), "a;b;c;");
+    }
+    // Places past the end of the table the records would make, or not one per record.
+    for (const Places& bad : {Places{3}, Places{0, 1}, Places{}}) {
+        TableStore::Detached one = t.TakeRecordsAt(Places{1});
+        ASSERT_EQ(Addresses(t), "a;c;");
+        EXPECT_FALSE(t.PutRecordsAt(bad, std::move(one)));
+        EXPECT_EQ(Addresses(t), "a;c;");
+        t.InsertEmptyRecord(1);
+        t.SetText(1, TableStore::kAddress, "b");
+    }
+    TableStore::Detached one = t.TakeRecordsAt(Places{1});
+    EXPECT_TRUE(t.PutRecordsAt(Places{2}, std::move(one)));
+    EXPECT_EQ(Addresses(t), "a;c;b;");
+}

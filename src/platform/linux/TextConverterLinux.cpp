@@ -1,3 +1,6 @@
+#include "TextConverterLinux.h"
+
+#include "Utf8MixedBlocks.h"
 #include "platform/TextConverter.h"
 
 #include <algorithm>
@@ -6,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iconv.h>
+#include <limits>
 
 namespace lh::platform {
 
@@ -180,8 +184,9 @@ private:
 // costs some 30 ns a character, twenty times the scan itself; a lookup costs next to nothing.
 class UnicodeToCp932 final : public ToCp932Converter {
 public:
-    UnicodeToCp932(iconv_t single, Charset from, char substitute)
-        : m_single(single), m_from(from), m_substitute(substitute), m_forms(ThreadCache().forms) {}
+    UnicodeToCp932(iconv_t single, Charset from, char substitute, VectorLevel vectors)
+        : m_single(single), m_from(from), m_substitute(substitute), m_vectors(vectors),
+          m_forms(ThreadCache().forms) {}
     ~UnicodeToCp932() override { ::iconv_close(m_single); }
 
     Step Convert(const char* in, std::size_t inSize, char* out, std::size_t outSize,
@@ -191,8 +196,10 @@ public:
     }
 
 private:
-    static constexpr std::uint16_t kUnknown = 0xFFFF;
-    static constexpr std::uint16_t kNone = 0xFFFE; // code page 932 has no such character
+    // A two-byte form has its top bit set (every lead byte is 0x81 or more), so one test tells it
+    // from a one-byte form (below 0x100) and from these two marks.
+    static constexpr std::uint16_t kUnknown = 0x7FFF;
+    static constexpr std::uint16_t kNone = 0x7FFE; // code page 932 has no such character
     // Bytes kept clear of both buffer ends by the unchecked loop: an 8-byte copy and more.
     static constexpr std::size_t kFastMargin = 16;
 
@@ -213,8 +220,10 @@ private:
     }
 
     struct Cache {
-        Cache() { std::memset(forms, 0xFF, sizeof forms); }
-        std::uint16_t forms[0x10000]; // the code page 932 form of each BMP character
+        Cache() { std::fill(std::begin(forms), std::end(forms), kUnknown); }
+        // The code page 932 form of each BMP character, and two entries the vector lookups (four
+        // bytes at a time) may read past the end.
+        std::uint16_t forms[0x10000 + 2];
     };
 
     static Cache& ThreadCache() {
@@ -272,12 +281,23 @@ private:
         std::uint16_t* const forms = m_forms;
         std::size_t i = 0;
         std::size_t o = 0;
+        // Where the vector blocks may take over again after one they could not take whole.
+        std::size_t scalarUntil =
+            m_vectors != VectorLevel::None ? 0 : std::numeric_limits<std::size_t>::max();
         for (;;) {
+            if (i >= scalarUntil) {
+                const MixedBlocksStep step = DecodeMixedUtf8Blocks(m_vectors, u + i, inSize - i,
+                                                                   out + o, outSize - o, forms);
+                i += step.consumed;
+                o += step.produced;
+                scalarUntil = i + kMixedBlockBytes;
+            }
             // Away from both ends, ASCII and three-byte characters share one loop without bounds
             // checks: text that mixes the two switches kind every few bytes. A character never
             // takes more output than input, so one limit covers both buffers.
             if (std::min(inSize - i, outSize - o) > kFastMargin) {
-                const std::size_t end = i + std::min(inSize - i, outSize - o) - kFastMargin;
+                const std::size_t end =
+                    std::min(i + std::min(inSize - i, outSize - o) - kFastMargin, scalarUntil);
                 while (i < end) {
                     const unsigned char b = u[i];
                     if (b < 0x80) {
@@ -305,7 +325,7 @@ private:
                     if (((head & 0xC0C0F0u) != 0x8080E0u) | (cp < 0x800))
                         break;
                     const std::uint16_t form = forms[cp];
-                    if (static_cast<std::uint16_t>(form - 0x100) >= kNone - 0x100)
+                    if (!IsTwoByteForm(form))
                         break; // one byte, none or not yet known: the loops below take it
                     const auto pair = LeadFirst(form);
                     std::memcpy(out + o, &pair, 2);
@@ -338,7 +358,7 @@ private:
                     (static_cast<std::uint32_t>(cp - 0xD800) < 0x800))
                     break;
                 const std::uint16_t form = forms[cp];
-                if (static_cast<std::uint16_t>(form - 0x100) < kNone - 0x100) {
+                if (IsTwoByteForm(form)) {
                     // Both bytes in one store, lead byte first.
                     const auto pair = LeadFirst(form);
                     std::memcpy(out + o, &pair, 2);
@@ -434,20 +454,29 @@ private:
     iconv_t m_single; // UTF-32LE to code page 932, one character at a time
     Charset m_from;
     char m_substitute;
+    VectorLevel m_vectors;  // the fast path for mixed text, if any
     std::uint16_t* m_forms; // this thread's cache
 };
 
 } // namespace
 
+std::unique_ptr<ToCp932Converter> OpenUnicodeToCp932(Charset from, char substitute,
+                                                     VectorLevel vectors) {
+    if (from != Charset::Utf8 && from != Charset::Utf16Le && from != Charset::Utf16Be)
+        return nullptr;
+    const iconv_t single = ::iconv_open("CP932", "UTF-32LE");
+    if (single == reinterpret_cast<iconv_t>(-1))
+        return nullptr;
+    return std::make_unique<UnicodeToCp932>(single, from, substitute,
+                                            std::min(vectors, BestVectorLevel()));
+}
+
 std::unique_ptr<ToCp932Converter> ToCp932Converter::Open(Charset from, char substitute) {
     const char* name = IconvName(from);
     if (!name)
         return nullptr;
-    if (from == Charset::Utf8 || from == Charset::Utf16Le || from == Charset::Utf16Be) {
-        const iconv_t single = ::iconv_open("CP932", "UTF-32LE");
-        if (single != reinterpret_cast<iconv_t>(-1))
-            return std::make_unique<UnicodeToCp932>(single, from, substitute);
-    }
+    if (auto unicode = OpenUnicodeToCp932(from, substitute, VectorLevel::Avx512))
+        return unicode;
     const iconv_t cd = ::iconv_open("CP932", name);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return nullptr;
