@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace lh::cli {
 
@@ -120,7 +121,8 @@ int RunImport(const CliArgs& args, const CliStreams& s) {
             return 1;
     }
 
-    ImportOutcome outcome = ImportRecords(document, incoming.records, args.keepDuplicates);
+    ImportOutcome outcome =
+        ImportRecords(document, std::move(incoming.records), args.keepDuplicates);
     outcome.tally = incoming.tally;
     if ((outcome.added > 0 || !existed) &&
         !SaveCollection(collection, document, existed, args.backup, guard, progress, s))

@@ -7,6 +7,7 @@
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -89,15 +90,31 @@ void CutUtf8(std::string& s, std::size_t bytes) {
 // way is asked for in full.
 class AccessStamps {
 public:
+    AccessStamps() : m_recent(kRecentDays) {}
+
     // Appends the access text of `t` to `out`.
     void Append(std::string& out, std::time_t t) {
         if (m_unusual) {
             out += AccessTextFromTime(t);
             return;
         }
+        // A time in a span of steady offset finds the date part of its local day from before
+        // by the day's number alone, without the calendar's arithmetic.
+        const std::optional<std::int64_t> local = m_clock.LocalSeconds(t);
+        std::int64_t day = 0;
+        if (local) {
+            day = LocalClock::FloorDiv(*local, kDaySeconds);
+            const RecentDay& recent = m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
+            if (recent.datePart && recent.day == day) {
+                const auto second = static_cast<int>(*local - day * kDaySeconds);
+                out += *recent.datePart;
+                AppendClock(out, second / 3600, second / 60 % 60, second % 60);
+                return;
+            }
+        }
         const std::tm tm = m_clock.At(t);
-        const int day = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
-        auto known = m_datePart.find(day);
+        const int date = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
+        auto known = m_datePart.find(date);
         if (known == m_datePart.end()) {
             std::string full = AccessTextFromTime(t);
             std::string datePart;
@@ -106,27 +123,46 @@ public:
                 out += full;
                 return;
             }
-            known = m_datePart.emplace(day, std::move(datePart)).first;
+            known = m_datePart.emplace(date, std::move(datePart)).first;
         }
+        if (local)
+            m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)] = {day, &known->second};
         out += known->second;
-        AppendClock(out, tm);
+        AppendClock(out, tm.tm_hour, tm.tm_min, tm.tm_sec);
     }
 
 private:
-    static void AppendTwoDigits(std::string& out, int v) {
-        out += static_cast<char>('0' + v / 10 % 10);
-        out += static_cast<char>('0' + v % 10);
-    }
+    static constexpr std::int64_t kDaySeconds = 86400;
+    // Longer separators make the stamp unusual: it is then asked for in full.
+    static constexpr std::size_t kLongestSeparator = 16;
+    // Days remembered by number, each in the place its number picks: eleven years of them
+    // without two meeting.
+    static constexpr std::size_t kRecentDays = 4096;
 
-    // "H<sep>MM<sep>SS", the hour without a leading zero.
-    void AppendClock(std::string& out, const std::tm& tm) const {
-        if (tm.tm_hour >= 10)
-            out += static_cast<char>('0' + tm.tm_hour / 10);
-        out += static_cast<char>('0' + tm.tm_hour % 10);
-        out += m_separator;
-        AppendTwoDigits(out, tm.tm_min);
-        out += m_separator;
-        AppendTwoDigits(out, tm.tm_sec);
+    struct RecentDay {
+        std::int64_t day = 0;
+        const std::string* datePart = nullptr; // in m_datePart, whose entries stay put
+    };
+
+    // "H<sep>MM<sep>SS", the hour without a leading zero: put together in place and appended
+    // once, as it is for every bookmark.
+    void AppendClock(std::string& out, int hour, int minute, int second) const {
+        char clock[64];
+        char* w = clock;
+        if (hour >= 10)
+            *w++ = static_cast<char>('0' + hour / 10);
+        *w++ = static_cast<char>('0' + hour % 10);
+        // Learn keeps the separator within kLongestSeparator, so the clock fits its room.
+        const auto separate = [&] { w = std::copy(m_separator.begin(), m_separator.end(), w); };
+        const auto twoDigits = [&](int v) {
+            *w++ = static_cast<char>('0' + v / 10 % 10);
+            *w++ = static_cast<char>('0' + v % 10);
+        };
+        separate();
+        twoDigits(minute);
+        separate();
+        twoDigits(second);
+        out.append(clock, static_cast<std::size_t>(w - clock));
     }
 
     // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
@@ -140,17 +176,20 @@ private:
             return false;
         const std::string separator =
             full.substr(space + 1 + hourDigits, (clock - hourDigits - 4) / 2);
+        if (separator.size() > kLongestSeparator)
+            return false;
         if (!m_separatorKnown) {
             m_separator = separator;
             m_separatorKnown = true;
         }
         datePart = full.substr(0, space + 1);
         std::string rebuilt = datePart;
-        AppendClock(rebuilt, tm);
+        AppendClock(rebuilt, tm.tm_hour, tm.tm_min, tm.tm_sec);
         return separator == m_separator && rebuilt == full;
     }
 
     std::unordered_map<int, std::string> m_datePart; // up to and with the blank before the clock
+    std::vector<RecentDay> m_recent;                 // kRecentDays places
     std::string m_separator;                         // between hours, minutes and seconds
     bool m_separatorKnown = false;
     bool m_unusual = false;

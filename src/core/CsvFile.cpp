@@ -1,11 +1,16 @@
 #include "CsvFile.h"
 
 #include "ColumnHeadings.h"
+#include "EightBytes.h"
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace lh {
 
@@ -117,91 +122,178 @@ public:
 // that already bears the apostrophe that guards such a field. The apostrophe makes the
 // spreadsheet show the rest as text; the reader takes it off again, so nothing changes on the
 // way back.
-bool NeedsFormulaGuard(std::string_view field) {
+bool NeedsFormulaGuard(std::string_view field) noexcept {
     while (!field.empty() && field.front() == '\'')
         field.remove_prefix(1);
-    return !field.empty() &&
-           std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+    if (field.empty())
+        return false;
+    switch (field.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
 }
 
-// One field, quoted when it holds a comma, a quote or a line break, or blanks at an end. The
-// test runs on the document bytes: no second byte of a double-byte character is below 0x40.
-void AppendQuotedField(std::string& out, std::string_view sjis, std::string& scratch,
-                       ExchangeTally& tally) {
-    // What each byte asks for, found in one pass: most cells are plain ASCII and go out as
-    // they are.
-    enum : unsigned char { kQuote = 1, kQuoteMark = 2, kConvert = 4 };
-    static constexpr auto kNeeds = [] {
-        std::array<unsigned char, 256> needs{};
-        needs[','] = needs['\r'] = needs['\n'] = kQuote;
-        needs['"'] = kQuote | kQuoteMark;
-        for (std::size_t b = 0x80; b < 256; ++b)
-            needs[b] = kConvert;
-        return needs;
-    }();
+// What a field asks for before it goes out.
+enum FieldNeed : unsigned {
+    kQuote = 1,     // a comma, a quote or a line break: the field is quoted
+    kQuoteMark = 2, // a quote, doubled inside the quotes
+    kConvert = 4,   // double-byte text, converted to UTF-8
+};
+
+// The bytes of `w` equal to `c`, flagged in their high bit. Only whether any is flagged is
+// asked: a borrow may flag a byte above a true match, never one where there is none.
+std::uint64_t BytesEqual(std::uint64_t w, char c) noexcept {
+    const std::uint64_t v = w ^ (eight::kOnes * static_cast<unsigned char>(c));
+    return (v - eight::kOnes) & ~v & eight::kHighBits;
+}
+
+// The needs of a field, eight bytes at a time: most cells are plain ASCII and go out as they
+// are, and a byte-wise look at every cell cost more than writing it. The test runs on the
+// document bytes: no second byte of a double-byte character is below 0x40, so none is taken
+// for a comma, a quote or a line break.
+unsigned FieldNeeds(std::string_view sjis) noexcept {
+    std::uint64_t high = 0;
+    std::uint64_t marks = 0;
+    std::uint64_t breaks = 0;
+    const auto look = [&](std::uint64_t w) {
+        // Bytes from '-' to 0x7F (most of an address) ask for nothing: one test for all eight.
+        if ((((w - eight::kOnes * '-') | w) & eight::kHighBits) == 0)
+            return;
+        high |= w & eight::kHighBits;
+        marks |= BytesEqual(w, '"');
+        breaks |= BytesEqual(w, ',') | BytesEqual(w, '\r') | BytesEqual(w, '\n');
+    };
+    const char* p = sjis.data();
+    const std::size_t n = sjis.size();
+    if (n >= 8) {
+        std::size_t i = 0;
+        for (; n - i >= 8; i += 8)
+            look(eight::Load8(p + i));
+        if (i < n)
+            look(eight::Load8(p + n - 8)); // the last bytes again with some seen already
+    } else if (n > 0) {
+        std::uint64_t w = 0; // zero bytes match none of the characters asked for
+        std::memcpy(&w, p, n);
+        look(w);
+    }
     unsigned needs = 0;
-    for (const char c : sjis)
-        needs |= kNeeds[static_cast<unsigned char>(c)];
+    if (high)
+        needs |= kConvert;
+    if (marks)
+        needs |= kQuote | kQuoteMark;
+    if (breaks)
+        needs |= kQuote;
+    return needs;
+}
+
+// The most bytes a cell of `bytes` bytes can take in the file: each byte three in UTF-8 (a
+// quote doubled takes two), the formula guard, the quotes and the comma before it.
+constexpr std::size_t MostCellBytes(std::size_t bytes) noexcept {
+    return 3 * (bytes + 1) + 3;
+}
+
+// One cell at `w`, quoted when it holds a comma, a quote or a line break, or blanks at an end;
+// returns the end of what it wrote.
+char* PutQuotedCell(char* w, std::string_view sjis, std::string& scratch, ExchangeTally& tally) {
+    const unsigned needs = FieldNeeds(sjis);
     const bool quote =
         (needs & kQuote) != 0 || (!sjis.empty() && (sjis.front() == ' ' || sjis.back() == ' '));
-    const bool quotes = (needs & kQuoteMark) != 0;
     if (!quote) {
         if ((needs & kConvert) != 0)
-            AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
-        else
-            out.append(sjis);
-        return;
+            return PutSjisAsUtf8(w, sjis, tally.lossyCharacters);
+        if (!sjis.empty()) // an empty text may have no bytes to point at
+            std::memcpy(w, sjis.data(), sjis.size());
+        return w + sjis.size();
     }
-    out += '"';
-    if (!quotes) {
-        AppendSjisAsUtf8(out, sjis, tally.lossyCharacters);
+    *w++ = '"';
+    if ((needs & kQuoteMark) == 0) {
+        w = PutSjisAsUtf8(w, sjis, tally.lossyCharacters);
     } else {
         scratch.clear();
         AppendSjisAsUtf8(scratch, sjis, tally.lossyCharacters);
         for (const char c : scratch) {
             if (c == '"')
-                out += '"';
-            out += c;
+                *w++ = '"';
+            *w++ = c;
         }
     }
-    out += '"';
+    *w++ = '"';
+    return w;
 }
 
-void AppendField(std::string& out, std::string_view sjis, std::string& scratch,
-                 ExchangeTally& tally) {
+char* PutCell(char* w, std::string_view sjis, std::string& scratch, ExchangeTally& tally) {
     if (NeedsFormulaGuard(sjis))
-        AppendQuotedField(out, "'" + std::string(sjis), scratch, tally);
-    else
-        AppendQuotedField(out, sjis, scratch, tally);
+        return PutQuotedCell(w, "'" + std::string(sjis), scratch, tally);
+    return PutQuotedCell(w, sjis, scratch, tally);
 }
 
 bool CsvFormat::Write(std::FILE* out, const TableStore& records, const std::string&,
                       ProgressSink& progress, ExchangeTally& tally) const {
-    BlockWriter writer(out);
-    std::string& b = writer.Buffer();
+    // The rows are written at a cursor into a block of memory of their own, which goes out
+    // whenever the next row might not fit: a million records' cells without the checks of a
+    // string's every append.
+    constexpr std::size_t kBlock = 1 << 20;
+    std::vector<char> block(kBlock);
+    std::size_t used = 0;
     std::string scratch;
-    b += kUtf8Bom;
-    AppendField(b, kNumberHeading, scratch, tally);
-    for (const std::string_view heading : kFieldHeadings) {
-        b += ',';
-        AppendField(b, heading, scratch, tally);
-    }
-    b += "\r\n";
-    for (TableStore::Row r = 0; r < records.RecordCount(); ++r) {
-        char number[24];
-        b.append(number, std::to_chars(number, number + sizeof number, r + 1).ptr);
-        for (int f = 0; f < TableStore::kFieldCount; ++f) {
-            b += ',';
-            AppendField(b, records.Text(r, f), scratch, tally);
+    // Writes a row of at most `most` bytes with `writeRow(at)`, which returns its end.
+    const auto put = [&](std::size_t most, auto&& writeRow) {
+        if (block.size() - used < most) {
+            if (used > 0 && std::fwrite(block.data(), 1, used, out) != used)
+                return false;
+            used = 0;
+            if (block.size() < most)
+                block.resize(most);
         }
-        b += "\r\n";
+        used = static_cast<std::size_t>(writeRow(block.data() + used) - block.data());
+        return true;
+    };
+
+    std::size_t most = kUtf8Bom.size() + MostCellBytes(kNumberHeading.size()) + 2;
+    for (const std::string_view heading : kFieldHeadings)
+        most += MostCellBytes(heading.size());
+    const bool headed = put(most, [&](char* w) {
+        w = std::copy(kUtf8Bom.begin(), kUtf8Bom.end(), w);
+        w = PutCell(w, kNumberHeading, scratch, tally);
+        for (const std::string_view heading : kFieldHeadings) {
+            *w++ = ',';
+            w = PutCell(w, heading, scratch, tally);
+        }
+        *w++ = '\r';
+        *w++ = '\n';
+        return w;
+    });
+    if (!headed)
+        return false;
+    for (TableStore::Row r = 0; r < records.RecordCount(); ++r) {
+        const std::array<std::string_view, TableStore::kFieldCount> texts = records.RecordTexts(r);
+        most = 24 + 2; // the number and the line break
+        for (const std::string_view text : texts)
+            most += MostCellBytes(text.size());
+        const bool written = put(most, [&](char* w) {
+            w = std::to_chars(w, w + 24, r + 1).ptr;
+            for (const std::string_view text : texts) {
+                *w++ = ',';
+                w = PutCell(w, text, scratch, tally);
+            }
+            *w++ = '\r';
+            *w++ = '\n';
+            return w;
+        });
+        if (!written)
+            return false;
         if (((r + 1) & 4095) == 0)
             progress.ProgressStep(4096);
-        if (!writer.Pump())
-            return false;
     }
     progress.ProgressStep(records.RecordCount() & 4095);
-    return writer.Flush() && std::fflush(out) == 0;
+    return (used == 0 || std::fwrite(block.data(), 1, used, out) == used) && std::fflush(out) == 0;
 }
 
 } // namespace

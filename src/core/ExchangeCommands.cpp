@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <unordered_set>
+#include <utility>
 
 namespace lh {
 
@@ -39,7 +40,7 @@ std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming
     return duplicates;
 }
 
-ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool keepDuplicates) {
+ImportOutcome ImportRecords(Document& document, TableStore&& incoming, bool keepDuplicates) {
     ImportOutcome outcome;
     TableStore& table = document.Table();
     const TableStore::Row firstNew = table.RecordCount();
@@ -70,9 +71,7 @@ ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool
             ++outcome.duplicates;
             continue;
         }
-        table.AppendRecord(incoming.Text(r, TableStore::kName), address,
-                           incoming.Text(r, TableStore::kAccess),
-                           incoming.Text(r, TableStore::kRemark));
+        table.AppendTakenRecord(incoming, r);
         ++outcome.added;
     }
     if (outcome.added > 0)
@@ -207,7 +206,7 @@ std::optional<ImportOutcome> ExchangeCommands::ImportFile(const std::string& pat
     ImportOutcome outcome;
     {
         BusyScope busy(m_busy);
-        outcome = ImportRecords(m_document, content.records, keepDuplicates);
+        outcome = ImportRecords(m_document, std::move(content.records), keepDuplicates);
         if (m_imported)
             m_imported();
     }

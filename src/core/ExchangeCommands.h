@@ -31,8 +31,9 @@ std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming
 // Appends the records of `incoming` after the last record in one step (so that it can be undone as
 // one), skipping those whose address the table holds already (the scans' duplicate test, letter
 // case ignored) unless `keepDuplicates`. Records one undo step (which marks the document
-// modified) when something was added.
-ImportOutcome ImportRecords(Document& document, const TableStore& incoming, bool keepDuplicates);
+// modified) when something was added. The records added are moved, not copied: `incoming` is
+// spent.
+ImportOutcome ImportRecords(Document& document, TableStore&& incoming, bool keepDuplicates);
 
 // What the user is told after an import or an export (UTF-8).
 std::string ImportSummaryText(const ImportOutcome& outcome, MessageLanguage language);

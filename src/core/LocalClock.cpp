@@ -6,15 +6,10 @@ namespace lh {
 
 namespace {
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) noexcept {
-    const std::int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
 // Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
 std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) noexcept {
     y -= m <= 2;
-    const std::int64_t era = FloorDiv(y, 400);
+    const std::int64_t era = LocalClock::FloorDiv(y, 400);
     const std::int64_t yoe = y - era * 400;
     const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
@@ -23,7 +18,7 @@ std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) noexc
 
 void CivilFromDays(std::int64_t z, std::tm& tm) noexcept {
     z += 719468;
-    const std::int64_t era = FloorDiv(z, 146097);
+    const std::int64_t era = LocalClock::FloorDiv(z, 146097);
     const std::int64_t doe = z - era * 146097;
     const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
@@ -59,6 +54,14 @@ std::int64_t LocalClock::ShiftOfSpan(std::int64_t span) {
         place.shift = shift == ShiftAt(first + kSpan - 1) ? shift : kMixed;
     }
     return place.shift;
+}
+
+std::optional<std::int64_t> LocalClock::LocalSeconds(std::time_t t) {
+    const auto when = static_cast<std::int64_t>(t);
+    const std::int64_t shift = ShiftOfSpan(FloorDiv(when, kSpan));
+    if (shift == kMixed)
+        return std::nullopt;
+    return when + shift;
 }
 
 std::tm LocalClock::At(std::time_t t) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 namespace lh {
@@ -21,6 +22,16 @@ public:
     // Year, month, day, hour, minute and second of `t` in local time (tm_year from 1900,
     // tm_mon from 0); the other fields are left zero.
     std::tm At(std::time_t t);
+    // The local time of `t` as seconds since 1970-01-01 00:00 of the local calendar, found without
+    // taking it apart into fields; empty where the zone's offset changes near `t` (then At
+    // answers). A caller that keeps what it made of a day's date finds it by
+    // FloorDiv(local, 86400).
+    std::optional<std::int64_t> LocalSeconds(std::time_t t);
+
+    static std::int64_t FloorDiv(std::int64_t a, std::int64_t b) noexcept {
+        const std::int64_t q = a / b;
+        return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+    }
 
 private:
     static constexpr std::int64_t kSpan = 6 * 3600;

@@ -130,15 +130,6 @@ std::size_t DecodeReference(std::string& out, std::string_view raw, std::size_t 
 
 } // namespace
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view lower) noexcept {
-    if (a.size() != lower.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != lower[i])
-            return false;
-    return true;
-}
-
 bool MarkupToken::Is(Kind k, std::string_view lower) const noexcept {
     return kind == k && EqualsIgnoringCase(name, lower);
 }

@@ -169,6 +169,22 @@ std::string_view TableStore::Text(Row record, int field) const noexcept {
     return r ? r->Get(field) : std::string_view();
 }
 
+std::array<std::string_view, TableStore::kFieldCount>
+TableStore::RecordTexts(Row record) const noexcept {
+    std::array<std::string_view, kFieldCount> texts{};
+    if (record < 0 || record >= RecordCount())
+        return texts;
+    const Record* r = m_rows[static_cast<std::size_t>(record)].get();
+    if (!r)
+        return texts;
+    const char* p = r->Data();
+    for (int i = 0; i < kFieldCount; ++i) {
+        texts[static_cast<std::size_t>(i)] = std::string_view(p, r->len[i]);
+        p += r->len[i];
+    }
+    return texts;
+}
+
 void TableStore::SetText(Row record, int field, std::string_view text) {
     if (record < 0 || record >= RecordCount() || field < 0 || field >= kFieldCount)
         return;
@@ -203,6 +219,24 @@ void TableStore::AppendRecord(std::string_view name, std::string_view address,
     // Grow ahead (geometrically) so nothing can fail once views were told of the insertion.
     if (m_rows.size() == m_rows.capacity())
         m_rows.reserve(std::max<std::size_t>(16, m_rows.capacity() * 2));
+    const Row at = RecordCount();
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, 1); });
+    m_rows.push_back(std::move(record));
+    IndexAdd(m_rows.back().get());
+    Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
+}
+
+void TableStore::AppendTakenRecord(TableStore& source, Row row) {
+    if (&source == this || row < 0 || row >= source.RecordCount())
+        return;
+    if (m_rows.size() == m_rows.capacity())
+        m_rows.reserve(std::max<std::size_t>(16, m_rows.capacity() * 2));
+    RecordPtr& from = source.m_rows[static_cast<std::size_t>(row)];
+    // The source's index points into the record's bytes: it lets go of them before they move.
+    source.IndexRemove(from.get());
+    RecordPtr record = std::move(from);
+    source.IndexAdd(nullptr);
+    source.Notify([&](Observer& o) { o.RecordsChanged(row, row); });
     const Row at = RecordCount();
     Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, 1); });
     m_rows.push_back(std::move(record));

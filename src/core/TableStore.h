@@ -8,6 +8,7 @@
 // The store keeps an index of the upper-cased addresses of the records in step with every
 // change, so the duplicate test of the scanners is a hash lookup.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,9 @@ public:
 
     // A text of a record, without allocation; empty outside the records and fields.
     std::string_view Text(Row record, int field) const noexcept;
+    // The four texts of a record at once (a writer going through every record); empty outside
+    // the records.
+    std::array<std::string_view, kFieldCount> RecordTexts(Row record) const noexcept;
     // Sets a text of a record; ignored outside the records and fields.
     void SetText(Row record, int field, std::string_view text);
 
@@ -59,6 +63,10 @@ public:
     // Appends a record holding these texts (loading, scanning, typing into the entry row).
     void AppendRecord(std::string_view name, std::string_view address, std::string_view access,
                       std::string_view remark);
+    // Moves record `row` of `source` to the end of this store without copying its texts (an
+    // import hands over the records it staged); `source` keeps an empty record in its place.
+    // Ignored when `row` is outside `source`'s records or `source` is this store.
+    void AppendTakenRecord(TableStore& source, Row row);
     // Makes room for this many more records, so a load does not regrow the store as it goes.
     void Reserve(Row records);
     // Removes a record; the ones after it move up by one.

@@ -3,6 +3,7 @@
 #include "Codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -58,23 +59,32 @@ char32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length) noex
 // 0: not asked yet; kNoForm: none; a value below 0x100 is one byte, others are two.
 constexpr std::uint16_t kNoForm = 0xFFFF;
 
-std::uint16_t SjisForm(char32_t cp) {
-    if (cp >= 0x10000)
-        return kNoForm; // code page 932 has nothing beyond the BMP
+// This thread's table of the forms asked so far. Fetched once per text: each use of a
+// thread-local object with a constructor costs a call.
+std::uint16_t* SjisForms() {
     thread_local std::vector<std::uint16_t> cache(0x10000, 0);
-    std::uint16_t& slot = cache[cp];
-    if (slot != 0)
-        return slot;
+    return cache.data();
+}
+
+[[gnu::noinline]] std::uint16_t AskSjisForm(std::uint16_t* forms, char32_t cp) {
     std::string utf8;
     AppendUtf8Char(utf8, cp);
     const std::optional<std::string> sjis = Utf8ToSjis(utf8);
-    slot = kNoForm;
+    std::uint16_t form = kNoForm;
     if (sjis && sjis->size() == 1 && static_cast<unsigned char>((*sjis)[0]) != 0)
-        slot = static_cast<unsigned char>((*sjis)[0]);
+        form = static_cast<unsigned char>((*sjis)[0]);
     else if (sjis && sjis->size() == 2)
-        slot = static_cast<std::uint16_t>((static_cast<unsigned char>((*sjis)[0]) << 8) |
+        form = static_cast<std::uint16_t>((static_cast<unsigned char>((*sjis)[0]) << 8) |
                                           static_cast<unsigned char>((*sjis)[1]));
-    return slot;
+    forms[cp] = form;
+    return form;
+}
+
+std::uint16_t SjisForm(std::uint16_t* forms, char32_t cp) {
+    if (cp >= 0x10000)
+        return kNoForm; // code page 932 has nothing beyond the BMP
+    const std::uint16_t form = forms[cp];
+    return form != 0 ? form : AskSjisForm(forms, cp);
 }
 
 char* PutForm(char* w, std::uint16_t form) noexcept {
@@ -84,21 +94,31 @@ char* PutForm(char* w, std::uint16_t form) noexcept {
     return w;
 }
 
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Where the first byte flagged in `high` (a word's high bits) stands in its word.
+std::size_t FirstFlaggedByte(std::uint64_t high) noexcept {
+    const int bit = std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                               : std::countl_zero(high);
+    return static_cast<std::size_t>(bit / 8);
+}
+
 // End of the run of ASCII bytes starting at `i`, 32 and then eight bytes at a time (whole
-// pages are mostly ASCII markup).
+// pages are mostly ASCII markup); the word that holds the end tells where, so short runs
+// between other characters cost a step or two.
 std::size_t AsciiRunEnd(std::string_view s, std::size_t i) noexcept {
     while (i + 32 <= s.size()) {
         std::uint64_t w[4];
         std::memcpy(w, s.data() + i, sizeof w);
-        if ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ULL)
+        if ((w[0] | w[1] | w[2] | w[3]) & kHighBits)
             break;
         i += 32;
     }
     while (i + 8 <= s.size()) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080ULL)
-            break;
+        if (const std::uint64_t high = word & kHighBits)
+            return i + FirstFlaggedByte(high);
         i += 8;
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
@@ -121,25 +141,52 @@ char* Scratch(std::size_t size) {
     return buffer.get();
 }
 
-// Runs of ASCII are copied whole; everything else goes one character at a time: `onOther(i, w)`
-// writes at `w`, moves it on, and returns the bytes of `s` it used.
+// Writes `s`, whose first `i` bytes are ASCII, at `w`, which has room for kMostGrowth bytes per
+// byte of `s`, and returns the end of what it wrote. Runs of ASCII are copied whole; everything
+// else goes one character at a time: `onOther(i, w)` writes at `w`, moves it on, and returns the
+// bytes of `s` it used.
+template <typename OnOther>
+char* WalkInto(char* w, std::string_view s, std::size_t i, OnOther&& onOther) {
+    const std::size_t n = s.size();
+    if (i > 0)
+        std::memcpy(w, s.data(), i);
+    w += i;
+    while (i < n) {
+        i += onOther(i, w);
+        // The ASCII between two other characters (mostly a few bytes: digits, blanks) goes
+        // eight bytes a step, stored whole before looking; what follows the run is written
+        // over. The room holds three bytes per input byte, so the store always fits.
+        while (n - i >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, s.data() + i, 8);
+            std::memcpy(w, &word, 8);
+            const std::uint64_t high = word & kHighBits;
+            if (high) {
+                const std::size_t ascii = FirstFlaggedByte(high);
+                i += ascii;
+                w += ascii;
+                break;
+            }
+            i += 8;
+            w += 8;
+        }
+        while (i < n && static_cast<unsigned char>(s[i]) < 0x80 && n - i < 8)
+            *w++ = s[i++];
+    }
+    return w;
+}
+
+// The same appended to `out`: text that is all ASCII as it is, other text through this thread's
+// scratch room.
 template <typename OnOther> void Walk(std::string& out, std::string_view s, OnOther&& onOther) {
-    std::size_t i = AsciiRunEnd(s, 0);
+    const std::size_t i = AsciiRunEnd(s, 0);
     if (i == s.size()) {
         out.append(s);
         return;
     }
     char* const start = Scratch(s.size() * kMostGrowth);
-    std::memcpy(start, s.data(), i);
-    char* w = start + i;
-    while (i < s.size()) {
-        i += onOther(i, w);
-        const std::size_t j = AsciiRunEnd(s, i);
-        std::memcpy(w, s.data() + i, j - i);
-        w += j - i;
-        i = j;
-    }
-    out.append(start, static_cast<std::size_t>(w - start));
+    const char* const end = WalkInto(start, s, i, onOther);
+    out.append(start, static_cast<std::size_t>(end - start));
 }
 
 char* PutPercent(char* w, unsigned char b) noexcept {
@@ -162,20 +209,28 @@ bool IsTrail(unsigned char b) noexcept {
 // of the codec once. 0: not asked; kNoText: does not decode; else length << 24 | bytes.
 constexpr std::uint32_t kNoText = 0xFFFFFFFF;
 
-std::uint32_t Utf8Form(std::uint16_t key, std::string_view bytes) {
+std::uint32_t* Utf8Forms() {
     thread_local std::vector<std::uint32_t> cache(0x10000, 0);
-    std::uint32_t& slot = cache[key];
-    if (slot != 0)
-        return slot;
-    slot = kNoText;
+    return cache.data();
+}
+
+[[gnu::noinline]] std::uint32_t AskUtf8Form(std::uint32_t* forms, std::uint16_t key,
+                                            std::string_view bytes) {
+    std::uint32_t form = kNoText;
     const std::optional<std::string> utf8 = SjisToUtf8(bytes);
     if (utf8 && !utf8->empty() && utf8->size() <= 3) {
-        std::uint32_t v = static_cast<std::uint32_t>(utf8->size()) << 24;
+        form = static_cast<std::uint32_t>(utf8->size()) << 24;
         for (std::size_t k = 0; k < utf8->size(); ++k)
-            v |= static_cast<std::uint32_t>(static_cast<unsigned char>((*utf8)[k])) << (16 - 8 * k);
-        slot = v;
+            form |= static_cast<std::uint32_t>(static_cast<unsigned char>((*utf8)[k]))
+                    << (16 - 8 * k);
     }
-    return slot;
+    forms[key] = form;
+    return form;
+}
+
+std::uint32_t Utf8Form(std::uint32_t* forms, std::uint16_t key, std::string_view bytes) {
+    const std::uint32_t form = forms[key];
+    return form != 0 ? form : AskUtf8Form(forms, key, bytes);
 }
 
 } // namespace
@@ -199,10 +254,11 @@ void AppendUtf8Char(std::string& out, char32_t cp) {
 }
 
 void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced) {
+    std::uint16_t* const forms = SjisForms();
     Walk(out, utf8, [&](std::size_t i, char*& w) {
         std::size_t length = 1;
         const char32_t cp = DecodeUtf8(utf8, i, length);
-        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
+        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(forms, cp);
         if (form == kNoForm) {
             std::memcpy(w, kSjisGetaMark.data(), kSjisGetaMark.size());
             w += kSjisGetaMark.size();
@@ -215,10 +271,11 @@ void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& rep
 }
 
 void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded) {
+    std::uint16_t* const forms = SjisForms();
     Walk(out, utf8, [&](std::size_t i, char*& w) {
         std::size_t length = 1;
         const char32_t cp = DecodeUtf8(utf8, i, length);
-        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(cp);
+        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(forms, cp);
         if (form == kNoForm) {
             for (std::size_t k = 0; k < length; ++k)
                 w = PutPercent(w, static_cast<unsigned char>(utf8[i + k]));
@@ -230,25 +287,42 @@ void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& 
     });
 }
 
+namespace {
+
+// One character of document text as UTF-8 at `w`; returns the bytes of `sjis` it used.
+std::size_t PutSjisCharAsUtf8(std::uint32_t* forms, std::string_view sjis, std::size_t i, char*& w,
+                              std::int64_t& lossy) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    const bool pair =
+        IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
+    const std::uint16_t key =
+        pair ? static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(sjis[i + 1])) : b;
+    const std::uint32_t form = Utf8Form(forms, key, sjis.substr(i, pair ? 2 : 1));
+    if (form == kNoText) {
+        // Like the codec's lossy reading: one byte is replaced and the next read afresh.
+        std::memcpy(w, "\xEF\xBF\xBD", 3);
+        w += 3;
+        ++lossy;
+        return 1;
+    }
+    const std::size_t n = form >> 24;
+    for (std::size_t k = 0; k < n; ++k)
+        *w++ = static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
+    return pair ? 2 : 1;
+}
+
+} // namespace
+
 void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& lossy) {
-    Walk(out, sjis, [&](std::size_t i, char*& w) -> std::size_t {
-        const auto b = static_cast<unsigned char>(sjis[i]);
-        const bool pair =
-            IsLead(b) && i + 1 < sjis.size() && IsTrail(static_cast<unsigned char>(sjis[i + 1]));
-        const std::uint16_t key =
-            pair ? static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(sjis[i + 1])) : b;
-        const std::uint32_t form = Utf8Form(key, sjis.substr(i, pair ? 2 : 1));
-        if (form == kNoText) {
-            // Like the codec's lossy reading: one byte is replaced and the next read afresh.
-            std::memcpy(w, "\xEF\xBF\xBD", 3);
-            w += 3;
-            ++lossy;
-            return 1;
-        }
-        const std::size_t n = form >> 24;
-        for (std::size_t k = 0; k < n; ++k)
-            *w++ = static_cast<char>((form >> (16 - 8 * k)) & 0xFF);
-        return pair ? 2 : 1;
+    std::uint32_t* const forms = Utf8Forms();
+    Walk(out, sjis,
+         [&](std::size_t i, char*& w) { return PutSjisCharAsUtf8(forms, sjis, i, w, lossy); });
+}
+
+char* PutSjisAsUtf8(char* to, std::string_view sjis, std::int64_t& lossy) {
+    std::uint32_t* const forms = Utf8Forms();
+    return WalkInto(to, sjis, AsciiRunEnd(sjis, 0), [&](std::size_t i, char*& w) {
+        return PutSjisCharAsUtf8(forms, sjis, i, w, lossy);
     });
 }
 

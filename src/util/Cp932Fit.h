@@ -31,6 +31,10 @@ void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& 
 // one to `lossy`.
 void AppendSjisAsUtf8(std::string& out, std::string_view sjis, std::int64_t& lossy);
 
+// The same written at `to`, which has room for three bytes per byte of `sjis` (the most one byte
+// can become); returns the end of what was written.
+char* PutSjisAsUtf8(char* to, std::string_view sjis, std::int64_t& lossy);
+
 bool IsUtf8(std::string_view text) noexcept;
 
 } // namespace lh

@@ -56,9 +56,9 @@ TEST(ImportRecords, skipsAddressesTheTableOrTheFileHoldsUnlessAskedToKeepThem) {
         Document doc;
         doc.ResetState({});
         doc.Table().AppendRecord("", "http://a/", "", "");
-        const TableStore incoming = Incoming({"HTTP://A/", "http://b/", "http://B/", "", ""});
+        TableStore incoming = Incoming({"HTTP://A/", "http://b/", "http://B/", "", ""});
         EXPECT_EQ(CountDuplicates(doc.Table(), incoming), 2);
-        const ImportOutcome outcome = ImportRecords(doc, incoming, c.keep);
+        const ImportOutcome outcome = ImportRecords(doc, std::move(incoming), c.keep);
         Strings got;
         for (TableStore::Row r = 0; r < doc.Table().RecordCount(); ++r)
             got.push_back(std::string(doc.Table().Text(r, TableStore::kAddress)));

@@ -1,3 +1,4 @@
+#include "Portable.h"
 #include "TestEnvironment.h"
 #include "core/BookmarkFile.h"
 #include "core/CollectionFormat.h"
@@ -6,6 +7,8 @@
 #include "core/MarkupTokenizer.h"
 #include "util/Codec.h"
 
+#include <cstdint>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -199,6 +202,46 @@ TEST(BookmarkFile, deepFoldersNeitherOverflowNorBloatRemarks) {
     EXPECT_EQ(records[1], (Rec{"top", "http://top/", "", ""}));
 }
 
+TEST(BookmarkFile, everyBookmarksAccessTextIsTheOneTheAccessCommandWouldStamp) {
+    // The reader keeps the date part of each local day it met; times in no order over a decade
+    // and every few minutes around the changes to and from summer time must still get exactly
+    // the text of the full conversion, in a zone with summer time and in one without.
+    std::vector<std::time_t> times;
+    std::uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 3000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        times.push_back(static_cast<std::time_t>(1400000000 + x % 400000000));
+    }
+    for (const std::time_t change : {std::time_t{1710054000}, std::time_t{1730613600}})
+        for (std::time_t t = change - 7 * 3600; t <= change + 7 * 3600; t += 97)
+            times.push_back(t);
+    std::string page = "<DL>";
+    for (const std::time_t t : times)
+        page += "<DT><A HREF=\"http://a.example/\" ADD_DATE=\"" + std::to_string(t) + "\">n</A>\n";
+    const std::string previous = test::GetEnv("TZ");
+    for (const char* zone : {"EST5EDT,M3.2.0,M11.1.0", "JST-9"}) {
+        test::SetEnv("TZ", zone);
+        tzset();
+        TableStore t;
+        ExchangeTally tally;
+        ParseBookmarkPage(page, t, tally);
+        ASSERT_EQ(t.RecordCount(), static_cast<TableStore::Row>(times.size())) << zone;
+        int mismatches = 0;
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const std::string expected = AccessTextFromTime(times[i]);
+            const auto got = t.Text(static_cast<TableStore::Row>(i), TableStore::kAccess);
+            if (got != expected && ++mismatches <= 5)
+                ADD_FAILURE() << zone << " at " << times[i] << ": " << got << " instead of "
+                              << expected;
+        }
+        EXPECT_EQ(mismatches, 0) << zone;
+    }
+    previous.empty() ? test::UnsetEnv("TZ") : test::SetEnv("TZ", previous);
+    tzset();
+}
+
 TEST(BookmarkFile, accessTextAndTimeAreCounterparts) {
     for (const std::time_t t : {std::time_t{0} + 86400, std::time_t{1700000000}})
         EXPECT_EQ(TimeFromAccessText(AccessTextFromTime(t)), t);
@@ -243,6 +286,40 @@ TEST(ExchangeFormats, csvIsWhatSpreadsheetsRead) {
               "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n"
               "1,\"名前, \"\"q\"\"\",http://a/,2024/05/01 9:05:08,\"two\nlines\"\r\n"
               "2,,,,\r\n");
+}
+
+TEST(ExchangeFormats, csvQuotesACellWhereverTheCharacterThatAsksForItStands) {
+    // Cells are looked at a word at a time: each character that needs quoting or conversion, at
+    // every place of cells around the word's size, and cells that are plain.
+    struct Special {
+        std::string sjis;
+        std::string csv; // how it stands inside the quoted cell
+        bool quoted;
+    };
+    const Special specials[] = {{",", ",", true},   {"\"", "\"\"", true},      {"\r", "\r", true},
+                                {"\n", "\n", true}, {Sjis("名"), "名", false}, {"x", "x", false}};
+    TableStore t;
+    std::string expected = "\xEF\xBB\xBFNo.,名前,URL/E-Mail,ｱｸｾｽ日時,備考\r\n";
+    for (std::size_t size = 1; size <= 17; ++size) {
+        for (std::size_t at = 0; at < size; ++at) {
+            for (const Special& special : specials) {
+                const std::string after(size - at - 1, 'b');
+                t.AppendRecord("", "", "", std::string(at, 'a') + special.sjis + after);
+                // A line break in front is what a formula guard is for.
+                const std::string inside = (at == 0 && special.sjis == "\r" ? "'" : "") +
+                                           std::string(at, 'a') + special.csv + after;
+                expected += std::to_string(t.RecordCount()) + ",,,," +
+                            (special.quoted ? "\"" + inside + "\"" : inside) + "\r\n";
+            }
+        }
+    }
+    TempDir dir;
+    NullProgress progress;
+    IoError error;
+    ExchangeTally tally;
+    ASSERT_TRUE(
+        ExportToFile(CsvCollectionFormat(), dir.File("a.csv"), t, "", progress, error, tally));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.csv")), expected);
 }
 
 TEST(ExchangeFormats, csvCellsASpreadsheetWouldRunAreWrittenAsTextAndReadBackAsTheyWere) {
@@ -365,6 +442,37 @@ TEST(ExchangeFormats, exportLeavesReadOnlyTargetsAndFoldersAlone) {
         ExportToFile(CsvCollectionFormat(), dir.Path().string(), t, "", progress, error, tally));
     EXPECT_FALSE(ExportToFile(CsvCollectionFormat(), dir.File("no/such/dir.csv"), t, "", progress,
                               error, tally));
+}
+
+TEST(MarkupTokenizer, namesMatchBlindToTheCaseOfLettersOnly) {
+    struct Case {
+        std::string_view name;
+        std::string_view lower;
+        bool same;
+    };
+    const Case cases[] = {
+        {"", "", true},
+        {"HREF", "href", true},
+        {"HrEf", "href", true},
+        {"ADD_DATE", "add_date", true},
+        {"ADD\x7F"
+         "DATE",
+         "add_date", false}, // "_" and DEL differ only in bit 0x20
+        {"@", "`", false},
+        {"ICON", "href", false},
+        {"HREF ", "href", false},
+        {"h\xC5"
+         "ef",
+         "h\xE5"
+         "ef",
+         false}, // a byte beyond ASCII is no letter
+        {"LAST_VISIT", "last_visit", true},
+        {"LAST_VISIt", "last_visit", true},
+        {"LAST-VISIT", "last_visit", false},
+        {"LAST_VISIX", "last_visit", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EqualsIgnoringCase(c.name, c.lower), c.same) << c.name;
 }
 
 TEST(MarkupTokenizer, endsOnEveryTruncatedPiece) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,14 @@ TEST(LocalClock, givesTheFieldsOfTheSystemsLocalTimeInEveryZone) {
             const std::string got = Fields(clock.At(t));
             if (got != expected && ++mismatches <= 5)
                 ADD_FAILURE() << "at " << t << ": " << got << " instead of " << expected;
+            // Local seconds, where the clock gives them, read as UTC show the same fields.
+            if (const std::optional<std::int64_t> local = clock.LocalSeconds(t)) {
+                const auto asUniversal = static_cast<std::time_t>(*local);
+                const std::string fields = Fields(*std::gmtime(&asUniversal));
+                if (fields != expected && ++mismatches <= 5)
+                    ADD_FAILURE() << "local seconds at " << t << ": " << fields << " instead of "
+                                  << expected;
+            }
         }
         EXPECT_EQ(mismatches, 0);
     }

@@ -75,6 +75,39 @@ TEST(TableStoreDetach, rangesOutsideTheRecordsAreClippedOrIgnored) {
     EXPECT_EQ(t.RecordCount(), 3);
 }
 
+TEST(TableStoreDetach, aRecordTakenIntoAnotherStoreMovesWithItsIndexEntry) {
+    TableStore source;
+    source.AppendRecord("one", "http://a/", "2024/05/01 9:05:08", "r1");
+    source.AppendRecord("two", "http://b/", "", "");
+    (void)Holds(source, "x"); // the source's index too must let go of what leaves it
+    TableStore target;
+    target.AppendRecord("", "http://c/", "", "");
+    (void)Holds(target, "x");
+    Recorder heard;
+    target.AddObserver(&heard);
+
+    target.AppendTakenRecord(source, 0);
+    EXPECT_EQ(Addresses(target), "http://c/;http://a/;");
+    EXPECT_EQ(target.Text(1, TableStore::kName), "one");
+    EXPECT_EQ(target.Text(1, TableStore::kAccess), "2024/05/01 9:05:08");
+    EXPECT_EQ(target.Text(1, TableStore::kRemark), "r1");
+    EXPECT_TRUE(Holds(target, "HTTP://A/"));
+    EXPECT_EQ(heard.heard, (std::vector<std::string>{"insert 1+1"}));
+    // The source keeps an empty record where the moved one was.
+    EXPECT_EQ(Addresses(source), ";http://b/;");
+    EXPECT_FALSE(Holds(source, "http://a/"));
+    EXPECT_TRUE(Holds(source, ""));
+    EXPECT_TRUE(Holds(source, "http://B/"));
+
+    // Rows outside the source, and a store taking from itself, change nothing.
+    target.AppendTakenRecord(source, 2);
+    target.AppendTakenRecord(source, -1);
+    target.AppendTakenRecord(target, 0);
+    EXPECT_EQ(Addresses(target), "http://c/;http://a/;");
+    EXPECT_EQ(heard.heard.size(), 1u);
+    target.RemoveObserver(&heard);
+}
+
 TEST(TableStoreDetach, scatteredRecordsTakenAndPutBackKeepTheirPlacesAndTheIndex) {
     TableStore t;
     for (const char* a : {"a", "b", "c", "d", "e", "f"})

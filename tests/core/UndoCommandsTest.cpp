@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                      TableStore incoming;
                      incoming.AppendRecord("n1", "http://a.example/", "", "");
                      incoming.AppendRecord("n2", "http://imported.example/", "2020/01/01", "r");
-                     ImportRecords(d, incoming, false);
+                     ImportRecords(d, std::move(incoming), false);
                  }},
         StepCase{"droppedLink", kDropStepName,
                  [](Document& d, auto&, auto&) {

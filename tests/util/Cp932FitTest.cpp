@@ -109,3 +109,29 @@ TEST(Cp932Fit, longConversionsGiveWhatTheirPiecesGive) {
     EXPECT_EQ(whole, piecewise);
     EXPECT_EQ(replaced, 2 * 67); // the emoji of every third piece, counted both times
 }
+
+TEST(Cp932Fit, asciiRunsOfEveryLengthBetweenOtherCharactersComeThroughWhole) {
+    // The runs between two converted characters are copied a word at a time: every length
+    // around the word's size, and a run that ends the text.
+    for (std::size_t run = 0; run <= 19; ++run) {
+        std::string ascii;
+        for (std::size_t k = 0; k < run; ++k)
+            ascii += static_cast<char>('a' + k % 26);
+        const std::string utf8 = "日" + ascii + "本" + ascii + "ｶ" + ascii;
+        std::string name;
+        std::int64_t replaced = 0;
+        AppendUtf8AsSjis(name, utf8, replaced);
+        EXPECT_EQ(name, Sjis(utf8)) << run;
+        EXPECT_EQ(replaced, 0) << run;
+        std::string address;
+        std::int64_t encoded = 0;
+        AppendUtf8UrlAsSjis(address, "\xFF" + ascii + "😀" + ascii, encoded);
+        EXPECT_EQ(address, "%FF" + ascii + "%F0%9F%98%80" + ascii) << run;
+        EXPECT_EQ(encoded, 2) << run;
+        std::string back;
+        std::int64_t lossy = 0;
+        AppendSjisAsUtf8(back, Sjis(utf8) + "\x81", lossy);
+        EXPECT_EQ(back, utf8 + "\xEF\xBF\xBD") << run;
+        EXPECT_EQ(lossy, 1) << run;
+    }
+}
