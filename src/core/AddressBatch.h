@@ -14,9 +14,10 @@ namespace lh {
 
 struct AddressBatch {
     // Past either size a batch is handed on, so memory stays bounded however many addresses a
-    // file holds.
-    static constexpr std::size_t kMaxEntries = 8192;
-    static constexpr std::size_t kMaxBytes = std::size_t{512} << 10;
+    // file holds. The owner picks them: small enough that the texts are still in the cache when
+    // they are settled.
+    std::size_t maxEntries = 256;
+    std::size_t maxBytes = std::size_t{32} << 10;
     // A batch is also handed on once it carries this much progress, so the display moves
     // through a file with few addresses; handing on at every step of the reader would cost
     // more in waking the other side than it shows.
@@ -48,8 +49,7 @@ struct AddressBatch {
         return std::string_view(arena.data() + e.offset, e.length);
     }
     bool Full() const noexcept {
-        return entries.size() >= kMaxEntries || arena.size() >= kMaxBytes ||
-               progress >= kMaxProgress;
+        return entries.size() >= maxEntries || arena.size() >= maxBytes || progress >= kMaxProgress;
     }
     bool Empty() const noexcept { return entries.empty() && tooLong == 0 && progress == 0; }
     void Clear() noexcept {

@@ -2,9 +2,12 @@
 
 namespace lh {
 
-BatchChannel::BatchChannel() {
-    for (AddressBatch& b : m_batches)
+BatchChannel::BatchChannel(std::size_t maxEntries, std::size_t maxBytes) {
+    for (AddressBatch& b : m_batches) {
+        b.maxEntries = maxEntries;
+        b.maxBytes = maxBytes;
         m_free.push_back(&b);
+    }
 }
 
 AddressBatch* BatchChannel::TakeFree() {

@@ -16,9 +16,10 @@ namespace lh {
 
 class BatchChannel {
 public:
-    static constexpr std::size_t kBatches = 4;
+    static constexpr std::size_t kBatches = 16;
 
-    BatchChannel();
+    // Each batch is handed on at these sizes (see AddressBatch).
+    BatchChannel(std::size_t maxEntries, std::size_t maxBytes);
 
     // Reader side. A free batch to fill; null once the keeper has stopped.
     AddressBatch* TakeFree();

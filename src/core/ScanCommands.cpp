@@ -120,7 +120,9 @@ void ScanOnOneThread(AddressKind kind, const std::string& path, const ScanOption
 // so the outcome is that of one thread. False when no thread could be started.
 bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
                       bool acceptStream, TableAppender& appender, ScanOutcome& outcome) {
-    BatchChannel channel;
+    // Batches small enough to stay in the cache between the two cores, and enough of them that
+    // the reader rarely waits when the other thread is late in being woken.
+    BatchChannel channel(1024, std::size_t{64} << 10);
     // The reader fills its own outcome, read here only after it has ended.
     ScanOutcome read;
     std::exception_ptr readerError;
