@@ -115,7 +115,7 @@ void ScanOnOneThread(AddressKind kind, const std::string& path, const ScanOption
     outcome.ok = ReadAndScan(kind, path, options, acceptStream, collector, outcome);
 }
 
-// A second thread reads, decodes, scans and hashes while this one keeps the table (and shows
+// A second thread reads, decodes and scans while this one hashes and keeps the table (and shows
 // the progress, which a window must do on its own thread). Batches are settled in file order,
 // so the outcome is that of one thread. False when no thread could be started.
 bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
