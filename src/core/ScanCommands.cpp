@@ -9,6 +9,7 @@
 #include "ScanFeeder.h"
 #include "UrlScanner.h"
 #include "platform/FileSystem.h"
+#include "platform/Processors.h"
 #include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 
@@ -195,8 +196,10 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
     };
     TableAppender appender(document, outcome, progress);
     try {
+        // The second thread only pays with a processor of its own: sharing one, the reader (the
+        // busier side) gets a smaller share than a single thread would.
         const bool two = threads == ScanThreads::Two ||
-                         (threads == ScanThreads::Auto && std::thread::hardware_concurrency() > 1);
+                         (threads == ScanThreads::Auto && platform::SpareProcessors() > 0);
         if (!two || !ScanOnTwoThreads(kind, path, options, acceptStream, appender, outcome))
             ScanOnOneThread(kind, path, options, acceptStream, appender, outcome);
     } catch (...) {
