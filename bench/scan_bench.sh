@@ -47,17 +47,25 @@ url_known() { cli_known scan-urls; }
 mail_new() { cli_new scan-emails; }
 mail_known() { cli_known scan-emails; }
 
-# User + system seconds of the children of this shell so far (millisecond resolution).
-child_cpu() { times | tail -1 | awk '{ s = 0; for (i = 1; i <= 2; i++) {
-  split($i, p, "m"); s += p[1] * 60 + p[2] } printf "%.4f", s }'; }
+# Sets cpu_now to the user + system seconds of the children of this shell so far (millisecond
+# resolution); `times` goes through a file, as a command substitution would run it in a
+# subshell of its own.
+child_cpu() {
+  times >"$work/times"
+  cpu_now=$(awk 'END { s = 0; for (i = 1; i <= 2; i++) {
+    split($i, p, "m"); s += p[1] * 60 + p[2] } printf "%.4f", s }' "$work/times")
+}
 
-# "wall cpu" of one run. The scans use a second core when one is free, so on a loaded machine the
-# CPU time says more than the wall time about the work done.
+# "wall:cpu" of one run. The scans use a second core when one is free, so on a loaded machine
+# the CPU time says more than the wall time about the work done.
 elapsed() {
   local t0=$EPOCHREALTIME c0
-  c0=$(child_cpu)
+  child_cpu
+  c0=$cpu_now
   "$@"
-  awk -v a="$t0" -v b="$EPOCHREALTIME" -v c="$c0" -v d="$(child_cpu)" \
+  local t1=$EPOCHREALTIME
+  child_cpu
+  awk -v a="$t0" -v b="$t1" -v c="$c0" -v d="$cpu_now" \
     'BEGIN { printf "%.4f:%.4f", b - a, d - c }'
 }
 median() { tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END {
