@@ -126,6 +126,8 @@ bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptio
     BatchChannel channel(1024, std::size_t{64} << 10);
     // The reader fills its own outcome, read here only after it has ended.
     ScanOutcome read;
+    // The window may change its remembered options while it shows the progress.
+    const ScanOptions readerOptions = options;
     std::exception_ptr readerError;
     const auto readerBody = [&] {
         try {
@@ -142,7 +144,7 @@ bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptio
                             throw ScanStopped{};
                         return next;
                     });
-                read.ok = ReadAndScan(kind, path, options, acceptStream, collector, read);
+                read.ok = ReadAndScan(kind, path, readerOptions, acceptStream, collector, read);
             }
         } catch (const ScanStopped&) {
         } catch (...) {
