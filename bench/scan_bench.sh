@@ -47,27 +47,48 @@ url_known() { cli_known scan-urls; }
 mail_new() { cli_new scan-emails; }
 mail_known() { cli_known scan-emails; }
 
+# Sets cpu_now to the user + system seconds of the children of this shell so far (millisecond
+# resolution); `times` goes through a file, as a command substitution would run it in a
+# subshell of its own.
+child_cpu() {
+  times >"$work/times"
+  cpu_now=$(awk 'END { s = 0; for (i = 1; i <= 2; i++) {
+    split($i, p, "m"); s += p[1] * 60 + p[2] } printf "%.4f", s }' "$work/times")
+}
+
+# "wall:cpu" of one run. The scans use a second core when one is free, so on a loaded machine
+# the CPU time says more than the wall time about the work done.
 elapsed() {
-  local t0=$EPOCHREALTIME
+  local t0=$EPOCHREALTIME c0
+  child_cpu
+  c0=$cpu_now
   "$@"
-  awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f", b - a }'
+  local t1=$EPOCHREALTIME
+  child_cpu
+  awk -v a="$t0" -v b="$t1" -v c="$c0" -v d="$cpu_now" \
+    'BEGIN { printf "%.4f:%.4f", b - a, d - c }'
 }
 median() { tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END {
   print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# Alternating rounds of the given jobs; sets med_<job> to each median.
+# Alternating rounds of the given jobs; sets med_<job> to each median wall time and cpu_<job>
+# to each median CPU time.
 measure() {
   local r job
-  declare -A times=()
+  declare -A times=() cpus=()
   for ((r = 0; r < rounds; r++)); do
     local order=("$@")
     ((r % 2)) && order=($(printf '%s\n' "$@" | tac))
     for job in "${order[@]}"; do
-      times[$job]+=" $(elapsed "$job")"
+      local both
+      both=$(elapsed "$job")
+      times[$job]+=" ${both%%:*}"
+      cpus[$job]+=" ${both##*:}"
     done
   done
   for job in "$@"; do
     printf -v "med_$job" '%s' "$(echo ${times[$job]} | median)"
+    printf -v "cpu_$job" '%s' "$(echo ${cpus[$job]} | median)"
   done
 }
 
@@ -76,11 +97,13 @@ rm -f "$work/c.htm"
 url_summary=$("$cli" scan-urls "$work/c.htm" "$corpus")
 measure cat_run rg_urls url_new url_known
 cat_u=$med_cat_run
+cpu_u=$cpu_cat_run
 rg_u_count=$(wc -l <"$work/rg.out")
 rm -f "$work/c.htm"
 mail_summary=$("$cli" scan-emails "$work/c.htm" "$corpus")
 measure cat_run rg_mails mail_new mail_known
 cat_m=$med_cat_run
+cpu_m=$cpu_cat_run
 rg_m_count=$(wc -l <"$work/rg.out")
 rss_url=$(/usr/bin/time -f %M "$cli" scan-urls "$work/new.htm" "$corpus" 2>&1 >/dev/null | tail -1)
 rm -f "$work/new.htm"
@@ -91,15 +114,16 @@ echo "corpus: $(awk -v s="$size" 'BEGIN{printf "%.1f MiB", s/1048576}'), median 
 echo "ripgrep + dedupe: $rg_u_count URL-like, $rg_m_count mail-like"
 echo "scan-urls:   $url_summary (peak RSS $((rss_url / 1024)) MiB)"
 echo "scan-emails: $mail_summary (peak RSS $((rss_mail / 1024)) MiB)"
-row() { awk -v n="$1" -v t="$2" -v c="$3" -v g="$4" 'BEGIN {
-  if (g > 0) printf "%-42s %8.3f %8.2f %8.2f\n", n, t, t / c, t / g
-  else printf "%-42s %8.3f %8.2f %8s\n", n, t, t / c, "-" }'; }
-printf "%-42s %8s %8s %8s\n" "command" "seconds" "x cat" "x rg"
-row "cat (URL rounds)" "$cat_u" "$cat_u" 0
-row "ripgrep + dedupe (URL pattern)" "$med_rg_urls" "$cat_u" 0
-row "linkhive-cli scan-urls (new collection)" "$med_url_new" "$cat_u" "$med_rg_urls"
-row "linkhive-cli scan-urls (nothing new)" "$med_url_known" "$cat_u" "$med_rg_urls"
-row "cat (e-mail rounds)" "$cat_m" "$cat_m" 0
-row "ripgrep + dedupe (e-mail pattern)" "$med_rg_mails" "$cat_m" 0
-row "linkhive-cli scan-emails (new collection)" "$med_mail_new" "$cat_m" "$med_rg_mails"
-row "linkhive-cli scan-emails (nothing new)" "$med_mail_known" "$cat_m" "$med_rg_mails"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+row() { awk -v n="$1" -v t="$2" -v c="$3" -v g="$4" -v u="$5" -v cc="$6" 'BEGIN {
+  if (g > 0) printf "%-42s %8.3f %8.2f %8.2f %8.3f %8.2f\n", n, t, t / c, t / g, u, u / cc
+  else printf "%-42s %8.3f %8.2f %8s %8.3f %8.2f\n", n, t, t / c, "-", u, u / cc }'; }
+printf "%-42s %8s %8s %8s %8s %8s\n" "command" "seconds" "x cat" "x rg" "cpu s" "x cat"
+row "cat (URL rounds)" "$cat_u" "$cat_u" 0 "$cpu_u" "$cpu_u"
+row "ripgrep + dedupe (URL pattern)" "$med_rg_urls" "$cat_u" 0 "$cpu_rg_urls" "$cpu_u"
+row "linkhive-cli scan-urls (new collection)" "$med_url_new" "$cat_u" "$med_rg_urls" "$cpu_url_new" "$cpu_u"
+row "linkhive-cli scan-urls (nothing new)" "$med_url_known" "$cat_u" "$med_rg_urls" "$cpu_url_known" "$cpu_u"
+row "cat (e-mail rounds)" "$cat_m" "$cat_m" 0 "$cpu_m" "$cpu_m"
+row "ripgrep + dedupe (e-mail pattern)" "$med_rg_mails" "$cat_m" 0 "$cpu_rg_mails" "$cpu_m"
+row "linkhive-cli scan-emails (new collection)" "$med_mail_new" "$cat_m" "$med_rg_mails" "$cpu_mail_new" "$cpu_m"
+row "linkhive-cli scan-emails (nothing new)" "$med_mail_known" "$cat_m" "$med_rg_mails" "$cpu_mail_known" "$cpu_m"

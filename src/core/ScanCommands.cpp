@@ -1,5 +1,7 @@
 #include "ScanCommands.h"
 
+#include "BatchChannel.h"
+#include "BatchCollector.h"
 #include "EmailScanner.h"
 #include "InputOpen.h"
 #include "IoError.h"
@@ -7,11 +9,16 @@
 #include "ScanFeeder.h"
 #include "UrlScanner.h"
 #include "platform/FileSystem.h"
+#include "platform/Processors.h"
 #include "util/FileHelpers.h"
 #include "util/Mbcs.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace lh {
@@ -20,89 +27,155 @@ namespace {
 
 constexpr std::string_view kMailPrefix = "mailto:";
 
-// Appends what the scanner finds unless the table already holds it. Records appended during the
+// Appends what the scan found unless the table already holds it. Records appended during the
 // scan take part in the test, so an address found several times is added once.
-class TableAppender final : public AddressSink {
+class TableAppender {
 public:
-    TableAppender(AddressKind kind, Document& document, ScanOutcome& outcome)
-        : m_kind(kind), m_document(document), m_table(document.Table()), m_outcome(outcome) {}
+    TableAppender(Document& document, ScanOutcome& outcome, ProgressSink& progress)
+        : m_document(document), m_table(document.Table()), m_outcome(outcome),
+          m_progress(progress) {}
 
-    // Addresses are taken in batches so the lookups of a batch can overlap their memory
-    // accesses, in three steps each a batch apart: the index entries are asked for as an address
-    // is found, its stored text when the batch is full, and the batch is settled only when the
-    // next one is full, so no step waits for memory. Each address is still settled in file
-    // order, so the outcome is that of one at a time.
-    void Found(std::string_view address) override {
-        ++m_outcome.found;
-        Batch& b = m_batches[m_filling];
-        // The text a new record would get is also the key: the table ignores letter case.
-        Pending p;
-        p.offset = b.arena.size();
-        if (m_kind == AddressKind::Email)
-            b.arena.append(kMailPrefix);
-        b.arena.append(address);
-        p.length = b.arena.size() - p.offset;
-        p.hash = TableStore::AddressHash(std::string_view(b.arena.data() + p.offset, p.length));
-        m_table.PrefetchSlots(p.hash);
-        b.pending.push_back(p);
-        if (b.pending.size() >= kBatch || b.arena.size() >= kBatchBytes) {
-            for (Pending& q : b.pending)
-                q.candidate = m_table.CandidateAddress(q.hash);
-            m_filling ^= 1;
-            Settle(m_batches[m_filling]);
+    // Settles a batch in file order, then shows the progress it carries. The lookups run in
+    // three steps a fixed distance apart: an address is hashed and its index entries are asked
+    // for, later the stored text they point at, and later still the address is settled, so no
+    // step waits for memory.
+    void Settle(AddressBatch& batch) {
+        std::vector<AddressBatch::Entry>& entries = batch.entries;
+        const std::size_t n = entries.size();
+        m_outcome.found += static_cast<std::int64_t>(n);
+        m_outcome.tooLong += batch.tooLong;
+        m_candidates.resize(n);
+        const auto ask = [&](std::size_t i) {
+            entries[i].hash = TableStore::AddressHash(batch.Text(entries[i]));
+            m_table.PrefetchSlots(entries[i].hash);
+        };
+        for (std::size_t i = 0; i < std::min(n, 2 * kAhead); ++i)
+            ask(i);
+        for (std::size_t i = 0; i < std::min(n, kAhead); ++i)
+            m_candidates[i] = m_table.CandidateAddress(entries[i].hash);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + 2 * kAhead < n)
+                ask(i + 2 * kAhead);
+            if (i + kAhead < n)
+                m_candidates[i + kAhead] = m_table.CandidateAddress(entries[i + kAhead].hash);
+            Settle(batch.Text(entries[i]), entries[i].hash, m_candidates[i]);
         }
+        if (batch.progress > 0)
+            m_progress.ProgressStep(batch.progress);
     }
-
-    // Settles every address still waiting.
-    void Flush() {
-        Settle(m_batches[m_filling ^ 1]);
-        Settle(m_batches[m_filling]);
-    }
-    void TooLong(std::uint64_t) override { ++m_outcome.tooLong; }
 
 private:
-    static constexpr std::size_t kBatch = 32;
-    static constexpr std::size_t kBatchBytes = 1 << 20;
+    static constexpr std::size_t kAhead = 16;
 
-    struct Pending {
-        std::size_t offset = 0; // of the record text in the arena
-        std::size_t length = 0;
-        std::uint64_t hash = 0;
-        // A stored address the table would compare first; no record is changed or deleted
-        // during a scan, so it stays valid until settled.
-        std::string_view candidate;
-    };
-    struct Batch {
-        std::string arena; // the record texts
-        std::vector<Pending> pending;
-    };
-
-    void Settle(Batch& b) {
-        for (const Pending& p : b.pending)
-            Settle(b, p);
-        b.pending.clear();
-        b.arena.clear();
-    }
-
-    void Settle(const Batch& b, const Pending& p) {
-        const std::string_view text(b.arena.data() + p.offset, p.length);
+    // `candidate` is a stored address the table would compare first; no record is changed or
+    // deleted during a scan, so the view stays valid although records were appended since.
+    void Settle(std::string_view text, std::uint64_t hash, std::string_view candidate) {
         // Most addresses of a scan are found again and again: the stored one compared first
         // settles them without walking the index a second time.
-        if (!p.candidate.empty() && TableStore::SameAddress(p.candidate, text))
+        if (!candidate.empty() && TableStore::SameAddress(candidate, text))
             return;
-        if (m_table.HoldsAddress(text, p.hash))
+        if (m_table.HoldsAddress(text, hash))
             return;
         AppendAddressRow(m_document, text);
         ++m_outcome.added;
     }
 
-    AddressKind m_kind;
     Document& m_document;
     const TableStore& m_table;
     ScanOutcome& m_outcome;
-    Batch m_batches[2];
-    int m_filling = 0; // the batch that takes new addresses; the other waits to be settled
+    ProgressSink& m_progress;
+    std::vector<std::string_view> m_candidates;
 };
+
+// Thrown through the reader when the table's side has stopped taking batches.
+struct ScanStopped {};
+
+// Reads and scans the file, handing every find to `collector`; what FeedFile answers.
+bool ReadAndScan(AddressKind kind, const std::string& path, const ScanOptions& options,
+                 bool acceptStream, BatchCollector& collector, ScanOutcome& outcome) {
+    UrlScanner urls(collector, options.https);
+    EmailScanner mails(collector);
+    ScanFeeder feeder(kind == AddressKind::Url ? static_cast<AddressScanner&>(urls) : mails,
+                      collector);
+    feeder.SetEncoding(options.encoding);
+    const bool ok = feeder.FeedFile(path, outcome.errorCode, acceptStream);
+    outcome.encoding = feeder.EncodingRead();
+    collector.Finish();
+    return ok;
+}
+
+void ScanOnOneThread(AddressKind kind, const std::string& path, const ScanOptions& options,
+                     bool acceptStream, TableAppender& appender, ScanOutcome& outcome) {
+    AddressBatch batch;
+    BatchCollector collector(kind == AddressKind::Email ? kMailPrefix : std::string_view(), &batch,
+                             [&appender](AddressBatch* filled, bool last) {
+                                 appender.Settle(*filled);
+                                 filled->Clear();
+                                 return last ? nullptr : filled;
+                             });
+    outcome.ok = ReadAndScan(kind, path, options, acceptStream, collector, outcome);
+}
+
+// A second thread reads, decodes and scans while this one hashes and keeps the table (and shows
+// the progress, which a window must do on its own thread). Batches are settled in file order,
+// so the outcome is that of one thread. False when no thread could be started.
+bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
+                      bool acceptStream, TableAppender& appender, ScanOutcome& outcome) {
+    // Batches small enough to stay in the cache between the two cores, and enough of them that
+    // the reader rarely waits when the other thread is late in being woken.
+    BatchChannel channel(1024, std::size_t{64} << 10);
+    // The reader fills its own outcome, read here only after it has ended.
+    ScanOutcome read;
+    // The window may change its remembered options while it shows the progress.
+    const ScanOptions readerOptions = options;
+    std::exception_ptr readerError;
+    const auto readerBody = [&] {
+        try {
+            if (AddressBatch* first = channel.TakeFree()) {
+                BatchCollector collector(
+                    kind == AddressKind::Email ? kMailPrefix : std::string_view(), first,
+                    [&channel](AddressBatch* filled, bool last) -> AddressBatch* {
+                        if (!channel.Send(filled))
+                            throw ScanStopped{};
+                        if (last)
+                            return nullptr;
+                        AddressBatch* next = channel.TakeFree();
+                        if (!next)
+                            throw ScanStopped{};
+                        return next;
+                    });
+                read.ok = ReadAndScan(kind, path, readerOptions, acceptStream, collector, read);
+            }
+        } catch (const ScanStopped&) {
+        } catch (...) {
+            readerError = std::current_exception();
+        }
+        channel.Close();
+    };
+    std::thread reader;
+    try {
+        reader = std::thread(readerBody);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    try {
+        while (AddressBatch* batch = channel.Receive()) {
+            appender.Settle(*batch);
+            channel.Release(batch);
+        }
+    } catch (...) {
+        channel.Stop();
+        reader.join();
+        throw;
+    }
+    reader.join();
+    outcome.ok = read.ok;
+    outcome.errorCode = read.errorCode;
+    outcome.encoding = read.encoding;
+    if (readerError)
+        std::rethrow_exception(readerError);
+    return true;
+}
 
 } // namespace
 
@@ -112,23 +185,30 @@ void AppendAddressRow(Document& document, std::string_view address) {
 
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
                                  ProgressSink& progress, const ScanOptions& options,
-                                 bool acceptStream) {
+                                 bool acceptStream, ScanThreads threads) {
     ScanOutcome outcome;
     const TableStore::Row firstNew = document.Table().RecordCount();
-    TableAppender appender(kind, document, outcome);
-    UrlScanner urls(appender, options.https);
-    EmailScanner mails(appender);
-    ScanFeeder feeder(kind == AddressKind::Url ? static_cast<AddressScanner&>(urls) : mails,
-                      progress);
-    feeder.SetEncoding(options.encoding);
-    outcome.ok = feeder.FeedFile(path, outcome.errorCode, acceptStream);
-    outcome.encoding = feeder.EncodingRead();
-    // Also after a read error: what was found before it is kept, and undone as one.
-    appender.Flush();
-    const TableStore::Row added = document.Table().RecordCount() - firstNew;
-    if (added > 0)
-        document.RecordStep(std::make_unique<RecordsAddedStep>(
-            kind == AddressKind::Url ? kUrlScanStepName : kEmailScanStepName, firstNew, added));
+    // Also after a read error or an exception: what was found before it is kept, and undone as
+    // one step.
+    const auto recordStep = [&] {
+        const TableStore::Row added = document.Table().RecordCount() - firstNew;
+        if (added > 0)
+            document.RecordStep(std::make_unique<RecordsAddedStep>(
+                kind == AddressKind::Url ? kUrlScanStepName : kEmailScanStepName, firstNew, added));
+    };
+    TableAppender appender(document, outcome, progress);
+    try {
+        // The second thread only pays with a processor of its own: sharing one, the reader (the
+        // busier side) gets a smaller share than a single thread would.
+        const bool two = threads == ScanThreads::Two ||
+                         (threads == ScanThreads::Auto && platform::SpareProcessors() > 0);
+        if (!two || !ScanOnTwoThreads(kind, path, options, acceptStream, appender, outcome))
+            ScanOnOneThread(kind, path, options, acceptStream, appender, outcome);
+    } catch (...) {
+        recordStep();
+        throw;
+    }
+    recordStep();
     return outcome;
 }
 

@@ -18,6 +18,10 @@ namespace lh {
 
 enum class AddressKind { Url, Email };
 
+// Whether a scan reads the file on a second thread while this one keeps the table: Auto when a
+// processor is idle as the scan starts.
+enum class ScanThreads { Auto, One, Two };
+
 // Names of the undo step of a whole scan (UTF-8).
 inline constexpr const char* kUrlScanStepName = "ﾌｧｲﾙから追加[URL]";
 inline constexpr const char* kEmailScanStepName = "ﾌｧｲﾙから追加[E-Mail]";
@@ -92,10 +96,12 @@ private:
 
 // Scans `path` and appends the new addresses (the progress steps go to `progress`; starting and
 // ending the display is the caller's), recorded as one undo step. Addresses appended before a
-// read error stay. Only a regular file is scanned, or a pipe when `acceptStream`.
+// read error stay. Only a regular file is scanned, or a pipe when `acceptStream`. The
+// outcome and the table are the same whichever `threads`.
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
                                  ProgressSink& progress, const ScanOptions& options = {},
-                                 bool acceptStream = false);
+                                 bool acceptStream = false,
+                                 ScanThreads threads = ScanThreads::Auto);
 
 // The report shown after a scan (UTF-8): what the file was read as when it was not code page
 // 932, then how many addresses were found, added, already held and passed over as too long.
