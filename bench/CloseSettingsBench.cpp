@@ -3,6 +3,7 @@
 // Usage: close_settings_bench <folder> [megabytes] [rounds]
 // Prints "<what> <seconds>" lines (best of the rounds).
 
+#include "BenchSupport.h"
 #include "core/CloseSettings.h"
 #include "core/UsageRecord.h"
 #include "core/UserInterface.h"
@@ -16,12 +17,9 @@
 #include <string>
 
 using namespace lh;
+using bench::Seconds;
 
 namespace {
-
-double Seconds(const std::chrono::steady_clock::time_point& since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 class NoMessages final : public MessageBoxService {
 public:

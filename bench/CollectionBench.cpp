@@ -3,6 +3,7 @@
 // Prints "<what> <seconds>" lines (best of the rounds); bench/collection_bench.sh compares them
 // with cp of the same file.
 
+#include "BenchSupport.h"
 #include "core/CollectionFile.h"
 #include "core/LineReader.h"
 
@@ -12,14 +13,7 @@
 #include <string>
 
 using namespace lh;
-
-namespace {
-
-double Seconds(const std::chrono::steady_clock::time_point& since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-} // namespace
+using bench::Seconds;
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -1,6 +1,7 @@
 // The find bar's filter, the view's sort and the duplicate finder over a million records held in
 // the table store.
 
+#include "BenchSupport.h"
 #include "core/BookmarkFile.h"
 #include "core/DuplicateFinder.h"
 #include "core/RecordFinder.h"
@@ -13,19 +14,11 @@
 #include <vector>
 
 using namespace lh;
+using bench::Scramble;
 
 namespace {
 
 constexpr int kMillion = 1000000;
-
-std::uint32_t Scramble(std::uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
-}
 
 // Records in no particular order: about two addresses in five repeat an earlier one (in another
 // letter case now and then), names mix ASCII and Japanese, most records carry an access stamp.

@@ -3,6 +3,7 @@
 // Prints "<what> <value>" lines (best of the rounds); bench/exchange_bench.sh compares the times
 // with cp of the same files.
 
+#include "BenchSupport.h"
 #include "core/BookmarkFile.h"
 #include "core/CollectionFormat.h"
 #include "core/CsvFile.h"
@@ -16,12 +17,9 @@
 #include <string>
 
 using namespace lh;
+using bench::Seconds;
 
 namespace {
-
-double Seconds(const std::chrono::steady_clock::time_point& since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 // A page in the shape browsers write: folders of a hundred bookmarks, Japanese and ASCII titles,
 // dates over five years in no order, a small icon on one in ten.

@@ -7,6 +7,7 @@
 // duplicates and its undo each under 1 s. Then the delete of every 20th record at once (the rows a
 // filter shows, scattered), its undo and redo.
 
+#include "BenchSupport.h"
 #include "core/Document.h"
 #include "core/DuplicateRemoval.h"
 #include "core/RecordCommands.h"
@@ -23,12 +24,10 @@
 #include <vector>
 
 using namespace lh;
+using bench::Scramble;
+using bench::Seconds;
 
 namespace {
-
-double Seconds(const std::chrono::steady_clock::time_point& since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 std::size_t TextBytes(const TableStore& table, TableStore::Row first) {
     std::size_t bytes = 0;
@@ -36,15 +35,6 @@ std::size_t TextBytes(const TableStore& table, TableStore::Row first) {
         for (int f = 0; f < TableStore::kFieldCount; ++f)
             bytes += table.Text(r, f).size();
     return bytes;
-}
-
-std::uint32_t Scramble(std::uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
 }
 
 // Records in no particular order whose addresses come from 0.9 x as many sites, so about two in

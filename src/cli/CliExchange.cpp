@@ -76,6 +76,17 @@ bool SaveCollection(const std::string& collection, const Document& document, boo
     return saved;
 }
 
+// Takes the write lock of the collection and notes the version on disk, so that companions
+// updating one collection take turns and a save sees a change made behind its back.
+void LockForUpdate(const std::string& collection, platform::FileWriteLock& lock, SaveGuard& guard,
+                   const CliStreams& s) {
+    lock.Acquire(collection, -1, [&] {
+        Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, collection)}));
+    });
+    guard.lockHeld = lock.Held();
+    guard.expected = platform::ReadFileIdentity(collection);
+}
+
 } // namespace
 
 int RunImport(const CliArgs& args, const CliStreams& s) {
@@ -102,12 +113,8 @@ int RunImport(const CliArgs& args, const CliStreams& s) {
 
     // Companions updating one collection take turns, as the scans do.
     platform::FileWriteLock lock;
-    lock.Acquire(collection, -1, [&] {
-        Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, collection)}));
-    });
     SaveGuard guard;
-    guard.lockHeld = lock.Held();
-    guard.expected = platform::ReadFileIdentity(collection);
+    LockForUpdate(collection, lock, guard, s);
 
     Document document;
     document.ResetState({});
@@ -135,12 +142,8 @@ int RunDedupe(const CliArgs& args, const CliStreams& s) {
     const std::string& collection = args.operands[0];
     TerminalProgress progress(s.progressOnTerminal);
     platform::FileWriteLock lock;
-    lock.Acquire(collection, -1, [&] {
-        Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, collection)}));
-    });
     SaveGuard guard;
-    guard.lockHeld = lock.Held();
-    guard.expected = platform::ReadFileIdentity(collection);
+    LockForUpdate(collection, lock, guard, s);
 
     Document document;
     document.ResetState({});

@@ -1,4 +1,4 @@
-#include "ScriptedUi.h"
+#include "StartedWindowTest.h"
 #include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
@@ -24,15 +24,10 @@ using namespace lh;
 namespace {
 
 // A started window on the screen with a few records and scripted message boxes.
-class FindAndSort : public ::testing::Test {
+class FindAndSort : public test::StartedWindowTest<> {
 protected:
     void SetUp() override {
-        w = std::make_unique<MainWindow>();
-        w->SetMessageBoxService(&boxes);
-        w->DeferredStartup();
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        ASSERT_NO_FATAL_FAILURE(StartedWindowTest::SetUp());
         for (const char* a : {"http://beta", "http://alpha", "http://gamma", "http://alpine"})
             w->Doc().Table().AppendRecord("", a, "", "");
         w->Doc().ResetState("");
@@ -54,9 +49,6 @@ protected:
         const QPoint at(headings->sectionViewportPosition(field) + 5, headings->height() / 2);
         QTest::mouseClick(headings->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     }
-
-    test::ScriptedMessageBox boxes;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace

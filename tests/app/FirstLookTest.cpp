@@ -1,4 +1,4 @@
-#include "ScriptedUi.h"
+#include "StartedWindowTest.h"
 #include "WidgetTestSupport.h"
 #include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
@@ -142,16 +142,8 @@ TEST_F(FirstStart, nothingStored_windowTakesTheSystemsChoice) {
 namespace {
 
 // A started window with a new collection.
-class StartedWindow : public test::SettingsTest {
+class StartedWindow : public test::StartedWindowTest<test::SettingsTest> {
 protected:
-    void SetUp() override {
-        w = std::make_unique<MainWindow>();
-        w->SetMessageBoxService(&boxes);
-        w->DeferredStartup();
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    }
-
     // Replaces the collection at once, as a load does.
     void LoadRecords(TableStore::Row count) {
         TableStore loaded;
@@ -161,9 +153,6 @@ protected:
         w->Doc().Table().Swap(loaded);
         QCoreApplication::processEvents();
     }
-
-    test::ScriptedMessageBox boxes;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace

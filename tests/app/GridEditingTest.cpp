@@ -1,4 +1,4 @@
-#include "ScriptedUi.h"
+#include "StartedWindowTest.h"
 #include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
@@ -19,17 +19,8 @@ using namespace lh;
 namespace {
 
 // A started window on the screen with a new collection and scripted message boxes.
-class GridEditing : public ::testing::Test {
+class GridEditing : public test::StartedWindowTest<> {
 protected:
-    void SetUp() override {
-        w = std::make_unique<MainWindow>();
-        w->SetMessageBoxService(&boxes);
-        w->DeferredStartup();
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    }
-
     void AddRecords(std::initializer_list<const char*> addresses) {
         for (const char* a : addresses)
             w->Doc().Table().AppendRecord("", a, "", "");
@@ -72,9 +63,6 @@ protected:
     std::string Text(TableStore::Row record, int field) const {
         return std::string(w->Doc().Table().Text(record, field));
     }
-
-    test::ScriptedMessageBox boxes;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace

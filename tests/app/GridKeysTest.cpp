@@ -1,4 +1,4 @@
-#include "ScriptedUi.h"
+#include "StartedWindowTest.h"
 #include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
@@ -33,15 +33,10 @@ constexpr int kRemark = TableStore::kRemark;
 using Records = std::vector<std::array<std::string, 4>>;
 
 // A started window on the screen holding six records, clean, with the grid focused.
-class GridKeys : public ::testing::Test {
+class GridKeys : public test::StartedWindowTest<> {
 protected:
     void SetUp() override {
-        w = std::make_unique<MainWindow>();
-        w->SetMessageBoxService(&boxes);
-        w->DeferredStartup();
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        ASSERT_NO_FATAL_FAILURE(StartedWindowTest::SetUp());
         for (const char* n : {"f", "e", "d", "c", "b", "a"})
             w->Doc().Table().AppendRecord(n, std::string("http://") + n + "/", "", "r");
         w->Doc().ResetState("");
@@ -52,10 +47,6 @@ protected:
     void Select(TableStore::Row record, int field) {
         const QModelIndex index = w->GridEditing().ViewIndexOf(record, field);
         w->Grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    }
-    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-        QApplication::processEvents();
     }
     // A click on the heading of a view row.
     void ClickRowHeading(int viewRow, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -85,9 +76,6 @@ protected:
             out.push_back(r[0]);
         return out;
     }
-
-    test::ScriptedMessageBox boxes;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace

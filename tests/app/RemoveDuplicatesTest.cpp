@@ -1,4 +1,5 @@
-#include "ScriptedUi.h"
+#include "CollectionSnapshot.h"
+#include "StartedWindowTest.h"
 #include "app/CollectionGrid.h"
 #include "app/CollectionView.h"
 #include "app/FindBar.h"
@@ -18,20 +19,9 @@ using namespace lh;
 
 namespace {
 
-using Collection = std::vector<std::array<std::string, TableStore::kFieldCount>>;
-
 // A started window on the screen with scripted message boxes and the grid focused.
-class RemoveDuplicates : public ::testing::Test {
+class RemoveDuplicates : public test::StartedWindowTest<> {
 protected:
-    void SetUp() override {
-        w = std::make_unique<MainWindow>();
-        w->SetMessageBoxService(&boxes);
-        w->DeferredStartup();
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    }
-
     void Fill(const std::vector<const char*>& addresses) {
         int n = 0;
         for (const char* a : addresses)
@@ -41,36 +31,19 @@ protected:
         w->GridEditing().SetCurrentCell(0, TableStore::kName);
     }
 
-    Collection Snapshot() const {
-        const TableStore& table = w->Doc().Table();
-        Collection out;
-        for (TableStore::Row r = 0; r < table.RecordCount(); ++r) {
-            auto& row = out.emplace_back();
-            for (int f = 0; f < TableStore::kFieldCount; ++f)
-                row[static_cast<std::size_t>(f)] = std::string(table.Text(r, f));
-        }
-        return out;
-    }
-
-    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-        QApplication::processEvents();
-    }
+    test::CollectionTexts Snapshot() const { return test::Snapshot(w->Doc().Table()); }
 
     std::string LastMessage() const {
         return boxes.shown().empty() ? "" : boxes.shown().back().text;
     }
     bool Marked() const { return w->windowTitle().startsWith(QLatin1Char('*')); }
-
-    test::ScriptedMessageBox boxes;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace
 
 TEST_F(RemoveDuplicates, commandSaysHowManyWentAndCtrlZPutsThemBack) {
     Fill({"http://a/", "http://b/", "HTTP://A/", "", "http://c/", "", "http://B/"});
-    const Collection before = Snapshot();
+    const test::CollectionTexts before = Snapshot();
     const MainActions& a = w->Actions();
     EXPECT_EQ(a.removeDuplicates->text(), QStringLiteral("重複の削除(&R)"));
 
@@ -82,7 +55,7 @@ TEST_F(RemoveDuplicates, commandSaysHowManyWentAndCtrlZPutsThemBack) {
     EXPECT_EQ(w->GridEditing().CurrentRecord(), 2) << "where the first duplicate stood";
     EXPECT_TRUE(Marked());
     EXPECT_EQ(a.undo->text(), QStringLiteral("元に戻す(&Z) - 重複の削除"));
-    const Collection after = Snapshot();
+    const test::CollectionTexts after = Snapshot();
 
     w->Grid()->setFocus();
     Press(Qt::Key_Z, Qt::ControlModifier);

@@ -1,4 +1,4 @@
-#include "ScriptedUi.h"
+#include "StartedWindowTest.h"
 #include "app/CollectionGrid.h"
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
@@ -20,15 +20,10 @@ constexpr int kAddress = TableStore::kAddress;
 constexpr int kRemark = TableStore::kRemark;
 
 // A started window on the screen holding three records, clean, with the grid focused.
-class UndoKeys : public ::testing::Test {
+class UndoKeys : public test::StartedWindowTest<> {
 protected:
     void SetUp() override {
-        w = std::make_unique<MainWindow>();
-        w->SetMessageBoxService(&boxes);
-        w->DeferredStartup();
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        ASSERT_NO_FATAL_FAILURE(StartedWindowTest::SetUp());
         for (const char* a : {"http://a/", "http://b/", "http://c/"})
             w->Doc().Table().AppendRecord("name", a, "", "remark");
         w->Doc().ResetState("");
@@ -42,11 +37,6 @@ protected:
     void AlsoSelect(TableStore::Row record, int field) {
         w->Grid()->selectionModel()->select(w->GridEditing().ViewIndexOf(record, field),
                                             QItemSelectionModel::Select);
-    }
-
-    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-        QApplication::processEvents();
     }
 
     // Types into the current cell and closes the editor with Enter.
@@ -64,9 +54,6 @@ protected:
         return std::string(w->Doc().Table().Text(record, field));
     }
     bool Marked() const { return w->windowTitle().startsWith(QLatin1Char('*')); }
-
-    test::ScriptedMessageBox boxes;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace

@@ -148,3 +148,38 @@ TEST(CliExchange, dedupeKeepsTheFirstOfEachAddressAndWritesOnlyWhenSomethingWent
     EXPECT_EQ(Companion(dir, {"dedupe"}).status, 2);
     EXPECT_EQ(Companion(dir, {"dedupe", "list.htm", "in.csv"}).status, 2);
 }
+
+#if !LINKHIVE_CLI_IN_PROCESS
+// Needs real companion processes and a shell. Imports that bring a repeat each time, removals
+// of the repeats and scans, all at once on one collection: each waits for the others, so none
+// fails on a collection changed behind its back and no addition is lost.
+TEST(CliExchange, concurrentImportDedupeAndScan_takeTurnsAndLoseNoAddition) {
+    TempDir dir;
+    constexpr int kRuns = 25;
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string n = std::to_string(i);
+        WriteFileBytes(dir.File("a" + n + ".csv"),
+                       "name,url\na" + n + ",http://a" + n + ".example/\nd,http://d.example/\n");
+        WriteFileBytes(dir.File("b" + n + ".txt"), "http://b" + n + ".example/");
+    }
+    // The collection exists before the first removal of repeats looks for it.
+    WriteFileBytes(dir.File("seed.csv"), "name,url\nd,http://d.example/\n");
+    ASSERT_EQ(Companion(dir, {"import", "c.htm", "seed.csv"}).status, 0);
+    const std::string loop =
+        "(i=0; while [ $i -lt " + std::to_string(kRuns) + " ]; do '" + LINKHIVE_CLI_PATH + "' ";
+    const std::string next =
+        " >/dev/null 2>>messages || echo failed >>errors; i=$((i+1)); done) & ";
+    const std::string cmd = "cd '" + dir.Path().string() + "' || exit 1; " + loop +
+                            "import c.htm a$i.csv --keep-duplicates" + next + loop +
+                            "dedupe c.htm" + next + loop + "scan-urls c.htm b$i.txt" + next +
+                            "wait";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("errors")), "") << ReadFileBytes(dir.File("messages"));
+
+    ASSERT_EQ(Companion(dir, {"dedupe", "c.htm"}).status, 0);
+    const CompanionRun list = Companion(dir, {"list", "c.htm"});
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2 * kRuns + 1);
+    for (const char* address : {"http://a0.example/", "http://b24.example/"})
+        EXPECT_NE(list.out.find(address), std::string::npos) << address;
+}
+#endif

@@ -4,6 +4,7 @@
 #include "Portable.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
+#include "WrittenPage.h"
 #include "core/IoError.h"
 #include "platform/Locale.h"
 #include "util/Codec.h"
@@ -50,13 +51,7 @@ std::string WriteToString(const TableStore& t, const std::string& title, const s
     test::RecordingProgress local;
     std::FILE* f = std::tmpfile();
     EXPECT_TRUE(WriteCollection(f, t, title, date, progress ? *progress : local));
-    std::rewind(f);
-    std::string bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, n);
-    std::fclose(f);
-    return bytes;
+    return test::ReadBackAndClose(f);
 }
 
 struct Loaded {
@@ -549,21 +544,14 @@ struct SaveFixture {
         return names;
     }
 };
-
-std::string DateLineOf(const std::string& page) {
-    std::size_t p = 0;
-    for (int k = 0; k < 6; ++k)
-        p = page.find("\r\n", p) + 2;
-    return page.substr(p, page.find("\r\n", p) - p);
-}
 } // namespace
 
 TEST(CollectionSave, newFileSaysCreatedAndReplacedFileSaysUpdated) {
     SaveFixture f;
     ASSERT_TRUE(f.Save());
-    EXPECT_TRUE(DateLineOf(test::ReadFileBytes(f.target)).ends_with(kSakusei));
+    EXPECT_TRUE(test::DateLineOf(test::ReadFileBytes(f.target)).ends_with(kSakusei));
     ASSERT_TRUE(f.Save());
-    EXPECT_TRUE(DateLineOf(test::ReadFileBytes(f.target)).ends_with(kKoushin));
+    EXPECT_TRUE(test::DateLineOf(test::ReadFileBytes(f.target)).ends_with(kKoushin));
     EXPECT_EQ(f.Names(), std::vector<std::string>{"links.htm"});
 }
 

@@ -3,6 +3,7 @@
 #include "IoCodeOutput.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
+#include "WrittenPage.h"
 #include "core/PageBuffer.h"
 #include "core/RecordLineShape.h"
 
@@ -11,6 +12,7 @@
 
 using namespace lh;
 using namespace std::string_literals;
+using test::DateLineOf;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
@@ -26,13 +28,7 @@ template <typename Write> std::string Written(Write write) {
         write(page);
         EXPECT_TRUE(page.Flush());
     }
-    std::rewind(f);
-    std::string bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, n);
-    std::fclose(f);
-    return bytes;
+    return test::ReadBackAndClose(f);
 }
 
 // The record line as a load and a save make it: the cells the general reader takes, written
@@ -185,21 +181,7 @@ std::string LoadedAndSaved(const std::string& source, const std::string& dateLin
     EXPECT_TRUE(ReadCollection(source, table, title, progress, error));
     std::FILE* f = std::tmpfile();
     EXPECT_TRUE(WriteCollection(f, table, title, dateLine, progress));
-    std::rewind(f);
-    std::string bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, n);
-    std::fclose(f);
-    return bytes;
-}
-
-// The seventh line, where the page keeps its date.
-std::string DateLineOf(const std::string& page) {
-    std::size_t at = 0;
-    for (int line = 0; line < 6; ++line)
-        at = page.find("\r\n", at) + 2;
-    return page.substr(at, page.find("\r\n", at) - at);
+    return test::ReadBackAndClose(f);
 }
 
 } // namespace

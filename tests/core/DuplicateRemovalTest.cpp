@@ -1,5 +1,6 @@
 #include "core/DuplicateRemoval.h"
 
+#include "CollectionSnapshot.h"
 #include "core/RecordCommands.h"
 
 #include <array>
@@ -11,17 +12,8 @@ using namespace lh;
 
 namespace {
 
-using Collection = std::vector<std::array<std::string, TableStore::kFieldCount>>;
-
-Collection Snapshot(const TableStore& table) {
-    Collection out;
-    for (TableStore::Row r = 0; r < table.RecordCount(); ++r) {
-        auto& row = out.emplace_back();
-        for (int f = 0; f < TableStore::kFieldCount; ++f)
-            row[static_cast<std::size_t>(f)] = std::string(table.Text(r, f));
-    }
-    return out;
-}
+using test::CollectionTexts;
+using test::Snapshot;
 
 // Records named by their place, so the test sees which of equal addresses stayed.
 void Fill(Document& doc, const std::vector<std::string>& addresses) {
@@ -87,13 +79,13 @@ TEST(RemoveDuplicateRecords, undoPutsEveryRecordBackAtItsPlaceAndRedoTakesThemAg
         Document doc;
         Fill(doc, c.addresses);
         (void)Holds(doc.Table(), "x"); // an index that the removal must keep in step
-        const Collection before = Snapshot(doc.Table());
+        const CollectionTexts before = Snapshot(doc.Table());
 
         const DuplicatesRemoved removed = RemoveDuplicateRecords(doc);
         EXPECT_EQ(removed.count, c.addresses.size() - c.kept.size());
         EXPECT_EQ(removed.first, c.firstRemoved);
         EXPECT_EQ(Names(doc.Table()), c.kept);
-        const Collection after = Snapshot(doc.Table());
+        const CollectionTexts after = Snapshot(doc.Table());
         EXPECT_TRUE(doc.IsModified());
         EXPECT_EQ(doc.Edits().UndoName(), kRemoveDuplicatesStepName);
         EXPECT_EQ(RemoveDuplicateRecords(doc).count, 0u) << "nothing is left to remove";
@@ -120,7 +112,7 @@ TEST(RemoveDuplicateRecords, withoutDuplicatesRecordsNoStepAndLeavesTheDocumentC
              {}, {"http://a/", "http://b/", "", ""}, {"http://a/", "http://a/ "}}) {
         Document doc;
         Fill(doc, addresses);
-        const Collection before = Snapshot(doc.Table());
+        const CollectionTexts before = Snapshot(doc.Table());
         EXPECT_EQ(RemoveDuplicateRecords(doc).count, 0u);
         EXPECT_EQ(Snapshot(doc.Table()), before);
         EXPECT_FALSE(doc.IsModified());
@@ -132,9 +124,9 @@ TEST(RemoveDuplicateRecords, withoutDuplicatesRecordsNoStepAndLeavesTheDocumentC
 TEST(RemoveDuplicateRecords, undoneAfterAnEditBothComeBackInOrder) {
     Document doc;
     Fill(doc, {"http://a/", "http://b/", "HTTP://B/"});
-    const Collection original = Snapshot(doc.Table());
+    const CollectionTexts original = Snapshot(doc.Table());
     ASSERT_TRUE(CommitCellText(doc, 0, TableStore::kAddress, "http://B/"));
-    const Collection edited = Snapshot(doc.Table());
+    const CollectionTexts edited = Snapshot(doc.Table());
     ASSERT_EQ(RemoveDuplicateRecords(doc).count, 2u);
     EXPECT_EQ(Names(doc.Table()), (std::vector<std::string>{"n0"}));
     ASSERT_TRUE(doc.Undo());

@@ -1,3 +1,4 @@
+#include "CollectionSnapshot.h"
 #include "ScriptedUi.h"
 #include "TestEnvironment.h"
 #include "core/CellTextsStep.h"
@@ -20,18 +21,8 @@ constexpr int kName = TableStore::kName;
 constexpr int kAddress = TableStore::kAddress;
 constexpr int kRemark = TableStore::kRemark;
 
-using Collection = std::vector<std::array<std::string, TableStore::kFieldCount>>;
-
-// Every text of every record.
-Collection Snapshot(const TableStore& table) {
-    Collection out;
-    for (TableStore::Row r = 0; r < table.RecordCount(); ++r) {
-        auto& row = out.emplace_back();
-        for (int f = 0; f < TableStore::kFieldCount; ++f)
-            row[static_cast<std::size_t>(f)] = std::string(table.Text(r, f));
-    }
-    return out;
-}
+using test::CollectionTexts;
+using test::Snapshot;
 
 // A clean new document holding three records.
 void FillClean(Document& doc) {
@@ -59,10 +50,10 @@ TEST_P(StepKinds, undoRestoresTheCollectionBeforeAndRedoTheOneAfter) {
     Document doc;
     FillClean(doc);
     test::ScriptedMessageBox boxes;
-    const Collection before = Snapshot(doc.Table());
+    const CollectionTexts before = Snapshot(doc.Table());
 
     c.run(doc, boxes, dir.File(""));
-    const Collection after = Snapshot(doc.Table());
+    const CollectionTexts after = Snapshot(doc.Table());
     ASSERT_NE(after, before);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.Edits().UndoName(), c.stepName);
@@ -146,7 +137,7 @@ TEST(EditHistory, stepsAreUndoneInReverseOrderAndRedoneInOrder) {
     Document doc;
     FillClean(doc);
     test::ScriptedMessageBox boxes;
-    std::vector<Collection> states{Snapshot(doc.Table())};
+    std::vector<CollectionTexts> states{Snapshot(doc.Table())};
     CommitCellText(doc, 0, kName, "one");
     states.push_back(Snapshot(doc.Table()));
     InsertRecord(doc, 0);
@@ -194,7 +185,7 @@ TEST(EditHistory, aTableChangedBehindTheHistoryIsNotUndoneButStaysModified) {
     FillClean(doc);
     InsertRecord(doc, 0);
     doc.Table().RemoveRecord(3); // outside any command
-    const Collection now = Snapshot(doc.Table());
+    const CollectionTexts now = Snapshot(doc.Table());
     EXPECT_FALSE(doc.Undo());
     EXPECT_EQ(Snapshot(doc.Table()), now);
     EXPECT_FALSE(doc.Edits().CanUndo());
