@@ -16,6 +16,7 @@
 #include "util/FileHelpers.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace lh::cli {
@@ -162,11 +163,11 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     std::int64_t tooLong = 0;
     for (const std::string& file : files) {
         const auto startProgress = [&] {
-            progress.ProgressStart(FileSizeByName(file),
-                                   ProgressLabel(s,
-                                                 kind == AddressKind::Url ? msg::kProgressUrls
-                                                                          : msg::kProgressEmails,
-                                                 FileInfoLine(file)));
+            progress.ProgressStart(
+                FileSizeByName(file),
+                ProgressLabel(s,
+                              kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
+                              FileInfoLine(file)));
             return true;
         };
         const std::optional<ScanOutcome> scanned = ScanFileIntoPreparedDocument(

@@ -129,10 +129,9 @@ enum class TwoThreadRun { NotStarted, NotPrepared, Done };
 
 // `prepare` runs on this thread while the reader has started; the reader runs ahead into
 // `batches` batches meanwhile.
-TwoThreadRun ScanOnTwoThreads(AddressKind kind, const std::string& path,
-                              const ScanOptions& options, bool acceptStream,
-                              const std::function<bool()>& prepare, std::size_t batches,
-                              TableAppender& appender, ScanOutcome& outcome) {
+TwoThreadRun ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
+                              bool acceptStream, const std::function<bool()>& prepare,
+                              std::size_t batches, TableAppender& appender, ScanOutcome& outcome) {
     // Batches small enough to stay in the cache between the two cores.
     BatchChannel channel(1024, kBatchBytes, batches);
     // The reader fills its own outcome, read here only after it has ended.
@@ -206,10 +205,11 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
                                          threads, nullptr);
 }
 
-std::optional<ScanOutcome> ScanFileIntoPreparedDocument(
-    AddressKind kind, const std::string& path, Document& document, ProgressSink& progress,
-    const ScanOptions& options, bool acceptStream, ScanThreads threads,
-    const std::function<bool()>& prepare) {
+std::optional<ScanOutcome> ScanFileIntoPreparedDocument(AddressKind kind, const std::string& path,
+                                                        Document& document, ProgressSink& progress,
+                                                        const ScanOptions& options,
+                                                        bool acceptStream, ScanThreads threads,
+                                                        const std::function<bool()>& prepare) {
     ScanOutcome outcome;
     // Known once `prepare` has filled the document.
     std::optional<TableStore::Row> firstNew;
@@ -239,10 +239,9 @@ std::optional<ScanOutcome> ScanFileIntoPreparedDocument(
         // While the document is prepared nothing is settled, so the reader may run ahead as far
         // as a fixed amount of memory allows; otherwise a few batches keep it busy.
         const std::size_t batches = prepare ? kAheadBytes / kBatchBytes : BatchChannel::kBatches;
-        const TwoThreadRun run =
-            two ? ScanOnTwoThreads(kind, path, options, acceptStream, prepareDocument, batches,
-                                   appender, outcome)
-                : TwoThreadRun::NotStarted;
+        const TwoThreadRun run = two ? ScanOnTwoThreads(kind, path, options, acceptStream,
+                                                        prepareDocument, batches, appender, outcome)
+                                     : TwoThreadRun::NotStarted;
         if (run == TwoThreadRun::NotPrepared)
             return std::nullopt;
         if (run == TwoThreadRun::NotStarted) {
