@@ -16,6 +16,7 @@
 #include "util/FileHelpers.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace lh::cli {
@@ -143,25 +144,38 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     LockForUpdate(collection, lock, guard, s);
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
-    if (existed) {
+    bool loaded = !existed;
+    const auto loadCollection = [&] {
         progress.ProgressStart(st.size,
                                ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
-        const bool loaded = LoadCollection(collection, document, progress, s, true);
+        loaded = LoadCollection(collection, document, progress, s, true);
         progress.ProgressEnd();
-        if (!loaded)
-            return 1;
-    }
+        return loaded;
+    };
+    // The first file is read while the collection loads, unless it is a pipe: its writer should
+    // not be drained for a command that fails on the collection.
+    if (!loaded && platform::InputKindOf(files.front()) == platform::InputKind::Stream &&
+        !loadCollection())
+        return 1;
 
     std::int64_t found = 0;
     std::int64_t added = 0;
     std::int64_t tooLong = 0;
     for (const std::string& file : files) {
-        progress.ProgressStart(
-            FileSizeByName(file),
-            ProgressLabel(s, kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
-                          FileInfoLine(file)));
-        const ScanOutcome outcome =
-            ScanFileIntoDocument(kind, file, document, progress, args.scan, true);
+        const auto startProgress = [&] {
+            progress.ProgressStart(
+                FileSizeByName(file),
+                ProgressLabel(s,
+                              kind == AddressKind::Url ? msg::kProgressUrls : msg::kProgressEmails,
+                              FileInfoLine(file)));
+            return true;
+        };
+        const std::optional<ScanOutcome> scanned = ScanFileIntoPreparedDocument(
+            kind, file, document, progress, args.scan, true, ScanThreads::Auto,
+            [&] { return (loaded || loadCollection()) && startProgress(); });
+        if (!scanned)
+            return 1;
+        const ScanOutcome& outcome = *scanned;
         progress.ProgressEnd();
         if (!outcome.ok) {
             ComplainIo(s, file, outcome.errorCode);

@@ -2,7 +2,8 @@
 
 namespace lh {
 
-BatchChannel::BatchChannel(std::size_t maxEntries, std::size_t maxBytes) {
+BatchChannel::BatchChannel(std::size_t maxEntries, std::size_t maxBytes, std::size_t batches)
+    : m_batches(batches == 0 ? 1 : batches) {
     for (AddressBatch& b : m_batches) {
         b.maxEntries = maxEntries;
         b.maxBytes = maxBytes;
@@ -53,7 +54,9 @@ void BatchChannel::Release(AddressBatch* batch) {
     batch->Clear();
     {
         std::lock_guard lock(m_mutex);
-        m_free.push_back(batch);
+        // The batch settled last is taken first: its memory is still in the cache, and when
+        // many batches go round only those the reader runs ahead with stay in use.
+        m_free.push_front(batch);
     }
     m_changed.notify_all();
 }

@@ -6,11 +6,11 @@
 
 #include "AddressBatch.h"
 
-#include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 namespace lh {
 
@@ -18,8 +18,8 @@ class BatchChannel {
 public:
     static constexpr std::size_t kBatches = 16;
 
-    // Each batch is handed on at these sizes (see AddressBatch).
-    BatchChannel(std::size_t maxEntries, std::size_t maxBytes);
+    // Each batch is handed on at these sizes (see AddressBatch); `batches` of them go round.
+    BatchChannel(std::size_t maxEntries, std::size_t maxBytes, std::size_t batches = kBatches);
 
     // Reader side. A free batch to fill; null once the keeper has stopped.
     AddressBatch* TakeFree();
@@ -38,7 +38,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::array<AddressBatch, kBatches> m_batches;
+    std::vector<AddressBatch> m_batches;
     std::deque<AddressBatch*> m_free;
     std::deque<AddressBatch*> m_filled;
     bool m_closed = false;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -26,6 +27,11 @@ namespace lh {
 namespace {
 
 constexpr std::string_view kMailPrefix = "mailto:";
+// Text a batch holds before it is handed on.
+constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
+// How far the reader may run ahead while the document is prepared: found addresses, whatever
+// the size of the file.
+constexpr std::size_t kAheadBytes = std::size_t{32} << 20;
 
 // Appends what the scan found unless the table already holds it. Records appended during the
 // scan take part in the test, so an address found several times is added once.
@@ -119,11 +125,15 @@ void ScanOnOneThread(AddressKind kind, const std::string& path, const ScanOption
 // A second thread reads, decodes and scans while this one hashes and keeps the table (and shows
 // the progress, which a window must do on its own thread). Batches are settled in file order,
 // so the outcome is that of one thread. False when no thread could be started.
-bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
-                      bool acceptStream, TableAppender& appender, ScanOutcome& outcome) {
-    // Batches small enough to stay in the cache between the two cores, and enough of them that
-    // the reader rarely waits when the other thread is late in being woken.
-    BatchChannel channel(1024, std::size_t{64} << 10);
+enum class TwoThreadRun { NotStarted, NotPrepared, Done };
+
+// `prepare` runs on this thread while the reader has started; the reader runs ahead into
+// `batches` batches meanwhile.
+TwoThreadRun ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
+                              bool acceptStream, const std::function<bool()>& prepare,
+                              std::size_t batches, TableAppender& appender, ScanOutcome& outcome) {
+    // Batches small enough to stay in the cache between the two cores.
+    BatchChannel channel(1024, kBatchBytes, batches);
     // The reader fills its own outcome, read here only after it has ended.
     ScanOutcome read;
     // The window may change its remembered options while it shows the progress.
@@ -156,9 +166,14 @@ bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptio
     try {
         reader = std::thread(readerBody);
     } catch (const std::system_error&) {
-        return false;
+        return TwoThreadRun::NotStarted;
     }
     try {
+        if (!prepare()) {
+            channel.Stop();
+            reader.join();
+            return TwoThreadRun::NotPrepared;
+        }
         while (AddressBatch* batch = channel.Receive()) {
             appender.Settle(*batch);
             channel.Release(batch);
@@ -174,7 +189,7 @@ bool ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptio
     outcome.encoding = read.encoding;
     if (readerError)
         std::rethrow_exception(readerError);
-    return true;
+    return TwoThreadRun::Done;
 }
 
 } // namespace
@@ -186,15 +201,34 @@ void AppendAddressRow(Document& document, std::string_view address) {
 ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Document& document,
                                  ProgressSink& progress, const ScanOptions& options,
                                  bool acceptStream, ScanThreads threads) {
+    return *ScanFileIntoPreparedDocument(kind, path, document, progress, options, acceptStream,
+                                         threads, nullptr);
+}
+
+std::optional<ScanOutcome> ScanFileIntoPreparedDocument(AddressKind kind, const std::string& path,
+                                                        Document& document, ProgressSink& progress,
+                                                        const ScanOptions& options,
+                                                        bool acceptStream, ScanThreads threads,
+                                                        const std::function<bool()>& prepare) {
     ScanOutcome outcome;
-    const TableStore::Row firstNew = document.Table().RecordCount();
+    // Known once `prepare` has filled the document.
+    std::optional<TableStore::Row> firstNew;
+    const auto prepareDocument = [&] {
+        if (prepare && !prepare())
+            return false;
+        firstNew = document.Table().RecordCount();
+        return true;
+    };
     // Also after a read error or an exception: what was found before it is kept, and undone as
     // one step.
     const auto recordStep = [&] {
-        const TableStore::Row added = document.Table().RecordCount() - firstNew;
+        if (!firstNew)
+            return;
+        const TableStore::Row added = document.Table().RecordCount() - *firstNew;
         if (added > 0)
             document.RecordStep(std::make_unique<RecordsAddedStep>(
-                kind == AddressKind::Url ? kUrlScanStepName : kEmailScanStepName, firstNew, added));
+                kind == AddressKind::Url ? kUrlScanStepName : kEmailScanStepName, *firstNew,
+                added));
     };
     TableAppender appender(document, outcome, progress);
     try {
@@ -202,8 +236,19 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
         // busier side) gets a smaller share than a single thread would.
         const bool two = threads == ScanThreads::Two ||
                          (threads == ScanThreads::Auto && platform::SpareProcessors() > 0);
-        if (!two || !ScanOnTwoThreads(kind, path, options, acceptStream, appender, outcome))
+        // While the document is prepared nothing is settled, so the reader may run ahead as far
+        // as a fixed amount of memory allows; otherwise a few batches keep it busy.
+        const std::size_t batches = prepare ? kAheadBytes / kBatchBytes : BatchChannel::kBatches;
+        const TwoThreadRun run = two ? ScanOnTwoThreads(kind, path, options, acceptStream,
+                                                        prepareDocument, batches, appender, outcome)
+                                     : TwoThreadRun::NotStarted;
+        if (run == TwoThreadRun::NotPrepared)
+            return std::nullopt;
+        if (run == TwoThreadRun::NotStarted) {
+            if (!prepareDocument())
+                return std::nullopt;
             ScanOnOneThread(kind, path, options, acceptStream, appender, outcome);
+        }
     } catch (...) {
         recordStep();
         throw;

@@ -10,6 +10,7 @@
 #include "platform/IoCode.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -102,6 +103,16 @@ ScanOutcome ScanFileIntoDocument(AddressKind kind, const std::string& path, Docu
                                  ProgressSink& progress, const ScanOptions& options = {},
                                  bool acceptStream = false,
                                  ScanThreads threads = ScanThreads::Auto);
+
+// As ScanFileIntoDocument, with `prepare` run first to fill the document (loading it, say):
+// with a second thread, the file is read and scanned meanwhile, and nothing is settled until
+// `prepare` has returned. Empty, with nothing scanned into the document, when `prepare` answers
+// false.
+std::optional<ScanOutcome> ScanFileIntoPreparedDocument(AddressKind kind, const std::string& path,
+                                                        Document& document, ProgressSink& progress,
+                                                        const ScanOptions& options,
+                                                        bool acceptStream, ScanThreads threads,
+                                                        const std::function<bool()>& prepare);
 
 // The report shown after a scan (UTF-8): what the file was read as when it was not code page
 // 932, then how many addresses were found, added, already held and passed over as too long.

@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -167,5 +168,63 @@ TEST(ScanThreads, failureOnTheTableSide_stopsTheReaderAndKeepsTheUndoStep) {
         EXPECT_TRUE(document.IsModified());
         EXPECT_TRUE(document.Undo());
         EXPECT_EQ(document.Table().RecordCount(), 0);
+    }
+}
+
+// The document is filled while the file is already being read: the outcome is that of a scan
+// into the filled document, and a failed or broken fill leaves the document as it was, with the
+// reader stopped.
+TEST(ScanThreads, preparedDocument_settlesOnlyAfterThePreparationAndStopsWhenItFails) {
+    TempDir dir;
+    const std::string file = dir.File("big.txt");
+    std::string text;
+    for (int i = 0; i < 400000; ++i)
+        text += "http://h" + std::to_string(i % 1000) + "/\r\n";
+    test::WriteFileBytes(file, text);
+    const Addresses held = {"http://h5/", "HTTP://H7/"};
+    const Addresses appended = ExpectedAppends(AddressKind::Url, text, held);
+    enum class Fill { Loads, Fails, Throws };
+    for (const ScanThreads threads : {ScanThreads::One, ScanThreads::Two}) {
+        for (const Fill fill : {Fill::Loads, Fill::Fails, Fill::Throws}) {
+            SCOPED_TRACE(static_cast<int>(threads) * 10 + static_cast<int>(fill));
+            Document document;
+            document.ResetState({});
+            test::RecordingProgress progress;
+            const auto prepare = [&] {
+                if (fill == Fill::Throws)
+                    throw std::runtime_error("load broke");
+                if (fill == Fill::Fails)
+                    return false;
+                for (const std::string& a : held)
+                    document.Table().AppendRecord("", a, "", "");
+                document.ResetState("c.htm");
+                return true;
+            };
+            std::optional<ScanOutcome> outcome;
+            if (fill == Fill::Throws) {
+                EXPECT_THROW(ScanFileIntoPreparedDocument(AddressKind::Url, file, document,
+                                                          progress, {}, false, threads, prepare),
+                             std::runtime_error);
+            } else {
+                outcome = ScanFileIntoPreparedDocument(AddressKind::Url, file, document, progress,
+                                                       {}, false, threads, prepare);
+            }
+            if (fill != Fill::Loads) {
+                EXPECT_FALSE(outcome.has_value());
+                EXPECT_EQ(document.Table().RecordCount(), 0);
+                EXPECT_FALSE(document.IsModified());
+                EXPECT_EQ(progress.total, 0);
+                continue;
+            }
+            ASSERT_TRUE(outcome.has_value());
+            EXPECT_EQ(outcome->added, static_cast<std::int64_t>(appended.size()));
+            EXPECT_EQ(outcome->found, 400000);
+            EXPECT_EQ(document.Table().RecordCount(),
+                      static_cast<TableStore::Row>(held.size() + appended.size()));
+            EXPECT_EQ(document.Table().Text(2, TableStore::kAddress), appended.front());
+            // The loaded records are no part of the scan's undo step.
+            EXPECT_TRUE(document.Undo());
+            EXPECT_EQ(document.Table().RecordCount(), static_cast<TableStore::Row>(held.size()));
+        }
     }
 }
