@@ -2,6 +2,7 @@
 
 #include "ColumnHeadings.h"
 #include "EightBytes.h"
+#include "QuotedField.h"
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
@@ -29,23 +30,9 @@ template <typename OnRow> void ForEachCsvRow(std::string_view text, OnRow&& row)
         rowOpen = true;
         field.clear();
         if (text[i] == '"') {
-            ++i;
-            for (;;) {
-                const std::size_t q = text.find('"', i);
-                if (q == std::string_view::npos) {
-                    field.append(text.substr(i));
-                    i = n;
-                    break;
-                }
-                field.append(text.substr(i, q - i));
-                if (q + 1 < n && text[q + 1] == '"') {
-                    field += '"';
-                    i = q + 2;
-                    continue;
-                }
-                i = q + 1;
-                break;
-            }
+            // An unclosed quote takes the rest of the text.
+            const std::size_t after = ReadQuotedField(text, i + 1, field);
+            i = after == std::string_view::npos ? n : after;
             // Anything between the closing quote and the next comma belongs to the field.
             while (i < n && text[i] != ',' && text[i] != '\n' && text[i] != '\r')
                 field += text[i++];

@@ -1,5 +1,7 @@
 #include "TabText.h"
 
+#include "QuotedField.h"
+
 namespace lh {
 
 namespace {
@@ -40,25 +42,10 @@ std::vector<TabRow> ParseTabText(std::string_view text) {
             // Closed at a quote not doubled; what follows the closing quote up to the next tab
             // or line break is kept as it stands.
             std::string quoted;
-            std::size_t j = i + 1;
-            bool closed = false;
-            while (j < n) {
-                const std::size_t next = text.find('"', j);
-                if (next == std::string_view::npos)
-                    break;
-                quoted.append(text.substr(j, next - j));
-                if (next + 1 < n && text[next + 1] == '"') {
-                    quoted += '"';
-                    j = next + 2;
-                    continue;
-                }
-                j = next + 1;
-                closed = true;
-                break;
-            }
-            if (closed) {
+            const std::size_t after = ReadQuotedField(text, i + 1, quoted);
+            if (after != std::string_view::npos) {
                 field = std::move(quoted);
-                i = j;
+                i = after;
                 const std::size_t end = text.find_first_of("\t\r\n", i);
                 const std::size_t stop = end == std::string_view::npos ? n : end;
                 field.append(text.substr(i, stop - i));
