@@ -269,11 +269,12 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 if (stopped)
                     throw ScanStopped{};
                 // Help with the scanning when the other side falls behind, or when there is
-                // nothing to read into.
+                // nothing to read into. The latest block is taken: the other side settles in
+                // file order, so it had best scan the earliest itself.
                 if (!ready.empty() && (ready.size() >= 2 || free.empty()) &&
-                    MayScan(*ready.front())) {
-                    Block* b = ready.front();
-                    ready.pop_front();
+                    MayScan(*ready.back())) {
+                    Block* b = ready.back();
+                    ready.pop_back();
                     ScanBlock(lock, lane, *b);
                     continue;
                 }
@@ -377,12 +378,12 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
     while (!ready.empty()) {
         if (stopped)
             throw ScanStopped{};
-        if (!MayScan(*ready.front())) {
+        if (!MayScan(*ready.back())) {
             changed.wait(lock);
             continue;
         }
-        Block* b = ready.front();
-        ready.pop_front();
+        Block* b = ready.back();
+        ready.pop_back();
         ScanBlock(lock, lane, *b);
     }
 }
