@@ -16,6 +16,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace lh {
@@ -81,8 +82,8 @@ struct BlockFinds {
 // A scanner with its line rules, scanning blocks into Found sets.
 class Lane final : public AddressSink, public LineFeed::LineEndWatch {
 public:
-    Lane(const SplitScan::MakeScanner& make, const std::string& prefix)
-        : m_scanner(make(*this)), m_line(*m_scanner), m_prefix(prefix) {}
+    Lane(const SplitScan::MakeScanner& make, std::string prefix)
+        : m_scanner(make(*this)), m_line(*m_scanner), m_prefix(std::move(prefix)) {}
 
     void Scan(Block& block, BlockFinds& found) {
         m_found = &found;
@@ -348,10 +349,10 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 cut = size;
             } else {
                 tail.assign(text + cut, text + size);
-                const char before = cut >= 2 ? text[cut - 2] : (lastByteWasCr ? '\r' : 0);
+                const bool crBefore = cut >= 2 ? text[cut - 2] == '\r' : lastByteWasCr;
                 lastByteWasCr = text[cut - 1] == '\r';
                 // An LF right after a CR belongs to that line end.
-                lineOpen = text[cut - 1] == '\n' && before != '\r';
+                lineOpen = text[cut - 1] == '\n' && !crBefore;
             }
             if (block->endsOpen) {
                 lastByteWasCr = size > 0 && text[size - 1] == '\r';
