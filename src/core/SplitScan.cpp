@@ -25,8 +25,6 @@ namespace {
 
 constexpr char kEndOfFile = 0x1A;
 constexpr std::size_t kHeadroom = AddressScanner::kMaxHeldBack;
-// Emptied result sets kept for reuse: enough for both threads to go on without allocating.
-constexpr std::size_t kSpareResults = 4;
 
 struct FileCloser {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -43,19 +41,25 @@ std::int64_t ReadFromFile(void* context, char* into, std::size_t size) {
 // Thrown through a waiting thread when the other side has given up.
 struct ScanStopped {};
 
-// A piece of the file's text (code page 932), with room before it for bytes a scanner held
-// back from the piece before.
-struct Block {
-    std::vector<char> bytes;
+// A stretch of the file's text (code page 932) scanned as one, with room before it for bytes a
+// scanner held back from the stretch before.
+struct Piece {
+    char* text = nullptr;
     std::size_t size = 0;
     std::uint64_t seq = 0;
     bool startsLineOpen = false; // the text before ended with an LF inside a line
     bool startsAfterCr = false;  // the text before ended with a CR
-    bool continues = false;      // no line break in the block before: this goes on with its line
-    bool endsOpen = false;       // no line break here: the next block goes on with this line
+    bool continues = false;      // no line break in the piece before: this goes on with its line
+    bool endsOpen = false;       // no line break here: the next piece goes on with this line
     bool last = false;           // the file's text ends here
     bool failed = false;         // the file could not be read past this
     std::int64_t fileBytes = -1; // progress in the file's own bytes, when the text is converted
+};
+
+// A block of the file as read.
+struct Block {
+    std::vector<char> bytes;
+    Piece piece;
 
     char* Text() noexcept { return bytes.data() + kHeadroom; }
 };
@@ -68,8 +72,11 @@ struct BlockFinds {
     bool lineEnded = false;
     bool ignoringAtEnd = false;
 
+    // What it counts against the budget: its memory, and a share of its own that bounds how many
+    // sets there are, even when nothing is found.
     std::size_t Bytes() const noexcept {
-        return batch.arena.capacity() + batch.entries.capacity() * sizeof(AddressBatch::Entry);
+        return (std::size_t{4} << 10) + batch.arena.capacity() +
+               batch.entries.capacity() * sizeof(AddressBatch::Entry);
     }
     void Clear() noexcept {
         batch.Clear();
@@ -85,18 +92,20 @@ public:
     Lane(const SplitScan::MakeScanner& make, std::string prefix)
         : m_scanner(make(*this)), m_line(*m_scanner), m_prefix(std::move(prefix)) {}
 
-    void Scan(Block& block, BlockFinds& found) {
+    void Scan(const Piece& block, BlockFinds& found) {
         m_found = &found;
         std::size_t held = 0;
         if (block.continues) {
             held = m_heldSize;
-            std::memcpy(block.Text() - held, m_held, held);
+            // The bytes before the piece are the block's headroom or the piece before, which
+            // ends with these very bytes.
+            std::memcpy(block.text - held, m_held, held);
         } else {
             m_line.Reset(block.startsLineOpen, block.startsAfterCr);
         }
         m_line.Watch(this);
         m_lineEndSeen = false;
-        const char* begin = block.Text() - held;
+        const char* begin = block.text - held;
         const std::size_t end = held + block.size;
         const std::size_t keep = m_line.Process(begin, end);
         m_heldSize = 0;
@@ -164,6 +173,7 @@ struct SplitScan::Shared {
     std::uint64_t blockCount = 0; // known once readerDone
     bool readerDone = false;
     bool stopped = false;
+    bool preparing = true; // the calling thread is in `prepare`
 
     // The reader's side, read by the caller only after the reader has ended.
     ReadResult read;
@@ -183,14 +193,16 @@ struct SplitScan::Shared {
         nextSettle = 0;
         blockCount = 0;
         readerDone = stopped = false;
+        preparing = true;
         read = {};
         readerError = nullptr;
     }
 
     // With the lock held: whether a block may be scanned now. The block to be settled next
     // always may, so the budget never stops the scan.
-    bool MayScan(const Block& b) const noexcept {
-        return b.seq == nextSettle || heldBytes < sizes.aheadBytes;
+    bool MayScan(const Piece& p) const noexcept {
+        return p.seq == nextSettle ||
+               heldBytes < (preparing ? sizes.aheadBytes : sizes.settlingAheadBytes);
     }
 
     // With the lock held.
@@ -202,24 +214,29 @@ struct SplitScan::Shared {
         return f;
     }
 
-    // Scans `block` on `lane` with the lock released, then files the result; the lock is held
-    // on entry and on return.
-    void ScanBlock(std::unique_lock<std::mutex>& lock, Lane& lane, Block& block) {
+    // Scans `piece` on `lane` with the lock released, then files what it found; the lock is
+    // held on entry and on return.
+    void ScanPiece(std::unique_lock<std::mutex>& lock, Lane& lane, const Piece& piece) {
         std::unique_ptr<BlockFinds> found = TakeSpare();
         lock.unlock();
         try {
-            lane.Scan(block, *found);
+            lane.Scan(piece, *found);
         } catch (...) {
             lock.lock();
             throw;
         }
         lock.lock();
-        const std::size_t slot = static_cast<std::size_t>(block.seq - nextSettle);
+        const std::size_t slot = static_cast<std::size_t>(piece.seq - nextSettle);
         if (done.size() <= slot)
             done.resize(slot + 1);
         heldBytes += found->Bytes();
         done[slot] = std::move(found);
-        block.size = 0;
+        changed.notify_all();
+    }
+
+    // ScanPiece for a whole block, which is free again afterwards.
+    void ScanBlock(std::unique_lock<std::mutex>& lock, Lane& lane, Block& block) {
+        ScanPiece(lock, lane, block.piece);
         free.push_back(&block);
         changed.notify_all();
     }
@@ -273,7 +290,7 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 // nothing to read into. The latest block is taken: the other side settles in
                 // file order, so it had best scan the earliest itself.
                 if (!ready.empty() && (ready.size() >= 2 || free.empty()) &&
-                    MayScan(*ready.back())) {
+                    MayScan(ready.back()->piece)) {
                     Block* b = ready.back();
                     ready.pop_back();
                     ScanBlock(lock, lane, *b);
@@ -286,12 +303,14 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
             block = free.front();
             free.pop_front();
         }
-        block->seq = seq++;
-        block->startsLineOpen = lineOpen;
-        block->startsAfterCr = lastByteWasCr;
-        block->continues = continues;
-        block->last = block->failed = block->endsOpen = false;
+        Piece& piece = block->piece;
         char* text = block->Text();
+        piece.text = text;
+        piece.seq = seq++;
+        piece.startsLineOpen = lineOpen;
+        piece.startsAfterCr = lastByteWasCr;
+        piece.continues = continues;
+        piece.last = piece.failed = piece.endsOpen = false;
         std::memcpy(text, tail.data(), tail.size());
         std::size_t size = tail.size();
         tail.clear();
@@ -304,29 +323,29 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 read.ok = false;
                 read.errorCode =
                     err != 0 ? platform::MapErrnoToIoCode(err) : IoCode(IoErrorKind::ReadPastEnd);
-                block->failed = true;
+                piece.failed = true;
                 break;
             }
             if (got == 0) {
-                block->last = true;
+                piece.last = true;
                 break;
             }
             const std::size_t fresh = static_cast<std::size_t>(got);
             const void* eof = std::memchr(text + size, kEndOfFile, fresh);
             if (eof) {
                 size = static_cast<std::size_t>(static_cast<const char*>(eof) - text);
-                block->last = true;
+                piece.last = true;
                 break;
             }
             size += fresh;
         }
         if (decoder.Converting()) {
-            block->fileBytes = static_cast<std::int64_t>(decoder.FileBytesRead() - fileBytes);
+            piece.fileBytes = static_cast<std::int64_t>(decoder.FileBytesRead() - fileBytes);
             fileBytes = decoder.FileBytesRead();
         } else {
-            block->fileBytes = -1;
+            piece.fileBytes = -1;
         }
-        more = !block->last && !block->failed;
+        more = !piece.last && !piece.failed;
         std::size_t cut = size;
         if (more) {
             // After the last line break; none: the line goes on into the next block.
@@ -344,7 +363,7 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 }
                 chunkEnd = chunkBegin;
             }
-            block->endsOpen = cut == 0;
+            piece.endsOpen = cut == 0;
             if (cut == 0) {
                 cut = size;
             } else {
@@ -354,24 +373,47 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 // An LF right after a CR belongs to that line end.
                 lineOpen = text[cut - 1] == '\n' && !crBefore;
             }
-            if (block->endsOpen) {
+            if (piece.endsOpen) {
                 lastByteWasCr = size > 0 && text[size - 1] == '\r';
                 lineOpen = true;
             }
-            continues = block->endsOpen;
+            continues = piece.endsOpen;
         }
-        block->size = cut;
+        piece.size = cut;
         std::unique_lock lock(mutex);
-        if (block->continues || block->endsOpen) {
-            // A line across blocks: scanned here, in order, as a single scanner would.
-            changed.wait(lock, [&] { return stopped || MayScan(*block); });
-            if (stopped)
-                throw ScanStopped{};
-            ScanBlock(lock, chainLane, *block);
-        } else {
+        if (!piece.continues && !piece.endsOpen) {
             ready.push_back(block);
             changed.notify_all();
+            continue;
         }
+        // A line across blocks: scanned here, in order, as a single scanner would, in pieces
+        // whose finds are handed on one by one.
+        const std::size_t pieceBytes = std::max<std::size_t>(sizes.pieceBytes, 1);
+        for (std::size_t from = 0;;) {
+            Piece part = piece;
+            part.text = text + from;
+            part.size = std::min(pieceBytes, cut - from);
+            const bool lastPart = from + part.size == cut;
+            if (from > 0) {
+                part.seq = seq++;
+                part.continues = true;
+            }
+            if (!lastPart) {
+                part.endsOpen = true;
+                part.last = part.failed = false;
+                if (part.fileBytes >= 0)
+                    part.fileBytes = 0; // the block's file bytes go with its last piece
+            }
+            changed.wait(lock, [&] { return stopped || MayScan(part); });
+            if (stopped)
+                throw ScanStopped{};
+            ScanPiece(lock, chainLane, part);
+            if (lastPart)
+                break;
+            from += part.size;
+        }
+        free.push_back(block);
+        changed.notify_all();
     }
     // Help until everything read has been scanned.
     std::unique_lock lock(mutex);
@@ -379,7 +421,7 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
     while (!ready.empty()) {
         if (stopped)
             throw ScanStopped{};
-        if (!MayScan(*ready.back())) {
+        if (!MayScan(ready.back()->piece)) {
             changed.wait(lock);
             continue;
         }
@@ -411,11 +453,11 @@ void SplitScan::Shared::SettleAll(Lane& lane, const Settle& settle) {
             settle(found->batch);
             found->Clear();
             lock.lock();
-            if (spare.size() < kSpareResults)
-                spare.push_back(std::move(found));
+            // Kept for reuse, with their memory: no more are ever alive than the budget allows.
+            spare.push_back(std::move(found));
             continue;
         }
-        if (!ready.empty() && MayScan(*ready.front())) {
+        if (!ready.empty() && MayScan(ready.front()->piece)) {
             Block* b = ready.front();
             ready.pop_front();
             ScanBlock(lock, lane, *b);
@@ -456,6 +498,10 @@ SplitScan::Run SplitScan::ScanFile(const std::string& path, EncodingChoice encod
         if (prepare && !prepare()) {
             stop();
             return Run::NotPrepared;
+        }
+        {
+            std::lock_guard lock(s.mutex);
+            s.preparing = false;
         }
         Lane lane(s.makeScanner, s.prefix);
         s.SettleAll(lane, settle);

@@ -37,8 +37,14 @@ public:
     struct Sizes {
         std::size_t blockBytes = std::size_t{512} << 10;
         std::size_t blocks = 4;
-        // Found addresses held unsettled at most (one block's finds may go past it).
+        // A line across blocks is scanned by the reader alone, and its finds handed on in
+        // pieces of this size.
+        std::size_t pieceBytes = std::size_t{64} << 10;
+        // Found addresses held unsettled at most while `prepare` runs, and once it has returned
+        // (one piece's finds may go past either). Past the first, the finds would be out of the
+        // cache when they are settled.
         std::size_t aheadBytes = std::size_t{32} << 20;
+        std::size_t settlingAheadBytes = std::size_t{2} << 20;
     };
 
     struct ReadResult {

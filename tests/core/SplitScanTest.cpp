@@ -146,7 +146,8 @@ void ExpectSame(const Finds& split, const Finds& whole) {
 } // namespace
 
 // Blocks from one byte up, few of them and a budget of nothing (each block waits for the one
-// before to be settled) or plenty: the finds are those of one scanner over the whole file.
+// before to be settled) or plenty, lines across blocks handed on whole or in pieces: the finds
+// are those of one scanner over the whole file.
 TEST(SplitScan, anyBlockSize_findsWhatOneScannerFinds) {
     const std::string lfOnly = [] {
         std::string t;
@@ -185,7 +186,10 @@ TEST(SplitScan, anyBlockSize_findsWhatOneScannerFinds) {
                     SplitScan::Sizes sizes;
                     sizes.blockBytes = blockBytes;
                     sizes.blocks = blockBytes % 2 ? 2 : 3;
-                    sizes.aheadBytes = ahead;
+                    sizes.aheadBytes = sizes.settlingAheadBytes = ahead;
+                    // Lines across blocks handed on in pieces of a block or smaller.
+                    if (ahead == 0)
+                        sizes.pieceBytes = std::max<std::size_t>(1, blockBytes / 3);
                     ExpectSame(ScanSplit(email, file, sizes), whole);
                 }
             }
