@@ -311,7 +311,8 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
         piece.startsAfterCr = lastByteWasCr;
         piece.continues = continues;
         piece.last = piece.failed = piece.endsOpen = false;
-        std::memcpy(text, tail.data(), tail.size());
+        if (!tail.empty())
+            std::memcpy(text, tail.data(), tail.size());
         std::size_t size = tail.size();
         tail.clear();
         const std::size_t capacity = sizes.blockBytes;
