@@ -64,10 +64,8 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     const bool existed = platform::StatFile(collection, st);
     bool loaded = !existed;
     const auto loadCollection = [&] {
-        progress.ProgressStart(st.size,
-                               ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
-        loaded = LoadCollection(collection, document, progress, s, ForeignFile::Refuse);
-        progress.ProgressEnd();
+        loaded =
+            LoadCollectionShowingProgress(collection, document, progress, s, ForeignFile::Refuse);
         return loaded;
     };
     // The first file is read while the collection loads, unless it is a pipe: its writer should

@@ -47,14 +47,9 @@ int RunImport(const CliArgs& args, const CliStreams& s) {
     document.ResetState({});
     platform::FileStat st;
     const bool existed = platform::StatFile(collection, st);
-    if (existed) {
-        progress.ProgressStart(st.size,
-                               ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
-        const bool loaded = LoadCollection(collection, document, progress, s, ForeignFile::Refuse);
-        progress.ProgressEnd();
-        if (!loaded)
-            return 1;
-    }
+    if (existed &&
+        !LoadCollectionShowingProgress(collection, document, progress, s, ForeignFile::Refuse))
+        return 1;
 
     ImportOutcome outcome =
         ImportRecords(document, std::move(incoming.records), args.keepDuplicates);
@@ -76,11 +71,7 @@ int RunDedupe(const CliArgs& args, const CliStreams& s) {
 
     Document document;
     document.ResetState({});
-    progress.ProgressStart(FileSizeByName(collection),
-                           ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
-    const bool loaded = LoadCollection(collection, document, progress, s, ForeignFile::Refuse);
-    progress.ProgressEnd();
-    if (!loaded)
+    if (!LoadCollectionShowingProgress(collection, document, progress, s, ForeignFile::Refuse))
         return 1;
 
     const DuplicatesRemoved removed = RemoveDuplicateRecords(document);
@@ -102,11 +93,7 @@ int RunExport(const CliArgs& args, const CliStreams& s) {
         return 2;
     TerminalProgress progress(s.progressOnTerminal);
     Document document;
-    progress.ProgressStart(FileSizeByName(collection),
-                           ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
-    const bool loaded = LoadCollection(collection, document, progress, s, ForeignFile::Accept);
-    progress.ProgressEnd();
-    if (!loaded)
+    if (!LoadCollectionShowingProgress(collection, document, progress, s, ForeignFile::Accept))
         return 1;
     const TableStore& records = document.Table();
     ExchangeTally tally;

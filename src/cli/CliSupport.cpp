@@ -69,6 +69,16 @@ bool LoadCollection(const std::string& path, Document& document, ProgressSink& p
     return true;
 }
 
+bool LoadCollectionShowingProgress(const std::string& path, Document& document,
+                                   ProgressSink& progress, const CliStreams& s,
+                                   ForeignFile foreign) {
+    progress.ProgressStart(FileSizeByName(path),
+                           ProgressLabel(s, msg::kProgressOpen, FileInfoLine(path)));
+    const bool loaded = LoadCollection(path, document, progress, s, foreign);
+    progress.ProgressEnd();
+    return loaded;
+}
+
 void LockForUpdate(const std::string& path, platform::FileWriteLock& lock, SaveGuard& guard,
                    const CliStreams& s) {
     lock.Acquire(path, -1,

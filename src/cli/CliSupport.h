@@ -53,6 +53,11 @@ enum class ForeignFile { Accept, Refuse };
 bool LoadCollection(const std::string& path, Document& document, ProgressSink& progress,
                     const CliStreams& s, ForeignFile foreign);
 
+// LoadCollection with its own progress bar, which opening the collection shows.
+bool LoadCollectionShowingProgress(const std::string& path, Document& document,
+                                   ProgressSink& progress, const CliStreams& s,
+                                   ForeignFile foreign);
+
 // Takes the write lock of a collection the command will replace and notes the version on disk.
 // Another companion holding the lock is waited for (said once on standard error), so that two of
 // them updating one collection take turns and neither loses the other's additions.
