@@ -1,13 +1,21 @@
 #include "BookmarkFile.h"
 
 #include "AccessStampLayout.h"
+#include "BatchRing.h"
+#include "DatePartPattern.h"
 #include "LocalClock.h"
+#include "MarkupTokenBatch.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
+#include "platform/Processors.h"
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
 #include <algorithm>
+#include <exception>
+#include <span>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -116,12 +124,14 @@ public:
         const int date = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
         auto known = m_datePart.find(date);
         if (known == m_datePart.end()) {
-            std::string full = AccessTextFromTime(t);
             std::string datePart;
-            if (!Learn(full, tm, datePart)) {
-                m_unusual = true;
-                out += full;
-                return;
+            if (!PatternDatePart(tm, datePart)) {
+                std::string full = AccessTextFromTime(t);
+                if (!Learn(full, tm, datePart)) {
+                    m_unusual = true;
+                    out += full;
+                    return;
+                }
             }
             known = m_datePart.emplace(date, std::move(datePart)).first;
         }
@@ -165,6 +175,38 @@ private:
         out.append(clock, static_cast<std::size_t>(w - clock));
     }
 
+    // The date part of the day of `tm` written by the locale's pattern, learnt at the first
+    // day met; false when the locale's texts follow none.
+    bool PatternDatePart(const std::tm& tm, std::string& datePart) {
+        if (!m_patternTried) {
+            m_patternTried = true;
+            m_pattern = DatePartPattern::Learn(
+                [this](int year, int month, int day) { return LocaleDatePart(year, month, day); });
+        }
+        return m_pattern && m_separatorKnown &&
+               m_pattern->Append(datePart, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    }
+
+    // The locale's date part of a day, from its whole stamp of noon that day.
+    std::optional<std::string> LocaleDatePart(int year, int month, int day) {
+        std::tm noon{};
+        noon.tm_year = year - 1900;
+        noon.tm_mon = month - 1;
+        noon.tm_mday = day;
+        noon.tm_hour = 12;
+        noon.tm_isdst = -1;
+        const std::time_t t = std::mktime(&noon);
+        if (t == static_cast<std::time_t>(-1))
+            return std::nullopt;
+        const std::tm fields = m_clock.At(t);
+        if (fields.tm_year != year - 1900 || fields.tm_mon != month - 1 || fields.tm_mday != day)
+            return std::nullopt;
+        std::string datePart;
+        if (!Learn(AccessTextFromTime(t), fields, datePart))
+            return std::nullopt;
+        return datePart;
+    }
+
     // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
     bool Learn(const std::string& full, const std::tm& tm, std::string& datePart) {
         const std::size_t space = full.rfind(' ');
@@ -193,6 +235,8 @@ private:
     std::string m_separator;                         // between hours, minutes and seconds
     bool m_separatorKnown = false;
     bool m_unusual = false;
+    std::optional<DatePartPattern> m_pattern;
+    bool m_patternTried = false;
     LocalClock m_clock;
 };
 
@@ -220,58 +264,58 @@ class BookmarkReader {
 public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
 
-    void Run(std::string_view page) {
-        MarkupTokenizer tokenizer(page);
-        MarkupToken t;
-        while (tokenizer.Next(t)) {
-            using Kind = MarkupToken::Kind;
-            if (t.kind == Kind::Text) {
-                if (m_collecting != Collecting::Nothing)
-                    CollectText(t.text);
-                continue;
-            }
-            const Tag tag = TagOf(t.name);
-            if (t.kind == Kind::EndTag) {
-                if ((tag == Tag::A && m_collecting == Collecting::Link) ||
-                    (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
-                    (tag == Tag::DD && m_collecting == Collecting::Description)) {
-                    FinishText();
-                } else if (tag == Tag::DL) {
-                    FinishText();
-                    LeaveFolder();
-                }
-                continue;
-            }
-            if (tag == Tag::Other)
-                continue; // inline markup inside a title: its text still counts
-            // A missing closing tag ends the text at the next entry.
-            FinishText();
-            switch (tag) {
-            case Tag::DL:
-                EnterFolder();
-                break;
-            case Tag::A:
-                BeginLink(t);
-                break;
-            case Tag::H3:
-                m_collecting = Collecting::Folder;
-                m_describable = false;
-                break;
-            case Tag::DD:
-                m_collecting = Collecting::Description;
-                break;
-            case Tag::HR:
-                ++m_tally.separators;
-                m_describable = false;
-                break;
-            case Tag::DT:
-            case Tag::H1:
-            case Tag::Other:
-                break;
-            }
+    // Takes the page's tokens one by one, in order.
+    void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
+              std::span<const MarkupAttribute> attributes) {
+        using Kind = MarkupToken::Kind;
+        if (kind == Kind::Text) {
+            if (m_collecting != Collecting::Nothing)
+                CollectText(text);
+            return;
         }
+        const Tag tag = TagOf(name);
+        if (kind == Kind::EndTag) {
+            if ((tag == Tag::A && m_collecting == Collecting::Link) ||
+                (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
+                (tag == Tag::DD && m_collecting == Collecting::Description)) {
+                FinishText();
+            } else if (tag == Tag::DL) {
+                FinishText();
+                LeaveFolder();
+            }
+            return;
+        }
+        if (tag == Tag::Other)
+            return; // inline markup inside a title: its text still counts
+        // A missing closing tag ends the text at the next entry.
         FinishText();
+        switch (tag) {
+        case Tag::DL:
+            EnterFolder();
+            break;
+        case Tag::A:
+            BeginLink(attributes);
+            break;
+        case Tag::H3:
+            m_collecting = Collecting::Folder;
+            m_describable = false;
+            break;
+        case Tag::DD:
+            m_collecting = Collecting::Description;
+            break;
+        case Tag::HR:
+            ++m_tally.separators;
+            m_describable = false;
+            break;
+        case Tag::DT:
+        case Tag::H1:
+        case Tag::Other:
+            break;
+        }
     }
+
+    // The end of the page: a text still open ends there.
+    void Finish() { FinishText(); }
 
 private:
     enum class Collecting { Nothing, Link, Folder, Description };
@@ -306,7 +350,7 @@ private:
         m_remarkStale = true;
     }
 
-    void BeginLink(const MarkupToken& t) {
+    void BeginLink(std::span<const MarkupAttribute> attributes) {
         m_describable = false;
         m_collecting = Collecting::Link;
         m_rawText = {};
@@ -319,7 +363,7 @@ private:
         const std::string_view* feed = nullptr;
         const std::string_view* lastVisit = nullptr;
         const std::string_view* added = nullptr;
-        for (const MarkupAttribute& a : t.attributes) {
+        for (const MarkupAttribute& a : attributes) {
             const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
                 if (!slot && a.name.size() == lower.size() && EqualsIgnoringCase(a.name, lower))
                     slot = &a.rawValue;
@@ -553,6 +597,73 @@ bool BookmarkFormat::Write(std::FILE* out, const TableStore& records, const std:
     return writer.Flush() && std::fflush(out) == 0;
 }
 
+// Old browsers wrote the page in the system's code page: such a page in UTF-8, kept in
+// `converted`; the page itself when it is no code page 932 text either.
+std::string_view Utf8Page(std::string_view page, std::string& converted) {
+    if (std::optional<std::string> utf8 = SjisToUtf8(page)) {
+        converted = std::move(*utf8);
+        return converted;
+    }
+    return page;
+}
+
+enum class TwoThreadParse { NotStarted, NotUtf8, Done };
+
+// A second thread tokenizes the page while this one makes records of the tokens, in file order,
+// so the outcome is that of one thread. With `checkUtf8` this thread first makes sure the page
+// is UTF-8 while the tokenizer has started; when it is not, nothing is read (NotUtf8).
+TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, ExchangeTally& tally,
+                                 bool checkUtf8) {
+    BatchRing<MarkupTokenBatch> ring(8);
+    std::exception_ptr tokenizerError;
+    const auto tokenizerBody = [&] {
+        try {
+            MarkupTokenizer tokenizer(page);
+            MarkupToken t;
+            MarkupTokenBatch* batch = ring.TakeFree();
+            while (batch && tokenizer.Next(t)) {
+                batch->Add(t);
+                if (batch->Full())
+                    batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+            }
+            if (batch && !batch->tokens.empty())
+                ring.Send(batch);
+        } catch (...) {
+            tokenizerError = std::current_exception();
+        }
+        ring.Close();
+    };
+    std::thread tokenizer;
+    try {
+        tokenizer = std::thread(tokenizerBody);
+    } catch (const std::system_error&) {
+        return TwoThreadParse::NotStarted;
+    }
+    try {
+        if (checkUtf8 && !IsUtf8(page)) {
+            ring.Stop();
+            tokenizer.join();
+            return TwoThreadParse::NotUtf8;
+        }
+        BookmarkReader reader(into, tally);
+        while (MarkupTokenBatch* batch = ring.Receive()) {
+            for (const MarkupTokenBatch::Token& t : batch->tokens)
+                reader.Take(t.kind, t.name, t.text, batch->AttributesOf(t));
+            ring.Release(batch);
+        }
+        tokenizer.join();
+        if (tokenizerError)
+            std::rethrow_exception(tokenizerError);
+        reader.Finish();
+    } catch (...) {
+        ring.Stop();
+        if (tokenizer.joinable())
+            tokenizer.join();
+        throw;
+    }
+    return TwoThreadParse::Done;
+}
+
 } // namespace
 
 const CollectionFormat& BookmarkCollectionFormat() {
@@ -560,18 +671,32 @@ const CollectionFormat& BookmarkCollectionFormat() {
     return format;
 }
 
-void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally) {
+void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                       BookmarkThreads threads) {
     if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         page.remove_prefix(kUtf8Bom.size());
-    // Old browsers wrote the page in the system's code page.
     std::string converted;
-    if (!IsUtf8(page)) {
-        if (std::optional<std::string> utf8 = SjisToUtf8(page)) {
-            converted = std::move(*utf8);
-            page = converted;
+    bool known = false; // whether `page` is known to be as the reader takes it
+    // The second thread only pays with a processor of its own.
+    if (threads == BookmarkThreads::Two ||
+        (threads == BookmarkThreads::Auto && platform::SpareProcessors() > 0)) {
+        TwoThreadParse run = ParseOnTwoThreads(page, into, tally, true);
+        if (run == TwoThreadParse::NotUtf8) {
+            page = Utf8Page(page, converted);
+            known = true;
+            run = ParseOnTwoThreads(page, into, tally, false);
         }
+        if (run == TwoThreadParse::Done)
+            return;
     }
-    BookmarkReader(into, tally).Run(page);
+    if (!known && !IsUtf8(page))
+        page = Utf8Page(page, converted);
+    BookmarkReader reader(into, tally);
+    MarkupTokenizer tokenizer(page);
+    MarkupToken t;
+    while (tokenizer.Next(t))
+        reader.Take(t.kind, t.name, t.text, t.attributes);
+    reader.Finish();
 }
 
 std::string AccessTextFromTime(std::time_t t) {
