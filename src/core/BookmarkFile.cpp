@@ -43,11 +43,6 @@ std::string_view TrimLayout(std::string_view s) noexcept {
     return s;
 }
 
-void Decode(std::string& out, std::string_view raw) {
-    out.clear();
-    AppendDecodedMarkup(out, TrimLayout(raw));
-}
-
 // `raw` trimmed and decoded: the trimmed text itself when it holds no reference, else decoded
 // into `scratch`.
 std::string_view Decoded(std::string& scratch, std::string_view raw) {
@@ -260,13 +255,82 @@ Tag TagOf(std::string_view name) noexcept {
     return Tag::Other;
 }
 
+// What a link's tag says from its attributes alone: the part of a bookmark that can be read
+// apart from the page's structure, and so on the thread that tokenizes.
+struct LinkTag {
+    enum class Kind { Record, NoAddress, Script };
+    Kind kind = Kind::NoAddress;
+    bool feed = false;
+    std::optional<std::time_t> when;
+};
+
+// Reads a link's attributes; appends its address, decoded, to `address` (unless NoAddress).
+LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& address) {
+    LinkTag tag;
+    // One pass over the attributes; the first of each name counts.
+    const std::string_view* href = nullptr;
+    const std::string_view* feed = nullptr;
+    const std::string_view* lastVisit = nullptr;
+    const std::string_view* added = nullptr;
+    for (const MarkupAttribute& a : attributes) {
+        const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
+            if (!slot && EqualsIgnoringCase(a.name, lower))
+                slot = &a.rawValue;
+        };
+        // The names differ in length, which picks the one to compare with.
+        switch (a.name.size()) {
+        case 4:
+            take(href, "href");
+            break;
+        case 7:
+            take(feed, "feedurl");
+            break;
+        case 10:
+            take(lastVisit, "last_visit");
+            break;
+        case 8:
+            take(added, "add_date");
+            break;
+        default:
+            break;
+        }
+    }
+    if (feed) {
+        tag.feed = true;
+        // The site's address opens in a browser; the feed's only in a reader.
+        if (!href || TrimLayout(*href).empty())
+            href = feed;
+    }
+    if (!href)
+        return tag;
+    const std::size_t from = address.size();
+    const std::string_view raw = TrimLayout(*href);
+    if (raw.find('&') == std::string_view::npos)
+        address.append(raw);
+    else
+        AppendDecodedMarkup(address, raw);
+    const std::string_view decoded = std::string_view(address).substr(from);
+    if (StartsWithIgnoringCase(decoded, "javascript:") ||
+        StartsWithIgnoringCase(decoded, "place:")) {
+        tag.kind = LinkTag::Kind::Script;
+        return tag;
+    }
+    tag.kind = LinkTag::Kind::Record;
+    tag.when = EpochSeconds(lastVisit);
+    if (!tag.when)
+        tag.when = EpochSeconds(added);
+    return tag;
+}
+
 class BookmarkReader {
 public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
 
     // Takes the page's tokens one by one, in order.
+    // `link` and `linkAddress`: a link tag's reading done ahead, if it was.
     void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
-              std::span<const MarkupAttribute> attributes) {
+              std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
+              std::string_view linkAddress = {}) {
         using Kind = MarkupToken::Kind;
         if (kind == Kind::Text) {
             if (m_collecting != Collecting::Nothing)
@@ -294,7 +358,7 @@ public:
             EnterFolder();
             break;
         case Tag::A:
-            BeginLink(attributes);
+            BeginLink(attributes, link, linkAddress);
             break;
         case Tag::H3:
             m_collecting = Collecting::Folder;
@@ -350,50 +414,29 @@ private:
         m_remarkStale = true;
     }
 
-    void BeginLink(std::span<const MarkupAttribute> attributes) {
+    // `read` is the tag read ahead with its address, or null to read it here.
+    void BeginLink(std::span<const MarkupAttribute> attributes, const LinkTag* read,
+                   std::string_view readAddress) {
         m_describable = false;
         m_collecting = Collecting::Link;
         m_rawText = {};
         m_rawPieces = 0;
         m_link.address.clear();
-        m_link.when.reset();
-        m_link.skip = false;
-        // One pass over the attributes; the first of each name counts.
-        const std::string_view* href = nullptr;
-        const std::string_view* feed = nullptr;
-        const std::string_view* lastVisit = nullptr;
-        const std::string_view* added = nullptr;
-        for (const MarkupAttribute& a : attributes) {
-            const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
-                if (!slot && a.name.size() == lower.size() && EqualsIgnoringCase(a.name, lower))
-                    slot = &a.rawValue;
-            };
-            take(href, "href");
-            take(feed, "feedurl");
-            take(lastVisit, "last_visit");
-            take(added, "add_date");
+        LinkTag tag;
+        if (read) {
+            tag = *read;
+            m_link.address.assign(readAddress);
+        } else {
+            tag = ReadLinkTag(attributes, m_link.address);
         }
-        if (feed) {
+        m_link.when = tag.when;
+        m_link.skip = tag.kind != LinkTag::Kind::Record;
+        if (tag.feed)
             ++m_tally.feeds;
-            // The site's address opens in a browser; the feed's only in a reader.
-            if (!href || TrimLayout(*href).empty())
-                href = feed;
-        }
-        if (!href) {
-            m_link.skip = true;
+        if (tag.kind == LinkTag::Kind::NoAddress)
             ++m_tally.emptySkipped;
-            return;
-        }
-        Decode(m_link.address, *href);
-        if (StartsWithIgnoringCase(m_link.address, "javascript:") ||
-            StartsWithIgnoringCase(m_link.address, "place:")) {
-            m_link.skip = true;
+        else if (tag.kind == LinkTag::Kind::Script)
             ++m_tally.scriptsSkipped;
-            return;
-        }
-        m_link.when = EpochSeconds(lastVisit);
-        if (!m_link.when)
-            m_link.when = EpochSeconds(added);
     }
 
     // The text of an element mostly comes as one piece, which stays a view into the page; only
@@ -607,6 +650,36 @@ std::string_view Utf8Page(std::string_view page, std::string& converted) {
     return page;
 }
 
+// Tokens handed to the thread that makes records, with the link tags among them read ahead.
+struct ReadAheadBatch {
+    struct Link {
+        std::size_t token; // its index in the batch
+        LinkTag tag;
+        std::size_t from; // its address in `addresses`
+        std::size_t length;
+    };
+    MarkupTokenBatch markup;
+    std::vector<Link> links;
+    std::string addresses;
+
+    void Add(const MarkupToken& t) {
+        if (t.kind == MarkupToken::Kind::StartTag && TagOf(t.name) == Tag::A) {
+            const std::size_t from = addresses.size();
+            const LinkTag tag = ReadLinkTag(t.attributes, addresses);
+            links.push_back({markup.tokens.size(), tag, from, addresses.size() - from});
+        }
+        markup.Add(t);
+    }
+    bool Full() const noexcept {
+        return markup.Full() || addresses.size() >= MarkupTokenBatch::kMaxTokens * 64;
+    }
+    void Clear() noexcept {
+        markup.Clear();
+        links.clear();
+        addresses.clear();
+    }
+};
+
 enum class TwoThreadParse { NotStarted, NotUtf8, Done };
 
 // A second thread tokenizes the page while this one makes records of the tokens, in file order,
@@ -614,19 +687,19 @@ enum class TwoThreadParse { NotStarted, NotUtf8, Done };
 // is UTF-8 while the tokenizer has started; when it is not, nothing is read (NotUtf8).
 TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, ExchangeTally& tally,
                                  bool checkUtf8) {
-    BatchRing<MarkupTokenBatch> ring(8);
+    BatchRing<ReadAheadBatch> ring(8);
     std::exception_ptr tokenizerError;
     const auto tokenizerBody = [&] {
         try {
             MarkupTokenizer tokenizer(page);
             MarkupToken t;
-            MarkupTokenBatch* batch = ring.TakeFree();
+            ReadAheadBatch* batch = ring.TakeFree();
             while (batch && tokenizer.Next(t)) {
                 batch->Add(t);
                 if (batch->Full())
                     batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
             }
-            if (batch && !batch->tokens.empty())
+            if (batch && !batch->markup.tokens.empty())
                 ring.Send(batch);
         } catch (...) {
             tokenizerError = std::current_exception();
@@ -646,9 +719,20 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
             return TwoThreadParse::NotUtf8;
         }
         BookmarkReader reader(into, tally);
-        while (MarkupTokenBatch* batch = ring.Receive()) {
-            for (const MarkupTokenBatch::Token& t : batch->tokens)
-                reader.Take(t.kind, t.name, t.text, batch->AttributesOf(t));
+        while (ReadAheadBatch* batch = ring.Receive()) {
+            const std::vector<MarkupTokenBatch::Token>& tokens = batch->markup.tokens;
+            std::size_t link = 0;
+            for (std::size_t i = 0; i < tokens.size(); ++i) {
+                const MarkupTokenBatch::Token& t = tokens[i];
+                const auto attributes = batch->markup.AttributesOf(t);
+                if (link < batch->links.size() && batch->links[link].token == i) {
+                    const ReadAheadBatch::Link& l = batch->links[link++];
+                    reader.Take(t.kind, t.name, t.text, attributes, &l.tag,
+                                std::string_view(batch->addresses).substr(l.from, l.length));
+                } else {
+                    reader.Take(t.kind, t.name, t.text, attributes);
+                }
+            }
             ring.Release(batch);
         }
         tokenizer.join();
