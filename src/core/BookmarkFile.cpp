@@ -29,6 +29,10 @@ constexpr std::size_t kLongestFolderPath = 256;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// Pages from this size up are read on two threads when a processor is idle: some thousand
+// bookmarks, whose reading takes far longer than starting a thread.
+constexpr std::size_t kTwoThreadBytes = std::size_t{256} << 10;
+
 bool IsSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -761,9 +765,11 @@ void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& t
         page.remove_prefix(kUtf8Bom.size());
     std::string converted;
     bool known = false; // whether `page` is known to be as the reader takes it
-    // The second thread only pays with a processor of its own.
+    // The second thread only pays with a processor of its own, and on a page long enough to
+    // outweigh starting it.
     if (threads == BookmarkThreads::Two ||
-        (threads == BookmarkThreads::Auto && platform::SpareProcessors() > 0)) {
+        (threads == BookmarkThreads::Auto && page.size() >= kTwoThreadBytes &&
+         platform::SpareProcessors() > 0)) {
         TwoThreadParse run = ParseOnTwoThreads(page, into, tally, true);
         if (run == TwoThreadParse::NotUtf8) {
             page = Utf8Page(page, converted);
