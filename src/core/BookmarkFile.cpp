@@ -308,11 +308,7 @@ LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& ad
     if (!href)
         return tag;
     const std::size_t from = address.size();
-    const std::string_view raw = TrimLayout(*href);
-    if (raw.find('&') == std::string_view::npos)
-        address.append(raw);
-    else
-        AppendDecodedMarkup(address, raw);
+    AppendDecodedMarkup(address, TrimLayout(*href));
     const std::string_view decoded = std::string_view(address).substr(from);
     if (StartsWithIgnoringCase(decoded, "javascript:") ||
         StartsWithIgnoringCase(decoded, "place:")) {
