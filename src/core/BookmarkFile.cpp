@@ -4,7 +4,6 @@
 #include "BatchRing.h"
 #include "DatePartPattern.h"
 #include "LocalClock.h"
-#include "MarkupTokenBatch.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
 #include "platform/Processors.h"
@@ -650,15 +649,27 @@ std::string_view Utf8Page(std::string_view page, std::string& converted) {
     return page;
 }
 
-// Tokens handed to the thread that makes records, with the link tags among them read ahead.
+// Tokens handed to the thread that makes records, in file order, with the link tags among them
+// read ahead. The texts stay views into the page, which outlives both threads. Attributes are
+// not kept: the reader needs only a link's, and those come read.
 struct ReadAheadBatch {
+    // Past either size a batch is handed on: small enough to stay in the cache between the two
+    // cores, large enough that the hand-over costs little per token.
+    static constexpr std::size_t kMaxTokens = 2048;
+    static constexpr std::size_t kMaxAddressBytes = std::size_t{128} << 10;
+
+    struct Token {
+        MarkupToken::Kind kind = MarkupToken::Kind::Text;
+        std::string_view name;
+        std::string_view text;
+    };
     struct Link {
         std::size_t token; // its index in the batch
         LinkTag tag;
         std::size_t from; // its address in `addresses`
         std::size_t length;
     };
-    MarkupTokenBatch markup;
+    std::vector<Token> tokens;
     std::vector<Link> links;
     std::string addresses;
 
@@ -666,15 +677,15 @@ struct ReadAheadBatch {
         if (t.kind == MarkupToken::Kind::StartTag && TagOf(t.name) == Tag::A) {
             const std::size_t from = addresses.size();
             const LinkTag tag = ReadLinkTag(t.attributes, addresses);
-            links.push_back({markup.tokens.size(), tag, from, addresses.size() - from});
+            links.push_back({tokens.size(), tag, from, addresses.size() - from});
         }
-        markup.Add(t);
+        tokens.push_back({t.kind, t.name, t.text});
     }
     bool Full() const noexcept {
-        return markup.Full() || addresses.size() >= MarkupTokenBatch::kMaxTokens * 64;
+        return tokens.size() >= kMaxTokens || addresses.size() >= kMaxAddressBytes;
     }
     void Clear() noexcept {
-        markup.Clear();
+        tokens.clear();
         links.clear();
         addresses.clear();
     }
@@ -699,7 +710,7 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
                 if (batch->Full())
                     batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
             }
-            if (batch && !batch->markup.tokens.empty())
+            if (batch && !batch->tokens.empty())
                 ring.Send(batch);
         } catch (...) {
             tokenizerError = std::current_exception();
@@ -720,17 +731,16 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
         }
         BookmarkReader reader(into, tally);
         while (ReadAheadBatch* batch = ring.Receive()) {
-            const std::vector<MarkupTokenBatch::Token>& tokens = batch->markup.tokens;
+            const std::vector<ReadAheadBatch::Token>& tokens = batch->tokens;
             std::size_t link = 0;
             for (std::size_t i = 0; i < tokens.size(); ++i) {
-                const MarkupTokenBatch::Token& t = tokens[i];
-                const auto attributes = batch->markup.AttributesOf(t);
+                const ReadAheadBatch::Token& t = tokens[i];
                 if (link < batch->links.size() && batch->links[link].token == i) {
                     const ReadAheadBatch::Link& l = batch->links[link++];
-                    reader.Take(t.kind, t.name, t.text, attributes, &l.tag,
+                    reader.Take(t.kind, t.name, t.text, {}, &l.tag,
                                 std::string_view(batch->addresses).substr(l.from, l.length));
                 } else {
-                    reader.Take(t.kind, t.name, t.text, attributes);
+                    reader.Take(t.kind, t.name, t.text, {});
                 }
             }
             ring.Release(batch);
