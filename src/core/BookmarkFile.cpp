@@ -694,29 +694,50 @@ struct ReadAheadBatch {
 enum class TwoThreadParse { NotStarted, NotUtf8, Done };
 
 // A second thread tokenizes the page while this one makes records of the tokens, in file order,
-// so the outcome is that of one thread. With `checkUtf8` this thread first makes sure the page
-// is UTF-8 while the tokenizer has started; when it is not, nothing is read (NotUtf8).
+// so the outcome is that of one thread. With `checkUtf8` the tokenizing thread also makes sure
+// the page is UTF-8, a stretch before each batch it hands on; when it is not, the records made
+// meanwhile are taken out again and the counts restored (NotUtf8).
 TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, ExchangeTally& tally,
                                  bool checkUtf8) {
     BatchRing<ReadAheadBatch> ring(8);
     std::exception_ptr tokenizerError;
+    bool utf8 = true; // read here only after the tokenizing thread has ended
     const auto tokenizerBody = [&] {
         try {
+            // The page is checked in stretches that end before an ASCII byte, which no UTF-8
+            // character spans: the stretches are UTF-8 exactly when the page is.
+            std::size_t checked = 0;
+            const auto checkUpTo = [&](std::size_t to) {
+                if (!checkUtf8)
+                    return true;
+                while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
+                    ++to;
+                if (to > checked) {
+                    utf8 = IsUtf8(page.substr(checked, to - checked));
+                    checked = to;
+                }
+                return utf8;
+            };
             MarkupTokenizer tokenizer(page);
             MarkupToken t;
             ReadAheadBatch* batch = ring.TakeFree();
             while (batch && tokenizer.Next(t)) {
                 batch->Add(t);
-                if (batch->Full())
+                if (batch->Full()) {
+                    if (!checkUpTo(tokenizer.Position()))
+                        break;
                     batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+                }
             }
-            if (batch && !batch->tokens.empty())
+            if (checkUpTo(page.size()) && batch && !batch->tokens.empty())
                 ring.Send(batch);
         } catch (...) {
             tokenizerError = std::current_exception();
         }
         ring.Close();
     };
+    const TableStore::Row firstNew = into.RecordCount();
+    const ExchangeTally tallyBefore = tally;
     std::thread tokenizer;
     try {
         tokenizer = std::thread(tokenizerBody);
@@ -724,11 +745,6 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
         return TwoThreadParse::NotStarted;
     }
     try {
-        if (checkUtf8 && !IsUtf8(page)) {
-            ring.Stop();
-            tokenizer.join();
-            return TwoThreadParse::NotUtf8;
-        }
         BookmarkReader reader(into, tally);
         while (ReadAheadBatch* batch = ring.Receive()) {
             const std::vector<ReadAheadBatch::Token>& tokens = batch->tokens;
@@ -748,6 +764,12 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
         tokenizer.join();
         if (tokenizerError)
             std::rethrow_exception(tokenizerError);
+        if (!utf8) {
+            if (into.RecordCount() > firstNew)
+                (void)into.TakeRecords(firstNew, into.RecordCount() - firstNew);
+            tally = tallyBefore;
+            return TwoThreadParse::NotUtf8;
+        }
         reader.Finish();
     } catch (...) {
         ring.Stop();

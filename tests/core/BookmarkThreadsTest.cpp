@@ -100,8 +100,13 @@ TEST(BookmarkThreads, twoThreadsGiveTheRecordsOfOne) {
                              "firefox-bookmarks.html", "utf8-page.html", "empty-page.htm"})
         pages.push_back(test::ReadFileBytes(test::DataPath(file)));
     pages.push_back(TrickyPage(20000));
-    // Old browsers' code page: taken as such on either path.
+    // Old browsers' code page: taken as such on either path, also where it shows only after
+    // many batches of ASCII entries.
     pages.push_back(Utf8ToSjis("<DL><DT><A HREF=\"http://a.jp/\">日本</A><DD>説明</DL>").value());
+    std::string asciiFirst = "<DL>\n";
+    for (int i = 0; i < 4000; ++i)
+        asciiFirst += "<DT><A HREF=\"http://a.example/" + std::to_string(i) + "\">A</A>\n";
+    pages.push_back(Utf8ToSjis(asciiFirst + "<DT><A HREF=\"http://a.jp/\">日本</A></DL>").value());
     // Broken UTF-8 that is no code page 932 either.
     pages.push_back(TrickyPage(3000) + "\xFF\xFE<DT><A HREF=\"http://end/\">\x80</A>");
     pages.push_back("\xEF\xBB\xBF" + TrickyPage(500));
