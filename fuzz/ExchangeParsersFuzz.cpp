@@ -49,6 +49,15 @@ bool SameRecords(const TableStore& a, const TableStore& b) {
     return true;
 }
 
+bool SameBytes(const TableStore& a, const TableStore& b) {
+    if (a.RecordCount() != b.RecordCount())
+        return false;
+    for (TableStore::Row r = 0; r < a.RecordCount(); ++r)
+        if (a.RecordTexts(r) != b.RecordTexts(r))
+            return false;
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -57,7 +66,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         TableStore first;
         ExchangeTally tally;
-        ParseBookmarkPage(input, first, tally);
+        ParseBookmarkPage(input, first, tally, BookmarkThreads::One);
+        // The second thread's tokens give the same records, byte for byte, and the same counts.
+        TableStore twoThreads;
+        ExchangeTally twoTally;
+        ParseBookmarkPage(input, twoThreads, twoTally, BookmarkThreads::Two);
+        LH_FUZZ_CHECK(SameBytes(first, twoThreads));
+        LH_FUZZ_CHECK(twoTally.replacedCharacters == tally.replacedCharacters &&
+                      twoTally.encodedCharacters == tally.encodedCharacters &&
+                      twoTally.scriptsSkipped == tally.scriptsSkipped &&
+                      twoTally.emptySkipped == tally.emptySkipped &&
+                      twoTally.feeds == tally.feeds && twoTally.separators == tally.separators &&
+                      twoTally.cutFolderPaths == tally.cutFolderPaths);
         ExchangeTally written;
         const std::string page = Written(BookmarkCollectionFormat(), first, written);
         TableStore again;

@@ -6,7 +6,11 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace lh {
 
@@ -28,6 +32,19 @@ void PrepareDialog(QFileDialog& dialog, const FileDialogRequest& request, QStrin
         dialog.setDirectory(FromPlatformPath(request.initialDir));
     if (!request.fileName.empty())
         dialog.selectFile(FromPlatformPath(request.fileName));
+    // The toolkit's default size cuts the size, type and date columns of the list to a few
+    // letters in Japanese; open wide enough, in the dialog's own font, to read them.
+    const QFontMetrics metrics(dialog.font());
+    const int letter = metrics.averageCharWidth();
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(letter * 136, metrics.height() * 32)));
+    if (auto* list = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = list->header();
+        const int widths[] = {letter * 42, letter * 13, letter * 22, letter * 19};
+        for (int column = 0; column < header->count() && column < 4; ++column)
+            header->resizeSection(column, widths[column]);
+    }
+    if (auto* splitter = dialog.findChild<QSplitter*>(); splitter && splitter->count() == 2)
+        splitter->setSizes({letter * 24, letter * 112});
 }
 
 int SelectedIndex(const QFileDialog& dialog, const QStringList& filters, int fallback) {

@@ -1,15 +1,14 @@
 #include "CliCommands.h"
 
 #include "CliExchange.h"
+#include "CliSupport.h"
 #include "Listing.h"
 #include "TerminalProgress.h"
-#include "core/CollectionFormat.h"
 #include "core/CollectionRewrite.h"
 #include "core/Document.h"
 #include "core/InputOpen.h"
 #include "core/IoError.h"
 #include "core/ScanCommands.h"
-#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriteLock.h"
 #include "platform/InputFile.h"
@@ -22,32 +21,6 @@
 namespace lh::cli {
 
 namespace {
-
-constexpr const char* kProgram = "linkhive-cli";
-
-// Everything goes out as UTF-8 (as Unicode to a Windows console): messages, paths and cells
-// alike, so the output never mixes encodings.
-void Put(std::FILE* stream, const std::string& text) {
-    platform::WriteText(stream, text);
-}
-
-void Complain(const CliStreams& s, const std::string& what) {
-    Put(s.err, std::string(kProgram) + ": " + what + "\n");
-}
-
-// The file a message is about, set off the way the run's language quotes a name.
-std::string Named(const CliStreams& s, const std::string& path) {
-    return s.language == Language::Japanese ? "「" + path + "」" : "\"" + path + "\"";
-}
-
-// Every file error of the companion is told here, with the file it concerns.
-void ComplainIo(const CliStreams& s, const std::string& path, IoCode code) {
-    Complain(s, Named(s, path) + ": " + IoErrorText(code, IoLanguage(s.language)));
-}
-
-std::string ProgressLabel(const CliStreams& s, const Text& verb, const std::string& what) {
-    return std::string(Say(s.language, verb)) + " (" + what + ")";
-}
 
 // A file to scan must be a readable regular file, or a pipe; a possible program needs --yes.
 // A pipe is not opened here: what a test open took from it would be lost to the scan, and a
@@ -64,61 +37,6 @@ bool CheckScanFile(const std::string& path, bool yes, const CliStreams& s) {
     std::fclose(f);
     if (IsProgramFile(path) && !yes) {
         Complain(s, Say(s.language, msg::kMayBeProgram, {Named(s, path)}));
-        return false;
-    }
-    return true;
-}
-
-// Reads a collection into a fresh store and takes it over only when the whole file was read.
-// With `refuseForeign`, a file that holds something but is no collection is refused, for it
-// is about to be written over.
-bool LoadCollection(const std::string& path, Document& document, ProgressSink& progress,
-                    const CliStreams& s, bool refuseForeign = false) {
-    CollectionContent content;
-    IoError error;
-    bool foreign = false;
-    if (!LoadIntoDocument(HtmlCollectionFormat(), path, document, progress, error, content,
-                          [&](const CollectionContent& c) {
-                              // Writing the scan's results over it would destroy whatever the
-                              // file is.
-                              foreign = refuseForeign && c.summary.NotACollection();
-                              return !foreign;
-                          })) {
-        if (foreign)
-            Complain(s, Say(s.language, msg::kNotACollection, {Named(s, path)}));
-        else
-            ComplainIo(s, error.path.empty() ? path : error.path, error.code);
-        return false;
-    }
-    document.ResetState(path);
-    return true;
-}
-
-// Takes the write lock of a collection the command will replace and notes the version on disk.
-// Another companion holding the lock is waited for (said once on standard error), so that two of
-// them updating one collection take turns and neither loses the other's additions.
-void LockForUpdate(const std::string& path, platform::FileWriteLock& lock, SaveGuard& guard,
-                   const CliStreams& s) {
-    lock.Acquire(path, -1,
-                 [&] { Complain(s, Say(s.language, msg::kWaitingForWriter, {Named(s, path)})); });
-    guard.lockHeld = lock.Held();
-    guard.expected = platform::ReadFileIdentity(path);
-}
-
-// A failed save of `path`, or a failed read of the file `error` names on the way.
-void ComplainSave(const CliStreams& s, const std::string& path, const IoError& error) {
-    if (error.code == IoErrorKind::ChangedOnDisk)
-        Complain(s, Say(s.language, msg::kChangedOnDisk, {Named(s, path)}));
-    else
-        ComplainIo(s, error.path.empty() ? path : error.path, error.code);
-}
-
-bool SaveCollection(const std::string& path, const Document& document, BackupKind backup,
-                    ProgressSink& progress, SaveGuard& guard, const CliStreams& s) {
-    IoError error;
-    if (!SaveCollectionFile(path, document.Table(), document.DocumentTitle(), backup, progress,
-                            error, &guard)) {
-        ComplainSave(s, path, error);
         return false;
     }
     return true;
@@ -146,10 +64,8 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
     const bool existed = platform::StatFile(collection, st);
     bool loaded = !existed;
     const auto loadCollection = [&] {
-        progress.ProgressStart(st.size,
-                               ProgressLabel(s, msg::kProgressOpen, FileInfoLine(collection)));
-        loaded = LoadCollection(collection, document, progress, s, true);
-        progress.ProgressEnd();
+        loaded =
+            LoadCollectionShowingProgress(collection, document, progress, s, ForeignFile::Refuse);
         return loaded;
     };
     // The first file is read while the collection loads, unless it is a pipe: its writer should
@@ -192,16 +108,9 @@ int RunScan(const CliArgs& args, const CliStreams& s) {
         tooLong += outcome.tooLong;
     }
 
-    if (added > 0 || !existed) {
-        progress.ProgressStart(
-            CollectionLineCount(document.Table()),
-            existed ? ProgressLabel(s, msg::kProgressOverWrite, FileInfoLine(collection))
-                    : ProgressLabel(s, msg::kProgressNewWrite, collection));
-        const bool saved = SaveCollection(collection, document, args.backup, progress, guard, s);
-        progress.ProgressEnd();
-        if (!saved)
-            return 1;
-    }
+    if ((added > 0 || !existed) && !SaveCollectionShowingProgress(collection, document, existed,
+                                                                  args.backup, progress, guard, s))
+        return 1;
     const std::string result =
         Say(s.language, msg::kScanResult,
             {std::to_string(added), std::to_string(found), std::to_string(found - added),
@@ -228,7 +137,7 @@ int RunRewrite(const CliArgs& args, const CliStreams& s) {
         ComplainSave(s, target, error);
         return 1;
     case RewriteOutcome::NeedsFullLoad:
-        if (!LoadCollection(source, document, progress, s) ||
+        if (!LoadCollection(source, document, progress, s, ForeignFile::Accept) ||
             !SaveCollection(target, document, BackupKind::None, progress, guard, s))
             return 1;
         records = document.Table().RecordCount();
@@ -244,7 +153,7 @@ int RunList(const CliArgs& args, const CliStreams& s) {
     NullProgress progress;
     Document document;
     const std::string& path = args.operands[0];
-    if (!LoadCollection(path, document, progress, s))
+    if (!LoadCollection(path, document, progress, s, ForeignFile::Accept))
         return 1;
     int lossy = 0;
     WriteListing(s.out, document.Table(),

@@ -1,13 +1,20 @@
 #include "BookmarkFile.h"
 
 #include "AccessStampLayout.h"
+#include "BatchRing.h"
+#include "DatePartPattern.h"
 #include "LocalClock.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
+#include "platform/Processors.h"
 #include "util/Codec.h"
 #include "util/Cp932Fit.h"
 
 #include <algorithm>
+#include <exception>
+#include <span>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -21,6 +28,10 @@ constexpr std::size_t kLongestFolderPath = 256;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// Pages from this size up are read on two threads when a processor is idle: some thousand
+// bookmarks, whose reading takes far longer than starting a thread.
+constexpr std::size_t kTwoThreadBytes = std::size_t{256} << 10;
+
 bool IsSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -33,11 +44,6 @@ std::string_view TrimLayout(std::string_view s) noexcept {
     while (!s.empty() && IsSpace(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-void Decode(std::string& out, std::string_view raw) {
-    out.clear();
-    AppendDecodedMarkup(out, TrimLayout(raw));
 }
 
 // `raw` trimmed and decoded: the trimmed text itself when it holds no reference, else decoded
@@ -116,12 +122,14 @@ public:
         const int date = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
         auto known = m_datePart.find(date);
         if (known == m_datePart.end()) {
-            std::string full = AccessTextFromTime(t);
             std::string datePart;
-            if (!Learn(full, tm, datePart)) {
-                m_unusual = true;
-                out += full;
-                return;
+            if (!PatternDatePart(tm, datePart)) {
+                std::string full = AccessTextFromTime(t);
+                if (!Learn(full, tm, datePart)) {
+                    m_unusual = true;
+                    out += full;
+                    return;
+                }
             }
             known = m_datePart.emplace(date, std::move(datePart)).first;
         }
@@ -165,6 +173,38 @@ private:
         out.append(clock, static_cast<std::size_t>(w - clock));
     }
 
+    // The date part of the day of `tm` written by the locale's pattern, learnt at the first
+    // day met; false when the locale's texts follow none.
+    bool PatternDatePart(const std::tm& tm, std::string& datePart) {
+        if (!m_patternTried) {
+            m_patternTried = true;
+            m_pattern = DatePartPattern::Learn(
+                [this](int year, int month, int day) { return LocaleDatePart(year, month, day); });
+        }
+        return m_pattern && m_separatorKnown &&
+               m_pattern->Append(datePart, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    }
+
+    // The locale's date part of a day, from its whole stamp of noon that day.
+    std::optional<std::string> LocaleDatePart(int year, int month, int day) {
+        std::tm noon{};
+        noon.tm_year = year - 1900;
+        noon.tm_mon = month - 1;
+        noon.tm_mday = day;
+        noon.tm_hour = 12;
+        noon.tm_isdst = -1;
+        const std::time_t t = std::mktime(&noon);
+        if (t == static_cast<std::time_t>(-1))
+            return std::nullopt;
+        const std::tm fields = m_clock.At(t);
+        if (fields.tm_year != year - 1900 || fields.tm_mon != month - 1 || fields.tm_mday != day)
+            return std::nullopt;
+        std::string datePart;
+        if (!Learn(AccessTextFromTime(t), fields, datePart))
+            return std::nullopt;
+        return datePart;
+    }
+
     // Takes "<date> H<sep>MM<sep>SS" apart; false when the text has another shape.
     bool Learn(const std::string& full, const std::tm& tm, std::string& datePart) {
         const std::size_t space = full.rfind(' ');
@@ -193,6 +233,8 @@ private:
     std::string m_separator;                         // between hours, minutes and seconds
     bool m_separatorKnown = false;
     bool m_unusual = false;
+    std::optional<DatePartPattern> m_pattern;
+    bool m_patternTried = false;
     LocalClock m_clock;
 };
 
@@ -216,62 +258,127 @@ Tag TagOf(std::string_view name) noexcept {
     return Tag::Other;
 }
 
+// What a link's tag says from its attributes alone: the part of a bookmark that can be read
+// apart from the page's structure, and so on the thread that tokenizes.
+struct LinkTag {
+    enum class Kind { Record, NoAddress, Script };
+    Kind kind = Kind::NoAddress;
+    bool feed = false;
+    std::optional<std::time_t> when;
+};
+
+// Reads a link's attributes; appends its address, decoded, to `address` (unless NoAddress).
+LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& address) {
+    LinkTag tag;
+    // One pass over the attributes; the first of each name counts.
+    const std::string_view* href = nullptr;
+    const std::string_view* feed = nullptr;
+    const std::string_view* lastVisit = nullptr;
+    const std::string_view* added = nullptr;
+    for (const MarkupAttribute& a : attributes) {
+        const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
+            if (!slot && EqualsIgnoringCase(a.name, lower))
+                slot = &a.rawValue;
+        };
+        // The names differ in length, which picks the one to compare with.
+        switch (a.name.size()) {
+        case 4:
+            take(href, "href");
+            break;
+        case 7:
+            take(feed, "feedurl");
+            break;
+        case 10:
+            take(lastVisit, "last_visit");
+            break;
+        case 8:
+            take(added, "add_date");
+            break;
+        default:
+            break;
+        }
+    }
+    if (feed) {
+        tag.feed = true;
+        // The site's address opens in a browser; the feed's only in a reader.
+        if (!href || TrimLayout(*href).empty())
+            href = feed;
+    }
+    if (!href)
+        return tag;
+    const std::size_t from = address.size();
+    AppendDecodedMarkup(address, TrimLayout(*href));
+    const std::string_view decoded = std::string_view(address).substr(from);
+    if (StartsWithIgnoringCase(decoded, "javascript:") ||
+        StartsWithIgnoringCase(decoded, "place:")) {
+        tag.kind = LinkTag::Kind::Script;
+        return tag;
+    }
+    tag.kind = LinkTag::Kind::Record;
+    tag.when = EpochSeconds(lastVisit);
+    if (!tag.when)
+        tag.when = EpochSeconds(added);
+    return tag;
+}
+
 class BookmarkReader {
 public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
 
-    void Run(std::string_view page) {
-        MarkupTokenizer tokenizer(page);
-        MarkupToken t;
-        while (tokenizer.Next(t)) {
-            using Kind = MarkupToken::Kind;
-            if (t.kind == Kind::Text) {
-                if (m_collecting != Collecting::Nothing)
-                    CollectText(t.text);
-                continue;
-            }
-            const Tag tag = TagOf(t.name);
-            if (t.kind == Kind::EndTag) {
-                if ((tag == Tag::A && m_collecting == Collecting::Link) ||
-                    (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
-                    (tag == Tag::DD && m_collecting == Collecting::Description)) {
-                    FinishText();
-                } else if (tag == Tag::DL) {
-                    FinishText();
-                    LeaveFolder();
-                }
-                continue;
-            }
-            if (tag == Tag::Other)
-                continue; // inline markup inside a title: its text still counts
-            // A missing closing tag ends the text at the next entry.
-            FinishText();
-            switch (tag) {
-            case Tag::DL:
-                EnterFolder();
-                break;
-            case Tag::A:
-                BeginLink(t);
-                break;
-            case Tag::H3:
-                m_collecting = Collecting::Folder;
-                m_describable = false;
-                break;
-            case Tag::DD:
-                m_collecting = Collecting::Description;
-                break;
-            case Tag::HR:
-                ++m_tally.separators;
-                m_describable = false;
-                break;
-            case Tag::DT:
-            case Tag::H1:
-            case Tag::Other:
-                break;
-            }
+    // Takes the page's tokens one by one, in order.
+    // `link` and `linkAddress`: a link tag's reading done ahead, if it was.
+    void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
+              std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
+              std::string_view linkAddress = {}) {
+        using Kind = MarkupToken::Kind;
+        if (kind == Kind::Text) {
+            if (m_collecting != Collecting::Nothing)
+                CollectText(text);
+            return;
         }
+        const Tag tag = TagOf(name);
+        if (kind == Kind::EndTag) {
+            if ((tag == Tag::A && m_collecting == Collecting::Link) ||
+                (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
+                (tag == Tag::DD && m_collecting == Collecting::Description)) {
+                FinishText();
+            } else if (tag == Tag::DL) {
+                FinishText();
+                LeaveFolder();
+            }
+            return;
+        }
+        if (tag == Tag::Other)
+            return; // inline markup inside a title: its text still counts
+        // A missing closing tag ends the text at the next entry.
         FinishText();
+        switch (tag) {
+        case Tag::DL:
+            EnterFolder();
+            break;
+        case Tag::A:
+            BeginLink(attributes, link, linkAddress);
+            break;
+        case Tag::H3:
+            m_collecting = Collecting::Folder;
+            m_describable = false;
+            break;
+        case Tag::DD:
+            m_collecting = Collecting::Description;
+            break;
+        case Tag::HR:
+            ++m_tally.separators;
+            m_describable = false;
+            break;
+        case Tag::DT:
+        case Tag::H1:
+        case Tag::Other:
+            break;
+        }
     }
+
+    // The end of the page: a text still open ends there.
+    void Finish() { FinishText(); }
 
 private:
     enum class Collecting { Nothing, Link, Folder, Description };
@@ -306,50 +413,29 @@ private:
         m_remarkStale = true;
     }
 
-    void BeginLink(const MarkupToken& t) {
+    // `read` is the tag read ahead with its address, or null to read it here.
+    void BeginLink(std::span<const MarkupAttribute> attributes, const LinkTag* read,
+                   std::string_view readAddress) {
         m_describable = false;
         m_collecting = Collecting::Link;
         m_rawText = {};
         m_rawPieces = 0;
         m_link.address.clear();
-        m_link.when.reset();
-        m_link.skip = false;
-        // One pass over the attributes; the first of each name counts.
-        const std::string_view* href = nullptr;
-        const std::string_view* feed = nullptr;
-        const std::string_view* lastVisit = nullptr;
-        const std::string_view* added = nullptr;
-        for (const MarkupAttribute& a : t.attributes) {
-            const auto take = [&a](const std::string_view*& slot, std::string_view lower) {
-                if (!slot && a.name.size() == lower.size() && EqualsIgnoringCase(a.name, lower))
-                    slot = &a.rawValue;
-            };
-            take(href, "href");
-            take(feed, "feedurl");
-            take(lastVisit, "last_visit");
-            take(added, "add_date");
+        LinkTag tag;
+        if (read) {
+            tag = *read;
+            m_link.address.assign(readAddress);
+        } else {
+            tag = ReadLinkTag(attributes, m_link.address);
         }
-        if (feed) {
+        m_link.when = tag.when;
+        m_link.skip = tag.kind != LinkTag::Kind::Record;
+        if (tag.feed)
             ++m_tally.feeds;
-            // The site's address opens in a browser; the feed's only in a reader.
-            if (!href || TrimLayout(*href).empty())
-                href = feed;
-        }
-        if (!href) {
-            m_link.skip = true;
+        if (tag.kind == LinkTag::Kind::NoAddress)
             ++m_tally.emptySkipped;
-            return;
-        }
-        Decode(m_link.address, *href);
-        if (StartsWithIgnoringCase(m_link.address, "javascript:") ||
-            StartsWithIgnoringCase(m_link.address, "place:")) {
-            m_link.skip = true;
+        else if (tag.kind == LinkTag::Kind::Script)
             ++m_tally.scriptsSkipped;
-            return;
-        }
-        m_link.when = EpochSeconds(lastVisit);
-        if (!m_link.when)
-            m_link.when = EpochSeconds(added);
     }
 
     // The text of an element mostly comes as one piece, which stays a view into the page; only
@@ -553,6 +639,147 @@ bool BookmarkFormat::Write(std::FILE* out, const TableStore& records, const std:
     return writer.Flush() && std::fflush(out) == 0;
 }
 
+// Old browsers wrote the page in the system's code page: such a page in UTF-8, kept in
+// `converted`; the page itself when it is no code page 932 text either.
+std::string_view Utf8Page(std::string_view page, std::string& converted) {
+    if (std::optional<std::string> utf8 = SjisToUtf8(page)) {
+        converted = std::move(*utf8);
+        return converted;
+    }
+    return page;
+}
+
+// Tokens handed to the thread that makes records, in file order, with the link tags among them
+// read ahead. The texts stay views into the page, which outlives both threads. Attributes are
+// not kept: the reader needs only a link's, and those come read.
+struct ReadAheadBatch {
+    // Past either size a batch is handed on: small enough to stay in the cache between the two
+    // cores, large enough that the hand-over costs little per token.
+    static constexpr std::size_t kMaxTokens = 2048;
+    static constexpr std::size_t kMaxAddressBytes = std::size_t{128} << 10;
+
+    struct Token {
+        MarkupToken::Kind kind = MarkupToken::Kind::Text;
+        std::string_view name;
+        std::string_view text;
+    };
+    struct Link {
+        std::size_t token; // its index in the batch
+        LinkTag tag;
+        std::size_t from; // its address in `addresses`
+        std::size_t length;
+    };
+    std::vector<Token> tokens;
+    std::vector<Link> links;
+    std::string addresses;
+
+    void Add(const MarkupToken& t) {
+        if (t.kind == MarkupToken::Kind::StartTag && TagOf(t.name) == Tag::A) {
+            const std::size_t from = addresses.size();
+            const LinkTag tag = ReadLinkTag(t.attributes, addresses);
+            links.push_back({tokens.size(), tag, from, addresses.size() - from});
+        }
+        tokens.push_back({t.kind, t.name, t.text});
+    }
+    bool Full() const noexcept {
+        return tokens.size() >= kMaxTokens || addresses.size() >= kMaxAddressBytes;
+    }
+    void Clear() noexcept {
+        tokens.clear();
+        links.clear();
+        addresses.clear();
+    }
+};
+
+enum class TwoThreadParse { NotStarted, NotUtf8, Done };
+
+// A second thread tokenizes the page while this one makes records of the tokens, in file order,
+// so the outcome is that of one thread. With `checkUtf8` the tokenizing thread also makes sure
+// the page is UTF-8, a stretch before each batch it hands on; when it is not, the records made
+// meanwhile are taken out again and the counts restored (NotUtf8).
+TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, ExchangeTally& tally,
+                                 bool checkUtf8) {
+    BatchRing<ReadAheadBatch> ring(8);
+    std::exception_ptr tokenizerError;
+    bool utf8 = true; // read here only after the tokenizing thread has ended
+    const auto tokenizerBody = [&] {
+        try {
+            // The page is checked in stretches that end before an ASCII byte, which no UTF-8
+            // character spans: the stretches are UTF-8 exactly when the page is.
+            std::size_t checked = 0;
+            const auto checkUpTo = [&](std::size_t to) {
+                if (!checkUtf8)
+                    return true;
+                while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
+                    ++to;
+                if (to > checked) {
+                    utf8 = IsUtf8(page.substr(checked, to - checked));
+                    checked = to;
+                }
+                return utf8;
+            };
+            MarkupTokenizer tokenizer(page);
+            MarkupToken t;
+            ReadAheadBatch* batch = ring.TakeFree();
+            while (batch && tokenizer.Next(t)) {
+                batch->Add(t);
+                if (batch->Full()) {
+                    if (!checkUpTo(tokenizer.Position()))
+                        break;
+                    batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+                }
+            }
+            if (checkUpTo(page.size()) && batch && !batch->tokens.empty())
+                ring.Send(batch);
+        } catch (...) {
+            tokenizerError = std::current_exception();
+        }
+        ring.Close();
+    };
+    const TableStore::Row firstNew = into.RecordCount();
+    const ExchangeTally tallyBefore = tally;
+    std::thread tokenizer;
+    try {
+        tokenizer = std::thread(tokenizerBody);
+    } catch (const std::system_error&) {
+        return TwoThreadParse::NotStarted;
+    }
+    try {
+        BookmarkReader reader(into, tally);
+        while (ReadAheadBatch* batch = ring.Receive()) {
+            const std::vector<ReadAheadBatch::Token>& tokens = batch->tokens;
+            std::size_t link = 0;
+            for (std::size_t i = 0; i < tokens.size(); ++i) {
+                const ReadAheadBatch::Token& t = tokens[i];
+                if (link < batch->links.size() && batch->links[link].token == i) {
+                    const ReadAheadBatch::Link& l = batch->links[link++];
+                    reader.Take(t.kind, t.name, t.text, {}, &l.tag,
+                                std::string_view(batch->addresses).substr(l.from, l.length));
+                } else {
+                    reader.Take(t.kind, t.name, t.text, {});
+                }
+            }
+            ring.Release(batch);
+        }
+        tokenizer.join();
+        if (tokenizerError)
+            std::rethrow_exception(tokenizerError);
+        if (!utf8) {
+            if (into.RecordCount() > firstNew)
+                (void)into.TakeRecords(firstNew, into.RecordCount() - firstNew);
+            tally = tallyBefore;
+            return TwoThreadParse::NotUtf8;
+        }
+        reader.Finish();
+    } catch (...) {
+        ring.Stop();
+        if (tokenizer.joinable())
+            tokenizer.join();
+        throw;
+    }
+    return TwoThreadParse::Done;
+}
+
 } // namespace
 
 const CollectionFormat& BookmarkCollectionFormat() {
@@ -560,18 +787,34 @@ const CollectionFormat& BookmarkCollectionFormat() {
     return format;
 }
 
-void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally) {
+void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                       BookmarkThreads threads) {
     if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         page.remove_prefix(kUtf8Bom.size());
-    // Old browsers wrote the page in the system's code page.
     std::string converted;
-    if (!IsUtf8(page)) {
-        if (std::optional<std::string> utf8 = SjisToUtf8(page)) {
-            converted = std::move(*utf8);
-            page = converted;
+    bool known = false; // whether `page` is known to be as the reader takes it
+    // The second thread only pays with a processor of its own, and on a page long enough to
+    // outweigh starting it.
+    if (threads == BookmarkThreads::Two ||
+        (threads == BookmarkThreads::Auto && page.size() >= kTwoThreadBytes &&
+         platform::SpareProcessors() > 0)) {
+        TwoThreadParse run = ParseOnTwoThreads(page, into, tally, true);
+        if (run == TwoThreadParse::NotUtf8) {
+            page = Utf8Page(page, converted);
+            known = true;
+            run = ParseOnTwoThreads(page, into, tally, false);
         }
+        if (run == TwoThreadParse::Done)
+            return;
     }
-    BookmarkReader(into, tally).Run(page);
+    if (!known && !IsUtf8(page))
+        page = Utf8Page(page, converted);
+    BookmarkReader reader(into, tally);
+    MarkupTokenizer tokenizer(page);
+    MarkupToken t;
+    while (tokenizer.Next(t))
+        reader.Take(t.kind, t.name, t.text, t.attributes);
+    reader.Finish();
 }
 
 std::string AccessTextFromTime(std::time_t t) {

@@ -22,9 +22,14 @@ namespace lh {
 
 const CollectionFormat& BookmarkCollectionFormat();
 
+// How many threads read a page: Auto takes a second one when a processor is idle. The records
+// are the same either way.
+enum class BookmarkThreads { Auto, One, Two };
+
 // Appends the bookmarks of `page` (UTF-8; a page that is not UTF-8 but code page 932 is taken as
 // such) to `into`.
-void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally);
+void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                       BookmarkThreads threads = BookmarkThreads::Auto);
 
 // The access time the access command would stamp at `t` (cp932).
 std::string AccessTextFromTime(std::time_t t);

@@ -84,6 +84,11 @@ constexpr NamedReference kNamed[] = {
 
 // Decodes the reference at raw[i] == '&'; returns the bytes consumed, 0 when it is none.
 std::size_t DecodeReference(std::string& out, std::string_view raw, std::size_t i) {
+    // The ampersand's own reference, in nearly every address with a query, without the search.
+    if (raw.compare(i, 5, "&amp;") == 0) {
+        out += '&';
+        return 5;
+    }
     std::size_t p = i + 1;
     if (p < raw.size() && raw[p] == '#') {
         ++p;

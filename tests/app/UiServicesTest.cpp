@@ -2,7 +2,12 @@
 #include "app/QtMessageBox.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 using namespace lh;
@@ -76,4 +81,27 @@ TEST(QtFileChooser, programFiltersBecomeToolkitFilters) {
     EXPECT_EQ(QtFileChooser::ToNameFilters("Text|*.txt|Dangling"),
               QStringList{QStringLiteral("Text (*.txt)")});
     EXPECT_TRUE(QtFileChooser::ToNameFilters("").isEmpty());
+}
+
+TEST(QtFileChooser, dialogColumnsFitJapaneseTypeAndDate) {
+    // The toolkit's default widths cut "HTML ドキュメント" and the dates to a few letters.
+    QtFileChooser chooser(nullptr);
+    int typeWidth = 0, dateWidth = 0, needType = 0, needDate = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const QFontMetrics metrics(dialog->font());
+        needType = metrics.horizontalAdvance(QStringLiteral("HTML ドキュメント"));
+        needDate = metrics.horizontalAdvance(QStringLiteral("2026/12/07 17:42"));
+        if (auto* list = dialog->findChild<QTreeView*>()) {
+            typeWidth = list->header()->sectionSize(2);
+            dateWidth = list->header()->sectionSize(3);
+        }
+        dialog->reject();
+    });
+    FileDialogRequest request;
+    request.filter = "HTMLﾌｧｲﾙ(*.HTM;*.HTML)|*.htm;*.html";
+    EXPECT_FALSE(chooser.ChooseOpenFile(request).has_value());
+    EXPECT_GT(typeWidth, needType);
+    EXPECT_GT(dateWidth, needDate);
 }

@@ -1,6 +1,8 @@
 #include "CliInProcess.h"
+#include "Portable.h"
 #include "TestEnvironment.h"
 #include "cli/CliLanguage.h"
+#include "platform/FileWriteLock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -674,3 +676,126 @@ TEST(CliLanguage, noLocaleVariableSet_leavesTheChoiceToTheSystemsSetting) {
         EXPECT_EQ(LanguageFromLocale(c.lcAll, nullptr, c.lang, c.unset), c.expected)
             << (c.lcAll ? c.lcAll : "-") << " " << (c.lang ? c.lang : "-");
 }
+
+// ---- every command that writes a collection --------------------------------------------------
+
+namespace {
+
+// A collection of two records with one address repeated, so that a scan of "new.txt", an import
+// of "new.csv", a removal of duplicates and a rewrite of "other.htm" over it each change it.
+void WriteCollectionToUpdate(const TempDir& dir) {
+    WriteFileBytes(dir.File("seed.csv"), "a,http://a.b/\nA,HTTP://A.B/\n");
+    WriteFileBytes(dir.File("new.txt"), "http://c.d/");
+    WriteFileBytes(dir.File("new.csv"), "c,http://c.d/\n");
+    ASSERT_EQ(Cli(dir, {"import", "c.htm", "seed.csv", "--keep-duplicates"}).status, 0);
+    ASSERT_EQ(Cli(dir, {"import", "other.htm", "new.csv"}).status, 0);
+}
+
+// The commands that update c.htm in place and take --backup.
+const std::vector<std::vector<std::string>> kUpdatesOfC = {
+    {"scan-urls", "c.htm", "new.txt"},
+    {"import", "c.htm", "new.csv"},
+    {"dedupe", "c.htm"},
+};
+
+// Those and a rewrite, which writes c.htm from another collection.
+std::vector<std::vector<std::string>> WritersOfC() {
+    std::vector<std::vector<std::string>> writers = kUpdatesOfC;
+    writers.push_back({"rewrite", "other.htm", "c.htm"});
+    return writers;
+}
+
+} // namespace
+
+TEST(CliUpdate, backupChoice_keepsThePreviousVersionOnlyWhereThereWasOne) {
+    struct Backup {
+        const char* option;
+        const char* name; // empty: no backup
+    };
+    for (const std::vector<std::string>& update : kUpdatesOfC) {
+        for (const Backup& backup :
+             {Backup{"none", ""}, Backup{"bak", "c.bak"}, Backup{"tilde", "c.~ht"}}) {
+            SCOPED_TRACE(update[0] + " --backup " + backup.option);
+            TempDir dir;
+            WriteCollectionToUpdate(dir);
+            const std::string previous = ReadFileBytes(dir.File("c.htm"));
+            auto files = Snapshot(dir);
+            std::vector<std::string> args = update;
+            args.insert(args.end(), {"--backup", backup.option});
+            const CliRun r = Cli(dir, args);
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.err, "");
+            EXPECT_NE(ReadFileBytes(dir.File("c.htm")), previous);
+            if (*backup.name)
+                files.emplace_back(backup.name, previous);
+            std::sort(files.begin(), files.end());
+            auto after = Snapshot(dir);
+            for (auto& [name, bytes] : after)
+                if (name == "c.htm")
+                    bytes = previous;
+            EXPECT_EQ(after, files) << "only the backup asked for is added";
+        }
+    }
+    // A new collection has no previous version to keep.
+    for (const std::vector<std::string>& create :
+         {std::vector<std::string>{"scan-urls", "n.htm", "new.txt", "--backup", "bak"},
+          std::vector<std::string>{"import", "n.htm", "new.csv", "--backup", "bak"}}) {
+        SCOPED_TRACE(create[0]);
+        TempDir dir;
+        WriteCollectionToUpdate(dir);
+        const CliRun r = Cli(dir, create);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(fs::exists(dir.File("n.htm")));
+        EXPECT_FALSE(fs::exists(dir.File("n.bak")));
+    }
+}
+
+TEST(CliUpdate, failedSave_leavesTheCollectionAsItWasAndExitsOne) {
+    for (const std::vector<std::string>& update : WritersOfC()) {
+        SCOPED_TRACE(update[0]);
+        TempDir dir;
+        WriteCollectionToUpdate(dir);
+        // Without a backup to live on as, a read-only collection is never replaced.
+        lh::test::SetReadOnly(dir.File("c.htm"), true);
+        const auto before = Snapshot(dir);
+        const CliRun r = Cli(dir, update);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "linkhive-cli: \"c.htm\": cannot open the file for writing\n");
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Snapshot(dir), before) << "no stray file, nothing replaced";
+        lh::test::SetReadOnly(dir.File("c.htm"), false);
+    }
+}
+
+#if !LINKHIVE_CLI_IN_PROCESS
+// Needs a companion process of its own: the lock is held here while it runs.
+TEST(CliUpdate, collectionLockedByAnotherWriter_isWaitedForThenUpdated) {
+    for (const std::vector<std::string>& update : WritersOfC()) {
+        SCOPED_TRACE(update[0]);
+        TempDir dir;
+        WriteCollectionToUpdate(dir);
+        const std::string previous = ReadFileBytes(dir.File("c.htm"));
+        lh::platform::FileWriteLock otherWriter;
+        ASSERT_EQ(otherWriter.Acquire(dir.File("c.htm"), 0),
+                  lh::platform::FileWriteLock::Result::Acquired);
+        CliRun r;
+        std::thread companion([&] { r = Cli(dir, update); });
+        const std::string waiting =
+            "linkhive-cli: \"c.htm\": waiting for another writer to finish\n";
+        // Standard error is unbuffered: the line is there as soon as the companion waits.
+        bool saidItWaits = false;
+        for (int i = 0; i < 6000 && !saidItWaits; ++i) {
+            saidItWaits = ReadFileBytes(dir.File("cli.err")) == waiting;
+            if (!saidItWaits)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_TRUE(saidItWaits);
+        EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), previous) << "nothing written while locked";
+        otherWriter.Release();
+        companion.join();
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, waiting);
+        EXPECT_NE(ReadFileBytes(dir.File("c.htm")), previous);
+    }
+}
+#endif

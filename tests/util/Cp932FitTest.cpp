@@ -135,3 +135,25 @@ TEST(Cp932Fit, asciiRunsOfEveryLengthBetweenOtherCharactersComeThroughWhole) {
         EXPECT_EQ(lossy, 1) << run;
     }
 }
+
+TEST(Cp932Fit, everyThreeByteFormConvertsAsItsCharacterOrAsStrayBytes) {
+    // Valid forms become the codec's form of their character (or "〓"); overlong forms and
+    // surrogates are no character: each of their bytes becomes "〓".
+    std::int64_t count = 0;
+    for (unsigned lead = 0xE0; lead <= 0xEF; ++lead)
+        for (unsigned second = 0x80; second <= 0xBF; second += 3)
+            for (unsigned third = 0x80; third <= 0xBF; third += 7) {
+                const std::string form{static_cast<char>(lead), static_cast<char>(second),
+                                       static_cast<char>(third)};
+                const unsigned cp = (lead & 0x0F) << 12 | (second & 0x3F) << 6 | (third & 0x3F);
+                std::string expected;
+                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+                    expected = std::string(kSjisGetaMark) + std::string(kSjisGetaMark) +
+                               std::string(kSjisGetaMark);
+                else
+                    expected = Utf8ToSjis(form).value_or(std::string(kSjisGetaMark));
+                std::string out;
+                AppendUtf8AsSjis(out, "a" + form + "b", count);
+                EXPECT_EQ(out, "a" + expected + "b") << std::hex << cp;
+            }
+}
