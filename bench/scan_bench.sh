@@ -4,16 +4,19 @@
 # byte-level pattern and a case-blind dedupe writing its list, and against cat of the same file
 # (the floor: reading it). Runs alternate between ours and the peers, so the load of a shared
 # machine falls on all alike; medians and ratios are printed, and the peak memory of each scan.
-# Usage: bench/scan_bench.sh [build-dir] [mebibytes] [rounds]
+# Usage: bench/scan_bench.sh [build-dir] [mebibytes] [rounds] [before-cli]
 # (configure the build with -DLINKHIVE_BUILD_BENCH=ON and build linkhive-cli and make_scan_corpus).
+# With before-cli (another build's linkhive-cli), its scans run in the same alternating rounds
+# and are shown beside ours, after checking that both write the same collections.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 mib=${2:-256}
 rounds=${3:-5}
+before=${4:-}
 cli="$build/src/cli/linkhive-cli"
 gen="$build/bench/make_scan_corpus"
-for b in "$cli" "$gen"; do
+for b in "$cli" "$gen" ${before:+"$before"}; do
   [ -x "$b" ] || { echo "build $b first" >&2; exit 2; }
 done
 for tool in rg:ripgrep mawk:mawk; do
@@ -46,6 +49,22 @@ url_new() { cli_new scan-urls; }
 url_known() { cli_known scan-urls; }
 mail_new() { cli_new scan-emails; }
 mail_known() { cli_known scan-emails; }
+# The same with the earlier build, on a collection of its own.
+old_new() { rm -f "$work/o.htm"; "$before" "$1" "$work/o.htm" "$corpus" >/dev/null; }
+old_known() { "$before" "$1" "$work/o.htm" "$corpus" >/dev/null; }
+old_url_new() { old_new scan-urls; }
+old_url_known() { old_known scan-urls; }
+old_mail_new() { old_new scan-emails; }
+old_mail_known() { old_known scan-emails; }
+# Both builds must write the same collection, new and after a scan that adds nothing.
+same_as_before() {
+  "$before" "$1" "$work/o.htm" "$corpus" >/dev/null
+  "$cli" "$1" "$work/c.htm" "$corpus" >/dev/null
+  # The line that dates the page may differ by a second.
+  local undated='^[0-9]\{4\}/[0-9][0-9]/[0-9][0-9](.*) [0-9:]* '
+  cmp -s <(grep -av "$undated" "$work/o.htm") <(grep -av "$undated" "$work/c.htm") ||
+    { echo "$1: the collections differ" >&2; exit 1; }
+}
 
 # Sets cpu_now to the user + system seconds of the children of this shell so far (millisecond
 # resolution); `times` goes through a file, as a command substitution would run it in a
@@ -95,13 +114,27 @@ measure() {
 cat_run # warm the page cache
 rm -f "$work/c.htm"
 url_summary=$("$cli" scan-urls "$work/c.htm" "$corpus")
-measure cat_run rg_urls url_new url_known
+if [ -n "$before" ]; then
+  rm -f "$work/o.htm"
+  same_as_before scan-urls
+  same_as_before scan-urls
+  measure cat_run rg_urls url_new url_known old_url_new old_url_known
+else
+  measure cat_run rg_urls url_new url_known
+fi
 cat_u=$med_cat_run
 cpu_u=$cpu_cat_run
 rg_u_count=$(wc -l <"$work/rg.out")
 rm -f "$work/c.htm"
 mail_summary=$("$cli" scan-emails "$work/c.htm" "$corpus")
-measure cat_run rg_mails mail_new mail_known
+if [ -n "$before" ]; then
+  rm -f "$work/o.htm"
+  same_as_before scan-emails
+  same_as_before scan-emails
+  measure cat_run rg_mails mail_new mail_known old_mail_new old_mail_known
+else
+  measure cat_run rg_mails mail_new mail_known
+fi
 cat_m=$med_cat_run
 cpu_m=$cpu_cat_run
 rg_m_count=$(wc -l <"$work/rg.out")
@@ -123,7 +156,15 @@ row "cat (URL rounds)" "$cat_u" "$cat_u" 0 "$cpu_u" "$cpu_u"
 row "ripgrep + dedupe (URL pattern)" "$med_rg_urls" "$cat_u" 0 "$cpu_rg_urls" "$cpu_u"
 row "linkhive-cli scan-urls (new collection)" "$med_url_new" "$cat_u" "$med_rg_urls" "$cpu_url_new" "$cpu_u"
 row "linkhive-cli scan-urls (nothing new)" "$med_url_known" "$cat_u" "$med_rg_urls" "$cpu_url_known" "$cpu_u"
+if [ -n "$before" ]; then
+  row "  before: scan-urls (new collection)" "$med_old_url_new" "$cat_u" "$med_rg_urls" "$cpu_old_url_new" "$cpu_u"
+  row "  before: scan-urls (nothing new)" "$med_old_url_known" "$cat_u" "$med_rg_urls" "$cpu_old_url_known" "$cpu_u"
+fi
 row "cat (e-mail rounds)" "$cat_m" "$cat_m" 0 "$cpu_m" "$cpu_m"
 row "ripgrep + dedupe (e-mail pattern)" "$med_rg_mails" "$cat_m" 0 "$cpu_rg_mails" "$cpu_m"
 row "linkhive-cli scan-emails (new collection)" "$med_mail_new" "$cat_m" "$med_rg_mails" "$cpu_mail_new" "$cpu_m"
 row "linkhive-cli scan-emails (nothing new)" "$med_mail_known" "$cat_m" "$med_rg_mails" "$cpu_mail_known" "$cpu_m"
+if [ -n "$before" ]; then
+  row "  before: scan-emails (new collection)" "$med_old_mail_new" "$cat_m" "$med_rg_mails" "$cpu_old_mail_new" "$cpu_m"
+  row "  before: scan-emails (nothing new)" "$med_old_mail_known" "$cat_m" "$med_rg_mails" "$cpu_old_mail_known" "$cpu_m"
+fi

@@ -1,12 +1,12 @@
 #include "ScanCommands.h"
 
-#include "BatchChannel.h"
 #include "BatchCollector.h"
 #include "EmailScanner.h"
 #include "InputOpen.h"
 #include "IoError.h"
 #include "RecordsAddedStep.h"
 #include "ScanFeeder.h"
+#include "SplitScan.h"
 #include "UrlScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/Processors.h"
@@ -15,11 +15,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 namespace lh {
@@ -27,8 +25,6 @@ namespace lh {
 namespace {
 
 constexpr std::string_view kMailPrefix = "mailto:";
-// Text a batch holds before it is handed on.
-constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
 // How far the reader may run ahead while the document is prepared: found addresses, whatever
 // the size of the file.
 constexpr std::size_t kAheadBytes = std::size_t{32} << 20;
@@ -93,9 +89,6 @@ private:
     std::vector<std::string_view> m_candidates;
 };
 
-// Thrown through the reader when the table's side has stopped taking batches.
-struct ScanStopped {};
-
 // Reads and scans the file, handing every find to `collector`; what FeedFile answers.
 bool ReadAndScan(AddressKind kind, const std::string& path, const ScanOptions& options,
                  bool acceptStream, BatchCollector& collector, ScanOutcome& outcome) {
@@ -122,73 +115,40 @@ void ScanOnOneThread(AddressKind kind, const std::string& path, const ScanOption
     outcome.ok = ReadAndScan(kind, path, options, acceptStream, collector, outcome);
 }
 
-// A second thread reads, decodes and scans while this one hashes and keeps the table (and shows
-// the progress, which a window must do on its own thread). Batches are settled in file order,
-// so the outcome is that of one thread. False when no thread could be started.
+// The scanning is shared between a reader thread and this one, which also keeps the table (and
+// shows the progress, which a window must do on its own thread). Finds are settled in file
+// order, so the outcome is that of one thread.
 enum class TwoThreadRun { NotStarted, NotPrepared, Done };
 
-// `prepare` runs on this thread while the reader has started; the reader runs ahead into
-// `batches` batches meanwhile.
+// `prepare` runs on this thread while the reader has started; the reader runs ahead meanwhile,
+// as far as `aheadBytes` of found addresses.
 TwoThreadRun ScanOnTwoThreads(AddressKind kind, const std::string& path, const ScanOptions& options,
                               bool acceptStream, const std::function<bool()>& prepare,
-                              std::size_t batches, TableAppender& appender, ScanOutcome& outcome) {
-    // Batches small enough to stay in the cache between the two cores.
-    BatchChannel channel(1024, kBatchBytes, batches);
-    // The reader fills its own outcome, read here only after it has ended.
-    ScanOutcome read;
+                              std::size_t aheadBytes, TableAppender& appender,
+                              ScanOutcome& outcome) {
     // The window may change its remembered options while it shows the progress.
-    const ScanOptions readerOptions = options;
-    std::exception_ptr readerError;
-    const auto readerBody = [&] {
-        try {
-            if (AddressBatch* first = channel.TakeFree()) {
-                BatchCollector collector(
-                    kind == AddressKind::Email ? kMailPrefix : std::string_view(), first,
-                    [&channel](AddressBatch* filled, bool last) -> AddressBatch* {
-                        if (!channel.Send(filled))
-                            throw ScanStopped{};
-                        if (last)
-                            return nullptr;
-                        AddressBatch* next = channel.TakeFree();
-                        if (!next)
-                            throw ScanStopped{};
-                        return next;
-                    });
-                read.ok = ReadAndScan(kind, path, readerOptions, acceptStream, collector, read);
-            }
-        } catch (const ScanStopped&) {
-        } catch (...) {
-            readerError = std::current_exception();
-        }
-        channel.Close();
+    const bool https = options.https;
+    const auto makeScanner = [kind, https](AddressSink& sink) -> std::unique_ptr<AddressScanner> {
+        if (kind == AddressKind::Url)
+            return std::make_unique<UrlScanner>(sink, https);
+        return std::make_unique<EmailScanner>(sink);
     };
-    std::thread reader;
-    try {
-        reader = std::thread(readerBody);
-    } catch (const std::system_error&) {
+    SplitScan::Sizes sizes;
+    sizes.aheadBytes = aheadBytes;
+    SplitScan scan(makeScanner,
+                   std::string(kind == AddressKind::Email ? kMailPrefix : std::string_view()),
+                   sizes);
+    SplitScan::ReadResult read;
+    const SplitScan::Run run = scan.ScanFile(
+        path, options.encoding, acceptStream, prepare,
+        [&appender](AddressBatch& batch) { appender.Settle(batch); }, read);
+    if (run == SplitScan::Run::NotStarted)
         return TwoThreadRun::NotStarted;
-    }
-    try {
-        if (!prepare()) {
-            channel.Stop();
-            reader.join();
-            return TwoThreadRun::NotPrepared;
-        }
-        while (AddressBatch* batch = channel.Receive()) {
-            appender.Settle(*batch);
-            channel.Release(batch);
-        }
-    } catch (...) {
-        channel.Stop();
-        reader.join();
-        throw;
-    }
-    reader.join();
+    if (run == SplitScan::Run::NotPrepared)
+        return TwoThreadRun::NotPrepared;
     outcome.ok = read.ok;
     outcome.errorCode = read.errorCode;
     outcome.encoding = read.encoding;
-    if (readerError)
-        std::rethrow_exception(readerError);
     return TwoThreadRun::Done;
 }
 
@@ -237,11 +197,11 @@ std::optional<ScanOutcome> ScanFileIntoPreparedDocument(AddressKind kind, const 
         const bool two = threads == ScanThreads::Two ||
                          (threads == ScanThreads::Auto && platform::SpareProcessors() > 0);
         // While the document is prepared nothing is settled, so the reader may run ahead as far
-        // as a fixed amount of memory allows; otherwise a few batches keep it busy.
-        const std::size_t batches = prepare ? kAheadBytes / kBatchBytes : BatchChannel::kBatches;
-        const TwoThreadRun run = two ? ScanOnTwoThreads(kind, path, options, acceptStream,
-                                                        prepareDocument, batches, appender, outcome)
-                                     : TwoThreadRun::NotStarted;
+        // as a fixed amount of memory allows.
+        const TwoThreadRun run =
+            two ? ScanOnTwoThreads(kind, path, options, acceptStream, prepareDocument, kAheadBytes,
+                                   appender, outcome)
+                : TwoThreadRun::NotStarted;
         if (run == TwoThreadRun::NotPrepared)
             return std::nullopt;
         if (run == TwoThreadRun::NotStarted) {

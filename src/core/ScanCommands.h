@@ -19,8 +19,8 @@ namespace lh {
 
 enum class AddressKind { Url, Email };
 
-// Whether a scan reads the file on a second thread while this one keeps the table: Auto when a
-// processor is idle as the scan starts.
+// Whether a scan shares reading and scanning the file with a second thread while this one keeps
+// the table: Auto when a processor is idle as the scan starts.
 enum class ScanThreads { Auto, One, Two };
 
 // Names of the undo step of a whole scan (UTF-8).

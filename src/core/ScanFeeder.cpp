@@ -42,7 +42,7 @@ std::int64_t ReadFromMemory(void* context, char* into, std::size_t size) {
 } // namespace
 
 ScanFeeder::ScanFeeder(AddressScanner& scanner, ProgressSink& progress, std::size_t blockSize)
-    : m_scanner(scanner), m_progress(progress), m_blockSize(blockSize < 1 ? 1 : blockSize),
+    : m_line(scanner), m_progress(progress), m_blockSize(blockSize < 1 ? 1 : blockSize),
       m_buffer(m_blockSize + AddressScanner::kMaxHeldBack) {}
 
 bool ScanFeeder::FeedFile(const std::string& path, IoCode& errorCode, bool acceptStream) {
@@ -77,12 +77,10 @@ bool ScanFeeder::Run(ReadFunction read, void* context) {
 }
 
 bool ScanFeeder::RunDecoded(ScanDecoder& decoder) {
-    m_held = 0;
-    m_lineOpen = m_ignoring = m_skipLf = false;
-    m_credit = 0;
-    m_lines = 0;
+    m_line.Reset();
+    std::size_t held = 0;
     for (;;) {
-        const std::int64_t got = decoder.Read(m_buffer.data() + m_held, m_blockSize);
+        const std::int64_t got = decoder.Read(m_buffer.data() + held, m_blockSize);
         if (got < 0) {
             // What was read so far has been scanned; the open line is dropped with the error.
             ReportProgress();
@@ -91,102 +89,32 @@ bool ScanFeeder::RunDecoded(ScanDecoder& decoder) {
         if (got == 0)
             break;
         const std::size_t fresh = static_cast<std::size_t>(got);
-        const void* eof = std::memchr(m_buffer.data() + m_held, kEndOfFile, fresh);
+        const void* eof = std::memchr(m_buffer.data() + held, kEndOfFile, fresh);
         const std::size_t end =
             eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - m_buffer.data())
-                : m_held + fresh;
-        m_credit += static_cast<std::int64_t>(end - m_held);
-        ProcessBlock(end);
+                : held + fresh;
+        held = m_line.Process(m_buffer.data(), end);
+        std::memmove(m_buffer.data(), m_buffer.data() + end - held, held);
         if (eof)
             break;
         ReportProgress();
     }
-    FinishFile();
+    m_line.Finish(m_buffer.data(), held);
+    ReportProgress();
     return true;
 }
 
 void ScanFeeder::ReportProgress() {
+    const std::int64_t credit = m_line.TakeCredit();
     if (m_decoder && m_decoder->Converting()) {
         // The display counts the file's own bytes, which the converted text does not match.
         const std::uint64_t read = m_decoder->FileBytesRead();
         if (read > m_fileBytesReported)
             m_progress.ProgressStep(static_cast<std::int64_t>(read - m_fileBytesReported));
         m_fileBytesReported = read;
-    } else if (m_credit > 0) {
-        m_progress.ProgressStep(m_credit);
+    } else if (credit > 0) {
+        m_progress.ProgressStep(credit);
     }
-    m_credit = 0;
-}
-
-void ScanFeeder::ProcessBlock(std::size_t end) {
-    char* const buf = m_buffer.data();
-    std::size_t pos = 0;
-    if (m_skipLf && end > 0) {
-        m_skipLf = false;
-        if (buf[0] == '\n') {
-            pos = 1;
-            --m_credit;
-        }
-    }
-    // The next NUL at or after `pos`, found once per stretch rather than once per line.
-    std::size_t nul = pos;
-    bool nulKnown = false;
-    while (pos < end) {
-        m_lineOpen = true;
-        const void* crHit = std::memchr(buf + pos, '\r', end - pos);
-        const std::size_t lineEnd =
-            crHit ? static_cast<std::size_t>(static_cast<const char*>(crHit) - buf) : end;
-        if (!m_ignoring) {
-            if (!nulKnown || nul < pos) {
-                const void* nulHit = std::memchr(buf + pos, '\0', end - pos);
-                nul =
-                    nulHit ? static_cast<std::size_t>(static_cast<const char*>(nulHit) - buf) : end;
-                nulKnown = true;
-            }
-            const bool cut = nul < lineEnd;
-            const std::size_t textEnd = cut ? nul : lineEnd;
-            const std::size_t consumed =
-                m_scanner.Feed(buf + pos, textEnd - pos, cut || crHit != nullptr);
-            if (cut) {
-                m_ignoring = true;
-            } else if (!crHit) {
-                // The line goes on in the next block: keep what the scanner held back.
-                m_held = textEnd - pos - consumed;
-                std::memmove(buf, buf + pos + consumed, m_held);
-                return;
-            }
-        }
-        if (!crHit) {
-            m_held = 0;
-            return;
-        }
-        // A line ends: its CR (and an LF right after) are not line bytes, but count as 2.
-        ++m_lines;
-        m_lineOpen = m_ignoring = false;
-        m_credit += 1; // the CR was counted as a byte; the line end is worth 2
-        pos = lineEnd + 1;
-        if (pos < end) {
-            if (buf[pos] == '\n') {
-                ++pos;
-                --m_credit;
-            }
-        } else {
-            m_skipLf = true;
-        }
-    }
-    m_held = 0;
-}
-
-void ScanFeeder::FinishFile() {
-    if (m_lineOpen) {
-        if (!m_ignoring)
-            m_scanner.Feed(m_buffer.data(), m_held, true);
-        ++m_lines;
-        m_credit += 2;
-    }
-    m_held = 0;
-    m_lineOpen = false;
-    ReportProgress();
 }
 
 } // namespace lh

@@ -16,6 +16,7 @@
 // they follow the bytes read from the file instead.
 
 #include "AddressScanner.h"
+#include "LineFeed.h"
 #include "UserInterface.h"
 #include "platform/IoCode.h"
 #include "util/TextEncoding.h"
@@ -45,7 +46,7 @@ public:
     // Scans bytes in memory as if they were a file.
     void FeedBytes(std::string_view bytes);
 
-    std::int64_t LinesRead() const noexcept { return m_lines; }
+    std::int64_t LinesRead() const noexcept { return m_line.LinesEnded(); }
 
     // Automatic by default; takes effect at the next file.
     void SetEncoding(EncodingChoice choice) noexcept { m_encoding = choice; }
@@ -57,22 +58,13 @@ private:
     using ReadFunction = std::int64_t (*)(void* context, char* into, std::size_t size);
     bool Run(ReadFunction read, void* context);
     bool RunDecoded(ScanDecoder& decoder);
-    void ProcessBlock(std::size_t end);
-    void FinishFile();
     // Sends the progress owed so far.
     void ReportProgress();
 
-    AddressScanner& m_scanner;
+    LineFeed m_line;
     ProgressSink& m_progress;
     std::size_t m_blockSize;
     std::vector<char> m_buffer;
-
-    std::size_t m_held = 0;    // unconsumed searchable bytes of the open line, at the buffer front
-    bool m_lineOpen = false;   // bytes of a line not yet ended by CR have been read
-    bool m_ignoring = false;   // a NUL was seen in the open line: the rest is not searched
-    bool m_skipLf = false;     // the last block ended with the CR of a line
-    std::int64_t m_credit = 0; // progress owed for bytes and line ends seen since the last step
-    std::int64_t m_lines = 0;
 
     EncodingChoice m_encoding = EncodingChoice::Auto;
     Charset m_encodingRead = Charset::Cp932;
