@@ -172,6 +172,10 @@ public:
 
 private:
     static constexpr std::int64_t kDaySeconds = 86400;
+    static constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324"
+                                          "25262728293031323334353637383940414243444546474849"
+                                          "50515253545556575859606162636465666768697071727374"
+                                          "75767778798081828384858687888990919293949596979899";
     // Longer separators make the stamp unusual: it is then asked for in full.
     static constexpr std::size_t kLongestSeparator = 16;
     // Days remembered by number, each in the place its number picks: eleven years of them
@@ -198,9 +202,10 @@ private:
             std::memcpy(w, m_separatorRoom.data(), m_separatorRoom.size());
             w += m_separator.size();
         };
+        // Minutes and seconds (a leap second's 60 too) as two digits from a table of pairs.
         const auto twoDigits = [&](int v) {
-            *w++ = static_cast<char>('0' + v / 10 % 10);
-            *w++ = static_cast<char>('0' + v % 10);
+            std::memcpy(w, &kDigitPairs[2 * (static_cast<unsigned>(v) % 100)], 2);
+            w += 2;
         };
         separate();
         twoDigits(minute);
