@@ -3,6 +3,7 @@
 #include "AccessStampLayout.h"
 #include "BatchRing.h"
 #include "DatePartPattern.h"
+#include "EightBytes.h"
 #include "LocalClock.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
@@ -11,6 +12,10 @@
 #include "util/Cp932Fit.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <span>
 #include <system_error>
@@ -62,21 +67,47 @@ bool StartsWithIgnoringCase(std::string_view s, std::string_view lower) noexcept
 }
 
 // A number of seconds since the epoch; some writers give milli- or microseconds.
+// The value of eight ASCII digits in memory order; empty when any of them is no digit. Each step
+// joins neighbour lanes into lanes twice as wide, so the digits take three multiplications.
+std::optional<std::uint64_t> EightDigits(const char* p) noexcept {
+    const std::uint64_t w = eight::Load8(p);
+    // A digit's high half is 3, and adding 6 to its low half carries into nothing.
+    constexpr std::uint64_t kHighHalves = 0xF0F0F0F0F0F0F0F0ull;
+    if ((w & kHighHalves) != 0x30 * eight::kOnes ||
+        ((w + 6 * eight::kOnes) & kHighHalves) != 0x30 * eight::kOnes)
+        return std::nullopt;
+    std::uint64_t v = w - 0x30 * eight::kOnes;
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFull;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFull;
+    return (v * 10000 + (v >> 32)) & 0xFFFFFFFFull;
+}
+
 std::optional<std::time_t> EpochSeconds(const std::string_view* raw) {
     if (!raw)
         return std::nullopt;
     const std::string_view digits = TrimLayout(*raw);
     if (digits.empty() || digits.size() > 19)
         return std::nullopt;
-    long long value = 0;
-    for (const char c : digits) {
+    // Unsigned: nineteen digits may pass the largest signed value.
+    std::uint64_t value = 0;
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= digits.size(); i += 8) {
+            const std::optional<std::uint64_t> chunk = EightDigits(digits.data() + i);
+            if (!chunk)
+                return std::nullopt;
+            value = value * 100000000 + *chunk;
+        }
+    }
+    for (; i < digits.size(); ++i) {
+        const char c = digits[i];
         if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + (c - '0');
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    while (value > 100000000000LL) // past the year 5000 in seconds: a finer unit
+    while (value > 100000000000ULL) // past the year 5000 in seconds: a finer unit
         value /= 1000;
-    if (value <= 0)
+    if (value == 0)
         return std::nullopt;
     return static_cast<std::time_t>(value);
 }
@@ -141,6 +172,10 @@ public:
 
 private:
     static constexpr std::int64_t kDaySeconds = 86400;
+    static constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324"
+                                          "25262728293031323334353637383940414243444546474849"
+                                          "50515253545556575859606162636465666768697071727374"
+                                          "75767778798081828384858687888990919293949596979899";
     // Longer separators make the stamp unusual: it is then asked for in full.
     static constexpr std::size_t kLongestSeparator = 16;
     // Days remembered by number, each in the place its number picks: eleven years of them
@@ -161,10 +196,16 @@ private:
             *w++ = static_cast<char>('0' + hour / 10);
         *w++ = static_cast<char>('0' + hour % 10);
         // Learn keeps the separator within kLongestSeparator, so the clock fits its room.
-        const auto separate = [&] { w = std::copy(m_separator.begin(), m_separator.end(), w); };
+        // The separator's room is copied whole, a fixed size that needs no call to copy; only
+        // its length counts.
+        const auto separate = [&] {
+            std::memcpy(w, m_separatorRoom.data(), m_separatorRoom.size());
+            w += m_separator.size();
+        };
+        // Minutes and seconds (a leap second's 60 too) as two digits from a table of pairs.
         const auto twoDigits = [&](int v) {
-            *w++ = static_cast<char>('0' + v / 10 % 10);
-            *w++ = static_cast<char>('0' + v % 10);
+            std::memcpy(w, &kDigitPairs[2 * (static_cast<unsigned>(v) % 100)], 2);
+            w += 2;
         };
         separate();
         twoDigits(minute);
@@ -220,6 +261,7 @@ private:
             return false;
         if (!m_separatorKnown) {
             m_separator = separator;
+            std::copy(separator.begin(), separator.end(), m_separatorRoom.begin());
             m_separatorKnown = true;
         }
         datePart = full.substr(0, space + 1);
@@ -231,6 +273,7 @@ private:
     std::unordered_map<int, std::string> m_datePart; // up to and with the blank before the clock
     std::vector<RecentDay> m_recent;                 // kRecentDays places
     std::string m_separator;                         // between hours, minutes and seconds
+    std::array<char, kLongestSeparator> m_separatorRoom{}; // m_separator, then anything
     bool m_separatorKnown = false;
     bool m_unusual = false;
     std::optional<DatePartPattern> m_pattern;
@@ -380,6 +423,15 @@ public:
     // The end of the page: a text still open ends there.
     void Finish() { FinishText(); }
 
+    // The link's address read ahead is a view into the batch it came with, which the link may
+    // outlast: a copy is kept before that batch goes back to be refilled.
+    void KeepReadAhead() {
+        if (m_link.address.data() != m_link.ownAddress.data()) {
+            m_link.ownAddress.assign(m_link.address);
+            m_link.address = m_link.ownAddress;
+        }
+    }
+
 private:
     enum class Collecting { Nothing, Link, Folder, Description };
 
@@ -420,13 +472,14 @@ private:
         m_collecting = Collecting::Link;
         m_rawText = {};
         m_rawPieces = 0;
-        m_link.address.clear();
         LinkTag tag;
         if (read) {
             tag = *read;
-            m_link.address.assign(readAddress);
+            m_link.address = readAddress;
         } else {
-            tag = ReadLinkTag(attributes, m_link.address);
+            m_link.ownAddress.clear();
+            tag = ReadLinkTag(attributes, m_link.ownAddress);
+            m_link.address = m_link.ownAddress;
         }
         m_link.when = tag.when;
         m_link.skip = tag.kind != LinkTag::Kind::Record;
@@ -504,7 +557,8 @@ private:
     }
 
     struct Link {
-        std::string address; // UTF-8
+        std::string_view address; // UTF-8: read ahead, or in ownAddress
+        std::string ownAddress;
         std::optional<std::time_t> when;
         bool skip = false;
     };
@@ -759,6 +813,7 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
                     reader.Take(t.kind, t.name, t.text, {});
                 }
             }
+            reader.KeepReadAhead();
             ring.Release(batch);
         }
         tokenizer.join();

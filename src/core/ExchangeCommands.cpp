@@ -71,7 +71,10 @@ ImportOutcome ImportRecords(Document& document, TableStore&& incoming, bool keep
             ++outcome.duplicates;
             continue;
         }
-        table.AppendTakenRecord(incoming, r);
+        if (keepDuplicates)
+            table.AppendTakenRecord(incoming, r);
+        else
+            table.AppendTakenRecord(incoming, r, hash);
         ++outcome.added;
     }
     if (outcome.added > 0)

@@ -48,11 +48,27 @@ std::int64_t LocalClock::ShiftOfSpan(std::int64_t span) {
         m_places.resize(kPlaces);
     Place& place = m_places[static_cast<std::size_t>(span) & (kPlaces - 1)];
     if (place.span != span) {
-        const std::int64_t first = span * kSpan;
-        const std::int64_t shift = ShiftAt(first);
         place.span = span;
-        place.shift = shift == ShiftAt(first + kSpan - 1) ? shift : kMixed;
+        place.shift = kMixed;
+        // The span is steady when its start and the next span's start stand the same distance
+        // from UTC. A steady neighbour already knows the offset at the boundary it shares with
+        // this span, which halves the zone lookups of a run of consecutive spans.
+        if (span > kFirstSpan && span < kLastSpan) {
+            const std::int64_t first = span * kSpan;
+            const std::optional<std::int64_t> before = SteadyShift(span - 1);
+            const std::optional<std::int64_t> after = SteadyShift(span + 1);
+            const std::int64_t start = before ? *before : ShiftAt(first);
+            if (start == (after ? *after : ShiftAt(first + kSpan)))
+                place.shift = start;
+        }
     }
+    return place.shift;
+}
+
+std::optional<std::int64_t> LocalClock::SteadyShift(std::int64_t span) const {
+    const Place& place = m_places[static_cast<std::size_t>(span) & (kPlaces - 1)];
+    if (place.span != span || place.shift == kMixed)
+        return std::nullopt;
     return place.shift;
 }
 

@@ -4,10 +4,10 @@
 // fraction of its cost: the C library takes a lock and walks the zone's rules on every call,
 // which dominated the import of a hundred thousand dated bookmarks.
 //
-// Time is cut into spans of six hours. When both ends of a span stand the same distance from
-// UTC, so does every instant inside it (no zone changes its offset twice within six hours), and
-// its fields follow from plain calendar arithmetic. Spans holding a change are asked instant by
-// instant.
+// Time is cut into spans of six hours. When a span's start and the next one's stand the same
+// distance from UTC, so does every instant between them (no zone changes its offset twice within
+// six hours), and its fields follow from plain calendar arithmetic. Spans holding a change are
+// asked instant by instant.
 
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +45,13 @@ private:
         std::int64_t shift = 0;     // local minus universal seconds, or kMixed
     };
 
+    // Spans whose ends stay within the range of time: the ones past are asked instant by instant.
+    static constexpr std::int64_t kFirstSpan = INT64_MIN / kSpan + 1;
+    static constexpr std::int64_t kLastSpan = INT64_MAX / kSpan - 1;
+
     std::int64_t ShiftOfSpan(std::int64_t span);
+    // The offset of a steady span remembered already; empty otherwise.
+    std::optional<std::int64_t> SteadyShift(std::int64_t span) const;
 
     std::vector<Place> m_places;
 };

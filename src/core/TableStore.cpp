@@ -227,6 +227,14 @@ void TableStore::AppendRecord(std::string_view name, std::string_view address,
 }
 
 void TableStore::AppendTakenRecord(TableStore& source, Row row) {
+    AppendTaken(source, row, nullptr);
+}
+
+void TableStore::AppendTakenRecord(TableStore& source, Row row, std::uint64_t addressHash) {
+    AppendTaken(source, row, &addressHash);
+}
+
+void TableStore::AppendTaken(TableStore& source, Row row, const std::uint64_t* addressHash) {
     if (&source == this || row < 0 || row >= source.RecordCount())
         return;
     if (m_rows.size() == m_rows.capacity())
@@ -240,7 +248,10 @@ void TableStore::AppendTakenRecord(TableStore& source, Row row) {
     const Row at = RecordCount();
     Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, 1); });
     m_rows.push_back(std::move(record));
-    IndexAdd(m_rows.back().get());
+    if (addressHash)
+        IndexAdd(m_rows.back().get(), *addressHash);
+    else
+        IndexAdd(m_rows.back().get());
     Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
 }
 
@@ -510,15 +521,25 @@ void TableStore::IndexAdd(const Record* record) {
         IndexAddBuilt(record);
 }
 
+void TableStore::IndexAdd(const Record* record, std::uint64_t addressHash) {
+    if (m_indexBuilt)
+        IndexAddBuilt(record, addressHash);
+}
+
 void TableStore::IndexAddBuilt(const Record* record) const {
+    const std::string_view address = record ? record->Get(1) : std::string_view();
+    IndexAddBuilt(record, address.empty() ? 0 : AddressHash(address));
+}
+
+void TableStore::IndexAddBuilt(const Record* record, std::uint64_t addressHash) const {
     const std::string_view address = record ? record->Get(1) : std::string_view();
     if (address.empty()) {
         ++m_emptyAddressRecords;
         return;
     }
     IndexReserve(m_indexCount + 1);
-    IndexInsertSlot(IndexSlot{Tag(AddressHash(address)), static_cast<std::uint32_t>(address.size()),
-                              address.data()});
+    IndexInsertSlot(
+        IndexSlot{Tag(addressHash), static_cast<std::uint32_t>(address.size()), address.data()});
     ++m_indexCount;
 }
 

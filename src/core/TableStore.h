@@ -67,6 +67,9 @@ public:
     // import hands over the records it staged); `source` keeps an empty record in its place.
     // Ignored when `row` is outside `source`'s records or `source` is this store.
     void AppendTakenRecord(TableStore& source, Row row);
+    // The same with the record's AddressHash known already (an import that tested it for a
+    // duplicate), so the index does not hash the address again.
+    void AppendTakenRecord(TableStore& source, Row row, std::uint64_t addressHash);
     // Makes room for this many more records, so a load does not regrow the store as it goes.
     void Reserve(Row records);
     // Removes a record; the ones after it move up by one.
@@ -158,10 +161,13 @@ private:
     // an index that only scans and duplicate tests need.
     void EnsureIndex() const;
     void IndexAddBuilt(const Record* record) const;
+    void IndexAddBuilt(const Record* record, std::uint64_t addressHash) const;
 
     static RecordPtr MakeRecord(std::string_view c1, std::string_view c2, std::string_view c3,
                                 std::string_view c4);
     void IndexAdd(const Record* record);
+    void IndexAdd(const Record* record, std::uint64_t addressHash);
+    void AppendTaken(TableStore& source, Row row, const std::uint64_t* addressHash);
     void IndexRemove(const Record* record);
 
     template <typename Call> void Notify(Call call) const {

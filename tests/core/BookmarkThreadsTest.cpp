@@ -111,6 +111,12 @@ TEST(BookmarkThreads, twoThreadsGiveTheRecordsOfOne) {
     pages.push_back(TrickyPage(3000) + "\xFF\xFE<DT><A HREF=\"http://end/\">\x80</A>");
     pages.push_back("\xEF\xBB\xBF" + TrickyPage(500));
     pages.push_back(TrickyPage(4000).substr(0, 99999)); // cut off inside an entry
+    // A title broken up by inline markup over several batches: the link outlasts the batch its
+    // address came in.
+    std::string longTitle = "<DL><DT><A HREF=\"http://long.example/?a=1&amp;b=2\">";
+    for (int i = 0; i < 5000; ++i)
+        longTitle += "<b>" + std::to_string(i) + "</b>";
+    pages.push_back(longTitle + "</A><DT><A HREF=\"http://next.example/\">n</A></DL>");
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const Parsed one = Parse(pages[i], BookmarkThreads::One);
         EXPECT_EQ(Parse(pages[i], BookmarkThreads::Two), one) << "page " << i;

@@ -155,6 +155,15 @@ TEST(BookmarkFile, wildMarkupStillGivesEveryBookmark) {
          {{"A", "http://a/", At(1700000000), ""},
           {"B", "http://b/", "", ""},
           {"C", "http://c/", "", ""}}},
+        {"nineteen digits, and a stray byte among the first eight or the last",
+         "<DT><A HREF=\"http://a/\" ADD_DATE=\"9999999999999999999\">A</A>"
+         "<DT><A HREF=\"http://b/\" ADD_DATE=\"17000/0000\">B</A>"
+         "<DT><A HREF=\"http://c/\" ADD_DATE=\"170000000:\">C</A>"
+         "<DT><A HREF=\"http://d/\" ADD_DATE=\"17000000001\">D</A>",
+         {{"A", "http://a/", At(9999999999), ""},
+          {"B", "http://b/", "", ""},
+          {"C", "http://c/", "", ""},
+          {"D", "http://d/", At(17000000001), ""}}},
         {"a description belongs to the bookmark just before it only",
          "<DL><DT><H3>F</H3><DD>folder text<DL><DT><A HREF=\"http://a/\">A</A><DD>about A"
          "<HR><DD>nothing</DL>",

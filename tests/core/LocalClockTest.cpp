@@ -39,7 +39,7 @@ std::string Fields(const std::tm& tm) {
 // Instants spread over 1970..2100 in no order, and every second around each offset change of
 // the zones below (2024 in the northern and southern rules, Sao Paulo's changes at midnight in
 // 2017/2018, and Monrovia's change of 1972-01-07 00:44:30 UTC, 44 minutes and 30 seconds), so
-// that spans holding a change are met both first and after their neighbours.
+// that spans holding a change are met both first and after their neighbours on either side.
 std::vector<std::time_t> Instants() {
     std::vector<std::time_t> instants;
     std::uint64_t x = 88172645463325252ull;
@@ -53,6 +53,10 @@ std::vector<std::time_t> Instants() {
                                    1728142200, 63593070,   1508036400, 1518919200};
     for (const std::time_t change : changes)
         for (std::time_t t = change - 3 * 3600; t <= change + 3 * 3600; t += 1)
+            instants.push_back(t);
+    // Backwards through the days around each change: spans met after the one that follows.
+    for (const std::time_t change : changes)
+        for (std::time_t t = change + 2 * 86400; t >= change - 2 * 86400; t -= 1187)
             instants.push_back(t);
     return instants;
 }
