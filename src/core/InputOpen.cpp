@@ -24,4 +24,12 @@ std::FILE* OpenForReading(const std::string& path, bool acceptStream, IoCode& co
     return nullptr;
 }
 
+std::int64_t ReadInputFile(void* file, char* into, std::size_t size) {
+    auto* stream = static_cast<std::FILE*>(file);
+    const std::size_t got = std::fread(into, 1, size, stream);
+    if (got == 0 && std::ferror(stream))
+        return -1;
+    return static_cast<std::int64_t>(got);
+}
+
 } // namespace lh

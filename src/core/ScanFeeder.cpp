@@ -15,18 +15,6 @@ namespace {
 
 constexpr char kEndOfFile = 0x1A;
 
-struct FileCloser {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-
-std::int64_t ReadFromFile(void* context, char* into, std::size_t size) {
-    auto* file = static_cast<std::FILE*>(context);
-    const std::size_t got = std::fread(into, 1, size, file);
-    if (got == 0 && std::ferror(file))
-        return -1;
-    return static_cast<std::int64_t>(got);
-}
-
 struct MemorySource {
     std::string_view rest;
 };
@@ -47,13 +35,13 @@ ScanFeeder::ScanFeeder(AddressScanner& scanner, ProgressSink& progress, std::siz
 
 bool ScanFeeder::FeedFile(const std::string& path, IoCode& errorCode, bool acceptStream) {
     errorCode = {};
-    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, acceptStream, errorCode));
+    InputFile file(OpenForReading(path, acceptStream, errorCode));
     if (!file)
         return false;
     // Reads go straight into our buffer; a stream buffer would only copy twice.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     errno = 0;
-    if (!Run(&ReadFromFile, file.get())) {
+    if (!Run(&ReadInputFile, file.get())) {
         errorCode =
             errno != 0 ? platform::MapErrnoToIoCode(errno) : IoCode(IoErrorKind::ReadPastEnd);
         return false;

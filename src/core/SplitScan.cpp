@@ -26,18 +26,6 @@ namespace {
 constexpr char kEndOfFile = 0x1A;
 constexpr std::size_t kHeadroom = AddressScanner::kMaxHeldBack;
 
-struct FileCloser {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-
-std::int64_t ReadFromFile(void* context, char* into, std::size_t size) {
-    auto* file = static_cast<std::FILE*>(context);
-    const std::size_t got = std::fread(into, 1, size, file);
-    if (got == 0 && std::ferror(file))
-        return -1;
-    return static_cast<std::int64_t>(got);
-}
-
 // Thrown through a waiting thread when the other side has given up.
 struct ScanStopped {};
 
@@ -249,14 +237,13 @@ struct SplitScan::Shared {
 void SplitScan::Shared::ReaderBody(const std::string& path, EncodingChoice encoding,
                                    bool acceptStream) {
     try {
-        std::unique_ptr<std::FILE, FileCloser> file(
-            OpenForReading(path, acceptStream, read.errorCode));
+        InputFile file(OpenForReading(path, acceptStream, read.errorCode));
         if (!file) {
             read.ok = false;
         } else {
             // Reads go straight into the blocks; a stream buffer would only copy twice.
             std::setvbuf(file.get(), nullptr, _IONBF, 0);
-            ScanDecoder decoder(&ReadFromFile, file.get(), encoding, sizes.blockBytes);
+            ScanDecoder decoder(&ReadInputFile, file.get(), encoding, sizes.blockBytes);
             Lane chainLane(makeScanner, prefix);
             Lane lane(makeScanner, prefix);
             ReadBlocks(decoder, chainLane, lane);
