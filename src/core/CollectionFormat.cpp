@@ -6,6 +6,7 @@
 #include "JsonFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/LargePages.h"
 
 #include <cerrno>
 
@@ -117,8 +118,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& pr
     // Read in one go where the size is known (one more byte tells that the file grew meanwhile),
     // in blocks otherwise.
     std::size_t chunk = 1 << 20;
-    if (platform::StatFile(path, st) && st.size > 0 && st.size < kLargestImport)
+    if (platform::StatFile(path, st) && st.size > 0 && st.size < kLargestImport) {
         chunk = static_cast<std::size_t>(st.size) + 1;
+        // The room is taken before it is first touched, so that the advice still counts.
+        bytes.reserve(chunk);
+        platform::AdviseLargePages(bytes.data(), bytes.capacity());
+    }
     bool ok = true;
     for (;;) {
         const std::size_t want = chunk;

@@ -540,3 +540,24 @@ TEST(BookmarkFile, pageWithoutLineBreaksIsReadInOnePass) {
     EXPECT_EQ(t.Text(kBookmarks - 1, TableStore::kAddress),
               "http://a.example/" + std::to_string(kBookmarks - 1));
 }
+
+TEST(ExchangeFormats, fileOfManyMegabytesIsReadToItsLastByte) {
+    // Past the size whose room is advised onto large pages, and no whole number of them, so the
+    // room's ends lie inside pages of the ordinary size.
+    std::string page = "<DL><p>\n<DT><A HREF=\"http://first.example/\">first</A>\n";
+    const std::string filler = "<DT><H3>folder</H3>\n";
+    while (page.size() < (std::size_t{5} << 20) + 12345)
+        page += filler;
+    page += "<DT><A HREF=\"http://last.example/\">last</A>\n</DL>";
+    TempDir dir;
+    test::WriteFileBytes(dir.File("big.html"), page);
+    std::string bytes;
+    NullProgress progress;
+    IoError error;
+    ASSERT_TRUE(ReadWholeFile(dir.File("big.html"), bytes, progress, error));
+    EXPECT_EQ(bytes, page);
+    CollectionContent content;
+    ASSERT_TRUE(BookmarkCollectionFormat().Read(dir.File("big.html"), content, progress, error));
+    ASSERT_EQ(content.records.RecordCount(), 2);
+    EXPECT_EQ(content.records.Text(1, TableStore::kAddress), "http://last.example/");
+}
