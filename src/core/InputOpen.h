@@ -11,6 +11,10 @@
 
 namespace lh {
 
+// The byte that ends a text file where it stands, as old editors wrote it: what follows is
+// not part of the text.
+constexpr char kEndOfFileMark = 0x1A;
+
 // Regular files only, and a pipe where `acceptStream` (read once, front to back). Otherwise
 // nullptr with `code`: IsFolder, NotRegularFile, NotFound, or what the failed open met.
 std::FILE* OpenForReading(const std::string& path, bool acceptStream, IoCode& code);

@@ -9,10 +9,6 @@
 
 namespace lh {
 
-namespace {
-constexpr char kEndOfFile = '\x1A';
-}
-
 LineReader::LineReader(std::size_t chunkSize) : m_chunk(std::max<std::size_t>(chunkSize, 1)) {}
 
 LineReader::~LineReader() {
@@ -62,7 +58,7 @@ bool LineReader::Fill() {
     }
     m_pos = 0;
     m_end = n;
-    const void* mark = std::memchr(m_chunk.data(), kEndOfFile, n);
+    const void* mark = std::memchr(m_chunk.data(), kEndOfFileMark, n);
     m_eofMark =
         mark ? static_cast<std::size_t>(static_cast<const char*>(mark) - m_chunk.data()) : n;
     return true;

@@ -13,8 +13,6 @@ namespace lh {
 
 namespace {
 
-constexpr char kEndOfFile = 0x1A;
-
 struct MemorySource {
     std::string_view rest;
 };
@@ -77,7 +75,7 @@ bool ScanFeeder::RunDecoded(ScanDecoder& decoder) {
         if (got == 0)
             break;
         const std::size_t fresh = static_cast<std::size_t>(got);
-        const void* eof = std::memchr(m_buffer.data() + held, kEndOfFile, fresh);
+        const void* eof = std::memchr(m_buffer.data() + held, kEndOfFileMark, fresh);
         const std::size_t end =
             eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - m_buffer.data())
                 : held + fresh;

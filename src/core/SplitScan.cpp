@@ -23,7 +23,6 @@ namespace lh {
 
 namespace {
 
-constexpr char kEndOfFile = 0x1A;
 constexpr std::size_t kHeadroom = AddressScanner::kMaxHeldBack;
 
 // Thrown through a waiting thread when the other side has given up.
@@ -319,7 +318,7 @@ void SplitScan::Shared::ReadBlocks(ScanDecoder& decoder, Lane& chainLane, Lane& 
                 break;
             }
             const std::size_t fresh = static_cast<std::size_t>(got);
-            const void* eof = std::memchr(text + size, kEndOfFile, fresh);
+            const void* eof = std::memchr(text + size, kEndOfFileMark, fresh);
             if (eof) {
                 size = static_cast<std::size_t>(static_cast<const char*>(eof) - text);
                 piece.last = true;
