@@ -809,11 +809,14 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     const auto tokenizerBody = [&] {
         try {
             // The page is checked in stretches that end before an ASCII byte, which no UTF-8
-            // character spans: the stretches are UTF-8 exactly when the page is.
+            // character spans: the stretches are UTF-8 exactly when the page is. Once one is
+            // not, the page is not, whatever the rest holds.
             std::size_t checked = 0;
             const auto checkUpTo = [&](std::size_t to) {
                 if (!checkUtf8)
                     return true;
+                if (!utf8)
+                    return false;
                 while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
                     ++to;
                 if (to > checked) {
