@@ -3,8 +3,14 @@
 #include "util/Cp932Fit.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define LH_MARKUP_SCAN_SSE2 1
+#endif
 
 namespace lh {
 
@@ -18,6 +24,7 @@ enum ByteClass : unsigned char {
     kSpace = 4,         // blank or line break
     kAttributeEnd = 8,  // ends an attribute name: blank, "=", ">", "/"
     kBareValueEnd = 16, // ends an unquoted value: blank, ">"
+    kSpaceOrSlash = 32, // passed over between attributes: blank, "/"
 };
 
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
@@ -31,9 +38,11 @@ constexpr std::array<unsigned char, 256> kByteClasses = [] {
         if (letter || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' || c == '.')
             k |= kNameByte;
         if (space)
-            k |= kSpace | kAttributeEnd | kBareValueEnd;
+            k |= kSpace | kAttributeEnd | kBareValueEnd | kSpaceOrSlash;
         if (c == '=' || c == '/')
             k |= kAttributeEnd;
+        if (c == '/')
+            k |= kSpaceOrSlash;
         if (c == '>')
             k |= kAttributeEnd | kBareValueEnd;
         classes[static_cast<std::size_t>(c)] = k;
@@ -55,6 +64,85 @@ bool IsNameChar(char c) noexcept {
 
 bool IsSpace(char c) noexcept {
     return Is(c, kSpace);
+}
+
+// The bytes the searches below look for: `Wanted` decides on a byte; with SSE2, `Hits` flags in
+// sixteen bytes at once those that may be wanted.
+struct OneByte {
+    char c;
+    bool Wanted(char b) const noexcept { return b == c; }
+};
+
+struct EitherByte {
+    char a;
+    char b;
+    bool Wanted(char x) const noexcept { return x == a || x == b; }
+};
+
+// A class of bytes that holds no byte but blanks, "=", "/" and ">".
+struct MarkupEnd {
+    ByteClass what;
+    bool Wanted(char b) const noexcept { return Is(b, what); }
+};
+
+// The searches look at sixteen bytes a step: the runs they cross (a line's indent, a title, an
+// address, an attribute's name) are mostly shorter than what a library call costs to set up.
+#ifdef LH_MARKUP_SCAN_SSE2
+inline unsigned Hits(const OneByte& set, __m128i x) noexcept {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(set.c))));
+}
+
+inline unsigned Hits(const EitherByte& set, __m128i x) noexcept {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        _mm_cmpeq_epi8(x, _mm_set1_epi8(set.a)), _mm_cmpeq_epi8(x, _mm_set1_epi8(set.b)))));
+}
+
+// Bytes below 0x21, "=", "/" and ">".
+inline unsigned Hits(const MarkupEnd&, __m128i x) noexcept {
+    const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(' ')), x);
+    const __m128i marks = _mm_or_si128(
+        _mm_cmpeq_epi8(x, _mm_set1_epi8('=')),
+        _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('/')), _mm_cmpeq_epi8(x, _mm_set1_epi8('>'))));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(low, marks)));
+}
+
+// The first wanted byte among the sixteen at `text + at` whose bits `keep` holds, or npos.
+template <typename Set>
+inline std::size_t FirstOf16(const char* text, std::size_t at, unsigned keep,
+                             const Set& set) noexcept {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    for (unsigned m = Hits(set, x) & keep; m != 0; m &= m - 1) {
+        const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(m));
+        if (set.Wanted(text[i]))
+            return i;
+    }
+    return std::string_view::npos;
+}
+#endif
+
+// First i in [from, to) where text[i] is in `set`; `to` when there is none. `text` is where the
+// text searched begins, so the sixteen bytes that end at `to` may be read whenever `to` is 16 or
+// more: the last few bytes are looked at in one step that reads some before `from` again, and
+// drops their flags.
+template <typename Set>
+inline std::size_t Find(const char* text, std::size_t from, std::size_t to,
+                        const Set& set) noexcept {
+#ifdef LH_MARKUP_SCAN_SSE2
+    for (; to - from >= 16; from += 16)
+        if (const std::size_t i = FirstOf16(text, from, 0xFFFFu, set); i != std::string_view::npos)
+            return i;
+    if (from < to && to >= 16) {
+        const std::size_t i = FirstOf16(text, to - 16, 0xFFFFu << (16 - (to - from)), set);
+        return i != std::string_view::npos ? i : to;
+    }
+#endif
+    while (from < to && !set.Wanted(text[from]))
+        ++from;
+    return from;
+}
+
+inline std::size_t FindByte(const char* text, std::size_t from, std::size_t to, char c) noexcept {
+    return Find(text, from, to, OneByte{c});
 }
 
 char Lower(char c) noexcept {
@@ -84,11 +172,6 @@ constexpr NamedReference kNamed[] = {
 
 // Decodes the reference at raw[i] == '&'; returns the bytes consumed, 0 when it is none.
 std::size_t DecodeReference(std::string& out, std::string_view raw, std::size_t i) {
-    // The ampersand's own reference, in nearly every address with a query, without the search.
-    if (raw.compare(i, 5, "&amp;") == 0) {
-        out += '&';
-        return 5;
-    }
     std::size_t p = i + 1;
     if (p < raw.size() && raw[p] == '#') {
         ++p;
@@ -147,14 +230,23 @@ const std::string_view* MarkupToken::Attribute(std::string_view lower) const noe
 }
 
 void AppendDecodedMarkup(std::string& out, std::string_view raw) {
+    const char* const data = raw.data();
+    const std::size_t size = raw.size();
     std::size_t i = 0;
-    while (i < raw.size()) {
-        const std::size_t amp = raw.find('&', i);
-        if (amp == std::string_view::npos) {
-            out.append(raw.substr(i));
+    for (;;) {
+        const std::size_t amp = FindByte(data, i, size, '&');
+        if (amp == size) {
+            out.append(data + i, size - i);
             return;
         }
-        out.append(raw.substr(i, amp - i));
+        // "&amp;", in nearly every address with a query, is the "&" it starts with: copied with
+        // the text before it.
+        if (size - amp >= 5 && std::memcmp(data + amp, "&amp;", 5) == 0) {
+            out.append(data + i, amp + 1 - i);
+            i = amp + 5;
+            continue;
+        }
+        out.append(data + i, amp - i);
         const std::size_t used = DecodeReference(out, raw, amp);
         if (used == 0) {
             out += '&';
@@ -165,100 +257,65 @@ void AppendDecodedMarkup(std::string& out, std::string_view raw) {
     }
 }
 
-bool MarkupTokenizer::Next(MarkupToken& token) {
-    const std::size_t size = m_page.size();
-    while (m_pos < size) {
-        const std::size_t start = m_pos;
-        const char next = start + 1 < size ? m_page[start + 1] : '\0';
-        if (m_page[start] == '<' && (next == '!' || next == '?')) {
-            // Comment, declaration or processing instruction: nothing a bookmark is made of.
-            const bool comment = m_page.substr(start, 4) == "<!--";
-            const std::size_t end =
-                comment ? m_page.find("-->", start + 4) : m_page.find('>', start);
-            m_pos = end == std::string_view::npos ? size : end + (comment ? 3 : 1);
-            continue;
-        }
-        if (m_page[start] == '<' && (IsAsciiLetter(next) || (next == '/' && start + 2 < size &&
-                                                             IsAsciiLetter(m_page[start + 2])))) {
-            ReadTag(token);
-            return true;
-        }
-        // Text runs to the next "<" that opens markup; a lone "<" belongs to the text.
-        std::size_t p = start + 1;
-        for (;;) {
-            p = m_page.find('<', p);
-            if (p == std::string_view::npos) {
-                p = size;
-                break;
-            }
-            const char c = p + 1 < size ? m_page[p + 1] : '\0';
-            if (IsAsciiLetter(c) || c == '/' || c == '!' || c == '?')
-                break;
-            ++p;
-        }
-        token.kind = MarkupToken::Kind::Text;
-        token.name = {};
-        token.attributes.clear();
-        token.text = m_page.substr(start, p - start);
-        m_pos = p;
-        return true;
-    }
-    return false;
-}
-
-void MarkupTokenizer::ReadTag(MarkupToken& token) {
+// Inline in Next, its one caller: a call per tag costs more than the shorter tags take.
+[[gnu::always_inline]] inline void MarkupTokenizer::ReadTag(MarkupToken& token) {
+    const char* const page = m_page.data();
     const std::size_t size = m_page.size();
     std::size_t p = m_pos + 1;
-    const bool end = m_page[p] == '/';
+    const bool end = page[p] == '/';
     if (end)
         ++p;
     const std::size_t nameFrom = p;
-    while (p < size && IsNameChar(m_page[p]))
+    while (p < size && IsNameChar(page[p]))
         ++p;
     token.kind = end ? MarkupToken::Kind::EndTag : MarkupToken::Kind::StartTag;
-    token.name = m_page.substr(nameFrom, p - nameFrom);
+    token.name = std::string_view(page + nameFrom, p - nameFrom);
     token.text = {};
     token.attributes.clear();
     if (end) {
-        const std::size_t gt = m_page.find('>', p);
-        m_pos = gt == std::string_view::npos ? size : gt + 1;
+        const std::size_t gt = p < size && page[p] == '>' ? p : FindByte(page, p, size, '>');
+        m_pos = gt == size ? size : gt + 1;
         return;
     }
-    while (p < size) {
-        while (p < size && (IsSpace(m_page[p]) || m_page[p] == '/'))
+    for (;;) {
+        while (p < size && Is(page[p], kSpaceOrSlash))
             ++p;
         if (p >= size)
             break;
-        if (m_page[p] == '>') {
+        if (page[p] == '>') {
             ++p;
             break;
         }
         const std::size_t attrFrom = p;
-        while (p < size && !Is(m_page[p], kAttributeEnd))
+        p = Find(page, p, size, MarkupEnd{kAttributeEnd});
+        // A "=" where a name should be is stepped over, and stands as a name without a value.
+        const bool stray = p == attrFrom;
+        if (stray)
             ++p;
-        if (p == attrFrom)
-            ++p; // a "=" where a name should be: step over it
-        MarkupAttribute attribute{m_page.substr(attrFrom, p - attrFrom), {}};
+        token.attributes.push_back({std::string_view(page + attrFrom, p - attrFrom), {}});
+        MarkupAttribute& attribute = token.attributes.back();
+        if (stray)
+            continue;
         std::size_t q = p;
-        while (q < size && IsSpace(m_page[q]))
+        while (q < size && IsSpace(page[q]))
             ++q;
-        if (q < size && m_page[q] == '=' && attribute.name != "=") {
+        if (q >= size || page[q] != '=')
+            continue;
+        ++q;
+        while (q < size && IsSpace(page[q]))
             ++q;
-            while (q < size && IsSpace(m_page[q]))
-                ++q;
-            if (q < size && (m_page[q] == '"' || m_page[q] == '\'')) {
-                const std::size_t close = QuotedValueEnd(q);
-                attribute.rawValue = m_page.substr(q + 1, close - q - 1);
-                p = close < size && m_page[close] == m_page[q] ? close + 1 : close;
-            } else {
-                const std::size_t valueFrom = q;
-                while (q < size && !Is(m_page[q], kBareValueEnd))
-                    ++q;
-                attribute.rawValue = m_page.substr(valueFrom, q - valueFrom);
-                p = q;
-            }
+        if (q < size && (page[q] == '"' || page[q] == '\'')) {
+            const char quote = page[q];
+            // Nearly always the quote comes before any line end, which one search settles.
+            std::size_t close = Find(page, q + 1, size, EitherByte{quote, '\n'});
+            if (close == size || page[close] != quote)
+                close = LostQuoteEnd(q, close);
+            attribute.rawValue = std::string_view(page + q + 1, close - q - 1);
+            p = close < size && page[close] == quote ? close + 1 : close;
+        } else {
+            p = Find(page, q, size, MarkupEnd{kBareValueEnd});
+            attribute.rawValue = std::string_view(page + q, p - q);
         }
-        token.attributes.push_back(attribute);
     }
     m_pos = p;
     if (token.Is(MarkupToken::Kind::StartTag, "script") ||
@@ -266,24 +323,55 @@ void MarkupTokenizer::ReadTag(MarkupToken& token) {
         SkipRawText(token.name);
 }
 
-std::size_t MarkupTokenizer::QuotedValueEnd(std::size_t open) const noexcept {
+bool MarkupTokenizer::Next(MarkupToken& token) {
     const char* const page = m_page.data();
     const std::size_t size = m_page.size();
-    const auto find = [page](char c, std::size_t from, std::size_t to) {
-        const void* hit = std::memchr(page + from, c, to - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - page) : to;
-    };
-    // A value that would run past the end of its line, where a ">" still stands on it, has lost
-    // its closing quote: it ends at that ">" rather than swallowing the entries that follow
-    // (bookmark files hold one entry a line). Each search stops at the closing quote or that
-    // line's end, so a page without line breaks is still read in one linear pass.
-    const std::size_t close = find(m_page[open], open + 1, size);
+    while (m_pos < size) {
+        const std::size_t start = m_pos;
+        if (page[start] == '<') {
+            const char next = start + 1 < size ? page[start + 1] : '\0';
+            if (next == '!' || next == '?') {
+                // Comment, declaration or processing instruction: nothing a bookmark is made of.
+                const bool comment = m_page.substr(start, 4) == "<!--";
+                const std::size_t end =
+                    comment ? m_page.find("-->", start + 4) : m_page.find('>', start);
+                m_pos = end == std::string_view::npos ? size : end + (comment ? 3 : 1);
+                continue;
+            }
+            if (IsAsciiLetter(next) ||
+                (next == '/' && start + 2 < size && IsAsciiLetter(page[start + 2]))) {
+                ReadTag(token);
+                return true;
+            }
+        }
+        // Text runs to the next "<" that opens markup; a lone "<" belongs to the text.
+        std::size_t p = start + 1;
+        for (;;) {
+            p = FindByte(page, p, size, '<');
+            if (p == size)
+                break;
+            const char c = p + 1 < size ? page[p + 1] : '\0';
+            if (IsAsciiLetter(c) || c == '/' || c == '!' || c == '?')
+                break;
+            ++p;
+        }
+        token.kind = MarkupToken::Kind::Text;
+        token.name = {};
+        token.attributes.clear();
+        token.text = std::string_view(page + start, p - start);
+        m_pos = p;
+        return true;
+    }
+    return false;
+}
+
+std::size_t MarkupTokenizer::LostQuoteEnd(std::size_t open, std::size_t lineEnd) const noexcept {
+    const char* const page = m_page.data();
+    const std::size_t size = m_page.size();
+    const std::size_t close = FindByte(page, lineEnd, size, page[open]);
     if (close == size)
-        return find('>', open + 1, size);
-    const std::size_t lineEnd = find('\n', open + 1, close);
-    if (lineEnd == close)
-        return close;
-    const std::size_t gt = find('>', open + 1, lineEnd);
+        return FindByte(page, open + 1, size, '>');
+    const std::size_t gt = FindByte(page, open + 1, lineEnd, '>');
     return gt < lineEnd ? gt : close;
 }
 

@@ -41,9 +41,14 @@ public:
 private:
     void ReadTag(MarkupToken& token);
     void SkipRawText(std::string_view tagName);
-    // Where the quoted attribute value opened at `open` ends: its closing quote, or the ">" or
-    // end of page that stands in for a lost one.
-    std::size_t QuotedValueEnd(std::size_t open) const noexcept;
+    // Where the quoted attribute value opened at `open` ends when a line end (at `lineEnd`) or
+    // the end of the page comes before its closing quote: that quote, or the ">" or end of page
+    // that stands in for a lost one. A value that would run past the end of its line, where a
+    // ">" still stands on it, has lost its closing quote: it ends at that ">" rather than
+    // swallowing the entries that follow (bookmark files hold one entry a line). Each search
+    // stops at the closing quote or that line's end, so a page without line breaks is still read
+    // in one linear pass.
+    std::size_t LostQuoteEnd(std::size_t open, std::size_t lineEnd) const noexcept;
 
     std::string_view m_page;
     std::size_t m_pos = 0;

@@ -1,6 +1,7 @@
 #include "Cp932Fit.h"
 
 #include "Codec.h"
+#include "platform/Utf8Check.h"
 
 #include <algorithm>
 #include <bit>
@@ -349,6 +350,8 @@ bool IsUtf8(std::string_view text) noexcept {
     const auto* u = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::size_t i = 0;
+    if (!platform::CheckUtf8Blocks(text, i))
+        return false;
     while (i < n) {
         i = AsciiRunEnd(text, i);
         // The characters up to the next ASCII byte; kana and kanji (three bytes) are checked

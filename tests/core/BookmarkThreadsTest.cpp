@@ -107,6 +107,10 @@ TEST(BookmarkThreads, twoThreadsGiveTheRecordsOfOne) {
     for (int i = 0; i < 4000; ++i)
         asciiFirst += "<DT><A HREF=\"http://a.example/" + std::to_string(i) + "\">A</A>\n";
     pages.push_back(Utf8ToSjis(asciiFirst + "<DT><A HREF=\"http://a.jp/\">日本</A></DL>").value());
+    // And where it shows only in the first batch, before many batches of ASCII entries.
+    pages.push_back(
+        Utf8ToSjis("<DL><DT><A HREF=\"http://a.jp/\">日本</A>\n" + asciiFirst.substr(5) + "</DL>")
+            .value());
     // Broken UTF-8 that is no code page 932 either.
     pages.push_back(TrickyPage(3000) + "\xFF\xFE<DT><A HREF=\"http://end/\">\x80</A>");
     pages.push_back("\xEF\xBB\xBF" + TrickyPage(500));

@@ -525,6 +525,90 @@ TEST(MarkupTokenizer, quotedValuesEndAtTheirQuoteOrStandInForALostOne) {
     }
 }
 
+namespace {
+
+// The tokens of a page in one line each: kind, then the name and attributes or the text.
+std::vector<std::string> TokensOf(std::string_view page) {
+    std::vector<std::string> tokens;
+    MarkupTokenizer tokenizer(page);
+    MarkupToken token;
+    while (tokenizer.Next(token)) {
+        std::string line;
+        switch (token.kind) {
+        case MarkupToken::Kind::Text:
+            line = "text " + std::string(token.text);
+            break;
+        case MarkupToken::Kind::StartTag:
+            line = "<" + std::string(token.name);
+            for (const MarkupAttribute& a : token.attributes)
+                line += " [" + std::string(a.name) + "]=[" + std::string(a.rawValue) + "]";
+            break;
+        case MarkupToken::Kind::EndTag:
+            line = "</" + std::string(token.name);
+            break;
+        }
+        tokens.push_back(line);
+    }
+    return tokens;
+}
+
+} // namespace
+
+TEST(MarkupTokenizer, whatEndsARunIsFoundAtEveryPlaceOfALongRun) {
+    // Runs are searched many bytes at a time; each case puts what ends its run (a quote, a line
+    // end, "<", "=", ">" or the end of the page) at every place of such a step. The run holds a
+    // control byte and UTF-8, which look like blanks and markup to a careless vector test.
+    struct Case {
+        const char* what;
+        std::string (*page)(const std::string& run);
+        std::vector<std::string> (*tokens)(const std::string& run);
+    };
+    const Case cases[] = {
+        {"quoted value", [](const std::string& r) { return "<A T=\"" + r + "\" U=1>"; },
+         [](const std::string& r) {
+             return std::vector<std::string>{"<A [T]=[" + r + "] [U]=[1]"};
+         }},
+        {"page ends inside a value", [](const std::string& r) { return "<A T='" + r; },
+         [](const std::string& r) { return std::vector<std::string>{"<A [T]=[" + r + "]"}; }},
+        {"lost quote, \">\" on the line",
+         [](const std::string& r) { return "<A T=\"" + r + ">x\n<B U=\"v\">"; },
+         [](const std::string& r) {
+             return std::vector<std::string>{"<A [T]=[" + r + "]", "text x\n", "<B [U]=[v]"};
+         }},
+        {"line break inside a value",
+         [](const std::string& r) { return "<A T=\"" + r + "\nz\" U=1>"; },
+         [](const std::string& r) {
+             return std::vector<std::string>{"<A [T]=[" + r + "\nz] [U]=[1]"};
+         }},
+        {"bare value", [](const std::string& r) { return "<A T=v" + r + " U=1>"; },
+         [](const std::string& r) {
+             return std::vector<std::string>{"<A [T]=[v" + r + "] [U]=[1]"};
+         }},
+        {"attribute name", [](const std::string& r) { return "<A N" + r + "=v>"; },
+         [](const std::string& r) { return std::vector<std::string>{"<A [N" + r + "]=[v]"}; }},
+        {"text, then a tag", [](const std::string& r) { return "x" + r + "<B>"; },
+         [](const std::string& r) {
+             return std::vector<std::string>{"text x" + r, "<B"};
+         }},
+        {"text with a lone \"<\"", [](const std::string& r) { return "x" + r + "<1" + r; },
+         [](const std::string& r) { return std::vector<std::string>{"text x" + r + "<1" + r}; }},
+        {"end tag", [](const std::string& r) { return "</A " + r + ">y"; },
+         [](const std::string&) {
+             return std::vector<std::string>{"</A", "text y"};
+         }},
+    };
+    const std::string pattern = "ab\x01\xE3\x81\x82"
+                                "cdefghij";
+    for (const Case& c : cases) {
+        for (std::size_t n = 0; n <= 50; ++n) {
+            std::string run;
+            for (std::size_t i = 0; i < n; ++i)
+                run += pattern[i % pattern.size()];
+            EXPECT_EQ(TokensOf(c.page(run)), c.tokens(run)) << c.what << ", run of " << n;
+        }
+    }
+}
+
 TEST(BookmarkFile, pageWithoutLineBreaksIsReadInOnePass) {
     // Searching each value's line end anew on a page of one line would take minutes here.
     std::string page = "<DL>";

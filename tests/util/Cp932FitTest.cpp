@@ -3,6 +3,7 @@
 #include "util/Codec.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace lh;
 
@@ -10,6 +11,46 @@ namespace {
 
 std::string Sjis(const std::string& utf8) {
     return Utf8ToSjis(utf8).value();
+}
+
+// UTF-8 as the standard words it, one character at a time: what the check must agree with
+// wherever its blocks begin and end.
+bool PlainUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        std::size_t n = 0;
+        char32_t cp = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (b >= 0xC0 && b < 0xE0) {
+            n = 2;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b < 0xF0) {
+            n = 3;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b < 0xF8) {
+            n = 4;
+            cp = b & 0x07;
+        } else {
+            return false;
+        }
+        if (s.size() - i < n)
+            return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0) != 0x80)
+                return false;
+            cp = cp << 6 | (c & 0x3F);
+        }
+        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n;
+    }
+    return true;
 }
 
 struct FitCase {
@@ -89,6 +130,62 @@ TEST(Cp932Fit, utf8CheckDecidesEveryThreeByteFormAsTheFullDecoderDoes) {
         EXPECT_EQ(IsUtf8(c.bytes), c.utf8) << c.bytes;
         EXPECT_EQ(IsUtf8(padding + c.bytes + padding), c.utf8) << c.bytes;
         EXPECT_EQ(IsUtf8(padding + "日本" + c.bytes + "語" + padding), c.utf8) << c.bytes;
+    }
+}
+
+TEST(Cp932Fit, utf8CheckAgreesWithTheStandardAtEveryPlaceInLongText) {
+    // Each piece at every offset of a long text, so that it meets the start, the middle and the
+    // end of the vector blocks, and the text's own end.
+    const char* const pieces[] = {
+        "\xC3\xA9",
+        "\xE3\x81\x82",
+        "\xF0\x9F\x98\x80",
+        "\xF4\x8F\xBF\xBF",
+        "\xC1\xBF",         // overlong two bytes
+        "\xE0\x9F\xBF",     // overlong three
+        "\xF0\x8F\xBF\xBF", // overlong four
+        "\xF4\x90\x80\x80", // past U+10FFFF
+        "\xF5\x80\x80\x80",
+        "\xF8\x88\x80\x80\x80",
+        "\xFF",
+        "\xFE",
+        "\xED\xA0\x80",
+        "\xED\xBF\xBF", // surrogates
+        "\x80",
+        "\xBF\xBF", // continuations with no lead
+        "\xE3\x81",
+        "\xF0\x9F\x98",
+        "\xC3",             // cut short
+        "\xE3\x81\x82\x82", // one continuation too many
+        "\xE3\xE3\x81\x82",
+    };
+    const std::string japanese = "あいうえお日本語のテキスト";
+    for (const char* piece : pieces) {
+        for (std::size_t at = 0; at < 100; ++at) {
+            for (const std::string& ground :
+                 {std::string(160, 'a'), japanese + japanese + japanese}) {
+                std::string text = ground.substr(0, std::min(at, ground.size()));
+                // Cutting the Japanese ground may leave a character short: the reference says so.
+                text += piece;
+                text += ground.substr(0, 100 - std::min<std::size_t>(at, 100));
+                EXPECT_EQ(IsUtf8(text), PlainUtf8(text)) << piece << " at " << at;
+                const std::string ending = ground.substr(0, at) + piece;
+                EXPECT_EQ(IsUtf8(ending), PlainUtf8(ending)) << piece << " ending at " << at;
+            }
+        }
+    }
+}
+
+TEST(Cp932Fit, utf8CheckAgreesWithTheStandardOnDamagedText) {
+    std::mt19937 random(14);
+    std::string sample;
+    for (int i = 0; i < 40; ++i)
+        sample += i % 3 ? "記事 の見出し &amp; 天気 " : "Article - News 😀 é ";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = sample.substr(random() % 64, 200 + random() % 600);
+        for (unsigned k = random() % 3; k > 0; --k)
+            text[random() % text.size()] = static_cast<char>(random() & 0xFF);
+        EXPECT_EQ(IsUtf8(text), PlainUtf8(text)) << round;
     }
 }
 
