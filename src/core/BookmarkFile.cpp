@@ -519,9 +519,10 @@ private:
             break;
         case Collecting::Description:
             if (m_describable) {
-                m_name.clear();
-                AppendUtf8AsSjis(m_name, Decoded(m_text, m_rawText), m_tally.replacedCharacters);
-                m_into.SetText(m_into.RecordCount() - 1, TableStore::kRemark, m_name);
+                m_description.clear();
+                AppendUtf8AsSjis(m_description, Decoded(m_text, m_rawText),
+                                 m_tally.replacedCharacters);
+                m_into.SetText(m_into.RecordCount() - 1, TableStore::kRemark, m_description);
             }
             m_describable = false;
             break;
@@ -531,10 +532,6 @@ private:
     }
 
     void AddRecord(std::string_view title) {
-        m_name.clear();
-        AppendUtf8AsSjis(m_name, title, m_tally.replacedCharacters);
-        m_address.clear();
-        AppendUtf8UrlAsSjis(m_address, m_link.address, m_tally.encodedCharacters);
         if (m_remarkStale) {
             m_remark.clear();
             AppendUtf8AsSjis(m_remark, m_path, m_tally.replacedCharacters);
@@ -543,7 +540,22 @@ private:
         if (m_cutLevels > 0)
             ++m_tally.cutFolderPaths;
         const std::string_view access = m_link.when ? AccessText(*m_link.when) : std::string_view();
-        m_into.AppendRecord(m_name, m_address, access, m_remark);
+        // The four texts are written back to back into one reused room, which the store copies
+        // in one piece.
+        const std::size_t most =
+            Utf8AsSjisRoom(title.size() + m_link.address.size()) + access.size() + m_remark.size();
+        if (m_record.size() < most)
+            m_record.resize(std::max(most, 2 * m_record.size()));
+        char* const name = m_record.data();
+        char* const address = PutUtf8AsSjis(name, title, m_tally.replacedCharacters);
+        char* const stamp = PutUtf8UrlAsSjis(address, m_link.address, m_tally.encodedCharacters);
+        char* const remark = std::copy(access.begin(), access.end(), stamp);
+        char* const end = std::copy(m_remark.begin(), m_remark.end(), remark);
+        const auto part = [](const char* from, const char* to) {
+            return std::string_view(from, static_cast<std::size_t>(to - from));
+        };
+        m_into.AppendRecord(part(name, address), part(address, stamp), part(stamp, remark),
+                            part(remark, end));
         m_describable = true;
     }
 
@@ -576,9 +588,9 @@ private:
     std::vector<std::size_t> m_pathLengths;
     // Folder levels whose path was cut to kLongestFolderPath, plus one; 0 while none is.
     std::size_t m_cutLevels = 0;
-    std::string m_name;
-    std::string m_address;
-    std::string m_remark; // m_path in cp932
+    std::string m_description;  // in cp932
+    std::vector<char> m_record; // room for a record's texts
+    std::string m_remark;       // m_path in cp932
     bool m_remarkStale = true;
     // The last record may still get a description (<DD> right after it).
     bool m_describable = false;
