@@ -135,14 +135,26 @@ public:
             out += AccessTextFromTime(t);
             return;
         }
+        // Bookmarks mostly come in order of time: one next to the last one's falls in the same
+        // local day at the same offset, which a test of the stretch they share tells.
+        const auto when = static_cast<std::int64_t>(t);
+        if (when >= m_stretch.from && when < m_stretch.to) {
+            const auto second = static_cast<int>(when - m_stretchMidnight);
+            out += *m_stretchDatePart;
+            AppendClock(out, second / 3600, second / 60 % 60, second % 60);
+            return;
+        }
         // A time in a span of steady offset finds the date part of its local day from before
         // by the day's number alone, without the calendar's arithmetic.
-        const std::optional<std::int64_t> local = m_clock.LocalSeconds(t);
+        const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t);
+        std::optional<std::int64_t> local;
         std::int64_t day = 0;
-        if (local) {
+        if (steady) {
+            local = when + steady->shift;
             day = LocalClock::FloorDiv(*local, kDaySeconds);
             const RecentDay& recent = m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
             if (recent.datePart && recent.day == day) {
+                KeepStretch(*steady, day, recent.datePart);
                 const auto second = static_cast<int>(*local - day * kDaySeconds);
                 out += *recent.datePart;
                 AppendClock(out, second / 3600, second / 60 % 60, second % 60);
@@ -164,8 +176,10 @@ public:
             }
             known = m_datePart.emplace(date, std::move(datePart)).first;
         }
-        if (local)
+        if (local) {
             m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)] = {day, &known->second};
+            KeepStretch(*steady, day, &known->second);
+        }
         out += known->second;
         AppendClock(out, tm.tm_hour, tm.tm_min, tm.tm_sec);
     }
@@ -186,6 +200,15 @@ private:
         std::int64_t day = 0;
         const std::string* datePart = nullptr; // in m_datePart, whose entries stay put
     };
+
+    // The part of a steady stretch that lies in local day `day`, whose date part is `datePart`.
+    void KeepStretch(const LocalClock::Steady& steady, std::int64_t day,
+                     const std::string* datePart) {
+        m_stretchMidnight = day * kDaySeconds - steady.shift;
+        m_stretch.from = std::max(steady.from, m_stretchMidnight);
+        m_stretch.to = std::min(steady.to, m_stretchMidnight + kDaySeconds);
+        m_stretchDatePart = datePart;
+    }
 
     // "H<sep>MM<sep>SS", the hour without a leading zero: put together in place and appended
     // once, as it is for every bookmark.
@@ -279,6 +302,11 @@ private:
     std::optional<DatePartPattern> m_pattern;
     bool m_patternTried = false;
     LocalClock m_clock;
+    // The last time's local day within its steady stretch (empty at first), the universal time
+    // of that day's midnight and its date part (in m_datePart).
+    LocalClock::Steady m_stretch;
+    std::int64_t m_stretchMidnight = 0;
+    const std::string* m_stretchDatePart = nullptr;
 };
 
 // The elements a bookmark page is built of; every other tag is inline markup.
