@@ -401,13 +401,35 @@ public:
     void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
               std::string_view linkAddress = {}) {
-        using Kind = MarkupToken::Kind;
-        if (kind == Kind::Text) {
+        // Texts outside titles (the layout between tags) are most of the tokens: they are
+        // passed over here, and only tags go on.
+        if (kind == MarkupToken::Kind::Text) {
             if (m_collecting != Collecting::Nothing)
                 CollectText(text);
             return;
         }
-        const Tag tag = TagOf(name);
+        TakeTag(kind, TagOf(name), attributes, link, linkAddress);
+    }
+
+    // The end of the page: a text still open ends there.
+    void Finish() { FinishText(); }
+
+    // The link's address read ahead is a view into the batch it came with, which the link may
+    // outlast: a copy is kept before that batch goes back to be refilled.
+    void KeepReadAhead() {
+        if (m_link.address.data() != m_link.ownAddress.data()) {
+            m_link.ownAddress.assign(m_link.address);
+            m_link.address = m_link.ownAddress;
+        }
+    }
+
+private:
+    enum class Collecting { Nothing, Link, Folder, Description };
+
+    [[gnu::noinline]] void TakeTag(MarkupToken::Kind kind, Tag tag,
+                                   std::span<const MarkupAttribute> attributes, const LinkTag* link,
+                                   std::string_view linkAddress) {
+        using Kind = MarkupToken::Kind;
         if (kind == Kind::EndTag) {
             if ((tag == Tag::A && m_collecting == Collecting::Link) ||
                 (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
@@ -447,21 +469,6 @@ public:
             break;
         }
     }
-
-    // The end of the page: a text still open ends there.
-    void Finish() { FinishText(); }
-
-    // The link's address read ahead is a view into the batch it came with, which the link may
-    // outlast: a copy is kept before that batch goes back to be refilled.
-    void KeepReadAhead() {
-        if (m_link.address.data() != m_link.ownAddress.data()) {
-            m_link.ownAddress.assign(m_link.address);
-            m_link.address = m_link.ownAddress;
-        }
-    }
-
-private:
-    enum class Collecting { Nothing, Link, Folder, Description };
 
     void EnterFolder() {
         m_pathLengths.push_back(m_path.size());
@@ -532,7 +539,13 @@ private:
         m_rawText = m_raw;
     }
 
+    // Most tags come with no text open: that test is made in line.
     void FinishText() {
+        if (m_collecting != Collecting::Nothing)
+            FinishCollected();
+    }
+
+    void FinishCollected() {
         const Collecting what = m_collecting;
         m_collecting = Collecting::Nothing;
         switch (what) {
