@@ -854,14 +854,21 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     try {
         BookmarkReader reader(into, tally);
         while (ReadAheadBatch* batch = ring.Receive()) {
-            const std::vector<ReadAheadBatch::Token>& tokens = batch->tokens;
-            std::size_t link = 0;
-            for (std::size_t i = 0; i < tokens.size(); ++i) {
+            // The batch's ends held in locals: the reader's stores could otherwise change them
+            // as far as the compiler knows, and every token would load them again.
+            const ReadAheadBatch::Token* const tokens = batch->tokens.data();
+            const std::size_t count = batch->tokens.size();
+            const ReadAheadBatch::Link* link = batch->links.data();
+            const ReadAheadBatch::Link* const linksEnd = link + batch->links.size();
+            const std::string_view addresses = batch->addresses;
+            std::size_t linkAt = link != linksEnd ? link->token : count;
+            for (std::size_t i = 0; i < count; ++i) {
                 const ReadAheadBatch::Token& t = tokens[i];
-                if (link < batch->links.size() && batch->links[link].token == i) {
-                    const ReadAheadBatch::Link& l = batch->links[link++];
-                    reader.Take(t.kind, t.name, t.text, {}, &l.tag,
-                                std::string_view(batch->addresses).substr(l.from, l.length));
+                if (i == linkAt) {
+                    reader.Take(t.kind, t.name, t.text, {}, &link->tag,
+                                addresses.substr(link->from, link->length));
+                    ++link;
+                    linkAt = link != linksEnd ? link->token : count;
                 } else {
                     reader.Take(t.kind, t.name, t.text, {});
                 }
