@@ -129,21 +129,41 @@ class AccessStamps {
 public:
     AccessStamps() : m_recent(kRecentDays) {}
 
+    // The access text of `t`, valid until the next call. Bookmarks mostly come in order of time:
+    // one next to the last one's falls in the same local day at the same offset, which a test of
+    // the stretch they share tells; only its clock digits are then written, after the date part
+    // already in place.
+    std::string_view Text(std::time_t t) {
+        const auto when = static_cast<std::int64_t>(t);
+        if (!m_unusual && m_textDatePart && m_textDatePart == m_stretchDatePart &&
+            when >= m_stretch.from && when < m_stretch.to) {
+            const auto second = static_cast<int>(when - m_stretchMidnight);
+            char* const start = m_text.data();
+            const char* const end = PutClock(start + m_textDatePart->size(), second / 3600,
+                                             second / 60 % 60, second % 60);
+            return {start, static_cast<std::size_t>(end - start)};
+        }
+        if (m_slowTime != t || m_slow.empty()) {
+            m_slowTime = t;
+            m_slow.clear();
+            Append(m_slow, t);
+        }
+        // The stretch now holding `t` has its date part put in place for the times after it.
+        if (!m_unusual && m_stretchDatePart && when >= m_stretch.from && when < m_stretch.to) {
+            m_text.resize(m_stretchDatePart->size() + kClockRoom);
+            std::copy(m_stretchDatePart->begin(), m_stretchDatePart->end(), m_text.begin());
+            m_textDatePart = m_stretchDatePart;
+        }
+        return m_slow;
+    }
+
     // Appends the access text of `t` to `out`.
     void Append(std::string& out, std::time_t t) {
         if (m_unusual) {
             out += AccessTextFromTime(t);
             return;
         }
-        // Bookmarks mostly come in order of time: one next to the last one's falls in the same
-        // local day at the same offset, which a test of the stretch they share tells.
         const auto when = static_cast<std::int64_t>(t);
-        if (when >= m_stretch.from && when < m_stretch.to) {
-            const auto second = static_cast<int>(when - m_stretchMidnight);
-            out += *m_stretchDatePart;
-            AppendClock(out, second / 3600, second / 60 % 60, second % 60);
-            return;
-        }
         // A time in a span of steady offset finds the date part of its local day from before
         // by the day's number alone, without the calendar's arithmetic.
         const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t);
@@ -192,6 +212,8 @@ private:
                                           "75767778798081828384858687888990919293949596979899";
     // Longer separators make the stamp unusual: it is then asked for in full.
     static constexpr std::size_t kLongestSeparator = 16;
+    // The room a clock text is put together in: the separators' rooms are copied whole.
+    static constexpr std::size_t kClockRoom = 64;
     // Days remembered by number, each in the place its number picks: eleven years of them
     // without two meeting.
     static constexpr std::size_t kRecentDays = 4096;
@@ -210,11 +232,14 @@ private:
         m_stretchDatePart = datePart;
     }
 
-    // "H<sep>MM<sep>SS", the hour without a leading zero: put together in place and appended
-    // once, as it is for every bookmark.
     void AppendClock(std::string& out, int hour, int minute, int second) const {
-        char clock[64];
-        char* w = clock;
+        char clock[kClockRoom];
+        out.append(clock, static_cast<std::size_t>(PutClock(clock, hour, minute, second) - clock));
+    }
+
+    // "H<sep>MM<sep>SS", the hour without a leading zero, written at `w`, which has kClockRoom
+    // bytes; returns its end.
+    char* PutClock(char* w, int hour, int minute, int second) const {
         if (hour >= 10)
             *w++ = static_cast<char>('0' + hour / 10);
         *w++ = static_cast<char>('0' + hour % 10);
@@ -234,7 +259,7 @@ private:
         twoDigits(minute);
         separate();
         twoDigits(second);
-        out.append(clock, static_cast<std::size_t>(w - clock));
+        return w;
     }
 
     // The date part of the day of `tm` written by the locale's pattern, learnt at the first
@@ -307,6 +332,12 @@ private:
     LocalClock::Steady m_stretch;
     std::int64_t m_stretchMidnight = 0;
     const std::string* m_stretchDatePart = nullptr;
+    // Text's answers: within the stretch, m_textDatePart (an entry of m_datePart) and then room
+    // for the clock; else m_slow, the text of m_slowTime.
+    std::vector<char> m_text;
+    const std::string* m_textDatePart = nullptr;
+    std::string m_slow;
+    std::time_t m_slowTime = 0;
 };
 
 // The elements a bookmark page is built of; every other tag is inline markup.
@@ -580,7 +611,8 @@ private:
         }
         if (m_cutLevels > 0)
             ++m_tally.cutFolderPaths;
-        const std::string_view access = m_link.when ? AccessText(*m_link.when) : std::string_view();
+        const std::string_view access =
+            m_link.when ? m_stamps.Text(*m_link.when) : std::string_view();
         // The four texts are written back to back into one reused room, which the store copies
         // in one piece.
         const std::size_t most =
@@ -598,15 +630,6 @@ private:
         m_into.AppendRecord(part(name, address), part(address, stamp), part(stamp, remark),
                             part(remark, end));
         m_describable = true;
-    }
-
-    const std::string& AccessText(std::time_t t) {
-        if (t != m_lastTime || m_lastAccess.empty()) {
-            m_lastTime = t;
-            m_lastAccess.clear();
-            m_stamps.Append(m_lastAccess, t);
-        }
-        return m_lastAccess;
     }
 
     struct Link {
@@ -636,8 +659,6 @@ private:
     // The last record may still get a description (<DD> right after it).
     bool m_describable = false;
     AccessStamps m_stamps;
-    std::time_t m_lastTime = 0;
-    std::string m_lastAccess;
 };
 
 class BookmarkFormat final : public CollectionFormat {
