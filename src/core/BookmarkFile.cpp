@@ -142,20 +142,52 @@ class AccessStamps {
 public:
     AccessStamps() : m_recent(kRecentDays) {}
 
+    // The access text of `t`, valid until the next call. Bookmarks mostly come in order of time:
+    // one next to the last one's falls in the same local day at the same offset, which a test of
+    // the stretch they share tells; only its clock digits are then written, after the date part
+    // already in place.
+    std::string_view Text(std::time_t t) {
+        const auto when = static_cast<std::int64_t>(t);
+        if (!m_unusual && m_textDatePart && m_textDatePart == m_stretchDatePart &&
+            when >= m_stretch.from && when < m_stretch.to) {
+            const auto second = static_cast<int>(when - m_stretchMidnight);
+            char* const start = m_text.data();
+            const char* const end = PutClock(start + m_textDatePart->size(), second / 3600,
+                                             second / 60 % 60, second % 60);
+            return {start, static_cast<std::size_t>(end - start)};
+        }
+        if (m_slowTime != t || m_slow.empty()) {
+            m_slowTime = t;
+            m_slow.clear();
+            Append(m_slow, t);
+        }
+        // The stretch now holding `t` has its date part put in place for the times after it.
+        if (!m_unusual && m_stretchDatePart && when >= m_stretch.from && when < m_stretch.to) {
+            m_text.resize(m_stretchDatePart->size() + kClockRoom);
+            std::copy(m_stretchDatePart->begin(), m_stretchDatePart->end(), m_text.begin());
+            m_textDatePart = m_stretchDatePart;
+        }
+        return m_slow;
+    }
+
     // Appends the access text of `t` to `out`.
     void Append(std::string& out, std::time_t t) {
         if (m_unusual) {
             out += AccessTextFromTime(t);
             return;
         }
+        const auto when = static_cast<std::int64_t>(t);
         // A time in a span of steady offset finds the date part of its local day from before
         // by the day's number alone, without the calendar's arithmetic.
-        const std::optional<std::int64_t> local = m_clock.LocalSeconds(t);
+        const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t);
+        std::optional<std::int64_t> local;
         std::int64_t day = 0;
-        if (local) {
+        if (steady) {
+            local = when + steady->shift;
             day = LocalClock::FloorDiv(*local, kDaySeconds);
             const RecentDay& recent = m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
             if (recent.datePart && recent.day == day) {
+                KeepStretch(*steady, day, recent.datePart);
                 const auto second = static_cast<int>(*local - day * kDaySeconds);
                 out += *recent.datePart;
                 AppendClock(out, second / 3600, second / 60 % 60, second % 60);
@@ -177,8 +209,10 @@ public:
             }
             known = m_datePart.emplace(date, std::move(datePart)).first;
         }
-        if (local)
+        if (local) {
             m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)] = {day, &known->second};
+            KeepStretch(*steady, day, &known->second);
+        }
         out += known->second;
         AppendClock(out, tm.tm_hour, tm.tm_min, tm.tm_sec);
     }
@@ -191,6 +225,8 @@ private:
                                           "75767778798081828384858687888990919293949596979899";
     // Longer separators make the stamp unusual: it is then asked for in full.
     static constexpr std::size_t kLongestSeparator = 16;
+    // The room a clock text is put together in: the separators' rooms are copied whole.
+    static constexpr std::size_t kClockRoom = 64;
     // Days remembered by number, each in the place its number picks: eleven years of them
     // without two meeting.
     static constexpr std::size_t kRecentDays = 4096;
@@ -200,11 +236,23 @@ private:
         const std::string* datePart = nullptr; // in m_datePart, whose entries stay put
     };
 
-    // "H<sep>MM<sep>SS", the hour without a leading zero: put together in place and appended
-    // once, as it is for every bookmark.
+    // The part of a steady stretch that lies in local day `day`, whose date part is `datePart`.
+    void KeepStretch(const LocalClock::Steady& steady, std::int64_t day,
+                     const std::string* datePart) {
+        m_stretchMidnight = day * kDaySeconds - steady.shift;
+        m_stretch.from = std::max(steady.from, m_stretchMidnight);
+        m_stretch.to = std::min(steady.to, m_stretchMidnight + kDaySeconds);
+        m_stretchDatePart = datePart;
+    }
+
     void AppendClock(std::string& out, int hour, int minute, int second) const {
-        char clock[64];
-        char* w = clock;
+        char clock[kClockRoom];
+        out.append(clock, static_cast<std::size_t>(PutClock(clock, hour, minute, second) - clock));
+    }
+
+    // "H<sep>MM<sep>SS", the hour without a leading zero, written at `w`, which has kClockRoom
+    // bytes; returns its end.
+    char* PutClock(char* w, int hour, int minute, int second) const {
         if (hour >= 10)
             *w++ = static_cast<char>('0' + hour / 10);
         *w++ = static_cast<char>('0' + hour % 10);
@@ -224,7 +272,7 @@ private:
         twoDigits(minute);
         separate();
         twoDigits(second);
-        out.append(clock, static_cast<std::size_t>(w - clock));
+        return w;
     }
 
     // The date part of the day of `tm` written by the locale's pattern, learnt at the first
@@ -292,6 +340,17 @@ private:
     std::optional<DatePartPattern> m_pattern;
     bool m_patternTried = false;
     LocalClock m_clock;
+    // The last time's local day within its steady stretch (empty at first), the universal time
+    // of that day's midnight and its date part (in m_datePart).
+    LocalClock::Steady m_stretch;
+    std::int64_t m_stretchMidnight = 0;
+    const std::string* m_stretchDatePart = nullptr;
+    // Text's answers: within the stretch, m_textDatePart (an entry of m_datePart) and then room
+    // for the clock; else m_slow, the text of m_slowTime.
+    std::vector<char> m_text;
+    const std::string* m_textDatePart = nullptr;
+    std::string m_slow;
+    std::time_t m_slowTime = 0;
 };
 
 // The elements a bookmark page is built of; every other tag is inline markup.
@@ -421,13 +480,35 @@ public:
     void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
               std::string_view linkAddress = {}) {
-        using Kind = MarkupToken::Kind;
-        if (kind == Kind::Text) {
+        // Texts outside titles (the layout between tags) are most of the tokens: they are
+        // passed over here, and only tags go on.
+        if (kind == MarkupToken::Kind::Text) {
             if (m_collecting != Collecting::Nothing)
                 CollectText(text);
             return;
         }
-        const Tag tag = TagOf(name);
+        TakeTag(kind, TagOf(name), attributes, link, linkAddress);
+    }
+
+    // The end of the page: a text still open ends there.
+    void Finish() { FinishText(); }
+
+    // The link's address read ahead is a view into the batch it came with, which the link may
+    // outlast: a copy is kept before that batch goes back to be refilled.
+    void KeepReadAhead() {
+        if (m_link.address.data() != m_link.ownAddress.data()) {
+            m_link.ownAddress.assign(m_link.address);
+            m_link.address = m_link.ownAddress;
+        }
+    }
+
+private:
+    enum class Collecting { Nothing, Link, Folder, Description };
+
+    [[gnu::noinline]] void TakeTag(MarkupToken::Kind kind, Tag tag,
+                                   std::span<const MarkupAttribute> attributes, const LinkTag* link,
+                                   std::string_view linkAddress) {
+        using Kind = MarkupToken::Kind;
         if (kind == Kind::EndTag) {
             if ((tag == Tag::A && m_collecting == Collecting::Link) ||
                 (tag == Tag::H3 && m_collecting == Collecting::Folder) ||
@@ -467,21 +548,6 @@ public:
             break;
         }
     }
-
-    // The end of the page: a text still open ends there.
-    void Finish() { FinishText(); }
-
-    // The link's address read ahead is a view into the batch it came with, which the link may
-    // outlast: a copy is kept before that batch goes back to be refilled.
-    void KeepReadAhead() {
-        if (m_link.address.data() != m_link.ownAddress.data()) {
-            m_link.ownAddress.assign(m_link.address);
-            m_link.address = m_link.ownAddress;
-        }
-    }
-
-private:
-    enum class Collecting { Nothing, Link, Folder, Description };
 
     void EnterFolder() {
         m_pathLengths.push_back(m_path.size());
@@ -552,7 +618,13 @@ private:
         m_rawText = m_raw;
     }
 
+    // Most tags come with no text open: that test is made in line.
     void FinishText() {
+        if (m_collecting != Collecting::Nothing)
+            FinishCollected();
+    }
+
+    void FinishCollected() {
         const Collecting what = m_collecting;
         m_collecting = Collecting::Nothing;
         switch (what) {
@@ -567,9 +639,10 @@ private:
             break;
         case Collecting::Description:
             if (m_describable) {
-                m_name.clear();
-                AppendUtf8AsSjis(m_name, Decoded(m_text, m_rawText), m_tally.replacedCharacters);
-                m_into.SetText(m_into.RecordCount() - 1, TableStore::kRemark, m_name);
+                m_description.clear();
+                AppendUtf8AsSjis(m_description, Decoded(m_text, m_rawText),
+                                 m_tally.replacedCharacters);
+                m_into.SetText(m_into.RecordCount() - 1, TableStore::kRemark, m_description);
             }
             m_describable = false;
             break;
@@ -579,10 +652,6 @@ private:
     }
 
     void AddRecord(std::string_view title) {
-        m_name.clear();
-        AppendUtf8AsSjis(m_name, title, m_tally.replacedCharacters);
-        m_address.clear();
-        AppendUtf8UrlAsSjis(m_address, m_link.address, m_tally.encodedCharacters);
         if (m_remarkStale) {
             m_remark.clear();
             AppendUtf8AsSjis(m_remark, m_path, m_tally.replacedCharacters);
@@ -590,18 +659,25 @@ private:
         }
         if (m_cutLevels > 0)
             ++m_tally.cutFolderPaths;
-        const std::string_view access = m_link.when ? AccessText(*m_link.when) : std::string_view();
-        m_into.AppendRecord(m_name, m_address, access, m_remark);
+        const std::string_view access =
+            m_link.when ? m_stamps.Text(*m_link.when) : std::string_view();
+        // The four texts are written back to back into one reused room, which the store copies
+        // in one piece.
+        const std::size_t most =
+            Utf8AsSjisRoom(title.size() + m_link.address.size()) + access.size() + m_remark.size();
+        if (m_record.size() < most)
+            m_record.resize(std::max(most, 2 * m_record.size()));
+        char* const name = m_record.data();
+        char* const address = PutUtf8AsSjis(name, title, m_tally.replacedCharacters);
+        char* const stamp = PutUtf8UrlAsSjis(address, m_link.address, m_tally.encodedCharacters);
+        char* const remark = std::copy(access.begin(), access.end(), stamp);
+        char* const end = std::copy(m_remark.begin(), m_remark.end(), remark);
+        const auto part = [](const char* from, const char* to) {
+            return std::string_view(from, static_cast<std::size_t>(to - from));
+        };
+        m_into.AppendRecord(part(name, address), part(address, stamp), part(stamp, remark),
+                            part(remark, end));
         m_describable = true;
-    }
-
-    const std::string& AccessText(std::time_t t) {
-        if (t != m_lastTime || m_lastAccess.empty()) {
-            m_lastTime = t;
-            m_lastAccess.clear();
-            m_stamps.Append(m_lastAccess, t);
-        }
-        return m_lastAccess;
     }
 
     struct Link {
@@ -624,15 +700,13 @@ private:
     std::vector<std::size_t> m_pathLengths;
     // Folder levels whose path was cut to kLongestFolderPath, plus one; 0 while none is.
     std::size_t m_cutLevels = 0;
-    std::string m_name;
-    std::string m_address;
-    std::string m_remark; // m_path in cp932
+    std::string m_description;  // in cp932
+    std::vector<char> m_record; // room for a record's texts
+    std::string m_remark;       // m_path in cp932
     bool m_remarkStale = true;
     // The last record may still get a description (<DD> right after it).
     bool m_describable = false;
     AccessStamps m_stamps;
-    std::time_t m_lastTime = 0;
-    std::string m_lastAccess;
 };
 
 class BookmarkFormat final : public CollectionFormat {
@@ -854,14 +928,21 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     try {
         BookmarkReader reader(into, tally);
         while (ReadAheadBatch* batch = ring.Receive()) {
-            const std::vector<ReadAheadBatch::Token>& tokens = batch->tokens;
-            std::size_t link = 0;
-            for (std::size_t i = 0; i < tokens.size(); ++i) {
+            // The batch's ends held in locals: the reader's stores could otherwise change them
+            // as far as the compiler knows, and every token would load them again.
+            const ReadAheadBatch::Token* const tokens = batch->tokens.data();
+            const std::size_t count = batch->tokens.size();
+            const ReadAheadBatch::Link* link = batch->links.data();
+            const ReadAheadBatch::Link* const linksEnd = link + batch->links.size();
+            const std::string_view addresses = batch->addresses;
+            std::size_t linkAt = link != linksEnd ? link->token : count;
+            for (std::size_t i = 0; i < count; ++i) {
                 const ReadAheadBatch::Token& t = tokens[i];
-                if (link < batch->links.size() && batch->links[link].token == i) {
-                    const ReadAheadBatch::Link& l = batch->links[link++];
-                    reader.Take(t.kind, t.name, t.text, {}, &l.tag,
-                                std::string_view(batch->addresses).substr(l.from, l.length));
+                if (i == linkAt) {
+                    reader.Take(t.kind, t.name, t.text, {}, &link->tag,
+                                addresses.substr(link->from, link->length));
+                    ++link;
+                    linkAt = link != linksEnd ? link->token : count;
                 } else {
                     reader.Take(t.kind, t.name, t.text, {});
                 }

@@ -80,6 +80,15 @@ std::optional<std::int64_t> LocalClock::LocalSeconds(std::time_t t) {
     return when + shift;
 }
 
+std::optional<LocalClock::Steady> LocalClock::SteadyAround(std::time_t t) {
+    const std::int64_t span = FloorDiv(static_cast<std::int64_t>(t), kSpan);
+    const std::int64_t shift = ShiftOfSpan(span);
+    // Steady spans lie within kFirstSpan..kLastSpan, whose ends do not overflow.
+    if (shift == kMixed)
+        return std::nullopt;
+    return Steady{span * kSpan, span * kSpan + kSpan, shift};
+}
+
 std::tm LocalClock::At(std::time_t t) {
     const auto when = static_cast<std::int64_t>(t);
     const std::int64_t shift = ShiftOfSpan(FloorDiv(when, kSpan));

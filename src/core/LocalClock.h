@@ -28,6 +28,17 @@ public:
     // FloorDiv(local, 86400).
     std::optional<std::int64_t> LocalSeconds(std::time_t t);
 
+    // A stretch of universal time, [from, to), over which local time is universal time plus
+    // `shift` seconds.
+    struct Steady {
+        std::int64_t from = 0;
+        std::int64_t to = 0;
+        std::int64_t shift = 0;
+    };
+    // The stretch around `t` that LocalSeconds answers by one offset; empty where it does not
+    // answer. A caller with many nearby instants tests them against it instead of asking.
+    std::optional<Steady> SteadyAround(std::time_t t);
+
     static std::int64_t FloorDiv(std::int64_t a, std::int64_t b) noexcept {
         const std::int64_t q = a / b;
         return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;

@@ -137,6 +137,14 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     auto* r = static_cast<Record*>(mem);
     const std::string_view parts[4] = {c1, c2, c3, c4};
     char* out = r->Data();
+    // Texts made back to back in one room (an import's) are copied in one piece.
+    if (c2.data() == c1.data() + c1.size() && c3.data() == c2.data() + c2.size() &&
+        c4.data() == c3.data() + c3.size()) {
+        for (int i = 0; i < 4; ++i)
+            r->len[i] = static_cast<std::uint32_t>(parts[i].size());
+        std::memcpy(out, c1.data(), total);
+        return RecordPtr(r);
+    }
     for (int i = 0; i < 4; ++i) {
         r->len[i] = static_cast<std::uint32_t>(parts[i].size());
         if (!parts[i].empty())

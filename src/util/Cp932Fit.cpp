@@ -54,25 +54,6 @@ char32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length) noex
     return cp;
 }
 
-// DecodeUtf8 with the three-byte characters of Japanese text (kana and kanji) taken in line:
-// titles hold mostly those, and the general decoder's branches cost more than the rest of
-// their conversion.
-inline char32_t DecodeUtf8Character(std::string_view s, std::size_t i,
-                                    std::size_t& length) noexcept {
-    const auto* u = reinterpret_cast<const unsigned char*>(s.data()) + i;
-    if (s.size() - i >= 3 && (u[0] & 0xF0) == 0xE0 && (u[1] & 0xC0) == 0x80 &&
-        (u[2] & 0xC0) == 0x80) {
-        const char32_t cp =
-            (char32_t{u[0] & 0x0Fu} << 12) | (char32_t{u[1] & 0x3Fu} << 6) | char32_t{u[2] & 0x3Fu};
-        // Overlong forms and surrogates are left to the general decoder, which refuses them.
-        if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
-            length = 3;
-            return cp;
-        }
-    }
-    return DecodeUtf8(s, i, length);
-}
-
 // Code page 932 form of each character of the Basic Multilingual Plane, asked of the codec the
 // first time the character is met: a file of a hundred thousand bookmarks uses a few thousand
 // distinct characters, and the codec's own choice among equivalent forms is kept.
@@ -273,38 +254,152 @@ void AppendUtf8Char(std::string& out, char32_t cp) {
     }
 }
 
-void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced) {
-    std::uint16_t* const forms = SjisForms();
-    Walk(out, utf8, [&](std::size_t i, char*& w) {
-        std::size_t length = 1;
-        const char32_t cp = DecodeUtf8Character(utf8, i, length);
-        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(forms, cp);
-        if (form == kNoForm) {
-            std::memcpy(w, kSjisGetaMark.data(), kSjisGetaMark.size());
-            w += kSjisGetaMark.size();
-            ++replaced;
-        } else {
-            w = PutForm(w, form);
+namespace {
+
+// Copies the ASCII at `p` to `w` until the end of the text or a byte that is not ASCII, moving
+// both on. Words are stored whole before looking (what follows the run is written over): the
+// room holds three bytes per byte read and eight more, which every store fits. `whole` is the
+// text's start: a run to the end takes its last bytes from the text's last word. In line: a call
+// would keep both positions in memory for the whole conversion.
+[[gnu::always_inline]] inline void CopyAscii(const unsigned char*& p, const unsigned char* end,
+                                             char*& w, const unsigned char* whole) noexcept {
+    while (end - p >= 32) {
+        std::uint64_t words[4];
+        std::memcpy(words, p, sizeof words);
+        if ((words[0] | words[1] | words[2] | words[3]) & kHighBits)
+            break;
+        std::memcpy(w, words, sizeof words);
+        p += 32;
+        w += 32;
+    }
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        std::memcpy(w, &word, 8);
+        if (const std::uint64_t high = word & kHighBits) {
+            const std::size_t ascii = FirstFlaggedByte(high);
+            p += ascii;
+            w += ascii;
+            return;
         }
-        return length;
+        p += 8;
+        w += 8;
+    }
+    const auto tail = static_cast<std::size_t>(end - p);
+    if (tail == 0)
+        return;
+    if (end - whole >= 8) {
+        // The tail is the end of the text's last word, shifted to its start.
+        std::uint64_t word;
+        std::memcpy(&word, end - 8, 8);
+        const unsigned shift = 8 * static_cast<unsigned>(8 - tail);
+        word = std::endian::native == std::endian::little ? word >> shift : word << shift;
+        std::memcpy(w, &word, 8);
+        const std::uint64_t high = word & kHighBits;
+        const std::size_t ascii = high ? FirstFlaggedByte(high) : tail;
+        p += ascii;
+        w += ascii;
+        return;
+    }
+    while (p < end && *p < 0x80)
+        *w++ = static_cast<char>(*p++);
+}
+
+// Writes the UTF-8 text `s` at `w` as code page 932 and returns the end of what it wrote; `w` has
+// the room Utf8AsSjisRoom gives. Kana and kanji are decoded in line. `onMissing(w, p, length)`
+// writes what stands for a character code page 932 has no form for (or a byte that is no UTF-8)
+// and returns the new end.
+template <typename OnMissing>
+char* Utf8AsSjisInto(char* w, std::string_view s, OnMissing&& onMissing) {
+    std::uint16_t* const forms = SjisForms();
+    const auto* const whole = reinterpret_cast<const unsigned char*>(s.data());
+    const unsigned char* p = whole;
+    const unsigned char* const end = p + s.size();
+    for (;;) {
+        CopyAscii(p, end, w, whole);
+        if (p == end)
+            return w;
+        // The characters up to the next ASCII byte.
+        for (;;) {
+            // Kana and kanji in a row, whose forms are known: three bytes whose marks (1110, 10,
+            // 10) cancel out in the sum of their shifted values. Overlong forms are left to the
+            // general way, which refuses them; so are surrogates, which it never asks a form of.
+            while (end - p >= 3) {
+                const std::uint32_t b0 = p[0];
+                const std::uint32_t b1 = p[1];
+                const std::uint32_t b2 = p[2];
+                if (((b0 << 16 | b1 << 8 | b2) & 0xF0C0C0) != 0xE08080)
+                    break;
+                const std::uint32_t cp = ((b0 << 12) ^ (b1 << 6) ^ b2 ^ 0x2080) & 0xFFFF;
+                if (cp < 0x800)
+                    break;
+                const std::uint16_t form = forms[cp];
+                if (form == 0 || form == kNoForm)
+                    break;
+                w = PutForm(w, form);
+                p += 3;
+            }
+            if (p == end || *p < 0x80)
+                break;
+            std::size_t length = 1;
+            const char32_t cp = DecodeUtf8(s, static_cast<std::size_t>(p - whole), length);
+            const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(forms, cp);
+            if (form == kNoForm)
+                w = onMissing(w, p, length);
+            else
+                w = PutForm(w, form);
+            p += length;
+        }
+    }
+}
+
+char* PutGetaMark(char* w, const unsigned char*, std::size_t) noexcept {
+    std::memcpy(w, kSjisGetaMark.data(), kSjisGetaMark.size());
+    return w + kSjisGetaMark.size();
+}
+
+char* PutPercentEncoded(char* w, const unsigned char* p, std::size_t length) noexcept {
+    for (std::size_t k = 0; k < length; ++k)
+        w = PutPercent(w, p[k]);
+    return w;
+}
+
+// `put(to, utf8)` appended to `out`: text that is all ASCII as it is, other text through this
+// thread's scratch room.
+template <typename Put> void AppendPut(std::string& out, std::string_view utf8, Put&& put) {
+    if (AsciiRunEnd(utf8, 0) == utf8.size()) {
+        out.append(utf8);
+        return;
+    }
+    char* const start = Scratch(Utf8AsSjisRoom(utf8.size()));
+    const char* const end = put(start, utf8);
+    out.append(start, static_cast<std::size_t>(end - start));
+}
+
+} // namespace
+
+char* PutUtf8AsSjis(char* to, std::string_view utf8, std::int64_t& replaced) {
+    return Utf8AsSjisInto(to, utf8, [&](char* w, const unsigned char* p, std::size_t length) {
+        ++replaced;
+        return PutGetaMark(w, p, length);
     });
 }
 
-void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded) {
-    std::uint16_t* const forms = SjisForms();
-    Walk(out, utf8, [&](std::size_t i, char*& w) {
-        std::size_t length = 1;
-        const char32_t cp = DecodeUtf8Character(utf8, i, length);
-        const std::uint16_t form = cp == kInvalid ? kNoForm : SjisForm(forms, cp);
-        if (form == kNoForm) {
-            for (std::size_t k = 0; k < length; ++k)
-                w = PutPercent(w, static_cast<unsigned char>(utf8[i + k]));
-            ++encoded;
-        } else {
-            w = PutForm(w, form);
-        }
-        return length;
+char* PutUtf8UrlAsSjis(char* to, std::string_view utf8, std::int64_t& encoded) {
+    return Utf8AsSjisInto(to, utf8, [&](char* w, const unsigned char* p, std::size_t length) {
+        ++encoded;
+        return PutPercentEncoded(w, p, length);
     });
+}
+
+void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& replaced) {
+    AppendPut(out, utf8,
+              [&](char* to, std::string_view s) { return PutUtf8AsSjis(to, s, replaced); });
+}
+
+void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded) {
+    AppendPut(out, utf8,
+              [&](char* to, std::string_view s) { return PutUtf8UrlAsSjis(to, s, encoded); });
 }
 
 namespace {

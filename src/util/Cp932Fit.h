@@ -6,6 +6,7 @@
 // and percent-encoded as UTF-8 in addresses (RFC 3986), which still opens the same page. Every
 // replacement is counted, so the user can be told.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,17 @@ void AppendUtf8AsSjis(std::string& out, std::string_view utf8, std::int64_t& rep
 // becomes its UTF-8 bytes as %XX, and adds one to `encoded`; a byte that is not UTF-8 is
 // percent-encoded as it is.
 void AppendUtf8UrlAsSjis(std::string& out, std::string_view utf8, std::int64_t& encoded);
+
+// The room the two below need for `utf8Bytes` of text: three bytes per byte (the most one byte
+// can become), and eight more, as they store whole words.
+constexpr std::size_t Utf8AsSjisRoom(std::size_t utf8Bytes) noexcept {
+    return 3 * utf8Bytes + 8;
+}
+
+// The same two written at `to`, which has the room Utf8AsSjisRoom gives; each returns the end of
+// what it wrote.
+char* PutUtf8AsSjis(char* to, std::string_view utf8, std::int64_t& replaced);
+char* PutUtf8UrlAsSjis(char* to, std::string_view utf8, std::int64_t& encoded);
 
 // Appends the document text `sjis` as UTF-8. A byte that does not decode becomes U+FFFD and adds
 // one to `lossy`.

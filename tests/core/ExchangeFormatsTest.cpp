@@ -223,9 +223,14 @@ TEST(BookmarkFile, everyBookmarksAccessTextIsTheOneTheAccessCommandWouldStamp) {
         x ^= x << 17;
         times.push_back(static_cast<std::time_t>(1400000000 + x % 400000000));
     }
+    // Each twice: bookmarks made at once share their time.
     for (const std::time_t change : {std::time_t{1710054000}, std::time_t{1730613600}})
         for (std::time_t t = change - 7 * 3600; t <= change + 7 * 3600; t += 97)
-            times.push_back(t);
+            times.insert(times.end(), {t, t});
+    // In order, a few to a day, over the days around a change: each time next to the last one's
+    // local day and offset, and past every end of them.
+    for (std::time_t t = 1709600000; t <= 1710500000; t += 7919)
+        times.push_back(t);
     std::string page = "<DL>";
     for (const std::time_t t : times)
         page += "<DT><A HREF=\"http://a.example/\" ADD_DATE=\"" + std::to_string(t) + "\">n</A>\n";

@@ -90,6 +90,22 @@ TEST(LocalClock, givesTheFieldsOfTheSystemsLocalTimeInEveryZone) {
                     ADD_FAILURE() << "local seconds at " << t << ": " << fields << " instead of "
                                   << expected;
             }
+            // The steady stretch around an instant holds it, and its offset is the one at either
+            // end of it.
+            if (const std::optional<lh::LocalClock::Steady> steady = clock.SteadyAround(t)) {
+                const bool holds = steady->from <= t && t < steady->to &&
+                                   clock.LocalSeconds(t) == t + steady->shift;
+                const auto first = static_cast<std::time_t>(steady->from);
+                const auto last = static_cast<std::time_t>(steady->to - 1);
+                const auto firstLocal = static_cast<std::time_t>(first + steady->shift);
+                const auto lastLocal = static_cast<std::time_t>(last + steady->shift);
+                const bool ends =
+                    Fields(*std::gmtime(&firstLocal)) == Fields(lh::platform::LocalTime(first)) &&
+                    Fields(*std::gmtime(&lastLocal)) == Fields(lh::platform::LocalTime(last));
+                if (!(holds && ends) && ++mismatches <= 5)
+                    ADD_FAILURE() << "steady stretch around " << t << ": " << steady->from << ".."
+                                  << steady->to << " by " << steady->shift;
+            }
         }
         EXPECT_EQ(mismatches, 0);
     }

@@ -254,3 +254,30 @@ TEST(Cp932Fit, everyThreeByteFormConvertsAsItsCharacterOrAsStrayBytes) {
                 EXPECT_EQ(out, "a" + expected + "b") << std::hex << cp;
             }
 }
+
+TEST(Cp932Fit, conversionsInPlaceStayWithinTheirRoom) {
+    // Texts that grow the most (bytes that are no UTF-8: three bytes each in an address) and
+    // ASCII tails of every length, which are stored a word at a time: nothing is written past
+    // the room, and the result is what the appending forms give.
+    for (std::size_t n = 0; n <= 20; ++n) {
+        for (const std::string& text :
+             {std::string(n, '\xFF'), "日" + std::string(n, 'a'), std::string(n, 'a') + "\xFF"}) {
+            for (const bool address : {false, true}) {
+                const std::size_t room = Utf8AsSjisRoom(text.size());
+                std::string buffer(room + 16, '#');
+                std::int64_t count = 0;
+                char* const end = address ? PutUtf8UrlAsSjis(buffer.data(), text, count)
+                                          : PutUtf8AsSjis(buffer.data(), text, count);
+                std::string expected;
+                std::int64_t expectedCount = 0;
+                if (address)
+                    AppendUtf8UrlAsSjis(expected, text, expectedCount);
+                else
+                    AppendUtf8AsSjis(expected, text, expectedCount);
+                EXPECT_EQ(std::string(buffer.data(), end), expected) << n;
+                EXPECT_EQ(count, expectedCount) << n;
+                EXPECT_EQ(buffer.substr(room), std::string(16, '#')) << n;
+            }
+        }
+    }
+}
