@@ -44,39 +44,8 @@ ImportOutcome ImportRecords(Document& document, TableStore&& incoming, bool keep
     ImportOutcome outcome;
     TableStore& table = document.Table();
     const TableStore::Row firstNew = table.RecordCount();
-    // The first lookup builds the address index; reserving after it sizes the index once
-    // instead of letting it double and rehash as the records go in.
-    if (!keepDuplicates)
-        (void)table.HoldsAddress({}, 0);
-    table.Reserve(incoming.RecordCount());
-    // Each lookup lands on a random entry of a large index: the entries of the records a few
-    // rows ahead are asked for early, so their memory accesses overlap.
-    constexpr TableStore::Row kAhead = 8;
-    std::uint64_t hashes[kAhead] = {};
-    const auto hashAhead = [&](TableStore::Row r) {
-        if (keepDuplicates || r >= incoming.RecordCount())
-            return;
-        const std::uint64_t hash = TableStore::AddressHash(incoming.Text(r, TableStore::kAddress));
-        hashes[r % kAhead] = hash;
-        table.PrefetchSlots(hash);
-    };
-    for (TableStore::Row r = 0; r < kAhead; ++r)
-        hashAhead(r);
-    for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
-        const std::string_view address = incoming.Text(r, TableStore::kAddress);
-        const std::uint64_t hash = hashes[r % kAhead];
-        hashAhead(r + kAhead);
-        // Records appended here take part in the test, so a file's own repeats go in once.
-        if (!keepDuplicates && !address.empty() && table.HoldsAddress(address, hash)) {
-            ++outcome.duplicates;
-            continue;
-        }
-        if (keepDuplicates)
-            table.AppendTakenRecord(incoming, r);
-        else
-            table.AppendTakenRecord(incoming, r, hash);
-        ++outcome.added;
-    }
+    outcome.added = table.AppendTakenRecords(incoming, !keepDuplicates);
+    outcome.duplicates = incoming.RecordCount() - outcome.added;
     if (outcome.added > 0)
         document.RecordStep(
             std::make_unique<RecordsAddedStep>(kImportStepName, firstNew, outcome.added));

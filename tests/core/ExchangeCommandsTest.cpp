@@ -78,6 +78,32 @@ TEST(ImportRecords, nothingAddedLeavesTheDocumentClean) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+TEST(ImportRecords, isOneStepThatUndoTakesBackWholeAndRedoPutsBack) {
+    Document doc;
+    doc.ResetState({});
+    doc.Table().AppendRecord("", "http://a/", "", "");
+    const auto addresses = [&] {
+        Strings got;
+        for (TableStore::Row r = 0; r < doc.Table().RecordCount(); ++r)
+            got.push_back(std::string(doc.Table().Text(r, TableStore::kAddress)));
+        return got;
+    };
+    const auto holds = [&](std::string_view a) {
+        return doc.Table().HoldsAddress(a, TableStore::AddressHash(a));
+    };
+    const ImportOutcome outcome =
+        ImportRecords(doc, Incoming({"http://b/", "HTTP://A/", "http://B/", "http://c/"}), false);
+    EXPECT_EQ(outcome.added, 2);
+    EXPECT_EQ(outcome.duplicates, 2);
+    EXPECT_EQ(addresses(), (Strings{"http://a/", "http://b/", "http://c/"}));
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(addresses(), (Strings{"http://a/"}));
+    EXPECT_FALSE(holds("http://b/"));
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(addresses(), (Strings{"http://a/", "http://b/", "http://c/"}));
+    EXPECT_TRUE(holds("http://C/"));
+}
+
 TEST(ImportSummary, saysEveryCountThatIsNotZero) {
     ImportOutcome o;
     o.added = 3;
