@@ -1,6 +1,8 @@
 #include "TableStore.h"
 
 #include "EightBytes.h"
+#include "HashesAhead.h"
+#include "platform/Processors.h"
 #include "util/Mbcs.h"
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace lh {
@@ -32,6 +35,10 @@ void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
 }
 
 namespace {
+
+// Below this many records, starting a helper thread (about 0.1 ms) costs more than the hashing
+// it takes over (about 8 ns a record).
+constexpr std::size_t kHashAheadFrom = 32768;
 
 using eight::FoldEightAscii;
 using eight::kHighBits;
@@ -261,6 +268,19 @@ TableStore::Row TableStore::AppendTakenRecords(TableStore& source, bool skipHeld
     const std::size_t count = source.m_rows.size();
     if (skipHeldAddresses)
         EnsureIndex();
+    // Hashing the addresses is most of entering many of them: a helper thread does it ahead of
+    // the lookups, and starts while the room is taken.
+    std::optional<HashesAhead> ahead;
+    if (m_indexBuilt && count >= kHashAheadFrom && platform::SpareProcessors() > 0)
+        ahead.emplace(count, [&incoming = source.m_rows](std::size_t first, std::size_t last,
+                                                         std::uint64_t* out) {
+            for (std::size_t r = first; r < last; ++r) {
+                const Record* record = incoming[r].get();
+                const std::string_view address =
+                    record ? record->Get(kAddress) : std::string_view();
+                out[r - first] = address.empty() ? 0 : AddressHash(address);
+            }
+        });
     // Everything that can fail is done before anything changes.
     m_rows.reserve(m_rows.size() + count);
     std::vector<unsigned char> held;
@@ -269,8 +289,12 @@ TableStore::Row TableStore::AppendTakenRecords(TableStore& source, bool skipHeld
         IndexReserve(m_indexCount + count);
         if (skipHeldAddresses)
             held.assign(count, 0);
-        heldCount = IndexIncoming(source.m_rows, skipHeldAddresses, held);
+        heldCount = IndexIncoming(source.m_rows, skipHeldAddresses, held,
+                                  ahead && ahead->Started() ? &*ahead : nullptr);
     }
+    // The helper reads the records: it is done before they move.
+    if (ahead)
+        ahead->Join();
     const auto moved = static_cast<Row>(count - heldCount);
     if (moved == 0)
         return 0;
@@ -313,7 +337,7 @@ TableStore::Row TableStore::AppendTakenRecords(TableStore& source, bool skipHeld
 }
 
 std::size_t TableStore::IndexIncoming(const std::vector<RecordPtr>& incoming, bool skipHeld,
-                                      std::vector<unsigned char>& held) {
+                                      std::vector<unsigned char>& held, HashesAhead* ahead) {
     // Each address lands on a random entry of a large index: the entries of the records a few
     // ahead are asked for early, so their memory accesses overlap.
     constexpr std::size_t kAhead = 8;
@@ -330,7 +354,7 @@ std::size_t TableStore::IndexIncoming(const std::vector<RecordPtr>& incoming, bo
         p.address = record ? record->Get(kAddress) : std::string_view();
         if (p.address.empty())
             return;
-        p.hash = AddressHash(p.address);
+        p.hash = ahead ? ahead->Hash(r) : AddressHash(p.address);
         const std::size_t home = Tag(p.hash) & mask;
         __builtin_prefetch(&m_indexSlots[home]);
         __builtin_prefetch(&m_indexSlots[(home + 3) & mask]);

@@ -19,6 +19,8 @@
 
 namespace lh {
 
+class HashesAhead;
+
 class TableStore {
 public:
     // A record's index.
@@ -177,9 +179,10 @@ private:
     void AppendTaken(TableStore& source, Row row, const std::uint64_t* addressHash);
     // The index side of AppendTakenRecords, room for them taken already: enters the addresses
     // of `incoming` and, with `skipHeld`, marks in `held` (one flag per record) those found
-    // held instead. Answers how many were marked.
+    // held instead. Answers how many were marked. `ahead`, when given, hands the addresses'
+    // hashes over.
     std::size_t IndexIncoming(const std::vector<RecordPtr>& incoming, bool skipHeld,
-                              std::vector<unsigned char>& held);
+                              std::vector<unsigned char>& held, HashesAhead* ahead);
     void IndexRemove(const Record* record);
 
     template <typename Call> void Notify(Call call) const {

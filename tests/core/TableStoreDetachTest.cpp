@@ -1,6 +1,8 @@
 #include "core/TableStore.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -243,4 +245,44 @@ TEST(TableStoreDetach, takingFromItselfOrFromAnEmptyStoreChangesNothing) {
     EXPECT_EQ(Addresses(allHeld), "HTTP://A/;");
     EXPECT_EQ(heard.heard.size(), 0u);
     target.RemoveObserver(&heard);
+}
+
+TEST(TableStoreDetach, aLongRunOfTakenRecordsKeepsTheFirstOfEveryAddress) {
+    // Long enough for the addresses to be hashed on a second thread where one is free; the
+    // outcome is the same either way.
+    TableStore target;
+    for (int i = 0; i < 50; ++i)
+        target.AppendRecord("", "http://held/" + std::to_string(i * 997) + "/", "", "");
+    TableStore source;
+    std::vector<std::string> expected;
+    std::set<std::string> seen;
+    for (int i = 0; i < 50; ++i)
+        seen.insert("HTTP://HELD/" + std::to_string(i * 997) + "/");
+    for (int i = 0; i < 40000; ++i) {
+        std::string address;
+        if (i % 1000 == 999)
+            address = ""; // never a repeat
+        else if (i % 997 == 0)
+            address = "HTTP://held/" + std::to_string(i) + "/";
+        else if (i >= 20000 && i % 7 == 0)
+            address = "HTTP://PAGE/" + std::to_string(i - 20000) + "/";
+        else
+            address = "http://page/" + std::to_string(i) + "/";
+        source.AppendRecord("n", address, "", "");
+        std::string upper = address;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (address.empty() || seen.insert(upper).second)
+            expected.push_back(address);
+    }
+    const TableStore::Row before = target.RecordCount();
+    ASSERT_EQ(target.AppendTakenRecords(source, true),
+              static_cast<TableStore::Row>(expected.size()));
+    std::size_t wrong = 0;
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        wrong += target.Text(before + static_cast<TableStore::Row>(k), TableStore::kAddress) !=
+                 expected[k];
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_TRUE(Holds(target, "http://PAGE/39997/"));
+    EXPECT_TRUE(Holds(target, "http://HELD/997/"));
 }
