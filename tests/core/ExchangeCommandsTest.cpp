@@ -104,6 +104,23 @@ TEST(ImportRecords, isOneStepThatUndoTakesBackWholeAndRedoPutsBack) {
     EXPECT_TRUE(holds("http://C/"));
 }
 
+TEST(ImportRecords, theDuplicatesCountedBeforehandAreThoseTheImportHoldsBack) {
+    const Strings cases[] = {
+        {},
+        {"", "", "http://b/"},
+        {"http://b/", "HTTP://B/", "http://b/", "http://A/"},
+        // Double-byte characters whose second bytes differ only where letter case would.
+        {"\x83\x61", "\x83\x41", "\x83\x61", "x\x83\x61", "X\x83\x61"},
+    };
+    for (const Strings& addresses : cases) {
+        Document doc;
+        doc.Table().AppendRecord("", "http://a/", "", "");
+        const std::int64_t counted = CountDuplicates(doc.Table(), Incoming(addresses));
+        const ImportOutcome outcome = ImportRecords(doc, Incoming(addresses), false);
+        EXPECT_EQ(counted, outcome.duplicates) << addresses.size();
+    }
+}
+
 TEST(ImportSummary, saysEveryCountThatIsNotZero) {
     ImportOutcome o;
     o.added = 3;
