@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
         IoError error;
-        std::string page;
+        FileBytes page;
         if (!ReadWholeFile(pagePath, page, progress, error)) {
             std::fprintf(stderr, "import failed\n");
             return 1;

@@ -715,10 +715,10 @@ public:
 
     bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
               IoError& error) const override {
-        std::string page;
+        FileBytes page;
         if (!ReadWholeFile(path, page, progress, error))
             return false;
-        into.summary.fileBytes = static_cast<std::int64_t>(page.size());
+        into.summary.fileBytes = static_cast<std::int64_t>(page.Size());
         ParseBookmarkPage(page, into.records, into.tally);
         return true;
     }

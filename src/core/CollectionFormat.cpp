@@ -105,9 +105,9 @@ bool ExportToFile(const CollectionFormat& format, const std::string& target,
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& progress,
+bool ReadWholeFile(const std::string& path, FileBytes& bytes, ProgressSink& progress,
                    IoError& error) {
-    bytes.clear();
+    bytes.Clear();
     IoCode code;
     std::FILE* f = OpenForReading(path, false, code);
     if (!f) {
@@ -121,20 +121,18 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& pr
     if (platform::StatFile(path, st) && st.size > 0 && st.size < kLargestImport) {
         chunk = static_cast<std::size_t>(st.size) + 1;
         // The room is taken before it is first touched, so that the advice still counts.
-        bytes.reserve(chunk);
-        platform::AdviseLargePages(bytes.data(), bytes.capacity());
+        platform::AdviseLargePages(bytes.Spare(chunk), chunk);
     }
     bool ok = true;
     for (;;) {
         const std::size_t want = chunk;
         chunk = 1 << 20;
-        const std::size_t have = bytes.size();
-        bytes.resize(have + want);
+        char* room = bytes.Spare(want);
         errno = 0;
-        const std::size_t got = std::fread(bytes.data() + have, 1, want, f);
-        bytes.resize(have + got);
+        const std::size_t got = std::fread(room, 1, want, f);
+        bytes.Added(got);
         progress.ProgressStep(static_cast<std::int64_t>(got));
-        if (static_cast<std::int64_t>(bytes.size()) >= kLargestImport) {
+        if (static_cast<std::int64_t>(bytes.Size()) >= kLargestImport) {
             error = {IoErrorKind::FileTooLarge, path};
             ok = false;
             break;
@@ -149,7 +147,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& pr
     }
     std::fclose(f);
     if (!ok)
-        bytes.clear();
+        bytes.Clear();
     return ok;
 }
 

@@ -6,6 +6,7 @@
 
 #include "CollectionFile.h"
 #include "Document.h"
+#include "FileBytes.h"
 #include "IoError.h"
 #include "TableStore.h"
 #include "UserInterface.h"
@@ -80,7 +81,7 @@ bool ExportToFile(const CollectionFormat& format, const std::string& target,
 
 // The whole of a regular file, stepping `progress` by the bytes read. Files of 1 GiB and more
 // are refused (IoErrorKind::FileTooLarge): other programs' exports are a few tens of megabytes.
-bool ReadWholeFile(const std::string& path, std::string& bytes, ProgressSink& progress,
+bool ReadWholeFile(const std::string& path, FileBytes& bytes, ProgressSink& progress,
                    IoError& error);
 
 // Output gathered in a buffer and handed to the stream in large blocks.

@@ -93,10 +93,10 @@ public:
 
     bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
               IoError& error) const override {
-        std::string text;
+        FileBytes text;
         if (!ReadWholeFile(path, text, progress, error))
             return false;
-        into.summary.fileBytes = static_cast<std::int64_t>(text.size());
+        into.summary.fileBytes = static_cast<std::int64_t>(text.Size());
         ParseCsvText(text, into.records, into.tally);
         return true;
     }

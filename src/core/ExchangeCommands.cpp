@@ -9,8 +9,9 @@
 #include "util/Mbcs.h"
 
 #include <memory>
-#include <unordered_set>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace lh {
 
@@ -27,14 +28,35 @@ std::string Count(std::int64_t n) {
 } // namespace
 
 std::int64_t CountDuplicates(const TableStore& table, const TableStore& incoming) {
-    std::unordered_set<std::string> seen;
+    // The file's own addresses go into a flat set keyed by the table's case-blind hash and
+    // compared the way the table compares, so the count is what the import would hold back,
+    // without an upper-cased copy of every address.
+    struct Seen {
+        std::uint64_t hash = 0;
+        std::string_view address; // empty: a free entry
+    };
+    std::size_t size = 16;
+    while (size * 3 < static_cast<std::size_t>(incoming.RecordCount()) * 4)
+        size *= 2;
+    std::vector<Seen> seen(size);
+    const std::size_t mask = size - 1;
     std::int64_t duplicates = 0;
     for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
         const std::string_view address = incoming.Text(r, TableStore::kAddress);
         if (address.empty())
             continue;
-        if (table.HoldsAddress(address, TableStore::AddressHash(address)) ||
-            !seen.insert(AsciiUpper(address)).second)
+        const std::uint64_t hash = TableStore::AddressHash(address);
+        if (table.HoldsAddress(address, hash)) {
+            ++duplicates;
+            continue;
+        }
+        std::size_t i = hash & mask;
+        while (!seen[i].address.empty() &&
+               (seen[i].hash != hash || !TableStore::SameAddress(seen[i].address, address)))
+            i = (i + 1) & mask;
+        if (seen[i].address.empty())
+            seen[i] = {hash, address};
+        else
             ++duplicates;
     }
     return duplicates;
@@ -44,39 +66,8 @@ ImportOutcome ImportRecords(Document& document, TableStore&& incoming, bool keep
     ImportOutcome outcome;
     TableStore& table = document.Table();
     const TableStore::Row firstNew = table.RecordCount();
-    // The first lookup builds the address index; reserving after it sizes the index once
-    // instead of letting it double and rehash as the records go in.
-    if (!keepDuplicates)
-        (void)table.HoldsAddress({}, 0);
-    table.Reserve(incoming.RecordCount());
-    // Each lookup lands on a random entry of a large index: the entries of the records a few
-    // rows ahead are asked for early, so their memory accesses overlap.
-    constexpr TableStore::Row kAhead = 8;
-    std::uint64_t hashes[kAhead] = {};
-    const auto hashAhead = [&](TableStore::Row r) {
-        if (keepDuplicates || r >= incoming.RecordCount())
-            return;
-        const std::uint64_t hash = TableStore::AddressHash(incoming.Text(r, TableStore::kAddress));
-        hashes[r % kAhead] = hash;
-        table.PrefetchSlots(hash);
-    };
-    for (TableStore::Row r = 0; r < kAhead; ++r)
-        hashAhead(r);
-    for (TableStore::Row r = 0; r < incoming.RecordCount(); ++r) {
-        const std::string_view address = incoming.Text(r, TableStore::kAddress);
-        const std::uint64_t hash = hashes[r % kAhead];
-        hashAhead(r + kAhead);
-        // Records appended here take part in the test, so a file's own repeats go in once.
-        if (!keepDuplicates && !address.empty() && table.HoldsAddress(address, hash)) {
-            ++outcome.duplicates;
-            continue;
-        }
-        if (keepDuplicates)
-            table.AppendTakenRecord(incoming, r);
-        else
-            table.AppendTakenRecord(incoming, r, hash);
-        ++outcome.added;
-    }
+    outcome.added = table.AppendTakenRecords(incoming, !keepDuplicates);
+    outcome.duplicates = incoming.RecordCount() - outcome.added;
     if (outcome.added > 0)
         document.RecordStep(
             std::make_unique<RecordsAddedStep>(kImportStepName, firstNew, outcome.added));

@@ -242,10 +242,10 @@ public:
 
     bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
               IoError& error) const override {
-        std::string text;
+        FileBytes text;
         if (!ReadWholeFile(path, text, progress, error))
             return false;
-        into.summary.fileBytes = static_cast<std::int64_t>(text.size());
+        into.summary.fileBytes = static_cast<std::int64_t>(text.Size());
         if (!ParseJsonRecords(text, into.records, into.tally)) {
             error = {IoErrorKind::NotThisFormat, path};
             return false;

@@ -1,6 +1,8 @@
 #include "TableStore.h"
 
 #include "EightBytes.h"
+#include "HashesAhead.h"
+#include "platform/Processors.h"
 #include "util/Mbcs.h"
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace lh {
@@ -32,6 +35,10 @@ void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
 }
 
 namespace {
+
+// Below this many records, starting a helper thread (about 0.1 ms) costs more than the hashing
+// it takes over (about 8 ns a record).
+constexpr std::size_t kHashAheadFrom = 32768;
 
 using eight::FoldEightAscii;
 using eight::kHighBits;
@@ -261,6 +268,139 @@ void TableStore::AppendTaken(TableStore& source, Row row, const std::uint64_t* a
     else
         IndexAdd(m_rows.back().get());
     Notify([&](Observer& o) { o.RecordsInserted(at, 1); });
+}
+
+TableStore::Row TableStore::AppendTakenRecords(TableStore& source, bool skipHeldAddresses) {
+    if (&source == this || source.m_rows.empty())
+        return 0;
+    const std::size_t count = source.m_rows.size();
+    if (skipHeldAddresses)
+        EnsureIndex();
+    // Hashing the addresses is most of entering many of them: a helper thread does it ahead of
+    // the lookups, and starts while the room is taken.
+    std::optional<HashesAhead> ahead;
+    if (m_indexBuilt && count >= kHashAheadFrom && platform::SpareProcessors() > 0)
+        ahead.emplace(count, [&incoming = source.m_rows](std::size_t first, std::size_t last,
+                                                         std::uint64_t* out) {
+            for (std::size_t r = first; r < last; ++r) {
+                const Record* record = incoming[r].get();
+                const std::string_view address =
+                    record ? record->Get(kAddress) : std::string_view();
+                out[r - first] = address.empty() ? 0 : AddressHash(address);
+            }
+        });
+    // Everything that can fail is done before anything changes.
+    m_rows.reserve(m_rows.size() + count);
+    std::vector<unsigned char> held;
+    std::size_t heldCount = 0;
+    if (m_indexBuilt) {
+        IndexReserve(m_indexCount + count);
+        if (skipHeldAddresses)
+            held.assign(count, 0);
+        heldCount = IndexIncoming(source.m_rows, skipHeldAddresses, held,
+                                  ahead && ahead->Started() ? &*ahead : nullptr);
+    }
+    // The helper reads the records: it is done before they move.
+    if (ahead)
+        ahead->Join();
+    const auto moved = static_cast<Row>(count - heldCount);
+    if (moved == 0)
+        return 0;
+    const Row at = RecordCount();
+    Notify([&](Observer& o) { o.RecordsAboutToBeInserted(at, moved); });
+    if (heldCount == 0) {
+        for (RecordPtr& record : source.m_rows)
+            m_rows.push_back(std::move(record));
+    } else {
+        for (std::size_t r = 0; r < count; ++r)
+            if (!held[r])
+                m_rows.push_back(std::move(source.m_rows[r]));
+    }
+    // The source's index points into the records' bytes: it lets go of them, and counts the
+    // empty records left in their places.
+    if (source.m_indexBuilt) {
+        for (auto it = m_rows.end() - moved; it != m_rows.end(); ++it) {
+            source.IndexRemove(it->get());
+            source.IndexAdd(nullptr);
+        }
+    }
+    Notify([&](Observer& o) { o.RecordsInserted(at, moved); });
+    // Each run of records that left the source reads as changed there.
+    if (!source.m_observers.empty()) {
+        for (std::size_t r = 0; r < count;) {
+            if (!held.empty() && held[r]) {
+                ++r;
+                continue;
+            }
+            std::size_t end = r + 1;
+            while (end < count && (held.empty() || !held[end]))
+                ++end;
+            const auto first = static_cast<Row>(r);
+            const auto last = static_cast<Row>(end - 1);
+            source.Notify([&](Observer& o) { o.RecordsChanged(first, last); });
+            r = end;
+        }
+    }
+    return moved;
+}
+
+std::size_t TableStore::IndexIncoming(const std::vector<RecordPtr>& incoming, bool skipHeld,
+                                      std::vector<unsigned char>& held, HashesAhead* ahead) {
+    // Each address lands on a random entry of a large index: the entries of the records a few
+    // ahead are asked for early, so their memory accesses overlap.
+    constexpr std::size_t kAhead = 8;
+    struct Pending {
+        std::uint64_t hash = 0;
+        std::string_view address;
+    };
+    Pending pending[kAhead];
+    const std::size_t count = incoming.size();
+    const std::size_t mask = m_indexSlots.size() - 1;
+    const auto ask = [&](std::size_t r) {
+        const Record* record = incoming[r].get();
+        Pending& p = pending[r % kAhead];
+        p.address = record ? record->Get(kAddress) : std::string_view();
+        if (p.address.empty())
+            return;
+        p.hash = ahead ? ahead->Hash(r) : AddressHash(p.address);
+        const std::size_t home = Tag(p.hash) & mask;
+        __builtin_prefetch(&m_indexSlots[home]);
+        __builtin_prefetch(&m_indexSlots[(home + 3) & mask]);
+    };
+    for (std::size_t r = 0; r < kAhead && r < count; ++r)
+        ask(r);
+    std::size_t heldCount = 0;
+    for (std::size_t r = 0; r < count; ++r) {
+        const Pending p = pending[r % kAhead];
+        if (r + kAhead < count)
+            ask(r + kAhead);
+        if (p.address.empty()) {
+            ++m_emptyAddressRecords;
+            continue;
+        }
+        // One walk along the probe run both finds an equal address and ends at the free entry
+        // a new one takes.
+        const std::uint32_t tag = Tag(p.hash);
+        std::size_t i = tag & mask;
+        bool found = false;
+        for (; m_indexSlots[i].tag; i = (i + 1) & mask) {
+            const IndexSlot& slot = m_indexSlots[i];
+            if (skipHeld && slot.tag == tag && slot.length == p.address.size() &&
+                SameFolded(std::string_view(slot.address, slot.length), p.address)) {
+                found = true;
+                break;
+            }
+        }
+        if (found) {
+            held[r] = 1;
+            ++heldCount;
+            continue;
+        }
+        m_indexSlots[i] =
+            IndexSlot{tag, static_cast<std::uint32_t>(p.address.size()), p.address.data()};
+        ++m_indexCount;
+    }
+    return heldCount;
 }
 
 void TableStore::Reserve(Row records) {

@@ -19,6 +19,8 @@
 
 namespace lh {
 
+class HashesAhead;
+
 class TableStore {
 public:
     // A record's index.
@@ -70,6 +72,13 @@ public:
     // The same with the record's AddressHash known already (an import that tested it for a
     // duplicate), so the index does not hash the address again.
     void AppendTakenRecord(TableStore& source, Row row, std::uint64_t addressHash);
+    // Moves every record of `source` to the end of this store, in order and without copying
+    // their texts, announced as one insertion (an import hands over all it staged); `source`
+    // keeps empty records in their places. With `skipHeldAddresses`, a record whose address this
+    // store holds already (HoldsAddress), or which an earlier record of `source` brought in,
+    // stays behind in `source`; records without an address always move. The room is taken
+    // first: when it cannot be had, nothing changes. The answer is the number of records moved.
+    Row AppendTakenRecords(TableStore& source, bool skipHeldAddresses);
     // Makes room for this many more records, so a load does not regrow the store as it goes.
     void Reserve(Row records);
     // Removes a record; the ones after it move up by one.
@@ -168,6 +177,12 @@ private:
     void IndexAdd(const Record* record);
     void IndexAdd(const Record* record, std::uint64_t addressHash);
     void AppendTaken(TableStore& source, Row row, const std::uint64_t* addressHash);
+    // The index side of AppendTakenRecords, room for them taken already: enters the addresses
+    // of `incoming` and, with `skipHeld`, marks in `held` (one flag per record) those found
+    // held instead. Answers how many were marked. `ahead`, when given, hands the addresses'
+    // hashes over.
+    std::size_t IndexIncoming(const std::vector<RecordPtr>& incoming, bool skipHeld,
+                              std::vector<unsigned char>& held, HashesAhead* ahead);
     void IndexRemove(const Record* record);
 
     template <typename Call> void Notify(Call call) const {

@@ -1,5 +1,7 @@
 #include "app/CollectionModel.h"
 
+#include "core/ExchangeCommands.h"
+
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
@@ -160,4 +162,25 @@ TEST(CollectionModel, editsThroughASortingProxy_reachTheRightRecord) {
     store.RemoveRecord(0);
     EXPECT_EQ(proxy.rowCount(), 4);
     EXPECT_TRUE(doc.IsModified());
+}
+
+TEST(CollectionModel, anImportArrivesAsOneInsertionOfTheRowsAdded) {
+    Document doc;
+    doc.Table().AppendRecord("a", "http://a", "", "");
+    CollectionModel model(doc);
+    QAbstractItemModelTester tester(&model, kFatal);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    TableStore incoming;
+    for (const char* a : {"http://b", "HTTP://A", "http://c", "http://B"})
+        incoming.AppendRecord("n", a, "", "");
+
+    EXPECT_EQ(ImportRecords(doc, std::move(incoming), false).added, 2);
+    // The entry row's place shows the first record added; the rest and the entry row are new.
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(inserted.at(0).at(2).toInt(), 3);
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("http://b"));
+    EXPECT_EQ(model.data(model.index(2, 1)).toString(), QStringLiteral("http://c"));
+    EXPECT_EQ(model.data(model.index(3, 1)).toString(), QString());
 }

@@ -78,6 +78,49 @@ TEST(ImportRecords, nothingAddedLeavesTheDocumentClean) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+TEST(ImportRecords, isOneStepThatUndoTakesBackWholeAndRedoPutsBack) {
+    Document doc;
+    doc.ResetState({});
+    doc.Table().AppendRecord("", "http://a/", "", "");
+    const auto addresses = [&] {
+        Strings got;
+        for (TableStore::Row r = 0; r < doc.Table().RecordCount(); ++r)
+            got.push_back(std::string(doc.Table().Text(r, TableStore::kAddress)));
+        return got;
+    };
+    const auto holds = [&](std::string_view a) {
+        return doc.Table().HoldsAddress(a, TableStore::AddressHash(a));
+    };
+    const ImportOutcome outcome =
+        ImportRecords(doc, Incoming({"http://b/", "HTTP://A/", "http://B/", "http://c/"}), false);
+    EXPECT_EQ(outcome.added, 2);
+    EXPECT_EQ(outcome.duplicates, 2);
+    EXPECT_EQ(addresses(), (Strings{"http://a/", "http://b/", "http://c/"}));
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(addresses(), (Strings{"http://a/"}));
+    EXPECT_FALSE(holds("http://b/"));
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(addresses(), (Strings{"http://a/", "http://b/", "http://c/"}));
+    EXPECT_TRUE(holds("http://C/"));
+}
+
+TEST(ImportRecords, theDuplicatesCountedBeforehandAreThoseTheImportHoldsBack) {
+    const Strings cases[] = {
+        {},
+        {"", "", "http://b/"},
+        {"http://b/", "HTTP://B/", "http://b/", "http://A/"},
+        // Double-byte characters whose second bytes differ only where letter case would.
+        {"\x83\x61", "\x83\x41", "\x83\x61", "x\x83\x61", "X\x83\x61"},
+    };
+    for (const Strings& addresses : cases) {
+        Document doc;
+        doc.Table().AppendRecord("", "http://a/", "", "");
+        const std::int64_t counted = CountDuplicates(doc.Table(), Incoming(addresses));
+        const ImportOutcome outcome = ImportRecords(doc, Incoming(addresses), false);
+        EXPECT_EQ(counted, outcome.duplicates) << addresses.size();
+    }
+}
+
 TEST(ImportSummary, saysEveryCountThatIsNotZero) {
     ImportOutcome o;
     o.added = 3;

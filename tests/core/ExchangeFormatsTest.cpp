@@ -640,11 +640,11 @@ TEST(ExchangeFormats, fileOfManyMegabytesIsReadToItsLastByte) {
     page += "<DT><A HREF=\"http://last.example/\">last</A>\n</DL>";
     TempDir dir;
     test::WriteFileBytes(dir.File("big.html"), page);
-    std::string bytes;
+    FileBytes bytes;
     NullProgress progress;
     IoError error;
     ASSERT_TRUE(ReadWholeFile(dir.File("big.html"), bytes, progress, error));
-    EXPECT_EQ(bytes, page);
+    EXPECT_EQ(bytes.View(), page);
     CollectionContent content;
     ASSERT_TRUE(BookmarkCollectionFormat().Read(dir.File("big.html"), content, progress, error));
     ASSERT_EQ(content.records.RecordCount(), 2);

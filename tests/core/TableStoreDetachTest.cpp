@@ -1,6 +1,8 @@
 #include "core/TableStore.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,9 @@ public:
     }
     void RecordsAboutToBeRemoved(TableStore::Row first, TableStore::Row count) override {
         heard.push_back("remove " + std::to_string(first) + "+" + std::to_string(count));
+    }
+    void RecordsChanged(TableStore::Row first, TableStore::Row last) override {
+        heard.push_back("change " + std::to_string(first) + "-" + std::to_string(last));
     }
     std::vector<std::string> heard;
 };
@@ -162,4 +167,122 @@ TEST(TableStoreDetach, scatteredPlacesThatDoNotFitChangeNothing) {
     TableStore::Detached one = t.TakeRecordsAt(Places{1});
     EXPECT_TRUE(t.PutRecordsAt(Places{2}, std::move(one)));
     EXPECT_EQ(Addresses(t), "a;c;b;");
+}
+
+TEST(TableStoreDetach, takenRecordsArriveAsOneInsertionWithoutTheAddressesHeldAlready) {
+    TableStore target;
+    target.AppendRecord("", "http://a/", "", "");
+    target.AppendRecord("empty address", "", "", "");
+    Recorder targetHeard;
+    target.AddObserver(&targetHeard);
+    TableStore source;
+    // A repeat of the target's address, then one of the file's own; records without an address
+    // (one of them wholly empty) are never repeats. The two double-byte characters differ only
+    // in bit 0x20 of their second byte, which letter case never touches.
+    for (const char* a :
+         {"HTTP://A/", "http://b/", "http://B/", "", "", "http://c/", "\x83\x61", "\x83\x41"})
+        source.AppendRecord(*a ? "n" : "", a, "", *a ? "" : "r");
+    source.SetText(4, TableStore::kRemark, "");
+    (void)Holds(source, "x"); // the source's index too must let go of what leaves it
+    Recorder sourceHeard;
+    source.AddObserver(&sourceHeard);
+
+    EXPECT_EQ(target.AppendTakenRecords(source, true), 6);
+    EXPECT_EQ(Addresses(target), "http://a/;;http://b/;;;http://c/;\x83\x61;\x83\x41;");
+    EXPECT_EQ(target.Text(2, TableStore::kName), "n");
+    EXPECT_EQ(target.Text(3, TableStore::kRemark), "r");
+    EXPECT_EQ(targetHeard.heard, (std::vector<std::string>{"insert 2+6"}));
+    for (const char* a : {"http://C/", "\x83\x61", "\x83\x41", ""})
+        EXPECT_TRUE(Holds(target, a)) << a;
+    // The repeats stay behind; the records taken leave empty ones.
+    EXPECT_EQ(Addresses(source), "HTTP://A/;;http://B/;;;;;;");
+    EXPECT_EQ(sourceHeard.heard, (std::vector<std::string>{"change 1-1", "change 3-7"}));
+    EXPECT_TRUE(Holds(source, "http://b/"));
+    EXPECT_FALSE(Holds(source, "http://c/"));
+
+    // The index entries are the records': removing them removes the addresses.
+    target.RemoveRecord(5);
+    EXPECT_FALSE(Holds(target, "http://c/"));
+    target.RemoveObserver(&targetHeard);
+    source.RemoveObserver(&sourceHeard);
+}
+
+TEST(TableStoreDetach, takenRecordsKeptWithTheirRepeatsAreAllIndexed) {
+    // With the target's index built before the move, or first built after it.
+    for (const bool indexedBefore : {true, false}) {
+        TableStore target;
+        target.AppendRecord("", "http://a/", "", "");
+        if (indexedBefore)
+            (void)Holds(target, "x");
+        TableStore source;
+        for (const char* a : {"HTTP://A/", "http://a/", ""})
+            source.AppendRecord("", a, "", "");
+        EXPECT_EQ(target.AppendTakenRecords(source, false), 3) << indexedBefore;
+        EXPECT_EQ(Addresses(target), "http://a/;HTTP://A/;http://a/;;") << indexedBefore;
+        EXPECT_EQ(Addresses(source), ";;;") << indexedBefore;
+        for (int left = 3; left > 0; --left) {
+            EXPECT_TRUE(Holds(target, "http://A/")) << indexedBefore << left;
+            target.RemoveRecord(0);
+        }
+        EXPECT_FALSE(Holds(target, "http://A/")) << indexedBefore;
+        EXPECT_TRUE(Holds(target, "")) << indexedBefore;
+    }
+}
+
+TEST(TableStoreDetach, takingFromItselfOrFromAnEmptyStoreChangesNothing) {
+    TableStore target;
+    target.AppendRecord("", "http://a/", "", "");
+    Recorder heard;
+    target.AddObserver(&heard);
+    TableStore empty;
+    TableStore allHeld;
+    allHeld.AppendRecord("", "HTTP://A/", "", "");
+    EXPECT_EQ(target.AppendTakenRecords(target, true), 0);
+    EXPECT_EQ(target.AppendTakenRecords(target, false), 0);
+    EXPECT_EQ(target.AppendTakenRecords(empty, false), 0);
+    EXPECT_EQ(target.AppendTakenRecords(allHeld, true), 0);
+    EXPECT_EQ(Addresses(target), "http://a/;");
+    EXPECT_EQ(Addresses(allHeld), "HTTP://A/;");
+    EXPECT_EQ(heard.heard.size(), 0u);
+    target.RemoveObserver(&heard);
+}
+
+TEST(TableStoreDetach, aLongRunOfTakenRecordsKeepsTheFirstOfEveryAddress) {
+    // Long enough for the addresses to be hashed on a second thread where one is free; the
+    // outcome is the same either way.
+    TableStore target;
+    for (int i = 0; i < 50; ++i)
+        target.AppendRecord("", "http://held/" + std::to_string(i * 997) + "/", "", "");
+    TableStore source;
+    std::vector<std::string> expected;
+    std::set<std::string> seen;
+    for (int i = 0; i < 50; ++i)
+        seen.insert("HTTP://HELD/" + std::to_string(i * 997) + "/");
+    for (int i = 0; i < 40000; ++i) {
+        std::string address;
+        if (i % 1000 == 999)
+            address = ""; // never a repeat
+        else if (i % 997 == 0)
+            address = "HTTP://held/" + std::to_string(i) + "/";
+        else if (i >= 20000 && i % 7 == 0)
+            address = "HTTP://PAGE/" + std::to_string(i - 20000) + "/";
+        else
+            address = "http://page/" + std::to_string(i) + "/";
+        source.AppendRecord("n", address, "", "");
+        std::string upper = address;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (address.empty() || seen.insert(upper).second)
+            expected.push_back(address);
+    }
+    const TableStore::Row before = target.RecordCount();
+    ASSERT_EQ(target.AppendTakenRecords(source, true),
+              static_cast<TableStore::Row>(expected.size()));
+    std::size_t wrong = 0;
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        wrong += target.Text(before + static_cast<TableStore::Row>(k), TableStore::kAddress) !=
+                 expected[k];
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_TRUE(Holds(target, "http://PAGE/39997/"));
+    EXPECT_TRUE(Holds(target, "http://HELD/997/"));
 }
