@@ -825,6 +825,55 @@ std::string_view Utf8Page(std::string_view page, std::string& converted) {
     return page;
 }
 
+// Which element's text the reader has open, followed from the tags alone on the thread that
+// tokenizes, to leave out of its batches the tokens the reader would pass over unchanged: texts
+// while no text is open (the layout between entries), inline tags, end tags that close nothing
+// and entry tags with no text open to end. It follows BookmarkReader::TakeTag.
+class OpenTextAhead {
+public:
+    // Takes the next token; false when the reader would do nothing with it.
+    [[gnu::always_inline]] bool Matters(const MarkupToken& t) noexcept {
+        if (t.kind == MarkupToken::Kind::Text)
+            return m_open != Tag::Other;
+        // TagOf, with the names of the page's entries, "A" and "DT", told in line.
+        const std::string_view name = t.name;
+        Tag tag = Tag::Other;
+        if (name.size() == 1)
+            tag = (name[0] | 0x20) == 'a' ? Tag::A : Tag::Other;
+        else if (name.size() == 2)
+            tag = (name[0] | 0x20) == 'd' && (name[1] | 0x20) == 't' ? Tag::DT : TagOf(name);
+        if (t.kind == MarkupToken::Kind::EndTag) {
+            if (tag == Tag::DL || (tag == m_open && tag != Tag::Other)) {
+                m_open = Tag::Other;
+                return true;
+            }
+            return false;
+        }
+        switch (tag) {
+        case Tag::Other:
+            return false;
+        case Tag::A:
+        case Tag::H3:
+        case Tag::DD:
+            m_open = tag;
+            return true;
+        case Tag::DL:
+        case Tag::HR:
+            m_open = Tag::Other;
+            return true;
+        case Tag::DT:
+        case Tag::H1:
+            break;
+        }
+        const bool ends = m_open != Tag::Other;
+        m_open = Tag::Other;
+        return ends;
+    }
+
+private:
+    Tag m_open = Tag::Other; // A, H3 or DD whose text is open; Other for none
+};
+
 // Tokens handed to the thread that makes records, in file order, with the link tags among them
 // read ahead. The texts stay views into the page, which outlives both threads. Attributes are
 // not kept: the reader needs only a link's, and those come read.
@@ -901,8 +950,11 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
             };
             MarkupTokenizer tokenizer(page);
             MarkupToken t;
+            OpenTextAhead open;
             ReadAheadBatch* batch = ring.TakeFree();
             while (batch && tokenizer.Next(t)) {
+                if (!open.Matters(t))
+                    continue;
                 batch->Add(t);
                 if (batch->Full()) {
                     if (!checkUpTo(tokenizer.Position()))
