@@ -411,8 +411,10 @@ template <std::size_t n> struct FoldedName {
     }
 };
 
-// Reads a link's attributes; appends its address, decoded, to `address` (unless NoAddress).
-LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& address) {
+// Reads a link's attributes; hands its address's raw value (unless NoAddress) to `decode`,
+// which returns it decoded.
+template <typename Decode>
+LinkTag ReadLinkTagWith(std::span<const MarkupAttribute> attributes, const Decode& decode) {
     static constexpr FoldedName<4> kHref("href");
     static constexpr FoldedName<7> kFeedUrl("feedurl");
     static constexpr FoldedName<10> kLastVisit("last_visit");
@@ -454,9 +456,7 @@ LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& ad
     }
     if (!href)
         return tag;
-    const std::size_t from = address.size();
-    AppendDecodedMarkup(address, TrimLayout(*href));
-    const std::string_view decoded = std::string_view(address).substr(from);
+    const std::string_view decoded = decode(TrimLayout(*href));
     // Most addresses start with neither letter, which one test tells.
     const char first = decoded.empty() ? '\0' : static_cast<char>(decoded[0] | 0x20);
     if ((first == 'j' && StartsWithIgnoringCase(decoded, "javascript:")) ||
@@ -469,6 +469,15 @@ LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& ad
     if (!tag.when)
         tag.when = EpochSeconds(added);
     return tag;
+}
+
+// Reads a link's attributes; appends its address, decoded, to `address` (unless NoAddress).
+LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& address) {
+    return ReadLinkTagWith(attributes, [&address](std::string_view raw) {
+        const std::size_t from = address.size();
+        AppendDecodedMarkup(address, raw);
+        return std::string_view(address).substr(from);
+    });
 }
 
 class BookmarkReader {
@@ -896,25 +905,35 @@ struct ReadAheadBatch {
     };
     std::vector<Token> tokens;
     std::vector<Link> links;
+    // The addresses decoded, back to back in its first `addressBytes` bytes. Its size is the room
+    // kept from batch to batch: each address is decoded straight into it.
     std::string addresses;
+    std::size_t addressBytes = 0;
 
     void Add(const MarkupToken& t) {
         // TagOf's test for a link, without its other names.
         if (t.kind == MarkupToken::Kind::StartTag && t.name.size() == 1 &&
             (t.name[0] | 0x20) == 'a') {
-            const std::size_t from = addresses.size();
-            const LinkTag tag = ReadLinkTag(t.attributes, addresses);
-            links.push_back({tokens.size(), tag, from, addresses.size() - from});
+            const std::size_t from = addressBytes;
+            const LinkTag tag = ReadLinkTagWith(t.attributes, [this](std::string_view raw) {
+                if (addresses.size() - addressBytes < raw.size())
+                    addresses.resize(std::max(2 * addresses.size(), addressBytes + raw.size()));
+                char* const begin = addresses.data() + addressBytes;
+                char* const end = PutDecodedMarkup(begin, raw);
+                addressBytes += static_cast<std::size_t>(end - begin);
+                return std::string_view(begin, static_cast<std::size_t>(end - begin));
+            });
+            links.push_back({tokens.size(), tag, from, addressBytes - from});
         }
         tokens.push_back({t.kind, t.name, t.text});
     }
     bool Full() const noexcept {
-        return tokens.size() >= kMaxTokens || addresses.size() >= kMaxAddressBytes;
+        return tokens.size() >= kMaxTokens || addressBytes >= kMaxAddressBytes;
     }
     void Clear() noexcept {
         tokens.clear();
         links.clear();
-        addresses.clear();
+        addressBytes = 0;
     }
 };
 

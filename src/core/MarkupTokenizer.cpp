@@ -2,6 +2,7 @@
 
 #include "util/Cp932Fit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -255,6 +256,34 @@ void AppendDecodedMarkup(std::string& out, std::string_view raw) {
             i = amp + used;
         }
     }
+}
+
+char* PutDecodedMarkup(char* to, std::string_view raw) {
+    const char* const data = raw.data();
+    const std::size_t size = raw.size();
+    std::size_t i = 0;
+    while (i < size) {
+        const std::size_t amp = FindByte(data, i, size, '&');
+        std::memcpy(to, data + i, amp - i);
+        to += amp - i;
+        if (amp == size)
+            break;
+        if (size - amp >= 5 && std::memcmp(data + amp, "&amp;", 5) == 0) {
+            *to++ = '&';
+            i = amp + 5;
+            continue;
+        }
+        std::string character; // one character: no allocation
+        const std::size_t used = DecodeReference(character, raw, amp);
+        if (used == 0) {
+            *to++ = '&';
+            i = amp + 1;
+        } else {
+            to = std::copy(character.begin(), character.end(), to);
+            i = amp + used;
+        }
+    }
+    return to;
 }
 
 // Inline in Next, its one caller: a call per tag costs more than the shorter tags take.
