@@ -465,7 +465,9 @@ LinkTag ReadLinkTagWith(std::span<const MarkupAttribute> attributes, const Decod
         return tag;
     }
     tag.kind = LinkTag::Kind::Record;
-    tag.when = EpochSeconds(lastVisit);
+    // Most pages give no last visit: that is told here rather than in a call.
+    if (lastVisit)
+        tag.when = EpochSeconds(lastVisit);
     if (!tag.when)
         tag.when = EpochSeconds(added);
     return tag;
