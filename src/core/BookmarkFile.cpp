@@ -411,8 +411,10 @@ template <std::size_t n> struct FoldedName {
     }
 };
 
-// Reads a link's attributes; appends its address, decoded, to `address` (unless NoAddress).
-LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& address) {
+// Reads a link's attributes; hands its address's raw value (unless NoAddress) to `decode`,
+// which returns it decoded.
+template <typename Decode>
+LinkTag ReadLinkTagWith(std::span<const MarkupAttribute> attributes, const Decode& decode) {
     static constexpr FoldedName<4> kHref("href");
     static constexpr FoldedName<7> kFeedUrl("feedurl");
     static constexpr FoldedName<10> kLastVisit("last_visit");
@@ -454,9 +456,7 @@ LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& ad
     }
     if (!href)
         return tag;
-    const std::size_t from = address.size();
-    AppendDecodedMarkup(address, TrimLayout(*href));
-    const std::string_view decoded = std::string_view(address).substr(from);
+    const std::string_view decoded = decode(TrimLayout(*href));
     // Most addresses start with neither letter, which one test tells.
     const char first = decoded.empty() ? '\0' : static_cast<char>(decoded[0] | 0x20);
     if ((first == 'j' && StartsWithIgnoringCase(decoded, "javascript:")) ||
@@ -465,10 +465,21 @@ LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& ad
         return tag;
     }
     tag.kind = LinkTag::Kind::Record;
-    tag.when = EpochSeconds(lastVisit);
+    // Most pages give no last visit: that is told here rather than in a call.
+    if (lastVisit)
+        tag.when = EpochSeconds(lastVisit);
     if (!tag.when)
         tag.when = EpochSeconds(added);
     return tag;
+}
+
+// Reads a link's attributes; appends its address, decoded, to `address` (unless NoAddress).
+LinkTag ReadLinkTag(std::span<const MarkupAttribute> attributes, std::string& address) {
+    return ReadLinkTagWith(attributes, [&address](std::string_view raw) {
+        const std::size_t from = address.size();
+        AppendDecodedMarkup(address, raw);
+        return std::string_view(address).substr(from);
+    });
 }
 
 class BookmarkReader {
@@ -825,6 +836,55 @@ std::string_view Utf8Page(std::string_view page, std::string& converted) {
     return page;
 }
 
+// Which element's text the reader has open, followed from the tags alone on the thread that
+// tokenizes, to leave out of its batches the tokens the reader would pass over unchanged: texts
+// while no text is open (the layout between entries), inline tags, end tags that close nothing
+// and entry tags with no text open to end. It follows BookmarkReader::TakeTag.
+class OpenTextAhead {
+public:
+    // Takes the next token; false when the reader would do nothing with it.
+    [[gnu::always_inline]] bool Matters(const MarkupToken& t) noexcept {
+        if (t.kind == MarkupToken::Kind::Text)
+            return m_open != Tag::Other;
+        // TagOf, with the names of the page's entries, "A" and "DT", told in line.
+        const std::string_view name = t.name;
+        Tag tag = Tag::Other;
+        if (name.size() == 1)
+            tag = (name[0] | 0x20) == 'a' ? Tag::A : Tag::Other;
+        else if (name.size() == 2)
+            tag = (name[0] | 0x20) == 'd' && (name[1] | 0x20) == 't' ? Tag::DT : TagOf(name);
+        if (t.kind == MarkupToken::Kind::EndTag) {
+            if (tag == Tag::DL || (tag == m_open && tag != Tag::Other)) {
+                m_open = Tag::Other;
+                return true;
+            }
+            return false;
+        }
+        switch (tag) {
+        case Tag::Other:
+            return false;
+        case Tag::A:
+        case Tag::H3:
+        case Tag::DD:
+            m_open = tag;
+            return true;
+        case Tag::DL:
+        case Tag::HR:
+            m_open = Tag::Other;
+            return true;
+        case Tag::DT:
+        case Tag::H1:
+            break;
+        }
+        const bool ends = m_open != Tag::Other;
+        m_open = Tag::Other;
+        return ends;
+    }
+
+private:
+    Tag m_open = Tag::Other; // A, H3 or DD whose text is open; Other for none
+};
+
 // Tokens handed to the thread that makes records, in file order, with the link tags among them
 // read ahead. The texts stay views into the page, which outlives both threads. Attributes are
 // not kept: the reader needs only a link's, and those come read.
@@ -847,25 +907,35 @@ struct ReadAheadBatch {
     };
     std::vector<Token> tokens;
     std::vector<Link> links;
+    // The addresses decoded, back to back in its first `addressBytes` bytes. Its size is the room
+    // kept from batch to batch: each address is decoded straight into it.
     std::string addresses;
+    std::size_t addressBytes = 0;
 
     void Add(const MarkupToken& t) {
         // TagOf's test for a link, without its other names.
         if (t.kind == MarkupToken::Kind::StartTag && t.name.size() == 1 &&
             (t.name[0] | 0x20) == 'a') {
-            const std::size_t from = addresses.size();
-            const LinkTag tag = ReadLinkTag(t.attributes, addresses);
-            links.push_back({tokens.size(), tag, from, addresses.size() - from});
+            const std::size_t from = addressBytes;
+            const LinkTag tag = ReadLinkTagWith(t.attributes, [this](std::string_view raw) {
+                if (addresses.size() - addressBytes < raw.size())
+                    addresses.resize(std::max(2 * addresses.size(), addressBytes + raw.size()));
+                char* const begin = addresses.data() + addressBytes;
+                char* const end = PutDecodedMarkup(begin, raw);
+                addressBytes += static_cast<std::size_t>(end - begin);
+                return std::string_view(begin, static_cast<std::size_t>(end - begin));
+            });
+            links.push_back({tokens.size(), tag, from, addressBytes - from});
         }
         tokens.push_back({t.kind, t.name, t.text});
     }
     bool Full() const noexcept {
-        return tokens.size() >= kMaxTokens || addresses.size() >= kMaxAddressBytes;
+        return tokens.size() >= kMaxTokens || addressBytes >= kMaxAddressBytes;
     }
     void Clear() noexcept {
         tokens.clear();
         links.clear();
-        addresses.clear();
+        addressBytes = 0;
     }
 };
 
@@ -901,8 +971,11 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
             };
             MarkupTokenizer tokenizer(page);
             MarkupToken t;
+            OpenTextAhead open;
             ReadAheadBatch* batch = ring.TakeFree();
             while (batch && tokenizer.Next(t)) {
+                if (!open.Matters(t))
+                    continue;
                 batch->Add(t);
                 if (batch->Full()) {
                     if (!checkUpTo(tokenizer.Position()))

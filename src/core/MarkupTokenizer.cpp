@@ -2,6 +2,7 @@
 
 #include "util/Cp932Fit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -255,6 +256,55 @@ void AppendDecodedMarkup(std::string& out, std::string_view raw) {
             i = amp + used;
         }
     }
+}
+
+char* PutDecodedMarkup(char* to, std::string_view raw) {
+    const char* const data = raw.data();
+    const std::size_t size = raw.size();
+    std::size_t i = 0;
+    while (i < size) {
+        std::size_t amp = size; // the run up to here is copied
+#ifdef LH_MARKUP_SCAN_SSE2
+        // Sixteen bytes a step are copied as they are searched. What is written never runs ahead
+        // of what is read, so each store stays within the room given.
+        const __m128i ampersand = _mm_set1_epi8('&');
+        for (; size - i >= 16; i += 16, to += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), x);
+            const auto hits =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, ampersand)));
+            if (hits != 0) {
+                const auto k = static_cast<std::size_t>(std::countr_zero(hits));
+                amp = i + k;
+                to += k;
+                break;
+            }
+        }
+        if (amp == size)
+#endif
+        {
+            amp = FindByte(data, i, size, '&');
+            std::memcpy(to, data + i, amp - i);
+            to += amp - i;
+        }
+        if (amp == size)
+            break;
+        if (size - amp >= 5 && std::memcmp(data + amp, "&amp;", 5) == 0) {
+            *to++ = '&';
+            i = amp + 5;
+            continue;
+        }
+        std::string character; // one character: no allocation
+        const std::size_t used = DecodeReference(character, raw, amp);
+        if (used == 0) {
+            *to++ = '&';
+            i = amp + 1;
+        } else {
+            to = std::copy(character.begin(), character.end(), to);
+            i = amp + used;
+        }
+    }
+    return to;
 }
 
 // Inline in Next, its one caller: a call per tag costs more than the shorter tags take.

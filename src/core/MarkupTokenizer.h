@@ -58,6 +58,10 @@ private:
 // Unknown references stay as written; numeric ones that name no character give U+FFFD.
 void AppendDecodedMarkup(std::string& out, std::string_view raw);
 
+// The same written at `to`, which has room for raw.size() bytes: no reference is shorter than
+// what it stands for. Returns the end of what was written.
+char* PutDecodedMarkup(char* to, std::string_view raw);
+
 // Inline: it is asked for every attribute and tag of pages with a hundred thousand entries.
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view lower) noexcept {
     if (a.size() != lower.size())

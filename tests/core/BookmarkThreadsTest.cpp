@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -134,4 +135,51 @@ TEST(BookmarkThreads, trickyPageGivesEveryKindOfEntry) {
     EXPECT_GT(p.cells.size() / TableStore::kFieldCount, 10000u);
     for (const std::int64_t counted : p.tally)
         EXPECT_GT(counted, 0);
+}
+
+TEST(BookmarkThreads, textsEndedByAnyTagAgreeOnBothThreads) {
+    // The tokenizing thread leaves out what the reader would pass over: layout texts, inline
+    // tags, end tags closing nothing. Every tag that may end, or not end, an open text follows
+    // every kind of open text here, also in pieces spread over many batches.
+    static const char* const kOpen[] = {"<DT><A HREF=\"http://a.example/\">link ",
+                                        "<DT><H3>folder ", "<DD>description ", "<h1>heading ",
+                                        "<P>layout "};
+    static const char* const kNext[] = {"</A>",
+                                        "</a>",
+                                        "</H3>",
+                                        "</DD>",
+                                        "</DL>",
+                                        "<DL><p>",
+                                        "<DT>",
+                                        "<dt>",
+                                        "<H1>",
+                                        "<HR>",
+                                        "<DD>",
+                                        "<b>bold</b>",
+                                        "</p>",
+                                        "<p>",
+                                        "</DT>",
+                                        "<A>",
+                                        "</X>",
+                                        "<Ab>",
+                                        "<DTX>",
+                                        "<d>",
+                                        "<HD>",
+                                        "\n  ",
+                                        "text &amp; more",
+                                        "<H3>",
+                                        "</H1>",
+                                        "<!-- c -->"};
+    std::string page = "<DL><p>\n";
+    std::uint32_t seed = 99;
+    for (int i = 0; i < 30000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const std::uint32_t r = seed >> 8;
+        page += r % 4 == 0 ? kOpen[(r >> 4) % std::size(kOpen)] : "";
+        page += kNext[(r >> 8) % std::size(kNext)];
+        page += std::to_string(i % 7 == 0 ? i : 0);
+    }
+    const Parsed one = Parse(page, BookmarkThreads::One);
+    EXPECT_GT(one.cells.size() / TableStore::kFieldCount, 1000u);
+    EXPECT_EQ(Parse(page, BookmarkThreads::Two), one);
 }

@@ -559,6 +559,43 @@ std::vector<std::string> TokensOf(std::string_view page) {
 
 } // namespace
 
+TEST(MarkupTokenizer, referencesDecodedInPlaceFitTheRawTextsRoom) {
+    const struct {
+        std::string_view raw;
+        std::string_view decoded;
+    } cases[] = {
+        {"", ""},
+        {"plain", "plain"},
+        {"https://a.example/?x=1&amp;y=2&amp;z=3", "https://a.example/?x=1&y=2&z=3"},
+        {"&amp;", "&"},
+        {"&amp;amp;", "&amp;"},
+        {"&amp", "&amp"},
+        {"a & b &", "a & b &"},
+        {"&unknown; &#; &#x; &", "&unknown; &#; &#x; &"},
+        {"&#0;&#0&#x0", "\uFFFD\uFFFD\uFFFD"},
+        {"&#65&#x41;&#127;", "AA\x7F"},
+        {"&#128;&#x80;", "\u0080\u0080"},
+        {"&#2048;&#x800;&#55296;&#xD800;", "\u0800\u0800\uFFFD\uFFFD"},
+        {"&#65536;&#x10000;&#1114112;&#99999999999;", "\U00010000\U00010000\uFFFD\uFFFD"},
+        {"&lt;&gt;&quot;&apos;&nbsp;&copy;&reg;&trade;&hellip;&mdash;&ndash;",
+         "<>\"' \u00A9\u00AE\u2122\u2026\u2014\u2013"},
+        {"&laquo;&raquo;&middot;&times;&divide;&yen;&lsquo;&rsquo;&ldquo;&rdquo;&bull;&deg;",
+         "\u00AB\u00BB\u00B7\u00D7\u00F7\u00A5\u2018\u2019\u201C\u201D\u2022\u00B0"},
+    };
+    for (const auto& c : cases) {
+        std::string appended = "kept";
+        AppendDecodedMarkup(appended, c.raw);
+        EXPECT_EQ(appended, "kept" + std::string(c.decoded)) << c.raw;
+        // Exactly the raw text's room, so that a reference written longer than it stood overruns
+        // (the sanitizers' builds tell).
+        std::vector<char> room(c.raw.size());
+        const char* const end = PutDecodedMarkup(room.data(), c.raw);
+        EXPECT_EQ(std::string_view(room.data(), static_cast<std::size_t>(end - room.data())),
+                  c.decoded)
+            << c.raw;
+    }
+}
+
 TEST(MarkupTokenizer, whatEndsARunIsFoundAtEveryPlaceOfALongRun) {
     // Runs are searched many bytes at a time; each case puts what ends its run (a quote, a line
     // end, "<", "=", ">" or the end of the page) at every place of such a step. The run holds a
