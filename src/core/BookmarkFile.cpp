@@ -475,9 +475,9 @@ class BookmarkReader {
 public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
 
-    // Takes the page's tokens one by one, in order.
+    // Takes the page's tokens one by one, in order; `tag` is TagOf the token's name.
     // `link` and `linkAddress`: a link tag's reading done ahead, if it was.
-    void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
+    void Take(MarkupToken::Kind kind, Tag tag, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
               std::string_view linkAddress = {}) {
         // Texts outside titles (the layout between tags) are most of the tokens: they are
@@ -487,7 +487,7 @@ public:
                 CollectText(text);
             return;
         }
-        TakeTag(kind, TagOf(name), attributes, link, linkAddress);
+        TakeTag(kind, tag, attributes, link, linkAddress);
     }
 
     // The end of the page: a text still open ends there.
@@ -836,7 +836,7 @@ struct ReadAheadBatch {
 
     struct Token {
         MarkupToken::Kind kind = MarkupToken::Kind::Text;
-        std::string_view name;
+        Tag tag = Tag::Other; // TagOf its name: the reader needs no more of it
         std::string_view text;
     };
     struct Link {
@@ -857,7 +857,8 @@ struct ReadAheadBatch {
             const LinkTag tag = ReadLinkTag(t.attributes, addresses);
             links.push_back({tokens.size(), tag, from, addresses.size() - from});
         }
-        tokens.push_back({t.kind, t.name, t.text});
+        tokens.push_back(
+            {t.kind, t.kind == MarkupToken::Kind::Text ? Tag::Other : TagOf(t.name), t.text});
     }
     bool Full() const noexcept {
         return tokens.size() >= kMaxTokens || addresses.size() >= kMaxAddressBytes;
@@ -939,12 +940,12 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
             for (std::size_t i = 0; i < count; ++i) {
                 const ReadAheadBatch::Token& t = tokens[i];
                 if (i == linkAt) {
-                    reader.Take(t.kind, t.name, t.text, {}, &link->tag,
+                    reader.Take(t.kind, t.tag, t.text, {}, &link->tag,
                                 addresses.substr(link->from, link->length));
                     ++link;
                     linkAt = link != linksEnd ? link->token : count;
                 } else {
-                    reader.Take(t.kind, t.name, t.text, {});
+                    reader.Take(t.kind, t.tag, t.text, {});
                 }
             }
             reader.KeepReadAhead();
@@ -1002,7 +1003,8 @@ void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& t
     MarkupTokenizer tokenizer(page);
     MarkupToken t;
     while (tokenizer.Next(t))
-        reader.Take(t.kind, t.name, t.text, t.attributes);
+        reader.Take(t.kind, t.kind == MarkupToken::Kind::Text ? Tag::Other : TagOf(t.name), t.text,
+                    t.attributes);
     reader.Finish();
 }
 
