@@ -635,7 +635,7 @@ private:
             break;
         case Collecting::Link:
             if (!m_link.skip)
-                AddRecord(Decoded(m_text, m_rawText));
+                AddRecord(TrimLayout(m_rawText));
             break;
         case Collecting::Description:
             if (m_describable) {
@@ -651,7 +651,48 @@ private:
         m_rawPieces = 0;
     }
 
-    void AddRecord(std::string_view title) {
+    // Room for `bytes` in m_record, what it holds kept.
+    void MakeRoom(std::size_t bytes) {
+        if (m_record.size() < bytes)
+            m_record.resize(std::max(bytes, 2 * m_record.size()));
+    }
+
+    // Writes the title `raw` (its references not yet decoded) as code page 932 at the start of
+    // m_record and returns its length. Titles hold few references, most of them "&amp;": the
+    // text around those is converted straight into the record, and a title with any other
+    // reference is decoded whole first.
+    std::size_t PutTitle(std::string_view raw) {
+        MakeRoom(Utf8AsSjisRoom(raw.size()));
+        char* const start = m_record.data();
+        char* w = start;
+        std::int64_t replaced = 0;
+        // No UTF-8 character spans a "&", so converting the pieces apart reads each character
+        // as the whole would.
+        for (std::size_t i = 0;;) {
+            const std::size_t amp = raw.find('&', i);
+            if (amp == std::string_view::npos) {
+                w = PutUtf8AsSjis(w, raw.substr(i), replaced);
+                break;
+            }
+            if (raw.substr(amp, 5) != "&amp;") {
+                m_text.clear();
+                AppendDecodedMarkup(m_text, raw);
+                MakeRoom(Utf8AsSjisRoom(m_text.size()));
+                replaced = 0;
+                w = PutUtf8AsSjis(m_record.data(), m_text, replaced);
+                m_tally.replacedCharacters += replaced;
+                return static_cast<std::size_t>(w - m_record.data());
+            }
+            w = PutUtf8AsSjis(w, raw.substr(i, amp - i), replaced);
+            *w++ = '&';
+            i = amp + 5;
+        }
+        m_tally.replacedCharacters += replaced;
+        return static_cast<std::size_t>(w - start);
+    }
+
+    // `rawTitle`: trimmed, its references not yet decoded.
+    void AddRecord(std::string_view rawTitle) {
         if (m_remarkStale) {
             m_remark.clear();
             AppendUtf8AsSjis(m_remark, m_path, m_tally.replacedCharacters);
@@ -663,12 +704,11 @@ private:
             m_link.when ? m_stamps.Text(*m_link.when) : std::string_view();
         // The four texts are written back to back into one reused room, which the store copies
         // in one piece.
-        const std::size_t most =
-            Utf8AsSjisRoom(title.size() + m_link.address.size()) + access.size() + m_remark.size();
-        if (m_record.size() < most)
-            m_record.resize(std::max(most, 2 * m_record.size()));
+        const std::size_t nameLength = PutTitle(rawTitle);
+        MakeRoom(nameLength + Utf8AsSjisRoom(m_link.address.size()) + access.size() +
+                 m_remark.size());
         char* const name = m_record.data();
-        char* const address = PutUtf8AsSjis(name, title, m_tally.replacedCharacters);
+        char* const address = name + nameLength;
         char* const stamp = PutUtf8UrlAsSjis(address, m_link.address, m_tally.encodedCharacters);
         char* const remark = std::copy(access.begin(), access.end(), stamp);
         char* const end = std::copy(m_remark.begin(), m_remark.end(), remark);
