@@ -891,16 +891,16 @@ struct ReadAheadBatch {
     std::string addresses;
 
     void Add(const MarkupToken& t) {
-        Tag kind = Tag::Other;
+        Tag element = Tag::Other;
         if (t.kind != MarkupToken::Kind::Text) {
-            kind = TagOf(t.name);
-            if (kind == Tag::A && t.kind == MarkupToken::Kind::StartTag) {
+            element = TagOf(t.name);
+            if (element == Tag::A && t.kind == MarkupToken::Kind::StartTag) {
                 const std::size_t from = addresses.size();
                 const LinkTag tag = ReadLinkTag(t.attributes, addresses);
                 links.push_back({tokens.size(), tag, from, addresses.size() - from});
             }
         }
-        tokens.push_back({t.kind, kind, t.text});
+        tokens.push_back({t.kind, element, t.text});
     }
     bool Full() const noexcept {
         return tokens.size() >= kMaxTokens || addresses.size() >= kMaxAddressBytes;
