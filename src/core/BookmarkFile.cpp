@@ -356,7 +356,8 @@ private:
 // The elements a bookmark page is built of; every other tag is inline markup.
 enum class Tag { Other, A, DD, DL, DT, H1, H3, HR };
 
-Tag TagOf(std::string_view name) noexcept {
+// In line where tokens are batched: a call per tag cost as much as the test.
+[[gnu::always_inline]] inline Tag TagOf(std::string_view name) noexcept {
     if (name.size() == 1)
         return (name[0] == 'a' || name[0] == 'A') ? Tag::A : Tag::Other;
     if (name.size() != 2)
@@ -486,9 +487,9 @@ class BookmarkReader {
 public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
 
-    // Takes the page's tokens one by one, in order.
+    // Takes the page's tokens one by one, in order; `tag` is TagOf the token's name.
     // `link` and `linkAddress`: a link tag's reading done ahead, if it was.
-    void Take(MarkupToken::Kind kind, std::string_view name, std::string_view text,
+    void Take(MarkupToken::Kind kind, Tag tag, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
               std::string_view linkAddress = {}) {
         // Texts outside titles (the layout between tags) are most of the tokens: they are
@@ -498,7 +499,7 @@ public:
                 CollectText(text);
             return;
         }
-        TakeTag(kind, TagOf(name), attributes, link, linkAddress);
+        TakeTag(kind, tag, attributes, link, linkAddress);
     }
 
     // The end of the page: a text still open ends there.
@@ -646,7 +647,7 @@ private:
             break;
         case Collecting::Link:
             if (!m_link.skip)
-                AddRecord(Decoded(m_text, m_rawText));
+                AddRecord(TrimLayout(m_rawText));
             break;
         case Collecting::Description:
             if (m_describable) {
@@ -662,7 +663,48 @@ private:
         m_rawPieces = 0;
     }
 
-    void AddRecord(std::string_view title) {
+    // Room for `bytes` in m_record, what it holds kept.
+    void MakeRoom(std::size_t bytes) {
+        if (m_record.size() < bytes)
+            m_record.resize(std::max(bytes, 2 * m_record.size()));
+    }
+
+    // Writes the title `raw` (its references not yet decoded) as code page 932 at the start of
+    // m_record and returns its length. Titles hold few references, most of them "&amp;": the
+    // text around those is converted straight into the record, and a title with any other
+    // reference is decoded whole first.
+    std::size_t PutTitle(std::string_view raw) {
+        MakeRoom(Utf8AsSjisRoom(raw.size()));
+        char* const start = m_record.data();
+        char* w = start;
+        std::int64_t replaced = 0;
+        // No UTF-8 character spans a "&", so converting the pieces apart reads each character
+        // as the whole would.
+        for (std::size_t i = 0;;) {
+            const std::size_t amp = raw.find('&', i);
+            if (amp == std::string_view::npos) {
+                w = PutUtf8AsSjis(w, raw.substr(i), replaced);
+                break;
+            }
+            if (raw.substr(amp, 5) != "&amp;") {
+                m_text.clear();
+                AppendDecodedMarkup(m_text, raw);
+                MakeRoom(Utf8AsSjisRoom(m_text.size()));
+                replaced = 0;
+                w = PutUtf8AsSjis(m_record.data(), m_text, replaced);
+                m_tally.replacedCharacters += replaced;
+                return static_cast<std::size_t>(w - m_record.data());
+            }
+            w = PutUtf8AsSjis(w, raw.substr(i, amp - i), replaced);
+            *w++ = '&';
+            i = amp + 5;
+        }
+        m_tally.replacedCharacters += replaced;
+        return static_cast<std::size_t>(w - start);
+    }
+
+    // `rawTitle`: trimmed, its references not yet decoded.
+    void AddRecord(std::string_view rawTitle) {
         if (m_remarkStale) {
             m_remark.clear();
             AppendUtf8AsSjis(m_remark, m_path, m_tally.replacedCharacters);
@@ -674,12 +716,11 @@ private:
             m_link.when ? m_stamps.Text(*m_link.when) : std::string_view();
         // The four texts are written back to back into one reused room, which the store copies
         // in one piece.
-        const std::size_t most =
-            Utf8AsSjisRoom(title.size() + m_link.address.size()) + access.size() + m_remark.size();
-        if (m_record.size() < most)
-            m_record.resize(std::max(most, 2 * m_record.size()));
+        const std::size_t nameLength = PutTitle(rawTitle);
+        MakeRoom(nameLength + Utf8AsSjisRoom(m_link.address.size()) + access.size() +
+                 m_remark.size());
         char* const name = m_record.data();
-        char* const address = PutUtf8AsSjis(name, title, m_tally.replacedCharacters);
+        char* const address = name + nameLength;
         char* const stamp = PutUtf8UrlAsSjis(address, m_link.address, m_tally.encodedCharacters);
         char* const remark = std::copy(access.begin(), access.end(), stamp);
         char* const end = std::copy(m_remark.begin(), m_remark.end(), remark);
@@ -842,13 +883,14 @@ std::string_view Utf8Page(std::string_view page, std::string& converted) {
 // and entry tags with no text open to end. It follows BookmarkReader::TakeTag.
 class OpenTextAhead {
 public:
-    // Takes the next token; false when the reader would do nothing with it.
-    [[gnu::always_inline]] bool Matters(const MarkupToken& t) noexcept {
+    // Takes the next token; false when the reader would do nothing with it. `tag` is set to
+    // TagOf the token's name (Other for a text).
+    [[gnu::always_inline]] bool Matters(const MarkupToken& t, Tag& tag) noexcept {
+        tag = Tag::Other;
         if (t.kind == MarkupToken::Kind::Text)
             return m_open != Tag::Other;
         // TagOf, with the names of the page's entries, "A" and "DT", told in line.
         const std::string_view name = t.name;
-        Tag tag = Tag::Other;
         if (name.size() == 1)
             tag = (name[0] | 0x20) == 'a' ? Tag::A : Tag::Other;
         else if (name.size() == 2)
@@ -896,7 +938,7 @@ struct ReadAheadBatch {
 
     struct Token {
         MarkupToken::Kind kind = MarkupToken::Kind::Text;
-        std::string_view name;
+        Tag tag = Tag::Other; // TagOf its name: the reader needs no more of it
         std::string_view text;
     };
     struct Link {
@@ -912,10 +954,9 @@ struct ReadAheadBatch {
     std::string addresses;
     std::size_t addressBytes = 0;
 
-    void Add(const MarkupToken& t) {
-        // TagOf's test for a link, without its other names.
-        if (t.kind == MarkupToken::Kind::StartTag && t.name.size() == 1 &&
-            (t.name[0] | 0x20) == 'a') {
+    // `element`: TagOf the token's name (Other for a text), as OpenTextAhead found it.
+    void Add(const MarkupToken& t, Tag element) {
+        if (element == Tag::A && t.kind == MarkupToken::Kind::StartTag) {
             const std::size_t from = addressBytes;
             const LinkTag tag = ReadLinkTagWith(t.attributes, [this](std::string_view raw) {
                 if (addresses.size() - addressBytes < raw.size())
@@ -927,7 +968,7 @@ struct ReadAheadBatch {
             });
             links.push_back({tokens.size(), tag, from, addressBytes - from});
         }
-        tokens.push_back({t.kind, t.name, t.text});
+        tokens.push_back({t.kind, element, t.text});
     }
     bool Full() const noexcept {
         return tokens.size() >= kMaxTokens || addressBytes >= kMaxAddressBytes;
@@ -972,11 +1013,12 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
             MarkupTokenizer tokenizer(page);
             MarkupToken t;
             OpenTextAhead open;
+            Tag element = Tag::Other;
             ReadAheadBatch* batch = ring.TakeFree();
             while (batch && tokenizer.Next(t)) {
-                if (!open.Matters(t))
+                if (!open.Matters(t, element))
                     continue;
-                batch->Add(t);
+                batch->Add(t, element);
                 if (batch->Full()) {
                     if (!checkUpTo(tokenizer.Position()))
                         break;
@@ -1012,12 +1054,12 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
             for (std::size_t i = 0; i < count; ++i) {
                 const ReadAheadBatch::Token& t = tokens[i];
                 if (i == linkAt) {
-                    reader.Take(t.kind, t.name, t.text, {}, &link->tag,
+                    reader.Take(t.kind, t.tag, t.text, {}, &link->tag,
                                 addresses.substr(link->from, link->length));
                     ++link;
                     linkAt = link != linksEnd ? link->token : count;
                 } else {
-                    reader.Take(t.kind, t.name, t.text, {});
+                    reader.Take(t.kind, t.tag, t.text, {});
                 }
             }
             reader.KeepReadAhead();
@@ -1075,7 +1117,8 @@ void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& t
     MarkupTokenizer tokenizer(page);
     MarkupToken t;
     while (tokenizer.Next(t))
-        reader.Take(t.kind, t.name, t.text, t.attributes);
+        reader.Take(t.kind, t.kind == MarkupToken::Kind::Text ? Tag::Other : TagOf(t.name), t.text,
+                    t.attributes);
     reader.Finish();
 }
 

@@ -179,6 +179,34 @@ TEST(BookmarkFile, wildMarkupStillGivesEveryBookmark) {
         EXPECT_EQ(ParseBookmarks(c.page), c.records) << c.what;
 }
 
+// Titles with "&amp;" are converted piece by piece; any other reference decodes the whole title
+// first. Either way each character is read and counted once.
+TEST(BookmarkFile, titleReferencesDecodeAndCountCharactersOnce) {
+    struct Case {
+        const char* title;
+        const char* name;
+        std::int64_t replaced;
+    };
+    const Case cases[] = {
+        {"記事 &amp; 天気", "記事 & 天気", 0},
+        {"&amp;&amp;x&amp;", "&&x&", 0},
+        {"😀&amp;😀 &lt;😀", "〓&〓 <〓", 3},
+        {"a&amp;b&#x3042;&amp;", "a&bあ&", 0},
+        {"x&amp", "x&amp", 0},
+        {"x &amp;&", "x &&", 0},
+        {"&AMP;&amp", "&AMP;&amp", 0},
+    };
+    for (const Case& c : cases) {
+        ExchangeTally tally;
+        std::string page = "<DT><A HREF=\"http://a/\">";
+        page += c.title;
+        page += "</A>";
+        EXPECT_EQ(ParseBookmarks(page, &tally), (std::vector<Rec>{{c.name, "http://a/", "", ""}}))
+            << c.title;
+        EXPECT_EQ(tally.replacedCharacters, c.replaced) << c.title;
+    }
+}
+
 TEST(BookmarkFile, skippedEntriesAreCountedNeverLostUnseen) {
     ExchangeTally tally;
     const auto records = ParseBookmarks(
