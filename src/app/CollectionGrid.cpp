@@ -60,6 +60,24 @@ CollectionGrid::CollectionGrid(Document& document, MessageBoxService& messages, 
 void CollectionGrid::FollowCurrentCell() {
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &CollectionGrid::CurrentCellChanged);
+    // Rows coming or going above the current cell move it without a change of current cell
+    // (an undo of an import, say): the shown position follows it all the same.
+    QAbstractItemModel* shown = m_view->model();
+    connect(shown, &QAbstractItemModel::rowsInserted, this, &CollectionGrid::RefreshPosition,
+            Qt::UniqueConnection);
+    connect(shown, &QAbstractItemModel::rowsRemoved, this, &CollectionGrid::RefreshPosition,
+            Qt::UniqueConnection);
+    connect(shown, &QAbstractItemModel::rowsMoved, this, &CollectionGrid::RefreshPosition,
+            Qt::UniqueConnection);
+    connect(shown, &QAbstractItemModel::layoutChanged, this, &CollectionGrid::RefreshPosition,
+            Qt::UniqueConnection);
+    connect(shown, &QAbstractItemModel::modelReset, this, &CollectionGrid::RefreshPosition,
+            Qt::UniqueConnection);
+}
+
+void CollectionGrid::RefreshPosition() {
+    if (m_selectedOnce && m_view->currentIndex().isValid())
+        ShowPosition(m_view->currentIndex());
 }
 
 void CollectionGrid::ShowThrough(QAbstractProxyModel* proxy) {

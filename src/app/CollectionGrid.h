@@ -89,6 +89,7 @@ private:
     // Records of the rows selected whole, in collection order, without the entry row.
     std::vector<TableStore::Row> SelectedRecords() const;
     void CurrentCellChanged(const QModelIndex& current);
+    void RefreshPosition();
     void ShowPosition(const QModelIndex& viewIndex);
     void ShowRefusal(char32_t character);
     // A heading's click asked for another sort (column -1: collection order).

@@ -3,9 +3,11 @@
 #include "app/CollectionModel.h"
 #include "app/CollectionView.h"
 #include "app/MainWindow.h"
+#include "core/TableLayout.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -133,4 +135,16 @@ TEST_F(UndoKeys, theMenuCommandStoresAnOpenEditFirstAndUndoesIt) {
     EXPECT_EQ(Text(0, kName), "earlier") << "only the step of the open edit is undone";
     EXPECT_TRUE(w->Doc().Edits().CanRedo());
     EXPECT_TRUE(Marked());
+}
+
+TEST_F(UndoKeys, positionPanelFollowsTheCellWhenRowsAboveItComeOrGo) {
+    Select(3, kRemark); // the entry row
+    QApplication::processEvents();
+    EXPECT_EQ(w->PositionPanel()->text().toStdString(), CellPositionText(4, 4));
+    w->Doc().Table().RemoveRecord(0);
+    QApplication::processEvents();
+    EXPECT_EQ(w->PositionPanel()->text().toStdString(), CellPositionText(3, 4));
+    w->Doc().Table().InsertEmptyRecord(0);
+    QApplication::processEvents();
+    EXPECT_EQ(w->PositionPanel()->text().toStdString(), CellPositionText(4, 4));
 }
