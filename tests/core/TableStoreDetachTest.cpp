@@ -247,6 +247,25 @@ TEST(TableStoreDetach, takingFromItselfOrFromAnEmptyStoreChangesNothing) {
     target.RemoveObserver(&heard);
 }
 
+TEST(TableStoreDetach, repeatsCloserThanTheLookupsAheadStayBehind) {
+    // Lookups are started some records ahead of the one entered: a repeat right behind its first
+    // must still find it, whether the run ends short of that distance, at it or past it.
+    for (const int distinct : {1, 15, 16, 17, 31, 32, 33, 100}) {
+        TableStore target;
+        TableStore source;
+        std::string expected;
+        for (int i = 0; i < distinct; ++i) {
+            const std::string address = "http://page/" + std::to_string(i) + "/";
+            source.AppendRecord("", address, "", "");
+            source.AppendRecord("", "HTTP://PAGE/" + std::to_string(i) + "/", "", "");
+            expected += address + ";";
+        }
+        EXPECT_EQ(target.AppendTakenRecords(source, true), distinct) << distinct;
+        EXPECT_EQ(Addresses(target), expected) << distinct;
+        EXPECT_EQ(source.RecordCount(), 2 * distinct) << distinct;
+    }
+}
+
 TEST(TableStoreDetach, aLongRunOfTakenRecordsKeepsTheFirstOfEveryAddress) {
     // Long enough for the addresses to be hashed on a second thread where one is free; the
     // outcome is the same either way.
