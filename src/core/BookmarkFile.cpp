@@ -671,36 +671,42 @@ private:
 
     // Writes the title `raw` (its references not yet decoded) as code page 932 at the start of
     // m_record and returns its length. Titles hold few references, most of them "&amp;": the
-    // text around those is converted straight into the record, and a title with any other
-    // reference is decoded whole first.
+    // title is converted whole and each "&amp;" squeezed to "&" in place; a title with any
+    // other reference is decoded whole first. Code page 932 writes a "&" only for a "&" (no
+    // byte of a two-byte character is below 0x40), and "amp;" after it only for "amp;".
     std::size_t PutTitle(std::string_view raw) {
         MakeRoom(Utf8AsSjisRoom(raw.size()));
         char* const start = m_record.data();
-        char* w = start;
         std::int64_t replaced = 0;
-        // No UTF-8 character spans a "&", so converting the pieces apart reads each character
-        // as the whole would.
-        for (std::size_t i = 0;;) {
-            const std::size_t amp = raw.find('&', i);
-            if (amp == std::string_view::npos) {
-                w = PutUtf8AsSjis(w, raw.substr(i), replaced);
-                break;
-            }
-            if (raw.substr(amp, 5) != "&amp;") {
-                m_text.clear();
-                AppendDecodedMarkup(m_text, raw);
-                MakeRoom(Utf8AsSjisRoom(m_text.size()));
-                replaced = 0;
-                w = PutUtf8AsSjis(m_record.data(), m_text, replaced);
-                m_tally.replacedCharacters += replaced;
-                return static_cast<std::size_t>(w - m_record.data());
-            }
-            w = PutUtf8AsSjis(w, raw.substr(i, amp - i), replaced);
+        char* const end = PutUtf8AsSjis(start, raw, replaced);
+        char* amp =
+            static_cast<char*>(std::memchr(start, '&', static_cast<std::size_t>(end - start)));
+        char* w = amp ? amp : end;
+        while (amp) {
+            constexpr std::string_view kAmp = "&amp;";
+            if (static_cast<std::size_t>(end - amp) < kAmp.size() ||
+                std::string_view(amp, kAmp.size()) != kAmp)
+                return PutDecodedTitle(raw);
             *w++ = '&';
-            i = amp + 5;
+            char* const from = amp + kAmp.size();
+            amp = static_cast<char*>(std::memchr(from, '&', static_cast<std::size_t>(end - from)));
+            const std::size_t run = static_cast<std::size_t>((amp ? amp : end) - from);
+            std::memmove(w, from, run);
+            w += run;
         }
         m_tally.replacedCharacters += replaced;
         return static_cast<std::size_t>(w - start);
+    }
+
+    // PutTitle's way for a title with references other than "&amp;".
+    std::size_t PutDecodedTitle(std::string_view raw) {
+        m_text.clear();
+        AppendDecodedMarkup(m_text, raw);
+        MakeRoom(Utf8AsSjisRoom(m_text.size()));
+        std::int64_t replaced = 0;
+        char* const end = PutUtf8AsSjis(m_record.data(), m_text, replaced);
+        m_tally.replacedCharacters += replaced;
+        return static_cast<std::size_t>(end - m_record.data());
     }
 
     // `rawTitle`: trimmed, its references not yet decoded.

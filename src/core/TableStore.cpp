@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 #include <new>
 #include <optional>
@@ -142,21 +143,21 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     if (!mem)
         throw std::bad_alloc();
     auto* r = static_cast<Record*>(mem);
-    const std::string_view parts[4] = {c1, c2, c3, c4};
+    r->len[0] = static_cast<std::uint32_t>(c1.size());
+    r->len[1] = static_cast<std::uint32_t>(c2.size());
+    r->len[2] = static_cast<std::uint32_t>(c3.size());
+    r->len[3] = static_cast<std::uint32_t>(c4.size());
     char* out = r->Data();
     // Texts made back to back in one room (an import's) are copied in one piece.
     if (c2.data() == c1.data() + c1.size() && c3.data() == c2.data() + c2.size() &&
         c4.data() == c3.data() + c3.size()) {
-        for (int i = 0; i < 4; ++i)
-            r->len[i] = static_cast<std::uint32_t>(parts[i].size());
         std::memcpy(out, c1.data(), total);
         return RecordPtr(r);
     }
-    for (int i = 0; i < 4; ++i) {
-        r->len[i] = static_cast<std::uint32_t>(parts[i].size());
-        if (!parts[i].empty())
-            std::memcpy(out, parts[i].data(), parts[i].size());
-        out += parts[i].size();
+    for (const std::string_view part : {c1, c2, c3, c4}) {
+        if (!part.empty())
+            std::memcpy(out, part.data(), part.size());
+        out += part.size();
     }
     return RecordPtr(r);
 }

@@ -60,11 +60,19 @@ char32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length) noex
 // 0: not asked yet; kNoForm: none; a value below 0x100 is one byte, others are two.
 constexpr std::uint16_t kNoForm = 0xFFFF;
 
-// This thread's table of the forms asked so far. Fetched once per text: each use of a
-// thread-local object with a constructor costs a call.
-std::uint16_t* SjisForms() {
+[[gnu::noinline]] std::uint16_t* MakeSjisForms() {
     thread_local std::vector<std::uint16_t> cache(0x10000, 0);
     return cache.data();
+}
+
+// This thread's table of the forms asked so far. Fetched once per text: each use of a
+// thread-local object with a constructor costs a call, so the table is reached through a plain
+// thread-local pointer, which needs none.
+std::uint16_t* SjisForms() {
+    thread_local std::uint16_t* forms = nullptr;
+    if (!forms) [[unlikely]]
+        forms = MakeSjisForms();
+    return forms;
 }
 
 [[gnu::noinline]] std::uint16_t AskSjisForm(std::uint16_t* forms, char32_t cp) {
@@ -305,12 +313,34 @@ namespace {
         *w++ = static_cast<char>(*p++);
 }
 
+// The four bytes at `p`, the first one lowest.
+[[gnu::always_inline]] inline std::uint32_t LoadFirstFour(const unsigned char* p) noexcept {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return std::endian::native == std::endian::little ? v : __builtin_bswap32(v);
+}
+
+// The form of the three-byte character in the low bytes of `bytes` (first byte lowest), or 0
+// unless it is one whose form is known. Overlong forms are left to the general way, which
+// refuses them; so are surrogates, which it never asks a form of.
+[[gnu::always_inline]] inline std::uint16_t KnownKanaForm(const std::uint16_t* forms,
+                                                          std::uint32_t bytes) noexcept {
+    if ((bytes & 0xC0C0F0) != 0x8080E0)
+        return 0;
+    const std::uint32_t cp = (bytes & 0x0F) << 12 | (bytes >> 2 & 0xFC0) | (bytes >> 16 & 0x3F);
+    if (cp < 0x800)
+        return 0;
+    const std::uint16_t form = forms[cp];
+    return form == kNoForm ? 0 : form;
+}
+
 // Writes the UTF-8 text `s` at `w` as code page 932 and returns the end of what it wrote; `w` has
 // the room Utf8AsSjisRoom gives. Kana and kanji are decoded in line. `onMissing(w, p, length)`
 // writes what stands for a character code page 932 has no form for (or a byte that is no UTF-8)
 // and returns the new end.
 template <typename OnMissing>
-char* Utf8AsSjisInto(char* w, std::string_view s, OnMissing&& onMissing) {
+[[gnu::always_inline]] inline char* Utf8AsSjisInto(char* w, std::string_view s,
+                                                   OnMissing&& onMissing) {
     std::uint16_t* const forms = SjisForms();
     const auto* const whole = reinterpret_cast<const unsigned char*>(s.data());
     const unsigned char* p = whole;
@@ -321,23 +351,22 @@ char* Utf8AsSjisInto(char* w, std::string_view s, OnMissing&& onMissing) {
             return w;
         // The characters up to the next ASCII byte.
         for (;;) {
-            // Kana and kanji in a row, whose forms are known: three bytes whose marks (1110, 10,
-            // 10) cancel out in the sum of their shifted values. Overlong forms are left to the
-            // general way, which refuses them; so are surrogates, which it never asks a form of.
-            while (end - p >= 3) {
-                const std::uint32_t b0 = p[0];
-                const std::uint32_t b1 = p[1];
-                const std::uint32_t b2 = p[2];
-                if (((b0 << 16 | b1 << 8 | b2) & 0xF0C0C0) != 0xE08080)
-                    break;
-                const std::uint32_t cp = ((b0 << 12) ^ (b1 << 6) ^ b2 ^ 0x2080) & 0xFFFF;
-                if (cp < 0x800)
-                    break;
-                const std::uint16_t form = forms[cp];
-                if (form == 0 || form == kNoForm)
+            // Kana and kanji in a row, whose forms are known: four bytes loaded at once while
+            // four are left, the text's last character read byte by byte.
+            while (end - p >= 4) {
+                const std::uint16_t form = KnownKanaForm(forms, LoadFirstFour(p));
+                if (form == 0)
                     break;
                 w = PutForm(w, form);
                 p += 3;
+            }
+            if (end - p == 3) {
+                const std::uint32_t bytes =
+                    std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
+                if (const std::uint16_t form = KnownKanaForm(forms, bytes)) {
+                    w = PutForm(w, form);
+                    p += 3;
+                }
             }
             if (p == end || *p < 0x80)
                 break;

@@ -179,8 +179,8 @@ TEST(BookmarkFile, wildMarkupStillGivesEveryBookmark) {
         EXPECT_EQ(ParseBookmarks(c.page), c.records) << c.what;
 }
 
-// Titles with "&amp;" are converted piece by piece; any other reference decodes the whole title
-// first. Either way each character is read and counted once.
+// Titles with "&amp;" are converted whole and squeezed in place; any other reference decodes the
+// whole title first. Either way each character is read and counted once.
 TEST(BookmarkFile, titleReferencesDecodeAndCountCharactersOnce) {
     struct Case {
         const char* title;
@@ -195,6 +195,10 @@ TEST(BookmarkFile, titleReferencesDecodeAndCountCharactersOnce) {
         {"x&amp", "x&amp", 0},
         {"x &amp;&", "x &&", 0},
         {"&AMP;&amp", "&AMP;&amp", 0},
+        {"&amp;", "&", 0},
+        {"&amp;lt;&amp;amp;", "&lt;&amp;", 0},
+        {"😀&amp;ア&amp;&amp;😀 z&amp;", "〓&ア&&〓 z&", 2},
+        {"ア&amp;😀&gt;", "ア&〓>", 1},
     };
     for (const Case& c : cases) {
         ExchangeTally tally;

@@ -255,6 +255,41 @@ TEST(Cp932Fit, everyThreeByteFormConvertsAsItsCharacterOrAsStrayBytes) {
             }
 }
 
+TEST(Cp932Fit, threeByteFormsConvertAlikeWhereverTheyStand) {
+    // Known kana and kanji are read four bytes at a time while four are left and the last one
+    // byte by byte: each form at the text's end, before a kana, twice in a row and before ASCII
+    // gives what it gives alone. Twice over, the second time with every form's answer known.
+    const std::string kana = "日";
+    const std::string kanaSjis = Sjis(kana);
+    for (int round = 0; round < 2; ++round)
+        for (unsigned lead = 0xE0; lead <= 0xEF; ++lead)
+            for (unsigned second = 0x80; second <= 0xBF; second += 5)
+                for (unsigned third = 0x80; third <= 0xBF; third += 11) {
+                    const std::string form{static_cast<char>(lead), static_cast<char>(second),
+                                           static_cast<char>(third)};
+                    std::string alone;
+                    std::int64_t aloneCount = 0;
+                    AppendUtf8AsSjis(alone, form, aloneCount);
+                    const struct {
+                        std::string utf8;
+                        std::string expected;
+                        std::int64_t forms;
+                    } placements[] = {
+                        {kana + form, kanaSjis + alone, 1},
+                        {form + kana, alone + kanaSjis, 1},
+                        {kana + form + form, kanaSjis + alone + alone, 2},
+                        {form + form + "z", alone + alone + "z", 2},
+                    };
+                    for (const auto& placement : placements) {
+                        std::string out;
+                        std::int64_t count = 0;
+                        AppendUtf8AsSjis(out, placement.utf8, count);
+                        EXPECT_EQ(out, placement.expected) << std::hex << lead << second << third;
+                        EXPECT_EQ(count, placement.forms * aloneCount);
+                    }
+                }
+}
+
 TEST(Cp932Fit, conversionsInPlaceStayWithinTheirRoom) {
     // Texts that grow the most (bytes that are no UTF-8: three bytes each in an address) and
     // ASCII tails of every length, which are stored a word at a time: nothing is written past
