@@ -457,7 +457,11 @@ LinkTag ReadLinkTagWith(std::span<const MarkupAttribute> attributes, const Decod
     }
     if (!href)
         return tag;
-    const std::string_view decoded = decode(TrimLayout(*href));
+    // Addresses seldom have blanks around them, which their two ends tell without the call.
+    const std::string_view raw = *href;
+    const bool bare = !raw.empty() && static_cast<unsigned char>(raw.front()) > ' ' &&
+                      static_cast<unsigned char>(raw.back()) > ' ';
+    const std::string_view decoded = decode(bare ? raw : TrimLayout(raw));
     // Most addresses start with neither letter, which one test tells.
     const char first = decoded.empty() ? '\0' : static_cast<char>(decoded[0] | 0x20);
     if ((first == 'j' && StartsWithIgnoringCase(decoded, "javascript:")) ||

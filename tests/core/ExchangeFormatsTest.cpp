@@ -591,6 +591,28 @@ std::vector<std::string> TokensOf(std::string_view page) {
 
 } // namespace
 
+TEST(MarkupTokenizer, attributesWrittenCloseOrSpacedGiveTheSameNamesAndValues) {
+    struct Case {
+        std::string page;
+        std::vector<std::string> tokens;
+    };
+    const Case cases[] = {
+        {"<A HREF=\"v\" ADD_DATE=\"1\">", {"<A [HREF]=[v] [ADD_DATE]=[1]"}},
+        {"<A HREF = \"v\"  ADD_DATE= \"1\" >", {"<A [HREF]=[v] [ADD_DATE]=[1]"}},
+        {"<A HREF=\"v\"B=\"w\"/>", {"<A [HREF]=[v] [B]=[w]"}},
+        {"<A HREF=\"\">t", {"<A [HREF]=[]", "text t"}},
+        {"<A =\"v\" X>", {"<A [=]=[] [\"v\"]=[] [X]=[]"}},
+        {"<A HREF=\"v>t", {"<A [HREF]=[v]", "text t"}},
+        {"<A HREF=\"", {"<A [HREF]=[]"}},
+        {"<A HREF=\"v", {"<A [HREF]=[v]"}},
+        {"<A HREF=", {"<A [HREF]=[]"}},
+        {"<A HREF=\"a\nb\" C=\"d\">", {"<A [HREF]=[a\nb] [C]=[d]"}},
+        {"<A HREF=\"http://a/>A</A>\n", {"<A [HREF]=[http://a/]", "text A", "</A", "text \n"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TokensOf(c.page), c.tokens) << c.page;
+}
+
 TEST(MarkupTokenizer, referencesDecodedInPlaceFitTheRawTextsRoom) {
     const struct {
         std::string_view raw;
@@ -625,6 +647,21 @@ TEST(MarkupTokenizer, referencesDecodedInPlaceFitTheRawTextsRoom) {
         EXPECT_EQ(std::string_view(room.data(), static_cast<std::size_t>(end - room.data())),
                   c.decoded)
             << c.raw;
+    }
+}
+
+TEST(MarkupTokenizer, textAfterAReferenceIsCopiedWholeAtEveryLength) {
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJ";
+    for (std::size_t n = 0; n <= 40; ++n) {
+        for (const std::string& head : {std::string("&amp;"), std::string("0123456789&amp;")}) {
+            const std::string raw = head + letters.substr(0, n);
+            const std::string decoded = head.substr(0, head.size() - 4) + letters.substr(0, n);
+            std::vector<char> room(raw.size());
+            const char* const end = PutDecodedMarkup(room.data(), raw);
+            EXPECT_EQ(std::string_view(room.data(), static_cast<std::size_t>(end - room.data())),
+                      decoded)
+                << raw;
+        }
     }
 }
 
