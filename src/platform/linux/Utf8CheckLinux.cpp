@@ -1,16 +1,11 @@
 #include "Utf8MixedBlocks.h"
+#include "VectorIntrinsics.h"
 #include "platform/Utf8Check.h"
 
 #include <cstdint>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpragmas"
-#pragma GCC diagnostic ignored "-Wunknown-warning-option"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
 
 namespace lh::platform {
 

@@ -1,17 +1,11 @@
 #include "Utf8MixedBlocks.h"
 
+#include "VectorIntrinsics.h"
+
 #include <bit>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
-// GCC 12's AVX-512 headers warn of their own placeholder values (GCC bug 105593); clang knows
-// neither that warning nor, under the first name, the one for an unknown warning.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpragmas"
-#pragma GCC diagnostic ignored "-Wunknown-warning-option"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
 
 namespace lh::platform {
 
