@@ -270,10 +270,12 @@ public:
     BookmarkReader(TableStore& into, ExchangeTally& tally) : m_into(into), m_tally(tally) {}
 
     // Takes the page's tokens one by one, in order; `tag` is TagOf the token's name.
-    // `link` and `linkAddress`: a link tag's reading done ahead, if it was.
+    // `link` and `linkAddress`: a link tag's reading done ahead, if it was; the address of a
+    // record's link then comes in code page 932 already, `linkEncoded` characters of it
+    // percent-encoded.
     void Take(MarkupToken::Kind kind, Tag tag, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
-              std::string_view linkAddress = {}) {
+              std::string_view linkAddress = {}, std::int64_t linkEncoded = 0) {
         // Texts outside titles (the layout between tags) are most of the tokens: they are
         // passed over here, and only tags go on.
         if (kind == MarkupToken::Kind::Text) {
@@ -281,7 +283,7 @@ public:
                 CollectText(text);
             return;
         }
-        TakeTag(kind, tag, attributes, link, linkAddress);
+        TakeTag(kind, tag, attributes, link, linkAddress, linkEncoded);
     }
 
     // The end of the page: a text still open ends there.
@@ -301,7 +303,7 @@ private:
 
     [[gnu::noinline]] void TakeTag(MarkupToken::Kind kind, Tag tag,
                                    std::span<const MarkupAttribute> attributes, const LinkTag* link,
-                                   std::string_view linkAddress) {
+                                   std::string_view linkAddress, std::int64_t linkEncoded) {
         using Kind = MarkupToken::Kind;
         if (kind == Kind::EndTag) {
             if ((tag == Tag::A && m_collecting == Collecting::Link) ||
@@ -323,7 +325,7 @@ private:
             EnterFolder();
             break;
         case Tag::A:
-            BeginLink(attributes, link, linkAddress);
+            BeginLink(attributes, link, linkAddress, linkEncoded);
             break;
         case Tag::H3:
             m_collecting = Collecting::Folder;
@@ -375,7 +377,7 @@ private:
 
     // `read` is the tag read ahead with its address, or null to read it here.
     void BeginLink(std::span<const MarkupAttribute> attributes, const LinkTag* read,
-                   std::string_view readAddress) {
+                   std::string_view readAddress, std::int64_t readEncoded) {
         m_describable = false;
         m_collecting = Collecting::Link;
         m_rawText = {};
@@ -384,10 +386,14 @@ private:
         if (read) {
             tag = *read;
             m_link.address = readAddress;
+            m_link.inSjis = true;
+            m_link.encoded = readEncoded;
         } else {
             m_link.ownAddress.clear();
             tag = ReadLinkTag(attributes, m_link.ownAddress);
             m_link.address = m_link.ownAddress;
+            m_link.inSjis = false;
+            m_link.encoded = 0;
         }
         m_link.when = tag.when;
         m_link.skip = tag.kind != LinkTag::Kind::Record;
@@ -505,11 +511,19 @@ private:
         // The four texts are written back to back into one reused room, which the store copies
         // in one piece.
         const std::size_t nameLength = PutTitle(rawTitle);
-        MakeRoom(nameLength + Utf8AsSjisRoom(m_link.address.size()) + access.size() +
-                 m_remark.size());
+        const std::string_view linkAddress = m_link.address;
+        MakeRoom(nameLength +
+                 (m_link.inSjis ? linkAddress.size() : Utf8AsSjisRoom(linkAddress.size())) +
+                 access.size() + m_remark.size());
         char* const name = m_record.data();
         char* const address = name + nameLength;
-        char* const stamp = PutUtf8UrlAsSjis(address, m_link.address, m_tally.encodedCharacters);
+        char* stamp = nullptr;
+        if (m_link.inSjis) {
+            stamp = std::copy(linkAddress.begin(), linkAddress.end(), address);
+            m_tally.encodedCharacters += m_link.encoded;
+        } else {
+            stamp = PutUtf8UrlAsSjis(address, linkAddress, m_tally.encodedCharacters);
+        }
         char* const remark = std::copy(access.begin(), access.end(), stamp);
         char* const end = std::copy(m_remark.begin(), m_remark.end(), remark);
         const auto part = [](const char* from, const char* to) {
@@ -521,8 +535,11 @@ private:
     }
 
     struct Link {
-        std::string_view address; // UTF-8: read ahead, or in ownAddress
+        // Read ahead (in code page 932 for a record's), or in ownAddress (UTF-8).
+        std::string_view address;
         std::string ownAddress;
+        bool inSjis = false;      // whether `address` is converted already
+        std::int64_t encoded = 0; // the characters percent-encoded in converting it
         std::optional<std::time_t> when;
         bool skip = false;
     };
@@ -732,29 +749,43 @@ struct ReadAheadBatch {
     struct Link {
         std::size_t token; // its index in the batch
         LinkTag tag;
-        std::size_t from; // its address in `addresses`
+        std::size_t from; // its address in `addresses` (empty unless a record's)
         std::size_t length;
+        std::int64_t encoded; // the address's characters percent-encoded
     };
     std::vector<Token> tokens;
     std::vector<Link> links;
-    // The addresses decoded, back to back in its first `addressBytes` bytes. Its size is the room
-    // kept from batch to batch: each address is decoded straight into it.
+    // The records' addresses decoded and converted to code page 932 here, which leaves the
+    // thread that makes records (the slower one, with the store's memory to fill) only a copy:
+    // back to back in its first `addressBytes` bytes. Its size is the room kept from batch to
+    // batch.
     std::string addresses;
     std::size_t addressBytes = 0;
+    std::string decoded; // room for one address decoded, kept likewise
 
     // `element`: TagOf the token's name (Other for a text), as OpenTextAhead found it.
     void Add(const MarkupToken& t, Tag element) {
         if (element == Tag::A && t.kind == MarkupToken::Kind::StartTag) {
-            const std::size_t from = addressBytes;
-            const LinkTag tag = ReadLinkTagWith(t.attributes, [this](std::string_view raw) {
-                if (addresses.size() - addressBytes < raw.size())
-                    addresses.resize(std::max(2 * addresses.size(), addressBytes + raw.size()));
-                char* const begin = addresses.data() + addressBytes;
-                char* const end = PutDecodedMarkup(begin, raw);
-                addressBytes += static_cast<std::size_t>(end - begin);
-                return std::string_view(begin, static_cast<std::size_t>(end - begin));
+            std::string_view utf8;
+            const LinkTag tag = ReadLinkTagWith(t.attributes, [this, &utf8](std::string_view raw) {
+                if (decoded.size() < raw.size())
+                    decoded.resize(std::max(2 * decoded.size(), raw.size()));
+                char* const end = PutDecodedMarkup(decoded.data(), raw);
+                utf8 = std::string_view(decoded.data(),
+                                        static_cast<std::size_t>(end - decoded.data()));
+                return utf8;
             });
-            links.push_back({tokens.size(), tag, from, addressBytes - from});
+            Link link{tokens.size(), tag, addressBytes, 0, 0};
+            if (tag.kind == LinkTag::Kind::Record) {
+                const std::size_t room = Utf8AsSjisRoom(utf8.size());
+                if (addresses.size() - addressBytes < room)
+                    addresses.resize(std::max(2 * addresses.size(), addressBytes + room));
+                char* const begin = addresses.data() + addressBytes;
+                char* const end = PutUtf8UrlAsSjis(begin, utf8, link.encoded);
+                link.length = static_cast<std::size_t>(end - begin);
+                addressBytes += link.length;
+            }
+            links.push_back(link);
         }
         tokens.push_back({t.kind, element, t.text});
     }
@@ -843,7 +874,7 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
                 const ReadAheadBatch::Token& t = tokens[i];
                 if (i == linkAt) {
                     reader.Take(t.kind, t.tag, t.text, {}, &link->tag,
-                                addresses.substr(link->from, link->length));
+                                addresses.substr(link->from, link->length), link->encoded);
                     ++link;
                     linkAt = link != linksEnd ? link->token : count;
                 } else {

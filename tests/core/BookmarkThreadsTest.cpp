@@ -183,3 +183,26 @@ TEST(BookmarkThreads, textsEndedByAnyTagAgreeOnBothThreads) {
     EXPECT_GT(one.cells.size() / TableStore::kFieldCount, 1000u);
     EXPECT_EQ(Parse(page, BookmarkThreads::Two), one);
 }
+
+TEST(BookmarkThreads, longAndConvertedAddressesAgreeOnBothThreads) {
+    // Addresses are converted ahead into room that grows with them: short and very long ones
+    // (past a batch's room), with characters code page 932 has, lacks (percent-encoded and
+    // counted) and references, each followed by a link whose address must not be overwritten.
+    static const char* const kPieces[] = {"a", "日本", "😀", "&amp;", "&#x1F600;", "ｶ", "%41", " "};
+    std::string page = "<DL><p>\n";
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 400; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const std::size_t pieces = i % 50 == 49 ? 60000 : (seed >> 8) % 300;
+        std::string href = "http://h.example/" + std::to_string(i) + "/";
+        for (std::size_t k = 0; k < pieces; ++k)
+            href += kPieces[(seed >> (k % 16)) % std::size(kPieces)];
+        page += "<DT><A HREF=\"" + href + "\">t" + std::to_string(i) + "</A>\n";
+        page += "<DT><A HREF=\"http://short/" + std::to_string(i) + "\">s</A>\n";
+    }
+    page += "</DL>";
+    const Parsed one = Parse(page, BookmarkThreads::One);
+    EXPECT_EQ(one.cells.size() / TableStore::kFieldCount, 800u);
+    EXPECT_GT(one.tally[1], 1000); // encoded characters
+    EXPECT_EQ(Parse(page, BookmarkThreads::Two), one);
+}
