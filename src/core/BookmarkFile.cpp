@@ -694,12 +694,7 @@ public:
         tag = Tag::Other;
         if (t.kind == MarkupToken::Kind::Text)
             return m_open != Tag::Other;
-        // TagOf, with the names of the page's entries, "A" and "DT", told in line.
-        const std::string_view name = t.name;
-        if (name.size() == 1)
-            tag = (name[0] | 0x20) == 'a' ? Tag::A : Tag::Other;
-        else if (name.size() == 2)
-            tag = (name[0] | 0x20) == 'd' && (name[1] | 0x20) == 't' ? Tag::DT : TagOf(name);
+        tag = TagOf(t.name);
         if (t.kind == MarkupToken::Kind::EndTag) {
             if (tag == Tag::DL || (tag == m_open && tag != Tag::Other)) {
                 m_open = Tag::Other;

@@ -146,25 +146,26 @@ inline std::size_t FindByte(const char* text, std::size_t from, std::size_t to, 
     return Find(text, from, to, OneByte{c});
 }
 
+// Copies the first and the last word of n >= sizeof(Word) bytes, which may overlap: all n of
+// them when n <= 2 * sizeof(Word).
+template <typename Word> void CopyEnds(char* to, const char* from, std::size_t n) noexcept {
+    Word head;
+    Word tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+}
+
 // Copies the fewer than sixteen bytes an address ends with in two overlapping moves, without a
 // library call: it is done for nearly every address.
 inline void CopyShort(char* to, const char* from, std::size_t n) noexcept {
     if (n >= 8) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
+        CopyEnds<std::uint64_t>(to, from, n);
         if (n > 16)
             std::memcpy(to + 8, from + 8, n - 16);
     } else if (n >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
+        CopyEnds<std::uint32_t>(to, from, n);
     } else {
         for (std::size_t k = 0; k < n; ++k)
             to[k] = from[k];
