@@ -4,6 +4,7 @@
 #include "AccessStamps.h"
 #include "BatchRing.h"
 #include "EightBytes.h"
+#include "FileInPieces.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
 #include "platform/Processors.h"
@@ -18,6 +19,7 @@
 #include <span>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace lh {
@@ -33,6 +35,10 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Pages from this size up are read on two threads when a processor is idle: some thousand
 // bookmarks, whose reading takes far longer than starting a thread.
 constexpr std::size_t kTwoThreadBytes = std::size_t{256} << 10;
+
+// The first piece of a page file read on the tokenizing thread, smaller than the others: the
+// thread making records waits for that one only.
+constexpr std::size_t kFirstPiece = std::size_t{64} << 10;
 
 bool IsSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -572,12 +578,8 @@ public:
 
     bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
               IoError& error) const override {
-        FileBytes page;
-        if (!ReadWholeFile(path, page, progress, error))
-            return false;
-        into.summary.fileBytes = static_cast<std::int64_t>(page.Size());
-        ParseBookmarkPage(page, into.records, into.tally);
-        return true;
+        FileInPieces file;
+        return file.Open(path, error) && ReadBookmarkFile(file, into, progress, error);
     }
 
     bool Write(std::FILE* out, const TableStore& records, const std::string& title,
@@ -757,6 +759,13 @@ struct ReadAheadBatch {
     std::string addresses;
     std::size_t addressBytes = 0;
     std::string decoded; // room for one address decoded, kept likewise
+    // Bytes of the file read since the batch before, for the progress display, which belongs to
+    // the thread that makes records.
+    std::size_t bytesRead = 0;
+    // The stretch of the page, up to the batch's last token, whose UTF-8 check falls to the
+    // thread that makes records: the tokenizing thread, which reads the file too, has the more
+    // to do.
+    std::string_view unchecked;
 
     // `element`: TagOf the token's name (Other for a text), as OpenTextAhead found it.
     void Add(const MarkupToken& t, Tag element) {
@@ -791,56 +800,128 @@ struct ReadAheadBatch {
         tokens.clear();
         links.clear();
         addressBytes = 0;
+        bytesRead = 0;
+        unchecked = {};
     }
 };
 
-enum class TwoThreadParse { NotStarted, NotUtf8, Done };
+// The page the tokenizing thread works through: whole in memory, or a file still being read, in
+// pieces, on that thread. Reading there lets the records begin with the file's first piece
+// instead of after its last.
+class PageFeed {
+public:
+    explicit PageFeed(std::string_view page) noexcept : m_page(page), m_whole(true) {}
+    // `file` is open and holds nothing yet.
+    PageFeed(FileInPieces& file, std::size_t firstPiece, std::size_t piece) noexcept
+        : m_file(&file), m_nextPiece(firstPiece), m_piece(piece) {}
+
+    // What is there so far, past a byte-order mark. It only grows, and its bytes never move.
+    std::string_view Page() const noexcept { return m_page; }
+    bool Whole() const noexcept { return m_whole; }
+    // Reads the next piece. False when the rest cannot come in place: a read error, or a file
+    // that has grown since it was opened (m_file tells which).
+    bool ReadMore() {
+        const FileInPieces::Step step = m_file->Read(m_nextPiece, true);
+        m_nextPiece = m_piece;
+        m_unreported += m_file->LastRead();
+        std::string_view bytes = m_file->Bytes().View();
+        m_whole = step == FileInPieces::Step::End;
+        // The mark is known once three bytes are there, or the file ended before.
+        if (bytes.size() < kUtf8Bom.size() && !m_whole)
+            return step == FileInPieces::Step::More;
+        if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+            bytes.remove_prefix(kUtf8Bom.size());
+        m_page = bytes;
+        return step == FileInPieces::Step::More || m_whole;
+    }
+    // The bytes read since the last call.
+    std::size_t TakeBytesRead() noexcept { return std::exchange(m_unreported, 0); }
+
+private:
+    FileInPieces* m_file = nullptr;
+    std::string_view m_page;
+    bool m_whole = false;
+    std::size_t m_nextPiece = 0;
+    std::size_t m_piece = 0;
+    std::size_t m_unreported = 0;
+};
+
+// Unfinished: the feed stopped before the page's end (see PageFeed::ReadMore), and the records
+// made meanwhile were taken out again.
+enum class TwoThreadParse { NotStarted, NotUtf8, Unfinished, Done };
 
 // A second thread tokenizes the page while this one makes records of the tokens, in file order,
 // so the outcome is that of one thread. With `checkUtf8` the tokenizing thread also makes sure
 // the page is UTF-8, a stretch before each batch it hands on; when it is not, the records made
 // meanwhile are taken out again and the counts restored (NotUtf8).
-TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, ExchangeTally& tally,
-                                 bool checkUtf8) {
+TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally& tally,
+                                 bool checkUtf8, ProgressSink& progress) {
     BatchRing<ReadAheadBatch> ring(8);
     std::exception_ptr tokenizerError;
-    bool utf8 = true; // read here only after the tokenizing thread has ended
+    bool unfinished = false; // read here only after the tokenizing thread has ended
     const auto tokenizerBody = [&] {
         try {
             // The page is checked in stretches that end before an ASCII byte, which no UTF-8
-            // character spans: the stretches are UTF-8 exactly when the page is. Once one is
-            // not, the page is not, whatever the rest holds.
+            // character spans: the stretches are UTF-8 exactly when the page is.
             std::size_t checked = 0;
-            const auto checkUpTo = [&](std::size_t to) {
+            const auto stretchUpTo = [&](std::string_view page, std::size_t to) {
                 if (!checkUtf8)
-                    return true;
-                if (!utf8)
-                    return false;
-                while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
-                    ++to;
-                if (to > checked) {
-                    utf8 = IsUtf8(page.substr(checked, to - checked));
-                    checked = to;
+                    return std::string_view();
+                if (feed.Whole()) {
+                    while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
+                        ++to;
+                } else {
+                    // The bytes after `to` may not be there yet.
+                    while (to > checked && static_cast<unsigned char>(page[to]) >= 0x80)
+                        --to;
                 }
-                return utf8;
+                const std::string_view stretch = page.substr(checked, to - checked);
+                checked = std::max(checked, to);
+                return stretch;
             };
-            MarkupTokenizer tokenizer(page);
             MarkupToken t;
             OpenTextAhead open;
             Tag element = Tag::Other;
             ReadAheadBatch* batch = ring.TakeFree();
-            while (batch && tokenizer.Next(t)) {
-                if (!open.Matters(t, element))
-                    continue;
-                batch->Add(t, element);
-                if (batch->Full()) {
-                    if (!checkUpTo(tokenizer.Position()))
+            std::size_t from = 0; // where the first token not yet taken begins
+            while (batch) {
+                const bool whole = feed.Whole();
+                const std::string_view page = feed.Page();
+                MarkupTokenizer tokenizer(page, from);
+                for (;;) {
+                    // Next may pass over comments before its token, or to the end of the page in
+                    // one: those are read again too, with the token.
+                    from = tokenizer.Position();
+                    if (!tokenizer.Next(t))
                         break;
-                    batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+                    // A token that reaches the end of the bytes read so far waits for the next
+                    // piece, and is read again from its start then.
+                    if (!whole && !tokenizer.EndedBeforePageEnd())
+                        break;
+                    if (!open.Matters(t, element))
+                        continue;
+                    batch->Add(t, element);
+                    if (batch->Full()) {
+                        batch->unchecked = stretchUpTo(page, tokenizer.Position());
+                        batch->bytesRead = feed.TakeBytesRead();
+                        batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+                        if (!batch)
+                            break;
+                    }
+                }
+                if (!batch || whole)
+                    break;
+                if (!feed.ReadMore()) {
+                    unfinished = true;
+                    batch = nullptr;
                 }
             }
-            if (checkUpTo(page.size()) && batch && !batch->tokens.empty())
-                ring.Send(batch);
+            if (batch) {
+                batch->unchecked = stretchUpTo(feed.Page(), feed.Page().size());
+                batch->bytesRead = feed.TakeBytesRead();
+                if (!batch->tokens.empty() || !batch->unchecked.empty())
+                    ring.Send(batch);
+            }
         } catch (...) {
             tokenizerError = std::current_exception();
         }
@@ -856,7 +937,14 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     }
     try {
         BookmarkReader reader(into, tally);
+        // Once a stretch is not UTF-8, the page is not, whatever the rest holds.
+        bool utf8 = true;
         while (ReadAheadBatch* batch = ring.Receive()) {
+            if (!IsUtf8(batch->unchecked)) {
+                utf8 = false;
+                ring.Stop();
+                break;
+            }
             // The batch's ends held in locals: the reader's stores could otherwise change them
             // as far as the compiler knows, and every token would load them again.
             const ReadAheadBatch::Token* const tokens = batch->tokens.data();
@@ -877,16 +965,21 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
                 }
             }
             reader.KeepReadAhead();
+            const std::size_t bytesRead = batch->bytesRead;
             ring.Release(batch);
+            if (bytesRead > 0)
+                progress.ProgressStep(static_cast<std::int64_t>(bytesRead));
         }
         tokenizer.join();
         if (tokenizerError)
             std::rethrow_exception(tokenizerError);
-        if (!utf8) {
+        if (const std::size_t bytesRead = feed.TakeBytesRead(); bytesRead > 0)
+            progress.ProgressStep(static_cast<std::int64_t>(bytesRead));
+        if (!utf8 || unfinished) {
             if (into.RecordCount() > firstNew)
                 (void)into.TakeRecords(firstNew, into.RecordCount() - firstNew);
             tally = tallyBefore;
-            return TwoThreadParse::NotUtf8;
+            return unfinished ? TwoThreadParse::Unfinished : TwoThreadParse::NotUtf8;
         }
         reader.Finish();
     } catch (...) {
@@ -898,29 +991,26 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     return TwoThreadParse::Done;
 }
 
-} // namespace
-
-const CollectionFormat& BookmarkCollectionFormat() {
-    static const BookmarkFormat format;
-    return format;
-}
-
-void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
-                       BookmarkThreads threads) {
-    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-        page.remove_prefix(kUtf8Bom.size());
+// `page` without its byte-order mark; `notUtf8` when that is known already.
+void ParseWholePage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                    BookmarkThreads threads, bool notUtf8) {
     std::string converted;
-    bool known = false; // whether `page` is known to be as the reader takes it
+    if (notUtf8)
+        page = Utf8Page(page, converted);
+    bool known = notUtf8; // whether `page` is known to be as the reader takes it
     // The second thread only pays with a processor of its own, and on a page long enough to
     // outweigh starting it.
     if (threads == BookmarkThreads::Two ||
         (threads == BookmarkThreads::Auto && page.size() >= kTwoThreadBytes &&
          platform::SpareProcessors() > 0)) {
-        TwoThreadParse run = ParseOnTwoThreads(page, into, tally, true);
+        NullProgress noProgress;
+        PageFeed feed(page);
+        TwoThreadParse run = ParseOnTwoThreads(feed, into, tally, !known, noProgress);
         if (run == TwoThreadParse::NotUtf8) {
             page = Utf8Page(page, converted);
             known = true;
-            run = ParseOnTwoThreads(page, into, tally, false);
+            PageFeed convertedFeed(page);
+            run = ParseOnTwoThreads(convertedFeed, into, tally, false, noProgress);
         }
         if (run == TwoThreadParse::Done)
             return;
@@ -934,6 +1024,53 @@ void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& t
         reader.Take(t.kind, t.kind == MarkupToken::Kind::Text ? Tag::Other : TagOf(t.name), t.text,
                     t.attributes);
     reader.Finish();
+}
+
+} // namespace
+
+const CollectionFormat& BookmarkCollectionFormat() {
+    static const BookmarkFormat format;
+    return format;
+}
+
+void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                       BookmarkThreads threads) {
+    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        page.remove_prefix(kUtf8Bom.size());
+    ParseWholePage(page, into, tally, threads, false);
+}
+
+bool ReadBookmarkFile(FileInPieces& file, CollectionContent& into, ProgressSink& progress,
+                      IoError& error, BookmarkThreads threads, std::size_t piece) {
+    bool notUtf8 = false;
+    if (threads == BookmarkThreads::Two ||
+        (threads == BookmarkThreads::Auto && file.SizeWhenOpened() >= kTwoThreadBytes &&
+         platform::SpareProcessors() > 0)) {
+        // A small first piece, so that the records begin soon.
+        PageFeed feed(file, std::min(piece, kFirstPiece), piece);
+        switch (ParseOnTwoThreads(feed, into.records, into.tally, true, progress)) {
+        case TwoThreadParse::Done:
+            into.summary.fileBytes = static_cast<std::int64_t>(file.Bytes().Size());
+            return true;
+        case TwoThreadParse::NotUtf8:
+            notUtf8 = true;
+            break;
+        case TwoThreadParse::NotStarted:
+        case TwoThreadParse::Unfinished:
+            break;
+        }
+    }
+    // The rest of a file that grew while it was read, or all of it on one thread.
+    if (file.ReadRest(progress) != FileInPieces::Step::End) {
+        error = file.Error();
+        return false;
+    }
+    std::string_view page = file.Bytes().View();
+    into.summary.fileBytes = static_cast<std::int64_t>(page.size());
+    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        page.remove_prefix(kUtf8Bom.size());
+    ParseWholePage(page, into.records, into.tally, threads, notUtf8);
+    return true;
 }
 
 std::string AccessTextFromTime(std::time_t t) {
