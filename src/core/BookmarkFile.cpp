@@ -277,11 +277,12 @@ public:
 
     // Takes the page's tokens one by one, in order; `tag` is TagOf the token's name.
     // `link` and `linkAddress`: a link tag's reading done ahead, if it was; the address of a
-    // record's link then comes in code page 932 already, `linkEncoded` characters of it
-    // percent-encoded.
+    // record's link then comes decoded, and when `linkConverted` in code page 932 already,
+    // `linkEncoded` characters of it percent-encoded.
     void Take(MarkupToken::Kind kind, Tag tag, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
-              std::string_view linkAddress = {}, std::int64_t linkEncoded = 0) {
+              std::string_view linkAddress = {}, std::int64_t linkEncoded = 0,
+              bool linkConverted = false) {
         // Texts outside titles (the layout between tags) are most of the tokens: they are
         // passed over here, and only tags go on.
         if (kind == MarkupToken::Kind::Text) {
@@ -289,7 +290,7 @@ public:
                 CollectText(text);
             return;
         }
-        TakeTag(kind, tag, attributes, link, linkAddress, linkEncoded);
+        TakeTag(kind, tag, attributes, link, linkAddress, linkEncoded, linkConverted);
     }
 
     // The end of the page: a text still open ends there.
@@ -309,7 +310,8 @@ private:
 
     [[gnu::noinline]] void TakeTag(MarkupToken::Kind kind, Tag tag,
                                    std::span<const MarkupAttribute> attributes, const LinkTag* link,
-                                   std::string_view linkAddress, std::int64_t linkEncoded) {
+                                   std::string_view linkAddress, std::int64_t linkEncoded,
+                                   bool linkConverted) {
         using Kind = MarkupToken::Kind;
         if (kind == Kind::EndTag) {
             if ((tag == Tag::A && m_collecting == Collecting::Link) ||
@@ -331,7 +333,7 @@ private:
             EnterFolder();
             break;
         case Tag::A:
-            BeginLink(attributes, link, linkAddress, linkEncoded);
+            BeginLink(attributes, link, linkAddress, linkEncoded, linkConverted);
             break;
         case Tag::H3:
             m_collecting = Collecting::Folder;
@@ -383,7 +385,7 @@ private:
 
     // `read` is the tag read ahead with its address, or null to read it here.
     void BeginLink(std::span<const MarkupAttribute> attributes, const LinkTag* read,
-                   std::string_view readAddress, std::int64_t readEncoded) {
+                   std::string_view readAddress, std::int64_t readEncoded, bool readConverted) {
         m_describable = false;
         m_collecting = Collecting::Link;
         m_rawText = {};
@@ -392,8 +394,8 @@ private:
         if (read) {
             tag = *read;
             m_link.address = readAddress;
-            m_link.inSjis = true;
-            m_link.encoded = readEncoded;
+            m_link.inSjis = readConverted;
+            m_link.encoded = readConverted ? readEncoded : 0;
         } else {
             m_link.ownAddress.clear();
             tag = ReadLinkTag(attributes, m_link.ownAddress);
@@ -749,18 +751,21 @@ struct ReadAheadBatch {
         std::size_t from; // its address in `addresses` (empty unless a record's)
         std::size_t length;
         std::int64_t encoded; // the address's characters percent-encoded
+        bool converted;       // to code page 932; else it is left in UTF-8
     };
     std::vector<Token> tokens;
     std::vector<Link> links;
-    // The records' addresses decoded and converted to code page 932 here, which leaves the
-    // thread that makes records (the slower one, with the store's memory to fill) only a copy:
+    // The records' addresses decoded, and converted to code page 932 where `convert` says so,
     // back to back in its first `addressBytes` bytes. Its size is the room kept from batch to
     // batch.
     std::string addresses;
+    // Whether this thread converts the addresses too: the conversion goes to whichever thread
+    // has the time, as the thread that makes records leaves more or fewer batches waiting.
+    bool convert = true;
     std::size_t addressBytes = 0;
     std::string decoded; // room for one address decoded, kept likewise
-    // Bytes of the file read since the batch before, for the progress display, which belongs to
-    // the thread that makes records.
+    // Bytes of the file read by the time the batch was handed on, for the progress display,
+    // which belongs to the thread that makes records.
     std::size_t bytesRead = 0;
     // The stretch of the page, up to the batch's last token, whose UTF-8 check falls to the
     // thread that makes records: the tokenizing thread, which reads the file too, has the more
@@ -779,13 +784,14 @@ struct ReadAheadBatch {
                                         static_cast<std::size_t>(end - decoded.data()));
                 return utf8;
             });
-            Link link{tokens.size(), tag, addressBytes, 0, 0};
+            Link link{tokens.size(), tag, addressBytes, 0, 0, convert};
             if (tag.kind == LinkTag::Kind::Record) {
-                const std::size_t room = Utf8AsSjisRoom(utf8.size());
+                const std::size_t room = convert ? Utf8AsSjisRoom(utf8.size()) : utf8.size();
                 if (addresses.size() - addressBytes < room)
                     addresses.resize(std::max(2 * addresses.size(), addressBytes + room));
                 char* const begin = addresses.data() + addressBytes;
-                char* const end = PutUtf8UrlAsSjis(begin, utf8, link.encoded);
+                char* const end = convert ? PutUtf8UrlAsSjis(begin, utf8, link.encoded)
+                                          : std::copy(utf8.begin(), utf8.end(), begin);
                 link.length = static_cast<std::size_t>(end - begin);
                 addressBytes += link.length;
             }
@@ -818,12 +824,14 @@ public:
     // What is there so far, past a byte-order mark. It only grows, and its bytes never move.
     std::string_view Page() const noexcept { return m_page; }
     bool Whole() const noexcept { return m_whole; }
-    // Reads the next piece. False when the rest cannot come in place: a read error, or a file
-    // that has grown since it was opened (m_file tells which).
-    bool ReadMore() {
-        const FileInPieces::Step step = m_file->Read(m_nextPiece, true);
+    // Reads the next piece, `pending` bytes of the page at least: those of a token still open at
+    // its end, which is read again from its start. Each time, that token then has twice the
+    // bytes at least, so that a token of any length is read again a few times only. False when
+    // the rest cannot come in place: a read error, or a file that has grown since it was opened
+    // (m_file tells which).
+    bool ReadMore(std::size_t pending) {
+        const FileInPieces::Step step = m_file->Read(std::max(m_nextPiece, pending), true);
         m_nextPiece = m_piece;
-        m_unreported += m_file->LastRead();
         std::string_view bytes = m_file->Bytes().View();
         m_whole = step == FileInPieces::Step::End;
         // The mark is known once three bytes are there, or the file ended before.
@@ -834,8 +842,8 @@ public:
         m_page = bytes;
         return step == FileInPieces::Step::More || m_whole;
     }
-    // The bytes read since the last call.
-    std::size_t TakeBytesRead() noexcept { return std::exchange(m_unreported, 0); }
+    // The bytes of the file read so far.
+    std::size_t BytesRead() const noexcept { return m_file ? m_file->Bytes().Size() : 0; }
 
 private:
     FileInPieces* m_file = nullptr;
@@ -843,12 +851,15 @@ private:
     bool m_whole = false;
     std::size_t m_nextPiece = 0;
     std::size_t m_piece = 0;
-    std::size_t m_unreported = 0;
 };
 
 // Unfinished: the feed stopped before the page's end (see PageFeed::ReadMore), and the records
 // made meanwhile were taken out again.
 enum class TwoThreadParse { NotStarted, NotUtf8, Unfinished, Done };
+
+// Batches waiting for the thread that makes records from which the tokenizing thread, ahead
+// enough, converts the addresses itself.
+constexpr std::size_t kConvertAheadBatches = 2;
 
 // A second thread tokenizes the page while this one makes records of the tokens, in file order,
 // so the outcome is that of one thread. With `checkUtf8` the tokenizing thread also makes sure
@@ -882,7 +893,14 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
             MarkupToken t;
             OpenTextAhead open;
             Tag element = Tag::Other;
-            ReadAheadBatch* batch = ring.TakeFree();
+            // The addresses are converted here while the thread making records is behind.
+            const auto takeNext = [&ring] {
+                ReadAheadBatch* next = ring.TakeFree();
+                if (next)
+                    next->convert = ring.Waiting() >= kConvertAheadBatches;
+                return next;
+            };
+            ReadAheadBatch* batch = takeNext();
             std::size_t from = 0; // where the first token not yet taken begins
             while (batch) {
                 const bool whole = feed.Whole();
@@ -903,22 +921,22 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
                     batch->Add(t, element);
                     if (batch->Full()) {
                         batch->unchecked = stretchUpTo(page, tokenizer.Position());
-                        batch->bytesRead = feed.TakeBytesRead();
-                        batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+                        batch->bytesRead = feed.BytesRead();
+                        batch = ring.Send(batch) ? takeNext() : nullptr;
                         if (!batch)
                             break;
                     }
                 }
                 if (!batch || whole)
                     break;
-                if (!feed.ReadMore()) {
+                if (!feed.ReadMore(page.size() - from)) {
                     unfinished = true;
                     batch = nullptr;
                 }
             }
             if (batch) {
                 batch->unchecked = stretchUpTo(feed.Page(), feed.Page().size());
-                batch->bytesRead = feed.TakeBytesRead();
+                batch->bytesRead = feed.BytesRead();
                 if (!batch->tokens.empty() || !batch->unchecked.empty())
                     ring.Send(batch);
             }
@@ -939,6 +957,13 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
         BookmarkReader reader(into, tally);
         // Once a stretch is not UTF-8, the page is not, whatever the rest holds.
         bool utf8 = true;
+        std::size_t stepped = 0; // file bytes the progress was stepped by
+        const auto stepTo = [&progress, &stepped](std::size_t read) {
+            if (read > stepped) {
+                progress.ProgressStep(static_cast<std::int64_t>(read - stepped));
+                stepped = read;
+            }
+        };
         while (ReadAheadBatch* batch = ring.Receive()) {
             if (!IsUtf8(batch->unchecked)) {
                 utf8 = false;
@@ -957,7 +982,8 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
                 const ReadAheadBatch::Token& t = tokens[i];
                 if (i == linkAt) {
                     reader.Take(t.kind, t.tag, t.text, {}, &link->tag,
-                                addresses.substr(link->from, link->length), link->encoded);
+                                addresses.substr(link->from, link->length), link->encoded,
+                                link->converted);
                     ++link;
                     linkAt = link != linksEnd ? link->token : count;
                 } else {
@@ -967,14 +993,12 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
             reader.KeepReadAhead();
             const std::size_t bytesRead = batch->bytesRead;
             ring.Release(batch);
-            if (bytesRead > 0)
-                progress.ProgressStep(static_cast<std::int64_t>(bytesRead));
+            stepTo(bytesRead);
         }
         tokenizer.join();
         if (tokenizerError)
             std::rethrow_exception(tokenizerError);
-        if (const std::size_t bytesRead = feed.TakeBytesRead(); bytesRead > 0)
-            progress.ProgressStep(static_cast<std::int64_t>(bytesRead));
+        stepTo(feed.BytesRead());
         if (!utf8 || unfinished) {
             if (into.RecordCount() > firstNew)
                 (void)into.TakeRecords(firstNew, into.RecordCount() - firstNew);

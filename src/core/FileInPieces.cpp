@@ -29,6 +29,8 @@ bool FileInPieces::Open(const std::string& path, IoError& error) {
 
 FileInPieces::Step FileInPieces::Read(std::size_t most, bool inPlace) {
     m_lastRead = 0;
+    if (m_ended)
+        return Step::End;
     if (!m_file)
         return Step::Failed;
     if (inPlace) {
@@ -56,6 +58,7 @@ FileInPieces::Step FileInPieces::Read(std::size_t most, bool inPlace) {
         return Step::Failed;
     }
     m_file.reset();
+    m_ended = true;
     return Step::End;
 }
 

@@ -58,6 +58,7 @@ private:
     FileBytes m_bytes;
     std::size_t m_sizeWhenOpened = 0;
     std::size_t m_lastRead = 0;
+    bool m_ended = false; // read to the end: further reads find nothing more
     IoError m_error;
 };
 
