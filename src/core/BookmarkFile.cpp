@@ -858,8 +858,9 @@ private:
 enum class TwoThreadParse { NotStarted, NotUtf8, Unfinished, Done };
 
 // Batches waiting for the thread that makes records from which the tokenizing thread, ahead
-// enough, converts the addresses itself.
-constexpr std::size_t kConvertAheadBatches = 2;
+// enough, converts the addresses itself. Reading the file too, it is mostly the slower one: at
+// half the ring, the conversion stays with the record thread unless that one falls well behind.
+constexpr std::size_t kConvertAheadBatches = 4;
 
 // A second thread tokenizes the page while this one makes records of the tokens, in file order,
 // so the outcome is that of one thread. With `checkUtf8` the tokenizing thread also makes sure
