@@ -59,7 +59,7 @@ awk -v b="$bookmarks" -v n="$records" -v ps="$(stat -c %s "$page")" -v cs="$(sta
   printf "bookmark file: %d bookmarks, %.1f MiB; CSV: %d records, %.1f MiB; median of %d\n",
     b, ps / 1048576, n, cs / 1048576, r
   printf "%-38s %8s %8s\n", "operation", "seconds", "ratio"
-  printf "%-38s %8.3f %8s\n", "cp bookmark file", cp, "1.0"
+  printf "%-38s %8.4f %8s\n", "cp bookmark file", cp, "1.0"
   printf "%-38s %8.3f %8s\n", "cp + sync CSV", cc, "1.0"
 }'
 for k in "${!builds[@]}"; do
@@ -67,8 +67,8 @@ for k in "${!builds[@]}"; do
   [ -z "$before" ] || label=$([ "$k" = 0 ] && echo " before" || echo " after")
   awk -v l="$label" -v i="$(median <"$work/import$k")" -v e="$(median <"$work/export$k")" \
       -v c="$(median <"$work/cpu$k")" -v cp="$cp_page" -v cc="$cp_csv" 'BEGIN {
-    printf "%-38s %8.3f %8.2f  (vs cp)\n", "import (read, parse, append)" l, i, i / cp
-    printf "%-38s %8.3f\n", "  processor time of the import" l, c
+    printf "%-38s %8.4f %8.2f  (vs cp)\n", "import (read, parse, append)" l, i, i / cp
+    printf "%-38s %8.4f\n", "  processor time of the import" l, c
     printf "%-38s %8.3f %8.2f  (vs cp + sync)\n", "export to CSV (flushed)" l, e, e / cc
   }'
 done

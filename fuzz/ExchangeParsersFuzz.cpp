@@ -7,6 +7,7 @@
 #include "core/CollectionFormat.h"
 #include "core/CsvFile.h"
 #include "core/JsonFile.h"
+#include "core/MarkupTokenizer.h"
 #include "core/TableStore.h"
 #include "util/Codec.h"
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace lh;
 
@@ -58,10 +60,61 @@ bool SameBytes(const TableStore& a, const TableStore& b) {
     return true;
 }
 
+// A token as plain values, to compare a token of one pass with the same token of another.
+std::string Flat(const MarkupToken& t) {
+    std::string flat = std::to_string(static_cast<int>(t.kind));
+    const auto add = [&flat](std::string_view part) {
+        flat += '\0';
+        flat += std::to_string(part.size());
+        flat += ':';
+        flat += part;
+    };
+    add(t.name);
+    add(t.text);
+    for (const MarkupAttribute& a : t.attributes) {
+        add(a.name);
+        add(a.rawValue);
+    }
+    return flat;
+}
+
+// The tokens of `page` as a reader of a file in pieces gets them: the bytes there so far end at
+// each cut in turn, the tokens settled before that end are kept, the rest are read again once
+// more is there.
+std::vector<std::string> TokensInPieces(std::string_view page, const std::vector<std::size_t>& cuts) {
+    std::vector<std::string> tokens;
+    std::size_t from = 0;
+    MarkupToken t;
+    for (const std::size_t cut : cuts) {
+        MarkupTokenizer tokenizer(page.substr(0, cut), std::min(from, cut));
+        for (;;) {
+            from = tokenizer.Position();
+            if (!tokenizer.Next(t) || !tokenizer.EndedBeforePageEnd())
+                break;
+            tokens.push_back(Flat(t));
+        }
+    }
+    MarkupTokenizer tokenizer(page, from);
+    while (tokenizer.Next(t))
+        tokens.push_back(Flat(t));
+    return tokens;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    {
+        // Cuts at places the input picks, so that every kind of token meets them.
+        std::vector<std::size_t> cuts;
+        for (std::size_t i = 0, at = 0; i < 4 && i < size; ++i) {
+            at += 1 + static_cast<std::size_t>(data[i]) % (size / 4 + 1);
+            if (at < size)
+                cuts.push_back(at);
+        }
+        LH_FUZZ_CHECK(TokensInPieces(input, cuts) == TokensInPieces(input, {}));
+    }
 
     {
         TableStore first;

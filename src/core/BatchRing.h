@@ -40,6 +40,11 @@ public:
         m_changed.notify_all();
         return true;
     }
+    // Filled batches the consumer has not taken yet: how far ahead the producer is.
+    std::size_t Waiting() {
+        std::lock_guard lock(m_mutex);
+        return m_filled.size();
+    }
     // No more batches will come.
     void Close() {
         {

@@ -4,6 +4,7 @@
 #include "AccessStamps.h"
 #include "BatchRing.h"
 #include "EightBytes.h"
+#include "FileInPieces.h"
 #include "MarkupTokenizer.h"
 #include "platform/Locale.h"
 #include "platform/Processors.h"
@@ -18,6 +19,7 @@
 #include <span>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace lh {
@@ -33,6 +35,10 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Pages from this size up are read on two threads when a processor is idle: some thousand
 // bookmarks, whose reading takes far longer than starting a thread.
 constexpr std::size_t kTwoThreadBytes = std::size_t{256} << 10;
+
+// The first piece of a page file read on the tokenizing thread, smaller than the others: the
+// thread making records waits for that one only.
+constexpr std::size_t kFirstPiece = std::size_t{64} << 10;
 
 bool IsSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -271,11 +277,12 @@ public:
 
     // Takes the page's tokens one by one, in order; `tag` is TagOf the token's name.
     // `link` and `linkAddress`: a link tag's reading done ahead, if it was; the address of a
-    // record's link then comes in code page 932 already, `linkEncoded` characters of it
-    // percent-encoded.
+    // record's link then comes decoded, and when `linkConverted` in code page 932 already,
+    // `linkEncoded` characters of it percent-encoded.
     void Take(MarkupToken::Kind kind, Tag tag, std::string_view text,
               std::span<const MarkupAttribute> attributes, const LinkTag* link = nullptr,
-              std::string_view linkAddress = {}, std::int64_t linkEncoded = 0) {
+              std::string_view linkAddress = {}, std::int64_t linkEncoded = 0,
+              bool linkConverted = false) {
         // Texts outside titles (the layout between tags) are most of the tokens: they are
         // passed over here, and only tags go on.
         if (kind == MarkupToken::Kind::Text) {
@@ -283,7 +290,7 @@ public:
                 CollectText(text);
             return;
         }
-        TakeTag(kind, tag, attributes, link, linkAddress, linkEncoded);
+        TakeTag(kind, tag, attributes, link, linkAddress, linkEncoded, linkConverted);
     }
 
     // The end of the page: a text still open ends there.
@@ -303,7 +310,8 @@ private:
 
     [[gnu::noinline]] void TakeTag(MarkupToken::Kind kind, Tag tag,
                                    std::span<const MarkupAttribute> attributes, const LinkTag* link,
-                                   std::string_view linkAddress, std::int64_t linkEncoded) {
+                                   std::string_view linkAddress, std::int64_t linkEncoded,
+                                   bool linkConverted) {
         using Kind = MarkupToken::Kind;
         if (kind == Kind::EndTag) {
             if ((tag == Tag::A && m_collecting == Collecting::Link) ||
@@ -325,7 +333,7 @@ private:
             EnterFolder();
             break;
         case Tag::A:
-            BeginLink(attributes, link, linkAddress, linkEncoded);
+            BeginLink(attributes, link, linkAddress, linkEncoded, linkConverted);
             break;
         case Tag::H3:
             m_collecting = Collecting::Folder;
@@ -377,7 +385,7 @@ private:
 
     // `read` is the tag read ahead with its address, or null to read it here.
     void BeginLink(std::span<const MarkupAttribute> attributes, const LinkTag* read,
-                   std::string_view readAddress, std::int64_t readEncoded) {
+                   std::string_view readAddress, std::int64_t readEncoded, bool readConverted) {
         m_describable = false;
         m_collecting = Collecting::Link;
         m_rawText = {};
@@ -386,8 +394,8 @@ private:
         if (read) {
             tag = *read;
             m_link.address = readAddress;
-            m_link.inSjis = true;
-            m_link.encoded = readEncoded;
+            m_link.inSjis = readConverted;
+            m_link.encoded = readConverted ? readEncoded : 0;
         } else {
             m_link.ownAddress.clear();
             tag = ReadLinkTag(attributes, m_link.ownAddress);
@@ -572,12 +580,8 @@ public:
 
     bool Read(const std::string& path, CollectionContent& into, ProgressSink& progress,
               IoError& error) const override {
-        FileBytes page;
-        if (!ReadWholeFile(path, page, progress, error))
-            return false;
-        into.summary.fileBytes = static_cast<std::int64_t>(page.Size());
-        ParseBookmarkPage(page, into.records, into.tally);
-        return true;
+        FileInPieces file;
+        return file.Open(path, error) && ReadBookmarkFile(file, into, progress, error);
     }
 
     bool Write(std::FILE* out, const TableStore& records, const std::string& title,
@@ -747,16 +751,26 @@ struct ReadAheadBatch {
         std::size_t from; // its address in `addresses` (empty unless a record's)
         std::size_t length;
         std::int64_t encoded; // the address's characters percent-encoded
+        bool converted;       // to code page 932; else it is left in UTF-8
     };
     std::vector<Token> tokens;
     std::vector<Link> links;
-    // The records' addresses decoded and converted to code page 932 here, which leaves the
-    // thread that makes records (the slower one, with the store's memory to fill) only a copy:
+    // The records' addresses decoded, and converted to code page 932 where `convert` says so,
     // back to back in its first `addressBytes` bytes. Its size is the room kept from batch to
     // batch.
     std::string addresses;
+    // Whether this thread converts the addresses too: the conversion goes to whichever thread
+    // has the time, as the thread that makes records leaves more or fewer batches waiting.
+    bool convert = true;
     std::size_t addressBytes = 0;
     std::string decoded; // room for one address decoded, kept likewise
+    // Bytes of the file read by the time the batch was handed on, for the progress display,
+    // which belongs to the thread that makes records.
+    std::size_t bytesRead = 0;
+    // The stretch of the page, up to the batch's last token, whose UTF-8 check falls to the
+    // thread that makes records: the tokenizing thread, which reads the file too, has the more
+    // to do.
+    std::string_view unchecked;
 
     // `element`: TagOf the token's name (Other for a text), as OpenTextAhead found it.
     void Add(const MarkupToken& t, Tag element) {
@@ -770,13 +784,14 @@ struct ReadAheadBatch {
                                         static_cast<std::size_t>(end - decoded.data()));
                 return utf8;
             });
-            Link link{tokens.size(), tag, addressBytes, 0, 0};
+            Link link{tokens.size(), tag, addressBytes, 0, 0, convert};
             if (tag.kind == LinkTag::Kind::Record) {
-                const std::size_t room = Utf8AsSjisRoom(utf8.size());
+                const std::size_t room = convert ? Utf8AsSjisRoom(utf8.size()) : utf8.size();
                 if (addresses.size() - addressBytes < room)
                     addresses.resize(std::max(2 * addresses.size(), addressBytes + room));
                 char* const begin = addresses.data() + addressBytes;
-                char* const end = PutUtf8UrlAsSjis(begin, utf8, link.encoded);
+                char* const end = convert ? PutUtf8UrlAsSjis(begin, utf8, link.encoded)
+                                          : std::copy(utf8.begin(), utf8.end(), begin);
                 link.length = static_cast<std::size_t>(end - begin);
                 addressBytes += link.length;
             }
@@ -791,56 +806,141 @@ struct ReadAheadBatch {
         tokens.clear();
         links.clear();
         addressBytes = 0;
+        bytesRead = 0;
+        unchecked = {};
     }
 };
 
-enum class TwoThreadParse { NotStarted, NotUtf8, Done };
+// The page the tokenizing thread works through: whole in memory, or a file still being read, in
+// pieces, on that thread. Reading there lets the records begin with the file's first piece
+// instead of after its last.
+class PageFeed {
+public:
+    explicit PageFeed(std::string_view page) noexcept : m_page(page), m_whole(true) {}
+    // `file` is open and holds nothing yet.
+    PageFeed(FileInPieces& file, std::size_t firstPiece, std::size_t piece) noexcept
+        : m_file(&file), m_nextPiece(firstPiece), m_piece(piece) {}
+
+    // What is there so far, past a byte-order mark. It only grows, and its bytes never move.
+    std::string_view Page() const noexcept { return m_page; }
+    bool Whole() const noexcept { return m_whole; }
+    // Reads the next piece, `pending` bytes of the page at least: those of a token still open at
+    // its end, which is read again from its start. Each time, that token then has twice the
+    // bytes at least, so that a token of any length is read again a few times only. False when
+    // the rest cannot come in place: a read error, or a file that has grown since it was opened
+    // (m_file tells which).
+    bool ReadMore(std::size_t pending) {
+        const FileInPieces::Step step = m_file->Read(std::max(m_nextPiece, pending), true);
+        m_nextPiece = m_piece;
+        std::string_view bytes = m_file->Bytes().View();
+        m_whole = step == FileInPieces::Step::End;
+        // The mark is known once three bytes are there, or the file ended before.
+        if (bytes.size() < kUtf8Bom.size() && !m_whole)
+            return step == FileInPieces::Step::More;
+        if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+            bytes.remove_prefix(kUtf8Bom.size());
+        m_page = bytes;
+        return step == FileInPieces::Step::More || m_whole;
+    }
+    // The bytes of the file read so far.
+    std::size_t BytesRead() const noexcept { return m_file ? m_file->Bytes().Size() : 0; }
+
+private:
+    FileInPieces* m_file = nullptr;
+    std::string_view m_page;
+    bool m_whole = false;
+    std::size_t m_nextPiece = 0;
+    std::size_t m_piece = 0;
+};
+
+// Unfinished: the feed stopped before the page's end (see PageFeed::ReadMore), and the records
+// made meanwhile were taken out again.
+enum class TwoThreadParse { NotStarted, NotUtf8, Unfinished, Done };
+
+// Batches waiting for the thread that makes records from which the tokenizing thread, ahead
+// enough, converts the addresses itself. Reading the file too, it is mostly the slower one: at
+// half the ring, the conversion stays with the record thread unless that one falls well behind.
+constexpr std::size_t kConvertAheadBatches = 4;
 
 // A second thread tokenizes the page while this one makes records of the tokens, in file order,
 // so the outcome is that of one thread. With `checkUtf8` the tokenizing thread also makes sure
 // the page is UTF-8, a stretch before each batch it hands on; when it is not, the records made
 // meanwhile are taken out again and the counts restored (NotUtf8).
-TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, ExchangeTally& tally,
-                                 bool checkUtf8) {
+TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally& tally,
+                                 bool checkUtf8, ProgressSink& progress) {
     BatchRing<ReadAheadBatch> ring(8);
     std::exception_ptr tokenizerError;
-    bool utf8 = true; // read here only after the tokenizing thread has ended
+    bool unfinished = false; // read here only after the tokenizing thread has ended
     const auto tokenizerBody = [&] {
         try {
             // The page is checked in stretches that end before an ASCII byte, which no UTF-8
-            // character spans: the stretches are UTF-8 exactly when the page is. Once one is
-            // not, the page is not, whatever the rest holds.
+            // character spans: the stretches are UTF-8 exactly when the page is.
             std::size_t checked = 0;
-            const auto checkUpTo = [&](std::size_t to) {
+            const auto stretchUpTo = [&](std::string_view page, std::size_t to) {
                 if (!checkUtf8)
-                    return true;
-                if (!utf8)
-                    return false;
-                while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
-                    ++to;
-                if (to > checked) {
-                    utf8 = IsUtf8(page.substr(checked, to - checked));
-                    checked = to;
+                    return std::string_view();
+                if (feed.Whole()) {
+                    while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
+                        ++to;
+                } else {
+                    // The bytes after `to` may not be there yet.
+                    while (to > checked && static_cast<unsigned char>(page[to]) >= 0x80)
+                        --to;
                 }
-                return utf8;
+                const std::string_view stretch = page.substr(checked, to - checked);
+                checked = std::max(checked, to);
+                return stretch;
             };
-            MarkupTokenizer tokenizer(page);
             MarkupToken t;
             OpenTextAhead open;
             Tag element = Tag::Other;
-            ReadAheadBatch* batch = ring.TakeFree();
-            while (batch && tokenizer.Next(t)) {
-                if (!open.Matters(t, element))
-                    continue;
-                batch->Add(t, element);
-                if (batch->Full()) {
-                    if (!checkUpTo(tokenizer.Position()))
+            // The addresses are converted here while the thread making records is behind.
+            const auto takeNext = [&ring] {
+                ReadAheadBatch* next = ring.TakeFree();
+                if (next)
+                    next->convert = ring.Waiting() >= kConvertAheadBatches;
+                return next;
+            };
+            ReadAheadBatch* batch = takeNext();
+            std::size_t from = 0; // where the first token not yet taken begins
+            while (batch) {
+                const bool whole = feed.Whole();
+                const std::string_view page = feed.Page();
+                MarkupTokenizer tokenizer(page, from);
+                for (;;) {
+                    // Next may pass over comments before its token, or to the end of the page in
+                    // one: those are read again too, with the token.
+                    from = tokenizer.Position();
+                    if (!tokenizer.Next(t))
                         break;
-                    batch = ring.Send(batch) ? ring.TakeFree() : nullptr;
+                    // A token that reaches the end of the bytes read so far waits for the next
+                    // piece, and is read again from its start then.
+                    if (!whole && !tokenizer.EndedBeforePageEnd())
+                        break;
+                    if (!open.Matters(t, element))
+                        continue;
+                    batch->Add(t, element);
+                    if (batch->Full()) {
+                        batch->unchecked = stretchUpTo(page, tokenizer.Position());
+                        batch->bytesRead = feed.BytesRead();
+                        batch = ring.Send(batch) ? takeNext() : nullptr;
+                        if (!batch)
+                            break;
+                    }
+                }
+                if (!batch || whole)
+                    break;
+                if (!feed.ReadMore(page.size() - from)) {
+                    unfinished = true;
+                    batch = nullptr;
                 }
             }
-            if (checkUpTo(page.size()) && batch && !batch->tokens.empty())
-                ring.Send(batch);
+            if (batch) {
+                batch->unchecked = stretchUpTo(feed.Page(), feed.Page().size());
+                batch->bytesRead = feed.BytesRead();
+                if (!batch->tokens.empty() || !batch->unchecked.empty())
+                    ring.Send(batch);
+            }
         } catch (...) {
             tokenizerError = std::current_exception();
         }
@@ -856,7 +956,21 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     }
     try {
         BookmarkReader reader(into, tally);
+        // Once a stretch is not UTF-8, the page is not, whatever the rest holds.
+        bool utf8 = true;
+        std::size_t stepped = 0; // file bytes the progress was stepped by
+        const auto stepTo = [&progress, &stepped](std::size_t read) {
+            if (read > stepped) {
+                progress.ProgressStep(static_cast<std::int64_t>(read - stepped));
+                stepped = read;
+            }
+        };
         while (ReadAheadBatch* batch = ring.Receive()) {
+            if (!IsUtf8(batch->unchecked)) {
+                utf8 = false;
+                ring.Stop();
+                break;
+            }
             // The batch's ends held in locals: the reader's stores could otherwise change them
             // as far as the compiler knows, and every token would load them again.
             const ReadAheadBatch::Token* const tokens = batch->tokens.data();
@@ -869,7 +983,8 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
                 const ReadAheadBatch::Token& t = tokens[i];
                 if (i == linkAt) {
                     reader.Take(t.kind, t.tag, t.text, {}, &link->tag,
-                                addresses.substr(link->from, link->length), link->encoded);
+                                addresses.substr(link->from, link->length), link->encoded,
+                                link->converted);
                     ++link;
                     linkAt = link != linksEnd ? link->token : count;
                 } else {
@@ -877,16 +992,19 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
                 }
             }
             reader.KeepReadAhead();
+            const std::size_t bytesRead = batch->bytesRead;
             ring.Release(batch);
+            stepTo(bytesRead);
         }
         tokenizer.join();
         if (tokenizerError)
             std::rethrow_exception(tokenizerError);
-        if (!utf8) {
+        stepTo(feed.BytesRead());
+        if (!utf8 || unfinished) {
             if (into.RecordCount() > firstNew)
                 (void)into.TakeRecords(firstNew, into.RecordCount() - firstNew);
             tally = tallyBefore;
-            return TwoThreadParse::NotUtf8;
+            return unfinished ? TwoThreadParse::Unfinished : TwoThreadParse::NotUtf8;
         }
         reader.Finish();
     } catch (...) {
@@ -898,29 +1016,26 @@ TwoThreadParse ParseOnTwoThreads(std::string_view page, TableStore& into, Exchan
     return TwoThreadParse::Done;
 }
 
-} // namespace
-
-const CollectionFormat& BookmarkCollectionFormat() {
-    static const BookmarkFormat format;
-    return format;
-}
-
-void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
-                       BookmarkThreads threads) {
-    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-        page.remove_prefix(kUtf8Bom.size());
+// `page` without its byte-order mark; `notUtf8` when that is known already.
+void ParseWholePage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                    BookmarkThreads threads, bool notUtf8) {
     std::string converted;
-    bool known = false; // whether `page` is known to be as the reader takes it
+    if (notUtf8)
+        page = Utf8Page(page, converted);
+    bool known = notUtf8; // whether `page` is known to be as the reader takes it
     // The second thread only pays with a processor of its own, and on a page long enough to
     // outweigh starting it.
     if (threads == BookmarkThreads::Two ||
         (threads == BookmarkThreads::Auto && page.size() >= kTwoThreadBytes &&
          platform::SpareProcessors() > 0)) {
-        TwoThreadParse run = ParseOnTwoThreads(page, into, tally, true);
+        NullProgress noProgress;
+        PageFeed feed(page);
+        TwoThreadParse run = ParseOnTwoThreads(feed, into, tally, !known, noProgress);
         if (run == TwoThreadParse::NotUtf8) {
             page = Utf8Page(page, converted);
             known = true;
-            run = ParseOnTwoThreads(page, into, tally, false);
+            PageFeed convertedFeed(page);
+            run = ParseOnTwoThreads(convertedFeed, into, tally, false, noProgress);
         }
         if (run == TwoThreadParse::Done)
             return;
@@ -934,6 +1049,53 @@ void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& t
         reader.Take(t.kind, t.kind == MarkupToken::Kind::Text ? Tag::Other : TagOf(t.name), t.text,
                     t.attributes);
     reader.Finish();
+}
+
+} // namespace
+
+const CollectionFormat& BookmarkCollectionFormat() {
+    static const BookmarkFormat format;
+    return format;
+}
+
+void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
+                       BookmarkThreads threads) {
+    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        page.remove_prefix(kUtf8Bom.size());
+    ParseWholePage(page, into, tally, threads, false);
+}
+
+bool ReadBookmarkFile(FileInPieces& file, CollectionContent& into, ProgressSink& progress,
+                      IoError& error, BookmarkThreads threads, std::size_t piece) {
+    bool notUtf8 = false;
+    if (threads == BookmarkThreads::Two ||
+        (threads == BookmarkThreads::Auto && file.SizeWhenOpened() >= kTwoThreadBytes &&
+         platform::SpareProcessors() > 0)) {
+        // A small first piece, so that the records begin soon.
+        PageFeed feed(file, std::min(piece, kFirstPiece), piece);
+        switch (ParseOnTwoThreads(feed, into.records, into.tally, true, progress)) {
+        case TwoThreadParse::Done:
+            into.summary.fileBytes = static_cast<std::int64_t>(file.Bytes().Size());
+            return true;
+        case TwoThreadParse::NotUtf8:
+            notUtf8 = true;
+            break;
+        case TwoThreadParse::NotStarted:
+        case TwoThreadParse::Unfinished:
+            break;
+        }
+    }
+    // The rest of a file that grew while it was read, or all of it on one thread.
+    if (file.ReadRest(progress) != FileInPieces::Step::End) {
+        error = file.Error();
+        return false;
+    }
+    std::string_view page = file.Bytes().View();
+    into.summary.fileBytes = static_cast<std::int64_t>(page.size());
+    if (page.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        page.remove_prefix(kUtf8Bom.size());
+    ParseWholePage(page, into.records, into.tally, threads, notUtf8);
+    return true;
 }
 
 std::string AccessTextFromTime(std::time_t t) {

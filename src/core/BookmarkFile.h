@@ -12,7 +12,9 @@
 
 #include "AccessStampLayout.h"
 #include "CollectionFormat.h"
+#include "FileInPieces.h"
 
+#include <cstddef>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -30,6 +32,15 @@ enum class BookmarkThreads { Auto, One, Two };
 // such) to `into`.
 void ParseBookmarkPage(std::string_view page, TableStore& into, ExchangeTally& tally,
                        BookmarkThreads threads = BookmarkThreads::Auto);
+
+constexpr std::size_t kBookmarkFilePiece = std::size_t{1} << 20;
+
+// Reads the bookmark file opened in `file` (nothing read yet) into `into`, stepping `progress` by
+// the bytes read. With two threads the file is read in pieces of `piece` bytes while the first
+// ones are tokenized.
+bool ReadBookmarkFile(FileInPieces& file, CollectionContent& into, ProgressSink& progress,
+                      IoError& error, BookmarkThreads threads = BookmarkThreads::Auto,
+                      std::size_t piece = kBookmarkFilePiece);
 
 // The access time the access command would stamp at `t` (cp932).
 std::string AccessTextFromTime(std::time_t t);

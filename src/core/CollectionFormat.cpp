@@ -2,19 +2,17 @@
 
 #include "BookmarkFile.h"
 #include "CsvFile.h"
+#include "FileInPieces.h"
 #include "InputOpen.h"
 #include "JsonFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
-#include "platform/LargePages.h"
 
 #include <cerrno>
 
 namespace lh {
 
 namespace {
-
-constexpr std::int64_t kLargestImport = std::int64_t{1} << 30;
 
 // The collection page through the program's own line reader and writer.
 class HtmlFormat final : public CollectionFormat {
@@ -108,47 +106,15 @@ bool ExportToFile(const CollectionFormat& format, const std::string& target,
 bool ReadWholeFile(const std::string& path, FileBytes& bytes, ProgressSink& progress,
                    IoError& error) {
     bytes.Clear();
-    IoCode code;
-    std::FILE* f = OpenForReading(path, false, code);
-    if (!f) {
-        error = {code, path};
+    FileInPieces file;
+    if (!file.Open(path, error))
+        return false;
+    if (file.ReadRest(progress) != FileInPieces::Step::End) {
+        error = file.Error();
         return false;
     }
-    platform::FileStat st;
-    // Read in one go where the size is known (one more byte tells that the file grew meanwhile),
-    // in blocks otherwise.
-    std::size_t chunk = 1 << 20;
-    if (platform::StatFile(path, st) && st.size > 0 && st.size < kLargestImport) {
-        chunk = static_cast<std::size_t>(st.size) + 1;
-        // The room is taken before it is first touched, so that the advice still counts.
-        platform::AdviseLargePages(bytes.Spare(chunk), chunk);
-    }
-    bool ok = true;
-    for (;;) {
-        const std::size_t want = chunk;
-        chunk = 1 << 20;
-        char* room = bytes.Spare(want);
-        errno = 0;
-        const std::size_t got = std::fread(room, 1, want, f);
-        bytes.Added(got);
-        progress.ProgressStep(static_cast<std::int64_t>(got));
-        if (static_cast<std::int64_t>(bytes.Size()) >= kLargestImport) {
-            error = {IoErrorKind::FileTooLarge, path};
-            ok = false;
-            break;
-        }
-        if (got < want) {
-            if (std::ferror(f)) {
-                error = {platform::MapErrnoToIoCode(errno ? errno : EIO), path};
-                ok = false;
-            }
-            break;
-        }
-    }
-    std::fclose(f);
-    if (!ok)
-        bytes.Clear();
-    return ok;
+    bytes = file.TakeBytes();
+    return true;
 }
 
 bool BlockWriter::Flush() {

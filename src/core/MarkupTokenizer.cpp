@@ -453,12 +453,14 @@ bool MarkupTokenizer::Next(MarkupToken& token) {
     return false;
 }
 
-std::size_t MarkupTokenizer::LostQuoteEnd(std::size_t open, std::size_t lineEnd) const noexcept {
+std::size_t MarkupTokenizer::LostQuoteEnd(std::size_t open, std::size_t lineEnd) noexcept {
     const char* const page = m_page.data();
     const std::size_t size = m_page.size();
     const std::size_t close = FindByte(page, lineEnd, size, page[open]);
-    if (close == size)
+    if (close == size) {
+        m_searchedToEnd = true;
         return FindByte(page, open + 1, size, '>');
+    }
     const std::size_t gt = FindByte(page, open + 1, lineEnd, '>');
     return gt < lineEnd ? gt : close;
 }

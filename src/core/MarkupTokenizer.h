@@ -32,11 +32,16 @@ struct MarkupToken {
 
 class MarkupTokenizer {
 public:
-    explicit MarkupTokenizer(std::string_view page) noexcept : m_page(page) {}
+    explicit MarkupTokenizer(std::string_view page, std::size_t from = 0) noexcept
+        : m_page(page), m_pos(from) {}
 
     // False at the end of the page.
     bool Next(MarkupToken& token);
     std::size_t Position() const noexcept { return m_pos; }
+    // Whether the tokens so far were settled before the end of the page, so that bytes after it
+    // would not have changed them: a page read in pieces keeps such tokens and takes the others
+    // again, from where they began, once more bytes are there.
+    bool EndedBeforePageEnd() const noexcept { return m_pos < m_page.size() && !m_searchedToEnd; }
 
 private:
     void ReadTag(MarkupToken& token);
@@ -48,10 +53,14 @@ private:
     // swallowing the entries that follow (bookmark files hold one entry a line). Each search
     // stops at the closing quote or that line's end, so a page without line breaks is still read
     // in one linear pass.
-    std::size_t LostQuoteEnd(std::size_t open, std::size_t lineEnd) const noexcept;
+    std::size_t LostQuoteEnd(std::size_t open, std::size_t lineEnd) noexcept;
 
     std::string_view m_page;
     std::size_t m_pos = 0;
+    // A lost quote's search went to the end of the page: its value ends at a ">" before, which
+    // a closing quote further on would have changed. Every other token whose reading reaches the
+    // end of the page ends there.
+    bool m_searchedToEnd = false;
 };
 
 // Appends `raw` with its character references (&amp; &lt; &#39; &#x27; ...) decoded, as UTF-8.
