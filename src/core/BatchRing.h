@@ -65,6 +65,16 @@ public:
         m_filled.pop_front();
         return b;
     }
+    // The next filled batch when one is there now; null otherwise (Receive tells whether any
+    // will come).
+    Batch* TryReceive() {
+        std::lock_guard lock(m_mutex);
+        if (m_filled.empty())
+            return nullptr;
+        Batch* b = m_filled.front();
+        m_filled.pop_front();
+        return b;
+    }
     // Gives a used batch back for reuse; the one given back last is filled first, while its
     // memory is still in the cache.
     void Release(Batch* batch) {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -811,44 +812,75 @@ struct ReadAheadBatch {
     }
 };
 
-// The page the tokenizing thread works through: whole in memory, or a file still being read, in
-// pieces, on that thread. Reading there lets the records begin with the file's first piece
-// instead of after its last.
+// The page the tokenizing thread works through: whole in memory, or a file still being read in
+// pieces. The tokenizing thread reads a piece when it has tokenized all there is; the thread
+// making records reads one when it has no batch to work on. Reading there lets the records
+// begin with the file's first piece instead of after its last.
 class PageFeed {
 public:
+    struct Now {
+        std::string_view page; // past a byte-order mark; its bytes never move
+        bool whole;
+    };
+
     explicit PageFeed(std::string_view page) noexcept : m_page(page), m_whole(true) {}
     // `file` is open and holds nothing yet.
     PageFeed(FileInPieces& file, std::size_t firstPiece, std::size_t piece) noexcept
         : m_file(&file), m_nextPiece(firstPiece), m_piece(piece) {}
 
-    // What is there so far, past a byte-order mark. It only grows, and its bytes never move.
-    std::string_view Page() const noexcept { return m_page; }
-    bool Whole() const noexcept { return m_whole; }
-    // Reads the next piece, `pending` bytes of the page at least: those of a token still open at
-    // its end, which is read again from its start. Each time, that token then has twice the
-    // bytes at least, so that a token of any length is read again a few times only. False when
-    // the rest cannot come in place: a read error, or a file that has grown since it was opened
-    // (m_file tells which).
-    bool ReadMore(std::size_t pending) {
-        const FileInPieces::Step step = m_file->Read(std::max(m_nextPiece, pending), true);
-        m_nextPiece = m_piece;
-        std::string_view bytes = m_file->Bytes().View();
-        m_whole = step == FileInPieces::Step::End;
-        // The mark is known once three bytes are there, or the file ended before.
-        if (bytes.size() < kUtf8Bom.size() && !m_whole)
-            return step == FileInPieces::Step::More;
-        if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-            bytes.remove_prefix(kUtf8Bom.size());
-        m_page = bytes;
-        return step == FileInPieces::Step::More || m_whole;
+    // What is there so far.
+    Now Page() {
+        std::lock_guard lock(m_mutex);
+        return {m_page, m_whole};
+    }
+    // Makes the page longer than the `seen` bytes, by `pending` bytes at least: those of a token
+    // still open at its end, which is read again from its start. Each time, that token then has
+    // twice the bytes at least, so that a token of any length is read again a few times only.
+    // False when the rest cannot come in place: a read error, or a file that has grown since it
+    // was opened (its FileInPieces tells which).
+    bool ReadMore(std::size_t seen, std::size_t pending) {
+        std::lock_guard lock(m_mutex);
+        const std::size_t wanted = seen + std::max<std::size_t>(pending, 1);
+        while (!m_whole && m_page.size() < wanted)
+            if (!ReadPiece(wanted - m_page.size()))
+                return false;
+        return true;
+    }
+    // Reads the next piece, unless the page is whole or the reading stopped.
+    void ReadAhead() {
+        std::lock_guard lock(m_mutex);
+        if (!m_whole)
+            (void)ReadPiece(0);
     }
     // The bytes of the file read so far.
-    std::size_t BytesRead() const noexcept { return m_file ? m_file->Bytes().Size() : 0; }
+    std::size_t BytesRead() {
+        std::lock_guard lock(m_mutex);
+        return m_file ? m_file->Bytes().Size() : 0;
+    }
 
 private:
+    bool ReadPiece(std::size_t least) {
+        if (m_stopped)
+            return false;
+        const FileInPieces::Step step = m_file->Read(std::max(m_nextPiece, least), true);
+        m_nextPiece = m_piece;
+        m_whole = step == FileInPieces::Step::End;
+        m_stopped = step != FileInPieces::Step::More && !m_whole;
+        std::string_view bytes = m_file->Bytes().View();
+        // The mark is known once three bytes are there, or the file ended before.
+        if (bytes.size() >= kUtf8Bom.size() || m_whole) {
+            if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+                bytes.remove_prefix(kUtf8Bom.size());
+            m_page = bytes;
+        }
+        return !m_stopped;
+    }
+
+    std::mutex m_mutex;
     FileInPieces* m_file = nullptr;
     std::string_view m_page;
     bool m_whole = false;
+    bool m_stopped = false;
     std::size_t m_nextPiece = 0;
     std::size_t m_piece = 0;
 };
@@ -876,10 +908,10 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
             // The page is checked in stretches that end before an ASCII byte, which no UTF-8
             // character spans: the stretches are UTF-8 exactly when the page is.
             std::size_t checked = 0;
-            const auto stretchUpTo = [&](std::string_view page, std::size_t to) {
+            const auto stretchUpTo = [&](std::string_view page, bool whole, std::size_t to) {
                 if (!checkUtf8)
                     return std::string_view();
-                if (feed.Whole()) {
+                if (whole) {
                     while (to < page.size() && static_cast<unsigned char>(page[to]) >= 0x80)
                         ++to;
                 } else {
@@ -903,9 +935,10 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
             };
             ReadAheadBatch* batch = takeNext();
             std::size_t from = 0; // where the first token not yet taken begins
+            PageFeed::Now now = feed.Page();
             while (batch) {
-                const bool whole = feed.Whole();
-                const std::string_view page = feed.Page();
+                const std::string_view page = now.page;
+                const bool whole = now.whole;
                 MarkupTokenizer tokenizer(page, from);
                 for (;;) {
                     // Next may pass over comments before its token, or to the end of the page in
@@ -921,7 +954,7 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
                         continue;
                     batch->Add(t, element);
                     if (batch->Full()) {
-                        batch->unchecked = stretchUpTo(page, tokenizer.Position());
+                        batch->unchecked = stretchUpTo(page, whole, tokenizer.Position());
                         batch->bytesRead = feed.BytesRead();
                         batch = ring.Send(batch) ? takeNext() : nullptr;
                         if (!batch)
@@ -930,13 +963,14 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
                 }
                 if (!batch || whole)
                     break;
-                if (!feed.ReadMore(page.size() - from)) {
+                if (!feed.ReadMore(page.size(), page.size() - from)) {
                     unfinished = true;
                     batch = nullptr;
                 }
+                now = feed.Page();
             }
             if (batch) {
-                batch->unchecked = stretchUpTo(feed.Page(), feed.Page().size());
+                batch->unchecked = stretchUpTo(now.page, true, now.page.size());
                 batch->bytesRead = feed.BytesRead();
                 if (!batch->tokens.empty() || !batch->unchecked.empty())
                     ring.Send(batch);
@@ -965,7 +999,15 @@ TwoThreadParse ParseOnTwoThreads(PageFeed& feed, TableStore& into, ExchangeTally
                 stepped = read;
             }
         };
-        while (ReadAheadBatch* batch = ring.Receive()) {
+        for (;;) {
+            // With no batch to work on, this thread reads the file's next piece meanwhile.
+            ReadAheadBatch* batch = ring.TryReceive();
+            if (!batch) {
+                feed.ReadAhead();
+                batch = ring.Receive();
+                if (!batch)
+                    break;
+            }
             if (!IsUtf8(batch->unchecked)) {
                 utf8 = false;
                 ring.Stop();
