@@ -81,7 +81,8 @@ std::string Flat(const MarkupToken& t) {
 // The tokens of `page` as a reader of a file in pieces gets them: the bytes there so far end at
 // each cut in turn, the tokens settled before that end are kept, the rest are read again once
 // more is there.
-std::vector<std::string> TokensInPieces(std::string_view page, const std::vector<std::size_t>& cuts) {
+std::vector<std::string> TokensInPieces(std::string_view page,
+                                        const std::vector<std::size_t>& cuts) {
     std::vector<std::string> tokens;
     std::size_t from = 0;
     MarkupToken t;

@@ -34,7 +34,8 @@ FileInPieces::Step FileInPieces::Read(std::size_t most, bool inPlace) {
     if (!m_file)
         return Step::Failed;
     if (inPlace) {
-        const std::size_t room = m_sizeWhenOpened + 1 - std::min(m_bytes.Size(), m_sizeWhenOpened + 1);
+        const std::size_t room =
+            m_sizeWhenOpened + 1 - std::min(m_bytes.Size(), m_sizeWhenOpened + 1);
         if (room == 0 || m_sizeWhenOpened == 0)
             return Step::Full;
         most = std::min(most, room);
@@ -66,9 +67,9 @@ FileInPieces::Step FileInPieces::ReadRest(ProgressSink& progress) {
     for (;;) {
         // The rest of the room taken on opening in one go, pieces of kRestPiece past it.
         const std::size_t held = m_bytes.Size();
-        const std::size_t most =
-            m_sizeWhenOpened > 0 && held <= m_sizeWhenOpened ? m_sizeWhenOpened + 1 - held
-                                                             : kRestPiece;
+        const std::size_t most = m_sizeWhenOpened > 0 && held <= m_sizeWhenOpened
+                                     ? m_sizeWhenOpened + 1 - held
+                                     : kRestPiece;
         const Step step = Read(most, false);
         progress.ProgressStep(static_cast<std::int64_t>(m_lastRead));
         if (step != Step::More)
