@@ -81,6 +81,15 @@ void Append(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+// Opens a file holding `before`, then appends `added` to it: a file that grew after opening.
+void OpenThenGrow(const TempDir& dir, const std::string& before, const std::string& added,
+                  FileInPieces& file) {
+    test::WriteFileBytes(dir.File("grown.html"), before);
+    IoError error;
+    ASSERT_TRUE(file.Open(dir.File("grown.html"), error));
+    Append(dir.File("grown.html"), added);
+}
+
 std::string AsciiEntries(int count) {
     std::string entries;
     for (int i = 0; i < count; ++i)
@@ -194,11 +203,8 @@ TEST(FileInPieces, fileGrownSinceOpeningFillsItsRoomInPlaceThenIsReadToItsNewEnd
     const std::string added = AsciiEntries(200);
     for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
         TempDir dir;
-        test::WriteFileBytes(dir.File("a.html"), before);
         FileInPieces file;
-        IoError error;
-        ASSERT_TRUE(file.Open(dir.File("a.html"), error));
-        Append(dir.File("a.html"), added);
+        ASSERT_NO_FATAL_FAILURE(OpenThenGrow(dir, before, added, file));
         FileInPieces::Step step;
         while ((step = file.Read(piece, true)) == FileInPieces::Step::More) {
         }
@@ -259,11 +265,9 @@ TEST(BookmarkFileInPieces, fileGrownAfterOpeningGivesTheRecordsOfAllOfIt) {
     ParseBookmarkPage(before + added, wholeRecords, wholeTally, BookmarkThreads::One);
     for (const std::size_t piece : {7, 4096, 1 << 20}) {
         TempDir dir;
-        test::WriteFileBytes(dir.File("b.html"), before);
         FileInPieces file;
+        ASSERT_NO_FATAL_FAILURE(OpenThenGrow(dir, before, added, file));
         IoError error;
-        ASSERT_TRUE(file.Open(dir.File("b.html"), error));
-        Append(dir.File("b.html"), added);
         CollectionContent content;
         SteppedProgress progress;
         ASSERT_TRUE(ReadBookmarkFile(file, content, progress, error, BookmarkThreads::Two, piece));
