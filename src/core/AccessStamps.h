@@ -31,12 +31,28 @@ public:
     [[gnu::always_inline]] std::string_view Text(std::time_t t) {
         const auto when = static_cast<std::int64_t>(t);
         if (!m_unusual && m_textDatePart && m_textDatePart == m_stretchDatePart &&
-            when >= m_stretch.from && when < m_stretch.to) {
-            const auto second = static_cast<int>(when - m_stretchMidnight);
-            char* const start = m_text.data();
-            const char* const end = PutClock(start + m_textDatePart->size(), second / 3600,
-                                             second / 60 % 60, second % 60);
-            return {start, static_cast<std::size_t>(end - start)};
+            when >= m_stretch.from && when < m_stretch.to)
+            return PutText(when - m_stretchMidnight);
+        // Times out of order mostly fall on a day met before: its date part is put in place
+        // with the clock, and stays there for the times after it.
+        if (!m_unusual) {
+            if (const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t)) {
+                const std::int64_t local = when + steady->shift;
+                const std::int64_t day = LocalClock::FloorDiv(local, kDaySeconds);
+                const RecentDay& recent =
+                    m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
+                if (recent.datePart && recent.day == day) {
+                    KeepStretch(*steady, day, recent.datePart);
+                    if (m_textDatePart != recent.datePart) {
+                        const std::string& datePart = *recent.datePart;
+                        if (m_text.size() < datePart.size() + kClockRoom)
+                            m_text.resize(datePart.size() + kClockRoom);
+                        std::memcpy(m_text.data(), datePart.data(), datePart.size());
+                        m_textDatePart = recent.datePart;
+                    }
+                    return PutText(local - day * kDaySeconds);
+                }
+            }
         }
         if (m_slowTime != t || m_slow.empty()) {
             m_slowTime = t;
@@ -126,6 +142,15 @@ private:
         m_stretch.from = std::max(steady.from, m_stretchMidnight);
         m_stretch.to = std::min(steady.to, m_stretchMidnight + kDaySeconds);
         m_stretchDatePart = datePart;
+    }
+
+    // The clock of `second` (of the local day) written after m_textDatePart in m_text.
+    std::string_view PutText(std::int64_t second) {
+        const auto s = static_cast<int>(second);
+        char* const start = m_text.data();
+        const char* const end =
+            PutClock(start + m_textDatePart->size(), s / 3600, s / 60 % 60, s % 60);
+        return {start, static_cast<std::size_t>(end - start)};
     }
 
     void AppendClock(std::string& out, int hour, int minute, int second) const {
