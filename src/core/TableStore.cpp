@@ -2,6 +2,7 @@
 
 #include "EightBytes.h"
 #include "HashesAhead.h"
+#include "RecordRoom.h"
 #include "platform/Processors.h"
 #include "util/Mbcs.h"
 
@@ -32,7 +33,7 @@ struct TableStore::Record {
 };
 
 void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
-    std::free(r);
+    RecordRoom::Give(r);
 }
 
 namespace {
@@ -139,10 +140,7 @@ TableStore::RecordPtr TableStore::MakeRecord(std::string_view c1, std::string_vi
     const std::size_t total = c1.size() + c2.size() + c3.size() + c4.size();
     if (total == 0)
         return nullptr;
-    void* mem = std::malloc(sizeof(Record) + total);
-    if (!mem)
-        throw std::bad_alloc();
-    auto* r = static_cast<Record*>(mem);
+    auto* r = static_cast<Record*>(m_room.Take(sizeof(Record) + total));
     r->len[0] = static_cast<std::uint32_t>(c1.size());
     r->len[1] = static_cast<std::uint32_t>(c2.size());
     r->len[2] = static_cast<std::uint32_t>(c3.size());
@@ -538,7 +536,8 @@ std::size_t TableStore::Detached::MemoryUsage() const noexcept {
     std::size_t total = m_records.capacity() * sizeof(RecordPtr);
     for (const auto& r : m_records)
         if (r)
-            total += sizeof(Record) + r->len[0] + r->len[1] + r->len[2] + r->len[3];
+            total += RecordRoom::kOverheadBytes + sizeof(Record) + r->len[0] + r->len[1] +
+                     r->len[2] + r->len[3];
     return total;
 }
 
@@ -729,7 +728,8 @@ std::size_t TableStore::MemoryUsage() const noexcept {
     std::size_t total = m_rows.capacity() * sizeof(RecordPtr);
     for (const auto& r : m_rows)
         if (r)
-            total += sizeof(Record) + r->len[0] + r->len[1] + r->len[2] + r->len[3];
+            total += RecordRoom::kOverheadBytes + sizeof(Record) + r->len[0] + r->len[1] +
+                     r->len[2] + r->len[3];
     total += m_indexSlots.capacity() * sizeof(IndexSlot);
     return total;
 }

@@ -8,6 +8,8 @@
 // The store keeps an index of the upper-cased addresses of the records in step with every
 // change, so the duplicate test of the scanners is a hash lookup.
 
+#include "RecordRoom.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -172,8 +174,9 @@ private:
     void IndexAddBuilt(const Record* record) const;
     void IndexAddBuilt(const Record* record, std::uint64_t addressHash) const;
 
-    static RecordPtr MakeRecord(std::string_view c1, std::string_view c2, std::string_view c3,
-                                std::string_view c4);
+    // A record of these texts, in room from m_room.
+    RecordPtr MakeRecord(std::string_view c1, std::string_view c2, std::string_view c3,
+                         std::string_view c4);
     void IndexAdd(const Record* record);
     void IndexAdd(const Record* record, std::uint64_t addressHash);
     void AppendTaken(TableStore& source, Row row, const std::uint64_t* addressHash);
@@ -198,6 +201,8 @@ private:
     mutable std::size_t m_emptyAddressRecords = 0;
     mutable bool m_indexBuilt = false;
     std::vector<Observer*> m_observers;
+    // Where this store's new records are put.
+    RecordRoom m_room;
 };
 
 class TableStore::Detached {
