@@ -5,6 +5,9 @@
 // costs far less than one each. A block goes back once the last record in it does: records move
 // between stores, may outlive the store that made them, and may be freed on any thread.
 //
+// A block stays as long as any record in it: a collection that loses most of its records keeps
+// their blocks until the last record of each goes, as a heap keeps the pages its survivors hold.
+//
 // Records too large to share a block, and all records under the address sanitizer (so that a
 // read past one is still caught), get an allocation of their own.
 
