@@ -10,17 +10,8 @@ namespace lh {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+// Set by the build: sanitized builds give each record an allocation of its own.
+constexpr bool kEachRecordAlone = LINKHIVE_EACH_RECORD_ALONE != 0;
 
 // 64 KiB less what the allocator keeps beside it, so that a block takes whole pages.
 constexpr std::size_t kBlockBytes = (std::size_t{64} << 10) - 64;
@@ -78,7 +69,7 @@ void RecordRoom::LetGoOfBlock() noexcept {
 
 void* RecordRoom::Take(std::size_t bytes) {
     static_assert(kOverheadBytes == sizeof(Block*) && kOverheadBytes % 8 == 0);
-    if (kSanitized || bytes >= kOwnAllocationFrom) {
+    if (kEachRecordAlone || bytes >= kOwnAllocationFrom) {
         if (bytes > SIZE_MAX - kOverheadBytes)
             throw std::bad_alloc();
         void* const own = std::malloc(kOverheadBytes + bytes);
