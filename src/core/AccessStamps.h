@@ -31,89 +31,37 @@ public:
     [[gnu::always_inline]] std::string_view Text(std::time_t t) {
         const auto when = static_cast<std::int64_t>(t);
         if (!m_unusual && m_textDatePart && m_textDatePart == m_stretchDatePart &&
-            when >= m_stretch.from && when < m_stretch.to)
-            return PutText(when - m_stretchMidnight);
-        // Times out of order mostly fall on a day met before: its date part is put in place
-        // with the clock, and stays there for the times after it.
-        if (!m_unusual) {
-            if (const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t)) {
-                const std::int64_t local = when + steady->shift;
-                const std::int64_t day = LocalClock::FloorDiv(local, kDaySeconds);
-                const RecentDay& recent =
-                    m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
-                if (recent.datePart && recent.day == day) {
-                    KeepStretch(*steady, day, recent.datePart);
-                    if (m_textDatePart != recent.datePart) {
-                        const std::string& datePart = *recent.datePart;
-                        if (m_text.size() < datePart.size() + kClockRoom)
-                            m_text.resize(datePart.size() + kClockRoom);
-                        std::memcpy(m_text.data(), datePart.data(), datePart.size());
-                        m_textDatePart = recent.datePart;
-                    }
-                    return PutText(local - day * kDaySeconds);
-                }
-            }
+            when >= m_stretch.from && when < m_stretch.to) {
+            const auto second = static_cast<int>(when - m_stretchMidnight);
+            return PutText(second / 3600, second / 60 % 60, second % 60);
         }
-        if (m_slowTime != t || m_slow.empty()) {
+        if (m_unusual && m_slowTime == t && !m_slow.empty())
+            return m_slow;
+        m_slow.clear();
+        const Parts parts = PartsOf(t, m_slow);
+        if (!parts.datePart) {
             m_slowTime = t;
-            m_slow.clear();
-            Append(m_slow, t);
+            return m_slow;
         }
-        // The stretch now holding `t` has its date part put in place for the times after it.
-        if (!m_unusual && m_stretchDatePart && when >= m_stretch.from && when < m_stretch.to) {
-            m_text.resize(m_stretchDatePart->size() + kClockRoom);
-            std::copy(m_stretchDatePart->begin(), m_stretchDatePart->end(), m_text.begin());
-            m_textDatePart = m_stretchDatePart;
+        // The date part stays in place for the times after it.
+        if (m_textDatePart != parts.datePart) {
+            const std::string& datePart = *parts.datePart;
+            if (m_text.size() < datePart.size() + kClockRoom)
+                m_text.resize(datePart.size() + kClockRoom);
+            std::memcpy(m_text.data(), datePart.data(), datePart.size());
+            m_textDatePart = parts.datePart;
         }
-        return m_slow;
+        return PutText(parts.hour, parts.minute, parts.second);
     }
 
     // Appends the access text of `t` to `out`. In the header: its one caller gains from having
     // it in line.
     [[gnu::always_inline]] void Append(std::string& out, std::time_t t) {
-        if (m_unusual) {
-            out += FullText(t);
-            return;
+        const Parts parts = PartsOf(t, out);
+        if (parts.datePart) {
+            out += *parts.datePart;
+            AppendClock(out, parts.hour, parts.minute, parts.second);
         }
-        const auto when = static_cast<std::int64_t>(t);
-        // A time in a span of steady offset finds the date part of its local day from before
-        // by the day's number alone, without the calendar's arithmetic.
-        const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t);
-        std::optional<std::int64_t> local;
-        std::int64_t day = 0;
-        if (steady) {
-            local = when + steady->shift;
-            day = LocalClock::FloorDiv(*local, kDaySeconds);
-            const RecentDay& recent = m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
-            if (recent.datePart && recent.day == day) {
-                KeepStretch(*steady, day, recent.datePart);
-                const auto second = static_cast<int>(*local - day * kDaySeconds);
-                out += *recent.datePart;
-                AppendClock(out, second / 3600, second / 60 % 60, second % 60);
-                return;
-            }
-        }
-        const std::tm tm = m_clock.At(t);
-        const int date = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
-        auto known = m_datePart.find(date);
-        if (known == m_datePart.end()) {
-            std::string datePart;
-            if (!PatternDatePart(tm, datePart)) {
-                std::string full = FullText(t);
-                if (!Learn(full, tm, datePart)) {
-                    m_unusual = true;
-                    out += full;
-                    return;
-                }
-            }
-            known = m_datePart.emplace(date, std::move(datePart)).first;
-        }
-        if (local) {
-            m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)] = {day, &known->second};
-            KeepStretch(*steady, day, &known->second);
-        }
-        out += known->second;
-        AppendClock(out, tm.tm_hour, tm.tm_min, tm.tm_sec);
     }
 
 private:
@@ -135,6 +83,60 @@ private:
         const std::string* datePart = nullptr; // in m_datePart, whose entries stay put
     };
 
+    // The text of a time taken apart: the date part of its local day (an entry of m_datePart)
+    // and its clock.
+    struct Parts {
+        const std::string* datePart = nullptr;
+        int hour = 0;
+        int minute = 0;
+        int second = 0;
+    };
+
+    // The parts of `t`'s text; where the locale's text has another shape, no date part, and the
+    // whole text appended to `full` instead.
+    [[gnu::always_inline]] Parts PartsOf(std::time_t t, std::string& full) {
+        if (m_unusual) {
+            full += FullText(t);
+            return {};
+        }
+        const auto when = static_cast<std::int64_t>(t);
+        // A time in a span of steady offset finds the date part of its local day from before
+        // by the day's number alone, without the calendar's arithmetic.
+        const std::optional<LocalClock::Steady> steady = m_clock.SteadyAround(t);
+        std::optional<std::int64_t> local;
+        std::int64_t day = 0;
+        if (steady) {
+            local = when + steady->shift;
+            day = LocalClock::FloorDiv(*local, kDaySeconds);
+            const RecentDay& recent = m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)];
+            if (recent.datePart && recent.day == day) {
+                KeepStretch(*steady, day, recent.datePart);
+                const auto second = static_cast<int>(*local - day * kDaySeconds);
+                return {recent.datePart, second / 3600, second / 60 % 60, second % 60};
+            }
+        }
+        const std::tm tm = m_clock.At(t);
+        const int date = (tm.tm_year * 12 + tm.tm_mon) * 31 + tm.tm_mday;
+        auto known = m_datePart.find(date);
+        if (known == m_datePart.end()) {
+            std::string datePart;
+            if (!PatternDatePart(tm, datePart)) {
+                std::string whole = FullText(t);
+                if (!Learn(whole, tm, datePart)) {
+                    m_unusual = true;
+                    full += whole;
+                    return {};
+                }
+            }
+            known = m_datePart.emplace(date, std::move(datePart)).first;
+        }
+        if (local) {
+            m_recent[static_cast<std::size_t>(day) & (kRecentDays - 1)] = {day, &known->second};
+            KeepStretch(*steady, day, &known->second);
+        }
+        return {&known->second, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    }
+
     // The part of a steady stretch that lies in local day `day`, whose date part is `datePart`.
     void KeepStretch(const LocalClock::Steady& steady, std::int64_t day,
                      const std::string* datePart) {
@@ -144,12 +146,10 @@ private:
         m_stretchDatePart = datePart;
     }
 
-    // The clock of `second` (of the local day) written after m_textDatePart in m_text.
-    std::string_view PutText(std::int64_t second) {
-        const auto s = static_cast<int>(second);
+    // The clock written after m_textDatePart in m_text: the whole text.
+    std::string_view PutText(int hour, int minute, int second) {
         char* const start = m_text.data();
-        const char* const end =
-            PutClock(start + m_textDatePart->size(), s / 3600, s / 60 % 60, s % 60);
+        const char* const end = PutClock(start + m_textDatePart->size(), hour, minute, second);
         return {start, static_cast<std::size_t>(end - start)};
     }
 
@@ -207,8 +207,8 @@ private:
     LocalClock::Steady m_stretch;
     std::int64_t m_stretchMidnight = 0;
     const std::string* m_stretchDatePart = nullptr;
-    // Text's answers: within the stretch, m_textDatePart (an entry of m_datePart) and then room
-    // for the clock; else m_slow, the text of m_slowTime.
+    // Text's answers: m_textDatePart (an entry of m_datePart) and then room for the clock; for
+    // a locale whose text has another shape, m_slow, the whole text of m_slowTime.
     std::vector<char> m_text;
     const std::string* m_textDatePart = nullptr;
     std::string m_slow;

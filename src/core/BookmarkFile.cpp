@@ -133,15 +133,9 @@ std::optional<std::time_t> EpochSeconds(const std::string_view* raw) {
 // than a library call takes to set up.
 char* FindAmpersand(char* from, char* end) noexcept {
     if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t kAmpersands = eight::kOnes * '&';
-        for (; end - from >= 8; from += 8) {
-            // An "&" becomes a zero byte, which the borrow flags; a borrow may flag bytes above a
-            // zero too, so only the lowest flag is sure, and it is the one taken.
-            const std::uint64_t x = eight::Load8(from) ^ kAmpersands;
-            const std::uint64_t zeros = (x - eight::kOnes) & ~x & eight::kHighBits;
-            if (zeros != 0)
-                return from + std::countr_zero(zeros) / 8;
-        }
+        for (; end - from >= 8; from += 8)
+            if (const std::uint64_t hits = eight::BytesEqual(eight::Load8(from), '&'))
+                return from + std::countr_zero(hits) / 8;
     }
     for (; from != end; ++from)
         if (*from == '&')

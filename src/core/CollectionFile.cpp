@@ -1,6 +1,7 @@
 #include "CollectionFile.h"
 
 #include "ColumnHeadings.h"
+#include "EightBytes.h"
 #include "LineReader.h"
 #include "PageBuffer.h"
 #include "PathText.h"
@@ -88,15 +89,7 @@ std::size_t StepChars(std::string_view t, std::size_t from, std::int64_t count) 
     return p;
 }
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Full;
-
-// The high bit of each byte of `w` that equals `c`, exactly (no carries between bytes).
-inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char c) noexcept {
-    const std::uint64_t x = w ^ (kOnes * c);
-    return ~(((x & kLowBits) + kLowBits) | x) & kHighBits;
-}
+using eight::BytesEqual;
 
 // Where a record line's text ends (its first NUL, as MbcsText cuts it) and where its '<' and
 // '"' bytes stand. Every pattern the reader looks for begins with one of these two bytes, so

@@ -134,13 +134,6 @@ enum FieldNeed : unsigned {
     kConvert = 4,   // double-byte text, converted to UTF-8
 };
 
-// The bytes of `w` equal to `c`, flagged in their high bit. Only whether any is flagged is
-// asked: a borrow may flag a byte above a true match, never one where there is none.
-std::uint64_t BytesEqual(std::uint64_t w, char c) noexcept {
-    const std::uint64_t v = w ^ (eight::kOnes * static_cast<unsigned char>(c));
-    return (v - eight::kOnes) & ~v & eight::kHighBits;
-}
-
 // The needs of a field, eight bytes at a time: most cells are plain ASCII and go out as they
 // are, and a byte-wise look at every cell cost more than writing it. The test runs on the
 // document bytes: no second byte of a double-byte character is below 0x40, so none is taken
@@ -154,8 +147,9 @@ unsigned FieldNeeds(std::string_view sjis) noexcept {
         if ((((w - eight::kOnes * '-') | w) & eight::kHighBits) == 0)
             return;
         high |= w & eight::kHighBits;
-        marks |= BytesEqual(w, '"');
-        breaks |= BytesEqual(w, ',') | BytesEqual(w, '\r') | BytesEqual(w, '\n');
+        marks |= eight::BytesEqual(w, '"');
+        breaks |=
+            eight::BytesEqual(w, ',') | eight::BytesEqual(w, '\r') | eight::BytesEqual(w, '\n');
     };
     const char* p = sjis.data();
     const std::size_t n = sjis.size();

@@ -11,11 +11,19 @@ namespace lh::eight {
 
 inline constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 inline constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+inline constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Full;
 
 inline std::uint64_t Load8(const char* p) noexcept {
     std::uint64_t w;
     std::memcpy(&w, p, sizeof w);
     return w;
+}
+
+// The high bit of each byte of `w` that equals `c`, exactly: no carry runs from one byte into the
+// next, so every flag is a match.
+inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char c) noexcept {
+    const std::uint64_t x = w ^ (kOnes * c);
+    return ~(((x & kLowBits) + kLowBits) | x) & kHighBits;
 }
 
 // Upper-cases eight bytes below 0x80 at once: flags the bytes from 'a' to 'z' in their high bit,

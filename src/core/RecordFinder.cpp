@@ -13,25 +13,15 @@ namespace lh {
 namespace {
 
 using eight::kHighBits;
-using eight::kOnes;
 using eight::Load8;
-
-// Flags (in its high bit) the lowest byte of `w` that is zero; bytes above it may be flagged
-// falsely, so only the lowest flag counts.
-inline std::uint64_t ZeroBytes(std::uint64_t w) noexcept {
-    return (w - kOnes) & ~w & kHighBits;
-}
 
 // The first byte in [p, end) that is `a` or `b`, or `end`. Addresses and names are short, so an
 // inline eight-byte step beats calling memchr once per letter case.
 const char* FindEither(const char* p, const char* end, unsigned char a, unsigned char b) noexcept {
     if constexpr (std::endian::native == std::endian::little) {
-        const std::uint64_t wa = kOnes * a;
-        const std::uint64_t wb = kOnes * b;
         for (; end - p >= 8; p += 8) {
             const std::uint64_t w = Load8(p);
-            const std::uint64_t hits = ZeroBytes(w ^ wa) | ZeroBytes(w ^ wb);
-            // The lowest flag of either half is a true hit, so the lowest of both is one too.
+            const std::uint64_t hits = eight::BytesEqual(w, a) | eight::BytesEqual(w, b);
             if (hits != 0)
                 return p + std::countr_zero(hits) / 8;
         }

@@ -30,6 +30,10 @@ struct TableStore::Record {
             off += len[k];
         return std::string_view(Data() + off, len[i]);
     }
+    // The room the record takes, what tells its block included.
+    std::size_t Bytes() const noexcept {
+        return RecordRoom::kOverheadBytes + sizeof(Record) + len[0] + len[1] + len[2] + len[3];
+    }
 };
 
 void TableStore::RecordDeleter::operator()(Record* r) const noexcept {
@@ -536,8 +540,7 @@ std::size_t TableStore::Detached::MemoryUsage() const noexcept {
     std::size_t total = m_records.capacity() * sizeof(RecordPtr);
     for (const auto& r : m_records)
         if (r)
-            total += RecordRoom::kOverheadBytes + sizeof(Record) + r->len[0] + r->len[1] +
-                     r->len[2] + r->len[3];
+            total += r->Bytes();
     return total;
 }
 
@@ -728,8 +731,7 @@ std::size_t TableStore::MemoryUsage() const noexcept {
     std::size_t total = m_rows.capacity() * sizeof(RecordPtr);
     for (const auto& r : m_rows)
         if (r)
-            total += RecordRoom::kOverheadBytes + sizeof(Record) + r->len[0] + r->len[1] +
-                     r->len[2] + r->len[3];
+            total += r->Bytes();
     total += m_indexSlots.capacity() * sizeof(IndexSlot);
     return total;
 }
